@@ -1,0 +1,104 @@
+// Shared main of the benchmarks: runs them with the usual console output and
+// then prints the ratios the benchmark file declared (see Ratio.h).
+
+#include "Ratio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tevarobench {
+
+std::vector<RatioSpec>& ratioSpecs()
+{
+    static std::vector<RatioSpec> specs;
+    return specs;
+}
+
+bool declareRatio(const char* measured, const char* baseline, double limit)
+{
+    ratioSpecs().push_back(RatioSpec{measured, baseline, limit});
+    return true;
+}
+
+namespace {
+
+// Console output as usual, and per benchmark the best CPU time per iteration
+// over its repetitions kept for the ratios. CPU time and the best repetition
+// make the ratios hold up on a busy machine.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            // Function and argument only: repetitions and the like must not change the name.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                auto it = best.find(name);
+                if (it == best.end() || seconds < it->second)
+                    best[name] = seconds;
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean") {
+                means[name] = seconds;   // when only aggregates are displayed
+            }
+        }
+    }
+
+    void printRatios() const
+    {
+        if (ratioSpecs().empty())
+            return;
+        std::printf("\nRatios (best CPU time per iteration over the repetitions):\n");
+        std::printf("%-34s %-34s %8s %8s  %s\n", "measured", "baseline", "ratio", "target", "verdict");
+        for (const RatioSpec& spec : ratioSpecs()) {
+            const double measured = secondsPerIteration(spec.measured);
+            const double baseline = secondsPerIteration(spec.baseline);
+            if (measured <= 0.0 || baseline <= 0.0) {
+                std::printf("%-34s %-34s %8s %7.1fx  not run\n", spec.measured.c_str(), spec.baseline.c_str(), "-",
+                            spec.limit);
+                continue;
+            }
+            const double ratio = measured / baseline;
+            std::printf("%-34s %-34s %7.2fx %7.1fx  %s\n", spec.measured.c_str(), spec.baseline.c_str(), ratio,
+                        spec.limit, ratio <= spec.limit ? "met" : "MISSED");
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    double secondsPerIteration(const std::string& name) const
+    {
+        const auto it = best.find(name);
+        if (it != best.end())
+            return it->second;
+        const auto mean = means.find(name);
+        return mean == means.end() ? 0.0 : mean->second;
+    }
+
+    std::map<std::string, double> best;    // seconds of CPU time per iteration
+    std::map<std::string, double> means;
+};
+
+} // namespace
+} // namespace tevarobench
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    tevarobench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <json/json.h>
+
+#include <QByteArray>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+namespace KORVALIS {
+namespace JSON {
+class JSONObject;
+}
+}
+
+// Owner of one JSON document and the gate through which JSON is read by path.
+// Besides the device mirror (JSONUtil) it serves short-lived local documents:
+// a received sub-tree, a language file, the user-menu file.
+//
+// No operation throws to its caller; failures are logged and reported by a
+// false result or an unchanged output.
+class CommonJSONUtil : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CommonJSONUtil(QObject* parent = nullptr);
+    // Takes ownership of document.
+    CommonJSONUtil(KORVALIS::JSON::JSONObject* document, QObject* parent);
+    CommonJSONUtil(const Json::Value& value, QObject* parent);
+    // Reads and parses a UTF-8 file; a file that cannot be opened gives an
+    // empty document.
+    CommonJSONUtil(const QString& fileName, QObject* parent);
+    ~CommonJSONUtil() override;
+
+    // Path queries. values is replaced by the hits, each hit's concrete path is
+    // appended to paths; true when at least one value was found.
+    bool getJSONbyPath(const QString& path, QVector<Json::Value>& values, QVector<QString>& paths);
+    bool getJSONbyPath(const QString& path, QVector<Json::Value>& values);
+    // Exactly one hit is assigned to value; with several hits value stays as it
+    // was (a warning is logged) and the result is still true.
+    bool getJSONbyPath(const QString& path, Json::Value& value);
+
+    // The document's root. Only for documents no other thread changes; readers
+    // of a shared document use getSnapshot().
+    Json::Value* getJSON();
+    // A copy of the whole tree, taken under the document's lock.
+    Json::Value getSnapshot() const;
+
+    // path with every array index "[n]" replaced by "[*]".
+    static QString getGenericPath(const QString& path);
+    // Walks member names separated by "." (empty parts skipped) from source.
+    static bool getValueByKeyPath(const Json::Value& source, Json::Value& out, const QString& keyPath);
+    // Parses data with the JSON reader; on failure logs the text and sets value
+    // to null.
+    static bool getJsonFromByteArray(const QByteArray& data, Json::Value& value);
+
+    // Merges value into the document at path, without change notifications.
+    void appendJson(const Json::Value& value, const QString& path);
+    // Empties the document.
+    void clear();
+    // Writes the document, indented, to fileName; creates no folder.
+    void saveJson(QString fileName);
+
+protected:
+    KORVALIS::JSON::JSONObject* document;   // owned, never null
+    QMutex mutex;                           // serialises clear() and the failed-query report
+
+private:
+    void reportFailedQuery(const QString& path);
+};

@@ -1,0 +1,7 @@
+#include "common/GlobalEnums.h"
+
+void GlobalEnums::registerMetaTypes()
+{
+    qRegisterMetaType<GlobalEnums::InstructionType>("GlobalEnums::InstructionType");
+    qRegisterMetaType<GlobalEnums::InstructionResult>("GlobalEnums::InstructionResult");
+}

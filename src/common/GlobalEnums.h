@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QMetaType>
+
+// Enumerations shared by the device link and its listeners. Their names are
+// registered as metatypes so they can travel through queued signals.
+class GlobalEnums
+{
+public:
+    // Kind of a telegram element, of a change notification and of a queued
+    // request's mode.
+    enum InstructionType {
+        NO_INSTRUCTION = 0,   // a kind the mirror does not report
+        GET = 1,
+        DEL = 2,
+        SET = 3
+    };
+
+    // Outcome of applying one telegram element to the mirror.
+    enum InstructionResult {
+        APPLIED = 0,
+        BAD_PATH = 1,
+        SET_WITHOUT_VALUE = 2,
+        ELEMENT_FAILED = 3   // the element could not be applied; the rest of the telegram was
+    };
+
+    // Registers "GlobalEnums::InstructionType" and "GlobalEnums::InstructionResult".
+    static void registerMetaTypes();
+};
+
+Q_DECLARE_METATYPE(GlobalEnums::InstructionType)
+Q_DECLARE_METATYPE(GlobalEnums::InstructionResult)

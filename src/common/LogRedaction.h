@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Prepares texts that may hold the login token (JSON with a "TOKN" member,
+// URLs with a TOKN query item) for the log and the status bar.
+class LogRedaction
+{
+public:
+    static const int DEFAULT_MAX_CHARS = 4096;
+
+    // The text with every "TOKN" value replaced by "***".
+    static QString redactToken(const QString& text);
+    // redactToken, then cut to maxChars with a note of the full length, so a
+    // multi-megabyte document never floods the log.
+    static QString forLog(const QString& text, int maxChars = DEFAULT_MAX_CHARS);
+};

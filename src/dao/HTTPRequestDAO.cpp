@@ -1,0 +1,158 @@
+#include "dao/HTTPRequestDAO.h"
+
+#include "common/LogRedaction.h"
+#include "dao/ReplyTimeout.h"
+#include "util/StatusMessageSink.h"
+
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+HTTPRequestDAO::HTTPRequestDAO(int timeoutMs, QObject* parent)
+    : QObject(parent), timeoutMs(timeoutMs), manager(new QNetworkAccessManager(this)), busy(false)
+{
+    connect(manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(replyFinished(QNetworkReply*)));
+    qRegisterMetaType<RequestMethod>("RequestMethod");
+    connect(this, SIGNAL(addingReply(Reply)), this, SLOT(addedReply(Reply)));
+    connect(this, SIGNAL(showingErrorMessage(QString)), this, SLOT(showedErrorMessage(QString)));
+    setBusy(false);
+}
+
+HTTPRequestDAO::~HTTPRequestDAO()
+{
+    manager->clearAccessCache();
+    // A reply still in flight is destroyed with the manager; it must not call back.
+    manager->disconnect(this);
+    disconnect(this, SIGNAL(abortRequest()), nullptr, nullptr);
+    delete manager;
+    manager = nullptr;
+}
+
+void HTTPRequestDAO::requested(QVariant key, QString url, RequestMethod method, QByteArray data)
+{
+    {
+        QMutexLocker locker(&mutex);
+        if (busy)
+            return;   // the caller tries again later
+        busy = true;
+    }
+
+    QNetworkRequest request{QUrl(url)};
+    QNetworkReply* reply = nullptr;
+    switch (method) {
+    case RequestMethod::Post:
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+        reply = manager->post(request, data);
+        break;
+    case RequestMethod::Get:
+        reply = manager->get(request);
+        break;
+    case RequestMethod::Put:
+        reply = manager->put(request, data);
+        break;
+    case RequestMethod::Head:
+        reply = manager->head(request);
+        break;
+    case RequestMethod::Delete:
+        reply = manager->deleteResource(request);
+        break;
+    default:
+        reply = manager->sendCustomRequest(request, data);
+        break;
+    }
+
+    connect(this, SIGNAL(abortRequest()), reply, SLOT(abort()));
+    new ReplyTimeout(reply, timeoutMs);
+    reply->setProperty("RequestKey", key);
+}
+
+void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
+{
+    const QVariant key = reply->property("RequestKey");
+
+    if (reply->error() != QNetworkReply::NoError) {
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        // Qt's error text holds the URL; the token in it must not be shown.
+        emit showingErrorMessage(QStringLiteral("HTTP-Request Failure: ")
+                                 + LogRedaction::redactToken(reply->errorString()));
+        if (status.isValid() && status.toInt() >= 400)
+            emit httpStatusError(key, status.toInt());
+        emit replyAvailable(key, NETWORK_ERROR);
+    } else {
+        const QByteArray body = reply->readAll();
+        if (!body.isEmpty()) {
+            emit addingReply(Reply(key, body));   // stored before anyone is told
+            emit replyAvailable(key, DATA_RECEIVED);
+        } else {
+            emit replyAvailable(key, EMPTY_ANSWER);
+        }
+    }
+
+    reply->deleteLater();
+    setBusy(false);
+}
+
+void HTTPRequestDAO::addedReply(Reply reply)
+{
+    QMutexLocker locker(&mutex);
+    replies.append(reply);
+}
+
+void HTTPRequestDAO::showedErrorMessage(QString text)
+{
+    StatusMessageSink::post(text, SEVERITY_ERROR, 10000);
+}
+
+bool HTTPRequestDAO::isBusy()
+{
+    QMutexLocker locker(&mutex);
+    return busy;
+}
+
+int HTTPRequestDAO::getReplyCount()
+{
+    QMutexLocker locker(&mutex);
+    return replies.size();
+}
+
+QList<Reply> HTTPRequestDAO::takeAllReplies()
+{
+    QMutexLocker locker(&mutex);
+    QList<Reply> taken;
+    taken.swap(replies);
+    return taken;
+}
+
+Reply HTTPRequestDAO::takeFirstReply()
+{
+    QMutexLocker locker(&mutex);
+    if (replies.isEmpty())
+        return Reply();
+    return replies.takeFirst();
+}
+
+void HTTPRequestDAO::clearReplies()
+{
+    QMutexLocker locker(&mutex);
+    replies.clear();
+}
+
+void HTTPRequestDAO::abortAll()
+{
+    emit abortRequest();
+    clearReplies();
+    setBusy(false);
+}
+
+void HTTPRequestDAO::clearAccessCache()
+{
+    manager->clearAccessCache();
+}
+
+void HTTPRequestDAO::setBusy(bool value)
+{
+    QMutexLocker locker(&mutex);
+    busy = value;
+}

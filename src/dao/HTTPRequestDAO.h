@@ -1,0 +1,76 @@
+#pragma once
+
+#include "dao/Reply.h"
+#include "dao/RequestMethod.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The program's way onto the network: sends one HTTP request at a time, tags
+// the reply with the caller's key, bounds it with a time-out and reports the
+// outcome. Answers that carry data are stored until their owner takes them.
+//
+// A DAO is used only from the thread that created it; its mutex lets other
+// threads look at the busy flag and the stored replies.
+class HTTPRequestDAO : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum ResponseType {
+        DATA_RECEIVED = 0,   // a body of at least one byte was stored
+        NETWORK_ERROR = 1,   // transport failure, HTTP error status, time-out or abort
+        EMPTY_ANSWER = 2     // success without a body
+    };
+
+    HTTPRequestDAO(int timeoutMs, QObject* parent = nullptr);
+    ~HTTPRequestDAO() override;
+
+    bool isBusy();
+    int getReplyCount();
+    QList<Reply> takeAllReplies();
+    // The oldest stored reply; an empty Reply when none is stored.
+    Reply takeFirstReply();
+    void clearReplies();
+    // Aborts the reply in flight (reported as a network error), drops the
+    // stored replies and makes the DAO accept a new request at once.
+    void abortAll();
+    void clearAccessCache();
+
+    int getTimeout() const { return timeoutMs; }
+    void setTimeout(int ms) { timeoutMs = ms; }
+
+public slots:
+    // Sends one request; dropped without a word while another is in flight.
+    void requested(QVariant key, QString url, RequestMethod method, QByteArray data = QByteArray());
+    void replyFinished(QNetworkReply* reply);
+    void addedReply(Reply reply);
+    void showedErrorMessage(QString text);
+
+signals:
+    void addingReply(Reply reply);
+    void replyAvailable(QVariant key, HTTPRequestDAO::ResponseType type);
+    void showingErrorMessage(QString text);
+    void abortRequest();
+    // The server answered with an HTTP error status; emitted just before
+    // replyAvailable reports the request as failed.
+    void httpStatusError(QVariant key, int status);
+
+private:
+    void setBusy(bool value);
+
+    int timeoutMs;
+    QNetworkAccessManager* manager;
+    bool busy;
+    QList<Reply> replies;
+    QMutex mutex;   // guards busy and replies
+};
+
+Q_DECLARE_METATYPE(HTTPRequestDAO::ResponseType)

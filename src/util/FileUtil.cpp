@@ -1,0 +1,10 @@
+#include "util/FileUtil.h"
+
+#include <QStandardPaths>
+
+QString FileUtil::basePath()
+{
+    static const QString path =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/TEVARO500");
+    return path;
+}

@@ -1,0 +1,78 @@
+#include "util/HTTPRequestPoll.h"
+
+#include "dao/HTTPRequestDAO.h"
+#include "util/HTTPRequestUtil.h"
+#include "util/JSONUtil.h"
+
+#include <QtDebug>
+
+#include <exception>
+
+HTTPRequestPoll::HTTPRequestPoll(HTTPRequestUtil* httpRequestUtil, JSONUtil* jsonUtil, QObject* parent)
+    : QObject(parent),
+      httpRequestUtil(httpRequestUtil),
+      jsonUtil(jsonUtil),
+      dao(new HTTPRequestDAO(httpRequestUtil->getReplyTimeout()))
+{
+    qRegisterMetaType<HTTPRequestDAO::ResponseType>("HTTPRequestDAO::ResponseType");
+    // Acknowledgements are handled on the poll thread at once.
+    connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
+            httpRequestUtil, SLOT(getReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::DirectConnection);
+    connect(dao, SIGNAL(httpStatusError(QVariant,int)),
+            httpRequestUtil, SLOT(getStatusError(QVariant,int)), Qt::DirectConnection);
+}
+
+HTTPRequestPoll::~HTTPRequestPoll()
+{
+    delete dao;
+}
+
+void HTTPRequestPoll::poll()
+{
+    try {
+        httpRequestUtil->takeReplies(dao);
+        if (dao->isBusy())
+            return;
+
+        const bool dataRequestDue = !sinceDataRequest.isValid()
+                                    || sinceDataRequest.elapsed() >= httpRequestUtil->getDataRequestPeriod();
+        if (jsonUtil->getRequestCount() > 0 && !dataRequestDue) {
+            sendTelegram();
+        } else {
+            sinceDataRequest.start();
+            httpRequestUtil->requestData(dao);
+        }
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Poll step failed:" << e.what();
+    }
+}
+
+void HTTPRequestPoll::sendTelegram()
+{
+    int kind = 0;
+    Json::Value telegram;
+    QList<qint64> ids;
+    jsonUtil->buildTelegram(kind, telegram, ids);
+    const QVariant key = QVariant::fromValue(ids);
+
+    switch (kind) {
+    case REQUEST_PATH:
+        httpRequestUtil->send(dao, key, httpRequestUtil->getPathRequest(telegram));
+        break;
+    case REQUEST_CONFIG:
+    case REQUEST_MESSAGE:
+        httpRequestUtil->send(dao, key, httpRequestUtil->getConfigRequest(telegram));
+        break;
+    case REQUEST_MEASURE:
+        httpRequestUtil->send(dao, key, httpRequestUtil->getMeasureRequest(telegram));
+        break;
+    case REQUEST_EXPORT:
+        httpRequestUtil->send(dao, key, httpRequestUtil->getExportRequest(telegram));
+        break;
+    case REQUEST_USER:
+        httpRequestUtil->send(dao, key, httpRequestUtil->getUserRequest(telegram));
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,304 @@
+#include "util/HTTPRequestUtil.h"
+
+#include "common/ZZJSON.h"
+#include "util/AppContext.h"
+#include "util/JSONUtil.h"
+#include "util/SettingsUtil.h"
+#include "util/StatusMessageSink.h"
+#include "util/TevaroApp.h"
+#include "util/WebServiceAddress.h"
+
+#include <QMutexLocker>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QtDebug>
+
+namespace {
+
+const char* const LOGIN_KEY = "loginRequest";
+const char* const LOGOUT_KEY = "logoutRequest";
+const char* const DATA_KEY = "dataRequest";
+
+JSONUtil* applicationJSONUtil()
+{
+    AppContext* context = AppContext::get();
+    TevaroApp* app = context->getApp();
+    JSONUtil* jsonUtil = app ? app->getJSONUtil() : nullptr;
+    AppContext::release();
+    return jsonUtil;
+}
+
+// Query values are percent-encoded completely, so "+", "&" or "=" in a token
+// reach the device unchanged.
+QString queryValue(const QString& value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+bool isTelegramKey(const QVariant& key)
+{
+    return key.userType() == qMetaTypeId<QList<qint64>>();
+}
+
+} // namespace
+
+HTTPRequestUtil::HTTPRequestUtil()
+    : HTTPRequestUtil(applicationJSONUtil())
+{
+}
+
+HTTPRequestUtil::HTTPRequestUtil(JSONUtil* jsonUtil)
+    : jsonUtil(jsonUtil),
+      dao(new HTTPRequestDAO(DEFAULT_TIMEOUT_MS)),
+      reqId(-1),
+      replyTimeoutMs(DEFAULT_TIMEOUT_MS),
+      dataRequestPeriodMs(DEFAULT_DATA_REQUEST_PERIOD_MS),
+      serverErrorHeadId(-1),
+      serverErrorCount(0),
+      lastDataRequestStatus(0),
+      tokenRejectedSignalled(false)
+{
+    qRegisterMetaType<HTTPRequestDAO::ResponseType>("HTTPRequestDAO::ResponseType");
+}
+
+HTTPRequestUtil::~HTTPRequestUtil()
+{
+    delete dao;
+}
+
+void HTTPRequestUtil::setReplyTimeout(int ms)
+{
+    replyTimeoutMs = ms;
+    dao->setTimeout(ms);
+}
+
+void HTTPRequestUtil::buildBaseUrl()
+{
+    reqId = -1;
+    serverErrorHeadId = -1;
+    serverErrorCount = 0;
+    lastDataRequestStatus = 0;
+    tokenRejectedSignalled = false;
+    const QString host = SettingsUtil::getValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QVariant())
+                             .toString().trimmed();
+    const QString port = SettingsUtil::getValue(QStringLiteral("Config/Network/WebServer/Port"), QVariant())
+                             .toString().trimmed();
+
+    const bool valid = WebServiceAddress::check(host, port) == WebServiceAddress::Problem::None;
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(host);
+    if (!port.isEmpty())
+        url.setPort(port.toInt());
+    url.setPath(QStringLiteral("/webservice/"));
+
+    QString base;
+    if (valid) {
+        base = url.toString(QUrl::FullyEncoded);
+    } else {
+        report(QStringLiteral("Web service address is not valid (host \"%1\", port \"%2\"); no request is sent.")
+                   .arg(host, port));
+    }
+    QMutexLocker locker(&baseUrlMutex);
+    baseUrl = base;
+}
+
+QString HTTPRequestUtil::getBaseUrl()
+{
+    QMutexLocker locker(&baseUrlMutex);
+    return baseUrl;
+}
+
+// --- Login and logout (GUI thread) ---------------------------------------
+
+void HTTPRequestUtil::login(Json::Value& loginData)
+{
+    // Disconnect first: aborting a pending login must not look like its failure.
+    disconnectLoginReply();
+    buildBaseUrl();
+    dao->abortAll();
+    dao->clearAccessCache();
+
+    const QString base = getBaseUrl();
+    if (base.isEmpty()) {
+        QTimer::singleShot(0, this, SLOT(failLogin()));
+        return;
+    }
+    connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
+            this, SLOT(getLoginReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::UniqueConnection);
+    send(dao, QVariant(QString::fromLatin1(LOGIN_KEY)),
+         HttpRequestSpec(base + QStringLiteral("login"), RequestMethod::Post, ZZJSON::toByteArray(loginData)));
+}
+
+void HTTPRequestUtil::getLoginReply(QVariant key, HTTPRequestDAO::ResponseType type)
+{
+    Q_UNUSED(type)
+    if (key.toString() != QLatin1String(LOGIN_KEY))
+        return;
+    disconnectLoginReply();
+    const Reply reply = dao->takeFirstReply();
+    jsonUtil->handleLoginReply(reply.getData());
+}
+
+void HTTPRequestUtil::failLogin()
+{
+    jsonUtil->handleLoginReply(QByteArray());
+}
+
+void HTTPRequestUtil::logout()
+{
+    disconnectLoginReply();
+    dao->abortAll();
+    const QString url = endpointUrl(QStringLiteral("logout"), false);
+    if (!url.isEmpty())
+        send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), HttpRequestSpec(url, RequestMethod::Post, QByteArray()));
+}
+
+void HTTPRequestUtil::disconnectLoginReply()
+{
+    disconnect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
+               this, SLOT(getLoginReply(QVariant,HTTPRequestDAO::ResponseType)));
+}
+
+// --- Request builders (poll thread) ---------------------------------------
+
+HttpRequestSpec HTTPRequestUtil::getPathRequest(const Json::Value& telegram)
+{
+    return telegramRequest(QStringLiteral("path"), telegram);
+}
+
+HttpRequestSpec HTTPRequestUtil::getConfigRequest(const Json::Value& telegram)
+{
+    return telegramRequest(QStringLiteral("config"), telegram);
+}
+
+HttpRequestSpec HTTPRequestUtil::getMeasureRequest(const Json::Value& telegram)
+{
+    return telegramRequest(QStringLiteral("measure"), telegram);
+}
+
+HttpRequestSpec HTTPRequestUtil::getExportRequest(const Json::Value& telegram)
+{
+    return telegramRequest(QStringLiteral("export"), telegram);
+}
+
+HttpRequestSpec HTTPRequestUtil::getUserRequest(const Json::Value& telegram)
+{
+    return telegramRequest(QStringLiteral("user"), telegram);
+}
+
+HttpRequestSpec HTTPRequestUtil::getDataRequest()
+{
+    return HttpRequestSpec(endpointUrl(QStringLiteral("data"), true), RequestMethod::Get, QByteArray());
+}
+
+HttpRequestSpec HTTPRequestUtil::telegramRequest(const QString& endpoint, const Json::Value& telegram)
+{
+    return HttpRequestSpec(endpointUrl(endpoint, false), RequestMethod::Post, ZZJSON::toByteArray(telegram));
+}
+
+QString HTTPRequestUtil::endpointUrl(const QString& endpoint, bool withReqId)
+{
+    const QString base = getBaseUrl();
+    if (base.isEmpty())
+        return QString();
+    QUrl url(base + endpoint);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("TOKN"), queryValue(jsonUtil->getToken()));
+    if (withReqId)
+        query.addQueryItem(QStringLiteral("REQID"), QString::number(reqId.load()));
+    url.setQuery(query);
+    return url.toString(QUrl::FullyEncoded);
+}
+
+void HTTPRequestUtil::send(HTTPRequestDAO* target, QVariant key, HttpRequestSpec spec)
+{
+    if (spec.getUrl().isEmpty())
+        return;   // no valid address: buildBaseUrl has said so
+    target->requested(key, spec.getUrl(), spec.getMethod(), spec.getBody());
+}
+
+void HTTPRequestUtil::requestData(HTTPRequestDAO* target)
+{
+    send(target, QVariant(QString::fromLatin1(DATA_KEY)), getDataRequest());
+}
+
+void HTTPRequestUtil::takeReplies(HTTPRequestDAO* target)
+{
+    if (target->getReplyCount() <= 0)
+        return;
+    QList<Reply> replies = target->takeAllReplies();
+    const qint64 newest = jsonUtil->handleReplies(-1, replies);
+    if (newest >= 0)
+        reqId = newest;
+}
+
+// --- Outcome of poll requests (poll thread) -------------------------------
+
+void HTTPRequestUtil::getReply(QVariant key, HTTPRequestDAO::ResponseType type)
+{
+    if (type != HTTPRequestDAO::DATA_RECEIVED && type != HTTPRequestDAO::EMPTY_ANSWER)
+        return;   // a failed telegram stays queued and goes out again
+    tokenRejectedSignalled = false;
+    if (!isTelegramKey(key)) {
+        lastDataRequestStatus = 0;
+        return;
+    }
+    const QList<qint64> ids = key.value<QList<qint64>>();
+    if (ids.contains(serverErrorHeadId)) {
+        serverErrorHeadId = -1;
+        serverErrorCount = 0;
+    }
+    jsonUtil->removeRequests(ids);
+}
+
+void HTTPRequestUtil::getStatusError(QVariant key, int status)
+{
+    if (status == 401 && !tokenRejectedSignalled.exchange(true))
+        emit tokenRejected();
+
+    if (!isTelegramKey(key)) {
+        // A failing data request is simply repeated; report each new failure once.
+        if (status != lastDataRequestStatus)
+            report(QStringLiteral("Data request refused by the device (HTTP %1).").arg(status));
+        lastDataRequestStatus = status;
+        return;
+    }
+
+    const QList<qint64> ids = key.value<QList<qint64>>();
+    if (ids.isEmpty())
+        return;
+    if (status < 500) {
+        // The device rejects the telegram itself; sending it again cannot help.
+        dropRequests(ids, QStringLiteral("rejected by the device (HTTP %1)").arg(status));
+        return;
+    }
+    if (ids.first() == serverErrorHeadId) {
+        ++serverErrorCount;
+    } else {
+        serverErrorHeadId = ids.first();
+        serverErrorCount = 1;
+    }
+    if (serverErrorCount > MAX_SERVER_ERROR_RESENDS) {
+        dropRequests(ids, QStringLiteral("failed %1 times on the device (HTTP %2)").arg(serverErrorCount).arg(status));
+        serverErrorHeadId = -1;
+        serverErrorCount = 0;
+    }
+}
+
+void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, const QString& reason)
+{
+    const QList<TelegramRequest> dropped = jsonUtil->takeRequests(ids);
+    QStringList paths;
+    for (const TelegramRequest& request : dropped)
+        paths.append(request.path.isEmpty() ? QStringLiteral("(message answer)") : request.path);
+    report(QStringLiteral("Request %1 and dropped: %2").arg(reason, paths.join(QStringLiteral(", "))));
+}
+
+void HTTPRequestUtil::report(const QString& text)
+{
+    qWarning().noquote() << text;
+    StatusMessageSink::post(text, SEVERITY_ERROR, 10000);
+}

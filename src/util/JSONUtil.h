@@ -1,0 +1,150 @@
+#pragma once
+
+#include "common/CommonJSONUtil.h"
+#include "common/GlobalEnums.h"
+#include "common/TelegramRequest.h"
+#include "dao/Reply.h"
+#include "json/TelegramResult.h"
+
+#include <json/json.h>
+
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QSet>
+#include <QStringList>
+#include <QString>
+#include <QVector>
+
+#include <atomic>
+#include <vector>
+
+class CustomPlotLineUtil;
+class HTTPRequestUtil;
+class LanguageUtil;
+
+namespace KORVALIS {
+namespace HighLevelCommunication {
+class MasterJSON;
+}
+}
+
+// The device-link service object: owner of the master JSON (the local mirror
+// of the instrument's JSON tree), of the request queue, of the list of received
+// telegrams and of the web-service utility.
+//
+// Callable from any thread: the mirror queries, the request entry points and
+// the queue operations. The mirror has its own reader/writer lock; queries get
+// copies of what they find. The queue, the received list and the token each
+// have a mutex of their own, and no two of these locks are ever held together.
+class JSONUtil : public CommonJSONUtil
+{
+    Q_OBJECT
+
+public:
+    explicit JSONUtil(QObject* parent = nullptr);
+    ~JSONUtil() override;
+
+    // --- Mirror queries; with request set, a path the mirror lacks is queued for reading.
+    bool getMasterJSONbyPath(const QString& path, QVector<Json::Value>& values, QVector<QString>& paths,
+                             bool request);
+    bool getMasterJSONbyPath(const QString& path, QVector<Json::Value>& values, bool request);
+    bool getMasterJSONbyPath(const QString& path, Json::Value& value, bool request);
+
+    // Replaces every reference "($.CLNT.<rest>)" in path by the scalar value
+    // found at that path in the mirror.
+    void getAndSolvePath(QString& path);
+
+    // --- Translation hook.
+    static void setLanguageUtil(LanguageUtil* languageUtil);
+    static LanguageUtil* getLanguageUtil();
+    QString getTranslation(const int& id, const QString& defaultText);
+    // Resolves a device text {"ID", "T"}; T is a text or {"PATH": mirror path}.
+    void getInternationalisationFromID(const Json::Value& node, int& id, QString& text);
+
+    // --- Login state.
+    void setToken(const QString& token);
+    QString getToken();
+    HTTPRequestUtil* getHTTPRequestUtil();
+    void setCustomPlotLineUtil(CustomPlotLineUtil* chartUtil);
+
+    void login(Json::Value& loginData);
+    void handleLoginReply(const QByteArray& data);
+    void logout();
+
+    // --- Request queue.
+    void requestPath(const QString& path);
+    // Queues reads of several paths at once, so they go out in one telegram.
+    void requestPaths(const QStringList& paths);
+    void requestIPTH();
+    void requestConfig(const QString& path, const Json::Value& value, const int& mode);
+    void requestConfig(const QMap<QString, Json::Value>& values, const int& mode);
+    void requestMeasure(const QString& path, const Json::Value& value, const int& mode);
+    void requestExport(const QString& path, const Json::Value& value, const int& mode);
+    void requestUser(const QString& path, const Json::Value& value, const int& mode);
+    void requestMessage(const QString& user, const qint64& muid, const qint64& mid, const int& mtyp,
+                        const int& value);
+
+    // Queues the request and gives it its id; a read of a path already queued
+    // for reading is dropped.
+    void addRequest(TelegramRequest& request);
+    // The run of requests at the head of the queue that share one type, as one
+    // telegram; kind 0 and nothing touched when the queue is empty.
+    void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids);
+    void removeRequests(const QList<qint64>& ids);
+    // Removes the requests with these ids and returns them.
+    QList<TelegramRequest> takeRequests(const QList<qint64>& ids);
+    void clearRequests();
+    int getRequestCount();
+
+    // --- Receive path.
+    // Unwraps answers {"ReqID", "ReqContent"} into the received list; returns
+    // the newest ReqID seen, or lastReqId when none.
+    qint64 handleReplies(qint64 lastReqId, QList<Reply>& replies);
+    void addReceiveJSON(const Json::Value& value);
+    Json::Value getReceiveJSON(const int& index);
+    // Takes the oldest received telegram; false when the list is empty.
+    bool takeReceiveJSON(Json::Value& telegram);
+    void removeReceiveJSON(const int& index);
+    int getReceiveCount();
+    // Applies one telegram to the mirror, announces every changed path and
+    // forwards chart data and device messages.
+    void handleReceiveJSON(Json::Value& telegram);
+    // Queues reads of the paths listed at "$.IPTH".
+    void requestInitialPaths();
+
+    // Writes the mirror to the data folder when F11 and F12 are held together.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void clearReceiveJSON();
+
+signals:
+    void telegramAvailable(GlobalEnums::InstructionType type, QString path);
+    void telegramAvailable(GlobalEnums::InstructionResult result, QString path);
+    void loginAvailable(Json::Value& reply);
+    void beforeTelegramAvailable();
+    void afterTelegramAvailable();
+
+private:
+    void announceResults(const std::vector<KORVALIS::JSON::TelegramResult>& results);
+    void forwardTelegram(const Json::Value& telegram);
+    void forwardMessages(const Json::Value& telegram);
+    void dumpMasterJSON();
+    void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode);
+    void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
+
+    QMutex tokenMutex;                        // guards token
+    QString token;
+    HTTPRequestUtil* httpRequestUtil;         // owned
+    QMutex receivedMutex;                     // guards received
+    QList<Json::Value> received;
+    QMutex queueMutex;                        // guards queue, queuedReads and requestCounter
+    QList<TelegramRequest> queue;
+    QSet<QString> queuedReads;                // paths of the queued type-1 requests
+    qint64 requestCounter;
+    KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
+    std::atomic<CustomPlotLineUtil*> chartUtil;
+    QSet<int> keysHeld;                       // F11/F12 currently held down
+    bool chordDumped;                         // the held chord already wrote its dump
+};

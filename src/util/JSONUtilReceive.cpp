@@ -1,0 +1,189 @@
+// The receive path of JSONUtil: unwrapping answers, the received list, and
+// applying telegrams to the mirror with their change notifications.
+#include "util/JSONUtil.h"
+
+#include "common/LogRedaction.h"
+#include "common/ZZJSON.h"
+#include "json/MasterJSON.h"
+#include "util/AppContext.h"
+#include "util/CustomPlotLineUtil.h"
+#include "util/MessageDialogUtil.h"
+#include "util/TevaroApp.h"
+
+#include <QMutexLocker>
+#include <QtDebug>
+
+#include <exception>
+
+using KORVALIS::JSON::TelegramResult;
+
+namespace {
+
+// The member key of value when value is an object holding it; else null.
+const Json::Value* member(const Json::Value* value, const char* key)
+{
+    if (!value || !value->isObject() || !value->isMember(key))
+        return nullptr;
+    return &(*value)[key];
+}
+
+GlobalEnums::InstructionType typeOf(int instruction)
+{
+    switch (instruction) {
+    case 1:
+        return GlobalEnums::GET;
+    case TelegramResult::Set:
+        return GlobalEnums::SET;
+    case TelegramResult::Delete:
+        return GlobalEnums::DEL;
+    default:
+        return GlobalEnums::NO_INSTRUCTION;
+    }
+}
+
+} // namespace
+
+qint64 JSONUtil::handleReplies(qint64 lastReqId, QList<Reply>& replies)
+{
+    for (const Reply& reply : qAsConst(replies)) {
+        try {
+            Json::Value answer;
+            if (!getJsonFromByteArray(reply.getData(), answer))
+                continue;
+
+            const Json::Value* reqId = member(&answer, "ReqID");
+            if (reqId && reqId->isInt64() && reqId->asInt64() >= 0) {
+                lastReqId = reqId->asInt64();
+                addReceiveJSON(answer["ReqContent"]);
+            } else if (answer.isObject() || answer.isArray()) {
+                addReceiveJSON(answer);
+            }
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Answer of the device could not be handled:" << e.what();
+        }
+    }
+    return lastReqId;
+}
+
+void JSONUtil::addReceiveJSON(const Json::Value& value)
+{
+    if (value.empty())
+        return;
+    QMutexLocker locker(&receivedMutex);
+    if (value.isObject()) {
+        received.append(value);
+    } else if (value.isArray()) {
+        for (const Json::Value& element : value)
+            received.append(element);
+    }
+}
+
+Json::Value JSONUtil::getReceiveJSON(const int& index)
+{
+    QMutexLocker locker(&receivedMutex);
+    if (index < 0 || index >= received.size())
+        return Json::Value();
+    return received.at(index);
+}
+
+bool JSONUtil::takeReceiveJSON(Json::Value& telegram)
+{
+    QMutexLocker locker(&receivedMutex);
+    if (received.isEmpty())
+        return false;
+    telegram = received.takeFirst();
+    return true;
+}
+
+void JSONUtil::removeReceiveJSON(const int& index)
+{
+    QMutexLocker locker(&receivedMutex);
+    if (index >= 0 && index < received.size())
+        received.removeAt(index);
+}
+
+int JSONUtil::getReceiveCount()
+{
+    QMutexLocker locker(&receivedMutex);
+    return received.size();
+}
+
+void JSONUtil::clearReceiveJSON()
+{
+    QMutexLocker locker(&receivedMutex);
+    received.clear();
+}
+
+void JSONUtil::handleReceiveJSON(Json::Value& telegram)
+{
+    if (!telegram.isObject() || telegram.empty())
+        return;
+
+    try {
+        std::vector<TelegramResult> results;
+        bool applied = false;
+        try {
+            applied = masterJSON->applyTelegram(telegram, masterJSON->getJSON(), &results);
+        } catch (const std::exception&) {
+            applied = false;
+        }
+        if (!applied) {
+            qWarning().noquote() << QStringLiteral("JSON telegram could not be added to MasterJSON. \n%1")
+                                        .arg(LogRedaction::forLog(ZZJSON::toStyledQString(telegram)));
+        } else if (!results.empty()) {
+            announceResults(results);
+        }
+        forwardTelegram(telegram);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Received telegram could not be handled:" << e.what();
+    }
+}
+
+void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
+{
+    emit beforeTelegramAvailable();
+    for (const TelegramResult& result : results) {
+        const QString path = QString::fromStdString(result.path);
+        if (result.result == TelegramResult::Applied)
+            emit telegramAvailable(typeOf(result.instruction), path);
+        emit telegramAvailable(static_cast<GlobalEnums::InstructionResult>(result.result), path);
+        if (path == QLatin1String("$.IPTH"))
+            requestInitialPaths();
+    }
+    emit afterTelegramAvailable();
+}
+
+void JSONUtil::forwardTelegram(const Json::Value& telegram)
+{
+    CustomPlotLineUtil* chart = chartUtil;
+    if (chart) {
+        const Json::Value* memArray = member(member(member(&telegram, "INST"), "SET"), "MEM");
+        if (memArray && memArray->isArray() && !memArray->empty())
+            chart->addChartData(*memArray);
+    }
+    forwardMessages(telegram);
+}
+
+void JSONUtil::forwardMessages(const Json::Value& telegram)
+{
+    AppContext* context = AppContext::get();
+    TevaroApp* app = context->getApp();
+    MessageDialogUtil* messages = app ? app->getMessageDialogUtil() : nullptr;
+    AppContext::release();
+    if (messages)
+        messages->convertJSONtoMessage(telegram);
+}
+
+void JSONUtil::requestInitialPaths()
+{
+    Json::Value paths;
+    getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, true);
+    if (!paths.isArray())
+        return;
+    QStringList reads;
+    for (const Json::Value& path : paths) {
+        if (path.isString())
+            reads << QString::fromStdString(path.asString());
+    }
+    requestPaths(reads);
+}

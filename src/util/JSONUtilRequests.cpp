@@ -1,0 +1,151 @@
+// The request queue of JSONUtil: entry points, queue operations and the
+// telegram builder's use of the queue.
+#include "util/JSONUtil.h"
+
+#include "common/TelegramBuilder.h"
+
+#include <QMutexLocker>
+
+void JSONUtil::requestPath(const QString& path)
+{
+    addTyped(REQUEST_PATH, path, Json::Value(), GlobalEnums::GET);
+}
+
+void JSONUtil::requestPaths(const QStringList& paths)
+{
+    QMutexLocker locker(&queueMutex);
+    for (const QString& path : paths) {
+        TelegramRequest request;
+        request.kind = REQUEST_PATH;
+        request.path = path;
+        request.mode = GlobalEnums::GET;
+        addRequestLocked(request);
+    }
+}
+
+void JSONUtil::requestIPTH()
+{
+    requestPath(QStringLiteral("$.IPTH"));
+}
+
+void JSONUtil::requestConfig(const QString& path, const Json::Value& value, const int& mode)
+{
+    if (path.isEmpty())
+        return;
+    addTyped(REQUEST_CONFIG, path, value, mode);
+}
+
+void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int& mode)
+{
+    // QMap iterates in ascending key order.
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        requestConfig(it.key(), it.value(), mode);
+}
+
+void JSONUtil::requestMeasure(const QString& path, const Json::Value& value, const int& mode)
+{
+    addTyped(REQUEST_MEASURE, path, value, mode);
+}
+
+void JSONUtil::requestExport(const QString& path, const Json::Value& value, const int& mode)
+{
+    addTyped(REQUEST_EXPORT, path, value, mode);
+}
+
+void JSONUtil::requestUser(const QString& path, const Json::Value& value, const int& mode)
+{
+    addTyped(REQUEST_USER, path, value, mode);
+}
+
+void JSONUtil::requestMessage(const QString& user, const qint64& muid, const qint64& mid, const int& mtyp,
+                              const int& value)
+{
+    TelegramRequest request;
+    request.kind = REQUEST_MESSAGE;
+    request.value = Json::Value(value);
+    request.user = user;
+    request.muid = muid;
+    request.mid = mid;
+    request.mtyp = mtyp;
+    addRequest(request);
+}
+
+void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode)
+{
+    TelegramRequest request;
+    request.kind = kind;
+    request.path = path;
+    request.value = value;
+    request.mode = mode;
+    addRequest(request);
+}
+
+void JSONUtil::addRequest(TelegramRequest& request)
+{
+    QMutexLocker locker(&queueMutex);
+    addRequestLocked(request);
+}
+
+void JSONUtil::addRequestLocked(TelegramRequest& request)
+{
+    if (request.kind == REQUEST_PATH) {
+        if (queuedReads.contains(request.path))
+            return;   // the same read is already on its way
+        queuedReads.insert(request.path);
+    }
+    request.id = ++requestCounter;
+    queue.append(request);
+}
+
+void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids)
+{
+    kind = 0;
+    QMutexLocker locker(&queueMutex);
+    if (queue.isEmpty())
+        return;
+    telegram = TelegramBuilder::makeTemplate();
+    kind = queue.first().kind;
+    for (const TelegramRequest& request : qAsConst(queue)) {
+        if (request.kind != kind)
+            break;
+        ids.append(request.id);
+        TelegramBuilder::appendRequest(telegram, request);
+    }
+}
+
+void JSONUtil::removeRequests(const QList<qint64>& ids)
+{
+    takeRequests(ids);
+}
+
+QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
+{
+    QList<TelegramRequest> taken;
+    QMutexLocker locker(&queueMutex);
+    for (qint64 id : ids) {
+        for (int i = 0; i < queue.size(); ++i) {
+            if (queue.at(i).id != id)
+                continue;
+            TelegramRequest request = queue.takeAt(i);
+            if (request.kind == REQUEST_PATH)
+                queuedReads.remove(request.path);
+            taken.append(request);
+            break;
+        }
+    }
+    return taken;
+}
+
+void JSONUtil::clearRequests()
+{
+    QMutexLocker locker(&queueMutex);
+    queue.clear();
+    queuedReads.clear();
+    requestCounter = 0;
+}
+
+int JSONUtil::getRequestCount()
+{
+    QMutexLocker locker(&queueMutex);
+    return queue.size();
+}

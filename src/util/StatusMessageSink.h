@@ -1,0 +1,29 @@
+#pragma once
+
+#include "common/Severity.h"
+
+#include <QObject>
+#include <QString>
+
+// The one way from any thread to the status bar. Code that wants a timed
+// status message emits showMessage() here; the status bar connects this
+// signal to its own with an automatic connection, so a message emitted on the
+// poll or receive thread is delivered queued to the GUI thread. Nothing ever
+// touches a widget from here.
+class StatusMessageSink : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The process-wide sink, created on first use; it lives until the process ends.
+    static StatusMessageSink* instance();
+
+    // Emits showMessage(text, severity, durationMs) on the sink.
+    static void post(const QString& text, Severity severity, int durationMs);
+
+signals:
+    void showMessage(QString text, Severity severity, int durationMs);
+
+private:
+    StatusMessageSink();
+};

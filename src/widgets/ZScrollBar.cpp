@@ -1,0 +1,7 @@
+#include "ZScrollBar.h"
+
+ZScrollBar::ZScrollBar(QWidget* parent, int unused)
+    : QScrollBar(parent)
+{
+    Q_UNUSED(unused)
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// Records every Qt log message while it exists (from any thread), so a test
+// can look at what was logged. Messages are not printed.
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+#include <QtGlobal>
+
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        QMutexLocker locker(&mutex());
+        current() = this;
+        previous = qInstallMessageHandler(&LogCapture::handler);
+    }
+
+    ~LogCapture()
+    {
+        qInstallMessageHandler(previous);
+        QMutexLocker locker(&mutex());
+        current() = nullptr;
+    }
+
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QStringList messages() const
+    {
+        QMutexLocker locker(&mutex());
+        return recorded;
+    }
+
+    QString all() const { return messages().join(QLatin1Char('\n')); }
+
+    // Messages that contain text.
+    QStringList matching(const QString& text) const { return messages().filter(text); }
+
+    void clear()
+    {
+        QMutexLocker locker(&mutex());
+        recorded.clear();
+    }
+
+private:
+    static void handler(QtMsgType, const QMessageLogContext&, const QString& message)
+    {
+        QMutexLocker locker(&mutex());
+        if (current())
+            current()->recorded.append(message);
+    }
+
+    static QMutex& mutex()
+    {
+        static QMutex instance;
+        return instance;
+    }
+
+    static LogCapture*& current()
+    {
+        static LogCapture* instance = nullptr;
+        return instance;
+    }
+
+    QtMessageHandler previous = nullptr;
+    QStringList recorded;
+};

@@ -1,0 +1,52 @@
+// The token never reaches a log line or the status bar, and huge texts are cut.
+#include "common/LogRedaction.h"
+
+#include <QtTest>
+
+class TestLogRedaction : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void redactToken_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("compact JSON") << "{\"CLNT\":{\"TOKN\":\"7f3a9c\",\"US\":1}}"
+                                      << "{\"CLNT\":{\"TOKN\":\"***\",\"US\":1}}";
+        QTest::newRow("indented JSON") << "{\n   \"TOKN\" : \"abc\"\n}" << "{\n   \"TOKN\" : \"***\"\n}";
+        QTest::newRow("numeric token") << "{\"TOKN\":12345,\"A\":2}" << "{\"TOKN\":\"***\",\"A\":2}";
+        QTest::newRow("escaped quote in token") << "{\"TOKN\":\"a\\\"b\",\"X\":\"y\"}" << "{\"TOKN\":\"***\",\"X\":\"y\"}";
+        QTest::newRow("URL with more items") << "http://h/webservice/data?TOKN=s3cr%2Bt&REQID=5"
+                                             << "http://h/webservice/data?TOKN=***&REQID=5";
+        QTest::newRow("URL in an error text")
+            << "Error transferring http://h:1/webservice/path?TOKN=abc - server replied: Not Found"
+            << "Error transferring http://h:1/webservice/path?TOKN=*** - server replied: Not Found";
+        QTest::newRow("several tokens") << "TOKN=a TOKN=b {\"TOKN\":\"c\"}" << "TOKN=*** TOKN=*** {\"TOKN\":\"***\"}";
+        QTest::newRow("nothing to hide") << "{\"USER\":\"x\"}" << "{\"USER\":\"x\"}";
+    }
+
+    void redactToken()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(LogRedaction::redactToken(text), expected);
+    }
+
+    void forLogCutsLongTexts()
+    {
+        const QString longText = QStringLiteral("{\"TOKN\":\"secret\",\"X\":\"") + QString(10000, QLatin1Char('a'))
+                                 + QStringLiteral("\"}");
+        const QString logged = LogRedaction::forLog(longText, 100);
+        QVERIFY(logged.startsWith(QStringLiteral("{\"TOKN\":\"***\"")));
+        QVERIFY(!logged.contains(QStringLiteral("secret")));
+        QVERIFY(logged.size() < 200);
+        QVERIFY(logged.contains(QStringLiteral("characters in all")));
+
+        QCOMPARE(LogRedaction::forLog(QStringLiteral("short"), 100), QStringLiteral("short"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogRedaction)
+#include "tst_logredaction.moc"

@@ -1,0 +1,137 @@
+// One thread applies telegrams while others query and serialise the same
+// document: readers must never see a torn tree or a half-applied telegram.
+
+#include "json/MasterJSON.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using KORVALIS::JSON::JSONObject;
+
+namespace {
+
+constexpr int kTelegrams = 10000;
+constexpr int kReaders = 4;
+constexpr int kKeptElements = 10;   // $.L keeps its last 10 appended elements
+constexpr int kKeys = 16;           // members of $.S
+
+// Sets $.C.n and $.C.m to i in one telegram, churns an array and a set of
+// members, so a reader can check that it sees whole telegrams only.
+Json::Value telegramFor(int i)
+{
+    Json::Value telegram;
+    Json::Value& sets = telegram["INST"]["SET"]["VAL"];
+    Json::Value& dels = telegram["INST"]["DEL"]["VAL"];
+    sets[0u]["DEST"]["PATH"] = "$.C.n";
+    sets[0u]["VAL"] = i;
+    sets[1u]["DEST"]["PATH"] = "$.L[]";
+    sets[1u]["VAL"]["i"] = i;
+    sets[2u]["DEST"]["PATH"] = "$.S.k" + std::to_string(i % kKeys);
+    sets[2u]["VAL"] = std::string(i % 7 * 10, 'x');
+    sets[3u]["DEST"]["PATH"] = "$.C.m";
+    sets[3u]["VAL"] = i;
+    if (i >= kKeptElements) {
+        dels[0u]["DEST"]["PATH"] = "$.L[0]";
+        dels[0u]["MODE"] = 0;
+    }
+    return telegram;
+}
+
+// The invariant of a whole telegram: n == m.
+bool consistent(const Json::Value& tree)
+{
+    if (tree.isNull())
+        return true;   // before the first telegram
+    const Json::Value& c = tree["C"];
+    return c["n"] == c["m"] && tree["L"].isArray();
+}
+
+} // namespace
+
+class TestJsonConcurrency : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readersSeeWholeTelegrams();
+};
+
+void TestJsonConcurrency::readersSeeWholeTelegrams()
+{
+    KORVALIS::HighLevelCommunication::MasterJSON master;
+    JSONObject& doc = master;
+
+    std::atomic<bool> done{false};
+    std::atomic<int> tornReads{0};
+    std::atomic<int> failedQueries{0};
+    std::atomic<int> reads{0};
+
+    std::vector<std::thread> readers;
+    for (int r = 0; r < kReaders; ++r) {
+        readers.emplace_back([&, r] {
+            while (!done.load()) {
+                // A short pause lets the writer find the lock free now and
+                // then, so the run time does not hang on the scheduler.
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                switch ((reads.fetch_add(1) + r) % 4) {
+                case 0: {
+                    Json::Value parsed;
+                    Json::Reader reader;
+                    const std::string text = doc.toString();
+                    if (!reader.parse(text, parsed) || !consistent(parsed))
+                        ++tornReads;
+                    break;
+                }
+                case 1:
+                    if (!consistent(doc.snapshot()))
+                        ++tornReads;
+                    break;
+                case 2:
+                    doc.read([&](const Json::Value& tree) {
+                        if (!consistent(tree))
+                            ++tornReads;
+                    });
+                    break;
+                default: {
+                    std::vector<Json::Value> values;
+                    std::vector<std::string> paths;
+                    if (!doc.query("$.S.*", values, &paths) || !doc.query("$.L[*].i", values, &paths)
+                        || values.size() != paths.size())
+                        ++failedQueries;
+                    break;
+                }
+                }
+            }
+        });
+    }
+
+    std::thread writer([&] {
+        for (int i = 0; i < kTelegrams; ++i) {
+            Json::Value telegram = telegramFor(i);
+            std::vector<KORVALIS::JSON::TelegramResult> results;
+            doc.applyTelegram(telegram, doc.getJSON(), &results);
+        }
+        done.store(true);
+    });
+
+    writer.join();
+    for (std::thread& reader : readers)
+        reader.join();
+
+    QCOMPARE(tornReads.load(), 0);
+    QCOMPARE(failedQueries.load(), 0);
+    QVERIFY(reads.load() > kReaders);
+
+    const Json::Value tree = doc.snapshot();
+    QCOMPARE(tree["C"]["n"].asInt(), kTelegrams - 1);
+    QCOMPARE(tree["S"].size(), Json::ArrayIndex(kKeys));
+    QCOMPARE(tree["L"].size(), Json::ArrayIndex(kKeptElements));
+    QCOMPARE(tree["L"][0u]["i"].asInt(), kTelegrams - kKeptElements);
+    QCOMPARE(doc.toString(), Json::FastWriter().write(tree));
+}
+
+QTEST_GUILESS_MAIN(TestJsonConcurrency)
+#include "tst_jsonconcurrency.moc"

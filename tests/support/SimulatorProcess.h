@@ -1,0 +1,149 @@
+#pragma once
+
+#include <json/json.h>
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+// The device simulator (tools/devicesim) as a child process, for end-to-end
+// tests. It is started with "--port 0 --control" plus the extra arguments,
+// listens on 127.0.0.1 on the port it printed, and is stopped (SIGTERM, then
+// kill) by stop() or the destructor. Should the test process die first, the
+// simulator gets SIGTERM too (it is tied to the thread that started it).
+//
+//     SimulatorProcess simulator({"--paused"});
+//     QVERIFY(simulator.start());
+//     settings: "Config/Network/WebServer/IPAdress" = "127.0.0.1",
+//               "Config/Network/WebServer/Port" = QString::number(simulator.port())
+//     const QString token = simulator.login("admin", "admin");
+//
+// Every helper blocks until the simulator answered (or 15 s passed) and
+// reports failure by its result (an HTTP status of -1: no answer), never by
+// an exception. Useful extra arguments: "--paused" (no live values or chart
+// data until pauseLiveValues(false)), "--live-interval 50" (faster live
+// values), "--high-ids" (ReqID above 2^32), "--tree FILE", "--users FILE".
+//
+// Users of the default tree (name / password, role): admin / admin (1),
+// service / service (2), bediener / 1234 (3), praktikant / abc (3),
+// werk / werk500 (4, right masks with bit 63 set).
+//
+// The device answers every telegram with an empty 200; what it sends back
+// (echoed writes, answered reads, live values, measurement, messages) comes
+// through data(), in change telegrams after the REQID given.
+class SimulatorProcess
+{
+public:
+    // A data answer {"ReqID": n, "ReqContent": [telegram, ...]}.
+    struct DataAnswer
+    {
+        int status = -1;                                 // HTTP status; -1 no answer
+        QByteArray body;
+        bool valid = false;                              // the body had the shape above
+        qint64 reqId = -1;                               // "ReqID"
+        Json::Value telegrams = Json::Value(Json::arrayValue);   // "ReqContent"
+    };
+
+    // An injected failed answer (see setFailure).
+    enum class Failure { Status, EmptyBody, MalformedBody };
+
+    explicit SimulatorProcess(const QStringList& extraArguments = {});
+    ~SimulatorProcess();
+
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    // Starts the binary and waits for its "PORT n" line; false (with a
+    // warning) when it did not come within timeoutMs.
+    bool start(int timeoutMs = 10000);
+    // SIGTERM, then kill after 5 s. True when the simulator ended by itself with exit code 0.
+    bool stop();
+    bool isRunning() const;
+
+    int port() const;                     // -1 before start()
+    QString webServiceUrl() const;        // "http://127.0.0.1:<port>/webservice/"
+    static QString binaryPath();
+
+    // ---- The web service, as the client uses it ----
+
+    // The parsed login answer; null when there was no JSON answer.
+    Json::Value loginReply(const QString& user, const QString& password);
+    // The token ("CLNT"."TOKN"); empty when the login was refused.
+    QString login(const QString& user, const QString& password);
+    int logout(const QString& token);   // HTTP status
+    // POSTs a telegram to an endpoint ("path", "config", "measure", "export",
+    // "user") form-encoded with the token; returns the HTTP status.
+    int post(const QString& endpoint, const QString& token, const Json::Value& telegram);
+    // POSTs any body to "<webServiceUrl><endpointAndQuery>"; the answer body goes to answer.
+    int postRaw(const QString& endpointAndQuery, const QByteArray& body, QByteArray* answer = nullptr);
+    DataAnswer data(const QString& token, qint64 reqId);
+    // Polls data from reqId until a telegram satisfies wanted or timeoutMs
+    // passed; reqId follows the answers. Returns every telegram received.
+    Json::Value waitFor(const QString& token, qint64& reqId, const std::function<bool(const Json::Value&)>& wanted,
+                        int timeoutMs = 3000);
+
+    // ---- Telegrams ----
+
+    // The client's telegram template with every list empty.
+    static Json::Value telegramTemplate();
+    static Json::Value getTelegram(const QStringList& paths);
+    static Json::Value setTelegram(const QString& path, const Json::Value& value);
+    static Json::Value delTelegram(const QString& path, int mode = 0);
+    // Compact text with sorted keys and a trailing line feed, as the client writes it.
+    static QByteArray toBody(const Json::Value& value);
+    // The (path, value) of every SET element in a list of telegrams, in order.
+    static QVector<std::pair<QString, Json::Value>> setsIn(const Json::Value& telegrams);
+    // The paths of every DEL element.
+    static QStringList deletesIn(const Json::Value& telegrams);
+    // Every element of the "INST"."SET".<list> arrays ("MSG", "MEM").
+    static Json::Value listIn(const Json::Value& telegrams, const char* list);
+
+    // ---- Test controls ----
+
+    // Sends a telegram (or an array of them) to every client through the
+    // change log; applied to the simulator's tree too unless applyToTree is
+    // false. Returns the change id, -1 on failure.
+    qint64 injectTelegram(const Json::Value& telegram, bool applyToTree = true);
+    // Raises device messages (an object or an array; missing ids, type, text and
+    // an "Ok" button are filled in unless raw). atLogin keeps them for the next
+    // login answer. Returns the messages as sent (an array), null on failure.
+    Json::Value raiseMessage(const Json::Value& message = Json::Value(Json::objectValue), bool raw = false,
+                             bool atLogin = false);
+    Json::Value messageAnswers();   // answers of clients to messages, oldest first
+    bool pauseLiveValues(bool paused = true);
+    // Delays every answer (of endpoint, when given) by ms; 0 ends it.
+    bool setDelay(int ms, const QString& endpoint = QString());
+    // The next count requests (to endpoint, when given) fail: HTTP status
+    // (Failure::Status), an empty 200 body, or a malformed JSON body.
+    bool setFailure(Failure failure, int count = 1, int status = 500, const QString& endpoint = QString());
+    bool clearFaults();
+    // The web-service requests received: [{"time","method","path","query","body"}, ...].
+    Json::Value requestLog();
+    bool clearRequestLog();
+    // The simulator's own tree at a JSONPath: the values, and their concrete paths.
+    Json::Value treeValues(const QString& jsonPath, QStringList* paths = nullptr);
+    // {"reqId", "measuring", "paused", "sessions"}
+    Json::Value state();
+
+private:
+    struct Answer
+    {
+        int status = -1;
+        QByteArray body;
+    };
+
+    Answer request(const char* method, const QString& target, const QByteArray& body, const char* contentType);
+    Json::Value controlJson(const char* method, const QString& target, const Json::Value& body = Json::Value());
+
+    class ChildProcess;
+
+    QStringList arguments;
+    std::unique_ptr<ChildProcess> process;
+    int listenPort = -1;
+};

@@ -1,0 +1,175 @@
+#pragma once
+
+// A client (TevaroApp with its device link) pointed at a freshly started
+// device simulator through the settings file of the test's own data folder.
+// Poll and receive intervals are short so a test runs in seconds.
+
+#include "SimulatorProcess.h"
+
+#include "common/ZZJSON.h"
+#include "util/HTTPRequestUtil.h"
+#include "util/JSONUtil.h"
+#include "util/SettingsUtil.h"
+#include "util/TevaroApp.h"
+#include "util/UserRoleUtil.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+// Records the change notifications of a JSONUtil, delivered queued to the
+// thread that created the recorder.
+class NotificationRecorder : public QObject
+{
+public:
+    explicit NotificationRecorder(JSONUtil* util)
+    {
+        connect(util, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), this,
+                [this](GlobalEnums::InstructionType type, QString path) {
+                    events << QStringLiteral("%1 %2").arg(type).arg(path);
+                },
+                Qt::QueuedConnection);
+    }
+
+    // "type path" of every applied element.
+    QStringList events;
+
+    bool seen(GlobalEnums::InstructionType type, const QString& path) const
+    {
+        return events.contains(QStringLiteral("%1 %2").arg(type).arg(path));
+    }
+};
+
+class DeviceLinkFixture
+{
+public:
+    explicit DeviceLinkFixture(const QStringList& simulatorArguments = {QStringLiteral("--paused")})
+        : simulator(simulatorArguments)
+    {
+    }
+
+    ~DeviceLinkFixture()
+    {
+        app.reset();   // ends the threads before the simulator goes
+        simulator.stop();
+    }
+
+    // Starts the simulator and the client; replyTimeoutMs bounds every reply.
+    bool setUp(int replyTimeoutMs = 5000)
+    {
+        if (!simulator.start())
+            return false;
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("20"));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("10"));
+        app.reset(new TevaroApp());
+        http()->setReplyTimeout(replyTimeoutMs);
+        return true;
+    }
+
+    JSONUtil* json() { return app->getJSONUtil(); }
+    HTTPRequestUtil* http() { return json()->getHTTPRequestUtil(); }
+    UserRoleUtil* rights() { return app->getUserRoleUtil(); }
+
+    // Sends a login and evaluates the answer as the login screen does. The
+    // number of loginAvailable signals seen is left in loginAnswers.
+    bool login(const QString& user, const QString& password, int waitMs = 5000)
+    {
+        Json::Value data(Json::objectValue);
+        data["USER"] = user.toStdString();
+        data["PASS"] = password.toStdString();
+        return evaluateLogin([&] { json()->login(data); }, waitMs);
+    }
+
+    template <typename Send>
+    bool evaluateLogin(Send send, int waitMs = 5000)
+    {
+        loginAnswers = 0;
+        Json::Value answer;
+        QMetaObject::Connection connection = QObject::connect(
+            json(), &JSONUtil::loginAvailable, [&](Json::Value& reply) { answer = reply; ++loginAnswers; });
+        send();
+        QElapsedTimer clock;
+        clock.start();
+        while (loginAnswers == 0 && clock.elapsed() < waitMs)
+            QTest::qWait(10);
+        QTest::qWait(100);   // a second, spurious answer would arrive now
+        QObject::disconnect(connection);
+
+        bool ok = false;
+        QString token;
+        rights()->checkAndSetLogin(answer, ok, token);
+        json()->setToken(ok ? token : QString());
+        if (!ok)
+            rights()->reset();
+        return ok;
+    }
+
+    // Logs in as admin and starts communication; waits until every initial
+    // path is in the mirror.
+    bool startSession(int waitMs = 10000)
+    {
+        if (!login(QStringLiteral("admin"), QStringLiteral("admin")))
+            return false;
+        app->start();
+        return waitForInitialPaths(waitMs);
+    }
+
+    bool waitForInitialPaths(int waitMs = 10000)
+    {
+        const Json::Value initial = simulator.treeValues(QStringLiteral("$.IPTH"));
+        if (!initial.isArray() || initial.size() != 1 || !initial[0].isArray())
+            return false;
+        QStringList paths;
+        for (const Json::Value& path : initial[0])
+            paths << QString::fromStdString(path.asString());
+        return waitUntil([&] {
+            for (const QString& path : paths) {
+                QVector<Json::Value> values;
+                if (!json()->getMasterJSONbyPath(path, values, false))
+                    return false;
+            }
+            return true;
+        }, waitMs);
+    }
+
+    template <typename Condition>
+    static bool waitUntil(Condition condition, int waitMs = 5000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!condition()) {
+            if (clock.elapsed() > waitMs)
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    // The requests the simulator received on one endpoint ("data", "path", ...), oldest first.
+    Json::Value requests(const QString& endpoint)
+    {
+        Json::Value selected(Json::arrayValue);
+        const std::string path = "/webservice/" + endpoint.toStdString();
+        for (const Json::Value& request : simulator.requestLog()) {
+            if (request["path"].asString() == path)
+                selected.append(request);
+        }
+        return selected;
+    }
+
+    Json::Value mirror(const QString& path)
+    {
+        Json::Value value;
+        json()->getMasterJSONbyPath(path, value, false);
+        return value;
+    }
+
+    SimulatorProcess simulator;
+    std::unique_ptr<TevaroApp> app;
+    int loginAnswers = 0;
+};

@@ -1,0 +1,207 @@
+// The device link against the real device simulator over loopback: login,
+// the first data request, the initial paths, writes and their echo, batching,
+// logout and a second session.
+#include "DeviceLinkFixture.h"
+
+#include <QSignalSpy>
+#include <QUrlQuery>
+#include <QtTest>
+
+namespace {
+
+QString queryItem(const Json::Value& request, const QString& key)
+{
+    return QUrlQuery(QString::fromStdString(request["query"].asString())).queryItemValue(key, QUrl::FullyDecoded);
+}
+
+QString bodyOf(const Json::Value& request)
+{
+    return QString::fromStdString(request["body"].asString());
+}
+
+} // namespace
+
+class TestDeviceLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void login()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+
+        QVERIFY(!link.login(QStringLiteral("admin"), QStringLiteral("wrong")));
+        QCOMPARE(link.loginAnswers, 1);
+        QVERIFY(link.json()->getToken().isEmpty());
+
+        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QCOMPARE(link.loginAnswers, 1);
+        QVERIFY(!link.json()->getToken().isEmpty());
+        QCOMPARE(link.rights()->getUserName(), QStringLiteral("admin"));
+
+        const Json::Value logins = link.requests(QStringLiteral("login"));
+        QCOMPARE(bodyOf(logins[logins.size() - 1]), QStringLiteral("{\"PASS\":\"admin\",\"USER\":\"admin\"}\n"));
+
+        // Right masks with bit 63 set are taken by their bits.
+        QVERIFY(link.login(QStringLiteral("werk"), QStringLiteral("werk500")));
+        QVERIFY(link.rights()->checkRights(-1) >= 1);
+    }
+
+    void secondLoginWhilePendingIsNoFailure()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.simulator.setDelay(300, QStringLiteral("login")));
+        Json::Value data(Json::objectValue);
+        data["USER"] = "admin";
+        data["PASS"] = "admin";
+        QVERIFY(link.evaluateLogin([&] {
+            link.json()->login(data);
+            QTest::qWait(50);
+            link.json()->login(data);   // the first one is aborted silently
+        }));
+        QCOMPARE(link.loginAnswers, 1);
+    }
+
+    void sessionLoadsTheInitialPaths()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+
+        // The poll thread's first request is the data request with REQID=-1.
+        const Json::Value data = link.requests(QStringLiteral("data"));
+        QVERIFY(data.size() >= 2);
+        QCOMPARE(data[0]["method"].asString(), std::string("GET"));
+        QCOMPARE(queryItem(data[0], QStringLiteral("REQID")), QStringLiteral("-1"));
+        QCOMPARE(queryItem(data[0], QStringLiteral("TOKN")), link.json()->getToken());
+
+        // Then $.IPTH is read, and then every path it lists, in one telegram.
+        const Json::Value reads = link.requests(QStringLiteral("path"));
+        QVERIFY(reads.size() >= 2);
+        QCOMPARE(bodyOf(reads[0]),
+                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.IPTH\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n"));
+        Json::Value second;
+        QVERIFY(Json::Reader().parse(reads[1]["body"].asString(), second));
+        const Json::Value initial = link.simulator.treeValues(QStringLiteral("$.IPTH"))[0];
+        QCOMPARE(second["INST"]["GET"]["VAL"].size(), initial.size());
+        for (Json::ArrayIndex i = 0; i < initial.size(); ++i)
+            QCOMPARE(second["INST"]["GET"]["VAL"][i]["DEST"]["PATH"], initial[i]);
+
+        // The mirror holds what the device's tree holds at those paths.
+        for (const QString& path : {QStringLiteral("$.USMG"), QStringLiteral("$.EXP"), QStringLiteral("$.DATA.SE"),
+                                    QStringLiteral("$.USMG.USLI[2].NAME")}) {
+            const Json::Value device = link.simulator.treeValues(path);
+            QCOMPARE(device.size(), 1u);
+            // Compared as text: the two JSON readers type large numbers differently.
+            QCOMPARE(ZZJSON::toQString(link.mirror(path)), ZZJSON::toQString(device[0]));
+        }
+
+        // Later data requests send back the newest ReqID.
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            const Json::Value all = link.requests(QStringLiteral("data"));
+            return queryItem(all[all.size() - 1], QStringLiteral("REQID")).toLongLong() > 0;
+        }));
+    }
+
+    void writeGoesOutOnceAndIsEchoed()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        NotificationRecorder recorder(link.json());
+        QVERIFY(link.simulator.clearRequestLog());
+
+        const QString path = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+        link.json()->requestConfig(path, Json::Value("Halle 4"), GlobalEnums::SET);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.seen(GlobalEnums::SET, path), 5000);
+        QCOMPARE(QString::fromStdString(link.mirror(path).asString()), QStringLiteral("Halle 4"));
+        QCOMPARE(link.json()->getRequestCount(), 0);
+
+        const Json::Value writes = link.requests(QStringLiteral("config"));
+        QCOMPARE(writes.size(), 1u);
+        QCOMPARE(bodyOf(writes[0]),
+                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.DISP.GEN.MEN.NAME.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":\"Halle 4\"}]}}}\n"));
+        QCOMPARE(queryItem(writes[0], QStringLiteral("TOKN")), link.json()->getToken());
+    }
+
+    void runOfOneTypeIsBatchedAndReadsAreNotDuplicated()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        NotificationRecorder recorder(link.json());
+
+        // Hold the transport busy with a slow data request while queuing.
+        QVERIFY(link.simulator.setDelay(400, QStringLiteral("data")));
+        QTest::qWait(100);
+        QVERIFY(link.simulator.clearRequestLog());
+        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL"), Json::Value("Linie 3"), GlobalEnums::SET);
+        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.NAME.VAL"), Json::Value("Halle 5"), GlobalEnums::SET);
+        link.json()->requestPath(QStringLiteral("$.DISP.GEN.MEN.LOC"));
+        link.json()->requestPath(QStringLiteral("$.DISP.GEN.MEN.LOC"));
+        QCOMPARE(link.json()->getRequestCount(), 3);
+        QVERIFY(link.simulator.setDelay(0));
+
+        QTRY_VERIFY_WITH_TIMEOUT(link.json()->getRequestCount() == 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.seen(GlobalEnums::SET, QStringLiteral("$.DISP.GEN.MEN.NAME.VAL")), 5000);
+
+        const Json::Value writes = link.requests(QStringLiteral("config"));
+        QCOMPARE(writes.size(), 1u);
+        Json::Value telegram;
+        QVERIFY(Json::Reader().parse(writes[0]["body"].asString(), telegram));
+        const Json::Value& sets = telegram["INST"]["SET"]["VAL"];
+        QCOMPARE(sets.size(), 2u);
+        QCOMPARE(sets[0]["DEST"]["PATH"].asString(), std::string("$.DISP.GEN.MEN.LOC.VAL"));
+        QCOMPARE(sets[1]["DEST"]["PATH"].asString(), std::string("$.DISP.GEN.MEN.NAME.VAL"));
+
+        const Json::Value reads = link.requests(QStringLiteral("path"));
+        QCOMPARE(reads.size(), 1u);
+        QVERIFY(Json::Reader().parse(reads[0]["body"].asString(), telegram));
+        QCOMPARE(telegram["INST"]["GET"]["VAL"].size(), 1u);
+    }
+
+    void logoutAndSecondSession()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        const QString token = link.json()->getToken();
+
+        QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
+        link.app->stop();
+        QCOMPARE(loggedOut.count(), 1);
+        link.json()->logout();
+        QVERIFY(link.json()->getToken().isEmpty());
+
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("logout")).size() == 1; }));
+        const Json::Value logout = link.requests(QStringLiteral("logout"))[0];
+        QCOMPARE(logout["method"].asString(), std::string("POST"));
+        QCOMPARE(queryItem(logout, QStringLiteral("TOKN")), token);
+        QVERIFY(logout["body"].asString().empty());
+
+        // No more polling once stopped.
+        QTest::qWait(100);
+        const Json::ArrayIndex polls = link.requests(QStringLiteral("data")).size();
+        QTest::qWait(200);
+        QCOMPARE(link.requests(QStringLiteral("data")).size(), polls);
+
+        // A second session starts from an empty mirror and queue, with REQID=-1.
+        QVERIFY(link.simulator.clearRequestLog());
+        link.json()->appendJson(Json::Value(1), QStringLiteral("$.STALE"));
+        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
+        link.app->start();
+        QVERIFY(link.mirror(QStringLiteral("$.STALE")).isNull());
+        QVERIFY(link.waitForInitialPaths());
+        QCOMPARE(queryItem(link.requests(QStringLiteral("data"))[0], QStringLiteral("REQID")), QStringLiteral("-1"));
+
+        // Stopping while idle still reports the logout.
+        link.app->stop();
+        link.app->stop();
+        QCOMPARE(loggedOut.count(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceLink)
+#include "tst_devicelink.moc"

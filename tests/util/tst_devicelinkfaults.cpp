@@ -1,0 +1,186 @@
+// The device link keeps working through slow, failing and malformed answers
+// of the device simulator.
+#include "../common/LogCapture.h"
+#include "DeviceLinkFixture.h"
+
+#include "util/StatusMessageSink.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+const QString LOCATION_PATH = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+
+// Writes value to path and waits until the device's echo reached the mirror.
+bool writeAndAwaitEcho(DeviceLinkFixture& link, const QString& path, const QString& value, int waitMs = 5000)
+{
+    link.json()->requestConfig(path, Json::Value(value.toStdString()), GlobalEnums::SET);
+    return DeviceLinkFixture::waitUntil(
+        [&] { return link.mirror(path).isString() && QString::fromStdString(link.mirror(path).asString()) == value; },
+        waitMs);
+}
+
+} // namespace
+
+class TestDeviceLinkFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void delayedTelegramTimesOutAndIsResent()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp(300));
+        QVERIFY(link.startSession());
+        QVERIFY(link.simulator.clearRequestLog());
+
+        QVERIFY(link.simulator.setDelay(1000, QStringLiteral("config")));
+        link.json()->requestConfig(NAME_PATH, Json::Value("Halle 6"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("config")).size() >= 2; }));
+        QCOMPARE(link.json()->getRequestCount(), 1);   // still queued while it times out
+        QVERIFY(!log.matching(QStringLiteral("HTTP-Request Timeout")).isEmpty());
+
+        QVERIFY(link.simulator.clearFaults());
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
+        QVERIFY(DeviceLinkFixture::waitUntil(
+            [&] { return link.mirror(NAME_PATH).asString() == std::string("Halle 6"); }));
+        // Every attempt carried the same telegram.
+        const Json::Value writes = link.requests(QStringLiteral("config"));
+        for (const Json::Value& write : writes)
+            QCOMPARE(write["body"], writes[0]["body"]);
+    }
+
+    void dataRequestsGoOnWhileATelegramKeepsFailing()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp(150));
+        QVERIFY(link.startSession());
+        QVERIFY(link.simulator.setDelay(3000, QStringLiteral("config")));
+        link.json()->requestConfig(NAME_PATH, Json::Value("Halle 15"), GlobalEnums::SET);
+
+        // The failing telegram heads the queue; a data request still goes out
+        // once per data-request period between its attempts.
+        link.http()->setDataRequestPeriod(300);
+        QVERIFY(link.simulator.clearRequestLog());
+        QTest::qWait(1300);
+        const Json::ArrayIndex dataRequests = link.requests(QStringLiteral("data")).size();
+        QVERIFY2(dataRequests >= 2 && dataRequests <= 6, qPrintable(QString::number(dataRequests)));
+        QVERIFY(link.requests(QStringLiteral("config")).size() >= 3);
+
+        // With the usual period of 31 s the telegram alone is tried.
+        link.http()->setDataRequestPeriod(HTTPRequestUtil::DEFAULT_DATA_REQUEST_PERIOD_MS);
+        QTest::qWait(100);
+        QVERIFY(link.simulator.clearRequestLog());
+        QTest::qWait(600);
+        QCOMPARE(link.requests(QStringLiteral("data")).size(), 0u);
+        QVERIFY(link.requests(QStringLiteral("config")).size() >= 2);
+        QCOMPARE(link.json()->getRequestCount(), 1);
+
+        QVERIFY(link.simulator.clearFaults());
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
+    }
+
+    void serverErrorIsResentAtMostThreeTimes()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+
+        // Two failures, then success: sent three times, applied once.
+        QVERIFY(link.simulator.clearRequestLog());
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 2, 500, QStringLiteral("config")));
+        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 7")));
+        QCOMPARE(link.requests(QStringLiteral("config")).size(), 3u);
+
+        // Four failures: sent four times, then dropped and reported.
+        QVERIFY(link.simulator.clearRequestLog());
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 4, 503, QStringLiteral("config")));
+        link.json()->requestConfig(NAME_PATH, Json::Value("Halle 8"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
+        QCOMPARE(link.requests(QStringLiteral("config")).size(), 4u);
+        QCOMPARE(log.matching(QStringLiteral("failed 4 times on the device (HTTP 503)")).size(), 1);
+
+        // The queue moves on.
+        QVERIFY(writeAndAwaitEcho(link, LOCATION_PATH, QStringLiteral("Linie 9")));
+        QCOMPARE(QString::fromStdString(link.mirror(NAME_PATH).asString()), QStringLiteral("Halle 7"));
+    }
+
+    void rejectedTelegramIsDroppedAndReported()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        QVERIFY(link.simulator.clearRequestLog());
+        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
+        link.json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
+        QCOMPARE(link.requests(QStringLiteral("config")).size(), 1u);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            for (const QList<QVariant>& message : status) {
+                if (message.at(0).toString().contains(QStringLiteral("rejected by the device (HTTP 404)")))
+                    return true;
+            }
+            return false;
+        }));
+        QCOMPARE(log.matching(QStringLiteral("rejected by the device (HTTP 404)")).size(), 1);
+
+        QVERIFY(writeAndAwaitEcho(link, LOCATION_PATH, QStringLiteral("Linie 10")));
+        QVERIFY(link.mirror(NAME_PATH).asString() != std::string("Halle 9"));
+
+        // Neither the status bar nor the log ever shows the token.
+        const QString token = link.json()->getToken();
+        QVERIFY(!log.all().contains(token));
+        for (const QList<QVariant>& message : status)
+            QVERIFY(!message.at(0).toString().contains(token));
+    }
+
+    void emptyAndMalformedAnswersAreSurvived()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::EmptyBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 11")));
+
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(link, LOCATION_PATH, QStringLiteral("Linie 12")));
+        QVERIFY(!log.matching(QStringLiteral("Problem while parse JSON: \n")).isEmpty());
+
+        // A garbled acknowledgement still acknowledges; the next write goes through.
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 1, 200, QStringLiteral("config")));
+        link.json()->requestConfig(LOCATION_PATH, Json::Value("Linie 13"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
+        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 13")));
+    }
+
+    void refusedTokenIsSignalled()
+    {
+        LogCapture log;
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        QSignalSpy rejected(link.http(), SIGNAL(tokenRejected()));
+
+        QVERIFY(link.simulator.clearRequestLog());
+        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("data")).size() >= 4; }));
+        // Signalled and reported once for the run of refusals, not per poll step.
+        QCOMPARE(rejected.count(), 1);
+        QCOMPARE(log.matching(QStringLiteral("Data request refused by the device (HTTP 401)")).size(), 1);
+        // The link goes on polling once the device accepts again.
+        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 14")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceLinkFaults)
+#include "tst_devicelinkfaults.moc"

@@ -1,0 +1,157 @@
+// The mirror owner: path references into "CLNT", device texts, local merges
+// and queries while the receive path changes the mirror.
+#include "../common/LogCapture.h"
+
+#include "util/JSONUtil.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+Json::Value parse(const QString& text)
+{
+    Json::Value value;
+    Json::Reader().parse(text.toStdString(), value);
+    return value;
+}
+
+void fillClient(JSONUtil& util)
+{
+    util.appendJson(parse(QStringLiteral("{\"US\":{\"ID\":7,\"NAME\":\"admin\"},\"IDX\":{\"DEV\":2},\"OBJ\":{\"A\":1}}")),
+                    QStringLiteral("$.CLNT"));
+}
+
+} // namespace
+
+class TestJSONUtil : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void solvesClientReferences_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("warning");
+
+        QTest::newRow("number") << "$.USMG.USLI[?(@.ID==($.CLNT.US.ID))]" << "$.USMG.USLI[?(@.ID==7)]" << "";
+        QTest::newRow("two references") << "$.A[($.CLNT.IDX.DEV)].B[($.CLNT.IDX.DEV)]" << "$.A[2].B[2]" << "";
+        QTest::newRow("text") << "$.U[?(@.NAME==($.CLNT.US.NAME))]" << "$.U[?(@.NAME==admin)]" << "";
+        QTest::newRow("missing node") << "$.X[($.CLNT.NO.ID)]" << "$.X[($.CLNT.NO.ID)]"
+                                      << "CLNT-node could not be solved in MasterJSON! \n$.X[($.CLNT.NO.ID)]";
+        QTest::newRow("object is not spliced") << "$.X[($.CLNT.OBJ)]" << "$.X[($.CLNT.OBJ)]" << "CLNT-node is not a single value";
+        QTest::newRow("no reference") << "$.DATA.CH" << "$.DATA.CH" << "";
+    }
+
+    void solvesClientReferences()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QFETCH(QString, warning);
+
+        JSONUtil util;
+        fillClient(util);
+        LogCapture log;
+        util.getAndSolvePath(path);
+        QCOMPARE(path, expected);
+        if (warning.isEmpty())
+            QVERIFY(log.messages().isEmpty());
+        else
+            QCOMPARE(log.matching(warning).size(), 1);
+        QCOMPARE(util.getRequestCount(), 0);   // references never queue reads
+    }
+
+    void deviceTexts_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("queued");
+
+        QTest::newRow("plain text") << "{\"ID\":12,\"T\":\"Hallo\"}" << 12 << "Hallo" << 0;
+        QTest::newRow("text from the mirror") << "{\"ID\":3,\"T\":{\"PATH\":\"$.CLNT.US.NAME\"}}" << 3 << "admin" << 0;
+        QTest::newRow("reference in the path") << "{\"T\":{\"PATH\":\"$.NAMES[($.CLNT.IDX.DEV)]\"}}" << -1 << "" << 1;
+        QTest::newRow("missing text is read") << "{\"T\":{\"PATH\":\"$.TEXT.X\"}}" << -1 << "" << 1;
+        QTest::newRow("path not a string") << "{\"ID\":4,\"T\":{\"PATH\":5}}" << 4 << "" << 0;
+        QTest::newRow("id out of range keeps the id") << "{\"ID\":1e12,\"T\":\"x\"}" << -1 << "x" << 0;
+        QTest::newRow("not an object") << "[1]" << -1 << "" << 0;
+    }
+
+    void deviceTexts()
+    {
+        QFETCH(QString, node);
+        QFETCH(int, id);
+        QFETCH(QString, text);
+        QFETCH(int, queued);
+
+        LogCapture log;
+        JSONUtil util;
+        fillClient(util);
+        int resolvedId = -1;
+        QString resolved = QStringLiteral("stale");
+        util.getInternationalisationFromID(parse(node), resolvedId, resolved);
+        QCOMPARE(resolvedId, id);
+        QCOMPARE(resolved, text);
+        QCOMPARE(util.getRequestCount(), queued);
+    }
+
+    void localMergeIsNotAnnounced()
+    {
+        JSONUtil util;
+        QSignalSpy before(&util, SIGNAL(beforeTelegramAvailable()));
+        QSignalSpy typed(&util, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)));
+        util.appendJson(Json::Value(5), QStringLiteral("$.A.B"));
+        Json::Value value;
+        QVERIFY(util.getMasterJSONbyPath(QStringLiteral("$.A.B"), value, false));
+        QCOMPARE(value.asInt(), 5);
+        QCOMPARE(before.count(), 0);
+        QCOMPARE(typed.count(), 0);
+    }
+
+    void queriesWhileTelegramsAreApplied()
+    {
+        JSONUtil util;
+        std::atomic<bool> done{false};
+        std::atomic<int> failures{0};
+
+        QList<QThread*> readers;
+        for (int r = 0; r < 3; ++r) {
+            readers << QThread::create([&] {
+                while (!done) {
+                    QVector<Json::Value> values;
+                    util.getMasterJSONbyPath(QStringLiteral("$.DATA.CH[*].MW"), values, false);
+                    for (const Json::Value& value : values) {
+                        if (!value.isNull() && !value.isInt())
+                            ++failures;
+                    }
+                    Json::Value single;
+                    util.getMasterJSONbyPath(QStringLiteral("$.DATA.CH[0].MW"), single, false);
+                    util.getSnapshot();
+                }
+            });
+            readers.last()->start();
+        }
+
+        for (int i = 0; i < 2000; ++i) {
+            Json::Value telegram = parse(QStringLiteral(
+                "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%1]\"},\"MODE\":0}]},"
+                "\"SET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%2].MW\"},\"VAL\":%3}]}}}")
+                                             .arg(i % 7).arg(i % 11).arg(i));
+            util.handleReceiveJSON(telegram);
+            if (i % 500 == 0)
+                util.clear();
+        }
+        done = true;
+        for (QThread* reader : readers) {
+            QVERIFY(reader->wait(30000));
+            delete reader;
+        }
+        QCOMPARE(failures.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJSONUtil)
+#include "tst_jsonutil.moc"

@@ -1,0 +1,125 @@
+// Holding F11 and F12 together writes the mirror into the data folder, once per
+// chord; the keys still reach the widgets.
+#include "common/CommonJSONUtil.h"
+#include "util/FileUtil.h"
+#include "util/JSONUtil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QtTest>
+
+namespace {
+
+class KeyCounter : public QWidget
+{
+public:
+    int presses = 0;
+    int releases = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        ++presses;
+        event->accept();
+    }
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        ++releases;
+        event->accept();
+    }
+};
+
+void key(QWidget* target, QEvent::Type type, int key, bool autoRepeat = false)
+{
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(target, &event);
+}
+
+QStringList dumps()
+{
+    return QDir(FileUtil::basePath()).entryList({QStringLiteral("MasterJson_*.json")}, QDir::Files, QDir::Name);
+}
+
+void removeDumps()
+{
+    for (const QString& name : dumps())
+        QFile::remove(FileUtil::basePath() + QLatin1Char('/') + name);
+}
+
+} // namespace
+
+class TestMasterJSONDump : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(FileUtil::basePath()));
+    }
+
+    void init()
+    {
+        removeDumps();
+    }
+
+    void oneKeyAloneWritesNothing()
+    {
+        JSONUtil util;
+        KeyCounter widget;
+        key(&widget, QEvent::KeyPress, Qt::Key_F11);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
+        QVERIFY(dumps().isEmpty());
+        QCOMPARE(widget.presses, 1);
+        QCOMPARE(widget.releases, 1);
+    }
+
+    void chordWritesTheMirrorOnce()
+    {
+        JSONUtil util;
+        util.appendJson(Json::Value("secret-free"), QStringLiteral("$.DATA.NAME"));
+        KeyCounter widget;
+
+        key(&widget, QEvent::KeyPress, Qt::Key_F11);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        // Auto-repeat sends release/press pairs while the keys are held.
+        for (int i = 0; i < 5; ++i) {
+            key(&widget, QEvent::KeyRelease, Qt::Key_F12, true);
+            key(&widget, QEvent::KeyPress, Qt::Key_F12, true);
+        }
+        QVERIFY(dumps().isEmpty());
+
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        // F11 still held: pressing F12 again belongs to the same chord.
+        QTest::qWait(5);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
+
+        const QStringList written = dumps();
+        QCOMPARE(written.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^MasterJson_\\d{8}_\\d{9}\\.json$")).match(written.first()).hasMatch());
+
+        CommonJSONUtil reread(FileUtil::basePath() + QLatin1Char('/') + written.first(), nullptr);
+        Json::Value value;
+        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("secret-free"));
+
+        // Every event reached the widget.
+        QCOMPARE(widget.presses, 8);
+        QCOMPARE(widget.releases, 8);
+
+        // A new chord writes a new file.
+        QTest::qWait(5);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        key(&widget, QEvent::KeyPress, Qt::Key_F11);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        QCOMPARE(dumps().size(), 2);
+    }
+};
+
+QTEST_MAIN(TestMasterJSONDump)
+#include "tst_masterjsondump.moc"

@@ -1,0 +1,253 @@
+// The receive path: unwrapping answers, applying telegrams to the mirror and
+// the order of the change notifications.
+#include "../common/LogCapture.h"
+
+#include "util/CustomPlotLineUtil.h"
+#include "util/JSONUtil.h"
+#include "util/ReceiveJSONTask.h"
+
+#include <QtTest>
+
+namespace {
+
+Json::Value parse(const QString& text)
+{
+    Json::Value value;
+    Json::Reader().parse(text.toStdString(), value);
+    return value;
+}
+
+QString setElement(const QString& path, const QString& valueText)
+{
+    return QStringLiteral("{\"DEST\":{\"PATH\":\"%1\"},\"MODE\":0,\"VAL\":%2}").arg(path, valueText);
+}
+
+QString telegram(const QStringList& sets, const QStringList& dels = {})
+{
+    return QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[%1]},\"SET\":{\"VAL\":[%2]}}}")
+        .arg(dels.join(QLatin1Char(',')), sets.join(QLatin1Char(',')));
+}
+
+// Records every notification of a JSONUtil in the order it arrives.
+class Recorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Recorder(JSONUtil* util, Qt::ConnectionType type = Qt::DirectConnection)
+    {
+        connect(util, SIGNAL(beforeTelegramAvailable()), this, SLOT(before()), type);
+        connect(util, SIGNAL(afterTelegramAvailable()), this, SLOT(after()), type);
+        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)),
+                this, SLOT(typed(GlobalEnums::InstructionType,QString)), type);
+        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionResult,QString)),
+                this, SLOT(result(GlobalEnums::InstructionResult,QString)), type);
+    }
+
+    QStringList events;
+
+public slots:
+    void before() { events << QStringLiteral("before"); }
+    void after() { events << QStringLiteral("after"); }
+    void typed(GlobalEnums::InstructionType type, QString path) { events << QStringLiteral("type %1 %2").arg(type).arg(path); }
+    void result(GlobalEnums::InstructionResult result, QString path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); }
+};
+
+void apply(JSONUtil& util, const QString& text)
+{
+    Json::Value value = parse(text);
+    util.handleReceiveJSON(value);
+}
+
+} // namespace
+
+class TestReceivePath : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unwrapsAnswers_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("telegrams");
+        QTest::addColumn<qint64>("reqId");
+
+        const QString t1 = telegram({setElement(QStringLiteral("$.A"), QStringLiteral("1"))});
+        const QString t2 = telegram({setElement(QStringLiteral("$.B"), QStringLiteral("2"))});
+
+        QTest::newRow("wrapped array") << QStringList{QStringLiteral("{\"ReqID\":5,\"ReqContent\":[%1,%2]}").arg(t1, t2)} << 2 << qint64(5);
+        QTest::newRow("wrapped null") << QStringList{QStringLiteral("{\"ReqID\":5,\"ReqContent\":null}")} << 0 << qint64(5);
+        QTest::newRow("bare telegram") << QStringList{t1} << 1 << qint64(-1);
+        QTest::newRow("array of telegrams") << QStringList{QStringLiteral("[%1,%2]").arg(t1, t2)} << 2 << qint64(-1);
+        QTest::newRow("id beyond 32 bits") << QStringList{QStringLiteral("{\"ReqID\":8589934592,\"ReqContent\":%1}").arg(t1)} << 1 << Q_INT64_C(8589934592);
+        QTest::newRow("newest id of several") << QStringList{QStringLiteral("{\"ReqID\":3,\"ReqContent\":%1}").arg(t1),
+                                                             QStringLiteral("{\"ReqID\":4,\"ReqContent\":%1}").arg(t2)} << 2 << qint64(4);
+        QTest::newRow("garbage is skipped") << QStringList{QStringLiteral("garbage"), t2} << 1 << qint64(-1);
+        QTest::newRow("deep nesting is skipped") << QStringList{QString(5000, QLatin1Char('[')) + QString(5000, QLatin1Char(']')),
+                                                                QStringLiteral("{\"ReqID\":3,\"ReqContent\":%1}").arg(t1)} << 1 << qint64(3);
+        QTest::newRow("string gives nothing") << QStringList{QStringLiteral("\"text\"")} << 0 << qint64(-1);
+    }
+
+    void unwrapsAnswers()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(int, telegrams);
+        QFETCH(qint64, reqId);
+
+        LogCapture log;
+        JSONUtil util;
+        QList<Reply> replies;
+        for (const QString& answer : answers)
+            replies << Reply(QVariant(QStringLiteral("dataRequest")), answer.toUtf8());
+        QCOMPARE(util.handleReplies(-1, replies), reqId);
+        QCOMPARE(util.getReceiveCount(), telegrams);
+    }
+
+    void notificationOrder()
+    {
+        JSONUtil util;
+        util.appendJson(parse(QStringLiteral("{\"x\":1}")), QStringLiteral("$.A"));
+        Recorder recorder(&util);
+
+        apply(util, telegram({setElement(QStringLiteral("$.B"), QStringLiteral("2")),
+                              setElement(QStringLiteral("$.C"), QStringLiteral("3"))},
+                             {QStringLiteral("{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}")}));
+        QCOMPARE(recorder.events, (QStringList{
+            QStringLiteral("before"),
+            QStringLiteral("type 2 $.A"), QStringLiteral("result 0 $.A"),
+            QStringLiteral("type 3 $.B"), QStringLiteral("result 0 $.B"),
+            QStringLiteral("type 3 $.C"), QStringLiteral("result 0 $.C"),
+            QStringLiteral("after")}));
+        const Json::Value tree = util.getSnapshot();
+        QVERIFY(tree["A"].empty());
+        QCOMPARE(tree["C"].asInt(), 3);
+    }
+
+    void failedElementsGetOnlyTheirResult_data()
+    {
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("expectedResult");
+        QTest::newRow("bad path") << setElement(QStringLiteral("X.Y"), QStringLiteral("1")) << "result 1 X.Y";
+        QTest::newRow("set without value") << QStringLiteral("{\"DEST\":{\"PATH\":\"$.V\"},\"MODE\":0}") << "result 2 $.V";
+        QTest::newRow("element failed") << setElement(QStringLiteral("$.L[x]"), QStringLiteral("1")) << "result 3 $.L[x]";
+    }
+
+    void failedElementsGetOnlyTheirResult()
+    {
+        QFETCH(QString, element);
+        QFETCH(QString, expectedResult);
+
+        LogCapture log;
+        JSONUtil util;
+        Recorder recorder(&util);
+        apply(util, telegram({element, setElement(QStringLiteral("$.OK"), QStringLiteral("1"))}));
+        QCOMPARE(recorder.events, (QStringList{QStringLiteral("before"), expectedResult,
+                                               QStringLiteral("type 3 $.OK"), QStringLiteral("result 0 $.OK"),
+                                               QStringLiteral("after")}));
+    }
+
+    void ignoresWhatIsNoTelegram_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty object") << "{}";
+        QTest::newRow("string") << "\"x\"";
+        QTest::newRow("array") << "[1]";
+        QTest::newRow("no instructions") << "{\"A\":1}";
+    }
+
+    void ignoresWhatIsNoTelegram()
+    {
+        QFETCH(QString, text);
+        JSONUtil util;
+        Recorder recorder(&util);
+        apply(util, text);
+        QVERIFY(recorder.events.isEmpty());
+    }
+
+    void unusableTelegramIsReported()
+    {
+        LogCapture log;
+        JSONUtil util;
+        Recorder recorder(&util);
+        apply(util, QStringLiteral("{\"INST\":\"x\",\"CLNT\":{\"TOKN\":\"s3cret\"}}"));
+        QVERIFY(recorder.events.isEmpty());
+        QCOMPARE(log.matching(QStringLiteral("JSON telegram could not be added to MasterJSON. \n")).size(), 1);
+        QVERIFY(!log.all().contains(QStringLiteral("s3cret")));
+    }
+
+    void initialPathsAreQueued()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        apply(util, telegram({setElement(QStringLiteral("$.IPTH"), QStringLiteral("[\"$.A\",\"$.B\",\"$.C\",5]"))}));
+        QCOMPARE(util.getRequestCount(), 3);   // $.A was queued already
+
+        int kind = 0;
+        Json::Value built;
+        QList<qint64> ids;
+        util.buildTelegram(kind, built, ids);
+        QCOMPARE(built["INST"]["GET"]["VAL"][2]["DEST"]["PATH"].asString(), std::string("$.C"));
+    }
+
+    void chartDataIsForwarded()
+    {
+        JSONUtil util;
+        const QString withMem = QStringLiteral("{\"INST\":{\"SET\":{\"VAL\":[],\"MEM\":[{\"ID\":1}]}}}");
+        const QString emptyMem = QStringLiteral("{\"INST\":{\"SET\":{\"VAL\":[],\"MEM\":[]}}}");
+
+        apply(util, withMem);   // no feed registered: dropped without harm
+
+        CustomPlotLineUtil chart(nullptr);
+        util.setCustomPlotLineUtil(&chart);
+        apply(util, withMem);
+        apply(util, emptyMem);
+        const QList<Json::Value> pending = chart.takePending();
+        QCOMPARE(pending.size(), 1);
+        QCOMPARE(pending.first()[0]["ID"].asInt(), 1);
+        util.setCustomPlotLineUtil(nullptr);
+    }
+
+    void receiveLoopAppliesInOrderAndStops()
+    {
+        JSONUtil util;
+        Recorder recorder(&util, Qt::QueuedConnection);
+
+        QThread thread;
+        ReceiveJSONTask task(&util, 5);
+        task.moveToThread(&thread);
+        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
+        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        QSignalSpy finished(&task, SIGNAL(finishedReceiveTask()));
+        thread.start();
+
+        QStringList expected;
+        for (int i = 0; i < 40; ++i) {
+            const QString path = QStringLiteral("$.N%1").arg(i);
+            util.addReceiveJSON(parse(telegram({setElement(path, QString::number(i))})));
+            expected << QStringLiteral("type 3 ") + path;
+        }
+        QTRY_COMPARE(recorder.events.filter(QStringLiteral("type ")), expected);
+
+        task.stop();
+        QVERIFY(thread.wait(5000));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(util.getReceiveCount(), 0);
+        task.moveToThread(QThread::currentThread());
+    }
+
+    void stopBeforeTheLoopStartsIsHonoured()
+    {
+        JSONUtil util;
+        QThread thread;
+        ReceiveJSONTask task(&util, 5);
+        task.moveToThread(&thread);
+        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
+        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        task.stop();
+        thread.start();
+        QVERIFY(thread.wait(5000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReceivePath)
+#include "tst_receivepath.moc"

@@ -1,0 +1,226 @@
+// The request queue: ids, de-duplication of reads, batching of the head run of
+// one request type, acknowledgement by ids.
+#include "common/GlobalEnums.h"
+#include "common/ZZJSON.h"
+#include "util/JSONUtil.h"
+
+#include <QtTest>
+
+namespace {
+
+struct Built
+{
+    int kind = -1;
+    Json::Value telegram;
+    QList<qint64> ids;
+};
+
+Built build(JSONUtil& util)
+{
+    Built built;
+    util.buildTelegram(built.kind, built.telegram, built.ids);
+    return built;
+}
+
+QStringList pathsOf(const Json::Value& elements)
+{
+    QStringList paths;
+    for (const Json::Value& element : elements)
+        paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+    return paths;
+}
+
+const int SET = GlobalEnums::SET;
+const int GET = GlobalEnums::GET;
+
+} // namespace
+
+class TestRequestQueue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsAreQueuedOnce()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.A"));
+        QCOMPARE(util.getRequestCount(), 1);
+
+        // Once acknowledged, the same read may be queued again, with a new id.
+        util.removeRequests({1});
+        util.requestPath(QStringLiteral("$.A"));
+        const Built built = build(util);
+        QCOMPARE(built.ids, QList<qint64>{2});
+    }
+
+    void writesAreNeverMerged()
+    {
+        JSONUtil util;
+        util.requestConfig(QStringLiteral("$.A"), Json::Value(1), SET);
+        util.requestConfig(QStringLiteral("$.A"), Json::Value(2), SET);
+        util.requestConfig(QString(), Json::Value(3), SET);   // no path: nothing queued
+        const Built built = build(util);
+        QCOMPARE(built.kind, int(REQUEST_CONFIG));
+        QCOMPARE(built.ids, (QList<qint64>{1, 2}));
+        const Json::Value& sets = built.telegram["INST"]["SET"]["VAL"];
+        QCOMPARE(sets.size(), 2u);
+        QCOMPARE(sets[0]["VAL"].asInt(), 1);
+        QCOMPARE(sets[1]["VAL"].asInt(), 2);
+    }
+
+    void mapIsQueuedInKeyOrder()
+    {
+        JSONUtil util;
+        QMap<QString, Json::Value> values;
+        values.insert(QStringLiteral("$.C"), Json::Value(3));
+        values.insert(QStringLiteral("$.A"), Json::Value(1));
+        values.insert(QStringLiteral("$.B"), Json::Value(2));
+        util.requestConfig(values, SET);
+        const Built built = build(util);
+        QCOMPARE(pathsOf(built.telegram["INST"]["SET"]["VAL"]),
+                 (QStringList{QStringLiteral("$.A"), QStringLiteral("$.B"), QStringLiteral("$.C")}));
+    }
+
+    void headRunOfOneTypeIsBatched()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        util.requestConfig(QStringLiteral("$.C"), Json::Value(1), SET);
+        util.requestPath(QStringLiteral("$.D"));
+
+        Built first = build(util);
+        QCOMPARE(first.kind, int(REQUEST_PATH));
+        QCOMPARE(first.ids, (QList<qint64>{1, 2}));
+        QCOMPARE(pathsOf(first.telegram["INST"]["GET"]["VAL"]), (QStringList{QStringLiteral("$.A"), QStringLiteral("$.B")}));
+        // Building does not change the queue.
+        QCOMPARE(util.getRequestCount(), 4);
+        QCOMPARE(build(util).ids, first.ids);
+
+        util.removeRequests(first.ids);
+        Built second = build(util);
+        QCOMPARE(second.kind, int(REQUEST_CONFIG));
+        QCOMPARE(second.ids, QList<qint64>{3});
+
+        util.removeRequests(second.ids);
+        Built third = build(util);
+        QCOMPARE(third.kind, int(REQUEST_PATH));
+        QCOMPARE(third.ids, QList<qint64>{4});
+    }
+
+    void requestWithoutElementIsStillAcknowledged()
+    {
+        JSONUtil util;
+        util.requestConfig(QStringLiteral("$.A"), Json::Value(1), GET);   // a configuration read adds no element
+        util.requestConfig(QStringLiteral("$.B"), Json::Value(2), SET);
+        const Built built = build(util);
+        QCOMPARE(built.ids, (QList<qint64>{1, 2}));
+        QCOMPARE(pathsOf(built.telegram["INST"]["SET"]["VAL"]), QStringList{QStringLiteral("$.B")});
+        QVERIFY(built.telegram["INST"]["GET"]["VAL"].empty());
+        util.removeRequests(built.ids);
+        QCOMPARE(util.getRequestCount(), 0);
+    }
+
+    void emptyQueueLeavesOutputsAlone()
+    {
+        JSONUtil util;
+        int kind = 9;
+        Json::Value telegram("untouched");
+        QList<qint64> ids{42};
+        util.buildTelegram(kind, telegram, ids);
+        QCOMPARE(kind, 0);
+        QCOMPARE(QString::fromStdString(telegram.asString()), QStringLiteral("untouched"));
+        QCOMPARE(ids, QList<qint64>{42});
+    }
+
+    void removalByIdsIgnoresUnknownIds()
+    {
+        JSONUtil util;
+        util.requestMeasure(QStringLiteral("$.A"), Json::Value(), SET);
+        util.requestExport(QStringLiteral("$.B"), Json::Value(), GET);
+        util.requestUser(QStringLiteral("$.C"), Json::Value(), SET);
+        util.removeRequests({2, 99});
+        QCOMPARE(util.getRequestCount(), 2);
+        QCOMPARE(build(util).kind, int(REQUEST_MEASURE));
+        util.removeRequests({1});
+        QCOMPARE(build(util).kind, int(REQUEST_USER));
+    }
+
+    void clearRestartsIds()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        util.clearRequests();
+        QCOMPARE(util.getRequestCount(), 0);
+        util.requestPath(QStringLiteral("$.A"));   // no longer counts as queued
+        QCOMPARE(build(util).ids, QList<qint64>{1});
+    }
+
+    void messageAnswerGoesToConfig()
+    {
+        JSONUtil util;
+        util.requestMessage(QStringLiteral("admin"), Q_INT64_C(8589934593), Q_INT64_C(4294967297), 1, 2);
+        const Built built = build(util);
+        QCOMPARE(built.kind, int(REQUEST_MESSAGE));
+        const Json::Value& message = built.telegram["INST"]["SET"]["MSG"][0];
+        QCOMPARE(message["MID"].asInt64(), Json::Int64(4294967297));
+        QCOMPARE(message["MUID"].asInt64(), Json::Int64(8589934593));
+        QCOMPARE(message["VAL"].asInt(), 2);
+    }
+
+    void missingPathIsQueuedForReading()
+    {
+        JSONUtil util;
+        Json::Value value("kept");
+        QVERIFY(!util.getMasterJSONbyPath(QString(), value, true));
+        QCOMPARE(util.getRequestCount(), 0);
+
+        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, false));
+        QCOMPARE(util.getRequestCount(), 0);
+
+        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, true));
+        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, true));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("kept"));
+        QCOMPARE(util.getRequestCount(), 1);
+    }
+
+    void producersOnSeveralThreads()
+    {
+        JSONUtil util;
+        const int perThread = 500;
+        QList<QThread*> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads << QThread::create([&util, t, perThread] {
+                for (int i = 0; i < perThread; ++i) {
+                    util.requestPath(QStringLiteral("$.P%1").arg(i));   // shared paths: de-duplicated
+                    util.requestConfig(QStringLiteral("$.T%1").arg(t), Json::Value(i), SET);
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(thread->wait(30000));
+            delete thread;
+        }
+        QCOMPARE(util.getRequestCount(), perThread + 4 * perThread);
+
+        // Ids are unique and increase in queue order.
+        qint64 last = 0;
+        int total = 0;
+        while (util.getRequestCount() > 0) {
+            const Built built = build(util);
+            for (qint64 id : built.ids) {
+                QVERIFY(id > last);
+                last = id;
+            }
+            total += built.ids.size();
+            util.removeRequests(built.ids);
+        }
+        QCOMPARE(total, 5 * perThread);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRequestQueue)
+#include "tst_requestqueue.moc"

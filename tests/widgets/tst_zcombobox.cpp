@@ -1,0 +1,138 @@
+// ZComboBox leaves the wheel to the table it sits in and reports its popup;
+// ZScrollBar stands in for the scroll bars of scroll areas.
+#include "widgets/ZComboBox.h"
+#include "widgets/ZScrollBar.h"
+
+#include <QListView>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+// Sends a wheel turn to target; true when the target took it. Qt hands a wheel
+// event the target leaves ignored on to its parents (the table's viewport).
+bool turnWheel(QWidget* target, int eighthsOfDegree)
+{
+    const QPoint local = target->rect().center();
+    QWheelEvent event(QPointF(local), QPointF(target->mapToGlobal(local)), QPoint(),
+                      QPoint(0, eighthsOfDegree), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+    return event.isAccepted();
+}
+
+ZComboBox* fillCombo(ZComboBox* combo, int items)
+{
+    for (int i = 0; i < items; ++i)
+        combo->addItem(QStringLiteral("Eintrag %1").arg(i));
+    return combo;
+}
+
+} // namespace
+
+class TestZComboBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void viewIsListView();
+    void wheelIsLeftToTheTable();
+    void popupSignalsComeBeforeOpeningAndClosing();
+    void popupItemsTakeStyleSheetSize();
+    void scrollBarServesAScrollArea();
+};
+
+void TestZComboBox::viewIsListView()
+{
+    ZComboBox combo;
+    QVERIFY(qobject_cast<QListView*>(combo.view()));
+}
+
+void TestZComboBox::wheelIsLeftToTheTable()
+{
+    QTableWidget table(40, 1);
+    table.resize(300, 200);
+    auto* combo = fillCombo(new ZComboBox, 5);
+    combo->setCurrentIndex(2);
+    table.setCellWidget(0, 0, combo);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    QSignalSpy changed(combo, QOverload<int>::of(&QComboBox::currentIndexChanged));
+
+    QVERIFY(!turnWheel(combo, -120));
+    QVERIFY(!turnWheel(combo, 120));
+    QCOMPARE(combo->currentIndex(), 2);
+    QCOMPARE(changed.count(), 0);
+
+    // The same turns change a plain combo box, which keeps the event.
+    QComboBox plain;
+    plain.addItems({"a", "b", "c"});
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    QVERIFY(turnWheel(&plain, -120));
+    QCOMPARE(plain.currentIndex(), 1);
+}
+
+void TestZComboBox::popupSignalsComeBeforeOpeningAndClosing()
+{
+    QStringList events; // outlives the combo box, which reports closing when destroyed
+    QWidget page;
+    ZComboBox* combo = fillCombo(new ZComboBox(&page), 3);
+    page.resize(300, 100);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+
+    connect(combo, &ZComboBox::openCombox, this, [&events, combo] {
+        events << (combo->view()->isVisible() ? "open while shown" : "open before shown");
+    });
+    connect(combo, &ZComboBox::closeCombobox, this, [&events, combo] {
+        events << (combo->view()->isVisible() ? "close before hidden" : "close while hidden");
+    });
+
+    combo->showPopup();
+    QVERIFY(combo->view()->isVisible());
+    combo->hidePopup();
+    QTRY_VERIFY(!combo->view()->isVisible());
+    QCOMPARE(events, QStringList({"open before shown", "close before hidden"}));
+}
+
+void TestZComboBox::popupItemsTakeStyleSheetSize()
+{
+    QWidget page;
+    page.setStyleSheet(".ZComboBox QAbstractItemView::item { min-height: 50px; padding-left: 10px; }");
+    ZComboBox* combo = fillCombo(new ZComboBox(&page), 3);
+    page.resize(300, 100);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    combo->showPopup();
+    QVERIFY(combo->view()->isVisible());
+    QVERIFY(combo->view()->visualRect(combo->model()->index(0, 0)).height() >= 50);
+    combo->hidePopup();
+}
+
+void TestZComboBox::scrollBarServesAScrollArea()
+{
+    QScrollArea area;
+    auto* bar = new ZScrollBar(&area, 0);
+    area.setHorizontalScrollBar(bar);
+    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* content = new QWidget;
+    content->resize(2000, 50);
+    area.setWidget(content);
+    area.resize(300, 120);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+
+    QCOMPARE(area.horizontalScrollBar(), bar);
+    QCOMPARE(bar->orientation(), Qt::Horizontal);
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(100);
+    QCOMPARE(content->x(), -100);
+    QCOMPARE(QString(bar->metaObject()->className()), QStringLiteral("ZScrollBar"));
+}
+
+QTEST_MAIN(TestZComboBox)
+#include "tst_zcombobox.moc"

@@ -1,0 +1,152 @@
+// Date and time editors: the running clock of ZTimeEdit, the focus signal and
+// the calendar popup signals of ZDateEdit.
+#include "widgets/ZCalendarWidget.h"
+#include "widgets/ZDateEdit.h"
+#include "widgets/ZTimeEdit.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Gives the test access to the editor's line edit.
+class SelectableTimeEdit : public ZTimeEdit
+{
+public:
+    using ZTimeEdit::lineEdit;
+};
+
+} // namespace
+
+class TestZDateTime : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clockAdvancesSilently();
+    void clockWrapsAtMidnight();
+    void clockWaitsWhileEditedOrDisabled();
+    void clockRunsFromStartClock();
+    void focusIsReported();
+    void dateEditHasCalendarPopup();
+    void calendarPopupIsReported();
+};
+
+void TestZDateTime::clockAdvancesSilently()
+{
+    ZTimeEdit edit;
+    edit.setDisplayFormat("hh:mm:ss");
+    edit.setTime(QTime(10, 0, 0));
+    QSignalSpy changed(&edit, &QDateTimeEdit::timeChanged);
+    for (int tick = 0; tick < 5; ++tick)
+        edit.updateClock();
+    QCOMPARE(edit.time(), QTime(10, 0, 5));
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(!edit.signalsBlocked());
+}
+
+void TestZDateTime::clockWrapsAtMidnight()
+{
+    ZTimeEdit edit;
+    edit.setTime(QTime(23, 59, 59));
+    edit.updateClock();
+    QCOMPARE(edit.time(), QTime(0, 0, 0));
+}
+
+void TestZDateTime::clockWaitsWhileEditedOrDisabled()
+{
+    SelectableTimeEdit edit;
+    edit.setDisplayFormat("hh:mm:ss");
+    edit.setTime(QTime(10, 0, 0));
+
+    edit.setEnabled(false);
+    edit.updateClock();
+    QCOMPARE(edit.time(), QTime(10, 0, 0));
+    edit.setEnabled(true);
+
+    edit.lineEdit()->setSelection(0, 2);
+    edit.updateClock();
+    QCOMPARE(edit.time(), QTime(10, 0, 0));
+    edit.lineEdit()->deselect();
+
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QApplication::setActiveWindow(&edit);
+    edit.setFocus();
+    QTRY_VERIFY(edit.hasFocus());
+    edit.lineEdit()->deselect();
+    edit.updateClock();
+    QCOMPARE(edit.time(), QTime(10, 0, 0));
+
+    edit.clearFocus();
+    QTRY_VERIFY(!edit.hasFocus());
+    edit.updateClock();
+    QCOMPARE(edit.time(), QTime(10, 0, 1));
+}
+
+void TestZDateTime::clockRunsFromStartClock()
+{
+    ZTimeEdit edit;
+    edit.setTime(QTime(8, 30, 0));
+    QTest::qWait(1200);
+    QCOMPARE(edit.time(), QTime(8, 30, 0));
+    edit.startClock();
+    edit.startClock(); // still one tick per second
+    QTRY_VERIFY_WITH_TIMEOUT(edit.time() >= QTime(8, 30, 1), 3000);
+    const QTime reached = edit.time();
+    QVERIFY(reached <= QTime(8, 30, 2));
+}
+
+void TestZDateTime::focusIsReported()
+{
+    QWidget page;
+    auto* first = new QLineEdit(&page);
+    auto* edit = new ZTimeEdit(&page);
+    edit->move(0, 60);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QApplication::setActiveWindow(&page);
+    first->setFocus();
+    QTRY_VERIFY(first->hasFocus());
+
+    QSignalSpy focused(edit, &ZDateTimeEdit::focusDateTime);
+    edit->setFocus();
+    QTRY_COMPARE(focused.count(), 1);
+}
+
+void TestZDateTime::dateEditHasCalendarPopup()
+{
+    ZDateEdit edit;
+    QVERIFY(edit.calendarPopup());
+    QVERIFY(qobject_cast<ZCalendarWidget*>(edit.calendarWidget()));
+    QVERIFY(edit.displayedSections() & QDateTimeEdit::DaySection);
+    QVERIFY(!(edit.displayedSections() & QDateTimeEdit::HourSection));
+}
+
+void TestZDateTime::calendarPopupIsReported()
+{
+    QStringList events; // outlives the editor, whose calendar reports hiding when destroyed
+    ZDateEdit edit;
+    edit.resize(200, 40);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    auto* calendar = qobject_cast<ZCalendarWidget*>(edit.calendarWidget());
+    QVERIFY(calendar);
+
+    connect(&edit, &ZDateEdit::openCalendarPopup, this, [&] { events << "open popup"; });
+    connect(calendar, &ZCalendarWidget::showCalendar, this, [&] { events << "show"; });
+    connect(calendar, &ZCalendarWidget::hideCalendar, this, [&] { events << "hide"; });
+
+    // A tap on the drop-down arrow at the right end opens the calendar.
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 6, edit.height() / 2));
+    QTRY_VERIFY(calendar->isVisible());
+    QCOMPARE(events, QStringList({"open popup", "show"}));
+
+    calendar->window()->hide();
+    QTRY_VERIFY(!calendar->isVisible());
+    QCOMPARE(events, QStringList({"open popup", "show", "hide"}));
+}
+
+QTEST_MAIN(TestZDateTime)
+#include "tst_zdatetime.moc"

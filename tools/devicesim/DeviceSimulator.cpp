@@ -1,0 +1,122 @@
+#include "DeviceSimulator.h"
+
+#include <QtGlobal>
+
+namespace devicesim {
+
+namespace {
+
+const char* const host = "127.0.0.1";
+
+} // namespace
+
+DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
+    : options(options),
+      state(options.startId()),
+      processor(state, messages),
+      liveValues(options.seed),
+      userAdministration(sessions),
+      ticker(state, liveValues, measurement, options.liveIntervalMs),
+      webService(state, sessions, processor, messages, faults, requests),
+      controlEndpoint(state, messages, faults, requests, ticker, sessions)
+{
+    ticker.setPaused(options.paused);
+}
+
+DeviceSimulator::~DeviceSimulator()
+{
+    stop();
+}
+
+bool DeviceSimulator::start(std::string& error)
+{
+    {
+        auto device = state.lock();
+        if (!device.tree().load(options.treeFile, &error))
+            return false;
+    }
+    if (!sessions.loadAccounts(options.usersFile, &error))
+        return false;
+
+    wireDeviceFunctions();
+    webService.registerRoutes(server);
+    if (options.control)
+        controlEndpoint.registerRoutes(server);
+
+    // One request per connection: an idle keep-alive connection would hold a
+    // worker, and keep the server from stopping, until it timed out.
+    server.new_task_queue = [] { return new httplib::ThreadPool(16); };
+    server.set_keep_alive_max_count(1);
+    server.set_keep_alive_timeout(1);
+    server.set_exception_handler([](const httplib::Request& request, httplib::Response& response,
+                                    std::exception_ptr failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            qWarning("%s %s failed: %s", request.method.c_str(), request.path.c_str(), e.what());
+        } catch (...) {
+            qWarning("%s %s failed", request.method.c_str(), request.path.c_str());
+        }
+        response.status = 500;
+    });
+    if (options.verbose) {
+        server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
+            qInfo("%s %s -> %d %s", request.method.c_str(), request.target.c_str(), response.status,
+                  response.body.substr(0, 300).c_str());
+        });
+    }
+
+    if (options.port == 0)
+        boundPort = server.bind_to_any_port(host);
+    else if (server.bind_to_port(host, options.port))
+        boundPort = options.port;
+    if (boundPort <= 0) {
+        error = "cannot listen on " + std::string(host) + ":" + std::to_string(options.port);
+        return false;
+    }
+    ticker.start();
+    return true;
+}
+
+void DeviceSimulator::wireDeviceFunctions()
+{
+    using Kind = TelegramProcessor::Kind;
+    using Context = TelegramProcessor::Context;
+
+    processor.addReaction("$.SERV.FCT.STST.VAL",
+                          [this](DeviceState::Access& device, const Json::Value& value, const Context&) {
+                              measurement.onStartStop(device, value, nowMs());
+                          });
+    processor.addReaction("$.SERV.STAT.MEAS.FILE.VAL",
+                          [this](DeviceState::Access& device, const Json::Value& value, const Context&) {
+                              measurement.onFileName(device, value);
+                          });
+    processor.addCommand(Kind::Delete, std::string(),
+                         [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
+                             recordDeletion.run(device, element);
+                         });
+    processor.addCommand(Kind::Set, "$.USMG.USLI",
+                         [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
+                             userAdministration.run(device, element);
+                         });
+}
+
+int DeviceSimulator::port() const
+{
+    return boundPort;
+}
+
+void DeviceSimulator::serve()
+{
+    if (boundPort > 0 && !server.listen_after_bind())
+        qWarning("The web service stopped listening unexpectedly");
+}
+
+void DeviceSimulator::stop()
+{
+    ticker.stop();
+    webService.stop();
+    server.stop();
+}
+
+} // namespace devicesim

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "DeviceState.h"
+
+#include <json/json.h>
+
+#include <map>
+#include <random>
+#include <string>
+
+namespace devicesim {
+
+// Makes the measured values of the channels ($.DATA.MK[i].MV.MW.VAL) wander
+// around the value each had when first seen, and keeps the channel's maximum
+// and minimum. A value keeps its form: text with as many decimals as before,
+// or a number. Channels without a number, or flagged sensor offline ("X")
+// or sensor break ("-"), stay as they are.
+class LiveValues
+{
+public:
+    explicit LiveValues(unsigned seed);
+
+    // One step of every live channel; the changes go out as one telegram.
+    void step(DeviceState::Access& device);
+
+private:
+    struct Channel
+    {
+        double centre = 0;      // value when first seen
+        double span = 1;        // values stay within centre +- span
+        int decimals = 2;
+    };
+
+    // The next value of a channel, and its text or number in the form of old.
+    Json::Value nextValue(Channel& channel, const Json::Value& old, double& value);
+
+    std::map<std::string, Channel> channels;   // by channel path
+    std::mt19937 random;
+};
+
+} // namespace devicesim

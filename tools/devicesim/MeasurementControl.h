@@ -1,0 +1,40 @@
+#pragma once
+
+#include "DeviceState.h"
+
+#include <json/json.h>
+
+#include <cstdint>
+
+namespace devicesim {
+
+// The device's measurement: started and stopped by the start/stop function
+// ($.SERV.FCT.STST.VAL set to 1), and while it runs a chart data stream
+// ("INST"."SET"."MEM" blocks, one sample of every recorded channel per block).
+//
+// A start sends one telegram: $.SERV.STAT.MEAS (new ID, STAT, STOT 0, the
+// channel lists), then $.SERV.STAT.MEAS.VAL "START" as its own element, the
+// ring buffer state and the function's text, and last $.SERV.FCT.STST.VAL 0.
+// A stop sets STOT and VAL "STOP", appends the recording to $.MEM.MTAB,
+// names the next measurement and flips the function back the same way.
+class MeasurementControl
+{
+public:
+    // Reaction to an applied SET of $.SERV.FCT.STST.VAL.
+    void onStartStop(DeviceState::Access& device, const Json::Value& value, std::int64_t nowMs);
+    // Reaction to a renamed next measurement ($.SERV.STAT.MEAS.FILE.VAL): the
+    // name also goes out as $.SERV.STAT.MEAS.FILE, the node the logger watches.
+    void onFileName(DeviceState::Access& device, const Json::Value& value);
+    // While measuring: sends one chart block with the current values.
+    void sample(DeviceState::Access& device, std::int64_t nowMs);
+
+    static bool isMeasuring(DeviceTree& tree);
+
+private:
+    void start(DeviceState::Access& device, std::int64_t nowMs);
+    void stop(DeviceState::Access& device, std::int64_t nowMs);
+
+    std::int64_t samples = 0;   // chart blocks of the running measurement
+};
+
+} // namespace devicesim

@@ -1,0 +1,111 @@
+#include "SimulatorOptions.h"
+
+#include <cstdlib>
+#include <vector>
+
+#ifndef DEVICESIM_DEFAULT_TREE
+#define DEVICESIM_DEFAULT_TREE "device_tree.json"
+#endif
+#ifndef DEVICESIM_DEFAULT_USERS
+#define DEVICESIM_DEFAULT_USERS "device_users.json"
+#endif
+
+namespace devicesim {
+
+namespace {
+
+bool toInt(const std::string& text, long minimum, long maximum, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= minimum && value <= maximum;
+}
+
+} // namespace
+
+std::int64_t SimulatorOptions::startId() const
+{
+    return highIds ? (std::int64_t(1) << 32) + 1000 : 0;
+}
+
+bool SimulatorOptions::parse(int argc, char** argv, std::string& error)
+{
+    treeFile = DEVICESIM_DEFAULT_TREE;
+    usersFile = DEVICESIM_DEFAULT_USERS;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        long number = 0;
+        if (option == "--help" || option == "-h") {
+            helpWanted = true;
+        } else if (option == "--control") {
+            control = true;
+        } else if (option == "--high-ids") {
+            highIds = true;
+        } else if (option == "--paused") {
+            paused = true;
+        } else if (option == "--verbose") {
+            verbose = true;
+        } else if (option == "--port" && hasValue && toInt(arguments[i + 1], 0, 65535, number)) {
+            port = static_cast<int>(number);
+            ++i;
+        } else if (option == "--live-interval" && hasValue && toInt(arguments[i + 1], 10, 3600000, number)) {
+            liveIntervalMs = static_cast<int>(number);
+            ++i;
+        } else if (option == "--seed" && hasValue && toInt(arguments[i + 1], 0, 2147483647, number)) {
+            seed = static_cast<unsigned>(number);
+            ++i;
+        } else if (option == "--tree" && hasValue) {
+            treeFile = arguments[++i];
+        } else if (option == "--users" && hasValue) {
+            usersFile = arguments[++i];
+        } else {
+            error = "bad argument \"" + option + "\"" + (hasValue ? "" : " (or a value missing)");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string SimulatorOptions::helpText()
+{
+    return "Usage: devicesim [options]\n"
+           "Plays the TEVARO500 instrument's web service on 127.0.0.1 for the client and its tests.\n"
+           "\n"
+           "  --port N            listen on port N (default 8080); 0 picks a free port\n"
+           "  --tree FILE         device tree (default " DEVICESIM_DEFAULT_TREE ")\n"
+           "  --users FILE        accounts: passwords and role masks (default " DEVICESIM_DEFAULT_USERS ")\n"
+           "  --control           serve the test controls under /control/\n"
+           "  --high-ids          change ids (ReqID) start above 2^32\n"
+           "  --paused            start with live values and chart data paused\n"
+           "  --live-interval MS  one live step every MS ms (default 300)\n"
+           "  --seed N            seed of the live values (default 500)\n"
+           "  --verbose           log every request on stderr\n"
+           "  --help              this text\n"
+           "\n"
+           "Output: the first line on stdout is \"PORT <n>\", the port listened on;\n"
+           "logs go to stderr. SIGTERM or SIGINT end it cleanly.\n"
+           "\n"
+           "Web service under /webservice/: POST login {\"USER\",\"PASS\"} -> {\"CLNT\":{...,\"TOKN\"}};\n"
+           "POST logout|path|config|measure|export|user ?TOKN= with a raw JSON telegram -> empty;\n"
+           "GET data?TOKN=&REQID=n -> {\"ReqID\",\"ReqContent\":[change telegrams after n]}.\n"
+           "Every answer of the device (echoed writes, live values, measurement, messages,\n"
+           "and reads, for the asking client only) goes out once through that change log.\n"
+           "Writes outside the entry's INP MIN/MAX are refused. Unknown token: 401.\n"
+           "Start/stop: SET $.SERV.FCT.STST.VAL = 1. Users of the default accounts:\n"
+           "admin/admin, service/service, bediener/1234, praktikant/abc, werk/werk500.\n"
+           "\n"
+           "Test controls (--control), JSON in and out:\n"
+           "  POST /control/telegram[?apply=0]       inject telegram(s) into the change log\n"
+           "  POST /control/message[?raw=1&login=1]  raise device message(s) (MID > 2^31)\n"
+           "  GET  /control/answers                  answers of clients to messages\n"
+           "  POST /control/live {\"paused\":true}     pause or resume live values\n"
+           "  POST /control/delay {\"ms\",\"endpoint\"}  delay answers\n"
+           "  POST /control/failure {\"mode\":\"status\"|\"empty\"|\"malformed\",\"count\",\"status\",\"endpoint\"}\n"
+           "  POST /control/faults/clear, GET /control/faults\n"
+           "  GET  /control/requests, POST /control/requests/clear   request log\n"
+           "  GET  /control/tree?path=P, GET /control/state\n";
+}
+
+} // namespace devicesim

@@ -1,0 +1,190 @@
+#include "TelegramProcessor.h"
+
+#include "InputLimits.h"
+#include "JsonText.h"
+#include "TelegramBuilder.h"
+
+#include <QtGlobal>
+
+namespace devicesim {
+
+namespace {
+
+// The elements of "INST".<list>."VAL"; an empty array when there are none.
+Json::Value elementsOf(const Json::Value& inst, const char* list)
+{
+    const Json::Value& elements = memberAt(inst, {list, "VAL"});
+    return elements.isArray() ? elements : Json::Value(Json::arrayValue);
+}
+
+bool pathOf(const Json::Value& element, std::string& path)
+{
+    if (!memberAt(element, {"DEST", "PATH"}).isString()) {
+        qWarning("Telegram element without a \"DEST\".\"PATH\" text ignored: %s", toCompactText(element).c_str());
+        return false;
+    }
+    path = element["DEST"]["PATH"].asString();
+    if (path.compare(0, 2, "$.") != 0) {
+        qWarning("Telegram element with the path \"%s\" ignored: paths begin with \"$.\"", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool carriesValue(const Json::Value& element)
+{
+    const Json::Value& value = element["VAL"];
+    return !value.isNull() && !((value.isObject() || value.isArray()) && value.empty());
+}
+
+} // namespace
+
+TelegramProcessor::TelegramProcessor(DeviceState& state, DeviceMessages& messages)
+    : state(state), messages(messages)
+{
+}
+
+void TelegramProcessor::addCommand(Kind kind, const std::string& path, Command command)
+{
+    commands[{kind, path}] = std::move(command);
+}
+
+void TelegramProcessor::addReaction(const std::string& path, Reaction reaction)
+{
+    reactions.emplace(path, std::move(reaction));
+}
+
+const TelegramProcessor::Command* TelegramProcessor::commandFor(Kind kind, const Json::Value& element) const
+{
+    if (kind != Kind::Set && !carriesValue(element))
+        return nullptr;
+    auto command = commands.find({kind, element["DEST"]["PATH"].asString()});
+    if (command == commands.end() && kind != Kind::Set)
+        command = commands.find({kind, std::string()});
+    return command == commands.end() ? nullptr : &command->second;
+}
+
+void TelegramProcessor::process(const Json::Value& telegram, const Context& context)
+{
+    if (!memberOf(telegram, "INST").isObject()) {
+        qWarning("Telegram without an \"INST\" object ignored: %s", toCompactText(telegram).c_str());
+        return;
+    }
+    const Json::Value& inst = telegram["INST"];
+    auto device = state.lock();
+    if (context.client.isObject())
+        device.tree().apply(TelegramBuilder().set("$.CLNT", context.client).build());
+
+    TelegramBuilder echo;
+    for (const Json::Value& element : elementsOf(inst, "DEL")) {
+        std::string path;
+        if (!pathOf(element, path))
+            continue;
+        if (const Command* command = commandFor(Kind::Delete, element))
+            (*command)(device, element, context);
+        else
+            deleteNode(device, path, element, echo);
+    }
+
+    std::vector<std::pair<std::string, Json::Value>> written;   // path and value as applied
+    for (const Json::Value& element : elementsOf(inst, "SET")) {
+        std::string path;
+        if (!pathOf(element, path))
+            continue;
+        Json::Value value;
+        if (const Command* command = commandFor(Kind::Set, element)) {
+            (*command)(device, element, context);
+        } else if (writeNode(device, path, element, value)) {
+            echo.set(path, value);
+            written.emplace_back(path, value);
+        }
+    }
+    if (!echo.isEmpty())
+        device.publish(echo.build());
+
+    for (const auto& write : written) {
+        const auto range = reactions.equal_range(write.first);
+        for (auto reaction = range.first; reaction != range.second; ++reaction)
+            reaction->second(device, write.second, context);
+    }
+
+    answerReads(device, elementsOf(inst, "GET"), context);
+
+    const Json::Value& answers = memberAt(inst, {"SET", "MSG"});
+    if (answers.isArray()) {
+        for (const Json::Value& answer : answers)
+            messages.recordAnswer(answer, context.user);
+    }
+}
+
+void TelegramProcessor::deleteNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
+                                   TelegramBuilder& echo)
+{
+    bool exists = false;
+    device.tree().valueAt(path, &exists);
+    if (!exists) {
+        qInfo("DEL of \"%s\" ignored: no such node", path.c_str());
+        return;
+    }
+    const int mode = element["MODE"].isInt() ? element["MODE"].asInt() : 0;
+    std::vector<KORVALIS::JSON::TelegramResult> results;
+    if (!device.tree().apply(TelegramBuilder().del(path, mode).build(), &results) || results.size() != 1
+        || results.front().result != KORVALIS::JSON::TelegramResult::Applied) {
+        qWarning("DEL of \"%s\" could not be applied", path.c_str());
+        return;
+    }
+    echo.del(path, mode);
+}
+
+bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
+                                  Json::Value& value)
+{
+    if (!element.isMember("VAL")) {
+        qWarning("SET of \"%s\" without \"VAL\" ignored", path.c_str());
+        return false;
+    }
+    value = element["VAL"];
+    std::string reason;
+    if (!InputLimits::admit(device.tree(), path, value, reason)) {
+        qInfo("SET of \"%s\" refused: %s", path.c_str(), reason.c_str());
+        return false;
+    }
+    std::vector<KORVALIS::JSON::TelegramResult> results;
+    if (!device.tree().apply(TelegramBuilder().set(path, value).build(), &results) || results.size() != 1
+        || results.front().result != KORVALIS::JSON::TelegramResult::Applied) {
+        qWarning("SET of \"%s\" to %s could not be applied", path.c_str(), toCompactText(value).c_str());
+        return false;
+    }
+    return true;
+}
+
+void TelegramProcessor::answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context)
+{
+    TelegramBuilder answer;
+    for (const Json::Value& element : elements) {
+        std::string path;
+        if (!pathOf(element, path))
+            continue;
+        if (carriesValue(element)) {
+            if (const Command* command = commandFor(Kind::Get, element))
+                (*command)(device, element, context);
+            else
+                qWarning("GET of \"%s\" with the value %s: no such device function, ignored", path.c_str(),
+                         toCompactText(element["VAL"]).c_str());
+            continue;
+        }
+        std::vector<DeviceTree::Hit> hits;
+        if (!device.tree().find(path, hits)) {
+            qWarning("GET of \"%s\" ignored: the path cannot be evaluated", path.c_str());
+            continue;
+        }
+        if (hits.empty())
+            qInfo("GET of \"%s\": nothing there", path.c_str());
+        for (const DeviceTree::Hit& hit : hits)
+            answer.set(hit.path, hit.value);
+    }
+    if (!answer.isEmpty())
+        device.publish(answer.build(), context.token);
+}
+
+} // namespace devicesim

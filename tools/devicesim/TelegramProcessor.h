@@ -1,0 +1,72 @@
+#pragma once
+
+#include "DeviceMessages.h"
+#include "DeviceState.h"
+#include "TelegramBuilder.h"
+
+#include <json/json.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace devicesim {
+
+// Carries out the telegrams clients POST to the device ("INST" with "DEL",
+// "SET", "GET" and "MSG" lists). Everything the device answers goes out
+// through the change log, so clients see it in a later data answer:
+// - DEL and SET elements change the tree; the applied ones are sent back in
+//   one telegram at their exact paths (deletes before sets). A SET that the
+//   input check refuses (InputLimits) is neither applied nor sent back.
+// - GET elements are reads: one SET per hit, at the hit's concrete path, in
+//   a telegram for the asking client alone. The tree's "$.CLNT" is the
+//   asking client's login node while its telegram is carried out.
+// - MSG elements are answers to device messages; they are recorded.
+// Device functions plug in as commands (they take an element instead of the
+// plain write or read) and reactions (they run after a SET was applied).
+class TelegramProcessor
+{
+public:
+    enum class Kind { Get, Delete, Set };
+
+    struct Context
+    {
+        std::string endpoint;   // "config", "measure", ...
+        std::string user;       // the logged-in user who sent it
+        std::string token;      // of the sending client
+        Json::Value client;     // its login node "CLNT"
+    };
+
+    using Command = std::function<void(DeviceState::Access& device, const Json::Value& element, const Context& context)>;
+    using Reaction = std::function<void(DeviceState::Access& device, const Json::Value& value, const Context& context)>;
+
+    TelegramProcessor(DeviceState& state, DeviceMessages& messages);
+
+    // A command for the elements of one kind at exactly path. GET and DEL
+    // elements reach a command only when they carry a value ("VAL" not null,
+    // not empty); an empty path registers the command for such elements at
+    // any path without a command of their own.
+    void addCommand(Kind kind, const std::string& path, Command command);
+    // A reaction to every applied SET at exactly path.
+    void addReaction(const std::string& path, Reaction reaction);
+
+    void process(const Json::Value& telegram, const Context& context);
+
+private:
+    const Command* commandFor(Kind kind, const Json::Value& element) const;
+    void deleteNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
+                    TelegramBuilder& echo);
+    // True when the element's value (after the input check, in value) was applied.
+    bool writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
+                   Json::Value& value);
+    void answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context);
+
+    DeviceState& state;
+    DeviceMessages& messages;
+    std::map<std::pair<Kind, std::string>, Command> commands;
+    std::multimap<std::string, Reaction> reactions;
+};
+
+} // namespace devicesim

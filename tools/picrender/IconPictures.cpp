@@ -1,0 +1,158 @@
+// Check boxes, radio indicators, calendar navigation and the user-menu templates.
+#include "Palette.h"
+#include "PictureSet.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+QImage checkBox(int state) // 0 checked, 1 unchecked, 2 partly checked
+{
+    QImage image = blankImage(26, 26);
+    QPainter p(&image);
+    prepare(p);
+    const QRectF box(2, 2, 22, 22);
+    if (state == 0) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Palette::green());
+        p.drawRoundedRect(box, 4, 4);
+        QPen tick(Palette::white(), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(tick);
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({QPointF(7, 13.5), QPointF(11, 17.5), QPointF(19, 8.5)}));
+    } else {
+        p.setPen(QPen(state == 1 ? Palette::buttonBorder() : Palette::green(), 2.0));
+        p.setBrush(Palette::white());
+        p.drawRoundedRect(box.adjusted(1, 1, -1, -1), 4, 4);
+        if (state == 2) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(Palette::green());
+            p.drawRoundedRect(QRectF(7, 11, 12, 4), 1.5, 1.5);
+        }
+    }
+    return image;
+}
+
+QImage radio(bool checked)
+{
+    QImage image = blankImage(24, 42);
+    QPainter p(&image);
+    prepare(p);
+    const QPointF centre(12, 21);
+    p.setPen(QPen(checked ? Palette::green() : Palette::buttonBorder(), 2.0));
+    p.setBrush(Palette::white());
+    p.drawEllipse(centre, 10, 10);
+    if (checked) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Palette::green());
+        p.drawEllipse(centre, 5.5, 5.5);
+    }
+    return image;
+}
+
+QImage arrow(bool left)
+{
+    QImage image = blankImage(48, 48);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(QPen(Palette::green(), 6.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const qreal tip = left ? 15 : 33;
+    const qreal back = left ? 31 : 17;
+    p.drawPolyline(QPolygonF({QPointF(back, 9), QPointF(tip, 24), QPointF(back, 39)}));
+    return image;
+}
+
+// The clock buttons of the time editors: small chevrons pointing up or down.
+QImage upDown(bool up)
+{
+    QImage image = blankImage(24, 24);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(QPen(Palette::green(), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const qreal tip = up ? 7 : 17;
+    const qreal back = up ? 16 : 8;
+    p.drawPolyline(QPolygonF({QPointF(5, back), QPointF(12, tip), QPointF(19, back)}));
+    return image;
+}
+
+QImage calendar()
+{
+    QImage image = blankImage(24, 24);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Palette::white());
+    p.drawRoundedRect(QRectF(2, 4, 20, 18), 2.5, 2.5);
+    p.setBrush(Palette::green());
+    p.drawRoundedRect(QRectF(2, 4, 20, 6), 2.5, 2.5);
+    p.drawRect(QRectF(2, 7, 20, 3));
+    p.setPen(QPen(Palette::green(), 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(2.75, 4.75, 18.5, 16.5), 2, 2);
+    // the two rings of the binding
+    p.setPen(QPen(Palette::darkText(), 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7.5, 2), QPointF(7.5, 6));
+    p.drawLine(QPointF(16.5, 2), QPointF(16.5, 6));
+    // days
+    p.setPen(Qt::NoPen);
+    p.setBrush(Palette::darkText());
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col)
+            p.drawRect(QRectF(5 + col * 4, 12 + row * 3.3, 2.2, 2.2));
+    return image;
+}
+
+// A grid of tiles: two per row, more rows for the denser templates.
+QImage menuTemplate(int rows, const QColor& colour)
+{
+    QImage image = blankImage(50, 35);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(QPen(colour, 2.0));
+    p.setBrush(Palette::white());
+    p.drawRoundedRect(QRectF(1, 1, 48, 33), 3, 3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    const qreal gap = 2.0;
+    const QRectF inner(4, 4, 42, 27);
+    const qreal tileW = (inner.width() - gap) / 2.0;
+    const qreal tileH = (inner.height() - gap * (rows - 1)) / rows;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < 2; ++c)
+            p.drawRect(QRectF(inner.left() + c * (tileW + gap), inner.top() + r * (tileH + gap),
+                              tileW, tileH));
+    return image;
+}
+
+Picture still(const QString& path, std::function<QImage()> draw)
+{
+    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
+}
+
+} // namespace
+
+QVector<Picture> iconPictures()
+{
+    QVector<Picture> list;
+    list << still("icon/checked_checkbox.png", [] { return checkBox(0); })
+         << still("icon/unchecked_checkbox.png", [] { return checkBox(1); })
+         << still("icon/tristate_checkbox.png", [] { return checkBox(2); })
+         << still("icon/ico_radio_unchecked.png", [] { return radio(false); })
+         << still("icon/ico_radio_checked.png", [] { return radio(true); })
+         << still("icon/arrow_left.png", [] { return arrow(true); })
+         << still("icon/arrow_right.png", [] { return arrow(false); })
+         << still("icon/arrow_up.png", [] { return upDown(true); })
+         << still("icon/arrow_down.png", [] { return upDown(false); })
+         << still("icon/calendar_24.png", [] { return calendar(); });
+    const int rowsPerTemplate[3] = {2, 3, 5};
+    for (int t = 0; t < 3; ++t) {
+        const int rows = rowsPerTemplate[t];
+        const QString n = QString::number(t + 1);
+        list << still("icon/icon_usermenu_schablone" + n + "_grau_35x50.png",
+                      [rows] { return menuTemplate(rows, Palette::grey()); })
+             << still("icon/icon_usermenu_schablone" + n + "_gruen_35x50.png",
+                      [rows] { return menuTemplate(rows, Palette::green()); });
+    }
+    return list;
+}
