@@ -152,8 +152,24 @@ void HTTPRequestUtil::logout()
     disconnectLoginReply();
     dao->abortAll();
     const QString url = endpointUrl(QStringLiteral("logout"), false);
-    if (!url.isEmpty())
-        send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), HttpRequestSpec(url, RequestMethod::Post, QByteArray()));
+    if (url.isEmpty()) {
+        QTimer::singleShot(0, this, SIGNAL(logoutFinished()));
+        return;
+    }
+    connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
+            this, SLOT(getLogoutReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::UniqueConnection);
+    send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), HttpRequestSpec(url, RequestMethod::Post, QByteArray()));
+}
+
+void HTTPRequestUtil::getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type)
+{
+    Q_UNUSED(type)
+    if (key.toString() != QLatin1String(LOGOUT_KEY))
+        return;
+    disconnect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
+               this, SLOT(getLogoutReply(QVariant,HTTPRequestDAO::ResponseType)));
+    dao->takeAllReplies();   // the answer carries nothing the client needs
+    emit logoutFinished();
 }
 
 void HTTPRequestUtil::disconnectLoginReply()

@@ -76,9 +76,12 @@ public slots:
 signals:
     // The device no longer accepts the token (HTTP 401 on the poll link).
     void tokenRejected();
+    // The logout request was answered, failed or timed out.
+    void logoutFinished();
 
 private slots:
     void failLogin();
+    void getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type);
 
 private:
     HttpRequestSpec telegramRequest(const QString& endpoint, const Json::Value& telegram);

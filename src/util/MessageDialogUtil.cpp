@@ -1,21 +1,198 @@
 #include "util/MessageDialogUtil.h"
 
+#include "common/Severity.h"
+#include "util/AppContext.h"
+#include "util/JSONUtil.h"
+#include "util/TevaroApp.h"
+#include "util/UserRoleUtil.h"
+#include "view/MessageDialog.h"
+#include "view/OverallView.h"
+#include "view/StatusBar.h"
+
 #include <QtDebug>
 
-MessageDialogUtil::MessageDialogUtil(QObject* parent)
-    : QObject(parent)
+#include <exception>
+
+namespace {
+
+const int DEFAULT_STATUS_DURATION_MS = 10000;
+
+// member of value when value is an object holding it; else a null value.
+const Json::Value& memberOf(const Json::Value& value, const char* key)
 {
+    static const Json::Value none;
+    if (!value.isObject())
+        return none;
+    const Json::Value* found = value.find(key, key + qstrlen(key));
+    return found ? *found : none;
+}
+
+void missingKnot(const char* text)
+{
+    qWarning().noquote() << QString::fromLatin1(text);
+}
+
+} // namespace
+
+MessageDialogUtil::MessageDialogUtil(QObject* parent)
+    : OverallUtil(parent)
+{
+    qRegisterMetaType<structMessage>("structMessage");
 }
 
 void MessageDialogUtil::convertJSONtoMessage(const Json::Value& telegram)
 {
-    if (!telegram.isObject())
+    try {
+        const QList<structMessage> messages = convertMessages(telegram);
+        for (const structMessage& message : messages)
+            deliver(message);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Device messages could not be handled:" << e.what();
+    }
+}
+
+QList<structMessage> MessageDialogUtil::convertMessages(const Json::Value& telegram)
+{
+    QList<structMessage> result;
+    const Json::Value list = memberOf(memberOf(memberOf(telegram, "INST"), "SET"), "MSG");
+    if (!list.isArray() || list.empty())
+        return result;
+
+    const quint64 session = app ? app->getSession() : 0;
+    for (const Json::Value& element : list) {
+        // A non-object element lacks every knot, beginning with "MID".
+        const Json::Value& mid = memberOf(element, "MID");
+        if (!mid.isInt64()) {
+            missingKnot("Recieved missing JSON knot \"MID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                        "Unable to execute message processing");
+            break;
+        }
+        const Json::Value& muid = memberOf(element, "MUID");
+        if (!muid.isInt64()) {
+            missingKnot("Recieved missing JSON knot \"MUID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                        "Unable to execute message processing");
+            break;
+        }
+        const Json::Value& type = memberOf(element, "MTYP");
+        if (!type.isInt()) {
+            missingKnot("Recieved missing JSON knot \"MTYP\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                        "Unable to execute message processing");
+            break;
+        }
+        const Json::Value& text = memberOf(element, "MSG");
+        if (!text.isObject() || text.empty()) {
+            missingKnot("Received missing JSON knot \"MSG\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                        "Unable to execute message processing");
+            break;
+        }
+
+        structMessage message;
+        message.mid = mid.asInt64();
+        message.muid = muid.asInt64();
+        message.type = type.asInt();
+        message.session = session;
+        const Json::Value& duration = memberOf(element, "MTD");
+        message.duration = duration.isInt() ? duration.asInt() : -1;
+        int textId = -1;
+        if (jsonUtil)
+            jsonUtil->getInternationalisationFromID(text, textId, message.text);
+        const Json::Value& icon = memberOf(element, "ICON");
+        message.icon = icon.isInt() ? icon.asInt() : -1;
+        const Json::Value& severity = memberOf(element, "SEV");
+        message.severity = severity.isInt() ? severity.asInt() : 1;
+        readButtons(element, message);
+        result.append(message);
+    }
+    return result;
+}
+
+void MessageDialogUtil::readButtons(const Json::Value& element, structMessage& message)
+{
+    message.buttonTexts.clear();
+    message.buttonValues.clear();
+    message.buttonOperations.clear();
+    const Json::Value& table = memberOf(memberOf(element, "INP"), "TAB");
+    if (!table.isArray())
         return;
-    const Json::Value& inst = telegram["INST"];
-    if (!inst.isObject() || !inst["SET"].isObject())
+
+    for (const Json::Value& entry : table) {
+        QString caption;
+        if (entry.isString()) {
+            // A bare text serves as its own caption.
+            caption = QString::fromStdString(entry.asString());
+        } else if (entry.isObject()) {
+            int textId = -1;   // every caption is looked up by its own id only
+            if (jsonUtil)
+                jsonUtil->getInternationalisationFromID(entry, textId, caption);
+        } else {
+            qWarning().noquote() << "Button entry of device message" << message.mid
+                                 << "is neither an object nor a text and was left out";
+            continue;
+        }
+        const Json::Value& operation = memberOf(entry, "OPRT");
+        const Json::Value& value = memberOf(entry, "VAL");
+        message.buttonTexts.append(caption);
+        message.buttonOperations.append(operation.isInt() ? operation.asInt() : 0);
+        if (value.isInt()) {
+            message.buttonValues.append(value.asInt());
+        } else {
+            qWarning().noquote() << QStringLiteral("Recieved missing JSON knot \"VAL\" in JSON path "
+                                                   "$.\"INST\".\"SET\".\"MSG\".\"INP\".\"TAB\".\n\"VAL\" will be "
+                                                   "set to value")
+                                 << -1;
+            message.buttonValues.append(-1);
+        }
+    }
+}
+
+void MessageDialogUtil::deliver(const structMessage& message)
+{
+    AppContext* context = AppContext::get();
+    const bool haveWindow = context->getMainWindow() != nullptr;
+    AppContext::release();
+    if (!haveWindow)
         return;
-    const Json::Value& messages = inst["SET"]["MSG"];
-    if (!messages.isArray() || messages.empty())
+
+    if (message.type != 0) {
+        MessageDialog* dialog = OverallView::getMessageDialog();
+        if (dialog)
+            emit dialog->showMessage(message);
+    } else {
+        StatusBar* statusBar = OverallView::getStatusBar();
+        if (statusBar)
+            emit statusBar->showMessage(message.text, static_cast<Severity>(message.severity),
+                                        message.duration < 0 ? DEFAULT_STATUS_DURATION_MS : message.duration);
+    }
+}
+
+bool MessageDialogUtil::takeAnswersQueued()
+{
+    return answersQueued.exchange(false);
+}
+
+void MessageDialogUtil::receivedButton_ID(int index, structMessage message)
+{
+    // Only device messages are answered here; the program's own questions
+    // belong to whoever asked them.
+    if (message.isOwnMessage())
         return;
-    qInfo().noquote() << "Received" << messages.size() << "device message(s); not shown yet";
+    if (index < 0 || index >= message.buttonOperations.size())
+        return;
+    const int operation = message.buttonOperations.at(index);
+    if (operation & structMessage::NO_OPERATION)
+        return;
+
+    if ((operation & structMessage::SEND_ANSWER) && jsonUtil) {
+        const int value = index < message.buttonValues.size() ? message.buttonValues.at(index) : -1;
+        const QString user = userRoleUtil ? userRoleUtil->getUserName() : QString();
+        jsonUtil->requestMessage(user, message.muid, message.mid, message.type, value);
+        answersQueued = true;
+    }
+    if (operation & structMessage::LOGOUT) {
+        AppContext* context = AppContext::get();
+        TevaroApp* application = context->getApp();
+        AppContext::release();
+        if (application)
+            application->stop();
+    }
 }

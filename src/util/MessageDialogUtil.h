@@ -1,20 +1,38 @@
 #pragma once
 
+#include "util/OverallUtil.h"
+#include "util/StructMessage.h"
+
 #include <json/json.h>
 
-#include <QObject>
+#include <atomic>
 
-// Turns device messages ("INST" "SET" "MSG") into status-bar lines and
-// message dialogs. Until the message dialog exists the messages are only
-// logged.
-class MessageDialogUtil : public QObject
+// Turns device messages ("INST" "SET" "MSG" of any received telegram and of
+// the login answer) into status-bar lines (type 0) and message dialogs, and
+// carries out the button the user pressed: an answer telegram, a logout, or
+// nothing. Malformed input is reported in the log and never throws.
+class MessageDialogUtil : public OverallUtil
 {
     Q_OBJECT
 
 public:
     explicit MessageDialogUtil(QObject* parent = nullptr);
 
-    // Called with every received telegram and with the login reply, on the
-    // thread that received it.
+    // Runs on the thread that received the telegram.
     void convertJSONtoMessage(const Json::Value& telegram);
+    // The messages of one telegram as far as they are well-formed, in order;
+    // conversion stops at the first malformed element.
+    QList<structMessage> convertMessages(const Json::Value& telegram);
+
+    // Whether an answer telegram was queued since the last call; the flag is cleared.
+    bool takeAnswersQueued();
+
+public slots:
+    void receivedButton_ID(int index, structMessage message);
+
+private:
+    std::atomic<bool> answersQueued{false};
+
+    void deliver(const structMessage& message);
+    void readButtons(const Json::Value& element, structMessage& message);
 };

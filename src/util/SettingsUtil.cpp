@@ -2,9 +2,12 @@
 
 #include "util/FileUtil.h"
 
+#include <QAtomicInt>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSettings>
+#include <QStringList>
+#include <QtDebug>
 
 namespace {
 
@@ -14,21 +17,46 @@ QMutex& settingsMutex()
     return mutex;
 }
 
+QAtomicInt handleUses;
+
 // Created on first use, never destroyed; the caller holds settingsMutex().
 QSettings* settings()
 {
-    static QSettings* const store = new QSettings(
-        FileUtil::basePath() + QStringLiteral("/Ini/TEVARO500.ini"), QSettings::IniFormat);
+    static QSettings* const store = new QSettings(SettingsUtil::fileName(), QSettings::IniFormat);
     return store;
 }
 
 void setValueLocked(const QString& key, const QVariant& value)
 {
-    settings()->setValue(key, value);
-    settings()->sync();
+    QSettings* store = settings();
+    store->setValue(key, value);
+    store->sync();
+    // The values stay in force for this run; say once that they are not kept.
+    static bool reported = false;
+    if (store->status() != QSettings::NoError && !reported) {
+        reported = true;
+        qWarning().noquote() << QStringLiteral("Settings file could not be written: ") + store->fileName();
+    }
 }
 
 } // namespace
+
+SettingsUtil* SettingsUtil::instance()
+{
+    static SettingsUtil* const handle = new SettingsUtil();
+    handleUses.ref();
+    return handle;
+}
+
+int SettingsUtil::useCount()
+{
+    return handleUses.loadAcquire();
+}
+
+QString SettingsUtil::fileName()
+{
+    return FileUtil::basePath() + QStringLiteral("/Ini/TEVARO500.ini");
+}
 
 void SettingsUtil::setValue(const QString& key, const QVariant& value)
 {
@@ -45,4 +73,27 @@ QVariant SettingsUtil::getValue(const QString& key, const QVariant& defaultValue
         return defaultValue;
     }
     return stored;
+}
+
+QString SettingsUtil::listToString(const QVariantList& list)
+{
+    QStringList texts;
+    texts.reserve(list.size());
+    for (const QVariant& element : list)
+        texts.append(element.toString());
+    return texts.join(QLatin1Char(','));
+}
+
+QVariantList SettingsUtil::getValueList(const QString& key, const QVariantList& defaultValue)
+{
+    const QVariant stored = getValue(key, listToString(defaultValue));
+    // A list typed into the file without quotes reads back as a string list.
+    const QString text = stored.type() == QVariant::StringList
+                             ? stored.toStringList().join(QLatin1Char(','))
+                             : stored.toString();
+    QVariantList result;
+    const QStringList parts = text.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    for (const QString& part : parts)
+        result.append(QVariant(part));
+    return result;
 }

@@ -8,12 +8,58 @@
 #include "util/ReceiveJSONTask.h"
 #include "util/SettingsUtil.h"
 #include "util/UserRoleUtil.h"
+#include "view/MainWindow.h"
+#include "widgets/TevaroResources.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTextStream>
 #include <QThread>
+#include <QTimer>
 #include <QtDebug>
 
+#include <functional>
+
 namespace {
+
 const unsigned long THREAD_END_WAIT_MS = 10000;
+const int WAIT_STEP_MS = 10;
+const int LOGOUT_GRACE_MS = 300;
+
+QString readSheet(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    return stream.readAll();
+}
+
+// Runs the GUI thread's events until done() or timeoutMs passed; true when done.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(WAIT_STEP_MS, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+} // namespace
+
+LogoutWatch::LogoutWatch() = default;
+
+void LogoutWatch::finish()
+{
+    finished = true;
 }
 
 TevaroApp::TevaroApp(QObject* parent)
@@ -25,8 +71,18 @@ TevaroApp::TevaroApp(QObject* parent)
       started(false),
       receiveRunning(false),
       context(AppContext::get()),
-      messageDialogUtil(nullptr)
+      messageDialogUtil(nullptr),
+      stopping(false),
+      logoutSent(false),
+      session(1)
 {
+    const bool withWidgets = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    ensureTevaroResources();
+    if (withWidgets) {
+        loadStyleSheet();
+        setApplicationFont();
+    }
+
     context->setApp(this);
 
     jsonUtil = new JSONUtil();
@@ -35,6 +91,11 @@ TevaroApp::TevaroApp(QObject* parent)
 
     // Workers take JSONUtil and UserRoleUtil from this object, so they come after.
     messageDialogUtil = new MessageDialogUtil();
+
+    if (withWidgets)
+        createMainWindow();
+    else
+        qInfo() << "No widget application: the main window is not created";
 }
 
 TevaroApp::~TevaroApp()
@@ -45,6 +106,10 @@ TevaroApp::~TevaroApp()
     delete receiveTask.data();
     delete receiveThread.data();
 
+    if (context->getMainWindow() == mainWindow)
+        context->setMainWindow(nullptr);
+    // The pages' workers use the device link: the window goes first.
+    delete mainWindow;
     delete messageDialogUtil;
     delete userRoleUtil;
     delete jsonUtil;
@@ -54,38 +119,103 @@ TevaroApp::~TevaroApp()
     AppContext::release();
 }
 
+void TevaroApp::loadStyleSheet()
+{
+    const QString sheet = readSheet(QStringLiteral(":/qss/TevaroApp.qss"))
+                          + readSheet(QStringLiteral(":/qss/TevaroApp_Desktop.qss"));
+    qApp->setStyleSheet(sheet);
+}
+
+void TevaroApp::setApplicationFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(12);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(font);
+}
+
+UserLogin* TevaroApp::createMainWindow()
+{
+    mainWindow = new MainWindow(this, nullptr);
+    connect(mainWindow, SIGNAL(updateAppActivity(bool)), this, SLOT(updateActivity(bool)));
+    context->setMainWindow(mainWindow);
+    mainWindow->setPage(0);
+    mainWindow->show();
+    return mainWindow->getLoginPage();
+}
+
 void TevaroApp::start()
 {
     if (started)
         stopThreads();
     waitForEndedThreads();
 
+    // Everything of the last session goes before any thread of the new one runs.
+    messageDialogUtil->takeAnswersQueued();
     jsonUtil->clearRequests();
     jsonUtil->clearReceiveJSON();
-    // Emptied before any thread of the session can write to it.
     jsonUtil->clear();
+    jsonUtil->requestIPTH();
 
     startPolling();
     startReceiveTask();
-    jsonUtil->requestIPTH();
     started = true;
 }
 
 void TevaroApp::stop()
 {
-    if (started)
+    if (stopping)
+        return;
+    stopping = true;
+    if (started) {
+        if (messageDialogUtil->takeAnswersQueued())
+            flushMessageAnswers(SHUTDOWN_WAIT_MS);
         stopThreads();
+        waitForEndedThreads();
+    }
+    ++session;
+    // The logout itself is sent by the receivers of onLogout().
+    const bool hadToken = !jsonUtil->getToken().isEmpty();
     emit onLogout();
+    logoutSent = hadToken && jsonUtil->getToken().isEmpty();
+    stopping = false;
 }
 
 void TevaroApp::stopThreads()
 {
     stopPolling();
-    if (receiveRunning && receiveTask) {
+    if (receiveRunning && receiveTask)
         receiveTask->stop();
-    }
     receiveRunning = false;
     started = false;
+}
+
+void TevaroApp::flushMessageAnswers(int timeoutMs)
+{
+    // The queue goes out in order, so the answers are sent once it is empty.
+    auto answersSent = [this]() {
+        return jsonUtil->getRequestCount() == 0 || !pollTask || !pollTask->isRunning();
+    };
+    if (!waitUntil(answersSent, timeoutMs))
+        qWarning() << "Answers to device messages could not be sent before the logout";
+}
+
+void TevaroApp::waitForLogoutAnswer(int timeoutMs)
+{
+    if (!logoutSent)
+        return;
+    logoutSent = false;
+    // The web-service utility tells the end of the logout request by
+    // "logoutFinished()" where it offers it; otherwise a short grace time lets
+    // the request leave before the process ends.
+    LogoutWatch watch;
+    if (httpRequestUtil->metaObject()->indexOfSignal("logoutFinished()") >= 0) {
+        connect(httpRequestUtil, SIGNAL(logoutFinished()), &watch, SLOT(finish()));
+        if (!waitUntil([&watch]() { return watch.finished; }, timeoutMs))
+            qWarning() << "The device did not answer the logout in time";
+        return;
+    }
+    waitUntil([]() { return false; }, qMin(timeoutMs, LOGOUT_GRACE_MS));
 }
 
 JSONUtil* TevaroApp::getJSONUtil()
@@ -103,6 +233,26 @@ MessageDialogUtil* TevaroApp::getMessageDialogUtil()
     return messageDialogUtil;
 }
 
+MainWindow* TevaroApp::getMainWindow()
+{
+    return mainWindow;
+}
+
+bool TevaroApp::isStarted() const
+{
+    return started;
+}
+
+bool TevaroApp::isStopping() const
+{
+    return stopping;
+}
+
+quint64 TevaroApp::getSession() const
+{
+    return session.load();
+}
+
 void TevaroApp::updateActivity(bool active)
 {
     emit onUpdateActivity(active);
@@ -110,7 +260,7 @@ void TevaroApp::updateActivity(bool active)
 
 void TevaroApp::startPolling()
 {
-    const int interval = readInterval(QStringLiteral("Config/TevaroApp/PollTime"), 150);
+    const int interval = readInterval(QStringLiteral("Config/TevaroApp/PollTime"), DEFAULT_POLL_MS);
     pollTask = new HTTPRequestPollTask(httpRequestUtil, jsonUtil, interval);
     connect(pollTask, SIGNAL(finished()), pollTask, SLOT(deleteLater()));
     pollTask->start(QThread::InheritPriority);
@@ -125,7 +275,7 @@ void TevaroApp::stopPolling()
 void TevaroApp::startReceiveTask()
 {
     receiveThread = new QThread();
-    const int interval = readInterval(QStringLiteral("Config/TevaroApp/UpdateTime"), 50);
+    const int interval = readInterval(QStringLiteral("Config/TevaroApp/UpdateTime"), DEFAULT_UPDATE_MS);
     receiveTask = new ReceiveJSONTask(jsonUtil, interval);
     receiveTask->moveToThread(receiveThread);
 
@@ -150,8 +300,15 @@ void TevaroApp::waitForEndedThreads()
 
 int TevaroApp::readInterval(const QString& key, int fallbackMs)
 {
-    const QString text = SettingsUtil::getValue(key, QVariant()).toString();
+    const QString text = SettingsUtil::getValue(key, QVariant()).toString().trimmed();
     if (text.isEmpty())
         return fallbackMs;
-    return text.toInt();   // text that is no integer gives 0
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (ok && value > 0)
+        return value;
+    qWarning().noquote() << QStringLiteral("Setting %1 = \"%2\" is no whole number above 0; %3 ms are used")
+                                .arg(key, text)
+                                .arg(fallbackMs);
+    return fallbackMs;
 }

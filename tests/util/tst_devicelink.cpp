@@ -172,8 +172,11 @@ private slots:
         QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
         link.app->stop();
         QCOMPARE(loggedOut.count(), 1);
+        QSignalSpy logoutDone(link.http(), SIGNAL(logoutFinished()));
         link.json()->logout();
         QVERIFY(link.json()->getToken().isEmpty());
+        QVERIFY(logoutDone.count() == 1 || logoutDone.wait(3000));
+        QCOMPARE(logoutDone.count(), 1);
 
         QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("logout")).size() == 1; }));
         const Json::Value logout = link.requests(QStringLiteral("logout"))[0];

@@ -1,0 +1,59 @@
+#include "view/OverallView.h"
+
+#include "util/Language.h"
+
+#include <atomic>
+
+namespace {
+
+Language* sharedLanguage = nullptr;
+int languageUsers = 0;
+
+// Read from the receive thread too (device messages).
+std::atomic<MainWindow*> frameMainWindow{nullptr};
+std::atomic<StatusBar*> frameStatusBar{nullptr};
+std::atomic<MessageDialog*> frameMessageDialog{nullptr};
+
+} // namespace
+
+OverallView::OverallView()
+    : language(nullptr)
+{
+    if (!sharedLanguage)
+        sharedLanguage = new Language();
+    ++languageUsers;
+    language = sharedLanguage;
+}
+
+OverallView::~OverallView()
+{
+    if (languageUsers <= 1) {
+        delete sharedLanguage;
+        sharedLanguage = nullptr;
+        languageUsers = 0;
+    } else {
+        --languageUsers;
+    }
+}
+
+MainWindow* OverallView::getMainWindow()
+{
+    return frameMainWindow;
+}
+
+StatusBar* OverallView::getStatusBar()
+{
+    return frameStatusBar;
+}
+
+MessageDialog* OverallView::getMessageDialog()
+{
+    return frameMessageDialog;
+}
+
+void OverallView::setFrame(MainWindow* mainWindow, StatusBar* statusBar, MessageDialog* messageDialog)
+{
+    frameMainWindow = mainWindow;
+    frameStatusBar = statusBar;
+    frameMessageDialog = messageDialog;
+}

@@ -1,0 +1,408 @@
+// Language files: first copy, refresh by version, repair of broken local
+// copies, selection and fallback, and the text tables.
+#include "../common/LogCapture.h"
+
+#include "common/CommonJSONUtil.h"
+#include "util/FileUtil.h"
+#include "util/LanguageUtil.h"
+#include "util/SettingsUtil.h"
+#include "widgets/TevaroResources.h"
+
+#include <json/json.h>
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const char* const SELECTION = "Config/Language/Selection";
+
+struct ResourceLanguage
+{
+    QString folder;
+    QString key;
+    Json::Value file;
+};
+
+QList<ResourceLanguage> resourceLanguages()
+{
+    QList<ResourceLanguage> result;
+    const QStringList folders = QDir(LanguageUtil::resourceBase()).entryList(QDir::AllDirs | QDir::NoDotAndDotDot,
+                                                                              QDir::Name);
+    for (const QString& folder : folders) {
+        CommonJSONUtil reader(LanguageUtil::resourceBase() + folder + QLatin1Char('/') + folder
+                                  + QStringLiteral(".json"),
+                              nullptr);
+        const Json::Value file = reader.getSnapshot();
+        if (file.isObject())
+            result.append({folder, QString::fromStdString(file["INFO"]["LANG"]["K"].asString()), file});
+    }
+    return result;
+}
+
+ResourceLanguage resourceByKey(const QString& key)
+{
+    for (const ResourceLanguage& language : resourceLanguages())
+        if (language.key == key)
+            return language;
+    return ResourceLanguage();
+}
+
+QString resourceText(const QString& key, int id)
+{
+    const Json::Value table = resourceByKey(key).file["LT"];
+    for (const Json::Value& entry : table)
+        if (entry.isObject() && entry["ID"].isInt() && entry["ID"].asInt() == id && entry["T"].isString())
+            return QString::fromStdString(entry["T"].asString());
+    return QString();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray toText(const Json::Value& value)
+{
+    Json::StreamWriterBuilder builder;
+    return QByteArray::fromStdString(Json::writeString(builder, value));
+}
+
+QString localBase()
+{
+    return FileUtil::basePath() + QStringLiteral("/Lang/");
+}
+
+QString localJson(const QString& key)
+{
+    return localBase() + key + QLatin1Char('/') + key + QStringLiteral(".json");
+}
+
+// The resource file of key as a local copy with another version and a mark.
+void writeLocalCopy(const QString& key, const QString& version)
+{
+    Json::Value file = resourceByKey(key).file;
+    file["INFO"]["VER"] = version.toStdString();
+    file["MARK"] = "local";
+    writeFile(localJson(key), toText(file));
+}
+
+bool isMarkedLocalCopy(const QString& key)
+{
+    return readFile(localJson(key)).contains("\"MARK\"");
+}
+
+QString selection()
+{
+    return SettingsUtil::getValue(QLatin1String(SELECTION), QString()).toString();
+}
+
+int indexOf(LanguageUtil& util, const QString& key)
+{
+    int index = -1;
+    return util.findByKey(key, index, true) ? index : -1;
+}
+
+QString resourceVersion(const QString& key, int patchStep)
+{
+    const QStringList parts = QString::fromStdString(resourceByKey(key).file["INFO"]["VER"].asString())
+                                  .split(QLatin1Char('.'));
+    int major = parts.value(0).toInt();
+    int minor = parts.value(1).toInt();
+    int patch = parts.value(2).toInt() + patchStep;
+    if (patch < 0) {
+        patch = 99;
+        if (--minor < 0) {
+            minor = 99;
+            --major;
+        }
+    }
+    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);
+}
+
+} // namespace
+
+class TestLanguageUtil : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        ensureTevaroResources();
+        QVERIFY(QDir(FileUtil::basePath()).removeRecursively());
+        QVERIFY2(resourceLanguages().size() >= 4, "the four language files are in the resources");
+        QVERIFY(!resourceByKey(QStringLiteral("DE")).key.isEmpty());
+        QVERIFY(!resourceByKey(QStringLiteral("EN")).key.isEmpty());
+    }
+
+    void firstStartCopiesEveryLanguage()
+    {
+        LanguageUtil util;
+        for (const ResourceLanguage& language : resourceLanguages()) {
+            const QString base = localBase() + language.key + QLatin1Char('/') + language.key;
+            QCOMPARE(readFile(base + QStringLiteral(".json")),
+                     readFile(LanguageUtil::resourceBase() + language.folder + QLatin1Char('/') + language.folder
+                              + QStringLiteral(".json")));
+            QVERIFY2(QFile::exists(base + QStringLiteral(".png")), qPrintable(base));
+        }
+        QCOMPARE(util.getLocalCount(), resourceLanguages().size());
+
+        // Nothing stored yet: the default "DE" is written back and selected.
+        QCOMPARE(selection(), QStringLiteral("DE"));
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("DE"));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 70, QStringLiteral("?")), resourceText(QStringLiteral("DE"), 70));
+
+        // The German documents lie beside the language file and are known by id.
+        const Json::Value documents = resourceByKey(QStringLiteral("DE")).file["FILE"];
+        for (const Json::Value& document : documents) {
+            const QString path = localBase() + QStringLiteral("DE/") + QString::fromStdString(document["NAME"].asString());
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+            QCOMPARE(util.getText(LanguageUtil::FILES, document["ID"].asInt(), QString()), path);
+        }
+    }
+
+    void refreshByVersion_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("older patch") << resourceVersion(QStringLiteral("EN"), -1) << true;
+        QTest::newRow("same") << resourceVersion(QStringLiteral("EN"), 0) << false;
+        QTest::newRow("newer") << resourceVersion(QStringLiteral("EN"), 1) << false;
+        QTest::newRow("newer major") << "99.0.0" << false;
+        QTest::newRow("two parts count as 0.0.0") << "1.0" << true;
+        QTest::newRow("no number") << "beta" << true;
+    }
+
+    void refreshByVersion()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, replaced);
+        writeLocalCopy(QStringLiteral("EN"), version);
+        const QString backup = localJson(QStringLiteral("EN")) + QStringLiteral(".bak");
+        writeFile(backup, "an older backup");
+
+        LanguageUtil util;
+        QCOMPARE(!isMarkedLocalCopy(QStringLiteral("EN")), replaced);
+        if (replaced)
+            QVERIFY(readFile(backup).contains("\"MARK\""));   // the replaced copy, not the older backup
+        else
+            QCOMPARE(readFile(backup), QByteArray("an older backup"));
+        QVERIFY(indexOf(util, QStringLiteral("EN")) >= 0);
+    }
+
+    void brokenLocalCopyIsRepaired_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("cut off") << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\"");
+        QTest::newRow("no JSON") << QByteArray("binary \x01\x02 garbage");
+        QTest::newRow("empty object") << QByteArray("{}");
+        QTest::newRow("INFO of wrong types")
+            << QByteArray("{\"INFO\":{\"VER\":9,\"ORD\":\"20\",\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},"
+                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
+        QTest::newRow("no texts")
+            << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}}}");
+        QTest::newRow("texts not a list")
+            << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},\"LT\":7}");
+        QTest::newRow("another language's file")
+            << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":0,\"LANG\":{\"K\":\"DE\",\"T\":\"Deutsch\"}},"
+                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
+        QTest::newRow("an array") << QByteArray("[1,2,3]");
+    }
+
+    void brokenLocalCopyIsRepaired()
+    {
+        QFETCH(QByteArray, content);
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
+        writeFile(localJson(QStringLiteral("EN")), content);
+
+        LogCapture log;
+        LanguageUtil util;
+        QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
+        const ResourceLanguage english = resourceByKey(QStringLiteral("EN"));
+        QCOMPARE(readFile(localJson(QStringLiteral("EN"))),
+                 readFile(LanguageUtil::resourceBase() + english.folder + QLatin1Char('/') + english.folder
+                          + QStringLiteral(".json")));
+        QVERIFY(!log.matching(localJson(QStringLiteral("EN"))).isEmpty());
+        // The user's choice survives the repair.
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));
+        QCOMPARE(selection(), QStringLiteral("EN"));
+    }
+
+    void malformedEntriesAreSkipped()
+    {
+        Json::Value file = resourceByKey(QStringLiteral("EN")).file;
+        file["INFO"]["VER"] = resourceVersion(QStringLiteral("EN"), 1).toStdString();
+        Json::Value table(Json::arrayValue);
+        table.append(1);
+        table.append("text");
+        table.append(Json::Value());
+        table.append(Json::Value(Json::arrayValue));
+        Json::Value entry;
+        entry["ID"] = "70";   // an id that is no number
+        entry["T"] = "by text id";
+        table.append(entry);
+        entry = Json::Value();
+        entry["ID"] = 70;     // no text: the default must show
+        table.append(entry);
+        entry = Json::Value();
+        entry["ID"] = 220;
+        entry["T"] = "Value X";
+        entry["HS"] = 5;
+        table.append(entry);
+        file["LT"] = table;
+        Json::Value documents(Json::arrayValue);
+        documents.append(1);
+        documents.append(Json::Value(Json::objectValue));
+        file["FILE"] = documents;
+        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
+
+        LogCapture log;
+        LanguageUtil util;
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 220, QStringLiteral("?")), QStringLiteral("Value X"));
+        QCOMPARE(util.getText(LanguageUtil::HS, 220, QStringLiteral("short")), QStringLiteral("short"));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 70, QStringLiteral("Default")), QStringLiteral("Default"));
+        QVERIFY(!log.matching(QStringLiteral("skipped")).isEmpty());
+        // A readable copy with a newer version is the user's: it stays.
+        QVERIFY(readFile(localJson(QStringLiteral("EN"))).contains("Value X"));
+        QFile::remove(localJson(QStringLiteral("EN")));
+    }
+
+    void storedChoiceIsSelected()
+    {
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
+        LanguageUtil util;
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 220, QStringLiteral("?")), resourceText(QStringLiteral("EN"), 220));
+        QCOMPARE(util.getCurrentIndex(), indexOf(util, QStringLiteral("EN")));
+    }
+
+    void unknownChoiceFallsBackWithoutStoring()
+    {
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("XX"));
+        LanguageUtil util;
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("DE"));
+        QCOMPARE(selection(), QStringLiteral("XX"));
+    }
+
+    void languagesInOrder()
+    {
+        LanguageUtil util;
+        QStringList titles;
+        int previous = INT_MIN;
+        for (const QPair<int, int>& entry : util.orderedIndexes()) {
+            QVERIFY(entry.second >= previous);
+            previous = entry.second;
+            QCOMPARE(util.getLanguageInfo(entry.first, LanguageUtil::ORDER).toInt(), entry.second);
+            titles.append(util.getLanguageInfo(entry.first, LanguageUtil::TITLE).toString());
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English"),
+                                      QStringLiteral("Français"), QStringLiteral("český")}));
+        QVERIFY(!util.getLanguageInfo(util.getLocalCount(), LanguageUtil::TITLE).isValid());
+        QVERIFY(!util.getLanguageInfo(0, 9).isValid());
+    }
+
+    void languageWithoutPicture()
+    {
+        LanguageUtil util;
+        QVERIFY(QFile::remove(localBase() + QStringLiteral("FR/FR.png")));
+        util.readLanguageInfos(true);
+        const int french = indexOf(util, QStringLiteral("FR"));
+        QVERIFY(french >= 0);
+        QCOMPARE(util.getLanguageInfo(french, LanguageUtil::ICON_PATH).toString(), QStringLiteral(":/lang/NoIcon.png"));
+        QVERIFY(QFile::exists(util.getLanguageInfo(french, LanguageUtil::ICON_PATH).toString()));
+    }
+
+    void reapplyingReadsAndStoresNothing()
+    {
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("DE"));
+        LanguageUtil util;
+        const int english = indexOf(util, QStringLiteral("EN"));
+        const int german = indexOf(util, QStringLiteral("DE"));
+        QVERIFY(util.setLanguage(english, true));
+        QCOMPARE(selection(), QStringLiteral("EN"));
+
+        // Changed on disk, but the language in force is not read again.
+        Json::Value file = resourceByKey(QStringLiteral("EN")).file;
+        Json::Value entry;
+        entry["ID"] = 220;
+        entry["T"] = "changed";
+        file["LT"].append(entry);
+        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("ZZ"));
+        QVERIFY(util.setLanguage(english, true));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 220, QString()), resourceText(QStringLiteral("EN"), 220));
+        QCOMPARE(selection(), QStringLiteral("ZZ"));
+
+        // A real change reads the file and stores the choice.
+        QVERIFY(util.setLanguage(german, true));
+        QCOMPARE(selection(), QStringLiteral("DE"));
+        QVERIFY(util.setLanguage(english, false));
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 220, QString()), QStringLiteral("changed"));
+        QCOMPARE(selection(), QStringLiteral("DE"));
+        QFile::remove(localJson(QStringLiteral("EN")));
+    }
+
+    void badSelectionKeepsTheLanguage()
+    {
+        LanguageUtil util;
+        const QString before = util.getCurrentKey();
+        QVERIFY(!util.setLanguage(-1));
+        QVERIFY(!util.setLanguage(util.getLocalCount()));
+        QCOMPARE(util.getCurrentKey(), before);
+        QCOMPARE(util.getText(LanguageUtil::TEXT, 70, QString()), resourceText(before, 70));
+        QCOMPARE(util.getText(7, 70, QStringLiteral("kind")), QStringLiteral("kind"));
+    }
+
+    void versionCheckWithBadIndexes()
+    {
+        LanguageUtil util;
+        LogCapture log;
+        QVERIFY(!util.checkVersion(-1, 99));
+        QCOMPARE(log.messages(),
+                 QStringList{QStringLiteral("bool LanguageUtil::checkVersion(const int&, const int&)\nInvalid "
+                                            "parameter. Unable to execute method\nindexRessource: -1\nindexLocal:  "
+                                            "   99")});
+    }
+
+    void textsReadWhileTheLanguageChanges()
+    {
+        LanguageUtil util;
+        const int english = indexOf(util, QStringLiteral("EN"));
+        const int german = indexOf(util, QStringLiteral("DE"));
+        const QString germanText = resourceText(QStringLiteral("DE"), 70);
+        const QString englishText = resourceText(QStringLiteral("EN"), 70);
+        std::atomic<bool> done{false};
+        std::atomic<int> strange{0};
+        std::thread reader([&]() {
+            while (!done) {
+                const QString text = util.getText(LanguageUtil::TEXT, 70, QStringLiteral("?"));
+                if (text != germanText && text != englishText)
+                    ++strange;
+            }
+        });
+        for (int i = 0; i < 100; ++i)
+            util.setLanguage(i % 2 ? english : german, false);
+        done = true;
+        reader.join();
+        QCOMPARE(strange.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLanguageUtil)
+#include "tst_languageutil.moc"

@@ -1,0 +1,407 @@
+// The application object against the device simulator: login through the
+// login screen, the session's start, logout and closing, and device messages
+// with their answers.
+#include "../common/LogCapture.h"
+#include "SimulatorProcess.h"
+
+#include "util/FileUtil.h"
+#include "util/JSONUtil.h"
+#include "util/SettingsUtil.h"
+#include "util/TevaroApp.h"
+#include "view/MainWindow.h"
+#include "view/MessageDialog.h"
+#include "view/StatusBar.h"
+#include "view/UserLogin.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 8000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+Json::Value parse(const std::string& text)
+{
+    Json::Value value;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    reader->parse(text.data(), text.data() + text.size(), &value, &errors);
+    return value;
+}
+
+} // namespace
+
+class TestTevaroApp : public QObject
+{
+    Q_OBJECT
+
+private:
+    SimulatorProcess simulator{QStringList{QStringLiteral("--paused")}};
+    TevaroApp* app = nullptr;
+    MainWindow* window = nullptr;
+
+    // The simulator's request log for one endpoint ("data", "logout", ...), oldest first.
+    Json::Value requests(const QString& endpoint)
+    {
+        Json::Value selected(Json::arrayValue);
+        for (const Json::Value& request : simulator.requestLog())
+            if (request["path"].asString() == "/webservice/" + endpoint.toStdString())
+                selected.append(request);
+        return selected;
+    }
+
+    // Index in the request log of the first request to endpoint whose body
+    // or query contains part; -1 when none.
+    int firstIndexOf(const Json::Value& log, const QString& endpoint, const std::string& part = std::string())
+    {
+        for (Json::ArrayIndex i = 0; i < log.size(); ++i) {
+            if (log[i]["path"].asString() != "/webservice/" + endpoint.toStdString())
+                continue;
+            if (part.empty() || log[i]["body"].asString().find(part) != std::string::npos
+                || log[i]["query"].asString().find(part) != std::string::npos)
+                return int(i);
+        }
+        return -1;
+    }
+
+    bool login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
+    {
+        UserLogin* page = window->getLoginPage();
+        window->setPage(MainWindow::LOGIN);
+        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(user);
+        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(password);
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
+        if (!waitUntil([this] { return window->isCurrentPage(MainWindow::HOME) && app->isStarted(); }))
+            return false;
+        // The session is up once the first answers arrived: the device sends
+        // its changes from the first data request on.
+        return waitUntil([this] {
+            Json::Value paths;
+            return app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, false) && paths.isArray();
+        });
+    }
+
+    void pressBack()
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Back, Qt::NoModifier);
+        QApplication::sendEvent(window, &press);
+    }
+
+    MessageDialog* dialog() { return OverallView::getMessageDialog(); }
+
+    QString dialogText()
+    {
+        return dialog()->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText();
+    }
+
+    void pressDialogButton(int index)
+    {
+        QPushButton* button = dialog()->findChild<QPushButton*>(QStringLiteral("btnMessageDialog%1").arg(index));
+        QVERIFY(button && button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Raises one device message and waits until the dialog shows it.
+    Json::Value raiseDialog(const char* message)
+    {
+        const Json::Value raised = simulator.raiseMessage(parse(message));
+        if (!raised.isArray() || raised.size() != 1)
+            return Json::Value();
+        const QString text = QString::fromStdString(raised[0]["MSG"]["T"].asString());
+        if (!waitUntil([&] { return dialog()->isVisible() && dialogText() == text; })) {
+            qWarning() << "Dialog shows" << dialogText() << "instead of" << text;
+            return Json::Value();
+        }
+        return raised[0];
+    }
+
+    bool answered(const Json::Value& expected)
+    {
+        for (const Json::Value& answer : simulator.messageAnswers())
+            if (answer == expected)
+                return true;
+        return false;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QDir(FileUtil::basePath()).removeRecursively();
+        QVERIFY(simulator.start());
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("40"));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("20"));
+        app = new TevaroApp(nullptr);
+        window = app->getMainWindow();
+        QVERIFY(window);
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+
+    void cleanupTestCase()
+    {
+        delete app;
+        simulator.stop();
+    }
+
+    void init()
+    {
+        if (app->isStarted())
+            app->stop();
+        window->setPage(MainWindow::LOGIN);
+        while (dialog()->queuedCount() > 0)
+            dialog()->hideMessage(0);
+        // The last test's logout may still be on its way.
+        Json::ArrayIndex seen = simulator.requestLog().size();
+        for (int quiet = 0, round = 0; quiet < 3 && round < 30; ++round) {
+            QTest::qWait(100);
+            const Json::ArrayIndex now = simulator.requestLog().size();
+            quiet = now == seen ? quiet + 1 : 0;
+            seen = now;
+        }
+        QVERIFY(simulator.clearRequestLog());
+    }
+
+    void intervals_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("empty: first run") << "" << 150 << false;
+        QTest::newRow("whole number") << "300" << 300 << false;
+        QTest::newRow("blanks around") << " 200 " << 200 << false;
+        QTest::newRow("letters") << "abc" << 150 << true;
+        QTest::newRow("zero") << "0" << 150 << true;
+        QTest::newRow("negative") << "-5" << 150 << true;
+        QTest::newRow("fraction") << "1.5" << 150 << true;
+    }
+
+    void intervals()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, expected);
+        QFETCH(bool, warned);
+        const QString key = QStringLiteral("Config/Test/Interval");
+        SettingsUtil::setValue(key, stored.isEmpty() ? QVariant() : QVariant(stored));
+        LogCapture log;
+        QCOMPARE(TevaroApp::readInterval(key, 150), expected);
+        QCOMPARE(!log.messages().isEmpty(), warned);
+    }
+
+    void loginStartsTheSession()
+    {
+        QVERIFY(login());
+        QVERIFY(waitUntil([this] { return requests(QStringLiteral("path")).size() >= 1; }));
+        const Json::Value log = simulator.requestLog();
+        const int loginAt = firstIndexOf(log, QStringLiteral("login"));
+        const int dataAt = firstIndexOf(log, QStringLiteral("data"));
+        const int pathAt = firstIndexOf(log, QStringLiteral("path"));
+        QVERIFY(loginAt >= 0 && dataAt > loginAt && pathAt > loginAt);
+        QVERIFY(log[dataAt]["query"].asString().find("REQID=-1") != std::string::npos);
+        // The first telegram reads "$.IPTH", the list of paths to fetch first.
+        const Json::Value first = parse(log[pathAt]["body"].asString());
+        QCOMPARE(first["INST"]["GET"]["VAL"][0]["DEST"]["PATH"].asString(), std::string("$.IPTH"));
+    }
+
+    void backOnHomeLogsOut()
+    {
+        QVERIFY(login());
+        const QString token = app->getJSONUtil()->getToken();
+        QVERIFY(!token.isEmpty());
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        pressBack();
+        QCOMPARE(logout.size(), 1);
+        QVERIFY(!app->isStarted());
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(waitUntil([&] {
+            return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), "TOKN=" + token.toStdString()) >= 0;
+        }));
+
+        // Both threads are gone: no request of the session follows.
+        QVERIFY(simulator.clearRequestLog());
+        QTest::qWait(400);
+        QCOMPARE(simulator.requestLog().size(), 0u);
+    }
+
+    void secondLoginStartsClean()
+    {
+        QVERIFY(login());
+        pressBack();
+        QVERIFY(!app->isStarted());
+        // Left-overs of the ended session.
+        Json::Value stale(Json::objectValue);
+        stale["LEFT"] = 1;
+        app->getJSONUtil()->appendJson(stale, QStringLiteral("$.STALE"));
+        app->getJSONUtil()->requestPath(QStringLiteral("$.STALE.LEFT"));
+        app->getJSONUtil()->addReceiveJSON(SimulatorProcess::setTelegram(QStringLiteral("$.LATE"), Json::Value(1)));
+        QVERIFY(simulator.clearRequestLog());
+
+        QVERIFY(login(QStringLiteral("service"), QStringLiteral("service")));
+        QVERIFY(waitUntil([this] { return requests(QStringLiteral("path")).size() >= 1; }));
+        QVERIFY(requests(QStringLiteral("data"))[0]["query"].asString().find("REQID=-1") != std::string::npos);
+        Json::Value value;
+        QTest::qWait(300);
+        QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.STALE"), value, false));
+        QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.LATE"), value, false));
+        for (const Json::Value& request : requests(QStringLiteral("path")))
+            QVERIFY(request["body"].asString().find("STALE") == std::string::npos);
+    }
+
+    void dialogButtonSendsTheAnswer()
+    {
+        QVERIFY(login());
+        const Json::Value raised = raiseDialog(
+            R"({"MSG":{"T":"Filter prüfen"},"INP":{"TAB":[{"T":"Ja","OPRT":1,"VAL":1},{"T":"Nein","OPRT":1,"VAL":0}]}})");
+        QVERIFY(raised.isObject());
+        QVERIFY(raised["MID"].asInt64() > (qint64(1) << 31));
+        pressDialogButton(1);
+
+        Json::Value expected(Json::objectValue);
+        expected["MID"] = raised["MID"];
+        expected["MUID"] = raised["MUID"];
+        expected["MTYP"] = raised["MTYP"];
+        expected["USER"] = "admin";
+        expected["VAL"] = 0;
+        QVERIFY(waitUntil([&] { return answered(expected); }));
+        QVERIFY(app->isStarted());
+    }
+
+    void answerGoesOutBeforeTheLogout()
+    {
+        QVERIFY(login());
+        const std::string token = "TOKN=" + app->getJSONUtil()->getToken().toStdString();
+        QVERIFY(simulator.setDelay(300, QStringLiteral("config")));
+        const Json::Value raised = raiseDialog(
+            R"({"MSG":{"T":"Beenden?"},"INP":{"TAB":[{"T":"Antworten und abmelden","OPRT":3,"VAL":2}]}})");
+        QVERIFY(raised.isObject());
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        pressDialogButton(0);
+        QCOMPARE(logout.size(), 1);
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+
+        Json::Value expected(Json::objectValue);
+        expected["MID"] = raised["MID"];
+        expected["MUID"] = raised["MUID"];
+        expected["MTYP"] = raised["MTYP"];
+        expected["USER"] = "admin";
+        expected["VAL"] = 2;
+        QVERIFY(answered(expected));
+        QVERIFY(waitUntil([&] { return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), token) >= 0; }));
+        const Json::Value log = simulator.requestLog();
+        const int answerAt = firstIndexOf(log, QStringLiteral("config"), raised["MID"].asString());
+        QVERIFY(answerAt >= 0);
+        QVERIFY(answerAt < firstIndexOf(log, QStringLiteral("logout"), token));
+        QVERIFY(simulator.clearFaults());
+    }
+
+    void answersStillQueuedGoOutAtLogout()
+    {
+        QVERIFY(login());
+        const Json::Value raised = raiseDialog(
+            R"({"MSG":{"T":"Quittieren"},"INP":{"TAB":[{"T":"Ok","OPRT":1,"VAL":5}]}})");
+        QVERIFY(raised.isObject());
+        pressDialogButton(0);
+        pressBack();   // at once, while the answer waits in the queue
+        QVERIFY(!app->isStarted());
+        Json::Value expected(Json::objectValue);
+        expected["MID"] = raised["MID"];
+        expected["MUID"] = raised["MUID"];
+        expected["MTYP"] = raised["MTYP"];
+        expected["USER"] = "admin";
+        expected["VAL"] = 5;
+        QVERIFY(answered(expected));
+    }
+
+    void nothingSentForButtonsWithoutAnswer()
+    {
+        QVERIFY(login());
+        const Json::ArrayIndex before = simulator.messageAnswers().size();
+        const Json::Value raised = raiseDialog(
+            R"({"MSG":{"T":"Nur lesen"},"INP":{"TAB":[{"T":"Gelesen","OPRT":5,"VAL":1}]}})");
+        QVERIFY(raised.isObject());
+        pressDialogButton(0);
+        QTest::qWait(400);
+        QCOMPARE(simulator.messageAnswers().size(), before);
+        QVERIFY(app->isStarted());
+    }
+
+    void statusLineFromTheDevice()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.raiseMessage(parse(R"({"MTYP":0,"MTD":5000,"MSG":{"T":"Messung gestartet"}})")).isArray());
+        StatusBar* bar = OverallView::getStatusBar();
+        QVERIFY(waitUntil([bar] { return bar->text().endsWith(QStringLiteral("  Messung gestartet")); }));
+        QVERIFY(bar->isShown());
+        QVERIFY(!dialog()->isVisible());
+    }
+
+    void messagesOfTheLoginAnswer()
+    {
+        QVERIFY(simulator.raiseMessage(
+                             parse(R"([{"MTYP":0,"MTD":8000,"MSG":{"T":"Willkommen"}},{"MTYP":1,"MSG":{"T":"Wartung fällig"}}])"),
+                             false, true)
+                    .isArray());
+        QVERIFY(login());
+        QVERIFY(waitUntil([this] { return dialog()->isVisible() && dialogText() == QStringLiteral("Wartung fällig"); }));
+        // The home page came after the line was shown; the line stays.
+        QVERIFY(OverallView::getStatusBar()->text().endsWith(QStringLiteral("  Willkommen")));
+        QVERIFY(OverallView::getStatusBar()->isShown());
+    }
+
+    void closingEndsTheSessionFirst()
+    {
+        QVERIFY(login());
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        QVERIFY(window->close());
+        QCOMPARE(logout.size(), 1);
+        QVERIFY(!app->isStarted());
+        // The logout reached the device before the window was gone.
+        QCOMPARE(requests(QStringLiteral("logout")).size(), 1u);
+        QVERIFY(requests(QStringLiteral("logout"))[0]["query"].asString() != "TOKN=");
+        window->show();
+    }
+
+    void closingOnTheLoginPageSendsNoLogout()
+    {
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        QVERIFY(window->close());
+        QCOMPARE(logout.size(), 1);
+        QTest::qWait(200);
+        QCOMPARE(requests(QStringLiteral("logout")).size(), 0u);
+        window->show();
+    }
+
+    void refusedLoginStaysOnTheLoginPage()
+    {
+        UserLogin* page = window->getLoginPage();
+        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(QStringLiteral("admin"));
+        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(QStringLiteral("wrong"));
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
+        QVERIFY(waitUntil([this] { return requests(QStringLiteral("login")).size() == 1; }));
+        QTest::qWait(300);
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(!app->isStarted());
+        QCOMPARE(requests(QStringLiteral("data")).size(), 0u);
+    }
+};
+
+QTEST_MAIN(TestTevaroApp)
+#include "tst_tevaroapp.moc"
