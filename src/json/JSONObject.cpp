@@ -185,8 +185,10 @@ bool JSONObject::query(const std::string& path, std::vector<Json::Value>& values
         found.reserve(hits.size());
         for (const Json::Value* hit : hits)
             found.push_back(*hit);
-    } catch (const std::exception&) {
-        // The caller reports a failed query with its own context.
+    } catch (const std::exception& e) {
+        // The caller adds its own context; the reason is only known here.
+        qWarning().noquote() << "JSON path query failed:" << QString::fromStdString(path).left(300)
+                             << "-" << e.what();
         return false;
     }
     values.insert(values.end(), std::make_move_iterator(found.begin()),

@@ -26,7 +26,6 @@ namespace {
 
 const unsigned long THREAD_END_WAIT_MS = 10000;
 const int WAIT_STEP_MS = 10;
-const int LOGOUT_GRACE_MS = 300;
 
 QString readSheet(const QString& path)
 {
@@ -55,13 +54,6 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 
 } // namespace
 
-LogoutWatch::LogoutWatch() = default;
-
-void LogoutWatch::finish()
-{
-    finished = true;
-}
-
 TevaroApp::TevaroApp(QObject* parent)
     : QObject(parent),
       mainWindow(nullptr),
@@ -74,6 +66,7 @@ TevaroApp::TevaroApp(QObject* parent)
       messageDialogUtil(nullptr),
       stopping(false),
       logoutSent(false),
+      logoutAnswered(false),
       session(1)
 {
     const bool withWidgets = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
@@ -88,6 +81,7 @@ TevaroApp::TevaroApp(QObject* parent)
     jsonUtil = new JSONUtil();
     userRoleUtil = new UserRoleUtil();
     httpRequestUtil = jsonUtil->getHTTPRequestUtil();
+    connect(httpRequestUtil, SIGNAL(logoutFinished()), this, SLOT(logoutAnswerArrived()));
 
     // Workers take JSONUtil and UserRoleUtil from this object, so they come after.
     messageDialogUtil = new MessageDialogUtil();
@@ -176,6 +170,7 @@ void TevaroApp::stop()
     ++session;
     // The logout itself is sent by the receivers of onLogout().
     const bool hadToken = !jsonUtil->getToken().isEmpty();
+    logoutAnswered = false;
     emit onLogout();
     logoutSent = hadToken && jsonUtil->getToken().isEmpty();
     stopping = false;
@@ -200,22 +195,18 @@ void TevaroApp::flushMessageAnswers(int timeoutMs)
         qWarning() << "Answers to device messages could not be sent before the logout";
 }
 
+void TevaroApp::logoutAnswerArrived()
+{
+    logoutAnswered = true;
+}
+
 void TevaroApp::waitForLogoutAnswer(int timeoutMs)
 {
     if (!logoutSent)
         return;
     logoutSent = false;
-    // The web-service utility tells the end of the logout request by
-    // "logoutFinished()" where it offers it; otherwise a short grace time lets
-    // the request leave before the process ends.
-    LogoutWatch watch;
-    if (httpRequestUtil->metaObject()->indexOfSignal("logoutFinished()") >= 0) {
-        connect(httpRequestUtil, SIGNAL(logoutFinished()), &watch, SLOT(finish()));
-        if (!waitUntil([&watch]() { return watch.finished; }, timeoutMs))
-            qWarning() << "The device did not answer the logout in time";
-        return;
-    }
-    waitUntil([]() { return false; }, qMin(timeoutMs, LOGOUT_GRACE_MS));
+    if (!waitUntil([this]() { return logoutAnswered; }, timeoutMs))
+        qWarning() << "The device did not answer the logout in time";
 }
 
 JSONUtil* TevaroApp::getJSONUtil()

@@ -17,19 +17,6 @@ class ReceiveJSONTask;
 class UserLogin;
 class UserRoleUtil;
 
-// Notes the end of a logout request (see TevaroApp::waitForLogoutAnswer).
-class LogoutWatch : public QObject
-{
-    Q_OBJECT
-
-public:
-    LogoutWatch();
-    bool finished = false;
-
-public slots:
-    void finish();
-};
-
 // The application object: applies the style sheets and the font, creates the
 // device link, the rights, the message worker and the main window, starts the
 // poll and receive threads after a successful login and stops them at logout.
@@ -82,6 +69,9 @@ signals:
     void onLogout();
     void onUpdateActivity(bool active);
 
+private slots:
+    void logoutAnswerArrived();
+
 private:
     static void loadStyleSheet();
     static void setApplicationFont();
@@ -109,5 +99,6 @@ private:
     MessageDialogUtil* messageDialogUtil;
     bool stopping;                            // a stop() is waiting
     bool logoutSent;                          // the last stop() ended a session with a token
+    bool logoutAnswered;                      // the logout request has been answered (or failed)
     std::atomic<quint64> session;
 };

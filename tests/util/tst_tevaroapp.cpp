@@ -5,6 +5,7 @@
 #include "SimulatorProcess.h"
 
 #include "util/FileUtil.h"
+#include "util/HTTPRequestUtil.h"
 #include "util/JSONUtil.h"
 #include "util/SettingsUtil.h"
 #include "util/TevaroApp.h"
@@ -376,6 +377,18 @@ private slots:
         // The logout reached the device before the window was gone.
         QCOMPARE(requests(QStringLiteral("logout")).size(), 1u);
         QVERIFY(requests(QStringLiteral("logout"))[0]["query"].asString() != "TOKN=");
+        window->show();
+    }
+
+    void closingAwaitsTheLogoutAnswer()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.setDelay(400, QStringLiteral("logout")));
+        QSignalSpy answered(app->getJSONUtil()->getHTTPRequestUtil(), SIGNAL(logoutFinished()));
+        QVERIFY(window->close());
+        // close() returns only once the slow answer is in.
+        QCOMPARE(answered.size(), 1);
+        QVERIFY(simulator.clearFaults());
         window->show();
     }
 

@@ -1,0 +1,9 @@
+#include "common/ChannelData.h"
+
+ChannelData::ChannelData() = default;
+
+void ChannelData::registerMetaTypes()
+{
+    qRegisterMetaType<ChannelData>("ChannelData");
+    qRegisterMetaType<ChannelData>("ChannelData&");
+}

@@ -1,0 +1,205 @@
+#include "view/EditTableDelegate.h"
+
+#include "view/DoubleValidator.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPersistentModelIndex>
+#include <QRegExpValidator>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTableWidget>
+
+namespace {
+const QColor noAccessBackground(200, 200, 200);
+const QColor editableBackground(248, 248, 248);
+}
+
+EditTableDelegate::EditTableDelegate(QTableWidget* tableView)
+    : QStyledItemDelegate(nullptr)
+    , view(tableView)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    const int gridHint = view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view);
+    gridPen = QPen(QColor(static_cast<QRgb>(gridHint)), 0, view->gridStyle());
+}
+
+void EditTableDelegate::setTable(const TableStructure& newTable)
+{
+    table = newTable;
+}
+
+TableStructure EditTableDelegate::getTable() const
+{
+    return table;
+}
+
+TableCell EditTableDelegate::getCell(int row, int column) const
+{
+    return table.cellAt(row, column);
+}
+
+bool EditTableDelegate::hasCell(int row, int column) const
+{
+    return table.contains(row, column);
+}
+
+void EditTableDelegate::setCellValue(const int& row, const int& column, const QVariant& value)
+{
+    if (!table.contains(row, column))
+        return;
+    TableCell& cell = table.getRow(row)[column];
+    if (value.toString() == cell.getValue().toString())
+        return;
+    cell.setValue(value);
+    cell.setChanged(true);
+    emit updateCellValue(row, column);
+}
+
+void EditTableDelegate::setTableStyle(int flags)
+{
+    tableStyle = flags;
+    view->setShowGrid((flags & VIEW_GRID) == VIEW_GRID);
+}
+
+bool EditTableDelegate::hasOpenEditor() const
+{
+    return openEditors > 0;
+}
+
+void EditTableDelegate::reduceEditorCount()
+{
+    --openEditors;
+}
+
+void EditTableDelegate::changeTextCellEditing(QString text)
+{
+    Q_UNUSED(text)
+    auto* editor = qobject_cast<QLineEdit*>(sender());
+    if (!editor)
+        return;
+    editor->setStyleSheet(editor->hasAcceptableInput() ? QStringLiteral("QLineEdit{border-color:green;}")
+                                                       : QStringLiteral("QLineEdit{border-color:red;}"));
+}
+
+QWidget* EditTableDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
+{
+    Q_UNUSED(option)
+    ++openEditors;
+    auto* editor = new QLineEdit(parent);
+    connect(editor, &QObject::destroyed, this, &EditTableDelegate::reduceEditorCount);
+    setupEditor(editor, index);
+    return editor;
+}
+
+void EditTableDelegate::setupEditor(QLineEdit* editor, const QModelIndex& index) const
+{
+    if (table.getTableType() != TableStructure::ROWS || !table.contains(index.row(), index.column()))
+        return;
+    const TableCell& cell = table.cellAt(index.row(), index.column());
+    if (cell.getRights() != TableCell::EDITABLE)
+        return;
+    const int limits = cell.getLimitFlags();
+
+    if (cell.getCellType() == TableCell::NUMBER_EDIT) {
+        auto* validator = new DoubleValidator(editor);
+        validator->setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
+        validator->setNotation(QDoubleValidator::StandardNotation);
+        if (limits & TableCell::MIN)
+            validator->setBottom(cell.getMin());
+        if (limits & TableCell::MAX)
+            validator->setTop(cell.getMax());
+        if (limits & TableCell::DP)
+            validator->setDecimals(cell.getDp());
+        if (limits & TableCell::DG)
+            validator->setMaxLength(cell.getDg(), true);
+        // A digit count alone does not make a validator worth installing.
+        if (limits & (TableCell::MIN | TableCell::MAX | TableCell::DP)) {
+            editor->setValidator(validator);
+            connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+        } else {
+            delete validator;
+        }
+    } else if (cell.getCellType() == TableCell::TEXT_EDIT && (limits & TableCell::REGX)) {
+        auto* validator =
+            new QRegExpValidator(QRegExp(cell.getRegx(), Qt::CaseSensitive, QRegExp::RegExp), editor);
+        editor->setValidator(validator);
+        connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+    }
+}
+
+void EditTableDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    if (auto* lineEdit = qobject_cast<QLineEdit*>(editor))
+        lineEdit->setText(index.data(Qt::EditRole).toString());
+}
+
+void EditTableDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    auto* lineEdit = qobject_cast<QLineEdit*>(editor);
+    if (!lineEdit)
+        return;
+    const QString text = lineEdit->text();
+    // The change is announced first; a listener may rebuild the table, so the
+    // item is written only while the index still names it.
+    const QPersistentModelIndex target(index);
+    const_cast<EditTableDelegate*>(this)->setCellValue(index.row(), index.column(), QVariant(text));
+    if (target.isValid())
+        model->setData(target, QVariant(text), Qt::EditRole);
+}
+
+void EditTableDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                             const QModelIndex& index) const
+{
+    Q_UNUSED(index)
+    editor->setGeometry(option.rect);
+}
+
+void EditTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    // The background goes first so that it does not cover the grid lines.
+    paintBackground(painter, option.rect, index);
+    paintGridLines(painter, option.rect, index);
+    QStyledItemDelegate::paint(painter, option, index);
+}
+
+void EditTableDelegate::paintGridLines(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+{
+    if ((tableStyle & VIEW_GRID) == VIEW_GRID || (tableStyle & NO_LINES))
+        return;
+    painter->save();
+    painter->setPen(gridPen);
+    if (tableStyle & VERTICAL_LINES) {
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        if (index.column() == 0)
+            painter->drawLine(rect.topLeft(), rect.bottomLeft());
+    }
+    if (tableStyle & HORIZONTAL_LINES) {
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        if (index.row() == 0)
+            painter->drawLine(rect.topLeft(), rect.topRight());
+    }
+    painter->restore();
+}
+
+void EditTableDelegate::paintBackground(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+{
+    const QTableWidgetItem* item = view->item(index.row(), index.column());
+    if (!item || !table.contains(index.row(), index.column()))
+        return;
+    const int rights = table.cellAt(index.row(), index.column()).getRights();
+    QColor colour;
+    if (rights == TableCell::NO_ACCESS)
+        colour = noAccessBackground;
+    else if (rights == TableCell::EDITABLE && (item->flags() & Qt::ItemIsEditable))
+        colour = editableBackground;
+    else
+        return;
+    painter->save();
+    painter->fillRect(rect, colour);
+    painter->restore();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "common/TableStructure.h"
+
+#include <QPen>
+#include <QStyledItemDelegate>
+
+class QLineEdit;
+class QTableWidget;
+
+// Item delegate of a TableObject. It holds the table being shown and is the
+// one place where a user's change enters it: from the line editor it opens on
+// text and numeric items, and from the cell widgets through the table's edit
+// slots. It also paints the table's own grid lines and the backgrounds of
+// editable and inaccessible cells, and counts its open line editors.
+class EditTableDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    // Line flags of setTableStyle.
+    enum TableStyle {
+        NO_LINES = 1,
+        VERTICAL_LINES = 2,
+        HORIZONTAL_LINES = 4,
+        VIEW_GRID = VERTICAL_LINES | HORIZONTAL_LINES  // the view draws its own grid
+    };
+
+    // No QObject parent: the table widget owns and deletes it.
+    explicit EditTableDelegate(QTableWidget* view);
+
+    void setTable(const TableStructure& newTable);
+    TableStructure getTable() const;
+    // A copy of the held cell; callers check the position with hasCell first.
+    TableCell getCell(int row, int column) const;
+    bool hasCell(int row, int column) const;
+    int tableType() const { return table.getTableType(); }
+
+    // The end of every edit: a value whose text differs from the held one
+    // replaces it, marks the cell changed and is announced once.
+    void setCellValue(const int& row, const int& column, const QVariant& value);
+
+    void setTableStyle(int flags);
+    bool hasOpenEditor() const;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+signals:
+    void updateCellValue(int row, int column);
+
+public slots:
+    // Colours the sending editor's border green or red by its validity.
+    void changeTextCellEditing(QString text);
+    void reduceEditorCount();
+
+private:
+    // Validators from the cell's limits; only for editable cells of ROWS tables.
+    void setupEditor(QLineEdit* editor, const QModelIndex& index) const;
+    void paintGridLines(QPainter* painter, const QRect& rect, const QModelIndex& index) const;
+    void paintBackground(QPainter* painter, const QRect& rect, const QModelIndex& index) const;
+
+    TableStructure table;
+    // Mutable: createEditor is const in the base but counts the editor it opens.
+    mutable int openEditors = 0;
+    QTableWidget* view;
+    QPen gridPen;
+    int tableStyle = 0;
+};

@@ -1,0 +1,370 @@
+// The cell factory of TableObject: turns one TableCell into the item or cell
+// widget shown at its position and wires it into the table's edit chain.
+
+#include "view/TableObject.h"
+
+#include "widgets/ZCalendarWidget.h"
+#include "widgets/ZCheckButton.h"
+#include "widgets/ZClickLabel.h"
+#include "widgets/ZComboBox.h"
+#include "widgets/ZDateEdit.h"
+#include "widgets/ZLabel.h"
+#include "widgets/ZMeasureTextWidget.h"
+#include "widgets/ZRadioGroup.h"
+#include "widgets/ZTimeEdit.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMovie>
+#include <QPixmap>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <QVector>
+
+namespace {
+
+const QString noAccessText = QStringLiteral("-------------");
+
+constexpr Qt::ItemFlags notSelectable = Qt::ItemIsSelectable;
+constexpr Qt::ItemFlags notSelectableNotEditable = Qt::ItemIsSelectable | Qt::ItemIsEditable;
+
+QTableWidgetItem* textItem(const QString& text, int alignment, Qt::ItemFlags removedFlags)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment);
+    item->setFlags(item->flags() & ~removedFlags);
+    return item;
+}
+
+// Value and unit of a measured-value cell: a text, or a pair as a QStringList
+// or as QVector<QString> (the channel list's producers emit the latter).
+// Anything else gives neither.
+bool measureTexts(const QVariant& value, QString& text, QString& unit, bool& hasUnit)
+{
+    hasUnit = false;
+    if (value.userType() == QMetaType::QString) {
+        text = value.toString();
+        return true;
+    }
+    QStringList pair;
+    if (value.userType() == qMetaTypeId<QVector<QString>>())
+        pair = value.value<QVector<QString>>().toList();
+    else if (value.userType() == QMetaType::QStringList)
+        pair = value.toStringList();
+    else
+        return false;
+    if (pair.size() != 2)
+        return false;
+    text = pair.at(0);
+    unit = pair.at(1);
+    hasUnit = true;
+    return true;
+}
+
+} // namespace
+
+void TableObject::createCellElement(const TableCell& cell, const int& row, const int& column)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    clearCell(row, column);
+
+    if (cell.getRights() == TableCell::NO_ACCESS) {
+        setItemCell(textItem(noAccessText, TableCell::ALIGN_CENTER, notSelectableNotEditable), row, column);
+        return;
+    }
+
+    const QString text = cell.getValue().toString();
+    switch (cell.getCellType()) {
+    case TableCell::NUMBER_EDIT:
+    case TableCell::TEXT_EDIT: {
+        Qt::ItemFlags removed;
+        if (cell.getRights() == TableCell::EDITABLE)
+            removed = notSelectable;
+        else if (cell.getRights() == TableCell::READ_ONLY)
+            removed = notSelectableNotEditable;
+        setItemCell(textItem(text, cell.getAlignment(), removed), row, column);
+        return;
+    }
+    case TableCell::GROWING_TEXT:
+        setItemCell(textItem(text, cell.getAlignment(), notSelectableNotEditable), row, column);
+        verticalHeader()->setSectionResizeMode(row, QHeaderView::ResizeToContents);
+        return;
+    case TableCell::OWNER_WIDGET:
+        emit detectDisplayWidget(row, column, cell);
+        return;
+    case TableCell::CHECK:
+    case TableCell::ICON:
+    case TableCell::CLOCK:
+    case TableCell::TIME:
+    case TableCell::DATE:
+    case TableCell::LINK:
+    case TableCell::RADIO_GROUP:
+    case TableCell::COMBO_INDEX:
+    case TableCell::COMBO_TEXT:
+    case TableCell::MEASURE:
+    case TableCell::DOCUMENT_LINK:
+    case TableCell::LINK_LABEL:
+    case TableCell::ANIMATION:
+        createWidgetCell(cell, row, column);
+        return;
+    case TableCell::TEXT:
+    case TableCell::NONE:
+        break;
+    }
+    // Plain text, no cell, and any type this table does not know.
+    setItemCell(textItem(text, cell.getAlignment(), notSelectableNotEditable), row, column);
+}
+
+void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
+{
+    const QVariant value = cell.getValue();
+    const QVariant data = cell.getData();
+    const int alignment = cell.getAlignment();
+    const int rights = cell.getRights();
+
+    switch (cell.getCellType()) {
+    case TableCell::CHECK: {
+        auto* button = new ZCheckButton(value.toBool());
+        connect(button, QOverload<bool>::of(&ZCheckButton::changeCheckStatus), this, &TableObject::clickCheckBox);
+        setCellProperties(button, row, column);
+        applyRights(button, rights);
+        placeInContainer(button, alignment, row, column);
+        break;
+    }
+    case TableCell::ICON: {
+        const QPixmap pixmap = value.value<QPixmap>();
+        if (pixmap.isNull())
+            break;
+        auto* label = new QLabel;
+        label->setPixmap(pixmap);
+        label->setAlignment(Qt::Alignment(alignment));
+        setCellWidget(row, column, label);
+        break;
+    }
+    case TableCell::CLOCK:
+    case TableCell::TIME: {
+        auto* edit = new ZTimeEdit;
+        edit->setTime(value.toTime());
+        if (!data.toString().isEmpty())
+            edit->setDisplayFormat(data.toString());
+        edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        if (cell.getCellType() == TableCell::CLOCK)
+            edit->startClock();
+        connect(edit, &ZTimeEdit::editingFinished, this, &TableObject::changedContent);
+        connect(edit, &ZTimeEdit::editingFinished, this, &TableObject::reduceEditorCount);
+        connect(edit, &ZTimeEdit::timeChanged, this, &TableObject::addEditorCount);
+        connect(edit, &ZTimeEdit::focusDateTime, this, &TableObject::addEditorCount);
+        setCellProperties(edit, row, column);
+        applyRights(edit, rights);
+        setCellWidget(row, column, edit);
+        break;
+    }
+    case TableCell::DATE: {
+        auto* edit = new ZDateEdit;
+        edit->setDate(value.toDate());
+        if (!data.toString().isEmpty())
+            edit->setDisplayFormat(data.toString());
+        edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        if (auto* calendar = qobject_cast<ZCalendarWidget*>(edit->calendarWidget())) {
+            setCellProperties(calendar, row, column);
+            connect(calendar, &ZCalendarWidget::showCalendar, this, &TableObject::addEditorCount);
+            connect(calendar, &ZCalendarWidget::hideCalendar, this, &TableObject::reduceEditorCount);
+            connect(calendar, &ZCalendarWidget::clicked, this, &TableObject::changedContent);
+        }
+        connect(edit, &ZDateEdit::editingFinished, this, &TableObject::changedContent);
+        connect(edit, &ZDateEdit::editingFinished, this, &TableObject::reduceEditorCount);
+        connect(edit, &ZDateEdit::dateChanged, this, &TableObject::addEditorCount);
+        connect(edit, &ZDateEdit::focusDateTime, this, &TableObject::addEditorCount);
+        setCellProperties(edit, row, column);
+        applyRights(edit, rights);
+        setCellWidget(row, column, edit);
+        break;
+    }
+    case TableCell::LINK: {
+        auto* label = new ZClickLabel;
+        label->setTextFormat(Qt::PlainText);
+        label->setText(QStringLiteral(">"));
+        QFont font = label->font();
+        font.setWeight(QFont::Bold);
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * 3);
+        else if (font.pixelSize() > 0)
+            font.setPixelSize(font.pixelSize() * 3);
+        label->setFont(font);
+        label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        label->setStyleSheet(QStringLiteral("QLabel{color:rgb(0, 82, 66); padding-right:8px; border: none;}"));
+        label->setAlignment(Qt::Alignment(alignment));
+        connect(label, &ZClickLabel::clicked, this, &TableObject::clickCellElement);
+        setCellProperties(label, row, column);
+        // A link stays usable while input is off: it only navigates.
+        if (rights != TableCell::EDITABLE)
+            label->setEnabled(false);
+        setCellWidget(row, column, label);
+        break;
+    }
+    case TableCell::RADIO_GROUP: {
+        auto* group = new ZRadioGroup;
+        const QStringList options = data.toStringList();
+        for (const QString& option : options)
+            group->addItem(option, QVariant());
+        group->setSelectedIndex(value.toInt());
+        group->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        verticalHeader()->setSectionResizeMode(row, QHeaderView::ResizeToContents);
+        connect(group, QOverload<int>::of(&ZRadioGroup::currentIndexChanged), this, &TableObject::changedIndex);
+        setCellProperties(group, row, column);
+        applyRights(group, rights);
+        placeInContainer(group, alignment, row, column);
+        break;
+    }
+    case TableCell::COMBO_INDEX:
+    case TableCell::COMBO_TEXT: {
+        auto* combo = new ZComboBox;
+        combo->addItems(data.toStringList());
+        if (cell.getCellType() == TableCell::COMBO_INDEX) {
+            combo->setCurrentIndex(value.toInt());
+            connect(combo, QOverload<int>::of(&ZComboBox::currentIndexChanged), this, &TableObject::changedIndex);
+        } else {
+            combo->setCurrentText(value.toString());
+            // The list is not editable, so the text changes exactly when the chosen entry does.
+            connect(combo, &ZComboBox::currentTextChanged, this, &TableObject::changedText);
+        }
+        combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        connect(combo, &ZComboBox::openCombox, this, &TableObject::addEditorCount);
+        connect(combo, &ZComboBox::closeCombobox, this, &TableObject::reduceEditorCount);
+        setCellProperties(combo, row, column);
+        applyRights(combo, rights);
+        placeInContainer(combo, alignment, row, column);
+        break;
+    }
+    case TableCell::MEASURE: {
+        auto* measure = new ZMeasureTextWidget(false);
+        QString text;
+        QString unit;
+        bool hasUnit = false;
+        if (measureTexts(value, text, unit, hasUnit)) {
+            measure->setMeasureValue(text);
+            if (hasUnit)
+                measure->setMeasureUnit(unit);
+        }
+        bool isNumber = false;
+        const int flags = data.toInt(&isNumber);
+        measure->setMeasureStatus(isNumber ? flags : 0);
+        measure->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        setCellProperties(measure, row, column);
+        applyRights(measure, rights);
+        placeInContainer(measure, alignment, row, column);
+        break;
+    }
+    case TableCell::DOCUMENT_LINK: {
+        QLabel* label = nullptr;
+        if (rights == TableCell::EDITABLE) {
+            auto* link = new ZClickLabel;
+            link->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+            link->setStyleSheet(QStringLiteral("ZClickLabel{color: blue;text-decoration: underline}"));
+            connect(link, &ZClickLabel::clicked, this, &TableObject::clickCellElement);
+            label = link;
+        } else {
+            label = new ZLabel;
+        }
+        label->setTextFormat(Qt::PlainText);
+        label->setText(value.toString());
+        setCellProperties(label, row, column);
+        placeInContainer(label, alignment, row, column);
+        break;
+    }
+    case TableCell::LINK_LABEL: {
+        // Device-supplied rich text; its links go through the document
+        // opener's checks instead of being opened by the label.
+        auto* label = new QLabel;
+        label->setTextFormat(Qt::RichText);
+        label->setOpenExternalLinks(false);
+        label->setText(value.toString());
+        if (rights == TableCell::EDITABLE) {
+            label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+            connect(label, &QLabel::linkActivated, this, &TableObject::openLabelLink);
+        } else {
+            label->setTextInteractionFlags(Qt::NoTextInteraction);
+        }
+        setCellProperties(label, row, column);
+        placeInContainer(label, alignment, row, column);
+        break;
+    }
+    case TableCell::ANIMATION: {
+        auto* movie = new QMovie(value.toString());
+        if (!movie->isValid()) {
+            delete movie;
+            break;
+        }
+        auto* label = new QLabel(this);
+        movie->setParent(label);
+        label->setMovie(movie);
+        movie->start();
+        label->setStyleSheet(QStringLiteral("QLabel{margin:1px;}"));
+        label->setAlignment(Qt::Alignment(alignment));
+        setCellWidget(row, column, label);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TableObject::setCellProperties(QWidget* widget, int row, int column)
+{
+    ++nextIdentifier;
+    widget->setProperty("PropertyIdentifier", QVariant::fromValue<qint64>(nextIdentifier));
+    widget->setProperty("PropertyColumn", column);
+    widget->setProperty("PropertyRow", row);
+}
+
+void TableObject::applyRights(QWidget* widget, int rights)
+{
+    if (rights == TableCell::EDITABLE)
+        connect(this, &TableObject::enablingInput, widget, &QWidget::setEnabled);
+    else
+        widget->setEnabled(false);
+}
+
+void TableObject::placeInContainer(QWidget* widget, int alignment, int row, int column)
+{
+    // The layouts carry the alignment: widgets that expand fill the cell,
+    // the others (check buttons, plain labels) sit where the cell says.
+    const Qt::Alignment align(alignment);
+    auto* inner = new QWidget;
+    auto* innerLayout = new QHBoxLayout(inner);
+    innerLayout->setContentsMargins(0, 0, 0, 0);
+    innerLayout->setAlignment(align);
+    innerLayout->addWidget(widget);
+    auto* outer = new QWidget;
+    auto* outerLayout = new QVBoxLayout(outer);
+    outerLayout->setContentsMargins(0, 0, 0, 0);
+    outerLayout->setAlignment(align);
+    outerLayout->addWidget(inner);
+    setCellWidget(row, column, outer);
+}
+
+void TableObject::setItemCell(QTableWidgetItem* item, int row, int column)
+{
+    setItem(row, column, item);
+}
+
+void TableObject::clearCell(int row, int column)
+{
+    // A position shows either an item or a widget: the new cell replaces both.
+    if (cellWidget(row, column))
+        removeCellWidget(row, column);
+    delete takeItem(row, column);
+}
+
+void TableObject::insertCellWidget(QWidget* widget, const TableCell& cell, const int& row, const int& column)
+{
+    if (!widget || row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    clearCell(row, column);
+    widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setCellProperties(widget, row, column);
+    applyRights(widget, cell.getRights());
+    placeInContainer(widget, cell.getAlignment(), row, column);
+}
