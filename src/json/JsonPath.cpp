@@ -189,12 +189,15 @@ void JsonPath::traceStep(const Step& loc, const StepList& steps, std::size_t nex
 // descending a deep tree nests one traceStep per level.
 void JsonPath::traceScript(const Step& loc, const StepList& steps, std::size_t next, const Json::Value& value)
 {
+    // Its text goes through several regular expressions on every call.
+    spendWork(kScriptWork + loc.text.size());
     const std::string key = evalScript(loc.text, value);
     traceKey(key, steps, next, value);
 }
 
 void JsonPath::traceUnion(const Step& loc, const StepList& steps, std::size_t next, const Json::Value& value)
 {
+    spendWork(loc.text.size() / kTextBytesPerWork);
     std::size_t start = 0;
     while (start <= loc.text.size()) {
         std::size_t end = loc.text.find(',', start);
@@ -209,6 +212,9 @@ void JsonPath::traceUnion(const Step& loc, const StepList& steps, std::size_t ne
 // Traces key + ";" + the steps from next on.
 void JsonPath::traceKey(std::string_view key, const StepList& steps, std::size_t next, const Json::Value& value)
 {
+    spendWork(key.size() / kTextBytesPerWork);
+    if (key.find(':') != std::string_view::npos)
+        spendWork(kSliceWork);   // classify matches it against the slice pattern
     if (key.find(';') == std::string_view::npos) {
         FilterTest filter;
         const Step step = classify(key, filter);
@@ -225,6 +231,7 @@ void JsonPath::traceKey(std::string_view key, const StepList& steps, std::size_t
     } else {
         combined.insert(combined.end(), steps.begin() + static_cast<std::ptrdiff_t>(next), steps.end());
     }
+    spendWork(combined.size());
     trace(combined, 0, value);
 }
 
@@ -273,6 +280,7 @@ void JsonPath::descendStep(const PathPart& name, const Json::Value& child, const
 void JsonPath::filterStep(const PathPart& name, const Json::Value& child, const Step& loc,
                           const StepList& steps, std::size_t next)
 {
+    spendWork(kFilterWork);
     if (!evalFilter(*loc.filter, child))
         return;
     const PathScope scope(pathParts, name);
@@ -283,6 +291,7 @@ void JsonPath::slice(const Step& loc, const StepList& steps, std::size_t next, c
 {
     if (!value.isArray())
         return;
+    spendWork(kSliceWork);
     std::string_view parts[3];
     std::size_t count = 0;
     std::size_t start = 0;
@@ -317,12 +326,15 @@ void JsonPath::store(const Json::Value& value)
 {
     if (++hits > kMaxHits)
         throw std::runtime_error("JSONPath query yields more than " + std::to_string(kMaxHits) + " hits");
+    spendWork();
     if (mode == 2) {
         nestedHits.push_back(&value);
         return;
     }
     if (pathSink) {
+        spendWork(pathParts.size());
         std::string path = buildPath();
+        spendWork(path.size() / kTextBytesPerWork);
         pathBytes += path.size() + sizeof(std::string);
         if (pathBytes > kMaxPathBytes)
             throw std::runtime_error("JSONPath query yields too much path text");
@@ -362,11 +374,12 @@ std::string JsonPath::buildPath() const
     return path;
 }
 
-void JsonPath::spendWork()
+void JsonPath::spendWork(std::uint64_t units)
 {
-    if (++work > kMaxWork)
+    work += units;
+    if (work > kMaxWork)
         throw std::runtime_error("JSONPath query exceeded its work limit of "
-                                 + std::to_string(kMaxWork) + " steps");
+                                 + std::to_string(kMaxWork) + " units");
 }
 
 } // namespace JSON

@@ -78,7 +78,7 @@ private:
     void slice(const Step& loc, const StepList& steps, std::size_t next, const Json::Value& value);
     void store(const Json::Value& value);
     std::string buildPath() const;
-    void spendWork();
+    void spendWork(std::uint64_t units = 1);
 
     // Scripts and filters (JsonPathScript.cpp, JsonPathFilter.cpp)
     std::string evalScript(std::string_view script, const Json::Value& value);

@@ -134,6 +134,7 @@ bool JsonPath::compare(const Json::Value& field, const FilterTest& filter)
         const char* end = nullptr;
         field.getString(&begin, &end);
         const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+        spendWork(text.size() / kTextBytesPerWork);   // copied and upper-cased
         return applyOperator(filter.op, compareUpper(textCase, text, filter.upperOperand), 0);
     }
     case Json::booleanValue:

@@ -19,8 +19,18 @@ constexpr std::size_t kMaxExpressionLength = 4096;
 constexpr std::size_t kMaxSteps = 256;
 constexpr int kMaxScriptDepth = 16;
 constexpr int kMaxTraceDepth = 1500;           // tree levels plus steps on the stack
-constexpr std::uint64_t kMaxWork = 20000000;   // trace calls and visited children
-constexpr std::uint64_t kMaxHits = 1000000;
+// Work is counted in units of about one visited node (20 to 30 ns in a
+// release build); the costlier operations count as many units as they take.
+// The budget lets a descent with a name step ("$..VAL", three units a node)
+// cover a mirror of about 14 MB and keeps every query within about 100 ms.
+// Hits are few in practice (a few thousand on a full mirror); each costs its
+// path text and, in JSONObject::query, a copy of its value.
+constexpr std::uint64_t kMaxWork = 3000000;
+constexpr std::uint64_t kMaxHits = 50000;
+constexpr std::uint64_t kScriptWork = 48;         // a script, plus one unit per character of it
+constexpr std::uint64_t kFilterWork = 2;          // testing one child against a filter
+constexpr std::uint64_t kSliceWork = 16;          // recognising or reading a slice
+constexpr std::size_t kTextBytesPerWork = 16;     // text scanned or copied per unit
 constexpr std::uint64_t kMaxPathBytes = 64u * 1024u * 1024u;   // path texts with their string objects
 
 enum class StepKind {

@@ -7,8 +7,11 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <stdexcept>
+#include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace KORVALIS {
@@ -24,65 +27,81 @@ constexpr int kMaxNesting = 1000;                 // as deep as jsoncpp's reader
 
 constexpr std::size_t kLoggedPathLength = 300;
 
-constexpr const char* kVal = "VAL";
-constexpr const char* kDest = "DEST";
-constexpr const char* kPath = "PATH";
+constexpr std::string_view kVal = "VAL";
+constexpr std::string_view kDest = "DEST";
+constexpr std::string_view kPath = "PATH";
+constexpr std::string_view kMode = "MODE";
 
+// The member key of value, or null when value has none (or is no object).
+const Json::Value* memberOf(const Json::Value& value, std::string_view key)
+{
+    return value.isObject() ? value.find(key.data(), key.data() + key.size()) : nullptr;
+}
+
+// Characters of JSONPath syntax that a dotted path's member name must not hold.
+bool isReserved(char c)
+{
+    switch (c) {
+    case '[': case ']': case '(': case ')': case '?': case '*': case '@':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One part of a dotted path; name points into the path text.
 struct PathPart
 {
-    std::string name;
+    std::string_view name;
     int index = -1;
     bool indexed = false;
 };
 
 // Splits "NAME", "NAME[n]" or "NAME[]"; returns why the part is malformed,
-// or an empty text.
-std::string splitPathPart(const std::string& part, PathPart& out)
+// or null.
+const char* splitPathPart(std::string_view part, PathPart& out)
 {
     out = PathPart{part, -1, false};
     const std::size_t open = part.find('[');
-    const std::string name = open == std::string::npos ? part : part.substr(0, open);
-    if (name.find_first_of("[]()?*@") != std::string::npos)
+    const std::string_view name = part.substr(0, open);
+    if (std::any_of(name.begin(), name.end(), isReserved))
         return "the member name holds one of [ ] ( ) ? * @";
-    if (open == std::string::npos)
-        return {};
+    if (open == std::string_view::npos)
+        return nullptr;
     if (part.back() != ']')
         return "text follows the index";
-    const std::string digits = part.substr(open + 1, part.size() - open - 2);
+    const std::string_view digits = part.substr(open + 1, part.size() - open - 2);
     out.name = name;
     out.indexed = true;
     if (digits.empty())
-        return {};
-    std::size_t position = 0;
-    const bool negative = digits[0] == '-';
-    if (negative)
-        position = 1;
-    if (position == digits.size())
+        return nullptr;
+    int value = 0;
+    const char* const end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value);
+    // INT_MIN has no positive counterpart: out of range like INT_MAX + 1.
+    if (error == std::errc::result_out_of_range || (error == std::errc() && value == INT_MIN))
+        return "the index is out of range";
+    if (error != std::errc() || stop != end)
         return "the index is not a number";
-    long long value = 0;
-    for (; position < digits.size(); ++position) {
-        const char c = digits[position];
-        if (c < '0' || c > '9')
-            return "the index is not a number";
-        value = value * 10 + (c - '0');
-        if (value > INT_MAX)
-            return "the index is out of range";
-    }
-    out.index = static_cast<int>(negative ? -value : value);
-    return {};
+    out.index = value;
+    return nullptr;
 }
 
+using NestingStack = std::vector<std::pair<const Json::Value*, int>>;
+
 // True when value nests containers more than kMaxNesting deep. Iterative, so
-// a hostile value cannot overflow the stack here.
-bool nestsTooDeep(const Json::Value& value)
+// a hostile value cannot overflow the stack here; pending is scratch space
+// kept between calls.
+bool nestsTooDeep(const Json::Value& value, NestingStack& pending)
 {
-    std::vector<std::pair<const Json::Value*, int>> pending{{&value, 0}};
+    pending.clear();
+    pending.emplace_back(&value, 0);
     while (!pending.empty()) {
         const auto [node, depth] = pending.back();
         pending.pop_back();
         if (depth >= kMaxNesting)
             return true;
-        for (auto it = node->begin(); it != node->end(); ++it) {
+        for (auto it = node->begin(), end = node->end(); it != end; ++it) {
             if (it->isObject() || it->isArray())
                 pending.emplace_back(&*it, depth + 1);
         }
@@ -90,75 +109,76 @@ bool nestsTooDeep(const Json::Value& value)
     return false;
 }
 
-// One element of a list, copied out of the telegram before anything changes.
-struct Element
-{
-    Json::Value value;
-    std::string failure;   // set when the element cannot be applied at all
-    std::string path;      // its "PATH" text, kept for the record of such an element
-};
-
 // The "DEST"."PATH" text of an element, empty when it has none that is a text.
 std::string pathOf(const Json::Value& element)
 {
-    const Json::Value* dest = element.find(kDest, kDest + 4);
-    if (!dest || !dest->isObject())
-        return {};
-    const Json::Value* path = dest->find(kPath, kPath + 4);
+    const Json::Value* dest = memberOf(element, kDest);
+    const Json::Value* path = dest ? memberOf(*dest, kPath) : nullptr;
     return path && path->isString() ? path->asString() : std::string();
 }
 
-// Copies the elements of the list "INST"."<key>"."VAL". A list or "VAL" that
-// is absent or null has none; a list of another shape is skipped with a note.
-std::vector<Element> collectElements(const Json::Value& inst, const char* key,
-                                     QStringList& notes)
+// The elements of the list "INST"."<key>"."VAL", or null when there are none.
+// A list or "VAL" that is absent or null has none; a list of another shape is
+// skipped with a note.
+const Json::Value* elementsOf(const Json::Value& inst, const char* key, QStringList& notes)
 {
-    std::vector<Element> elements;
     const Json::Value& list = inst[key];
     if (list.isNull())
-        return elements;
-    const Json::Value* entries = list.isObject() ? list.find(kVal, kVal + 3) : nullptr;
+        return nullptr;
+    const Json::Value* entries = memberOf(list, kVal);
     if (list.isObject() && (!entries || entries->isNull()))
-        return elements;   // a list without elements
+        return nullptr;   // a list without elements
     if (!entries || !entries->isArray()) {
         notes << QStringLiteral("Telegram list \"%1\" is not an object with an array \"VAL\"; skipped")
                      .arg(QString::fromLatin1(key));
-        return elements;
+        return nullptr;
     }
-    elements.resize(entries->size());
-    for (Json::ArrayIndex i = 0; i < entries->size(); ++i) {
-        const Json::Value& entry = (*entries)[i];
-        if (!entry.isObject()) {
-            elements[i].failure = "the element is not an object";
-        } else if (nestsTooDeep(entry)) {
-            elements[i].failure = "the element nests deeper than " + std::to_string(kMaxNesting) + " levels";
-            elements[i].path = pathOf(entry);
-        } else {
-            elements[i].value = entry;
-        }
-    }
-    return elements;
+    return entries;
 }
 
-// Applies elements to one tree. Each element is checked against the tree
-// before anything is created, so a failing element changes nothing.
+// Applies elements to one tree. Each element is read in place and checked
+// against the tree before anything is created, so a failing element changes
+// nothing. The telegram must not be part of the tree.
 class TelegramApplier
 {
 public:
-    TelegramApplier(JSONObject& document, Json::Value& tree)
-        : document(document), tree(tree)
+    TelegramApplier(JSONObject& document, Json::Value& tree, std::vector<TelegramResult>* results)
+        : document(document), tree(tree), results(results)
     {
     }
 
-    TelegramResult apply(Element& element, int instruction, Json::ArrayIndex position)
+    void applyList(const Json::Value* entries, int instruction)
+    {
+        if (!entries)
+            return;
+        // Iterated, not indexed: jsoncpp looks an index up in a tree. The
+        // positions of an array built with gaps hold no element and read as null.
+        Json::ArrayIndex expected = 0;
+        for (auto it = entries->begin(), end = entries->end(); it != end; ++it) {
+            const Json::ArrayIndex index = it.index();
+            for (; expected < index; ++expected)
+                applyEntry(Json::Value::nullSingleton(), instruction, expected);
+            applyEntry(*it, instruction, index);
+            expected = index + 1;
+        }
+    }
+
+    QStringList failures;
+
+private:
+    void applyEntry(const Json::Value& entry, int instruction, Json::ArrayIndex position)
     {
         TelegramResult record;
         record.instruction = instruction;
-        record.path = element.path;
-        std::string failure = element.failure;
-        if (failure.empty()) {
+        std::string failure;
+        if (!entry.isObject()) {
+            failure = "the element is not an object";
+        } else if (nestsTooDeep(entry, nesting)) {
+            failure = "the element nests deeper than " + std::to_string(kMaxNesting) + " levels";
+            record.path = pathOf(entry);
+        } else {
             try {
-                failure = applyElement(element.value, record);
+                failure = applyElement(entry, record);
             } catch (const std::exception& e) {
                 failure = e.what();
             }
@@ -171,100 +191,117 @@ public:
                             .arg(QString::fromStdString(record.path.substr(0, kLoggedPathLength)),
                                  QString::fromStdString(failure));
         }
-        return record;
+        if (results)
+            results->push_back(std::move(record));
     }
 
-    QStringList failures;
-
-private:
     // Returns why the element failed, or an empty text; fills record.
-    std::string applyElement(Json::Value& element, TelegramResult& record)
+    std::string applyElement(const Json::Value& element, TelegramResult& record)
     {
-        const Json::Value& constElement = element;
-        const Json::Value& dest = constElement["DEST"];
-        if (!dest.isNull() && !dest.isObject())
+        const Json::Value* dest = memberOf(element, kDest);
+        if (dest && !dest->isNull() && !dest->isObject())
             return "\"DEST\" is not an object";
-        const Json::Value& pathValue = dest["PATH"];
-        if (!pathValue.isNull() && !pathValue.isConvertibleTo(Json::stringValue))
+        const Json::Value* pathValue = dest ? memberOf(*dest, kPath) : nullptr;
+        if (pathValue && !pathValue->isNull() && !pathValue->isConvertibleTo(Json::stringValue))
             return "\"PATH\" is not a text";
-        record.path = pathValue.asString();
+        if (pathValue)
+            record.path = pathValue->asString();
 
-        const Json::Value& modeValue = constElement["MODE"];
-        if (!modeValue.isConvertibleTo(Json::intValue))
+        const Json::Value* modeValue = memberOf(element, kMode);
+        if (modeValue && !modeValue->isConvertibleTo(Json::intValue))
             return "\"MODE\" is not an integer";
-        const int mode = modeValue.asInt();
+        const int mode = modeValue ? modeValue->asInt() : 0;
 
-        if (record.path.substr(0, record.path.find('.')) != "$") {
+        const std::string_view path = record.path;
+        if (path.substr(0, path.find('.')) != "$") {
             record.result = TelegramResult::BadPath;
             return {};
         }
         const bool isSet = record.instruction == TelegramResult::Set;
-        if (isSet && !constElement.isMember("VAL")) {
+        const Json::Value* value = memberOf(element, kVal);
+        if (isSet && !value) {
             record.result = TelegramResult::SetWithoutValue;
             return {};
         }
 
-        const std::size_t partCount = std::count(record.path.begin(), record.path.end(), '.') + 1;
-        if (partCount > kMaxPathParts)
-            return "the path has more than " + std::to_string(kMaxPathParts) + " parts";
-        std::vector<PathPart> parts;
-        parts.reserve(partCount - 1);
-        std::size_t start = record.path.find('.');
-        while (start != std::string::npos) {
-            const std::size_t end = record.path.find('.', start + 1);
-            const std::string text = record.path.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-            PathPart part;
-            const std::string why = splitPathPart(text, part);
-            if (!why.empty())
-                return "part \"" + text + "\": " + why;
-            parts.push_back(std::move(part));
-            start = end;
-        }
+        const std::string why = splitPath(path);
+        if (!why.empty())
+            return why;
         if (parts.empty())
             return {};   // "$" alone names no node to change
-        return isSet ? applySet(parts, element["VAL"]) : applyDelete(parts, mode);
+        return isSet ? applySet(*value) : applyDelete(mode);
     }
 
-    // Checks the whole path without creating anything, then walks it again
-    // creating the missing nodes.
-    std::string applySet(const std::vector<PathPart>& parts, Json::Value& value)
+    // Fills parts with the parts after "$"; returns why the path is malformed.
+    std::string splitPath(std::string_view path)
+    {
+        parts.clear();
+        if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '.')) + 1 > kMaxPathParts)
+            return "the path has more than " + std::to_string(kMaxPathParts) + " parts";
+        std::size_t start = path.find('.');
+        while (start != std::string_view::npos) {
+            const std::size_t end = path.find('.', start + 1);
+            const std::string_view text = path.substr(start + 1, end == std::string_view::npos ? end : end - start - 1);
+            PathPart part;
+            if (const char* why = splitPathPart(text, part))
+                return "part \"" + std::string(text) + "\": " + why;
+            parts.push_back(part);
+            start = end;
+        }
+        return {};
+    }
+
+    // Follows the path through the nodes that exist, checking every part;
+    // only when the element can be applied are the missing nodes created,
+    // from the deepest one found on.
+    std::string applySet(const Json::Value& value)
     {
         long padding = 0;
-        const Json::Value* node = &tree;   // null once below a node still to be created
-        for (const PathPart& part : parts) {
-            if (node && !node->isNull() && !node->isObject())
-                return "member \"" + part.name + "\" of a node that is neither an object nor null";
-            const Json::Value* member = node ? node->find(part.name.data(), part.name.data() + part.name.size()) : nullptr;
-            if (member && member->isNull())
-                member = nullptr;
+        Json::Value* node = tree.isNull() ? nullptr : &tree;   // null once below a node still to be created
+        Json::Value* createFrom = &tree;                        // where creation starts
+        std::size_t createAt = node ? parts.size() : 0;         // the first part to create
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const PathPart& part = parts[i];
+            Json::Value* const parent = node;
+            if (parent && !parent->isObject())
+                return "member \"" + std::string(part.name) + "\" of a node that is neither an object nor null";
+            Json::Value* member = parent ? existing(parent->find(part.name.data(), part.name.data() + part.name.size()))
+                                        : nullptr;
             if (!part.indexed) {
                 node = member;
-                continue;
-            }
-            if (member && !member->isArray())
-                return "\"" + part.name + "\" is not an array";
-            const Json::ArrayIndex size = member ? member->size() : 0;
-            if (part.index >= 0) {
-                if (part.index > kMaxIndex)
-                    return "index " + std::to_string(part.index) + " beyond " + std::to_string(kMaxIndex);
-                if (static_cast<Json::ArrayIndex>(part.index) > size)
-                    padding += part.index - static_cast<long>(size);
-                node = static_cast<Json::ArrayIndex>(part.index) < size ? &(*member)[part.index] : nullptr;
-            } else if (part.index == -1) {
-                node = nullptr;   // appended, or the one null of the array
             } else {
-                return "negative index " + std::to_string(part.index);
+                if (member && !member->isArray())
+                    return "\"" + std::string(part.name) + "\" is not an array";
+                const Json::ArrayIndex size = member ? member->size() : 0;
+                if (part.index >= 0) {
+                    if (part.index > kMaxIndex)
+                        return "index " + std::to_string(part.index) + " beyond " + std::to_string(kMaxIndex);
+                    const Json::ArrayIndex index = static_cast<Json::ArrayIndex>(part.index);
+                    if (index > size)
+                        padding += part.index - static_cast<long>(size);
+                    // Const access: a hole of a sparse array is not filled here.
+                    node = index < size ? existing(&static_cast<const Json::Value&>(*member)[index]) : nullptr;
+                } else if (part.index == -1) {
+                    node = nullptr;   // appended, or the one null of the array
+                } else {
+                    return "negative index " + std::to_string(part.index);
+                }
+            }
+            if (!node && parent) {
+                createFrom = parent;
+                createAt = i;
             }
         }
-        if (value.isObject() && node && !node->isNull() && !node->isObject())
+        if (value.isObject() && node && !node->isObject())
             return "an object cannot be merged onto a node that is neither an object nor null";
         if (paddedNulls + padding > kMaxPaddingPerTelegram)
             return "the telegram would pad arrays with more than " + std::to_string(kMaxPaddingPerTelegram) + " nulls";
         paddedNulls += padding;
 
-        Json::Value* target = &tree;
-        for (const PathPart& part : parts) {
-            Json::Value& member = (*target)[part.name];
+        Json::Value* target = node ? node : createFrom;
+        for (std::size_t i = createAt; i < parts.size(); ++i) {
+            const PathPart& part = parts[i];
+            Json::Value& member = *target->demand(part.name.data(), part.name.data() + part.name.size());
             if (member.isNull())
                 member = part.indexed ? Json::Value(Json::arrayValue) : Json::Value();
             if (!part.indexed) {
@@ -277,18 +314,22 @@ private:
                 target = &member[oneNull ? 0u : member.size()];
             }
         }
+        // The value is copied: callers read their telegram after applying it.
         if (value.isObject()) {
-            for (const std::string& key : value.getMemberNames())
-                (*target)[key].swap(value[key]);
+            for (auto it = value.begin(); it != value.end(); ++it) {
+                const char* end = nullptr;
+                const char* name = it.memberName(&end);
+                *target->demand(name, end) = *it;
+            }
         } else {
-            target->swap(value);
+            *target = value;
         }
         return {};
     }
 
     // Walks without creating anything: a missing node, an index beyond the end
     // or a negative index leaves the tree as it is.
-    std::string applyDelete(const std::vector<PathPart>& parts, int mode)
+    std::string applyDelete(int mode)
     {
         Json::Value* node = &tree;
         for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -297,10 +338,9 @@ private:
             if (node->isNull())
                 return {};
             if (!node->isObject())
-                return "member \"" + part.name + "\" of a node that is neither an object nor null";
-            Json::Value* member = const_cast<Json::Value*>(
-                node->find(part.name.data(), part.name.data() + part.name.size()));
-            if (!member || member->isNull())
+                return "member \"" + std::string(part.name) + "\" of a node that is neither an object nor null";
+            Json::Value* member = existing(node->find(part.name.data(), part.name.data() + part.name.size()));
+            if (!member)
                 return {};
             if (!part.indexed || part.index == -1) {
                 if (!last) {
@@ -308,7 +348,7 @@ private:
                     continue;
                 }
                 if (!member->isObject() && !member->isArray())
-                    return "\"" + part.name + "\" holds a value that cannot be emptied";
+                    return "\"" + std::string(part.name) + "\" holds a value that cannot be emptied";
                 member->clear();
                 return {};
             }
@@ -317,17 +357,19 @@ private:
             const Json::ArrayIndex index = static_cast<Json::ArrayIndex>(part.index);
             if (!last) {
                 if (!member->isArray())
-                    return "\"" + part.name + "\" is not an array";
+                    return "\"" + std::string(part.name) + "\" is not an array";
                 if (index >= member->size())
                     return {};
-                node = &(*member)[index];
+                node = existing(&static_cast<const Json::Value&>(*member)[index]);
+                if (!node)
+                    return {};
                 continue;
             }
             if (mode == 0) {
                 document.removeIndex(*member, part.index);
             } else if (mode == 1) {
                 if (!member->isArray())
-                    return "\"" + part.name + "\" is not an array";
+                    return "\"" + std::string(part.name) + "\" is not an array";
                 if (index < member->size())
                     (*member)[index] = Json::Value();
             }
@@ -335,8 +377,18 @@ private:
         return {};
     }
 
+    // A node found by a const lookup, writable because the tree is; null when
+    // it is missing or holds null (jsoncpp's shared null is never returned).
+    static Json::Value* existing(const Json::Value* found)
+    {
+        return found && !found->isNull() ? const_cast<Json::Value*>(found) : nullptr;
+    }
+
     JSONObject& document;
     Json::Value& tree;
+    std::vector<TelegramResult>* results;
+    std::vector<PathPart> parts;   // of the element being applied
+    NestingStack nesting;
     long paddedNulls = 0;
 };
 
@@ -345,10 +397,9 @@ private:
 void JSONObject::parsePathElement(const std::string& part, std::string& name, int& index, bool& indexed)
 {
     PathPart parsed;
-    const std::string why = splitPathPart(part, parsed);
-    if (!why.empty())
+    if (const char* why = splitPathPart(part, parsed))
         throw std::invalid_argument("Malformed path part \"" + part + "\": " + why);
-    name = parsed.name;
+    name.assign(parsed.name.data(), parsed.name.size());
     index = parsed.index;
     indexed = parsed.indexed;
 }
@@ -372,7 +423,15 @@ bool JSONObject::applyTelegram(Json::Value& telegram, Json::Value* tree,
         qWarning() << "JSON telegram is not an object; nothing applied";
         return false;
     }
-    const Json::Value& inst = static_cast<const Json::Value&>(telegram)["INST"];
+    // The elements are read in place while the tree changes; a telegram that
+    // is the tree itself is read from a copy.
+    Json::Value ownCopy;
+    const Json::Value* source = &telegram;
+    if (&telegram == tree) {
+        ownCopy = telegram;
+        source = &ownCopy;
+    }
+    const Json::Value& inst = (*source)["INST"];
     if (inst.isNull())
         return true;   // no instructions, nothing to do
     if (!inst.isObject()) {
@@ -380,32 +439,25 @@ bool JSONObject::applyTelegram(Json::Value& telegram, Json::Value* tree,
         return false;
     }
 
-    // Elements are copied out before the lock is taken, deletes first.
     QStringList notes;
-    std::vector<Element> deletes;
-    std::vector<Element> sets;
-    try {
-        deletes = collectElements(inst, "DEL", notes);
-        sets = collectElements(inst, "SET", notes);
-    } catch (const std::exception& e) {
-        qWarning().noquote() << "JSON telegram could not be read:" << e.what();
-        return false;
+    const Json::Value* deletes = elementsOf(inst, "DEL", notes);
+    const Json::Value* sets = elementsOf(inst, "SET", notes);
+    if (results) {
+        const std::size_t needed = results->size() + (deletes ? deletes->size() : 0) + (sets ? sets->size() : 0);
+        if (needed > results->capacity())
+            results->reserve(std::max(needed, 2 * results->capacity()));
     }
 
-    std::vector<TelegramResult> records;
     QStringList failures;
     bool ok = true;
     std::string error;
     try {
         QWriteLocker locker(&lock);
         invalidateCache();
-        TelegramApplier applier(*this, *tree);
-        records.reserve(deletes.size() + sets.size());
-        for (std::size_t i = 0; i < deletes.size(); ++i)
-            records.push_back(applier.apply(deletes[i], TelegramResult::Delete, static_cast<Json::ArrayIndex>(i)));
-        for (std::size_t i = 0; i < sets.size(); ++i)
-            records.push_back(applier.apply(sets[i], TelegramResult::Set, static_cast<Json::ArrayIndex>(i)));
-        failures = applier.failures;
+        TelegramApplier applier(*this, *tree, results);
+        applier.applyList(deletes, TelegramResult::Delete);
+        applier.applyList(sets, TelegramResult::Set);
+        failures.swap(applier.failures);
     } catch (const std::exception& e) {
         ok = false;
         error = e.what();
@@ -417,8 +469,6 @@ bool JSONObject::applyTelegram(Json::Value& telegram, Json::Value* tree,
         qWarning().noquote() << failure;
     if (!ok)
         qWarning().noquote() << "JSON telegram could not be applied:" << QString::fromStdString(error);
-    if (results)
-        results->insert(results->end(), records.begin(), records.end());
     return ok;
 }
 

@@ -62,6 +62,7 @@ private slots:
     void clearResetsEverything();
     void queryAppendsCopiesAndPaths();
     void failedQueryLeavesValuesUnchanged();
+    void queryRefusesToCopyTheTreeOverAndOver();
     void masterJsonStartsWithIdZero();
 };
 
@@ -440,6 +441,29 @@ void TestJsonObject::failedQueryLeavesValuesUnchanged()
     doc.setMember(Json::Value(2), "C");
     QVERIFY(doc.query("$.C", values, nullptr));
     QCOMPARE(values.back(), Json::Value(2));
+}
+
+void TestJsonObject::queryRefusesToCopyTheTreeOverAndOver()
+{
+    Json::Value big(Json::arrayValue);
+    for (int i = 0; i < 200000; ++i)
+        big.append(i);
+    Json::Value tree(Json::objectValue);
+    tree["A"] = big;
+    JSONObject doc(tree);
+
+    std::vector<Json::Value> values;
+    QVERIFY(doc.query("$[A,A,A]", values, nullptr));
+    QCOMPARE(values.size(), std::size_t(3));
+
+    // 30 copies of 200,001 nodes each is more than one query may copy.
+    std::string union30 = "$[A";
+    for (int i = 1; i < 30; ++i)
+        union30 += ",A";
+    union30 += "]";
+    values.clear();
+    QVERIFY(!doc.query(union30, values, nullptr));
+    QVERIFY(values.empty());
 }
 
 void TestJsonObject::masterJsonStartsWithIdZero()

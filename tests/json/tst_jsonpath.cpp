@@ -133,6 +133,9 @@ private slots:
     void invalidUtf8();
     void boundedWork_data();
     void boundedWork();
+    void workBudget_data();
+    void workBudget();
+    void hitLimit();
     void deepTrees();
     void hostileExpressions();
 };
@@ -355,6 +358,56 @@ void TestJsonPath::boundedWork()
     QCOMPARE(runQuery(document(), expression.toStdString(), &hits, &paths), failure);
     hits.clear();
     QCOMPARE(runQuery(document(), expression.toStdString(), &hits, nullptr), failure);
+}
+
+// "$[A,A,...][*].Q" over an array A of 10,000 nulls: each copy of A costs
+// about 20,000 units of work (a visit and a name step per element) and
+// yields no hit. The budget of 3,000,000 units lies between the rows.
+void TestJsonPath::workBudget_data()
+{
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("2.7 million units") << 135 << QString();
+    QTest::newRow("3.3 million units") << 165 << QString("runtime_error");
+}
+
+void TestJsonPath::workBudget()
+{
+    QFETCH(int, copies);
+    QFETCH(QString, failure);
+
+    Json::Value tree(Json::objectValue);
+    Json::Value& nulls = tree["A"];
+    nulls.resize(10000);
+    QByteArray expression("$[A");
+    for (int i = 1; i < copies; ++i)
+        expression.append(",A");
+    expression.append("][*].Q");
+
+    std::vector<const Json::Value*> hits;
+    std::vector<std::string> paths;
+    QCOMPARE(runQuery(tree, expression.toStdString(), &hits, &paths), failure);
+    QCOMPARE(runQuery(tree, expression.toStdString(), &hits, nullptr), failure);
+    QVERIFY(hits.empty());
+}
+
+// At most 50,000 hits per query, with or without their paths.
+void TestJsonPath::hitLimit()
+{
+    Json::Value tree(Json::objectValue);
+    tree["H"].resize(50000);
+
+    std::vector<const Json::Value*> hits;
+    std::vector<std::string> paths;
+    QCOMPARE(runQuery(tree, "$.H[*]", &hits, &paths), QString());
+    QCOMPARE(hits.size(), std::size_t(50000));
+    QCOMPARE(paths.back(), std::string("$.H[49999]"));
+
+    // One hit more.
+    hits.clear();
+    QCOMPARE(runQuery(tree, "$.H[*,0]", &hits, &paths), QString("runtime_error"));
+    QCOMPARE(runQuery(tree, "$.H[*,0]", &hits, nullptr), QString("runtime_error"));
 }
 
 void TestJsonPath::deepTrees()

@@ -81,6 +81,9 @@ private slots:
     void paddingLimit();
     void deeplyNestedValue();
     void resultsAreAppended();
+    void telegramIsLeftAsItWas();
+    void telegramThatIsTheTree();
+    void gapsInAListAreNullElements();
     void arrayElementsAreRemovedThroughTheDocument();
     void parsePathElement_data();
     void parsePathElement();
@@ -123,6 +126,17 @@ void TestTelegramApply::apply_data()
                                       << QByteArray(R"({"L":[1,2]})") << "2|$.L[-1]|0";
     QTest::newRow("set of $ alone changes nothing") << QByteArray(R"({"A":1})") << telegram({}, {set("$", R"({"B":2})")})
                                                     << QByteArray(R"({"A":1})") << "2|$|0";
+    QTest::newRow("set below a null member") << QByteArray(R"({"A":null})") << telegram({}, {set("$.A.B", "1")})
+                                             << QByteArray(R"({"A":{"B":1}})") << "2|$.A.B|0";
+    QTest::newRow("set onto a null member") << QByteArray(R"({"A":null})") << telegram({}, {set("$.A", "5")})
+                                            << QByteArray(R"({"A":5})") << "2|$.A|0";
+    QTest::newRow("set extends an existing path") << QByteArray(R"({"A":{"x":1}})") << telegram({}, {set("$.A.B.C", "1")})
+                                                  << QByteArray(R"({"A":{"B":{"C":1},"x":1}})") << "2|$.A.B.C|0";
+    QTest::newRow("set beyond an existing element") << QByteArray(R"({"L":[{"a":1}]})") << telegram({}, {set("$.L[2].b", "1")})
+                                                    << QByteArray(R"({"L":[{"a":1},null,{"b":1}]})") << "2|$.L[2].b|0";
+    QTest::newRow("object merges into an existing element") << QByteArray(R"({"L":[{"a":1}]})")
+                                                            << telegram({}, {set("$.L[0]", R"({"b":2})")})
+                                                            << QByteArray(R"({"L":[{"a":1,"b":2}]})") << "2|$.L[0]|0";
     QTest::newRow("empty part is a member name") << QByteArray("{}") << telegram({}, {set("$..A", "1")})
                                                  << QByteArray(R"({"":{"A":1}})") << "2|$..A|0";
 
@@ -362,6 +376,41 @@ void TestTelegramApply::resultsAreAppended()
     QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"A":1,"B":1})"));
 }
 
+// Callers forward a telegram after applying it: its values must still be there.
+void TestTelegramApply::telegramIsLeftAsItWas()
+{
+    JSONObject doc(fromText(R"({"A":{"x":1},"L":[1,2]})"));
+    const Json::Value sent = fromText(telegram({del("$.L[0]")}, {set("$.A", R"({"y":[1,{"z":2}]})"), set("$.B", R"("text")"),
+                                                                  set("$.C", "[1,2]")}));
+    Json::Value message = sent;
+    QVERIFY(doc.applyTelegram(message, doc.getJSON(), nullptr));
+    QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"A":{"x":1,"y":[1,{"z":2}]},"B":"text","C":[1,2],"L":[2]})"));
+    QCOMPARE(message, sent);
+}
+
+// The elements are read while the tree changes; a telegram that is the tree
+// itself must not pull them away from under the reader.
+void TestTelegramApply::telegramThatIsTheTree()
+{
+    JSONObject doc(fromText(telegram({}, {set("$.INST", "5"), set("$.B", "1")})));
+    std::vector<TelegramResult> results;
+    QVERIFY(doc.applyTelegram(*doc.getJSON(), doc.getJSON(), &results));
+    QCOMPARE(describe(results), QString("2|$.INST|0;2|$.B|0"));
+    QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"B":1,"INST":5})"));
+}
+
+// jsoncpp keeps no element for the gaps of an array built in code.
+void TestTelegramApply::gapsInAListAreNullElements()
+{
+    JSONObject doc(fromText("{}"));
+    Json::Value message = fromText(telegram({}, {set("$.A", "1")}));
+    message["INST"]["SET"]["VAL"][2u] = fromText(set("$.C", "3"));
+    std::vector<TelegramResult> results;
+    QVERIFY(doc.applyTelegram(message, doc.getJSON(), &results));
+    QCOMPARE(describe(results), QString("2|$.A|0;2||3;2|$.C|0"));
+    QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"A":1,"C":3})"));
+}
+
 namespace {
 
 class RecordingDocument : public JSONObject
@@ -411,7 +460,10 @@ void TestTelegramApply::parsePathElement_data()
     QTest::newRow("closing only") << "L]" << false << "" << 0 << false;
     QTest::newRow("minus alone") << "L[-]" << false << "" << 0 << false;
     QTest::newRow("blank in index") << "L[ 1]" << false << "" << 0 << false;
+    QTest::newRow("largest int") << "L[2147483647]" << true << "L" << 2147483647 << true;
     QTest::newRow("beyond int") << "L[2147483648]" << false << "" << 0 << false;
+    QTest::newRow("below -int") << "L[-2147483648]" << false << "" << 0 << false;
+    QTest::newRow("plus sign") << "L[+1]" << false << "" << 0 << false;
     QTest::newRow("parenthesis") << "A(b)" << false << "" << 0 << false;
     QTest::newRow("question mark") << "A?" << false << "" << 0 << false;
     QTest::newRow("star") << "*" << false << "" << 0 << false;
