@@ -13,6 +13,17 @@
 #                    its web-service address and port are then overwritten
 #   TEVARO_BUILD=DIR                            build folder (default <checkout>/build)
 set -eu
+# Folders given by the caller are meant from where the script was called.
+CALLER_DIR=$(pwd)
+from_caller() {
+    case "$1" in
+        /*) printf '%s\n' "$1" ;;
+        *) printf '%s\n' "$CALLER_DIR/$1" ;;
+    esac
+}
+[ -z "${TEVARO_BUILD:-}" ] || TEVARO_BUILD=$(from_caller "$TEVARO_BUILD")
+[ -z "${TEVARO_DATA_HOME:-}" ] || TEVARO_DATA_HOME=$(from_caller "$TEVARO_DATA_HOME")
+
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 BUILD=${TEVARO_BUILD:-$ROOT/build}
@@ -22,14 +33,14 @@ USE_USER_DATA=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --data-home)
-            [ $# -ge 2 ] || { echo "--data-home needs a folder" >&2; exit 2; }
-            DATA_HOME=$2
+            [ $# -ge 2 ] && [ -n "$2" ] || { echo "--data-home needs a folder" >&2; exit 2; }
+            DATA_HOME=$(from_caller "$2")
             shift 2 ;;
         --user-data)
             USE_USER_DATA=1
             shift ;;
         -h|--help)
-            sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+            sed -n '2,14p' "$ROOT/scripts/run.sh" | sed 's/^# \{0,1\}//'
             exit 0 ;;
         *)
             break ;;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QUrl;
+
 // Prepares texts that may hold the login token (JSON with a "TOKN" member,
 // URLs with a TOKN query item) for the log and the status bar.
 class LogRedaction
@@ -11,6 +13,9 @@ public:
 
     // The text with every "TOKN" value replaced by "***".
     static QString redactToken(const QString& text);
+    // text with url, in any of the spellings Qt uses, replaced by url without
+    // its query, so no query value (such as the token) is shown.
+    static QString hideUrlQuery(const QString& text, const QUrl& url);
     // redactToken, then cut to maxChars with a note of the full length, so a
     // multi-megabyte document never floods the log.
     static QString forLog(const QString& text, int maxChars = DEFAULT_MAX_CHARS);

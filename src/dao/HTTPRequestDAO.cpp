@@ -10,6 +10,13 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
+namespace {
+
+// Marks a reply that abortAll() ended.
+const char* const ABORTED_PROPERTY = "AbortedByCaller";
+
+} // namespace
+
 HTTPRequestDAO::HTTPRequestDAO(int timeoutMs, QObject* parent)
     : QObject(parent), timeoutMs(timeoutMs), manager(new QNetworkAccessManager(this)), busy(false)
 {
@@ -66,17 +73,27 @@ void HTTPRequestDAO::requested(QVariant key, QString url, RequestMethod method, 
     connect(this, SIGNAL(abortRequest()), reply, SLOT(abort()));
     new ReplyTimeout(reply, timeoutMs);
     reply->setProperty("RequestKey", key);
+    inFlight = reply;
 }
 
 void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
 {
     const QVariant key = reply->property("RequestKey");
+    const bool current = (reply == inFlight);
+    if (current)
+        inFlight = nullptr;
 
     if (reply->error() != QNetworkReply::NoError) {
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        // Qt's error text holds the URL; the token in it must not be shown.
-        emit showingErrorMessage(QStringLiteral("HTTP-Request Failure: ")
-                                 + LogRedaction::redactToken(reply->errorString()));
+        // Our own abort is no failure: the caller has moved on (a new login
+        // replaces a pending one). A time-out closes the reply instead and is shown.
+        const bool abortedByUs = reply->error() == QNetworkReply::OperationCanceledError
+                                 && reply->property(ABORTED_PROPERTY).toBool();
+        if (!abortedByUs) {
+            // Qt's error text holds the URL; neither the token nor any other query value is shown.
+            const QString text = LogRedaction::hideUrlQuery(reply->errorString(), reply->url());
+            emit showingErrorMessage(QStringLiteral("HTTP-Request Failure: ") + LogRedaction::redactToken(text));
+        }
         if (status.isValid() && status.toInt() >= 400)
             emit httpStatusError(key, status.toInt());
         emit replyAvailable(key, NETWORK_ERROR);
@@ -91,7 +108,9 @@ void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
     }
 
     reply->deleteLater();
-    setBusy(false);
+    // A reply that finishes after abortAll must not free the request sent since.
+    if (current)
+        setBusy(false);
 }
 
 void HTTPRequestDAO::addedReply(Reply reply)
@@ -141,6 +160,9 @@ void HTTPRequestDAO::clearReplies()
 
 void HTTPRequestDAO::abortAll()
 {
+    if (inFlight)
+        inFlight->setProperty(ABORTED_PROPERTY, true);
+    inFlight = nullptr;
     emit abortRequest();
     clearReplies();
     setBusy(false);

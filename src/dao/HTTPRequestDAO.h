@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -39,8 +40,9 @@ public:
     // The oldest stored reply; an empty Reply when none is stored.
     Reply takeFirstReply();
     void clearReplies();
-    // Aborts the reply in flight (reported as a network error), drops the
-    // stored replies and makes the DAO accept a new request at once.
+    // Aborts the reply in flight (reported as a network error, but not shown
+    // on the status bar), drops the stored replies and makes the DAO accept a
+    // new request at once.
     void abortAll();
     void clearAccessCache();
 
@@ -71,6 +73,7 @@ private:
     bool busy;
     QList<Reply> replies;
     QMutex mutex;   // guards busy and replies
+    QPointer<QNetworkReply> inFlight;   // the reply of the last request until it finishes or is aborted
 };
 
 Q_DECLARE_METATYPE(HTTPRequestDAO::ResponseType)

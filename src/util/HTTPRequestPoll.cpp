@@ -12,14 +12,15 @@ HTTPRequestPoll::HTTPRequestPoll(HTTPRequestUtil* httpRequestUtil, JSONUtil* jso
     : QObject(parent),
       httpRequestUtil(httpRequestUtil),
       jsonUtil(jsonUtil),
-      dao(new HTTPRequestDAO(httpRequestUtil->getReplyTimeout()))
+      dao(new HTTPRequestDAO(httpRequestUtil->getReplyTimeout())),
+      telegramGeneration(0)
 {
     qRegisterMetaType<HTTPRequestDAO::ResponseType>("HTTPRequestDAO::ResponseType");
     // Acknowledgements are handled on the poll thread at once.
     connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
-            httpRequestUtil, SLOT(getReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::DirectConnection);
-    connect(dao, SIGNAL(httpStatusError(QVariant,int)),
-            httpRequestUtil, SLOT(getStatusError(QVariant,int)), Qt::DirectConnection);
+            this, SLOT(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)), Qt::DirectConnection);
+    connect(dao, SIGNAL(httpStatusError(QVariant,int)), this, SLOT(httpStatusError(QVariant,int)),
+            Qt::DirectConnection);
 }
 
 HTTPRequestPoll::~HTTPRequestPoll()
@@ -52,7 +53,7 @@ void HTTPRequestPoll::sendTelegram()
     int kind = 0;
     Json::Value telegram;
     QList<qint64> ids;
-    jsonUtil->buildTelegram(kind, telegram, ids);
+    jsonUtil->buildTelegram(kind, telegram, ids, telegramGeneration);
     const QVariant key = QVariant::fromValue(ids);
 
     switch (kind) {
@@ -74,5 +75,23 @@ void HTTPRequestPoll::sendTelegram()
         break;
     default:
         break;
+    }
+}
+
+void HTTPRequestPoll::replyAvailable(QVariant key, HTTPRequestDAO::ResponseType type)
+{
+    try {
+        httpRequestUtil->getReply(key, type, telegramGeneration);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Answer could not be acknowledged:" << e.what();
+    }
+}
+
+void HTTPRequestPoll::httpStatusError(QVariant key, int status)
+{
+    try {
+        httpRequestUtil->getStatusError(key, status, telegramGeneration);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "HTTP error could not be handled:" << e.what();
     }
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "dao/HTTPRequestDAO.h"
+
 #include <QElapsedTimer>
 #include <QObject>
+#include <QVariant>
 
-class HTTPRequestDAO;
 class HTTPRequestUtil;
 class JSONUtil;
 
@@ -22,6 +24,11 @@ public:
 public slots:
     void poll();
 
+private slots:
+    // The transport's outcome, handed on with the generation of the telegram sent.
+    void replyAvailable(QVariant key, HTTPRequestDAO::ResponseType type);
+    void httpStatusError(QVariant key, int status);
+
 private:
     void sendTelegram();
 
@@ -29,4 +36,5 @@ private:
     JSONUtil* jsonUtil;
     HTTPRequestDAO* dao;                  // the poll transport, owned
     QElapsedTimer sinceDataRequest;       // monotonic; invalid until the first data request
+    quint64 telegramGeneration;           // queue generation of the last telegram sent
 };

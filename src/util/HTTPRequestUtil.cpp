@@ -58,7 +58,8 @@ HTTPRequestUtil::HTTPRequestUtil(JSONUtil* jsonUtil)
       serverErrorHeadId(-1),
       serverErrorCount(0),
       lastDataRequestStatus(0),
-      tokenRejectedSignalled(false)
+      tokenRejectedSignalled(false),
+      loginSequence(0)
 {
     qRegisterMetaType<HTTPRequestDAO::ResponseType>("HTTPRequestDAO::ResponseType");
 }
@@ -117,13 +118,16 @@ void HTTPRequestUtil::login(Json::Value& loginData)
 {
     // Disconnect first: aborting a pending login must not look like its failure.
     disconnectLoginReply();
+    const quint64 sequence = ++loginSequence;
     buildBaseUrl();
     dao->abortAll();
     dao->clearAccessCache();
 
     const QString base = getBaseUrl();
     if (base.isEmpty()) {
-        QTimer::singleShot(0, this, SLOT(failLogin()));
+        // Answered from the event loop, as a sent login would be; a login or
+        // logout made before then replaces this one.
+        QTimer::singleShot(0, this, [this, sequence]() { failLogin(sequence); });
         return;
     }
     connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
@@ -142,14 +146,17 @@ void HTTPRequestUtil::getLoginReply(QVariant key, HTTPRequestDAO::ResponseType t
     jsonUtil->handleLoginReply(reply.getData());
 }
 
-void HTTPRequestUtil::failLogin()
+void HTTPRequestUtil::failLogin(quint64 sequence)
 {
+    if (sequence != loginSequence)
+        return;   // a later login or logout has taken over
     jsonUtil->handleLoginReply(QByteArray());
 }
 
 void HTTPRequestUtil::logout()
 {
     disconnectLoginReply();
+    ++loginSequence;
     dao->abortAll();
     const QString url = endpointUrl(QStringLiteral("logout"), false);
     if (url.isEmpty()) {
@@ -255,8 +262,15 @@ void HTTPRequestUtil::takeReplies(HTTPRequestDAO* target)
 
 void HTTPRequestUtil::getReply(QVariant key, HTTPRequestDAO::ResponseType type)
 {
+    getReply(key, type, jsonUtil->getRequestGeneration());
+}
+
+void HTTPRequestUtil::getReply(QVariant key, HTTPRequestDAO::ResponseType type, quint64 generation)
+{
     if (type != HTTPRequestDAO::DATA_RECEIVED && type != HTTPRequestDAO::EMPTY_ANSWER)
         return;   // a failed telegram stays queued and goes out again
+    if (isStale(key, generation))
+        return;
     tokenRejectedSignalled = false;
     if (!isTelegramKey(key)) {
         lastDataRequestStatus = 0;
@@ -267,11 +281,18 @@ void HTTPRequestUtil::getReply(QVariant key, HTTPRequestDAO::ResponseType type)
         serverErrorHeadId = -1;
         serverErrorCount = 0;
     }
-    jsonUtil->removeRequests(ids);
+    jsonUtil->removeRequests(ids, generation);
 }
 
 void HTTPRequestUtil::getStatusError(QVariant key, int status)
 {
+    getStatusError(key, status, jsonUtil->getRequestGeneration());
+}
+
+void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generation)
+{
+    if (isStale(key, generation))
+        return;
     if (status == 401 && !tokenRejectedSignalled.exchange(true))
         emit tokenRejected();
 
@@ -288,7 +309,7 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status)
         return;
     if (status < 500) {
         // The device rejects the telegram itself; sending it again cannot help.
-        dropRequests(ids, QStringLiteral("rejected by the device (HTTP %1)").arg(status));
+        dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status));
         return;
     }
     if (ids.first() == serverErrorHeadId) {
@@ -298,15 +319,28 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status)
         serverErrorCount = 1;
     }
     if (serverErrorCount > MAX_SERVER_ERROR_RESENDS) {
-        dropRequests(ids, QStringLiteral("failed %1 times on the device (HTTP %2)").arg(serverErrorCount).arg(status));
+        dropRequests(ids, generation,
+                     QStringLiteral("failed %1 times on the device (HTTP %2)").arg(serverErrorCount).arg(status));
         serverErrorHeadId = -1;
         serverErrorCount = 0;
     }
 }
 
-void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, const QString& reason)
+bool HTTPRequestUtil::isStale(const QVariant& key, quint64 generation)
 {
-    const QList<TelegramRequest> dropped = jsonUtil->takeRequests(ids);
+    if (!isTelegramKey(key) || generation == jsonUtil->getRequestGeneration())
+        return false;
+    // The queue was cleared since the telegram went out; its ids now belong
+    // to requests of the new session.
+    qInfo().noquote() << "Outcome of a telegram of an earlier session ignored";
+    return true;
+}
+
+void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason)
+{
+    const QList<TelegramRequest> dropped = jsonUtil->takeRequests(ids, generation);
+    if (dropped.isEmpty())
+        return;   // already gone, or the queue was cleared meanwhile
     QStringList paths;
     for (const TelegramRequest& request : dropped)
         paths.append(request.path.isEmpty() ? QStringLiteral("(message answer)") : request.path);

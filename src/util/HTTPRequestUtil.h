@@ -57,6 +57,13 @@ public:
     // Hands the answers stored in dao to the receive path.
     void takeReplies(HTTPRequestDAO* dao);
 
+    // Outcome of a telegram built from the given queue generation
+    // (JSONUtil::buildTelegram), as the slots getReply and getStatusError; the
+    // outcome of a telegram of another generation is ignored, as its ids may
+    // now name requests of a later session. The slots assume the current one.
+    void getReply(QVariant key, HTTPRequestDAO::ResponseType type, quint64 generation);
+    void getStatusError(QVariant key, int status, quint64 generation);
+
     qint64 getReqId() const { return reqId; }
 
     // Time-out of every reply, login and poll link alike (60000 ms by default).
@@ -80,14 +87,15 @@ signals:
     void logoutFinished();
 
 private slots:
-    void failLogin();
     void getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type);
 
 private:
     HttpRequestSpec telegramRequest(const QString& endpoint, const Json::Value& telegram);
     QString endpointUrl(const QString& endpoint, bool withReqId);
+    void failLogin(quint64 sequence);
     void disconnectLoginReply();
-    void dropRequests(const QList<qint64>& ids, const QString& reason);
+    bool isStale(const QVariant& key, quint64 generation);
+    void dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason);
     static void report(const QString& text);
 
     JSONUtil* jsonUtil;
@@ -103,4 +111,5 @@ private:
     std::atomic<int> serverErrorCount;
     std::atomic<int> lastDataRequestStatus;   // HTTP error last reported for the data request; 0 after a success
     std::atomic<bool> tokenRejectedSignalled; // tokenRejected() was emitted since the last success
+    quint64 loginSequence;                    // counts login() and logout() calls (GUI thread only)
 };

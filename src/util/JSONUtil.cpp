@@ -74,6 +74,7 @@ JSONUtil::JSONUtil(QObject* parent)
     : CommonJSONUtil(newMirror(), parent),
       httpRequestUtil(nullptr),
       requestCounter(0),
+      requestGeneration(0),
       masterJSON(nullptr),
       chartUtil(nullptr),
       chordDumped(false)

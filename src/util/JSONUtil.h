@@ -91,11 +91,19 @@ public:
     // The run of requests at the head of the queue that share one type, as one
     // telegram; kind 0 and nothing touched when the queue is empty.
     void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids);
+    // The same, and the queue generation the ids belong to.
+    void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids, quint64& generation);
     void removeRequests(const QList<qint64>& ids);
     // Removes the requests with these ids and returns them.
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids);
+    // The same, but only while the queue is still of that generation: ids
+    // restart at every clear, so an id of an earlier generation names another request.
+    void removeRequests(const QList<qint64>& ids, quint64 generation);
+    QList<TelegramRequest> takeRequests(const QList<qint64>& ids, quint64 generation);
+    // Empties the queue and starts a new generation.
     void clearRequests();
     int getRequestCount();
+    quint64 getRequestGeneration();
 
     // --- Receive path.
     // Unwraps answers {"ReqID", "ReqContent"} into the received list; returns
@@ -133,16 +141,19 @@ private:
     void dumpMasterJSON();
     void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode);
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
+    QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
 
     QMutex tokenMutex;                        // guards token
     QString token;
     HTTPRequestUtil* httpRequestUtil;         // owned
     QMutex receivedMutex;                     // guards received
     QList<Json::Value> received;
-    QMutex queueMutex;                        // guards queue, queuedReads and requestCounter
+    QMutex queueMutex;                        // guards queue, queuedReads, requestCounter and requestGeneration
     QList<TelegramRequest> queue;
     QSet<QString> queuedReads;                // paths of the queued type-1 requests
     qint64 requestCounter;
+    quint64 requestGeneration;                // counts clearRequests(); ids are unique within one
+
     KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
     std::atomic<CustomPlotLineUtil*> chartUtil;
     QSet<int> keysHeld;                       // F11/F12 currently held down

@@ -99,8 +99,15 @@ void JSONUtil::addRequestLocked(TelegramRequest& request)
 
 void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids)
 {
+    quint64 generation = 0;
+    buildTelegram(kind, telegram, ids, generation);
+}
+
+void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids, quint64& generation)
+{
     kind = 0;
     QMutexLocker locker(&queueMutex);
+    generation = requestGeneration;
     if (queue.isEmpty())
         return;
     telegram = TelegramBuilder::makeTemplate();
@@ -120,8 +127,26 @@ void JSONUtil::removeRequests(const QList<qint64>& ids)
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
 {
-    QList<TelegramRequest> taken;
     QMutexLocker locker(&queueMutex);
+    return takeRequestsLocked(ids);
+}
+
+void JSONUtil::removeRequests(const QList<qint64>& ids, quint64 generation)
+{
+    takeRequests(ids, generation);
+}
+
+QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 generation)
+{
+    QMutexLocker locker(&queueMutex);
+    if (generation != requestGeneration)
+        return QList<TelegramRequest>();
+    return takeRequestsLocked(ids);
+}
+
+QList<TelegramRequest> JSONUtil::takeRequestsLocked(const QList<qint64>& ids)
+{
+    QList<TelegramRequest> taken;
     for (qint64 id : ids) {
         for (int i = 0; i < queue.size(); ++i) {
             if (queue.at(i).id != id)
@@ -142,10 +167,17 @@ void JSONUtil::clearRequests()
     queue.clear();
     queuedReads.clear();
     requestCounter = 0;
+    ++requestGeneration;
 }
 
 int JSONUtil::getRequestCount()
 {
     QMutexLocker locker(&queueMutex);
     return queue.size();
+}
+
+quint64 JSONUtil::getRequestGeneration()
+{
+    QMutexLocker locker(&queueMutex);
+    return requestGeneration;
 }

@@ -34,7 +34,8 @@ public slots:
     // Selects the language at index (the user's choice, stored) and translates
     // the widgets below root; nothing for -1 or a language that cannot be read.
     void update(int index, QWidget* root);
-    // Translates the widgets below root into the selected language.
+    // Translates the widgets below root into the selected language; reads
+    // and stores nothing (the way to apply the language again).
     void update(QWidget* root);
 
 private:

@@ -254,8 +254,13 @@ bool LanguageUtil::setLanguage(const int& index, bool persist)
 {
     if (index < 0 || index >= localList.size() || localList.at(index)->jsonPath.isEmpty())
         return false;
-    if (index == currentIndex)
-        return true;   // already in force: nothing to read or store
+    if (index == currentIndex) {
+        // Already in force: nothing to read. The user may still pick the
+        // language a fallback chose, and that choice is kept.
+        if (persist)
+            SettingsUtil::setValue(QLatin1String(SELECTION_KEY), localList.at(index)->key);
+        return true;
+    }
     if (!readTexts(index))
         return false;
     extractFileFromJSONFile(index);

@@ -43,8 +43,9 @@ public:
     void copyLanguageToLocal(const int& resourceIndex);
     bool checkVersion(const int& indexRessource, const int& indexLocal);
     bool findByKey(const QString& key, int& index, bool local);
-    // Selects the local language at index. Selecting the language already in
-    // force changes nothing; with persist a change is stored as the user's choice.
+    // Selects the local language at index. The language already in force is
+    // not read again. With persist the key is stored as the user's choice,
+    // also when that language is already in force.
     bool setLanguage(const int& index, bool persist = true);
     bool readTexts(const int& index);
     bool extractFileFromJSONFile(const int& index);

@@ -9,6 +9,7 @@
 #include "view/OverallView.h"
 #include "view/StatusBar.h"
 
+#include <QMetaObject>
 #include <QtDebug>
 
 #include <exception>
@@ -42,68 +43,99 @@ MessageDialogUtil::MessageDialogUtil(QObject* parent)
 
 void MessageDialogUtil::convertJSONtoMessage(const Json::Value& telegram)
 {
-    try {
-        const QList<structMessage> messages = convertMessages(telegram);
-        for (const structMessage& message : messages)
-            deliver(message);
-    } catch (const std::exception& e) {
-        qWarning().noquote() << "Device messages could not be handled:" << e.what();
-    }
+    forEachMessage(telegram, [this](const structMessage& message) { deliver(message); });
 }
 
 QList<structMessage> MessageDialogUtil::convertMessages(const Json::Value& telegram)
 {
     QList<structMessage> result;
-    const Json::Value list = memberOf(memberOf(memberOf(telegram, "INST"), "SET"), "MSG");
+    forEachMessage(telegram, [&result](const structMessage& message) { result.append(message); });
+    return result;
+}
+
+void MessageDialogUtil::forEachMessage(const Json::Value& telegram,
+                                       const std::function<void(const structMessage&)>& use)
+{
+    Json::Value list;
+    try {
+        list = memberOf(memberOf(memberOf(telegram, "INST"), "SET"), "MSG");
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Device messages could not be read:" << e.what();
+        return;
+    }
     if (!list.isArray() || list.empty())
-        return result;
+        return;
 
     const quint64 session = app ? app->getSession() : 0;
-    for (const Json::Value& element : list) {
-        // A non-object element lacks every knot, beginning with "MID".
-        const Json::Value& mid = memberOf(element, "MID");
-        if (!mid.isInt64()) {
-            missingKnot("Recieved missing JSON knot \"MID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
-                        "Unable to execute message processing");
-            break;
+    for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
+        try {
+            structMessage message;
+            if (!convertElement(list[i], session, message))
+                return;
+            use(message);
+        } catch (const std::exception& e) {
+            qWarning().noquote() << QStringLiteral("Device message %1 of the telegram could not be handled (%2); "
+                                                   "the rest of the telegram is skipped")
+                                        .arg(i)
+                                        .arg(QString::fromLocal8Bit(e.what()));
+            return;
+        } catch (...) {
+            qWarning().noquote() << QStringLiteral("Device message %1 of the telegram could not be handled; "
+                                                   "the rest of the telegram is skipped")
+                                        .arg(i);
+            return;
         }
-        const Json::Value& muid = memberOf(element, "MUID");
-        if (!muid.isInt64()) {
-            missingKnot("Recieved missing JSON knot \"MUID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
-                        "Unable to execute message processing");
-            break;
-        }
-        const Json::Value& type = memberOf(element, "MTYP");
-        if (!type.isInt()) {
-            missingKnot("Recieved missing JSON knot \"MTYP\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
-                        "Unable to execute message processing");
-            break;
-        }
-        const Json::Value& text = memberOf(element, "MSG");
-        if (!text.isObject() || text.empty()) {
-            missingKnot("Received missing JSON knot \"MSG\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
-                        "Unable to execute message processing");
-            break;
-        }
-
-        structMessage message;
-        message.mid = mid.asInt64();
-        message.muid = muid.asInt64();
-        message.type = type.asInt();
-        message.session = session;
-        const Json::Value& duration = memberOf(element, "MTD");
-        message.duration = duration.isInt() ? duration.asInt() : -1;
-        int textId = -1;
-        if (jsonUtil)
-            jsonUtil->getInternationalisationFromID(text, textId, message.text);
-        const Json::Value& icon = memberOf(element, "ICON");
-        message.icon = icon.isInt() ? icon.asInt() : -1;
-        const Json::Value& severity = memberOf(element, "SEV");
-        message.severity = severity.isInt() ? severity.asInt() : 1;
-        readButtons(element, message);
-        result.append(message);
     }
-    return result;
+}
+
+bool MessageDialogUtil::convertElement(const Json::Value& element, quint64 session, structMessage& message)
+{
+    // A non-object element lacks every knot, beginning with "MID".
+    const Json::Value& mid = memberOf(element, "MID");
+    if (!mid.isInt64()) {
+        missingKnot("Recieved missing JSON knot \"MID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                    "Unable to execute message processing");
+        return false;
+    }
+    const Json::Value& muid = memberOf(element, "MUID");
+    if (!muid.isInt64()) {
+        missingKnot("Recieved missing JSON knot \"MUID\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                    "Unable to execute message processing");
+        return false;
+    }
+    const Json::Value& type = memberOf(element, "MTYP");
+    if (!type.isInt()) {
+        missingKnot("Recieved missing JSON knot \"MTYP\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                    "Unable to execute message processing");
+        return false;
+    }
+    const Json::Value& text = memberOf(element, "MSG");
+    if (!text.isObject() || text.empty()) {
+        missingKnot("Received missing JSON knot \"MSG\" in JSON path $.\"INST\".\"SET\".\"MSG\".\n"
+                    "Unable to execute message processing");
+        return false;
+    }
+
+    message.mid = mid.asInt64();
+    message.muid = muid.asInt64();
+    message.type = type.asInt();
+    message.session = session;
+    const Json::Value& duration = memberOf(element, "MTD");
+    message.duration = duration.isInt() ? duration.asInt() : -1;
+    translate(text, message.text);
+    const Json::Value& icon = memberOf(element, "ICON");
+    message.icon = icon.isInt() ? icon.asInt() : -1;
+    const Json::Value& severity = memberOf(element, "SEV");
+    message.severity = severity.isInt() ? severity.asInt() : 1;
+    readButtons(element, message);
+    return true;
+}
+
+void MessageDialogUtil::translate(const Json::Value& deviceText, QString& text)
+{
+    int textId = -1;
+    if (jsonUtil)
+        jsonUtil->getInternationalisationFromID(deviceText, textId, text);
 }
 
 void MessageDialogUtil::readButtons(const Json::Value& element, structMessage& message)
@@ -121,9 +153,7 @@ void MessageDialogUtil::readButtons(const Json::Value& element, structMessage& m
             // A bare text serves as its own caption.
             caption = QString::fromStdString(entry.asString());
         } else if (entry.isObject()) {
-            int textId = -1;   // every caption is looked up by its own id only
-            if (jsonUtil)
-                jsonUtil->getInternationalisationFromID(entry, textId, caption);
+            translate(entry, caption);
         } else {
             qWarning().noquote() << "Button entry of device message" << message.mid
                                  << "is neither an object nor a text and was left out";
@@ -157,12 +187,28 @@ void MessageDialogUtil::deliver(const structMessage& message)
         MessageDialog* dialog = OverallView::getMessageDialog();
         if (dialog)
             emit dialog->showMessage(message);
-    } else {
-        StatusBar* statusBar = OverallView::getStatusBar();
-        if (statusBar)
-            emit statusBar->showMessage(message.text, static_cast<Severity>(message.severity),
-                                        message.duration < 0 ? DEFAULT_STATUS_DURATION_MS : message.duration);
+        return;
     }
+    // The session is checked on the GUI thread, where the line is shown: a
+    // line converted just before a logout must not appear after it.
+    QMetaObject::invokeMethod(this, "showStatusLine", Qt::AutoConnection, Q_ARG(structMessage, message));
+}
+
+bool MessageDialogUtil::belongsToEndedSession(const structMessage& message) const
+{
+    return !message.isOwnMessage() && app && message.session != app->getSession();
+}
+
+void MessageDialogUtil::showStatusLine(structMessage message)
+{
+    if (belongsToEndedSession(message)) {
+        qInfo().noquote() << QStringLiteral("Status line %1 of an ended session is not shown").arg(message.mid);
+        return;
+    }
+    StatusBar* statusBar = OverallView::getStatusBar();
+    if (statusBar)
+        emit statusBar->showMessage(message.text, static_cast<Severity>(message.severity),
+                                    message.duration < 0 ? DEFAULT_STATUS_DURATION_MS : message.duration);
 }
 
 bool MessageDialogUtil::takeAnswersQueued()

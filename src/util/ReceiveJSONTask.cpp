@@ -23,7 +23,8 @@ void ReceiveJSONTask::executeReceiveTask()
         QThread::msleep(static_cast<unsigned long>(qMax(0, intervalMs)));
     } while (!stopped);
 
-    // Whatever arrived for this session and was not handled is dropped with it.
-    jsonUtil->clearReceiveJSON();
+    // The received list is left alone: a new session may already have put its
+    // first answers there when this loop ends late. The start of every session
+    // empties it before its threads run.
     emit finishedReceiveTask();
 }

@@ -8,7 +8,8 @@ class JSONUtil;
 
 // The receive loop, run on a thread of its own: applies the received telegrams
 // to the mirror one by one, in arrival order, then sleeps for the interval,
-// until stop() is called.
+// until stop() is called. Telegrams still waiting then stay in the list; the
+// next session's start empties it.
 class ReceiveJSONTask : public QObject
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "util/MessageDialogUtil.h"
 #include "util/ReceiveJSONTask.h"
 #include "util/SettingsUtil.h"
+#include "util/StatusMessageSink.h"
 #include "util/UserRoleUtil.h"
 #include "view/MainWindow.h"
 #include "widgets/TevaroResources.h"
@@ -82,6 +83,7 @@ TevaroApp::TevaroApp(QObject* parent)
     userRoleUtil = new UserRoleUtil();
     httpRequestUtil = jsonUtil->getHTTPRequestUtil();
     connect(httpRequestUtil, SIGNAL(logoutFinished()), this, SLOT(logoutAnswerArrived()));
+    connect(httpRequestUtil, SIGNAL(tokenRejected()), this, SLOT(sessionRefused()));
 
     // Workers take JSONUtil and UserRoleUtil from this object, so they come after.
     messageDialogUtil = new MessageDialogUtil();
@@ -200,13 +202,26 @@ void TevaroApp::logoutAnswerArrived()
     logoutAnswered = true;
 }
 
+void TevaroApp::sessionRefused()
+{
+    if (!started || stopping)
+        return;
+    qWarning() << "The device refused the session token (HTTP 401): the session ends";
+    StatusMessageSink::post(QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden."),
+                            SEVERITY_ERROR, 10000);
+    stop();
+}
+
 void TevaroApp::waitForLogoutAnswer(int timeoutMs)
 {
-    if (!logoutSent)
+    if (!logoutSent || stopping)
         return;
     logoutSent = false;
+    // Still ending the session: no new one may begin during the wait.
+    stopping = true;
     if (!waitUntil([this]() { return logoutAnswered; }, timeoutMs))
         qWarning() << "The device did not answer the logout in time";
+    stopping = false;
 }
 
 JSONUtil* TevaroApp::getJSONUtil()

@@ -44,7 +44,7 @@ public:
     void stop();
     // Waits (bounded) until the logout request of the last stop() has its
     // answer; used before the process ends. Nothing to wait for when no
-    // logout was sent.
+    // logout was sent. Counts as stopping while it waits.
     void waitForLogoutAnswer(int timeoutMs = SHUTDOWN_WAIT_MS);
 
     JSONUtil* getJSONUtil();
@@ -52,7 +52,8 @@ public:
     MessageDialogUtil* getMessageDialogUtil();
     MainWindow* getMainWindow();
     bool isStarted() const;
-    // A stop() is waiting for message answers or the threads.
+    // A session is being ended: stop() waits for message answers or the
+    // threads, or waitForLogoutAnswer() for the device. No login may start.
     bool isStopping() const;
     // Number of the login session; it changes at every stop(), so messages of
     // an ended session can be told apart. Safe from any thread.
@@ -71,6 +72,8 @@ signals:
 
 private slots:
     void logoutAnswerArrived();
+    // The device no longer accepts the session's token: the session ends.
+    void sessionRefused();
 
 private:
     static void loadStyleSheet();

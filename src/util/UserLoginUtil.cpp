@@ -42,6 +42,14 @@ void UserLoginUtil::login(QString& user, QString password)
         emit updateLogin(ok);
         return;
     }
+    if (app && app->isStopping()) {
+        // The ended session's logout is still under way; a login now would
+        // start a session the closing window leaves running.
+        qWarning().noquote() << "Login refused: the last session is still being ended.";
+        bool ok = false;
+        emit updateLogin(ok);
+        return;
+    }
     connectLoginAnswer();
 
     user = UserRoleUtil::trimUserName(user);

@@ -18,7 +18,8 @@ public:
     explicit UserLoginUtil(QObject* parent = nullptr);
     ~UserLoginUtil() override;
 
-    // Sends the login; user is trimmed in place. The outcome arrives through updateLogin.
+    // Sends the login; user is trimmed in place. The outcome arrives through
+    // updateLogin; a login while the application ends a session is refused.
     void login(QString& user, QString password);
     // Gives up a login whose answer has not come: a late answer is ignored.
     void cancelLogin();

@@ -21,6 +21,17 @@ bool isValidHost(const QString& host)
 {
     if (host.isEmpty())
         return false;
+    // An IPv6 address is written in brackets, as in a URL: "[::1]". Without
+    // them its colons cannot be told from a port.
+    if (host.startsWith(QLatin1Char('[')) || host.endsWith(QLatin1Char(']'))) {
+        if (host.size() < 3 || !host.startsWith(QLatin1Char('[')) || !host.endsWith(QLatin1Char(']')))
+            return false;
+        QHostAddress address;
+        return address.setAddress(host.mid(1, host.size() - 2))
+               && address.protocol() == QAbstractSocket::IPv6Protocol && address.scopeId().isEmpty();
+    }
+    if (host.contains(QLatin1Char(':')))
+        return false;
     // Digits and dots only is meant as an IPv4 address, so it must be one.
     static const QRegularExpression numeric(QStringLiteral("^[0-9.]+$"));
     if (numeric.match(host).hasMatch()) {

@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableWidget>
+#include <QtMath>
 
 namespace {
 const QColor noAccessBackground(200, 200, 200);
@@ -108,10 +109,7 @@ void EditTableDelegate::setupEditor(QLineEdit* editor, const QModelIndex& index)
         auto* validator = new DoubleValidator(editor);
         validator->setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
         validator->setNotation(QDoubleValidator::StandardNotation);
-        if (limits & TableCell::MIN)
-            validator->setBottom(cell.getMin());
-        if (limits & TableCell::MAX)
-            validator->setTop(cell.getMax());
+        applyRange(validator, cell);
         if (limits & TableCell::DP)
             validator->setDecimals(cell.getDp());
         if (limits & TableCell::DG)
@@ -124,11 +122,36 @@ void EditTableDelegate::setupEditor(QLineEdit* editor, const QModelIndex& index)
             delete validator;
         }
     } else if (cell.getCellType() == TableCell::TEXT_EDIT && (limits & TableCell::REGX)) {
-        auto* validator =
-            new QRegExpValidator(QRegExp(cell.getRegx(), Qt::CaseSensitive, QRegExp::RegExp), editor);
-        editor->setValidator(validator);
+        const QRegExp pattern(cell.getRegx(), Qt::CaseSensitive, QRegExp::RegExp);
+        // A pattern QRegExp cannot read would refuse every keystroke and lock
+        // the cell; the entry stays free instead.
+        if (!pattern.isValid()) {
+            qWarning("Table cell %s: input pattern \"%s\" is not usable (%s); the entry is not checked.",
+                     qUtf8Printable(cell.getPath()), qUtf8Printable(cell.getRegx()),
+                     qUtf8Printable(pattern.errorString()));
+            return;
+        }
+        editor->setValidator(new QRegExpValidator(pattern, editor));
         connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
     }
+}
+
+void EditTableDelegate::applyRange(QDoubleValidator* validator, const TableCell& cell)
+{
+    const int limits = cell.getLimitFlags();
+    const bool hasMin = limits & TableCell::MIN;
+    const bool hasMax = limits & TableCell::MAX;
+    // An impossible range would refuse every number; the cell keeps no range then.
+    if ((hasMin && qIsNaN(cell.getMin())) || (hasMax && qIsNaN(cell.getMax()))
+        || (hasMin && hasMax && cell.getMin() > cell.getMax())) {
+        qWarning("Table cell %s: input range MIN %g, MAX %g is not usable; the range is not checked.",
+                 qUtf8Printable(cell.getPath()), cell.getMin(), cell.getMax());
+        return;
+    }
+    if (hasMin)
+        validator->setBottom(cell.getMin());
+    if (hasMax)
+        validator->setTop(cell.getMax());
 }
 
 void EditTableDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QStyledItemDelegate>
 
+class QDoubleValidator;
 class QLineEdit;
 class QTableWidget;
 
@@ -62,6 +63,8 @@ public slots:
 private:
     // Validators from the cell's limits; only for editable cells of ROWS tables.
     void setupEditor(QLineEdit* editor, const QModelIndex& index) const;
+    // MIN and MAX of the cell, when both are usable.
+    static void applyRange(QDoubleValidator* validator, const TableCell& cell);
     void paintGridLines(QPainter* painter, const QRect& rect, const QModelIndex& index) const;
     void paintBackground(QPainter* painter, const QRect& rect, const QModelIndex& index) const;
 

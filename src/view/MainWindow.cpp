@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QStackedWidget>
+#include <QtDebug>
 
 namespace {
 
@@ -175,10 +176,19 @@ void MainWindow::closeEvent(QCloseEvent* e)
         return;
     }
     closing = true;
+    // The waits below run the event loop: nothing on the window may start a
+    // new session meanwhile.
+    setEnabled(false);
     if (app) {
         app->stop();
         app->waitForLogoutAnswer();
+        if (app->isStarted()) {
+            qWarning().noquote() << "A session began while the window was closing; it is ended as well.";
+            app->stop();
+            app->waitForLogoutAnswer();
+        }
     }
+    setEnabled(true);
     closing = false;
     QMainWindow::closeEvent(e);
 }

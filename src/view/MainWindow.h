@@ -17,7 +17,8 @@ class MainWindow;
 
 // The application's only window: a stack of five pages ("Login", "Home",
 // "DataMain", "NetworkConfig", "UserManagement"), the status bar and the one
-// message dialog. Handles the Back key and ends the session before it closes.
+// message dialog. Handles the Back key and ends the session before it closes;
+// while the session ends the window is disabled and a second close is ignored.
 class MainWindow : public QMainWindow, public OverallView
 {
     Q_OBJECT

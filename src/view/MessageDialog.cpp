@@ -28,6 +28,8 @@ MessageDialog::MessageDialog(QWidget* parent, TevaroApp* app)
 {
     ui->setupUi(this);
     ui->tedMessageContent->setTextInteractionFlags(Qt::NoTextInteraction);
+    // Nothing to do in the text: the keyboard belongs to the buttons.
+    ui->tedMessageContent->setFocusPolicy(Qt::NoFocus);
 
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         QPushButton* button = new QPushButton(QString::number(i));
@@ -143,6 +145,22 @@ void MessageDialog::displayHead()
     show();
     // Above any dialog opened after this panel was created.
     raise();
+    focusFirstButton();
+}
+
+void MessageDialog::focusFirstButton()
+{
+    for (QPushButton* button : qAsConst(buttons)) {
+        if (button->isVisibleTo(this)) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void MessageDialog::reject()
+{
+    qInfo().noquote() << "The message panel is answered by its buttons only";
 }
 
 void MessageDialog::hideMessage(int index)
@@ -195,7 +213,7 @@ void MessageDialog::showDialog(const qint64& MID, const qint64& MUID, const QStr
     }
     emit showMessage(message);
     if (!messageQueue.isEmpty())
-        raise();
+        raise();   // takes the keyboard with it
 }
 
 qint64 MessageDialog::askQuestion(const QString& text, const int& icon, const QStringList& buttonCaptions,

@@ -25,6 +25,9 @@ class MessageDialog;
 // Device messages belong to the login session they arrived in: at logout they
 // leave the queue, and one that arrives after its session ended is dropped.
 // The program's own messages (negative MID) stay.
+//
+// The panel is modal: while it shows a message it holds the keyboard focus
+// (its first button), and only its buttons take it away.
 class MessageDialog : public ZDialog, public OverallView
 {
     Q_OBJECT
@@ -58,9 +61,12 @@ public slots:
     void hideMessage(int index);
     // Removes the device messages of the ended session.
     void dropDeviceMessages();
+    // Escape and the like: a message is answered by its buttons only.
+    void reject() override;
 
 private:
     void displayHead();
+    void focusFirstButton();
     bool belongsToEndedSession(const structMessage& message) const;
 
     Ui::MessageDialog* ui;

@@ -28,6 +28,8 @@ TableObject::TableObject(QWidget* parent)
     TableStructure::registerMetaTypes();
     setSelectionMode(QAbstractItemView::NoSelection);
     verticalHeader()->hide();
+    // clickValue passes row and column by reference; owners may queue it too.
+    qRegisterMetaType<int>("int&");
     delegate = new EditTableDelegate(this);
     setItemDelegate(delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -199,6 +201,9 @@ void TableObject::setSpanFor(const TableCell& cell, int row, int column)
 
 bool TableObject::refreshTableData(const TableStructure& newTable)
 {
+    // Input stays off until the owner switches it on again, for the rebuilt
+    // cells as much as for the others and for item editing.
+    inputEnabled = false;
     emit enablingInput(false);
     const TableStructure shown = delegate->getTable();
     const int rows = qMin(newTable.rowCount(), shown.rowCount());

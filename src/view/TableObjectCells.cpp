@@ -2,6 +2,7 @@
 // widget shown at its position and wires it into the table's edit chain.
 
 #include "view/TableObject.h"
+#include "view/TableObjectLinkText.h"
 
 #include "widgets/ZCalendarWidget.h"
 #include "widgets/ZCheckButton.h"
@@ -25,6 +26,9 @@
 namespace {
 
 const QString noAccessText = QStringLiteral("-------------");
+// Text shown by a cell widget keeps the distance the style sheet gives item
+// text from the cell's edges (its left and right item padding).
+constexpr int cellTextInset = 8;
 
 constexpr Qt::ItemFlags notSelectable = Qt::ItemIsSelectable;
 constexpr Qt::ItemFlags notSelectableNotEditable = Qt::ItemIsSelectable | Qt::ItemIsEditable;
@@ -252,6 +256,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         const int flags = data.toInt(&isNumber);
         measure->setMeasureStatus(isNumber ? flags : 0);
         measure->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        measure->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(measure, row, column);
         applyRights(measure, rights);
         placeInContainer(measure, alignment, row, column);
@@ -270,23 +275,26 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         }
         label->setTextFormat(Qt::PlainText);
         label->setText(value.toString());
+        label->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(label, row, column);
         placeInContainer(label, alignment, row, column);
         break;
     }
     case TableCell::LINK_LABEL: {
-        // Device-supplied rich text; its links go through the document
-        // opener's checks instead of being opened by the label.
+        // Device-supplied rich text, cut down to links and simple emphasis;
+        // its links go through the document opener's checks instead of
+        // being opened by the label.
         auto* label = new QLabel;
         label->setTextFormat(Qt::RichText);
         label->setOpenExternalLinks(false);
-        label->setText(value.toString());
+        label->setText(tablelinktext::keepSimpleMarkup(value.toString()));
         if (rights == TableCell::EDITABLE) {
             label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
             connect(label, &QLabel::linkActivated, this, &TableObject::openLabelLink);
         } else {
             label->setTextInteractionFlags(Qt::NoTextInteraction);
         }
+        label->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(label, row, column);
         placeInContainer(label, alignment, row, column);
         break;
@@ -321,10 +329,13 @@ void TableObject::setCellProperties(QWidget* widget, int row, int column)
 
 void TableObject::applyRights(QWidget* widget, int rights)
 {
-    if (rights == TableCell::EDITABLE)
+    if (rights == TableCell::EDITABLE) {
+        // A widget built while input is off must not be the one cell that takes input.
+        widget->setEnabled(inputEnabled);
         connect(this, &TableObject::enablingInput, widget, &QWidget::setEnabled);
-    else
+    } else {
         widget->setEnabled(false);
+    }
 }
 
 void TableObject::placeInContainer(QWidget* widget, int alignment, int row, int column)

@@ -85,7 +85,7 @@ UserLogin::UserLogin(QWidget* parent)
 
     language->refreshLanguages();
     fillLanguageSelection();
-    changeOfLanguage(ui->cbxUserLoginLanguage->currentIndex());
+    applyCurrentLanguage();
 }
 
 UserLogin::~UserLogin()
@@ -178,9 +178,21 @@ void UserLogin::changeOfLanguage(int index)
     const QVariant data = ui->cbxUserLoginLanguage->currentData(Qt::UserRole);
     if (!data.isValid())
         return;   // no language in the list
+    // The user's own choice: selected and stored.
+    language->update(data.toInt(), translationRoot());
+}
+
+void UserLogin::applyCurrentLanguage()
+{
+    // No choice of the user's: nothing is stored.
+    language->update(translationRoot());
+}
+
+QWidget* UserLogin::translationRoot()
+{
     QWidget* root = OverallView::getMainWindow();
     // Standing alone (no main window yet), the screen translates itself.
-    language->update(data.toInt(), root ? root : window());
+    return root ? root : window();
 }
 
 void UserLogin::showAutoLogout(QString text)
@@ -213,7 +225,7 @@ void UserLogin::showEvent(QShowEvent* event)
 {
     if (!languageApplied) {
         languageApplied = true;
-        changeOfLanguage(ui->cbxUserLoginLanguage->currentIndex());
+        applyCurrentLanguage();
     }
     QWidget::showEvent(event);
 }
@@ -267,8 +279,7 @@ void UserLogin::fillLanguageSelection()
         const int entry = box->findData(QVariant(current), Qt::UserRole, Qt::MatchExactly);
         if (entry >= 0) {
             box->setCurrentIndex(entry);
-            QWidget* root = OverallView::getMainWindow();
-            language->update(current, root ? root : window());
+            applyCurrentLanguage();
         }
     }
 

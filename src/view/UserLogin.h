@@ -51,6 +51,8 @@ private:
     void setLoginHint(const QString& text, const QColor& colour);
     void initLanguageTexts();
     void fillLanguageSelection();
+    void applyCurrentLanguage();
+    QWidget* translationRoot();
     void finishLogin(bool ok);
 
     Ui::UserLogin* ui;

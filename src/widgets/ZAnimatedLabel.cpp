@@ -51,6 +51,9 @@ void ZAnimatedLabel::stopAnimation()
 {
     m_animating = false;
     updateTicking();
+    // Back to the solid block, even when stopped in the middle of a fade.
+    m_frameAlpha = 255;
+    update();
 }
 
 void ZAnimatedLabel::setColor(const QColor& color)
@@ -66,11 +69,13 @@ QColor ZAnimatedLabel::color() const
 
 void ZAnimatedLabel::paintEvent(QPaintEvent* event)
 {
-    if (m_animating)
-        m_color.setAlpha(blinkAlpha(currentTimeMs()));
+    // The fade works on a copy: the colour itself stays as it was set.
+    m_frameAlpha = m_animating ? blinkAlpha(currentTimeMs()) : 255;
+    QColor block = m_color;
+    block.setAlpha(m_color.alpha() * m_frameAlpha / 255);
     {
         QPainter painter(this);
-        painter.fillRect(frameRect(), m_color);
+        painter.fillRect(frameRect(), block);
     }
     QLabel::paintEvent(event);
 }
@@ -82,7 +87,7 @@ void ZAnimatedLabel::timerEvent(QTimerEvent* event)
         return;
     }
     // Repaint only when the frame would differ; the block is solid most of the cycle.
-    if (blinkAlpha(currentTimeMs()) != m_color.alpha())
+    if (blinkAlpha(currentTimeMs()) != m_frameAlpha)
         update();
 }
 

@@ -24,7 +24,8 @@ public:
 public slots:
     virtual void startAnimation();
     virtual void stopAnimation();
-    // Stores the block colour and repaints.
+    // Stores the block colour and repaints. The blink fades a copy: color()
+    // always returns what was set.
     virtual void setColor(const QColor& color);
     virtual QColor color() const;
 
@@ -40,6 +41,8 @@ private:
     void updateTicking();
 
     QColor m_color = Qt::red;
+    // Share of the colour's alpha in the last painted frame (255 = solid).
+    int m_frameAlpha = 255;
     bool m_animating = false;
     QBasicTimer m_timer;
 };

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QEvent>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QWidget>
@@ -21,7 +22,9 @@ ZTooltip::ZTooltip(const QString& text, QWidget* widget, QObject* watched, int m
         return;
     }
     const QPoint position = widget->mapToGlobal(QPoint(0, int(widget->height() * 0.75)));
-    QToolTip::showText(position, text, widget, QRect(), msecs);
+    // The texts come from the device (network names and the like): markup in
+    // them is shown as it is, never interpreted.
+    QToolTip::showText(position, Qt::convertFromPlainText(text), widget, QRect(), msecs);
     m_lifeTimer->start(msecs);
     if (watched)
         watched->installEventFilter(this);

@@ -186,6 +186,35 @@ private slots:
         QCOMPARE(statusBar.first().at(2).toInt(), 10000);
     }
 
+    void errorTextShowsNoQueryValue_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("hidden");
+        QTest::newRow("plain token") << "TOKN=s3cret&REQID=1" << QStringList{"s3cret"};
+        // Qt shows the URL decoded: the blank would end a search for the token.
+        QTest::newRow("token with a blank") << "TOKN=s3c%20r3tX&REQID=1" << QStringList{"s3c", "r3tX"};
+        QTest::newRow("token with a plus") << "TOKN=ab%2Bcd&REQID=1" << QStringList{"ab", "cd"};
+    }
+
+    void errorTextShowsNoQueryValue()
+    {
+        QFETCH(QString, query);
+        QFETCH(QStringList, hidden);
+        TestServer server;
+        HTTPRequestDAO dao(5000);
+        QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
+        QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+
+        dao.requested(QVariant(), server.url(QStringLiteral("/status/404?") + query), RequestMethod::Get);
+        QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::NETWORK_ERROR));
+        const QStringList texts = statusTexts(statusBar);
+        QCOMPARE(texts.size(), 1);
+        // Qt's text names the URL; it is shown without its query.
+        QVERIFY2(texts.first().contains(server.url(QStringLiteral("/status/404 "))), qPrintable(texts.first()));
+        for (const QString& secret : hidden)
+            QVERIFY2(!texts.first().contains(secret), qPrintable(texts.first()));
+    }
+
     void secondRequestWhileBusyIsDropped()
     {
         TestServer server;
@@ -272,6 +301,7 @@ private slots:
         TestServer server;
         HTTPRequestDAO dao(5000);
         QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
+        QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
 
         dao.requested(QVariant(QStringLiteral("slow")), server.url(QStringLiteral("/slow")), RequestMethod::Get);
         QTest::qWait(50);
@@ -280,6 +310,9 @@ private slots:
         const Outcome aborted = waitForOutcome(replies);
         QCOMPARE(aborted.first.toString(), QStringLiteral("slow"));
         QCOMPARE(aborted.second, int(HTTPRequestDAO::NETWORK_ERROR));
+        // The caller aborted on purpose: nothing failed.
+        QTest::qWait(50);
+        QVERIFY2(statusBar.isEmpty(), qPrintable(statusTexts(statusBar).join(QLatin1Char('\n'))));
 
         dao.requested(QVariant(QStringLiteral("next")), server.url(QStringLiteral("/one")), RequestMethod::Get);
         QVERIFY(dao.isBusy());

@@ -1,13 +1,35 @@
 // The device link against the real device simulator over loopback: login,
 // the first data request, the initial paths, writes and their echo, batching,
-// logout and a second session.
+// request ids beyond 32 bits, logout and a second session.
 #include "DeviceLinkFixture.h"
 
+#include "common/CommonJSONUtil.h"
+#include "util/HTTPRequestPoll.h"
+#include "util/StatusMessageSink.h"
+
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
 
+#include <limits>
+
 namespace {
+
+// The simulator's tree file in the source tree, found from this file's place.
+QString treeFile()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/devicesim/device_tree.json");
+}
+
+// The texts that reached the status bar.
+QStringList statusTexts(const QSignalSpy& spy)
+{
+    QStringList texts;
+    for (const QList<QVariant>& arguments : spy)
+        texts << arguments.at(0).toString();
+    return texts;
+}
 
 QString queryItem(const Json::Value& request, const QString& key)
 {
@@ -43,9 +65,16 @@ private slots:
         const Json::Value logins = link.requests(QStringLiteral("login"));
         QCOMPARE(bodyOf(logins[logins.size() - 1]), QStringLiteral("{\"PASS\":\"admin\",\"USER\":\"admin\"}\n"));
 
-        // Right masks with bit 63 set are taken by their bits.
+        // Right masks with bit 63 set are taken by their bits: werk's role
+        // mask is 2^63 + 1, its deactivation mask 2^63 + 2048.
         QVERIFY(link.login(QStringLiteral("werk"), QStringLiteral("werk500")));
-        QVERIFY(link.rights()->checkRights(-1) >= 1);
+        const qint64 top = std::numeric_limits<qint64>::min();
+        QCOMPARE(link.rights()->checkRights(top | 1), 1);      // covers the role mask
+        QCOMPARE(link.rights()->checkRights(1), 2);            // lacks the role's bit 63
+        QCOMPARE(link.rights()->checkRights(top | 2048), 3);   // covers the deactivation mask
+        Json::Value node(Json::objectValue);
+        node["INP"]["AUT"] = Json::UInt64(9223372036854775809ULL);   // 2^63 + 1, as the device sends it
+        QCOMPARE(link.rights()->checkNodeRights(node), 1);
     }
 
     void secondLoginWhilePendingIsNoFailure()
@@ -56,12 +85,27 @@ private slots:
         Json::Value data(Json::objectValue);
         data["USER"] = "admin";
         data["PASS"] = "admin";
+        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
         QVERIFY(link.evaluateLogin([&] {
             link.json()->login(data);
             QTest::qWait(50);
             link.json()->login(data);   // the first one is aborted silently
         }));
         QCOMPARE(link.loginAnswers, 1);
+        QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
+                 qPrintable(statusTexts(status).join(QLatin1Char('\n'))));
+
+        // A logout while a login is pending aborts it silently too (the
+        // session's token is still set, as the logout needs it).
+        QVERIFY(!link.json()->getToken().isEmpty());
+        link.http()->login(data);
+        QTest::qWait(50);
+        QSignalSpy logoutDone(link.http(), SIGNAL(logoutFinished()));
+        link.json()->logout();
+        QVERIFY(logoutDone.wait(3000));
+        QTest::qWait(100);
+        QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
+                 qPrintable(statusTexts(status).join(QLatin1Char('\n'))));
     }
 
     void sessionLoadsTheInitialPaths()
@@ -89,13 +133,18 @@ private slots:
         for (Json::ArrayIndex i = 0; i < initial.size(); ++i)
             QCOMPARE(second["INST"]["GET"]["VAL"][i]["DEST"]["PATH"], initial[i]);
 
-        // The mirror holds what the device's tree holds at those paths.
-        for (const QString& path : {QStringLiteral("$.USMG"), QStringLiteral("$.EXP"), QStringLiteral("$.DATA.SE"),
-                                    QStringLiteral("$.USMG.USLI[2].NAME")}) {
-            const Json::Value device = link.simulator.treeValues(path);
-            QCOMPARE(device.size(), 1u);
-            // Compared as text: the two JSON readers type large numbers differently.
-            QCOMPARE(ZZJSON::toQString(link.mirror(path)), ZZJSON::toQString(device[0]));
+        // The mirror holds the values fixed in the simulator's tree file at
+        // paths nothing changes while live values are paused.
+        QVERIFY2(QFileInfo::exists(treeFile()), qPrintable(treeFile()));
+        CommonJSONUtil file(treeFile(), nullptr);
+        for (const QString& path : {QStringLiteral("$.USMG.USRO"), QStringLiteral("$.USMG.USLI[2].NAME"),
+                                    QStringLiteral("$.DATA.SE"), QStringLiteral("$.EXP.TPL"),
+                                    QStringLiteral("$.SERV.LIM.RMAX"), QStringLiteral("$.SERV.INFO.FW.VAL"),
+                                    QStringLiteral("$.MEM.SG")}) {
+            Json::Value expected;
+            QVERIFY2(file.getJSONbyPath(path, expected), qPrintable(path));
+            QVERIFY(!expected.isNull());
+            QCOMPARE(ZZJSON::toQString(link.mirror(path)), ZZJSON::toQString(expected));
         }
 
         // Later data requests send back the newest ReqID.
@@ -103,6 +152,34 @@ private slots:
             const Json::Value all = link.requests(QStringLiteral("data"));
             return queryItem(all[all.size() - 1], QStringLiteral("REQID")).toLongLong() > 0;
         }));
+    }
+
+    void requestIdsBeyond32BitsGoBackToTheDevice()
+    {
+        DeviceLinkFixture link({QStringLiteral("--paused"), QStringLiteral("--high-ids")});
+        QVERIFY(link.setUp());
+        QVERIFY(link.startSession());
+        const qint64 limit = Q_INT64_C(1) << 32;
+
+        // The answer to REQID=-1 brings the device's id, above 2^32; the next
+        // data request carries exactly that id.
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.http()->getReqId() > limit; }));
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            const Json::Value all = link.requests(QStringLiteral("data"));
+            return queryItem(all[all.size() - 1], QStringLiteral("REQID")).toLongLong() > limit;
+        }));
+        const Json::Value data = link.requests(QStringLiteral("data"));
+        QCOMPARE(queryItem(data[0], QStringLiteral("REQID")), QStringLiteral("-1"));
+        const qint64 sent = queryItem(data[data.size() - 1], QStringLiteral("REQID")).toLongLong();
+        QVERIFY(sent <= link.simulator.state()["reqId"].asInt64());
+
+        // Changes after that id still arrive.
+        NotificationRecorder recorder(link.json());
+        const QString path = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+        link.json()->requestConfig(path, Json::Value("Halle 32"), GlobalEnums::SET);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.seen(GlobalEnums::SET, path), 5000);
+        QCOMPARE(QString::fromStdString(link.mirror(path).asString()), QStringLiteral("Halle 32"));
+        QVERIFY(link.http()->getReqId() > sent);
     }
 
     void writeGoesOutOnceAndIsEchoed()
@@ -160,6 +237,38 @@ private slots:
         QCOMPARE(reads.size(), 1u);
         QVERIFY(Json::Reader().parse(reads[0]["body"].asString(), telegram));
         QCOMPARE(telegram["INST"]["GET"]["VAL"].size(), 1u);
+    }
+
+    void lateAnswerOfTheLastSessionLeavesTheNewQueueAlone()
+    {
+        DeviceLinkFixture link;
+        QVERIFY(link.setUp());
+        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
+        // Driven by hand on this thread: the poll of a session whose thread has not ended yet.
+        HTTPRequestPoll oldPoll(link.http(), link.json());
+        QVERIFY(link.simulator.setDelay(500, QStringLiteral("config")));
+        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.NAME.VAL"), Json::Value("Halle 20"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            oldPoll.poll();
+            return link.requests(QStringLiteral("config")).size() == 1;
+        }));
+
+        // The next session starts while that telegram is still answered; its
+        // first request gets the same id.
+        link.json()->clearRequests();
+        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL"), Json::Value("Linie 20"), GlobalEnums::SET);
+        QTest::qWait(800);   // the old answer arrives
+        QCOMPARE(link.json()->getRequestCount(), 1);
+
+        // The new request goes out and is acknowledged by its own answer.
+        QVERIFY(link.simulator.clearFaults());
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            oldPoll.poll();
+            return link.json()->getRequestCount() == 0;
+        }));
+        const Json::Value writes = link.requests(QStringLiteral("config"));
+        QCOMPARE(writes.size(), 2u);
+        QVERIFY(bodyOf(writes[1]).contains(QStringLiteral("Linie 20")));
     }
 
     void logoutAndSecondSession()

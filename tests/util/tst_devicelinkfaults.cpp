@@ -163,22 +163,31 @@ private slots:
         QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 13")));
     }
 
-    void refusedTokenIsSignalled()
+    void refusedTokenEndsTheSession()
     {
         LogCapture log;
         DeviceLinkFixture link;
         QVERIFY(link.setUp());
         QVERIFY(link.startSession());
         QSignalSpy rejected(link.http(), SIGNAL(tokenRejected()));
+        QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
+        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
 
-        QVERIFY(link.simulator.clearRequestLog());
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("data")).size() >= 4; }));
-        // Signalled and reported once for the run of refusals, not per poll step.
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return loggedOut.count() == 1; }));
         QCOMPARE(rejected.count(), 1);
+        QVERIFY(!link.app->isStarted());
         QCOMPARE(log.matching(QStringLiteral("Data request refused by the device (HTTP 401)")).size(), 1);
-        // The link goes on polling once the device accepts again.
-        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 14")));
+        bool told = false;
+        for (const QList<QVariant>& message : status)
+            told = told || message.at(0).toString().contains(QStringLiteral("Sitzung wurde vom Gerät beendet"));
+        QVERIFY(told);
+
+        // No more polling once the session has ended.
+        QTest::qWait(100);
+        const Json::ArrayIndex polls = link.requests(QStringLiteral("data")).size();
+        QTest::qWait(400);
+        QCOMPARE(link.requests(QStringLiteral("data")).size(), polls);
     }
 };
 

@@ -12,6 +12,7 @@
 
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -63,6 +64,8 @@ private slots:
         QTest::newRow("no port") << "127.0.0.1" << "" << "http://127.0.0.1/webservice/";
         QTest::newRow("with port") << "127.0.0.1" << "8080" << "http://127.0.0.1:8080/webservice/";
         QTest::newRow("name, blanks trimmed") << " device.local " << " 80 " << "http://device.local:80/webservice/";
+        QTest::newRow("IPv6 in brackets") << "[::1]" << "8080" << "http://[::1]:8080/webservice/";
+        QTest::newRow("IPv6 without brackets") << "::1" << "8080" << "";
         QTest::newRow("no host") << "" << "8080" << "";
         QTest::newRow("blank in host") << "dev ice" << "" << "";
         QTest::newRow("scheme in host") << "http://10.0.0.1" << "" << "";
@@ -104,6 +107,40 @@ private slots:
         data["PASS"] = "p";
         jsonUtil.login(data);
         QVERIFY(login.wait(2000));
+        QCOMPARE(login.count(), 1);
+    }
+
+    void failedLoginIsOverriddenByALaterOne()
+    {
+        // Nothing answers here: a login sent there stays pending.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        JSONUtil jsonUtil;
+        LogCapture log;
+        QSignalSpy login(&jsonUtil, SIGNAL(loginAvailable(Json::Value&)));
+        Json::Value data;
+        data["USER"] = "u";
+        data["PASS"] = "p";
+
+        setAddress(QString(), QString());
+        jsonUtil.login(data);   // fails from the event loop...
+        setAddress(QStringLiteral("127.0.0.1"), QString::number(silent.serverPort()));
+        jsonUtil.login(data);   // ...unless another login comes first
+        QTest::qWait(200);
+        QCOMPARE(login.count(), 0);
+
+        // A logout also ends the failed login's answer.
+        setAddress(QString(), QString());
+        jsonUtil.login(data);
+        jsonUtil.logout();
+        QTest::qWait(200);
+        QCOMPARE(login.count(), 0);
+
+        // Two failed logins in a row answer once.
+        jsonUtil.login(data);
+        jsonUtil.login(data);
+        QVERIFY(login.wait(2000));
+        QTest::qWait(100);
         QCOMPARE(login.count(), 1);
     }
 
@@ -232,6 +269,45 @@ private slots:
         for (int i = 0; i < 3; ++i)
             util->getStatusError(telegramKey({2}), 500);
         QCOMPARE(jsonUtil.getRequestCount(), 1);
+    }
+
+    void outcomeOfAnEarlierQueueIsIgnored()
+    {
+        JSONUtil jsonUtil;
+        HTTPRequestUtil* util = jsonUtil.getHTTPRequestUtil();
+        jsonUtil.requestConfig(QStringLiteral("$.OLD.VAL"), Json::Value(1), GlobalEnums::SET);
+        int kind = 0;
+        Json::Value telegram;
+        QList<qint64> ids;
+        quint64 sent = 0;
+        jsonUtil.buildTelegram(kind, telegram, ids, sent);
+        QCOMPARE(ids, QList<qint64>{1});
+
+        // A new session: the same id now names another request.
+        jsonUtil.clearRequests();
+        jsonUtil.requestConfig(QStringLiteral("$.NEW.VAL"), Json::Value(2), GlobalEnums::SET);
+        LogCapture log;
+        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QSignalSpy rejected(util, SIGNAL(tokenRejected()));
+        util->getReply(telegramKey(ids), HTTPRequestDAO::DATA_RECEIVED, sent);
+        util->getReply(telegramKey(ids), HTTPRequestDAO::EMPTY_ANSWER, sent);
+        util->getStatusError(telegramKey(ids), 404, sent);
+        util->getStatusError(telegramKey(ids), 401, sent);
+        for (int i = 0; i <= HTTPRequestUtil::MAX_SERVER_ERROR_RESENDS; ++i)
+            util->getStatusError(telegramKey(ids), 503, sent);
+        QCOMPARE(jsonUtil.getRequestCount(), 1);
+        QCOMPARE(status.count(), 0);
+        QCOMPARE(rejected.count(), 0);
+
+        // The telegram of the new queue is acknowledged as usual.
+        Json::Value current;
+        QList<qint64> currentIds;
+        quint64 generation = 0;
+        jsonUtil.buildTelegram(kind, current, currentIds, generation);
+        QVERIFY(generation != sent);
+        QCOMPARE(current["INST"]["SET"]["VAL"][0]["DEST"]["PATH"].asString(), std::string("$.NEW.VAL"));
+        util->getReply(telegramKey(currentIds), HTTPRequestDAO::EMPTY_ANSWER, generation);
+        QCOMPARE(jsonUtil.getRequestCount(), 0);
     }
 
     void rejectedTokenIsSignalledOnce()

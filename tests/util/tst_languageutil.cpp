@@ -300,6 +300,39 @@ private slots:
         QCOMPARE(selection(), QStringLiteral("XX"));
     }
 
+    // The user picks the very language the fallback selected: that is a choice.
+    void choosingTheFallbackLanguageStoresIt()
+    {
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("XX"));
+        LanguageUtil util;
+        QCOMPARE(util.getCurrentKey(), QStringLiteral("DE"));
+        QCOMPARE(selection(), QStringLiteral("XX"));
+        QVERIFY(util.setLanguage(indexOf(util, QStringLiteral("DE")), true));
+        QCOMPARE(selection(), QStringLiteral("DE"));
+    }
+
+    // Without "DE" the language with the lowest order is taken, not the
+    // first one listed (the local folders list "CS" first).
+    void withoutGermanTheLowestOrderIsTaken()
+    {
+        SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("XX"));
+        QVERIFY(QDir(localBase() + QStringLiteral("DE")).removeRecursively());
+        // A plain file where the folder belongs: German cannot be copied.
+        writeFile(localBase() + QStringLiteral("DE"), "no folder");
+        {
+            LogCapture log;
+            LanguageUtil util;
+            QCOMPARE(indexOf(util, QStringLiteral("DE")), -1);
+            QCOMPARE(util.getLanguageInfo(0, LanguageUtil::KEY).toString(), QStringLiteral("CS"));
+            QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));
+            QCOMPARE(util.getText(LanguageUtil::TEXT, 70, QStringLiteral("?")), resourceText(QStringLiteral("EN"), 70));
+            QCOMPARE(selection(), QStringLiteral("XX"));
+        }
+        QVERIFY(QFile::remove(localBase() + QStringLiteral("DE")));
+        LanguageUtil repaired;
+        QCOMPARE(repaired.getCurrentKey(), QStringLiteral("DE"));
+    }
+
     void languagesInOrder()
     {
         LanguageUtil util;
@@ -328,7 +361,7 @@ private slots:
         QVERIFY(QFile::exists(util.getLanguageInfo(french, LanguageUtil::ICON_PATH).toString()));
     }
 
-    void reapplyingReadsAndStoresNothing()
+    void reapplyingReadsNothing()
     {
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("DE"));
         LanguageUtil util;
@@ -345,9 +378,11 @@ private slots:
         file["LT"].append(entry);
         writeFile(localJson(QStringLiteral("EN")), toText(file));
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("ZZ"));
+        QVERIFY(util.setLanguage(english, false));
+        QCOMPARE(selection(), QStringLiteral("ZZ"));   // applied again, not chosen: nothing stored
         QVERIFY(util.setLanguage(english, true));
         QCOMPARE(util.getText(LanguageUtil::TEXT, 220, QString()), resourceText(QStringLiteral("EN"), 220));
-        QCOMPARE(selection(), QStringLiteral("ZZ"));
+        QCOMPARE(selection(), QStringLiteral("EN"));   // chosen: stored, though already in force
 
         // A real change reads the file and stores the choice.
         QVERIFY(util.setLanguage(german, true));

@@ -53,6 +53,17 @@ public slots:
     void result(GlobalEnums::InstructionResult result, QString path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); }
 };
 
+// Runs task on thread when the thread starts; the task ends the thread and,
+// from there, gives itself back to the calling thread, which destroys it.
+void runOn(QThread& thread, ReceiveJSONTask& task)
+{
+    QThread* home = QThread::currentThread();
+    task.moveToThread(&thread);
+    QObject::connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
+    QObject::connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+    QObject::connect(&task, &ReceiveJSONTask::finishedReceiveTask, [&task, home] { task.moveToThread(home); });
+}
+
 void apply(JSONUtil& util, const QString& text)
 {
     Json::Value value = parse(text);
@@ -214,9 +225,7 @@ private slots:
 
         QThread thread;
         ReceiveJSONTask task(&util, 5);
-        task.moveToThread(&thread);
-        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
-        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        runOn(thread, task);
         QSignalSpy finished(&task, SIGNAL(finishedReceiveTask()));
         thread.start();
 
@@ -232,7 +241,7 @@ private slots:
         QVERIFY(thread.wait(5000));
         QCOMPARE(finished.count(), 1);
         QCOMPARE(util.getReceiveCount(), 0);
-        task.moveToThread(QThread::currentThread());
+        QCOMPARE(task.thread(), QThread::currentThread());
     }
 
     void stopBeforeTheLoopStartsIsHonoured()
@@ -240,12 +249,24 @@ private slots:
         JSONUtil util;
         QThread thread;
         ReceiveJSONTask task(&util, 5);
-        task.moveToThread(&thread);
-        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
-        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        runOn(thread, task);
         task.stop();
         thread.start();
         QVERIFY(thread.wait(5000));
+    }
+
+    void endingLoopLeavesTheReceivedListAlone()
+    {
+        // An old session's loop that ends late must not wipe what the new
+        // session has received meanwhile.
+        JSONUtil util;
+        Recorder recorder(&util);
+        ReceiveJSONTask oldTask(&util, 5);
+        oldTask.stop();
+        util.addReceiveJSON(parse(telegram({setElement(QStringLiteral("$.NEW"), QStringLiteral("1"))})));
+        oldTask.executeReceiveTask();
+        QCOMPARE(util.getReceiveCount(), 1);
+        QVERIFY(recorder.events.isEmpty());   // nor applies it
     }
 };
 

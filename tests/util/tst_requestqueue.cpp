@@ -158,6 +158,38 @@ private slots:
         QCOMPARE(build(util).ids, QList<qint64>{1});
     }
 
+    void idsOfAnEarlierGenerationRemoveNothing()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        int kind = 0;
+        Json::Value telegram;
+        QList<qint64> oldIds;
+        quint64 oldGeneration = 0;
+        util.buildTelegram(kind, telegram, oldIds, oldGeneration);
+        QCOMPARE(oldIds, (QList<qint64>{1, 2}));
+        QCOMPARE(util.getRequestGeneration(), oldGeneration);
+
+        util.clearRequests();
+        QVERIFY(util.getRequestGeneration() != oldGeneration);
+        util.requestPath(QStringLiteral("$.C"));
+        util.requestConfig(QStringLiteral("$.D"), Json::Value(1), SET);
+        util.removeRequests(oldIds, oldGeneration);
+        QVERIFY(util.takeRequests(oldIds, oldGeneration).isEmpty());
+        QCOMPARE(util.getRequestCount(), 2);
+        QCOMPARE(pathsOf(build(util).telegram["INST"]["GET"]["VAL"]), QStringList{"$.C"});
+
+        // Ids of the current generation are removed as ever.
+        QList<qint64> ids;
+        quint64 generation = 0;
+        util.buildTelegram(kind, telegram, ids, generation);
+        util.removeRequests(ids, generation);
+        QCOMPARE(util.getRequestCount(), 1);
+        QCOMPARE(util.takeRequests({2}, generation).size(), 1);
+        QCOMPARE(util.getRequestCount(), 0);
+    }
+
     void messageAnswerGoesToConfig()
     {
         JSONUtil util;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -388,6 +389,88 @@ private slots:
         QVERIFY(window->close());
         // close() returns only once the slow answer is in.
         QCOMPARE(answered.size(), 1);
+        QVERIFY(simulator.clearFaults());
+        window->show();
+    }
+
+    void secondCloseWhileWaitingIsIgnored()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.setDelay(800, QStringLiteral("logout")));
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        bool visibleAfterSecond = false;
+        bool stillEnding = false;
+        QTimer::singleShot(200, this, [&]() {
+            window->close();
+            visibleAfterSecond = window->isVisible();
+            stillEnding = app->isStopping();
+        });
+        QVERIFY(window->close());
+        QVERIFY(visibleAfterSecond);
+        QVERIFY(stillEnding);
+        QCOMPARE(logout.size(), 1);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(requests(QStringLiteral("logout")).size(), 1u);
+        QVERIFY(simulator.clearFaults());
+        window->show();
+    }
+
+    // The close waits for the logout answer about 2 s, not as long as the device takes.
+    void logoutWaitIsBounded()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.setDelay(5000, QStringLiteral("logout")));
+        QSignalSpy answered(app->getJSONUtil()->getHTTPRequestUtil(), SIGNAL(logoutFinished()));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(window->close());
+        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(answered.size(), 0);
+        QVERIFY(!app->isStarted());
+        QVERIFY(simulator.clearFaults());
+        // The late answer still comes; the next test starts without it.
+        QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, 8000);
+        window->show();
+    }
+
+    // While the close waits for the logout, the login page is shown but must
+    // not start a session that the closed window would leave running.
+    void noLoginWhileClosing()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.setDelay(1200, QStringLiteral("logout")));
+        UserLogin* page = window->getLoginPage();
+        bool windowEnabled = true;
+        bool stopping = false;
+        QTimer::singleShot(300, this, [&]() {
+            windowEnabled = window->isEnabled();
+            stopping = app->isStopping();
+            page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(QStringLiteral("admin"));
+            page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(QStringLiteral("admin"));
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
+            page->login();   // however it is reached
+        });
+        QVERIFY(window->close());
+        QVERIFY(!windowEnabled);
+        QVERIFY(stopping);
+        QTest::qWait(500);
+        QVERIFY(!app->isStarted());
+        QCOMPARE(requests(QStringLiteral("login")).size(), 1u);   // the one before the close
+        QVERIFY(window->isEnabled());
+        QVERIFY(simulator.clearFaults());
+        window->show();
+    }
+
+    // A session that began anyway during the close is ended before the window goes.
+    void sessionStartedDuringTheCloseIsEnded()
+    {
+        QVERIFY(login());
+        QVERIFY(simulator.setDelay(600, QStringLiteral("logout")));
+        QSignalSpy logout(app, SIGNAL(onLogout()));
+        QTimer::singleShot(200, this, [this]() { app->start(); });
+        QVERIFY(window->close());
+        QVERIFY(!app->isStarted());
+        QCOMPARE(logout.size(), 2);
         QVERIFY(simulator.clearFaults());
         window->show();
     }

@@ -2,11 +2,13 @@
 // from a cell's limits, the border colour while typing, the single path by
 // which a change enters the held table, and the delegate's painting.
 
+#include "../common/LogCapture.h"
 #include "view/DoubleValidator.h"
 #include "view/EditTableDelegate.h"
 
 #include <QLineEdit>
 #include <QRegExpValidator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
@@ -157,27 +159,66 @@ void TestEditTableDelegate::validatorFromLimits_data()
     QTest::addColumn<int>("cellType");
     QTest::addColumn<int>("rights");
     QTest::addColumn<int>("limits");
+    QTest::addColumn<QString>("regx");
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
     QTest::addColumn<ValidatorKind>("kind");
+    // A text the editor must take (typed key by key), and the warning logged, if any.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("warning");
 
     const int number = TableCell::NUMBER_EDIT;
     const int text = TableCell::TEXT_EDIT;
     const int rows = TableStructure::ROWS;
     const int all = TableCell::MIN | TableCell::MAX | TableCell::DP | TableCell::DG;
-    QTest::newRow("number, all limits") << rows << number << 2 << all << Numeric;
-    QTest::newRow("number, MIN only") << rows << number << 2 << int(TableCell::MIN) << Numeric;
-    QTest::newRow("number, DP only") << rows << number << 2 << int(TableCell::DP) << Numeric;
-    QTest::newRow("number, DG only") << rows << number << 2 << int(TableCell::DG) << NoValidator;
-    QTest::newRow("number, no limits") << rows << number << 2 << 0 << NoValidator;
-    QTest::newRow("number, STAB table") << int(TableStructure::STAB) << number << 2 << all << NoValidator;
-    QTest::newRow("number, DTAB table") << int(TableStructure::DTAB) << number << 2 << all << NoValidator;
-    QTest::newRow("number, read only") << rows << number << 1 << all << NoValidator;
-    QTest::newRow("number, no rights info") << rows << number << 0 << all << NoValidator;
-    QTest::newRow("text, REGX") << rows << text << 2 << int(TableCell::REGX) << Pattern;
-    QTest::newRow("text, number limits") << rows << text << 2 << all << NoValidator;
-    QTest::newRow("text, STAB table") << int(TableStructure::STAB) << text << 2 << int(TableCell::REGX)
-                                      << NoValidator;
-    QTest::newRow("number, REGX") << rows << number << 2 << int(TableCell::REGX) << NoValidator;
-    QTest::newRow("plain text cell") << rows << int(TableCell::TEXT) << 2 << all << NoValidator;
+    const int range = TableCell::MIN | TableCell::MAX;
+    const int regx = TableCell::REGX;
+    const QString digits = QStringLiteral("[0-9]{3}");
+    const QString badPattern = QStringLiteral("input pattern .* is not usable");
+    const QString badRange = QStringLiteral("input range .* is not usable");
+    QTest::newRow("number, all limits") << rows << number << 2 << all << digits << 0.0 << 100.0 << Numeric << "12.5"
+                                        << "";
+    QTest::newRow("number, MIN only") << rows << number << 2 << int(TableCell::MIN) << digits << 0.0 << 100.0
+                                      << Numeric << "500" << "";
+    QTest::newRow("number, DP only") << rows << number << 2 << int(TableCell::DP) << digits << 0.0 << 100.0
+                                     << Numeric << "-7.25" << "";
+    QTest::newRow("number, DG only") << rows << number << 2 << int(TableCell::DG) << digits << 0.0 << 100.0
+                                     << NoValidator << "abc" << "";
+    QTest::newRow("number, no limits") << rows << number << 2 << 0 << digits << 0.0 << 100.0 << NoValidator << "abc"
+                                       << "";
+    QTest::newRow("number, STAB table") << int(TableStructure::STAB) << number << 2 << all << digits << 0.0 << 100.0
+                                        << NoValidator << "abc" << "";
+    QTest::newRow("number, DTAB table") << int(TableStructure::DTAB) << number << 2 << all << digits << 0.0 << 100.0
+                                        << NoValidator << "abc" << "";
+    QTest::newRow("number, read only") << rows << number << 1 << all << digits << 0.0 << 100.0 << NoValidator
+                                       << "abc" << "";
+    QTest::newRow("number, no rights info") << rows << number << 0 << all << digits << 0.0 << 100.0 << NoValidator
+                                            << "abc" << "";
+    QTest::newRow("number, MIN equals MAX") << rows << number << 2 << range << digits << 5.0 << 5.0 << Numeric
+                                            << "5" << "";
+    // An impossible range is left out rather than refusing every number.
+    QTest::newRow("number, MIN above MAX") << rows << number << 2 << range << digits << 100.0 << 0.0 << Numeric
+                                           << "50" << badRange;
+    QTest::newRow("number, MIN above MAX with DP") << rows << number << 2 << (range | TableCell::DP) << digits
+                                                   << 10.0 << 1.0 << Numeric << "5.25" << badRange;
+    QTest::newRow("number, MIN not a number") << rows << number << 2 << range << digits << qQNaN() << 100.0
+                                              << Numeric << "50" << badRange;
+    QTest::newRow("text, REGX") << rows << text << 2 << regx << digits << 0.0 << 100.0 << Pattern << "123" << "";
+    // Patterns QRegExp cannot read would lock the cell: no validator, a warning.
+    QTest::newRow("text, open bracket") << rows << text << 2 << regx << "[0-9" << 0.0 << 100.0 << NoValidator
+                                        << "12x" << badPattern;
+    QTest::newRow("text, lookbehind") << rows << text << 2 << regx << "(?<=a)b" << 0.0 << 100.0 << NoValidator
+                                      << "ab" << badPattern;
+    QTest::newRow("text, lazy quantifier") << rows << text << 2 << regx << "[A-Z]+?" << 0.0 << 100.0 << NoValidator
+                                           << "ABC" << badPattern;
+    QTest::newRow("text, number limits") << rows << text << 2 << all << digits << 0.0 << 100.0 << NoValidator
+                                         << "abc" << "";
+    QTest::newRow("text, STAB table") << int(TableStructure::STAB) << text << 2 << regx << digits << 0.0 << 100.0
+                                      << NoValidator << "abc" << "";
+    QTest::newRow("number, REGX") << rows << number << 2 << regx << digits << 0.0 << 100.0 << NoValidator << "abc"
+                                  << "";
+    QTest::newRow("plain text cell") << rows << int(TableCell::TEXT) << 2 << all << digits << 0.0 << 100.0
+                                     << NoValidator << "abc" << "";
 }
 
 void TestEditTableDelegate::validatorFromLimits()
@@ -186,10 +227,32 @@ void TestEditTableDelegate::validatorFromLimits()
     QFETCH(int, cellType);
     QFETCH(int, rights);
     QFETCH(int, limits);
+    QFETCH(QString, regx);
+    QFETCH(double, min);
+    QFETCH(double, max);
     QFETCH(ValidatorKind, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, warning);
 
-    DelegateFixture fixture(oneCellTable(editCell(TableCell::CellType(cellType), rights, limits), tableType));
+    TableCell cell = editCell(TableCell::CellType(cellType), rights, limits);
+    cell.setRegx(regx);
+    cell.setMin(min);
+    cell.setMax(max);
+    DelegateFixture fixture(oneCellTable(cell, tableType));
+    LogCapture log;
     QLineEdit* editor = fixture.openEditor();
+    const QStringList warnings = log.messages();
+    if (warning.isEmpty()) {
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+    } else {
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains(QRegularExpression(warning)), qPrintable(warnings.first()));
+        // The log names the cell and, for a pattern, why QRegExp refused it.
+        QVERIFY2(warnings.first().contains(cell.getPath()), qPrintable(warnings.first()));
+        if (limits & TableCell::REGX)
+            QVERIFY2(warnings.first().contains(QRegExp(regx).errorString()), qPrintable(warnings.first()));
+    }
+
     const QValidator* validator = editor->validator();
     switch (kind) {
     case NoValidator:
@@ -202,10 +265,15 @@ void TestEditTableDelegate::validatorFromLimits()
         QVERIFY(numeric);
         QCOMPARE(numeric->locale().decimalPoint(), QLatin1Char('.'));
         QCOMPARE(numeric->notation(), QDoubleValidator::StandardNotation);
-        if (limits & TableCell::MIN)
-            QCOMPARE(numeric->bottom(), 0.0);
-        if (limits & TableCell::MAX)
-            QCOMPARE(numeric->top(), 100.0);
+        const bool usableRange = warning.isEmpty();
+        if ((limits & TableCell::MIN) && usableRange)
+            QCOMPARE(numeric->bottom(), min);
+        if ((limits & TableCell::MAX) && usableRange)
+            QCOMPARE(numeric->top(), max);
+        if (!usableRange) {
+            QVERIFY(qIsInf(numeric->bottom()) && numeric->bottom() < 0);
+            QVERIFY(qIsInf(numeric->top()) && numeric->top() > 0);
+        }
         if (limits & TableCell::DP)
             QCOMPARE(numeric->decimals(), 2);
         if (limits & TableCell::DG) {
@@ -218,11 +286,17 @@ void TestEditTableDelegate::validatorFromLimits()
     case Pattern: {
         auto* pattern = qobject_cast<const QRegExpValidator*>(validator);
         QVERIFY(pattern);
-        QCOMPARE(pattern->regExp().pattern(), QStringLiteral("[0-9]{3}"));
+        QCOMPARE(pattern->regExp().pattern(), regx);
         QCOMPARE(pattern->regExp().caseSensitivity(), Qt::CaseSensitive);
         break;
     }
     }
+
+    // The cell takes what the user types.
+    QTest::keyClicks(editor, typed);
+    QCOMPARE(editor->text(), typed);
+    if (validator)
+        QVERIFY(editor->hasAcceptableInput());
     delete editor;
 }
 

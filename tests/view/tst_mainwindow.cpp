@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -105,6 +106,18 @@ private slots:
         QCOMPARE(probe.get()->getCurrentKey(), QStringLiteral("DE"));
         QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QString()).toString(),
                  QStringLiteral("XX"));
+    }
+
+    // Picked from the list, the language the fallback chose is the user's choice.
+    void pickingTheFallbackLanguageStoresIt()
+    {
+        QComboBox* box = window->getLoginPage()->findChild<QComboBox*>(QStringLiteral("cbxUserLoginLanguage"));
+        QVERIFY(box);
+        const int entry = box->findText(QStringLiteral("Deutsch"));
+        QCOMPARE(entry, box->currentIndex());
+        emit box->activated(entry);
+        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QString()).toString(),
+                 QStringLiteral("DE"));
     }
 
     void applicationLook()

@@ -22,6 +22,7 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -41,6 +42,18 @@ Json::Value telegram(const char* messages)
 {
     return parse((std::string("{\"INST\":{\"SET\":{\"MSG\":") + messages + "}}}").c_str());
 }
+
+// Fails on the device text "wirft", as a translation running out of memory would.
+class ThrowingMessageDialogUtil : public MessageDialogUtil
+{
+protected:
+    void translate(const Json::Value& deviceText, QString& text) override
+    {
+        if (deviceText["T"] == "wirft")
+            throw std::runtime_error("translation failed");
+        MessageDialogUtil::translate(deviceText, text);
+    }
+};
 
 } // namespace
 
@@ -168,6 +181,24 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("Recieved missing JSON knot")),
                  QStringList{QStringLiteral("Recieved missing JSON knot \"MUID\" in JSON path "
                                             "$.\"INST\".\"SET\".\"MSG\".\nUnable to execute message processing")});
+    }
+
+    // Elements converted before a failing one stay delivered; the rest is skipped.
+    void failureKeepsTheMessagesBeforeIt()
+    {
+        ThrowingMessageDialogUtil throwing;
+        QSignalSpy lines(bar, SIGNAL(showMessage(QString,Severity,int)));
+        LogCapture log;
+        throwing.convertJSONtoMessage(telegram(R"([{"MID":171,"MUID":1,"MTYP":1,"MSG":{"T":"vorher"}},
+                                                   {"MID":172,"MUID":1,"MTYP":0,"MSG":{"T":"Zeile vorher"}},
+                                                   {"MID":173,"MUID":1,"MTYP":1,"MSG":{"T":"wirft"}},
+                                                   {"MID":174,"MUID":1,"MTYP":1,"MSG":{"T":"danach"}}])"));
+        QCoreApplication::processEvents();
+        QCOMPARE(dialog->queuedCount(), 1);
+        QCOMPARE(shownText(), QStringLiteral("vorher"));
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.first().at(0).toString(), QStringLiteral("Zeile vorher"));
+        QCOMPARE(log.matching(QStringLiteral("translation failed")).size(), 1);
     }
 
     void malformedInputNeverThrows_data()
@@ -461,6 +492,39 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(dialog->queuedCount(), 0);
         QVERIFY(!dialog->isVisible());
+    }
+
+    void statusLineOfAnEndedSessionIsNotShown()
+    {
+        // From the receive thread, in the running session: shown.
+        std::thread current([this]() {
+            util->convertJSONtoMessage(telegram(R"([{"MID":181,"MUID":1,"MTYP":0,"MSG":{"T":"rechtzeitig"}}])"));
+        });
+        current.join();
+        QTRY_VERIFY(bar->text().endsWith(QStringLiteral("  rechtzeitig")));
+
+        // Converted in the session, on screen only after its end: dropped.
+        std::thread late([this]() {
+            util->convertJSONtoMessage(telegram(R"([{"MID":182,"MUID":1,"MTYP":0,"MSG":{"T":"zu spät"}}])"));
+        });
+        late.join();
+        app->stop();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QVERIFY2(!bar->text().contains(QStringLiteral("zu spät")), qPrintable(bar->text()));
+    }
+
+    // Only a button answers a message: Escape leaves it on screen.
+    void escapeKeepsTheMessage()
+    {
+        convert(telegram(R"([{"MID":191,"MUID":1,"MTYP":1,"MSG":{"T":"bleibt"}}])"));
+        QVERIFY(dialog->isVisible());
+        QWidget* focused = app->getMainWindow()->focusWidget();
+        QVERIFY(focused && dialog->isAncestorOf(focused));
+        QTest::keyClick(focused, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->queuedCount(), 1);
+        QCOMPARE(shownText(), QStringLiteral("bleibt"));
     }
 
     void backKeyIsBlockedWhileShown()

@@ -21,6 +21,7 @@
 #include <QPixmap>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tabletest;
@@ -90,6 +91,9 @@ private slots:
     void measureCellValues_data();
     void measureCellValues();
     void picturesThatCannotBeShown();
+    void linkLabelKeepsOnlySimpleMarkup_data();
+    void linkLabelKeepsOnlySimpleMarkup();
+    void linkLabelLoadsNoLocalPicture();
     void ownerSuppliedWidget();
     void inputSwitchesOnlyEditableWidgets();
     void growingRowsFitTheirContent();
@@ -379,6 +383,79 @@ void TestTableCells::picturesThatCannotBeShown()
     auto* icon = qobject_cast<QLabel*>(object.cellWidget(0, 3));
     QVERIFY(icon);
     QCOMPARE(icon->pixmap(Qt::ReturnByValue).size(), QSize(16, 16));
+}
+
+void TestTableCells::linkLabelKeepsOnlySimpleMarkup_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("plain text") << "Siehe Handbuch" << "Siehe Handbuch";
+    QTest::newRow("link") << "Siehe <a href=\"https://example.org\">Handbuch</a>"
+                          << "Siehe <a href=\"https://example.org\">Handbuch</a>";
+    QTest::newRow("link attributes")
+        << "<a href='https://x.org/a\"b' style=\"color:red\" target=_blank>Hilfe</a>"
+        << "<a href=\"https://x.org/a&quot;b\">Hilfe</a>";
+    QTest::newRow("unquoted href") << "<A HREF=/opt/doc/x.pdf>PDF</A>" << "<a href=\"/opt/doc/x.pdf\">PDF</a>";
+    QTest::newRow("emphasis") << "<B>fett</B> <i>kursiv</i> <u style=\"x\">unter</u><br>Zeile<BR/>"
+                              << "<b>fett</b> <i>kursiv</i> <u>unter</u><br/>Zeile<br/>";
+    QTest::newRow("picture") << "Vor<img src=\"/tmp/x.png\">nach" << "Vornach";
+    QTest::newRow("picture in a link") << "<a href=\"https://x.org\"><img src=\"/tmp/x.png\"/>Start</a>"
+                                       << "<a href=\"https://x.org\">Start</a>";
+    QTest::newRow("style sheet") << "<style>a{color:red}</style>Text" << "Text";
+    QTest::newRow("linked style sheet") << "<link rel=\"stylesheet\" href=\"/tmp/x.css\">Text" << "Text";
+    QTest::newRow("styled span") << "<span style=\"background-image:url(/tmp/x.png)\">Wert</span>" << "Wert";
+    QTest::newRow("table background")
+        << "<table background=\"/tmp/x.png\"><tr><td>Zelle</td></tr></table>" << "Zelle";
+    QTest::newRow("whole document")
+        << "<html><head><title>T</title></head><body background=\"/x.png\"><p>Absatz</p></body></html>"
+        << "Absatz";
+    QTest::newRow("comment") << "A<!-- <img src=\"/x.png\"> -->B" << "AB";
+    QTest::newRow("quoted >") << "<img alt=\"a>b\" src=\"/x.png\">C" << "C";
+    QTest::newRow("less-than sign") << "1 < 2 und 3 > 2" << "1 &lt; 2 und 3 > 2";
+    QTest::newRow("unclosed tag") << "Wert <img src=\"/x.png\"" << "Wert &lt;img src=\"/x.png\"";
+    QTest::newRow("unclosed style") << "Text<style>a{}" << "Text";
+    QTest::newRow("entities") << "Gr&ouml;&szlig;e &amp; Ma&szlig;" << "Gr&ouml;&szlig;e &amp; Ma&szlig;";
+}
+
+void TestTableCells::linkLabelKeepsOnlySimpleMarkup()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+
+    TableObject object;
+    show(object, table({{cell(TableCell::LINK_LABEL, text)}}, 1));
+    auto* label = reportingAs<QLabel>(object, 0, 0);
+    QVERIFY(label);
+    QCOMPARE(label->text(), shown);
+    QCOMPARE(label->textFormat(), Qt::RichText);
+}
+
+void TestTableCells::linkLabelLoadsNoLocalPicture()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString file = folder.filePath(QStringLiteral("rot.png"));
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(file));
+
+    TableObject object;
+    object.resize(400, 200);
+    show(object, table({{cell(TableCell::LINK_LABEL, QStringLiteral("Bild <img src=\"%1\"> <span style=\"background-image:"
+                                                                      "url(%1)\">Wert</span>")
+                                                           .arg(file))}},
+                       1));
+    object.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&object));
+    auto* label = reportingAs<QLabel>(object, 0, 0);
+    const QImage image = label->grab().toImage();
+    int redPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            redPixels += image.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+    QCOMPARE(redPixels, 0);
+    QVERIFY(label->text().contains(QStringLiteral("Wert")));
 }
 
 void TestTableCells::ownerSuppliedWidget()

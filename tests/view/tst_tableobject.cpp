@@ -93,6 +93,7 @@ private slots:
     void keepScrollReturnsToThePosition();
     void statusTextGoesToTheStatusBar();
     void refreshRebuildsOnlyChangedCells();
+    void refreshLeavesAllInputOff();
     void clearingTheTable();
     void columnWidthOnlyForExistingColumns();
 
@@ -105,6 +106,7 @@ private slots:
     void lineEditorKeepsInvalidNumbersOut();
 
     void linkClickIsReported();
+    void linkClickCanBeQueued();
     void documentLinkOpensThroughTheOpener();
     void documentLinkFailures_data();
     void documentLinkFailures();
@@ -122,8 +124,6 @@ void TestTableObject::initTestCase()
 {
     ensureTevaroResources();
     qRegisterMetaType<Severity>("Severity");
-    // clickValue passes row and column by reference.
-    qRegisterMetaType<int>("int&");
 }
 
 void TestTableObject::init()
@@ -321,6 +321,39 @@ void TestTableObject::refreshRebuildsOnlyChangedCells()
     object.refreshTableData(third);
     QVERIFY(!object.cellWidget(0, 0));
     QCOMPARE(object.item(0, 0)->text(), QStringLiteral("kein Combo"));
+}
+
+void TestTableObject::refreshLeavesAllInputOff()
+{
+    TableObject object;
+    object.resize(600, 300);
+    object.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&object));
+    const TableStructure first = table({{cell(TableCell::COMBO_INDEX, 1, 2, options), cell(TableCell::CHECK, true)},
+                                        {cell(TableCell::NUMBER_EDIT, QStringLiteral("7")), cell(TableCell::TEXT, "")}},
+                                       2);
+    show(object, first);
+    QVERIFY(object.isInputEnabled());
+    QVERIFY(reporting(object, 0, 0)->isEnabled());
+
+    TableStructure second = first;
+    second.getRow(0)[0].setValue(2);
+    object.refreshTableData(second);
+    auto* rebuilt = reportingAs<ZComboBox>(object, 0, 0);
+    auto* kept = reportingAs<ZCheckButton>(object, 0, 1);
+    QCOMPARE(rebuilt->currentIndex(), 2);
+    QVERIFY(!object.isInputEnabled());
+    QVERIFY(!rebuilt->isEnabled());
+    QVERIFY(!kept->isEnabled());
+    clickItem(object, 1, 0);
+    QVERIFY(!openLineEditor(object));
+    QVERIFY(!object.isEditing());
+
+    object.setInputEnabled(true);
+    QVERIFY(rebuilt->isEnabled());
+    QVERIFY(kept->isEnabled());
+    clickItem(object, 1, 0);
+    QVERIFY(openLineEditor(object));
 }
 
 void TestTableObject::clearingTheTable()
@@ -575,6 +608,28 @@ void TestTableObject::linkClickIsReported()
     QCOMPARE(clicks.at(0).at(1).toInt(), 1);
     QCOMPARE(clicks.at(0).at(2).value<TableCell>().getValue().toString(), QStringLiteral("$.CONF.IN"));
     QVERIFY(opener.opened.isEmpty());
+}
+
+void TestTableObject::linkClickCanBeQueued()
+{
+    // The owner registers nothing itself: the table makes its signals queueable.
+    TableObject object;
+    show(object, table({{cell(TableCell::TEXT, "Eingänge", 0), cell(TableCell::LINK, "$.CONF.IN")}}, 2), false);
+    QObject receiver;
+    QList<QPair<QPoint, QString>> received;
+    connect(&object, &TableObject::clickValue, &receiver,
+            [&received](int& row, int& column, TableCell& clicked) {
+                received.append({QPoint(column, row), clicked.getValue().toString()});
+            },
+            Qt::QueuedConnection);
+    LogCapture log;
+    QTest::mouseClick(reportingAs<ZClickLabel>(object, 0, 1), Qt::LeftButton);
+    QVERIFY(received.isEmpty());
+    QCoreApplication::processEvents();
+    QVERIFY2(log.messages().isEmpty(), qPrintable(log.all()));
+    QCOMPARE(received.size(), 1);
+    QCOMPARE(received.first().first, QPoint(1, 0));
+    QCOMPARE(received.first().second, QStringLiteral("$.CONF.IN"));
 }
 
 void TestTableObject::documentLinkOpensThroughTheOpener()

@@ -147,6 +147,45 @@ void TestTableScreenshot::everyCellTypeUnderTheStyleSheet()
     QCOMPARE(backgroundOf(20), QColor(200, 200, 200));   // no access
     QCOMPARE(backgroundOf(4), QColor(Qt::white));        // read-only text
 
+    // Text in cell widgets keeps the item text's distance from the cell edges.
+    auto inkColumns = [&](int row) {
+        const QRect rect = object.visualRect(object.model()->index(row, 1)).translated(origin);
+        int first = -1;
+        int last = -1;
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            for (int y = rect.top() + 2; y < rect.bottom() - 2; ++y) {
+                if (qGray(image.pixel(x, y)) < 160) {
+                    if (first < 0)
+                        first = x - rect.left();
+                    last = rect.right() - x;
+                    break;
+                }
+            }
+        }
+        return qMakePair(first, last);   // distance of the ink from the left and the right edge
+    };
+    const int itemText = inkColumns(0).first;
+    QVERIFY(itemText >= 8);
+    for (int row : {16, 17, 18}) {
+        const int labelText = inkColumns(row).first;
+        QVERIFY2(qAbs(labelText - itemText) <= 3,
+                 qPrintable(QStringLiteral("row %1: text at %2, item text at %3").arg(row).arg(labelText).arg(itemText)));
+    }
+    const int measureMargin = inkColumns(13).second;
+    QVERIFY2(measureMargin >= 8, qPrintable(QStringLiteral("unit %1 px from the edge").arg(measureMargin)));
+
+    // The unit of a disabled measured-value cell is as black as its text, not greyed out.
+    const QRect measure = object.visualRect(object.model()->index(13, 1)).translated(origin);
+    int darkest = 255;
+    for (int x = measure.center().x(); x <= measure.right(); ++x) {
+        for (int y = measure.top(); y <= measure.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() - c.green() < 60)   // leave the red value out
+                darkest = qMin(darkest, qGray(c.rgb()));
+        }
+    }
+    QVERIFY2(darkest < 60, qPrintable(QStringLiteral("darkest unit pixel %1").arg(darkest)));
+
     const QByteArray target = qgetenv("TEVARO_TABLE_SCREENSHOT");
     if (!target.isEmpty())
         QVERIFY(image.save(QString::fromLocal8Bit(target)));

@@ -5,6 +5,7 @@
 
 #include "util/AppContext.h"
 #include "util/JSONUtil.h"
+#include "util/OwnMessageId.h"
 #include "util/SettingsUtil.h"
 #include "util/TevaroApp.h"
 #include "util/UserLoginUtil.h"
@@ -14,11 +15,13 @@
 #include "widgets/ZLabel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -36,6 +39,13 @@ int countRequests(SimulatorProcess& simulator, const std::string& path)
         if (entry["path"].asString() == path)
             ++count;
     return count;
+}
+
+// Types text through the window, to whichever widget has the focus.
+void typeThrough(QWindow* window, const QString& text)
+{
+    for (const QChar character : text)
+        QTest::keyClick(window, character.toLatin1());
 }
 
 QString screensFolder()
@@ -412,6 +422,49 @@ private slots:
         QVERIFY(shown.buttonTexts.isEmpty());
         dialog->hideMessage(0);
         QTRY_COMPARE(dialog->queuedCount(), before);
+    }
+
+    // The message panel is modal: Return and typing under the veil reach
+    // neither the login fields nor the login.
+    void messagePanelHoldsTheKeyboard()
+    {
+        MessageDialog* dialog = window->messageDialog();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        typeCredentials(QStringLiteral("admin"), QStringLiteral("admin"));
+        passwordEdit()->setFocus();
+
+        qint64 mid = 0;
+        qint64 muid = 0;
+        OwnMessageId::next(mid, muid);
+        dialog->showDialog(mid, muid, QStringLiteral("Bitte zuerst diese Meldung beantworten."), 1,
+                           {QStringLiteral("Verstanden"), QStringLiteral("Später")});
+        QVERIFY(dialog->isVisible());
+        QPushButton* first = dialog->findChild<QPushButton*>(QStringLiteral("btnMessageDialog0"));
+        QCOMPARE(window->focusWidget(), first);
+        settle();
+        QVERIFY(window->grab().save(screensFolder() + QStringLiteral("/frame-message-dialog.png"), "PNG"));
+
+        typeThrough(window->windowHandle(), QStringLiteral("xyz"));
+        QTest::keyClick(passwordEdit(), Qt::Key_Return);   // as if the field still had the focus
+        QTest::keyClick(page, Qt::Key_Enter);
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        QVERIFY(dialog->isAncestorOf(window->focusWidget()));
+        QCOMPARE(passwordEdit()->text(), QStringLiteral("admin"));
+        QVERIFY(inputsEnabled());
+        QCOMPARE(hint()->text(), QString());
+
+        // Return answers the panel with the focused button; the focus goes back.
+        QSignalSpy answered(dialog, SIGNAL(sendButton_ID(int,structMessage)));
+        QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+        QCOMPARE(answered.size(), 1);
+        QCOMPARE(answered.first().at(0).toInt(), 1);   // Tab moved on to the second button
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(window->focusWidget(), passwordEdit());
+        QTest::qWait(300);
+        QCOMPARE(countRequests(simulator, "/webservice/login"), 0);
+        QCOMPARE(currentPage(), LOGIN_PAGE);
     }
 
     void networkButtonOpensTheSettings()

@@ -40,6 +40,8 @@ void TestPictures::pictureIsThere_data()
     add(":/pic/icon/arrow_up.png", {24, 24});
     add(":/pic/icon/arrow_down.png", {24, 24});
     add(":/pic/icon/calendar_24.png", {24, 24});
+    // The user-menu templates are shown at an icon size of 50 x 35 (width x
+    // height); their names give the two the other way round.
     for (int t = 1; t <= 3; ++t)
         for (const char* colour : {"grau", "gruen"})
             add(QString(":/pic/icon/icon_usermenu_schablone%1_%2_35x50.png").arg(t).arg(colour),

@@ -195,6 +195,8 @@ private slots:
     void dialogVeilsTheWindow();
     void controlsTakeTheirColours();
     void stylableWidgetPaintsSheetBackground();
+    void templateButtonsShowTheirPicture_data();
+    void templateButtonsShowTheirPicture();
     void measuredValuesKeepTheirFit_data();
     void measuredValuesKeepTheirFit();
 
@@ -589,6 +591,44 @@ void TestStyleSheets::stylableWidgetPaintsSheetBackground()
     const QImage image = page.grab().toImage();
     COMPARE_COLOUR(image.pixelColor(25, 25), QColor(204, 205, 204));
     COMPARE_COLOUR(image.pixelColor(85, 25), QColor(0, 82, 66));
+}
+
+void TestStyleSheets::templateButtonsShowTheirPicture_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"btnUserMenuAddStyle0", "btnUserMenuAddStyle1", "btnUserMenuAddStyle2"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// The template buttons are checkable tool buttons: grey picture, green while checked.
+void TestStyleSheets::templateButtonsShowTheirPicture()
+{
+    QFETCH(QString, name);
+    QWidget group;
+    auto* button = new QToolButton(&group);
+    button->setObjectName(name);
+    button->setCheckable(true);
+    button->setIconSize(QSize(50, 35));
+    button->setGeometry(0, 0, 80, 60);
+    group.resize(80, 60);
+    group.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&group));
+
+    auto contains = [button](const QColor& colour) {
+        const QImage image = button->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (near(image.pixelColor(x, y), colour, 0))
+                    return true;
+        return false;
+    };
+    const QColor grey(128, 128, 128);
+    const QColor green(0, 82, 66);
+    QVERIFY(contains(grey));
+    QVERIFY(!contains(green));
+    button->setChecked(true);
+    QVERIFY(contains(green));
+    QVERIFY(!contains(grey));
 }
 
 // Wherever a measured value sits, no rule of the sheets undoes its fitted font.

@@ -3,6 +3,7 @@
 #include "widgets/ZTooltip.h"
 
 #include <QPointer>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QToolTip>
 #include <QtTest>
@@ -17,6 +18,14 @@ QWidget* tipLabel()
     return nullptr;
 }
 
+// What the visible tip reads as, once its markup is rendered.
+QString shownText()
+{
+    QTextDocument document;
+    document.setHtml(QToolTip::text());
+    return document.toPlainText();
+}
+
 } // namespace
 
 class TestZTooltip : public QObject
@@ -28,6 +37,8 @@ private slots:
     void cleanup();
     void showsUnderWidgetAndDeletesItself();
     void windowResizeHidesTip();
+    void markupIsShownAsText_data();
+    void markupIsShownAsText();
     void badInputIsReported();
 
 private:
@@ -55,7 +66,7 @@ void TestZTooltip::showsUnderWidgetAndDeletesItself()
 {
     QPointer<ZTooltip> tip = new ZTooltip(QStringLiteral("TEVARO-WLAN"), m_button, m_window, 400);
     QVERIFY(QToolTip::isVisible());
-    QCOMPARE(QToolTip::text(), QStringLiteral("TEVARO-WLAN"));
+    QCOMPARE(shownText(), QStringLiteral("TEVARO-WLAN"));
 
     QWidget* label = tipLabel();
     QVERIFY(label);
@@ -74,6 +85,25 @@ void TestZTooltip::windowResizeHidesTip()
     m_window->resize(1024, 768);
     QTRY_VERIFY(!QToolTip::isVisible());
     QVERIFY(!tip.isNull()); // the object keeps its own time
+    delete tip;
+}
+
+void TestZTooltip::markupIsShownAsText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("bold") << "<b>Kessel</b>";
+    QTest::newRow("picture") << "WLAN <img src=\"/etc/x.png\"> 1";
+    QTest::newRow("entity") << "A &amp; B";
+    QTest::newRow("less-than") << "Pegel < 3 & > 1";
+    QTest::newRow("two spaces") << "Netz  2";
+}
+
+void TestZTooltip::markupIsShownAsText()
+{
+    QFETCH(QString, text);
+    QPointer<ZTooltip> tip = new ZTooltip(text, m_button, m_window, 5000);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(shownText(), text);
     delete tip;
 }
 

@@ -16,7 +16,13 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
       processor(state, messages),
       liveValues(options.seed),
       userAdministration(sessions),
-      ticker(state, liveValues, measurement, options.liveIntervalMs),
+      ticker(
+          [this] {
+              auto device = state.lock();
+              liveValues.step(device);
+              measurement.sample(device, nowMs());
+          },
+          options.liveIntervalMs),
       webService(state, sessions, processor, messages, faults, requests),
       controlEndpoint(state, messages, faults, requests, ticker, sessions)
 {

@@ -1,7 +1,11 @@
 #include "LiveTicker.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <chrono>
+#include <exception>
+#include <utility>
 
 namespace devicesim {
 
@@ -11,8 +15,8 @@ std::int64_t nowMs()
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-LiveTicker::LiveTicker(DeviceState& state, LiveValues& values, MeasurementControl& measurement, int intervalMs)
-    : state(state), values(values), measurement(measurement), intervalMs(intervalMs > 0 ? intervalMs : 1)
+LiveTicker::LiveTicker(std::function<void()> step, int intervalMs)
+    : step(std::move(step)), intervalMs(intervalMs > 0 ? intervalMs : 1)
 {
 }
 
@@ -45,13 +49,13 @@ void LiveTicker::stop()
 
 void LiveTicker::setPaused(bool paused)
 {
-    std::lock_guard<std::mutex> step(stepMutex);
+    std::lock_guard<std::mutex> stepLock(stepMutex);
     this->paused = paused;
 }
 
 bool LiveTicker::isPaused() const
 {
-    std::lock_guard<std::mutex> step(stepMutex);
+    std::lock_guard<std::mutex> stepLock(stepMutex);
     return paused;
 }
 
@@ -66,15 +70,28 @@ void LiveTicker::run()
             break;
         guard.unlock();
         {
-            std::lock_guard<std::mutex> step(stepMutex);
-            if (!paused) {
-                auto device = state.lock();
-                values.step(device);
-                measurement.sample(device, nowMs());
-            }
+            std::lock_guard<std::mutex> stepLock(stepMutex);
+            if (!paused)
+                runStep();
         }
         guard.lock();
     }
+}
+
+void LiveTicker::runStep()
+{
+    std::string error;
+    try {
+        step();
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "unknown exception";
+    }
+    // The same failure step after step is logged once.
+    if (!error.empty() && error != lastError)
+        qWarning("Live values step failed: %s", error.c_str());
+    lastError = error;
 }
 
 } // namespace devicesim

@@ -1,22 +1,22 @@
 #pragma once
 
-#include "DeviceState.h"
-#include "LiveValues.h"
-#include "MeasurementControl.h"
-
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace devicesim {
 
-// The device's clock: every interval the live values take a step and a
-// running measurement sends a chart block. Paused, the device holds still
-// (no value changes, no chart data), which tests use for quiet change logs.
+// The device's clock: every interval it runs one step (the live values move
+// and a running measurement sends a chart block). Paused, the device holds
+// still (no value changes, no chart data), which tests use for quiet change
+// logs. A step that throws is logged and the clock goes on.
 class LiveTicker
 {
 public:
-    LiveTicker(DeviceState& state, LiveValues& values, MeasurementControl& measurement, int intervalMs);
+    LiveTicker(std::function<void()> step, int intervalMs);
     ~LiveTicker();
 
     LiveTicker(const LiveTicker&) = delete;
@@ -31,11 +31,11 @@ public:
 
 private:
     void run();
+    void runStep();
 
-    DeviceState& state;
-    LiveValues& values;
-    MeasurementControl& measurement;
+    const std::function<void()> step;
     const int intervalMs;
+    std::string lastError;   // of the step before, logged once; used by the thread only
 
     mutable std::mutex stepMutex;   // held for a whole step and while paused changes
     bool paused = false;    // guarded by stepMutex

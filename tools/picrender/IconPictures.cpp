@@ -103,7 +103,9 @@ QImage calendar()
     return image;
 }
 
-// A grid of tiles: two per row, more rows for the denser templates.
+// A grid of tiles: two per row, more rows for the denser templates. 50 wide
+// and 35 high, the icon size of the template buttons (the file names put the
+// height first).
 QImage menuTemplate(int rows, const QColor& colour)
 {
     QImage image = blankImage(50, 35);
