@@ -1,6 +1,7 @@
 // The JSON document: text cache, parsing and cleaning, member operations,
 // array helpers and the virtual dispatch of the forwarding overloads.
 
+#include "JsonTestText.h"
 #include "json/JSONObject.h"
 #include "json/MasterJSON.h"
 
@@ -14,22 +15,6 @@ using DocumentOperation = std::function<void(JSONObject&)>;
 Q_DECLARE_METATYPE(DocumentOperation)
 
 namespace {
-
-Json::Value fromText(const QByteArray& text)
-{
-    Json::Value value;
-    Json::Reader reader;
-    if (!reader.parse(text.toStdString(), value))
-        qFatal("test data is no JSON: %s", text.constData());
-    return value;
-}
-
-QByteArray compact(const Json::Value& value)
-{
-    Json::FastWriter writer;
-    writer.omitEndingLineFeed();
-    return QByteArray::fromStdString(writer.write(value));
-}
 
 const QByteArray kOldRoot = R"({"old":1})";
 

@@ -1,6 +1,7 @@
 // Application of device telegrams: deletes before sets, creation of missing
 // nodes, per-element results, and elements that fail alone.
 
+#include "JsonTestText.h"
 #include "json/JSONObject.h"
 
 #include <QtTest>
@@ -9,22 +10,6 @@ using KORVALIS::JSON::JSONObject;
 using KORVALIS::JSON::TelegramResult;
 
 namespace {
-
-Json::Value fromText(const QByteArray& text)
-{
-    Json::Value value;
-    Json::Reader reader;
-    if (!reader.parse(text.toStdString(), value))
-        qFatal("test data is no JSON: %s", text.constData());
-    return value;
-}
-
-QByteArray compact(const Json::Value& value)
-{
-    Json::FastWriter writer;
-    writer.omitEndingLineFeed();
-    return QByteArray::fromStdString(writer.write(value));
-}
 
 QByteArray set(const QByteArray& path, const QByteArray& value)
 {
