@@ -12,15 +12,15 @@
 
 namespace tevarobench {
 
-std::vector<RatioSpec>& ratioSpecs()
+std::vector<RatioTarget>& ratioTargets()
 {
-    static std::vector<RatioSpec> specs;
-    return specs;
+    static std::vector<RatioTarget> targets;
+    return targets;
 }
 
 bool declareRatio(const char* measured, const char* baseline, double limit)
 {
-    ratioSpecs().push_back(RatioSpec{measured, baseline, limit});
+    ratioTargets().push_back(RatioTarget{measured, baseline, limit});
     return true;
 }
 
@@ -55,21 +55,21 @@ public:
 
     void printRatios() const
     {
-        if (ratioSpecs().empty())
+        if (ratioTargets().empty())
             return;
         std::printf("\nRatios (best CPU time per iteration over the repetitions):\n");
         std::printf("%-34s %-34s %8s %8s  %s\n", "measured", "baseline", "ratio", "target", "verdict");
-        for (const RatioSpec& spec : ratioSpecs()) {
-            const double measured = secondsPerIteration(spec.measured);
-            const double baseline = secondsPerIteration(spec.baseline);
+        for (const RatioTarget& target : ratioTargets()) {
+            const double measured = secondsPerIteration(target.measured);
+            const double baseline = secondsPerIteration(target.baseline);
             if (measured <= 0.0 || baseline <= 0.0) {
-                std::printf("%-34s %-34s %8s %7.1fx  not run\n", spec.measured.c_str(), spec.baseline.c_str(), "-",
-                            spec.limit);
+                std::printf("%-34s %-34s %8s %7.1fx  not run\n", target.measured.c_str(), target.baseline.c_str(), "-",
+                            target.limit);
                 continue;
             }
             const double ratio = measured / baseline;
-            std::printf("%-34s %-34s %7.2fx %7.1fx  %s\n", spec.measured.c_str(), spec.baseline.c_str(), ratio,
-                        spec.limit, ratio <= spec.limit ? "met" : "MISSED");
+            std::printf("%-34s %-34s %7.2fx %7.1fx  %s\n", target.measured.c_str(), target.baseline.c_str(), ratio,
+                        target.limit, ratio <= target.limit ? "met" : "MISSED");
         }
         std::fflush(stdout);
     }

@@ -13,14 +13,14 @@
 
 namespace tevarobench {
 
-struct RatioSpec
+struct RatioTarget
 {
     std::string measured;
     std::string baseline;
     double limit;
 };
 
-std::vector<RatioSpec>& ratioSpecs();
+std::vector<RatioTarget>& ratioTargets();
 bool declareRatio(const char* measured, const char* baseline, double limit);
 
 } // namespace tevarobench

@@ -133,7 +133,7 @@ void HTTPRequestUtil::login(Json::Value& loginData)
     connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
             this, SLOT(getLoginReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::UniqueConnection);
     send(dao, QVariant(QString::fromLatin1(LOGIN_KEY)),
-         HttpRequestSpec(base + QStringLiteral("login"), RequestMethod::Post, ZZJSON::toByteArray(loginData)));
+         PreparedRequest(base + QStringLiteral("login"), RequestMethod::Post, ZZJSON::toByteArray(loginData)));
 }
 
 void HTTPRequestUtil::getLoginReply(QVariant key, HTTPRequestDAO::ResponseType type)
@@ -165,7 +165,7 @@ void HTTPRequestUtil::logout()
     }
     connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
             this, SLOT(getLogoutReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::UniqueConnection);
-    send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), HttpRequestSpec(url, RequestMethod::Post, QByteArray()));
+    send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), PreparedRequest(url, RequestMethod::Post, QByteArray()));
 }
 
 void HTTPRequestUtil::getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type)
@@ -187,39 +187,39 @@ void HTTPRequestUtil::disconnectLoginReply()
 
 // --- Request builders (poll thread) ---------------------------------------
 
-HttpRequestSpec HTTPRequestUtil::getPathRequest(const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::getPathRequest(const Json::Value& telegram)
 {
     return telegramRequest(QStringLiteral("path"), telegram);
 }
 
-HttpRequestSpec HTTPRequestUtil::getConfigRequest(const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::getConfigRequest(const Json::Value& telegram)
 {
     return telegramRequest(QStringLiteral("config"), telegram);
 }
 
-HttpRequestSpec HTTPRequestUtil::getMeasureRequest(const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::getMeasureRequest(const Json::Value& telegram)
 {
     return telegramRequest(QStringLiteral("measure"), telegram);
 }
 
-HttpRequestSpec HTTPRequestUtil::getExportRequest(const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::getExportRequest(const Json::Value& telegram)
 {
     return telegramRequest(QStringLiteral("export"), telegram);
 }
 
-HttpRequestSpec HTTPRequestUtil::getUserRequest(const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::getUserRequest(const Json::Value& telegram)
 {
     return telegramRequest(QStringLiteral("user"), telegram);
 }
 
-HttpRequestSpec HTTPRequestUtil::getDataRequest()
+PreparedRequest HTTPRequestUtil::getDataRequest()
 {
-    return HttpRequestSpec(endpointUrl(QStringLiteral("data"), true), RequestMethod::Get, QByteArray());
+    return PreparedRequest(endpointUrl(QStringLiteral("data"), true), RequestMethod::Get, QByteArray());
 }
 
-HttpRequestSpec HTTPRequestUtil::telegramRequest(const QString& endpoint, const Json::Value& telegram)
+PreparedRequest HTTPRequestUtil::telegramRequest(const QString& endpoint, const Json::Value& telegram)
 {
-    return HttpRequestSpec(endpointUrl(endpoint, false), RequestMethod::Post, ZZJSON::toByteArray(telegram));
+    return PreparedRequest(endpointUrl(endpoint, false), RequestMethod::Post, ZZJSON::toByteArray(telegram));
 }
 
 QString HTTPRequestUtil::endpointUrl(const QString& endpoint, bool withReqId)
@@ -236,11 +236,11 @@ QString HTTPRequestUtil::endpointUrl(const QString& endpoint, bool withReqId)
     return url.toString(QUrl::FullyEncoded);
 }
 
-void HTTPRequestUtil::send(HTTPRequestDAO* target, QVariant key, HttpRequestSpec spec)
+void HTTPRequestUtil::send(HTTPRequestDAO* target, QVariant key, PreparedRequest request)
 {
-    if (spec.getUrl().isEmpty())
+    if (request.getUrl().isEmpty())
         return;   // no valid address: buildBaseUrl has said so
-    target->requested(key, spec.getUrl(), spec.getMethod(), spec.getBody());
+    target->requested(key, request.getUrl(), request.getMethod(), request.getBody());
 }
 
 void HTTPRequestUtil::requestData(HTTPRequestDAO* target)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dao/HTTPRequestDAO.h"
-#include "util/HttpRequestSpec.h"
+#include "util/PreparedRequest.h"
 
 #include <json/json.h>
 
@@ -45,14 +45,14 @@ public:
     void login(Json::Value& loginData);
     void logout();
 
-    HttpRequestSpec getPathRequest(const Json::Value& telegram);
-    HttpRequestSpec getConfigRequest(const Json::Value& telegram);
-    HttpRequestSpec getMeasureRequest(const Json::Value& telegram);
-    HttpRequestSpec getExportRequest(const Json::Value& telegram);
-    HttpRequestSpec getUserRequest(const Json::Value& telegram);
-    HttpRequestSpec getDataRequest();
+    PreparedRequest getPathRequest(const Json::Value& telegram);
+    PreparedRequest getConfigRequest(const Json::Value& telegram);
+    PreparedRequest getMeasureRequest(const Json::Value& telegram);
+    PreparedRequest getExportRequest(const Json::Value& telegram);
+    PreparedRequest getUserRequest(const Json::Value& telegram);
+    PreparedRequest getDataRequest();
 
-    void send(HTTPRequestDAO* dao, QVariant key, HttpRequestSpec spec);
+    void send(HTTPRequestDAO* dao, QVariant key, PreparedRequest request);
     void requestData(HTTPRequestDAO* dao);
     // Hands the answers stored in dao to the receive path.
     void takeReplies(HTTPRequestDAO* dao);
@@ -90,7 +90,7 @@ private slots:
     void getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type);
 
 private:
-    HttpRequestSpec telegramRequest(const QString& endpoint, const Json::Value& telegram);
+    PreparedRequest telegramRequest(const QString& endpoint, const Json::Value& telegram);
     QString endpointUrl(const QString& endpoint, bool withReqId);
     void failLogin(quint64 sequence);
     void disconnectLoginReply();

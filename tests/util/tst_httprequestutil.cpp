@@ -153,7 +153,7 @@ private slots:
         const QString token = QStringLiteral("a+b&c d/=%");
         jsonUtil.setToken(token);
 
-        const HttpRequestSpec data = util->getDataRequest();
+        const PreparedRequest data = util->getDataRequest();
         QCOMPARE(data.getMethod(), RequestMethod::Get);
         QVERIFY(data.getBody().isEmpty());
         QCOMPARE(data.getUrl(), QStringLiteral("http://127.0.0.1:8080/webservice/data?TOKN=a%2Bb%26c%20d%2F%3D%25&REQID=-1"));
@@ -163,7 +163,7 @@ private slots:
 
         Json::Value telegram;
         telegram["INST"]["GET"]["VAL"] = Json::Value(Json::arrayValue);
-        const QList<QPair<HttpRequestSpec, QString>> telegrams{
+        const QList<QPair<PreparedRequest, QString>> telegrams{
             {util->getPathRequest(telegram), QStringLiteral("path")},
             {util->getConfigRequest(telegram), QStringLiteral("config")},
             {util->getMeasureRequest(telegram), QStringLiteral("measure")},

@@ -6,11 +6,11 @@
 #include <QString>
 
 // URL, method and body of one web-service request.
-class HttpRequestSpec
+class PreparedRequest
 {
 public:
-    HttpRequestSpec() = default;
-    HttpRequestSpec(const QString& url, RequestMethod method, const QByteArray& body)
+    PreparedRequest() = default;
+    PreparedRequest(const QString& url, RequestMethod method, const QByteArray& body)
         : url(url), method(method), body(body) {}
 
     QString getUrl() const { return url; }
