@@ -32,12 +32,6 @@ class TestTelegramBuilder : public QObject
     Q_OBJECT
 
 private slots:
-    void templateText()
-    {
-        QCOMPARE(ZZJSON::toQString(TelegramBuilder::makeTemplate()),
-                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n"));
-    }
-
     void wireText_data()
     {
         QTest::addColumn<int>("kind");
@@ -50,23 +44,13 @@ private slots:
 
         QTest::newRow("read of $.IPTH") << int(REQUEST_PATH) << "$.IPTH" << "" << int(GlobalEnums::GET)
             << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.IPTH\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
-        QTest::newRow("read ignores value and mode") << int(REQUEST_PATH) << "$.A" << "{\"x\":1}" << int(GlobalEnums::SET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
         QTest::newRow("config set") << int(REQUEST_CONFIG) << "$.DISP.SR.VAL" << "100" << int(GlobalEnums::SET)
             << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.DISP.SR.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":100}]}}}\n";
-        QTest::newRow("config set of null keeps VAL") << int(REQUEST_CONFIG) << "$.A" << "" << int(GlobalEnums::SET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.A\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":null}]}}}\n";
         QTest::newRow("config delete") << int(REQUEST_CONFIG) << "$.MEM.LIST[2]" << "" << int(GlobalEnums::DEL)
             << "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.MEM.LIST[2]\"},\"MODE\":0}]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
         QTest::newRow("config read adds nothing") << int(REQUEST_CONFIG) << "$.A" << "1" << int(GlobalEnums::GET) << empty;
-        QTest::newRow("user read adds nothing") << int(REQUEST_USER) << "$.A" << "1" << int(GlobalEnums::GET) << empty;
-        QTest::newRow("measure unknown mode adds nothing") << int(REQUEST_MEASURE) << "$.A" << "1" << 7 << empty;
-        QTest::newRow("measure read without value") << int(REQUEST_MEASURE) << "$.A" << "{}" << int(GlobalEnums::GET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
         QTest::newRow("export read with filter") << int(REQUEST_EXPORT) << "$.EXP" << "[1,2]" << int(GlobalEnums::GET)
             << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.EXP\"},\"MODE\":0,\"VAL\":[1,2]}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
-        QTest::newRow("user delete with value") << int(REQUEST_USER) << "$.USMG.USLI[1]" << "\"bob\"" << int(GlobalEnums::DEL)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.USMG.USLI[1]\"},\"MODE\":0,\"VAL\":\"bob\"}]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
         QTest::newRow("non-ASCII is escaped") << int(REQUEST_CONFIG) << "$.A" << "\"M\\u00fcller\"" << int(GlobalEnums::SET)
             << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.A\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":\"M\\u00fcller\"}]}}}\n";
     }
@@ -102,13 +86,6 @@ private slots:
         const QString text = textOf(request);
         QVERIFY2(text.contains(QStringLiteral("\"MID\":9007199254740993")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("\"MUID\":-5000000000")), qPrintable(text));
-    }
-
-    void localMergeUsesDestinationTwo()
-    {
-        Json::Value telegram = TelegramBuilder::makeTemplate();
-        TelegramBuilder::appendSet(telegram, QStringLiteral("$.A.B"), Json::Value(5), TelegramBuilder::LOCAL);
-        QCOMPARE(telegram["INST"]["SET"]["VAL"][0]["DEST"]["DEV"].asInt(), 2);
     }
 };
 

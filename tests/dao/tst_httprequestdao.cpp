@@ -6,7 +6,6 @@
 #include <httplib.h>
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QtTest>
 
 #include <atomic>
@@ -44,9 +43,6 @@ public:
         };
         server.Get(".*", handler);
         server.Post(".*", handler);
-        server.Put(".*", handler);
-        server.Delete(".*", handler);
-        server.Options(".*", handler);
         port = server.bind_to_any_port("127.0.0.1");
         thread = std::thread([this] { server.listen_after_bind(); });
         while (!server.is_running())
@@ -138,7 +134,6 @@ private slots:
         QTest::newRow("empty body") << "/empty" << int(HTTPRequestDAO::EMPTY_ANSWER) << 0;
         QTest::newRow("one byte") << "/one" << int(HTTPRequestDAO::DATA_RECEIVED) << 1;
         QTest::newRow("server error") << "/status/500" << int(HTTPRequestDAO::NETWORK_ERROR) << 0;
-        QTest::newRow("not found") << "/status/404" << int(HTTPRequestDAO::NETWORK_ERROR) << 0;
     }
 
     void outcomes()
@@ -159,58 +154,40 @@ private slots:
         QCOMPARE(outcome.first.toString(), QStringLiteral("k"));
         QCOMPARE(storedWhenTold, stored);   // stored before the signal
         QVERIFY(!dao.isBusy());
-
-        const Reply reply = dao.takeFirstReply();
-        QCOMPARE(reply.getData().isEmpty(), stored == 0);
-        if (stored)
-            QCOMPARE(reply.getKey().toString(), QStringLiteral("k"));
+        QCOMPARE(dao.takeFirstReply().getData().isEmpty(), stored == 0);
     }
 
-    void httpErrorStatusIsReportedWithoutToken()
+    // The status bar names the URL without its query: Qt shows it decoded, so
+    // a blank or plus inside the token would end a search for it.
+    void errorTextShowsNoQueryValue_data()
     {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("hidden");
+        QTest::newRow("plain token") << 503 << "TOKN=s3cret&REQID=1" << QStringList{"s3cret"};
+        QTest::newRow("token with a blank") << 404 << "TOKN=s3c%20r3tX&REQID=1" << QStringList{"s3c", "r3tX"};
+    }
+
+    void errorTextShowsNoQueryValue()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, query);
+        QFETCH(QStringList, hidden);
         TestServer server;
         HTTPRequestDAO dao(5000);
         QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
         QSignalSpy statusErrors(&dao, SIGNAL(httpStatusError(QVariant,int)));
         QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
 
-        dao.requested(QVariant(QStringLiteral("k")), server.url(QStringLiteral("/status/503?TOKN=s3cret&REQID=1")),
-                      RequestMethod::Get);
+        const QString path = QStringLiteral("/status/%1").arg(status);
+        dao.requested(QVariant(), server.url(path + "?" + query), RequestMethod::Get);
         QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::NETWORK_ERROR));
         QCOMPARE(statusErrors.count(), 1);
-        QCOMPARE(statusErrors.first().at(1).toInt(), 503);
+        QCOMPARE(statusErrors.first().at(1).toInt(), status);
         const QStringList texts = statusTexts(statusBar);
         QCOMPARE(texts.size(), 1);
         QVERIFY(texts.first().startsWith(QStringLiteral("HTTP-Request Failure: ")));
-        QVERIFY2(!texts.first().contains(QStringLiteral("s3cret")), qPrintable(texts.first()));
-        QCOMPARE(statusBar.first().at(2).toInt(), 10000);
-    }
-
-    void errorTextShowsNoQueryValue_data()
-    {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("hidden");
-        QTest::newRow("plain token") << "TOKN=s3cret&REQID=1" << QStringList{"s3cret"};
-        // Qt shows the URL decoded: the blank would end a search for the token.
-        QTest::newRow("token with a blank") << "TOKN=s3c%20r3tX&REQID=1" << QStringList{"s3c", "r3tX"};
-        QTest::newRow("token with a plus") << "TOKN=ab%2Bcd&REQID=1" << QStringList{"ab", "cd"};
-    }
-
-    void errorTextShowsNoQueryValue()
-    {
-        QFETCH(QString, query);
-        QFETCH(QStringList, hidden);
-        TestServer server;
-        HTTPRequestDAO dao(5000);
-        QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
-        QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
-
-        dao.requested(QVariant(), server.url(QStringLiteral("/status/404?") + query), RequestMethod::Get);
-        QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::NETWORK_ERROR));
-        const QStringList texts = statusTexts(statusBar);
-        QCOMPARE(texts.size(), 1);
-        // Qt's text names the URL; it is shown without its query.
-        QVERIFY2(texts.first().contains(server.url(QStringLiteral("/status/404 "))), qPrintable(texts.first()));
+        QVERIFY2(texts.first().contains(server.url(path + " ")), qPrintable(texts.first()));
         for (const QString& secret : hidden)
             QVERIFY2(!texts.first().contains(secret), qPrintable(texts.first()));
     }
@@ -225,56 +202,21 @@ private slots:
         QVERIFY(dao.isBusy());
         dao.requested(QVariant(2), server.url(QStringLiteral("/empty")), RequestMethod::Get);
         QCOMPARE(waitForOutcome(replies).first.toInt(), 1);
-        QVERIFY(!dao.isBusy());
         QTest::qWait(100);
         QCOMPARE(replies.count(), 0);
         QCOMPARE(server.requests(), QStringList{QStringLiteral("GET /one")});
     }
 
-    void methods_data()
+    void postSendsAFormBody()
     {
-        QTest::addColumn<int>("method");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("seen");
-
-        QTest::newRow("post") << int(RequestMethod::Post) << QByteArray("{}") << "POST /echo";
-        QTest::newRow("get") << int(RequestMethod::Get) << QByteArray() << "GET /echo";
-        QTest::newRow("put") << int(RequestMethod::Put) << QByteArray("{}") << "PUT /echo";
-        QTest::newRow("delete") << int(RequestMethod::Delete) << QByteArray() << "DELETE /echo";
-        QTest::newRow("custom verb") << 9 << QByteArray("OPTIONS") << "OPTIONS /echo";
-    }
-
-    void methods()
-    {
-        QFETCH(int, method);
-        QFETCH(QByteArray, data);
-        QFETCH(QString, seen);
-
         TestServer server;
         HTTPRequestDAO dao(5000);
         QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
-        dao.requested(QVariant(), server.url(QStringLiteral("/echo")), static_cast<RequestMethod>(method), data);
-        QVERIFY(waitForOutcome(replies).second >= 0);
-        QCOMPARE(server.requests(), QStringList{seen});
-        if (method == int(RequestMethod::Post)) {
-            QCOMPARE(server.lastContentType(), QStringLiteral("application/x-www-form-urlencoded"));
-            QCOMPARE(dao.takeFirstReply().getData(), data);
-        }
-    }
-
-    void refusedConnection()
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();   // nothing listens there any more
-
-        HTTPRequestDAO dao(5000);
-        QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
-        QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
-        dao.requested(QVariant(), QStringLiteral("http://127.0.0.1:%1/x").arg(port), RequestMethod::Get);
-        QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::NETWORK_ERROR));
-        QVERIFY(statusTexts(statusBar).first().startsWith(QStringLiteral("HTTP-Request Failure: ")));
+        dao.requested(QVariant(), server.url(QStringLiteral("/echo")), RequestMethod::Post, "{}");
+        QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::DATA_RECEIVED));
+        QCOMPARE(server.requests(), QStringList{QStringLiteral("POST /echo")});
+        QCOMPARE(server.lastContentType(), QStringLiteral("application/x-www-form-urlencoded"));
+        QCOMPARE(dao.takeFirstReply().getData(), QByteArray("{}"));
     }
 
     void silentServerTimesOut()
@@ -284,11 +226,8 @@ private slots:
         QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
         QSignalSpy statusBar(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
 
-        QElapsedTimer clock;
-        clock.start();
         dao.requested(QVariant(), server.url(QStringLiteral("/slow")), RequestMethod::Get);
-        QCOMPARE(waitForOutcome(replies).second, int(HTTPRequestDAO::NETWORK_ERROR));
-        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(waitForOutcome(replies, 3000).second, int(HTTPRequestDAO::NETWORK_ERROR));
         QVERIFY(!dao.isBusy());
         const QStringList texts = statusTexts(statusBar);
         QVERIFY(texts.contains(QStringLiteral("HTTP-Request Timeout")));
@@ -307,31 +246,14 @@ private slots:
         QTest::qWait(50);
         dao.abortAll();
         QVERIFY(!dao.isBusy());
-        const Outcome aborted = waitForOutcome(replies);
-        QCOMPARE(aborted.first.toString(), QStringLiteral("slow"));
-        QCOMPARE(aborted.second, int(HTTPRequestDAO::NETWORK_ERROR));
+        QCOMPARE(waitForOutcome(replies), Outcome(QStringLiteral("slow"), int(HTTPRequestDAO::NETWORK_ERROR)));
         // The caller aborted on purpose: nothing failed.
         QTest::qWait(50);
         QVERIFY2(statusBar.isEmpty(), qPrintable(statusTexts(statusBar).join(QLatin1Char('\n'))));
 
         dao.requested(QVariant(QStringLiteral("next")), server.url(QStringLiteral("/one")), RequestMethod::Get);
-        QVERIFY(dao.isBusy());
         server.releaseSlow();
-        const Outcome next = waitForOutcome(replies);
-        QCOMPARE(next.first.toString(), QStringLiteral("next"));
-        QCOMPARE(next.second, int(HTTPRequestDAO::DATA_RECEIVED));
-    }
-
-    void emptyStoreGivesEmptyReply()
-    {
-        HTTPRequestDAO dao(1000);
-        const Reply reply = dao.takeFirstReply();
-        QVERIFY(!reply.getKey().isValid());
-        QVERIFY(reply.getData().isEmpty());
-        dao.addedReply(Reply(QVariant(1), "a"));
-        dao.addedReply(Reply(QVariant(2), "b"));
-        QCOMPARE(dao.takeAllReplies().size(), 2);
-        QCOMPARE(dao.getReplyCount(), 0);
+        QCOMPARE(waitForOutcome(replies), Outcome(QStringLiteral("next"), int(HTTPRequestDAO::DATA_RECEIVED)));
     }
 };
 

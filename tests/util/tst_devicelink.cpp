@@ -1,10 +1,9 @@
 // The device link against the real device simulator over loopback: login,
 // the first data request, the initial paths, writes and their echo, batching,
-// request ids beyond 32 bits, logout and a second session.
+// request ids beyond 32 bits.
 #include "DeviceLinkFixture.h"
 
 #include "common/CommonJSONUtil.h"
-#include "util/HTTPRequestPoll.h"
 #include "util/StatusMessageSink.h"
 
 #include <QFileInfo>
@@ -95,17 +94,6 @@ private slots:
         QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
                  qPrintable(statusTexts(status).join(QLatin1Char('\n'))));
 
-        // A logout while a login is pending aborts it silently too (the
-        // session's token is still set, as the logout needs it).
-        QVERIFY(!link.json()->getToken().isEmpty());
-        link.http()->login(data);
-        QTest::qWait(50);
-        QSignalSpy logoutDone(link.http(), SIGNAL(logoutFinished()));
-        link.json()->logout();
-        QVERIFY(logoutDone.wait(3000));
-        QTest::qWait(100);
-        QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
-                 qPrintable(statusTexts(status).join(QLatin1Char('\n'))));
     }
 
     void sessionLoadsTheInitialPaths()
@@ -172,14 +160,6 @@ private slots:
         QCOMPARE(queryItem(data[0], QStringLiteral("REQID")), QStringLiteral("-1"));
         const qint64 sent = queryItem(data[data.size() - 1], QStringLiteral("REQID")).toLongLong();
         QVERIFY(sent <= link.simulator.state()["reqId"].asInt64());
-
-        // Changes after that id still arrive.
-        NotificationRecorder recorder(link.json());
-        const QString path = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
-        link.json()->requestConfig(path, Json::Value("Halle 32"), GlobalEnums::SET);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.seen(GlobalEnums::SET, path), 5000);
-        QCOMPARE(QString::fromStdString(link.mirror(path).asString()), QStringLiteral("Halle 32"));
-        QVERIFY(link.http()->getReqId() > sent);
     }
 
     void writeGoesOutOnceAndIsEchoed()
@@ -239,80 +219,6 @@ private slots:
         QCOMPARE(telegram["INST"]["GET"]["VAL"].size(), 1u);
     }
 
-    void lateAnswerOfTheLastSessionLeavesTheNewQueueAlone()
-    {
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp());
-        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
-        // Driven by hand on this thread: the poll of a session whose thread has not ended yet.
-        HTTPRequestPoll oldPoll(link.http(), link.json());
-        QVERIFY(link.simulator.setDelay(500, QStringLiteral("config")));
-        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.NAME.VAL"), Json::Value("Halle 20"), GlobalEnums::SET);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] {
-            oldPoll.poll();
-            return link.requests(QStringLiteral("config")).size() == 1;
-        }));
-
-        // The next session starts while that telegram is still answered; its
-        // first request gets the same id.
-        link.json()->clearRequests();
-        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL"), Json::Value("Linie 20"), GlobalEnums::SET);
-        QTest::qWait(800);   // the old answer arrives
-        QCOMPARE(link.json()->getRequestCount(), 1);
-
-        // The new request goes out and is acknowledged by its own answer.
-        QVERIFY(link.simulator.clearFaults());
-        QVERIFY(DeviceLinkFixture::waitUntil([&] {
-            oldPoll.poll();
-            return link.json()->getRequestCount() == 0;
-        }));
-        const Json::Value writes = link.requests(QStringLiteral("config"));
-        QCOMPARE(writes.size(), 2u);
-        QVERIFY(bodyOf(writes[1]).contains(QStringLiteral("Linie 20")));
-    }
-
-    void logoutAndSecondSession()
-    {
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp());
-        QVERIFY(link.startSession());
-        const QString token = link.json()->getToken();
-
-        QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
-        link.app->stop();
-        QCOMPARE(loggedOut.count(), 1);
-        QSignalSpy logoutDone(link.http(), SIGNAL(logoutFinished()));
-        link.json()->logout();
-        QVERIFY(link.json()->getToken().isEmpty());
-        QVERIFY(logoutDone.count() == 1 || logoutDone.wait(3000));
-        QCOMPARE(logoutDone.count(), 1);
-
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.requests(QStringLiteral("logout")).size() == 1; }));
-        const Json::Value logout = link.requests(QStringLiteral("logout"))[0];
-        QCOMPARE(logout["method"].asString(), std::string("POST"));
-        QCOMPARE(queryItem(logout, QStringLiteral("TOKN")), token);
-        QVERIFY(logout["body"].asString().empty());
-
-        // No more polling once stopped.
-        QTest::qWait(100);
-        const Json::ArrayIndex polls = link.requests(QStringLiteral("data")).size();
-        QTest::qWait(200);
-        QCOMPARE(link.requests(QStringLiteral("data")).size(), polls);
-
-        // A second session starts from an empty mirror and queue, with REQID=-1.
-        QVERIFY(link.simulator.clearRequestLog());
-        link.json()->appendJson(Json::Value(1), QStringLiteral("$.STALE"));
-        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
-        link.app->start();
-        QVERIFY(link.mirror(QStringLiteral("$.STALE")).isNull());
-        QVERIFY(link.waitForInitialPaths());
-        QCOMPARE(queryItem(link.requests(QStringLiteral("data"))[0], QStringLiteral("REQID")), QStringLiteral("-1"));
-
-        // Stopping while idle still reports the logout.
-        link.app->stop();
-        link.app->stop();
-        QCOMPARE(loggedOut.count(), 3);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

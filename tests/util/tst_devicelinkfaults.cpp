@@ -53,37 +53,6 @@ private slots:
             QCOMPARE(write["body"], writes[0]["body"]);
     }
 
-    void dataRequestsGoOnWhileATelegramKeepsFailing()
-    {
-        LogCapture log;
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp(150));
-        QVERIFY(link.startSession());
-        QVERIFY(link.simulator.setDelay(3000, QStringLiteral("config")));
-        link.json()->requestConfig(NAME_PATH, Json::Value("Halle 15"), GlobalEnums::SET);
-
-        // The failing telegram heads the queue; a data request still goes out
-        // once per data-request period between its attempts.
-        link.http()->setDataRequestPeriod(300);
-        QVERIFY(link.simulator.clearRequestLog());
-        QTest::qWait(1300);
-        const Json::ArrayIndex dataRequests = link.requests(QStringLiteral("data")).size();
-        QVERIFY2(dataRequests >= 2 && dataRequests <= 6, qPrintable(QString::number(dataRequests)));
-        QVERIFY(link.requests(QStringLiteral("config")).size() >= 3);
-
-        // With the usual period of 31 s the telegram alone is tried.
-        link.http()->setDataRequestPeriod(HTTPRequestUtil::DEFAULT_DATA_REQUEST_PERIOD_MS);
-        QTest::qWait(100);
-        QVERIFY(link.simulator.clearRequestLog());
-        QTest::qWait(600);
-        QCOMPARE(link.requests(QStringLiteral("data")).size(), 0u);
-        QVERIFY(link.requests(QStringLiteral("config")).size() >= 2);
-        QCOMPARE(link.json()->getRequestCount(), 1);
-
-        QVERIFY(link.simulator.clearFaults());
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
-    }
-
     void serverErrorIsResentAtMostThreeTimes()
     {
         LogCapture log;
@@ -155,12 +124,6 @@ private slots:
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 3, 200, QStringLiteral("data")));
         QVERIFY(writeAndAwaitEcho(link, LOCATION_PATH, QStringLiteral("Linie 12")));
         QVERIFY(!log.matching(QStringLiteral("Problem while parse JSON: \n")).isEmpty());
-
-        // A garbled acknowledgement still acknowledges; the next write goes through.
-        QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 1, 200, QStringLiteral("config")));
-        link.json()->requestConfig(LOCATION_PATH, Json::Value("Linie 13"), GlobalEnums::SET);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
-        QVERIFY(writeAndAwaitEcho(link, NAME_PATH, QStringLiteral("Halle 13")));
     }
 
     void refusedTokenEndsTheSession()
@@ -182,12 +145,6 @@ private slots:
         for (const QList<QVariant>& message : status)
             told = told || message.at(0).toString().contains(QStringLiteral("Sitzung wurde vom Gerät beendet"));
         QVERIFY(told);
-
-        // No more polling once the session has ended.
-        QTest::qWait(100);
-        const Json::ArrayIndex polls = link.requests(QStringLiteral("data")).size();
-        QTest::qWait(400);
-        QCOMPARE(link.requests(QStringLiteral("data")).size(), polls);
     }
 };
 

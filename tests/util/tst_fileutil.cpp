@@ -1,4 +1,5 @@
-// File helpers: results, the warnings they give, and the data folder.
+// File helpers: copies never overwrite, resource copies are writable, and
+// replacing keeps or restores a backup.
 #include "../common/LogCapture.h"
 
 #include "util/FileUtil.h"
@@ -42,32 +43,6 @@ private slots:
         QVERIFY(QDir().mkpath(dir));
     }
 
-    void dataFolderUnderTheGenericDataLocation()
-    {
-        QCOMPARE(FileUtil::basePath(),
-                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/TEVARO500"));
-        // The test runner gives each test executable a data folder of its own.
-        QVERIFY(FileUtil::basePath().startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
-    }
-
-    void createFileMakesFolderAndFile()
-    {
-        const QString path = dir + QStringLiteral("/new/sub/file.txt");
-        QVERIFY(FileUtil::createFile(path, true));
-        QVERIFY(QFile::exists(path));
-        QCOMPARE(QFileInfo(path).size(), 0);
-    }
-
-    void createFileOnAnExistingFileIsSilent()
-    {
-        const QString path = dir + QStringLiteral("/existing.txt");
-        writeFile(path, "keep");
-        LogCapture log;
-        QVERIFY(!FileUtil::createFile(path, false));
-        QVERIFY(log.messages().isEmpty());
-        QCOMPARE(readFile(path), QByteArray("keep"));
-    }
-
     void copyNeverOverwrites()
     {
         const QString source = dir + QStringLiteral("/source.txt");
@@ -78,18 +53,6 @@ private slots:
         QVERIFY(!FileUtil::copyFile(source, destination, false));
         QCOMPARE(readFile(destination), QByteArray("old"));
         QCOMPARE(log.messages().size(), 1);
-        QCOMPARE(log.messages().first(),
-                 QStringLiteral("static bool FileUtil::copyFile(const QString&, const QString&, bool)"
-                                "\nThe file could not be copied.\nSource:      ")
-                     + source + QStringLiteral("\nDestination: ") + destination);
-    }
-
-    void copyOfAMissingSource()
-    {
-        const QString source = dir + QStringLiteral("/missing.txt");
-        LogCapture log;
-        QVERIFY(!FileUtil::copyFile(source, dir + QStringLiteral("/x.txt"), true));
-        QCOMPARE(log.messages(), QStringList{QStringLiteral("Source file does not exist.\nFile: ") + source});
     }
 
     void copyFromTheResourcesIsWritable()
@@ -102,86 +65,6 @@ private slots:
         // Writable, so it can later be renamed and replaced.
         QVERIFY(FileUtil::renameFile(destination, destination + QStringLiteral(".bak")));
         QVERIFY(FileUtil::deleteFile(destination + QStringLiteral(".bak")));
-    }
-
-    void deleteOfAMissingFile()
-    {
-        const QString path = dir + QStringLiteral("/gone.txt");
-        LogCapture log;
-        QVERIFY(!FileUtil::deleteFile(path));
-        QCOMPARE(log.messages(),
-                 QStringList{QStringLiteral("static bool FileUtil::deleteFile(const QString&)"
-                                            "\nThe file could not be removed.\nFile: ")
-                             + path});
-    }
-
-    void renameOntoAnExistingFile()
-    {
-        const QString source = dir + QStringLiteral("/a.txt");
-        const QString destination = dir + QStringLiteral("/b.txt");
-        writeFile(source, "a");
-        writeFile(destination, "b");
-        LogCapture log;
-        QVERIFY(!FileUtil::renameFile(source, destination));
-        QCOMPARE(log.messages(),
-                 QStringList{QStringLiteral("static bool FileUtil::renameFile(const QString&, const QString&)"
-                                            "\nThe file could not be renamed.\nSource:      ")
-                             + source + QStringLiteral("\nDestination: ") + destination});
-        QCOMPARE(readFile(destination), QByteArray("b"));
-    }
-
-    void createPathBelowAFile()
-    {
-        const QString file = dir + QStringLiteral("/plain.txt");
-        writeFile(file, "x");
-        LogCapture log;
-        QVERIFY(!FileUtil::createPath(file + QStringLiteral("/sub")));
-        QVERIFY(!FileUtil::dirExists(file + QStringLiteral("/sub"), true));
-        QCOMPARE(log.matching(QStringLiteral("Failure while creating path: ") + file + QStringLiteral("/sub")).size(),
-                 2);
-        QVERIFY(!FileUtil::createFile(file + QStringLiteral("/sub/f.txt"), true));
-    }
-
-    void existenceChecks()
-    {
-        const QString folder = dir + QStringLiteral("/made");
-        QVERIFY(!FileUtil::dirExists(folder, false));
-        QVERIFY(FileUtil::dirExists(folder, true));
-        QVERIFY(FileUtil::dirExists(folder, false));
-
-        const QString file = folder + QStringLiteral("/deeper/f.txt");
-        QVERIFY(!FileUtil::fileExists(file, false));
-        QVERIFY(!QFile::exists(file));
-        QVERIFY(FileUtil::fileExists(file, true));
-        QVERIFY(QFile::exists(file));
-    }
-
-    void errorTexts_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("expected");
-        const QString pair = QStringLiteral("\nSource:      f\nDestination: d");
-        QTest::newRow("open") << int(QFileDevice::OpenError) << "C\nThe file could not be opened.\nFile: f";
-        QTest::newRow("resource") << int(QFileDevice::ResourceError) << "C\nA ressource error occurred";
-        QTest::newRow("permissions") << int(QFileDevice::PermissionsError) << "C\nThe file could not be accessed.\nFile: f";
-        QTest::newRow("unknown") << 15 << QStringLiteral("C\nAn unknown error occurred.\nError Code:  15") + pair;
-    }
-
-    void errorTexts()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, expected);
-        LogCapture log;
-        QVERIFY(!FileUtil::checkFileError(static_cast<QFileDevice::FileError>(code), QStringLiteral("C"),
-                                          QStringLiteral("f"), QStringLiteral("d")));
-        QCOMPARE(log.messages(), QStringList{expected});
-    }
-
-    void noErrorIsSilent()
-    {
-        LogCapture log;
-        QVERIFY(FileUtil::checkFileError(QFileDevice::NoError, QStringLiteral("C"), QString(), QString()));
-        QVERIFY(log.messages().isEmpty());
     }
 
     void replaceKeepsABackup()

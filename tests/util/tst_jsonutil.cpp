@@ -1,10 +1,9 @@
-// The mirror owner: path references into "CLNT", device texts, local merges
-// and queries while the receive path changes the mirror.
+// The mirror owner: path references into "CLNT", and queries while the
+// receive path changes the mirror.
 #include "../common/LogCapture.h"
 
 #include "util/JSONUtil.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>
@@ -38,12 +37,10 @@ private slots:
         QTest::addColumn<QString>("warning");
 
         QTest::newRow("number") << "$.USMG.USLI[?(@.ID==($.CLNT.US.ID))]" << "$.USMG.USLI[?(@.ID==7)]" << "";
-        QTest::newRow("two references") << "$.A[($.CLNT.IDX.DEV)].B[($.CLNT.IDX.DEV)]" << "$.A[2].B[2]" << "";
         QTest::newRow("text") << "$.U[?(@.NAME==($.CLNT.US.NAME))]" << "$.U[?(@.NAME==admin)]" << "";
         QTest::newRow("missing node") << "$.X[($.CLNT.NO.ID)]" << "$.X[($.CLNT.NO.ID)]"
                                       << "CLNT-node could not be solved in MasterJSON! \n$.X[($.CLNT.NO.ID)]";
         QTest::newRow("object is not spliced") << "$.X[($.CLNT.OBJ)]" << "$.X[($.CLNT.OBJ)]" << "CLNT-node is not a single value";
-        QTest::newRow("no reference") << "$.DATA.CH" << "$.DATA.CH" << "";
     }
 
     void solvesClientReferences()
@@ -62,53 +59,6 @@ private slots:
         else
             QCOMPARE(log.matching(warning).size(), 1);
         QCOMPARE(util.getRequestCount(), 0);   // references never queue reads
-    }
-
-    void deviceTexts_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("queued");
-
-        QTest::newRow("plain text") << "{\"ID\":12,\"T\":\"Hallo\"}" << 12 << "Hallo" << 0;
-        QTest::newRow("text from the mirror") << "{\"ID\":3,\"T\":{\"PATH\":\"$.CLNT.US.NAME\"}}" << 3 << "admin" << 0;
-        QTest::newRow("reference in the path") << "{\"T\":{\"PATH\":\"$.NAMES[($.CLNT.IDX.DEV)]\"}}" << -1 << "" << 1;
-        QTest::newRow("missing text is read") << "{\"T\":{\"PATH\":\"$.TEXT.X\"}}" << -1 << "" << 1;
-        QTest::newRow("path not a string") << "{\"ID\":4,\"T\":{\"PATH\":5}}" << 4 << "" << 0;
-        QTest::newRow("id out of range keeps the id") << "{\"ID\":1e12,\"T\":\"x\"}" << -1 << "x" << 0;
-        QTest::newRow("not an object") << "[1]" << -1 << "" << 0;
-    }
-
-    void deviceTexts()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, id);
-        QFETCH(QString, text);
-        QFETCH(int, queued);
-
-        LogCapture log;
-        JSONUtil util;
-        fillClient(util);
-        int resolvedId = -1;
-        QString resolved = QStringLiteral("stale");
-        util.getInternationalisationFromID(parse(node), resolvedId, resolved);
-        QCOMPARE(resolvedId, id);
-        QCOMPARE(resolved, text);
-        QCOMPARE(util.getRequestCount(), queued);
-    }
-
-    void localMergeIsNotAnnounced()
-    {
-        JSONUtil util;
-        QSignalSpy before(&util, SIGNAL(beforeTelegramAvailable()));
-        QSignalSpy typed(&util, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)));
-        util.appendJson(Json::Value(5), QStringLiteral("$.A.B"));
-        Json::Value value;
-        QVERIFY(util.getMasterJSONbyPath(QStringLiteral("$.A.B"), value, false));
-        QCOMPARE(value.asInt(), 5);
-        QCOMPARE(before.count(), 0);
-        QCOMPARE(typed.count(), 0);
     }
 
     void queriesWhileTelegramsAreApplied()

@@ -65,17 +65,6 @@ private slots:
         removeDumps();
     }
 
-    void oneKeyAloneWritesNothing()
-    {
-        JSONUtil util;
-        KeyCounter widget;
-        key(&widget, QEvent::KeyPress, Qt::Key_F11);
-        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
-        QVERIFY(dumps().isEmpty());
-        QCOMPARE(widget.presses, 1);
-        QCOMPARE(widget.releases, 1);
-    }
-
     void chordWritesTheMirrorOnce()
     {
         JSONUtil util;
@@ -111,13 +100,6 @@ private slots:
         QCOMPARE(widget.presses, 8);
         QCOMPARE(widget.releases, 8);
 
-        // A new chord writes a new file.
-        QTest::qWait(5);
-        key(&widget, QEvent::KeyPress, Qt::Key_F12);
-        key(&widget, QEvent::KeyPress, Qt::Key_F11);
-        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
-        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
-        QCOMPARE(dumps().size(), 2);
     }
 };
 

@@ -2,7 +2,6 @@
 // the order of the change notifications.
 #include "../common/LogCapture.h"
 
-#include "util/CustomPlotLineUtil.h"
 #include "util/JSONUtil.h"
 #include "util/ReceiveJSONTask.h"
 
@@ -87,16 +86,13 @@ private slots:
         const QString t2 = telegram({setElement(QStringLiteral("$.B"), QStringLiteral("2"))});
 
         QTest::newRow("wrapped array") << QStringList{QStringLiteral("{\"ReqID\":5,\"ReqContent\":[%1,%2]}").arg(t1, t2)} << 2 << qint64(5);
-        QTest::newRow("wrapped null") << QStringList{QStringLiteral("{\"ReqID\":5,\"ReqContent\":null}")} << 0 << qint64(5);
         QTest::newRow("bare telegram") << QStringList{t1} << 1 << qint64(-1);
-        QTest::newRow("array of telegrams") << QStringList{QStringLiteral("[%1,%2]").arg(t1, t2)} << 2 << qint64(-1);
         QTest::newRow("id beyond 32 bits") << QStringList{QStringLiteral("{\"ReqID\":8589934592,\"ReqContent\":%1}").arg(t1)} << 1 << Q_INT64_C(8589934592);
         QTest::newRow("newest id of several") << QStringList{QStringLiteral("{\"ReqID\":3,\"ReqContent\":%1}").arg(t1),
                                                              QStringLiteral("{\"ReqID\":4,\"ReqContent\":%1}").arg(t2)} << 2 << qint64(4);
         QTest::newRow("garbage is skipped") << QStringList{QStringLiteral("garbage"), t2} << 1 << qint64(-1);
         QTest::newRow("deep nesting is skipped") << QStringList{QString(5000, QLatin1Char('[')) + QString(5000, QLatin1Char(']')),
                                                                 QStringLiteral("{\"ReqID\":3,\"ReqContent\":%1}").arg(t1)} << 1 << qint64(3);
-        QTest::newRow("string gives nothing") << QStringList{QStringLiteral("\"text\"")} << 0 << qint64(-1);
     }
 
     void unwrapsAnswers()
@@ -157,67 +153,6 @@ private slots:
                                                QStringLiteral("after")}));
     }
 
-    void ignoresWhatIsNoTelegram_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty object") << "{}";
-        QTest::newRow("string") << "\"x\"";
-        QTest::newRow("array") << "[1]";
-        QTest::newRow("no instructions") << "{\"A\":1}";
-    }
-
-    void ignoresWhatIsNoTelegram()
-    {
-        QFETCH(QString, text);
-        JSONUtil util;
-        Recorder recorder(&util);
-        apply(util, text);
-        QVERIFY(recorder.events.isEmpty());
-    }
-
-    void unusableTelegramIsReported()
-    {
-        LogCapture log;
-        JSONUtil util;
-        Recorder recorder(&util);
-        apply(util, QStringLiteral("{\"INST\":\"x\",\"CLNT\":{\"TOKN\":\"s3cret\"}}"));
-        QVERIFY(recorder.events.isEmpty());
-        QCOMPARE(log.matching(QStringLiteral("JSON telegram could not be added to MasterJSON. \n")).size(), 1);
-        QVERIFY(!log.all().contains(QStringLiteral("s3cret")));
-    }
-
-    void initialPathsAreQueued()
-    {
-        JSONUtil util;
-        util.requestPath(QStringLiteral("$.A"));
-        apply(util, telegram({setElement(QStringLiteral("$.IPTH"), QStringLiteral("[\"$.A\",\"$.B\",\"$.C\",5]"))}));
-        QCOMPARE(util.getRequestCount(), 3);   // $.A was queued already
-
-        int kind = 0;
-        Json::Value built;
-        QList<qint64> ids;
-        util.buildTelegram(kind, built, ids);
-        QCOMPARE(built["INST"]["GET"]["VAL"][2]["DEST"]["PATH"].asString(), std::string("$.C"));
-    }
-
-    void chartDataIsForwarded()
-    {
-        JSONUtil util;
-        const QString withMem = QStringLiteral("{\"INST\":{\"SET\":{\"VAL\":[],\"MEM\":[{\"ID\":1}]}}}");
-        const QString emptyMem = QStringLiteral("{\"INST\":{\"SET\":{\"VAL\":[],\"MEM\":[]}}}");
-
-        apply(util, withMem);   // no feed registered: dropped without harm
-
-        CustomPlotLineUtil chart(nullptr);
-        util.setCustomPlotLineUtil(&chart);
-        apply(util, withMem);
-        apply(util, emptyMem);
-        const QList<Json::Value> pending = chart.takePending();
-        QCOMPARE(pending.size(), 1);
-        QCOMPARE(pending.first()[0]["ID"].asInt(), 1);
-        util.setCustomPlotLineUtil(nullptr);
-    }
-
     void receiveLoopAppliesInOrderAndStops()
     {
         JSONUtil util;
@@ -244,30 +179,6 @@ private slots:
         QCOMPARE(task.thread(), QThread::currentThread());
     }
 
-    void stopBeforeTheLoopStartsIsHonoured()
-    {
-        JSONUtil util;
-        QThread thread;
-        ReceiveJSONTask task(&util, 5);
-        runOn(thread, task);
-        task.stop();
-        thread.start();
-        QVERIFY(thread.wait(5000));
-    }
-
-    void endingLoopLeavesTheReceivedListAlone()
-    {
-        // An old session's loop that ends late must not wipe what the new
-        // session has received meanwhile.
-        JSONUtil util;
-        Recorder recorder(&util);
-        ReceiveJSONTask oldTask(&util, 5);
-        oldTask.stop();
-        util.addReceiveJSON(parse(telegram({setElement(QStringLiteral("$.NEW"), QStringLiteral("1"))})));
-        oldTask.executeReceiveTask();
-        QCOMPARE(util.getReceiveCount(), 1);
-        QVERIFY(recorder.events.isEmpty());   // nor applies it
-    }
 };
 
 QTEST_GUILESS_MAIN(TestReceivePath)

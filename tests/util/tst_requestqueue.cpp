@@ -69,19 +69,6 @@ private slots:
         QCOMPARE(sets[1]["VAL"].asInt(), 2);
     }
 
-    void mapIsQueuedInKeyOrder()
-    {
-        JSONUtil util;
-        QMap<QString, Json::Value> values;
-        values.insert(QStringLiteral("$.C"), Json::Value(3));
-        values.insert(QStringLiteral("$.A"), Json::Value(1));
-        values.insert(QStringLiteral("$.B"), Json::Value(2));
-        util.requestConfig(values, SET);
-        const Built built = build(util);
-        QCOMPARE(pathsOf(built.telegram["INST"]["SET"]["VAL"]),
-                 (QStringList{QStringLiteral("$.A"), QStringLiteral("$.B"), QStringLiteral("$.C")}));
-    }
-
     void headRunOfOneTypeIsBatched()
     {
         JSONUtil util;
@@ -109,55 +96,6 @@ private slots:
         QCOMPARE(third.ids, QList<qint64>{4});
     }
 
-    void requestWithoutElementIsStillAcknowledged()
-    {
-        JSONUtil util;
-        util.requestConfig(QStringLiteral("$.A"), Json::Value(1), GET);   // a configuration read adds no element
-        util.requestConfig(QStringLiteral("$.B"), Json::Value(2), SET);
-        const Built built = build(util);
-        QCOMPARE(built.ids, (QList<qint64>{1, 2}));
-        QCOMPARE(pathsOf(built.telegram["INST"]["SET"]["VAL"]), QStringList{QStringLiteral("$.B")});
-        QVERIFY(built.telegram["INST"]["GET"]["VAL"].empty());
-        util.removeRequests(built.ids);
-        QCOMPARE(util.getRequestCount(), 0);
-    }
-
-    void emptyQueueLeavesOutputsAlone()
-    {
-        JSONUtil util;
-        int kind = 9;
-        Json::Value telegram("untouched");
-        QList<qint64> ids{42};
-        util.buildTelegram(kind, telegram, ids);
-        QCOMPARE(kind, 0);
-        QCOMPARE(QString::fromStdString(telegram.asString()), QStringLiteral("untouched"));
-        QCOMPARE(ids, QList<qint64>{42});
-    }
-
-    void removalByIdsIgnoresUnknownIds()
-    {
-        JSONUtil util;
-        util.requestMeasure(QStringLiteral("$.A"), Json::Value(), SET);
-        util.requestExport(QStringLiteral("$.B"), Json::Value(), GET);
-        util.requestUser(QStringLiteral("$.C"), Json::Value(), SET);
-        util.removeRequests({2, 99});
-        QCOMPARE(util.getRequestCount(), 2);
-        QCOMPARE(build(util).kind, int(REQUEST_MEASURE));
-        util.removeRequests({1});
-        QCOMPARE(build(util).kind, int(REQUEST_USER));
-    }
-
-    void clearRestartsIds()
-    {
-        JSONUtil util;
-        util.requestPath(QStringLiteral("$.A"));
-        util.requestPath(QStringLiteral("$.B"));
-        util.clearRequests();
-        QCOMPARE(util.getRequestCount(), 0);
-        util.requestPath(QStringLiteral("$.A"));   // no longer counts as queued
-        QCOMPARE(build(util).ids, QList<qint64>{1});
-    }
-
     void idsOfAnEarlierGenerationRemoveNothing()
     {
         JSONUtil util;
@@ -180,42 +118,6 @@ private slots:
         QCOMPARE(util.getRequestCount(), 2);
         QCOMPARE(pathsOf(build(util).telegram["INST"]["GET"]["VAL"]), QStringList{"$.C"});
 
-        // Ids of the current generation are removed as ever.
-        QList<qint64> ids;
-        quint64 generation = 0;
-        util.buildTelegram(kind, telegram, ids, generation);
-        util.removeRequests(ids, generation);
-        QCOMPARE(util.getRequestCount(), 1);
-        QCOMPARE(util.takeRequests({2}, generation).size(), 1);
-        QCOMPARE(util.getRequestCount(), 0);
-    }
-
-    void messageAnswerGoesToConfig()
-    {
-        JSONUtil util;
-        util.requestMessage(QStringLiteral("admin"), Q_INT64_C(8589934593), Q_INT64_C(4294967297), 1, 2);
-        const Built built = build(util);
-        QCOMPARE(built.kind, int(REQUEST_MESSAGE));
-        const Json::Value& message = built.telegram["INST"]["SET"]["MSG"][0];
-        QCOMPARE(message["MID"].asInt64(), Json::Int64(4294967297));
-        QCOMPARE(message["MUID"].asInt64(), Json::Int64(8589934593));
-        QCOMPARE(message["VAL"].asInt(), 2);
-    }
-
-    void missingPathIsQueuedForReading()
-    {
-        JSONUtil util;
-        Json::Value value("kept");
-        QVERIFY(!util.getMasterJSONbyPath(QString(), value, true));
-        QCOMPARE(util.getRequestCount(), 0);
-
-        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, false));
-        QCOMPARE(util.getRequestCount(), 0);
-
-        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, true));
-        QVERIFY(!util.getMasterJSONbyPath(QStringLiteral("$.X"), value, true));
-        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("kept"));
-        QCOMPARE(util.getRequestCount(), 1);
     }
 
     void producersOnSeveralThreads()

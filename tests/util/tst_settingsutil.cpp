@@ -13,9 +13,6 @@
 
 namespace {
 
-const char* const COLOURS = "#f44336,#32CD32,#cddc39,#00FFFF,#3f51b5,#8B008B,#ffeb3b,#ff9800,#8B0000,#000000,"
-                            "#006400,#0000FF,#8B4513,#FF1493,#B452CD,#8B8B7A,#CDC9C9,#333333,#CD3700,#FF0000";
-
 QString fileText()
 {
     QFile file(SettingsUtil::fileName());
@@ -61,13 +58,6 @@ private slots:
         QVERIFY(fileText().contains(QStringLiteral("Statusbar\\Show\\Value=true")));
     }
 
-    void storedValueIsReturnedUnchanged()
-    {
-        SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("EN"));
-        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE")).toString(),
-                 QStringLiteral("EN"));
-    }
-
     void emptyDefaultIsWrittenAsUnset()
     {
         const QString key = QStringLiteral("Config/TevaroApp/PollTime");
@@ -97,12 +87,9 @@ private slots:
         QTest::addColumn<QStringList>("defaults");
         QTest::addColumn<QStringList>("expected");
 
-        const QStringList colours = QString::fromLatin1(COLOURS).split(QLatin1Char(','));
+        const QStringList colours{"#f44336", "#32CD32", "#cddc39"};
         QTest::newRow("graph colours on a fresh file")
             << "Config/LineChart/Graph/Color" << "-" << colours << colours;
-        QTest::newRow("empty part kept") << "Config/Test/List1" << "a,,b" << QStringList{"x"}
-                                         << QStringList{"a", "", "b"};
-        QTest::newRow("single element") << "Config/Test/List2" << "a" << QStringList{"x", "y"} << QStringList{"a"};
         QTest::newRow("empty default") << "Config/Test/List3" << "-" << QStringList() << QStringList{""};
     }
 
@@ -119,43 +106,6 @@ private slots:
         // The list stays stored as one comma-joined text.
         QSettings reader(SettingsUtil::fileName(), QSettings::IniFormat);
         QCOMPARE(reader.value(key).toStringList().join(QLatin1Char(',')), expected.join(QLatin1Char(',')));
-    }
-
-    void listTypedIntoTheFileWithoutQuotes()
-    {
-        // A hand-edited "a,b" without quotes reads back as a string list.
-        QSettings writer(SettingsUtil::fileName(), QSettings::IniFormat);
-        writer.setValue(QStringLiteral("Config/Test/Edited"), QStringList{"#111111", "#222222"});
-        writer.sync();
-        // The shared store re-reads the file on its next sync.
-        SettingsUtil::setValue(QStringLiteral("Config/Test/Touch"), 1);
-        QCOMPARE(SettingsUtil::getValueList(QStringLiteral("Config/Test/Edited"), {}),
-                 toVariants({"#111111", "#222222"}));
-    }
-
-    void listToString_data()
-    {
-        QTest::addColumn<QVariantList>("list");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("two texts") << QVariantList{"1", "2"} << "1,2";
-        QTest::newRow("numbers") << QVariantList{1, 2.5} << "1,2.5";
-        QTest::newRow("empty") << QVariantList() << "";
-        QTest::newRow("empty element") << QVariantList{"", "b"} << ",b";
-    }
-
-    void listToString()
-    {
-        QFETCH(QVariantList, list);
-        QFETCH(QString, expected);
-        QCOMPARE(SettingsUtil::listToString(list), expected);
-    }
-
-    void oneSharedHandle()
-    {
-        const int before = SettingsUtil::useCount();
-        SettingsUtil* first = SettingsUtil::instance();
-        QCOMPARE(SettingsUtil::instance(), first);
-        QCOMPARE(SettingsUtil::useCount(), before + 2);
     }
 
     void usableFromSeveralThreads()

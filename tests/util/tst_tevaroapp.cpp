@@ -1,14 +1,9 @@
 // The application object against the device simulator: login through the
 // login screen, the session's start, logout and closing, and device messages
 // with their answers.
-#include "../common/LogCapture.h"
-#include "SimulatorProcess.h"
+#include "DeviceLinkFixture.h"
 
 #include "util/FileUtil.h"
-#include "util/HTTPRequestUtil.h"
-#include "util/JSONUtil.h"
-#include "util/SettingsUtil.h"
-#include "util/TevaroApp.h"
 #include "view/MainWindow.h"
 #include "view/MessageDialog.h"
 #include "view/StatusBar.h"
@@ -26,25 +21,15 @@
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 8000)
+bool waitUntil(const std::function<bool()>& condition)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+    return DeviceLinkFixture::waitUntil(condition, 8000);
 }
 
 Json::Value parse(const std::string& text)
 {
     Json::Value value;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    reader->parse(text.data(), text.data() + text.size(), &value, &errors);
+    Json::Reader().parse(text, value);
     return value;
 }
 
@@ -55,19 +40,12 @@ class TestTevaroApp : public QObject
     Q_OBJECT
 
 private:
-    SimulatorProcess simulator{QStringList{QStringLiteral("--paused")}};
+    DeviceLinkFixture link;
+    SimulatorProcess& simulator = link.simulator;
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
 
-    // The simulator's request log for one endpoint ("data", "logout", ...), oldest first.
-    Json::Value requests(const QString& endpoint)
-    {
-        Json::Value selected(Json::arrayValue);
-        for (const Json::Value& request : simulator.requestLog())
-            if (request["path"].asString() == "/webservice/" + endpoint.toStdString())
-                selected.append(request);
-        return selected;
-    }
+    Json::Value requests(const QString& endpoint) { return link.requests(endpoint); }
 
     // Index in the request log of the first request to endpoint whose body
     // or query contains part; -1 when none.
@@ -83,13 +61,19 @@ private:
         return -1;
     }
 
-    bool login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
+    // Fills in and confirms the login screen.
+    void submitLogin(const QString& user, const QString& password)
     {
         UserLogin* page = window->getLoginPage();
         window->setPage(MainWindow::LOGIN);
         page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(user);
         page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(password);
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
+    }
+
+    bool login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
+    {
+        submitLogin(user, password);
         if (!waitUntil([this] { return window->isCurrentPage(MainWindow::HOME) && app->isStarted(); }))
             return false;
         // The session is up once the first answers arrived: the device sends
@@ -134,6 +118,17 @@ private:
         return raised[0];
     }
 
+    // The answer telegram a button of raised sends, as the device logs it.
+    static Json::Value answerTo(const Json::Value& raised, int value)
+    {
+        Json::Value expected(Json::objectValue);
+        for (const char* key : {"MID", "MUID", "MTYP"})
+            expected[key] = raised[key];
+        expected["USER"] = "admin";
+        expected["VAL"] = value;
+        return expected;
+    }
+
     bool answered(const Json::Value& expected)
     {
         for (const Json::Value& answer : simulator.messageAnswers())
@@ -146,22 +141,12 @@ private slots:
     void initTestCase()
     {
         QDir(FileUtil::basePath()).removeRecursively();
-        QVERIFY(simulator.start());
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("40"));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("20"));
-        app = new TevaroApp(nullptr);
+        QVERIFY(link.setUp());
+        app = link.app.get();
         window = app->getMainWindow();
         QVERIFY(window);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
         QVERIFY(QTest::qWaitForWindowExposed(window));
-    }
-
-    void cleanupTestCase()
-    {
-        delete app;
-        simulator.stop();
     }
 
     void init()
@@ -180,47 +165,6 @@ private slots:
             seen = now;
         }
         QVERIFY(simulator.clearRequestLog());
-    }
-
-    void intervals_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<bool>("warned");
-        QTest::newRow("empty: first run") << "" << 150 << false;
-        QTest::newRow("whole number") << "300" << 300 << false;
-        QTest::newRow("blanks around") << " 200 " << 200 << false;
-        QTest::newRow("letters") << "abc" << 150 << true;
-        QTest::newRow("zero") << "0" << 150 << true;
-        QTest::newRow("negative") << "-5" << 150 << true;
-        QTest::newRow("fraction") << "1.5" << 150 << true;
-    }
-
-    void intervals()
-    {
-        QFETCH(QString, stored);
-        QFETCH(int, expected);
-        QFETCH(bool, warned);
-        const QString key = QStringLiteral("Config/Test/Interval");
-        SettingsUtil::setValue(key, stored.isEmpty() ? QVariant() : QVariant(stored));
-        LogCapture log;
-        QCOMPARE(TevaroApp::readInterval(key, 150), expected);
-        QCOMPARE(!log.messages().isEmpty(), warned);
-    }
-
-    void loginStartsTheSession()
-    {
-        QVERIFY(login());
-        QVERIFY(waitUntil([this] { return requests(QStringLiteral("path")).size() >= 1; }));
-        const Json::Value log = simulator.requestLog();
-        const int loginAt = firstIndexOf(log, QStringLiteral("login"));
-        const int dataAt = firstIndexOf(log, QStringLiteral("data"));
-        const int pathAt = firstIndexOf(log, QStringLiteral("path"));
-        QVERIFY(loginAt >= 0 && dataAt > loginAt && pathAt > loginAt);
-        QVERIFY(log[dataAt]["query"].asString().find("REQID=-1") != std::string::npos);
-        // The first telegram reads "$.IPTH", the list of paths to fetch first.
-        const Json::Value first = parse(log[pathAt]["body"].asString());
-        QCOMPARE(first["INST"]["GET"]["VAL"][0]["DEST"]["PATH"].asString(), std::string("$.IPTH"));
     }
 
     void backOnHomeLogsOut()
@@ -276,12 +220,7 @@ private slots:
         QVERIFY(raised["MID"].asInt64() > (qint64(1) << 31));
         pressDialogButton(1);
 
-        Json::Value expected(Json::objectValue);
-        expected["MID"] = raised["MID"];
-        expected["MUID"] = raised["MUID"];
-        expected["MTYP"] = raised["MTYP"];
-        expected["USER"] = "admin";
-        expected["VAL"] = 0;
+        const Json::Value expected = answerTo(raised, 0);
         QVERIFY(waitUntil([&] { return answered(expected); }));
         QVERIFY(app->isStarted());
     }
@@ -299,12 +238,7 @@ private slots:
         QCOMPARE(logout.size(), 1);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
 
-        Json::Value expected(Json::objectValue);
-        expected["MID"] = raised["MID"];
-        expected["MUID"] = raised["MUID"];
-        expected["MTYP"] = raised["MTYP"];
-        expected["USER"] = "admin";
-        expected["VAL"] = 2;
+        const Json::Value expected = answerTo(raised, 2);
         QVERIFY(answered(expected));
         QVERIFY(waitUntil([&] { return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), token) >= 0; }));
         const Json::Value log = simulator.requestLog();
@@ -312,47 +246,6 @@ private slots:
         QVERIFY(answerAt >= 0);
         QVERIFY(answerAt < firstIndexOf(log, QStringLiteral("logout"), token));
         QVERIFY(simulator.clearFaults());
-    }
-
-    void answersStillQueuedGoOutAtLogout()
-    {
-        QVERIFY(login());
-        const Json::Value raised = raiseDialog(
-            R"({"MSG":{"T":"Quittieren"},"INP":{"TAB":[{"T":"Ok","OPRT":1,"VAL":5}]}})");
-        QVERIFY(raised.isObject());
-        pressDialogButton(0);
-        pressBack();   // at once, while the answer waits in the queue
-        QVERIFY(!app->isStarted());
-        Json::Value expected(Json::objectValue);
-        expected["MID"] = raised["MID"];
-        expected["MUID"] = raised["MUID"];
-        expected["MTYP"] = raised["MTYP"];
-        expected["USER"] = "admin";
-        expected["VAL"] = 5;
-        QVERIFY(answered(expected));
-    }
-
-    void nothingSentForButtonsWithoutAnswer()
-    {
-        QVERIFY(login());
-        const Json::ArrayIndex before = simulator.messageAnswers().size();
-        const Json::Value raised = raiseDialog(
-            R"({"MSG":{"T":"Nur lesen"},"INP":{"TAB":[{"T":"Gelesen","OPRT":5,"VAL":1}]}})");
-        QVERIFY(raised.isObject());
-        pressDialogButton(0);
-        QTest::qWait(400);
-        QCOMPARE(simulator.messageAnswers().size(), before);
-        QVERIFY(app->isStarted());
-    }
-
-    void statusLineFromTheDevice()
-    {
-        QVERIFY(login());
-        QVERIFY(simulator.raiseMessage(parse(R"({"MTYP":0,"MTD":5000,"MSG":{"T":"Messung gestartet"}})")).isArray());
-        StatusBar* bar = OverallView::getStatusBar();
-        QVERIFY(waitUntil([bar] { return bar->text().endsWith(QStringLiteral("  Messung gestartet")); }));
-        QVERIFY(bar->isShown());
-        QVERIFY(!dialog()->isVisible());
     }
 
     void messagesOfTheLoginAnswer()
@@ -366,31 +259,6 @@ private slots:
         // The home page came after the line was shown; the line stays.
         QVERIFY(OverallView::getStatusBar()->text().endsWith(QStringLiteral("  Willkommen")));
         QVERIFY(OverallView::getStatusBar()->isShown());
-    }
-
-    void closingEndsTheSessionFirst()
-    {
-        QVERIFY(login());
-        QSignalSpy logout(app, SIGNAL(onLogout()));
-        QVERIFY(window->close());
-        QCOMPARE(logout.size(), 1);
-        QVERIFY(!app->isStarted());
-        // The logout reached the device before the window was gone.
-        QCOMPARE(requests(QStringLiteral("logout")).size(), 1u);
-        QVERIFY(requests(QStringLiteral("logout"))[0]["query"].asString() != "TOKN=");
-        window->show();
-    }
-
-    void closingAwaitsTheLogoutAnswer()
-    {
-        QVERIFY(login());
-        QVERIFY(simulator.setDelay(400, QStringLiteral("logout")));
-        QSignalSpy answered(app->getJSONUtil()->getHTTPRequestUtil(), SIGNAL(logoutFinished()));
-        QVERIFY(window->close());
-        // close() returns only once the slow answer is in.
-        QCOMPARE(answered.size(), 1);
-        QVERIFY(simulator.clearFaults());
-        window->show();
     }
 
     void secondCloseWhileWaitingIsIgnored()
@@ -433,48 +301,6 @@ private slots:
         window->show();
     }
 
-    // While the close waits for the logout, the login page is shown but must
-    // not start a session that the closed window would leave running.
-    void noLoginWhileClosing()
-    {
-        QVERIFY(login());
-        QVERIFY(simulator.setDelay(1200, QStringLiteral("logout")));
-        UserLogin* page = window->getLoginPage();
-        bool windowEnabled = true;
-        bool stopping = false;
-        QTimer::singleShot(300, this, [&]() {
-            windowEnabled = window->isEnabled();
-            stopping = app->isStopping();
-            page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(QStringLiteral("admin"));
-            page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(QStringLiteral("admin"));
-            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
-            page->login();   // however it is reached
-        });
-        QVERIFY(window->close());
-        QVERIFY(!windowEnabled);
-        QVERIFY(stopping);
-        QTest::qWait(500);
-        QVERIFY(!app->isStarted());
-        QCOMPARE(requests(QStringLiteral("login")).size(), 1u);   // the one before the close
-        QVERIFY(window->isEnabled());
-        QVERIFY(simulator.clearFaults());
-        window->show();
-    }
-
-    // A session that began anyway during the close is ended before the window goes.
-    void sessionStartedDuringTheCloseIsEnded()
-    {
-        QVERIFY(login());
-        QVERIFY(simulator.setDelay(600, QStringLiteral("logout")));
-        QSignalSpy logout(app, SIGNAL(onLogout()));
-        QTimer::singleShot(200, this, [this]() { app->start(); });
-        QVERIFY(window->close());
-        QVERIFY(!app->isStarted());
-        QCOMPARE(logout.size(), 2);
-        QVERIFY(simulator.clearFaults());
-        window->show();
-    }
-
     void closingOnTheLoginPageSendsNoLogout()
     {
         QSignalSpy logout(app, SIGNAL(onLogout()));
@@ -487,10 +313,7 @@ private slots:
 
     void refusedLoginStaysOnTheLoginPage()
     {
-        UserLogin* page = window->getLoginPage();
-        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(QStringLiteral("admin"));
-        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(QStringLiteral("wrong"));
-        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
+        submitLogin(QStringLiteral("admin"), QStringLiteral("wrong"));
         QVERIFY(waitUntil([this] { return requests(QStringLiteral("login")).size() == 1; }));
         QTest::qWait(300);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));

@@ -1,7 +1,6 @@
-// The status bar: text form, timing, permanent mode, the off switch and
-// messages from other threads.
+// The status bar: text form, timing across page changes and messages from
+// other threads.
 #include "util/FileUtil.h"
-#include "util/SettingsUtil.h"
 #include "util/StatusMessageSink.h"
 #include "view/StatusBar.h"
 
@@ -21,15 +20,10 @@ QLineEdit* lineOf(QMainWindow& window)
     return window.findChild<QLineEdit*>(QStringLiteral("ledtDockbar"));
 }
 
-QDockWidget* dockOf(QMainWindow& window)
-{
-    return window.findChild<QDockWidget*>();
-}
-
 // The dock is part of the window and painted.
 bool barVisible(QMainWindow& window)
 {
-    QDockWidget* dock = dockOf(window);
+    QDockWidget* dock = window.findChild<QDockWidget*>();
     return dock && dock->isVisible() && window.dockWidgetArea(dock) == Qt::BottomDockWidgetArea;
 }
 
@@ -65,16 +59,6 @@ private slots:
         delete window;
     }
 
-    void startsHidden()
-    {
-        QVERIFY(!barVisible(*window));
-        QVERIFY(!bar->isShown());
-        QVERIFY(!lineOf(*window)->isEnabled());
-        // The setting was read with its default and written back.
-        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Statusbar/Show/Value"), QString()).toString(),
-                 QStringLiteral("true"));
-    }
-
     void messageShowsWithTimeAndEnds()
     {
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
@@ -92,37 +76,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!barVisible(*window), 5000);
         QCOMPARE(line->text(), QString());
         QCOMPARE(line->property("ZZActive").toBool(), false);
-    }
-
-    void longMessageShowsItsBeginning()
-    {
-        const QString text = QString(300, QLatin1Char('w')) + QStringLiteral("END");
-        emit bar->showMessage(text, SEVERITY_NOTICE, 10000);
-        QCOMPARE(lineOf(*window)->cursorPosition(), 0);
-    }
-
-    void secondMessageReplacesAndGetsItsFullTime()
-    {
-        emit bar->showMessage(QStringLiteral("first"), SEVERITY_NOTICE, 200);
-        emit bar->showMessage(QStringLiteral("second"), SEVERITY_NOTICE, 2500);
-        QVERIFY(bar->text().endsWith(QStringLiteral("  second")));
-        QTest::qWait(700);   // well past the first message's time
-        QVERIFY(barVisible(*window));
-        QVERIFY(bar->text().endsWith(QStringLiteral("  second")));
-        QTRY_VERIFY_WITH_TIMEOUT(!barVisible(*window), 10000);
-    }
-
-    void permanentModeKeepsAnEmptyBar()
-    {
-        emit bar->showPermanent(true);
-        QVERIFY(barVisible(*window));
-        QCOMPARE(bar->text(), QString());
-        emit bar->showMessage(QStringLiteral("on the login page"), SEVERITY_NOTICE, 200);
-        QVERIFY(bar->text().endsWith(QStringLiteral("on the login page")));
-        QTRY_COMPARE_WITH_TIMEOUT(bar->text(), QString(), 5000);
-        QVERIFY(barVisible(*window));
-        emit bar->showPermanent(false);
-        QVERIFY(!barVisible(*window));
     }
 
     void pageChangeKeepsAMessageUntilItsTimeIsOver()
@@ -153,21 +106,6 @@ private slots:
         QVERIFY(barVisible(*window));
     }
 
-    void switchedOffShowsNothing()
-    {
-        SettingsUtil::setValue(QStringLiteral("Config/Statusbar/Show/Value"), QStringLiteral("false"));
-        QMainWindow other;
-        other.setCentralWidget(new QWidget());
-        StatusBar off(&other, nullptr);
-        other.show();
-        emit off.showPermanent(true);
-        emit off.showMessage(QStringLiteral("never"), SEVERITY_ERROR, 10000);
-        StatusMessageSink::post(QStringLiteral("never either"), SEVERITY_ERROR, 10000);
-        QCoreApplication::processEvents();
-        QVERIFY(!barVisible(other));
-        QCOMPARE(off.text(), QString());
-        SettingsUtil::setValue(QStringLiteral("Config/Statusbar/Show/Value"), QStringLiteral("true"));
-    }
 };
 
 QTEST_MAIN(TestStatusBar)

@@ -43,31 +43,9 @@ class TestTableHeaderWidgets : public QObject
 
 private slots:
     void initTestCase() { ensureTevaroResources(); }
-    void headerShowsTheWidgets();
     void thousandRebuildsLeakNoWidget();
     void keptWidgetsSurviveARebuild();
-    void tableDeletesItsHeaderWidgets();
-    void entryHeaderAfterWidgetHeader();
 };
-
-void TestTableHeaderWidgets::headerShowsTheWidgets()
-{
-    TableObject object;
-    QList<QWidget*> widgets = newHeaderWidgets();
-    object.setHeaderWidgets(widgets, true);
-    auto* header = qobject_cast<ZHorizontalHeader*>(object.horizontalHeader());
-    QVERIFY(header);
-    QCOMPARE(object.columnCount(), 3);
-    QVERIFY(!header->isHidden());
-    for (int c = 0; c < 3; ++c) {
-        QCOMPARE(header->sectionResizeMode(c), QHeaderView::Stretch);
-        QVERIFY(header->sectionWidget(c)->isAncestorOf(widgets.at(c)) || header->sectionWidget(c) == widgets.at(c));
-    }
-
-    QList<QWidget*> hidden = newHeaderWidgets();
-    object.setHeaderWidgets(hidden, false);
-    QVERIFY(object.horizontalHeader()->isHidden());
-}
 
 void TestTableHeaderWidgets::thousandRebuildsLeakNoWidget()
 {
@@ -109,7 +87,6 @@ void TestTableHeaderWidgets::keptWidgetsSurviveARebuild()
     QVERIFY(kept);
     QVERIFY(!firstCombo);
     QVERIFY(check);
-    QVERIFY(object.horizontalHeader()->isAncestorOf(label));
     QVERIFY(object.horizontalHeader()->isAncestorOf(check));
 
     // The same list once more: nothing is deleted.
@@ -117,44 +94,6 @@ void TestTableHeaderWidgets::keptWidgetsSurviveARebuild()
     flushDeletes();
     QVERIFY(kept);
     QVERIFY(check);
-    QVERIFY(object.horizontalHeader()->isAncestorOf(check));
-}
-
-void TestTableHeaderWidgets::tableDeletesItsHeaderWidgets()
-{
-    const int before = QApplication::allWidgets().size();
-    QList<QPointer<QWidget>> watched;
-    {
-        TableObject object;
-        QList<QWidget*> widgets = newHeaderWidgets();
-        for (QWidget* widget : widgets)
-            watched.append(widget);
-        object.setHeaderWidgets(widgets, true);
-        object.setTableData(rowsUnderTheHeader(), true, QString(), false, 0);
-    }
-    flushDeletes();
-    for (const QPointer<QWidget>& widget : watched)
-        QVERIFY(!widget);
-    QCOMPARE(QApplication::allWidgets().size(), before);
-}
-
-void TestTableHeaderWidgets::entryHeaderAfterWidgetHeader()
-{
-    TableObject object;
-    QList<QWidget*> widgets = newHeaderWidgets();
-    QPointer<QWidget> first = widgets.first();
-    object.setHeaderWidgets(widgets, true);
-    TableStructure plain = rowsUnderTheHeader();
-    plain.setHeaderVisible(true);
-    object.setTableHeader(plain);
-    object.setTableData(plain, true, QString(), false, 0);
-    QCOMPARE(object.columnCount(), 3);
-    QCOMPARE(object.rowCount(), 2);
-    QVERIFY(first);   // still the table's, until a new widget header replaces it
-    QList<QWidget*> next = newHeaderWidgets();
-    object.setHeaderWidgets(next, true);
-    flushDeletes();
-    QVERIFY(!first);
 }
 
 QTEST_MAIN(TestTableHeaderWidgets)

