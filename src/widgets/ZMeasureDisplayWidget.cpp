@@ -1,6 +1,6 @@
 #include "ZMeasureDisplayWidget.h"
 
-#include "MeasureWidgetParts.h"
+#include "MeasureWidgetLook.h"
 #include "ZAnimatedLabel.h"
 #include "ZFlagWidget.h"
 #include "ZScaleLabel.h"
@@ -36,7 +36,7 @@ ZMeasureDisplayWidget::ZMeasureDisplayWidget(QWidget* parent)
     m_unit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_unit->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
 
-    m_overlay = MeasureWidgetParts::createOverlay(this, QStringLiteral("ZMeasureDisplayOverlay"));
+    m_overlay = MeasureWidgetLook::createOverlay(this, QStringLiteral("ZMeasureDisplayOverlay"));
 
     m_flags = new ZFlagWidget(kFlagRows, kFlagColumns, this);
     m_flags->setObjectName(QStringLiteral("ZMeasureDisplayFlags"));
@@ -75,22 +75,22 @@ void ZMeasureDisplayWidget::setMeasureValue(const QString& value)
 
 void ZMeasureDisplayWidget::setMeasureUnit(const QString& unit)
 {
-    MeasureWidgetParts::setShownText(m_unit, unit);
+    MeasureWidgetLook::setShownText(m_unit, unit);
 }
 
 void ZMeasureDisplayWidget::setMeasureOverlay(const QString& overlay)
 {
-    MeasureWidgetParts::setOverlayText(m_overlay, overlay);
+    MeasureWidgetLook::setOverlayText(m_overlay, overlay);
 }
 
 void ZMeasureDisplayWidget::setMeasureStatus(const int& leftFlags)
 {
-    MeasureWidgetParts::applyStatus(this, m_value, leftFlags);
+    MeasureWidgetLook::applyStatus(this, m_value, leftFlags);
 }
 
 void ZMeasureDisplayWidget::setFlags(const int& rightFlags)
 {
-    const QStringList names = MeasureWidgetParts::flagNames(rightFlags);
+    const QStringList names = MeasureWidgetLook::flagNames(rightFlags);
     int index = 0;
     for (const QString& name : names) {
         if (!m_flags->addFlag(index, name))

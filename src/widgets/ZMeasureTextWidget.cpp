@@ -1,6 +1,6 @@
 #include "ZMeasureTextWidget.h"
 
-#include "MeasureWidgetParts.h"
+#include "MeasureWidgetLook.h"
 #include "ZAnimatedLabel.h"
 #include "ZScaleLabel.h"
 
@@ -33,7 +33,7 @@ ZMeasureTextWidget::ZMeasureTextWidget(const bool& scalable, QWidget* parent)
     m_layout->addWidget(m_unit);
 
     // Outside the layout, over the value.
-    m_overlay = MeasureWidgetParts::createOverlay(this, QStringLiteral("ZMeasureTextOverlay"));
+    m_overlay = MeasureWidgetLook::createOverlay(this, QStringLiteral("ZMeasureTextOverlay"));
 }
 
 ZMeasureTextWidget::~ZMeasureTextWidget()
@@ -60,20 +60,20 @@ void ZMeasureTextWidget::setMeasureValue(const QString& value)
 {
     // QLabel's setter on purpose, also for a ZScaleLabel: the fit follows on
     // the next resize.
-    MeasureWidgetParts::setShownText(m_value, value);
+    MeasureWidgetLook::setShownText(m_value, value);
 }
 
 void ZMeasureTextWidget::setMeasureUnit(const QString& unit)
 {
-    MeasureWidgetParts::setShownText(m_unit, unit);
+    MeasureWidgetLook::setShownText(m_unit, unit);
 }
 
 void ZMeasureTextWidget::setMeasureOverlay(const QString& overlay)
 {
-    MeasureWidgetParts::setOverlayText(m_overlay, overlay);
+    MeasureWidgetLook::setOverlayText(m_overlay, overlay);
 }
 
 void ZMeasureTextWidget::setMeasureStatus(const int& leftFlags)
 {
-    MeasureWidgetParts::applyStatus(this, m_value, leftFlags);
+    MeasureWidgetLook::applyStatus(this, m_value, leftFlags);
 }

@@ -9,7 +9,7 @@ class ZAnimatedLabel;
 
 // What ZMeasureTextWidget and ZMeasureDisplayWidget share: the status and flag
 // words as the style sheet's names, the blinking overlay and the label setters.
-namespace MeasureWidgetParts {
+namespace MeasureWidgetLook {
 
 // "LF" + the decimal value of every set bit, lowest first; empty for 0 or less.
 QStringList statusEntries(int leftFlags);
@@ -29,7 +29,7 @@ void setOverlayText(ZAnimatedLabel* overlay, const QString& text);
 // overlay text comes in through the widget's own polish.
 void applyStatus(QWidget* widget, QLabel* valueLabel, int leftFlags);
 
-} // namespace MeasureWidgetParts
+} // namespace MeasureWidgetLook
 
 // Keeps an overlay at its size hint when its font changes after the text was
 // set (a re-polish under another parent brings another point size).

@@ -1,4 +1,4 @@
-#include "MeasureWidgetParts.h"
+#include "MeasureWidgetLook.h"
 
 #include "ZAnimatedLabel.h"
 
@@ -31,7 +31,7 @@ void repolishOne(QWidget* widget)
 
 } // namespace
 
-namespace MeasureWidgetParts {
+namespace MeasureWidgetLook {
 
 QStringList statusEntries(int leftFlags)
 {
@@ -85,7 +85,7 @@ void applyStatus(QWidget* widget, QLabel* valueLabel, int leftFlags)
     widget->ensurePolished();
 }
 
-} // namespace MeasureWidgetParts
+} // namespace MeasureWidgetLook
 
 OverlaySizeKeeper::OverlaySizeKeeper(ZAnimatedLabel* overlay)
     : QObject(overlay)
