@@ -6,6 +6,7 @@
 #include "json/JSONObject.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QTextCodec>
@@ -183,14 +184,18 @@ void CommonJSONUtil::saveJson(QString fileName)
 {
     if (fileName.isEmpty())
         return;
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written whole or not at all, and without the token or any password.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
         qWarning().noquote() << "Not able to open File at " + fileName;
         return;
     }
-    const std::string text = document->snapshot().toStyledString();
-    file.write(text.data(), static_cast<qint64>(text.size()));
-    file.close();
+    Json::Value tree = document->snapshot();
+    LogRedaction::maskSecrets(tree);
+    const std::string text = tree.toStyledString();
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
+        || !file.commit())
+        qWarning().noquote() << "Not able to write File at " + fileName + ": " + file.errorString();
 }
 
 void CommonJSONUtil::reportFailedQuery(const QString& path)

@@ -1,8 +1,12 @@
 #include "common/LogRedaction.h"
 
+#include <json/json.h>
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
+
+#include <vector>
 
 namespace {
 
@@ -22,7 +26,47 @@ const QRegularExpression& urlTokenPattern()
     return pattern;
 }
 
+const char* const MASK = "***";
+
+bool isSecretName(const std::string& name)
+{
+    return name == "TOKN" || name == "PW" || name == "PASS";
+}
+
+// Every scalar below value becomes the mask; the structure stays.
+void maskAll(Json::Value& value)
+{
+    if (value.isObject() || value.isArray()) {
+        for (Json::Value& child : value)
+            maskAll(child);
+    } else {
+        value = MASK;
+    }
+}
+
 } // namespace
+
+void LogRedaction::maskSecrets(Json::Value& tree)
+{
+    // An explicit stack: a device tree may be deeper than the call stack allows.
+    std::vector<Json::Value*> pending{&tree};
+    while (!pending.empty()) {
+        Json::Value* value = pending.back();
+        pending.pop_back();
+        if (value->isObject()) {
+            for (const std::string& name : value->getMemberNames()) {
+                Json::Value& member = (*value)[name];
+                if (isSecretName(name))
+                    maskAll(member);
+                else
+                    pending.push_back(&member);
+            }
+        } else if (value->isArray()) {
+            for (Json::Value& element : *value)
+                pending.push_back(&element);
+        }
+    }
+}
 
 QString LogRedaction::redactToken(const QString& text)
 {

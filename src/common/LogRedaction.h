@@ -2,6 +2,9 @@
 
 #include <QString>
 
+namespace Json {
+class Value;
+}
 class QUrl;
 
 // Prepares texts that may hold the login token (JSON with a "TOKN" member,
@@ -19,4 +22,8 @@ public:
     // redactToken, then cut to maxChars with a note of the full length, so a
     // multi-megabyte document never floods the log.
     static QString forLog(const QString& text, int maxChars = DEFAULT_MAX_CHARS);
+    // Replaces, at any depth, the value of every "TOKN", "PW" and "PASS"
+    // member by "***" (every scalar inside, when the value is an object or an
+    // array), so a tree can be written to a file without its secrets.
+    static void maskSecrets(Json::Value& tree);
 };

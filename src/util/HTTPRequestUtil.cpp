@@ -21,6 +21,12 @@ const char* const LOGIN_KEY = "loginRequest";
 const char* const LOGOUT_KEY = "logoutRequest";
 const char* const DATA_KEY = "dataRequest";
 
+// Status texts of the language files (the defaults are the German texts).
+const int TEXT_ADDRESS_INVALID = 1453;
+const int TEXT_DATA_REQUEST_REFUSED = 1454;
+const int TEXT_REQUEST_REJECTED = 1455;
+const int TEXT_REQUEST_FAILED = 1456;
+
 JSONUtil* applicationJSONUtil()
 {
     AppContext* context = AppContext::get();
@@ -100,7 +106,10 @@ void HTTPRequestUtil::buildBaseUrl()
         base = url.toString(QUrl::FullyEncoded);
     } else {
         report(QStringLiteral("Web service address is not valid (host \"%1\", port \"%2\"); no request is sent.")
-                   .arg(host, port));
+                   .arg(host, port),
+               TEXT_ADDRESS_INVALID,
+               QStringLiteral("Die Adresse des Geräts ist ungültig (Host \"%1\", Port \"%2\"); es wird nichts gesendet."),
+               {host, port});
     }
     QMutexLocker locker(&baseUrlMutex);
     baseUrl = base;
@@ -299,7 +308,8 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
     if (!isTelegramKey(key)) {
         // A failing data request is simply repeated; report each new failure once.
         if (status != lastDataRequestStatus)
-            report(QStringLiteral("Data request refused by the device (HTTP %1).").arg(status));
+            report(QStringLiteral("Data request refused by the device (HTTP %1).").arg(status), TEXT_DATA_REQUEST_REFUSED,
+                   QStringLiteral("Das Gerät hat die Datenanfrage abgelehnt (HTTP %1)."), {QString::number(status)});
         lastDataRequestStatus = status;
         return;
     }
@@ -309,7 +319,9 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
         return;
     if (status < 500) {
         // The device rejects the telegram itself; sending it again cannot help.
-        dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status));
+        dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status), TEXT_REQUEST_REJECTED,
+                     QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP %1); verworfen: %2"),
+                     {QString::number(status)});
         return;
     }
     if (ids.first() == serverErrorHeadId) {
@@ -320,7 +332,10 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
     }
     if (serverErrorCount > MAX_SERVER_ERROR_RESENDS) {
         dropRequests(ids, generation,
-                     QStringLiteral("failed %1 times on the device (HTTP %2)").arg(serverErrorCount).arg(status));
+                     QStringLiteral("failed %1 times on the device (HTTP %2)").arg(serverErrorCount).arg(status),
+                     TEXT_REQUEST_FAILED,
+                     QStringLiteral("Die Anfrage ist %1-mal am Gerät gescheitert (HTTP %2); verworfen: %3"),
+                     {QString::number(serverErrorCount), QString::number(status)});
         serverErrorHeadId = -1;
         serverErrorCount = 0;
     }
@@ -336,19 +351,23 @@ bool HTTPRequestUtil::isStale(const QVariant& key, quint64 generation)
     return true;
 }
 
-void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason)
+void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
+                                   const QString& defaultText, QStringList arguments)
 {
     const QList<TelegramRequest> dropped = jsonUtil->takeRequests(ids, generation);
     if (dropped.isEmpty())
         return;   // already gone, or the queue was cleared meanwhile
     QStringList paths;
     for (const TelegramRequest& request : dropped)
-        paths.append(request.path.isEmpty() ? QStringLiteral("(message answer)") : request.path);
-    report(QStringLiteral("Request %1 and dropped: %2").arg(reason, paths.join(QStringLiteral(", "))));
+        paths.append(request.path.isEmpty() ? QStringLiteral("MUID %1").arg(request.muid) : request.path);
+    const QString pathList = paths.join(QStringLiteral(", "));
+    arguments.append(pathList);
+    report(QStringLiteral("Request %1 and dropped: %2").arg(reason, pathList), textId, defaultText, arguments);
 }
 
-void HTTPRequestUtil::report(const QString& text)
+void HTTPRequestUtil::report(const QString& logText, int textId, const QString& defaultText,
+                             const QStringList& arguments)
 {
-    qWarning().noquote() << text;
-    StatusMessageSink::post(text, SEVERITY_ERROR, 10000);
+    qWarning().noquote() << logText;
+    StatusMessageSink::postText(textId, defaultText, arguments, SEVERITY_ERROR, 10000);
 }

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <atomic>
@@ -95,8 +96,14 @@ private:
     void failLogin(quint64 sequence);
     void disconnectLoginReply();
     bool isStale(const QVariant& key, quint64 generation);
-    void dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason);
-    static void report(const QString& text);
+    // Takes the requests from the queue; reason goes to the log, the language
+    // file's text textId (the dropped paths appended to its arguments) to the
+    // status bar.
+    void dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
+                      const QString& defaultText, QStringList arguments);
+    // Logs text (English) and shows the language file's text textId on the
+    // status bar, with the arguments put in for %1, %2, ...
+    static void report(const QString& logText, int textId, const QString& defaultText, const QStringList& arguments);
 
     JSONUtil* jsonUtil;
     QMutex baseUrlMutex;   // guards baseUrl

@@ -23,3 +23,9 @@ void StatusMessageSink::post(const QString& text, Severity severity, int duratio
 {
     emit instance()->showMessage(text, severity, durationMs);
 }
+
+void StatusMessageSink::postText(int textId, const QString& defaultText, const QStringList& arguments,
+                                 Severity severity, int durationMs)
+{
+    emit instance()->showTextMessage(textId, defaultText, arguments, severity, durationMs);
+}

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The one way from any thread to the status bar. Code that wants a timed
 // status message emits showMessage() here; the status bar connects this
@@ -20,9 +21,16 @@ public:
 
     // Emits showMessage(text, severity, durationMs) on the sink.
     static void post(const QString& text, Severity severity, int durationMs);
+    // A text of the language files: the status bar looks textId up in the
+    // selected language (defaultText when it is missing) and puts the
+    // arguments in for %1, %2, ... in the GUI thread.
+    static void postText(int textId, const QString& defaultText, const QStringList& arguments,
+                         Severity severity, int durationMs);
 
 signals:
     void showMessage(QString text, Severity severity, int durationMs);
+    void showTextMessage(int textId, QString defaultText, QStringList arguments, Severity severity,
+                         int durationMs);
 
 private:
     StatusMessageSink();

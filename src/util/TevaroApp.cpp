@@ -27,6 +27,7 @@ namespace {
 
 const unsigned long THREAD_END_WAIT_MS = 10000;
 const int WAIT_STEP_MS = 10;
+const int TEXT_SESSION_REFUSED = 1457;
 
 QString readSheet(const QString& path)
 {
@@ -207,8 +208,9 @@ void TevaroApp::sessionRefused()
     if (!started || stopping)
         return;
     qWarning() << "The device refused the session token (HTTP 401): the session ends";
-    StatusMessageSink::post(QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden."),
-                            SEVERITY_ERROR, 10000);
+    StatusMessageSink::postText(TEXT_SESSION_REFUSED,
+                                QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden."), {},
+                                SEVERITY_ERROR, 10000);
     stop();
 }
 

@@ -1,5 +1,6 @@
 #include "view/StatusBar.h"
 
+#include "util/Language.h"
 #include "util/SettingsUtil.h"
 #include "util/StatusMessageSink.h"
 #include "widgets/Repolish.h"
@@ -11,8 +12,35 @@
 #include <QMainWindow>
 #include <QTimer>
 
+namespace {
+
+// Puts the arguments in for %1 to %9 in one pass, so that an argument holding
+// "%2" (a device path, say) is never replaced in turn. A marker without an
+// argument stays as it is.
+QString fillArguments(const QString& text, const QStringList& arguments)
+{
+    QString filled;
+    filled.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('%') && i + 1 < text.size() && text.at(i + 1) >= QLatin1Char('1')
+            && text.at(i + 1) <= QLatin1Char('9')) {
+            const int index = text.at(i + 1).unicode() - '1';
+            if (index < arguments.size()) {
+                filled += arguments.at(index);
+                ++i;
+                continue;
+            }
+        }
+        filled += text.at(i);
+    }
+    return filled;
+}
+
+} // namespace
+
 StatusBar::StatusBar(QMainWindow* mainWindow, QObject* parent)
     : QObject(parent),
+      OverallView(),
       mainWindow(mainWindow),
       timer(new QTimer()),
       dock(nullptr),
@@ -51,6 +79,8 @@ StatusBar::StatusBar(QMainWindow* mainWindow, QObject* parent)
     // Messages of parts that do not know the window (the device link).
     connect(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)), this,
             SLOT(showedMessage(QString,Severity,int)));
+    connect(StatusMessageSink::instance(), SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)), this,
+            SLOT(showedTextMessage(int,QString,QStringList,Severity,int)));
 }
 
 StatusBar::~StatusBar()
@@ -83,6 +113,12 @@ void StatusBar::showedMessage(QString text, Severity severity, int durationMs)
     line->home(false);
     showDock();
     timer->start(qMax(0, durationMs));
+}
+
+void StatusBar::showedTextMessage(int textId, QString defaultText, QStringList arguments, Severity severity,
+                                  int durationMs)
+{
+    showedMessage(fillArguments(language->getText(textId, defaultText), arguments), severity, durationMs);
 }
 
 void StatusBar::showedPermanent(bool on)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "common/Severity.h"
+#include "view/OverallView.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QDockWidget;
 class QLineEdit;
@@ -15,7 +17,7 @@ class QTimer;
 // then the bar disappears; in permanent mode (the login page) the bar stays,
 // empty. Any thread may emit showMessage(); the GUI thread shows it.
 // "Config/Statusbar/Show/Value" false switches the bar off for the run.
-class StatusBar : public QObject
+class StatusBar : public QObject, public OverallView
 {
     Q_OBJECT
 
@@ -33,6 +35,9 @@ signals:
 
 public slots:
     void showedMessage(QString text, Severity severity, int durationMs);
+    // A text of the language files in the selected language, arguments put in.
+    void showedTextMessage(int textId, QString defaultText, QStringList arguments, Severity severity,
+                           int durationMs);
     void showedPermanent(bool on);
     // The message's time is over.
     void update();

@@ -78,6 +78,9 @@ UserLogin::UserLogin(QWidget* parent)
     ui->lblUserLoginFooterLink->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address));
     ui->btnUserLoginBanner->setEnabled(false);
     ui->btnUserLoginConfig->setFocusPolicy(Qt::NoFocus);
+    // Tab leads from the name to the password; Return there logs in.
+    setTabOrder(ui->leUserLoginName, ui->leUserLoginPassword);
+    setTabOrder(ui->leUserLoginPassword, ui->btnUserLoginConfirm);
 
     loginTimer->setSingleShot(true);
     loginTimer->setInterval(DEFAULT_LOGIN_TIMEOUT_MS);
@@ -170,6 +173,10 @@ void UserLogin::finishLogin(bool ok)
     }
     ui->leUserLoginPassword->clear();
     setInputsEnabled(true);
+    // Disabling the inputs took the keyboard away: after a refusal the user
+    // types the password again.
+    if (!ok && isVisible())
+        ui->leUserLoginPassword->setFocus(Qt::OtherFocusReason);
 }
 
 void UserLogin::changeOfLanguage(int index)
@@ -228,6 +235,8 @@ void UserLogin::showEvent(QShowEvent* event)
         applyCurrentLanguage();
     }
     QWidget::showEvent(event);
+    // Typing right after the page shows goes into the user name.
+    ui->leUserLoginName->setFocus(Qt::OtherFocusReason);
 }
 
 void UserLogin::setInputsEnabled(bool enabled)

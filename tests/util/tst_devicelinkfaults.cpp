@@ -86,7 +86,8 @@ private slots:
         QVERIFY(link.setUp());
         QVERIFY(link.startSession());
         QVERIFY(link.simulator.clearRequestLog());
-        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QSignalSpy status(StatusMessageSink::instance(),
+                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
 
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
         link.json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
@@ -94,7 +95,8 @@ private slots:
         QCOMPARE(link.requests(QStringLiteral("config")).size(), 1u);
         QVERIFY(DeviceLinkFixture::waitUntil([&] {
             for (const QList<QVariant>& message : status) {
-                if (message.at(0).toString().contains(QStringLiteral("rejected by the device (HTTP 404)")))
+                if (message.at(0).toInt() == 1455
+                    && message.at(2).toStringList() == QStringList{QStringLiteral("404"), NAME_PATH})
                     return true;
             }
             return false;
@@ -108,7 +110,7 @@ private slots:
         const QString token = link.json()->getToken();
         QVERIFY(!log.all().contains(token));
         for (const QList<QVariant>& message : status)
-            QVERIFY(!message.at(0).toString().contains(token));
+            QVERIFY(!message.at(2).toStringList().join(QString()).contains(token));
     }
 
     void emptyAndMalformedAnswersAreSurvived()
@@ -134,7 +136,8 @@ private slots:
         QVERIFY(link.startSession());
         QSignalSpy rejected(link.http(), SIGNAL(tokenRejected()));
         QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
-        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QSignalSpy status(StatusMessageSink::instance(),
+                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
 
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
         QVERIFY(DeviceLinkFixture::waitUntil([&] { return loggedOut.count() == 1; }));
@@ -143,7 +146,7 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("Data request refused by the device (HTTP 401)")).size(), 1);
         bool told = false;
         for (const QList<QVariant>& message : status)
-            told = told || message.at(0).toString().contains(QStringLiteral("Sitzung wurde vom Gerät beendet"));
+            told = told || message.at(0).toInt() == 1457;
         QVERIFY(told);
     }
 };

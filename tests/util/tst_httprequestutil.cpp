@@ -51,7 +51,8 @@ private slots:
         setAddress(host, port);
         JSONUtil jsonUtil;
         LogCapture log;
-        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QSignalSpy status(StatusMessageSink::instance(),
+                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
         HTTPRequestUtil* util = jsonUtil.getHTTPRequestUtil();
         util->buildBaseUrl();
         QCOMPARE(util->getBaseUrl(), expected);

@@ -68,7 +68,14 @@ private slots:
     void chordWritesTheMirrorOnce()
     {
         JSONUtil util;
-        util.appendJson(Json::Value("secret-free"), QStringLiteral("$.DATA.NAME"));
+        util.appendJson(Json::Value("visible"), QStringLiteral("$.DATA.NAME"));
+        util.appendJson(Json::Value("7f3a9c0d"), QStringLiteral("$.CLNT.TOKN"));
+        Json::Value users(Json::arrayValue);
+        users[0]["NAME"] = "admin";
+        users[0]["PW"] = "admin-secret";
+        users[1]["NAME"] = "bediener";
+        users[1]["PASS"]["VAL"] = "1234-secret";
+        util.appendJson(users, QStringLiteral("$.USMG.USLI"));
         KeyCounter widget;
 
         key(&widget, QEvent::KeyPress, Qt::Key_F11);
@@ -94,7 +101,19 @@ private slots:
         CommonJSONUtil reread(FileUtil::basePath() + QLatin1Char('/') + written.first(), nullptr);
         Json::Value value;
         QVERIFY(reread.getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
-        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("secret-free"));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("visible"));
+        // The token and every password are masked, wherever they are.
+        QFile file(FileUtil::basePath() + QLatin1Char('/') + written.first());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(!text.contains("7f3a9c0d"));
+        QVERIFY(!text.contains("secret"));
+        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.CLNT.TOKN"), value));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("***"));
+        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.USMG.USLI[1].PASS.VAL"), value));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("***"));
+        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.USMG.USLI[1].NAME"), value));
+        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("bediener"));
 
         // Every event reached the widget.
         QCOMPARE(widget.presses, 8);

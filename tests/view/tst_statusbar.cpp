@@ -1,6 +1,7 @@
 // The status bar: text form, timing across page changes and messages from
 // other threads.
 #include "util/FileUtil.h"
+#include "util/SettingsUtil.h"
 #include "util/StatusMessageSink.h"
 #include "view/StatusBar.h"
 
@@ -104,6 +105,32 @@ private slots:
         link.join();
         QTRY_VERIFY(bar->text().endsWith(QStringLiteral("  from the link")));
         QVERIFY(barVisible(*window));
+    }
+
+    void languageFileTextsFollowTheSelectedLanguage_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("German") << "DE" << "Das Gerät hat die Anfrage abgelehnt (HTTP 404); verworfen: $.A.%2";
+        QTest::newRow("English") << "EN" << "Request rejected by the device (HTTP 404) and dropped: $.A.%2";
+    }
+
+    void languageFileTextsFollowTheSelectedLanguage()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        // The bar reads the selection when it is made.
+        cleanup();
+        SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), key);
+        init();
+
+        // Sent from the link's thread; an argument's own "%2" stays as it is.
+        std::thread link([]() {
+            StatusMessageSink::postText(1455, QStringLiteral("default %1 %2"),
+                                        {QStringLiteral("404"), QStringLiteral("$.A.%2")}, SEVERITY_ERROR, 10000);
+        });
+        link.join();
+        QTRY_COMPARE(bar->text().mid(21), expected);
     }
 
 };

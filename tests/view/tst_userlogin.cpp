@@ -1,5 +1,6 @@
 // The login page in the running application, against the device simulator:
 // language switching, the login states and the picture of each state.
+#include "Screenshot.h"
 #include "SimulatorProcess.h"
 
 #include "util/AppContext.h"
@@ -10,6 +11,7 @@
 #include "view/UserLogin.h"
 #include "widgets/ZLabel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -30,13 +32,6 @@ int countRequests(SimulatorProcess& simulator, const std::string& path)
         if (entry["path"].asString() == path)
             ++count;
     return count;
-}
-
-QString screensFolder()
-{
-    const QString folder = QStringLiteral("/work/notes/screens");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 } // namespace
@@ -116,7 +111,7 @@ private:
     void save(const QString& name)
     {
         settle();
-        QVERIFY(page->grab().save(screensFolder() + QLatin1Char('/') + name, "PNG"));
+        QVERIFY(grabScreenshot(page, name));
     }
 
 private slots:
@@ -236,6 +231,34 @@ private slots:
         QCOMPARE(passwordEdit()->text(), QString());
         QVERIFY(inputsEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(countRequests(simulator, "/webservice/logout"), 1, 5000);
+    }
+
+    void keyboardAloneLogsIn()
+    {
+        // The page takes the keyboard whenever it shows, at start and after a logout.
+        nameEdit()->clear();
+        passwordEdit()->clear();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(nameEdit()));
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("admin"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(passwordEdit()));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("wrong"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(inputsEnabled(), 10000);
+        QCOMPARE(hint()->text(), QStringLiteral("Anmeldung konnte nicht durchgeführt werden"));
+        // After a refusal the password is typed again at once.
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(passwordEdit()));
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("admin"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(), HOME_PAGE, 10000);
+
+        app->stop();
+        QTRY_COMPARE(currentPage(), LOGIN_PAGE);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(nameEdit()));
     }
 
     void loginWithoutAnswerGivesUp()
