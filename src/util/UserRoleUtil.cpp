@@ -123,7 +123,10 @@ void UserRoleUtil::readRight(const Json::Value& rights, const char* key, const c
 int UserRoleUtil::checkRights(const qint64& mask)
 {
     const quint64 uncovered = ~static_cast<quint64>(mask);
-    if ((static_cast<quint64>(deactivatedRights.load()) & uncovered) == 0)
+    // Without a deactivation mask (0: the login answer had none) nothing is
+    // deactivated; otherwise every node would be.
+    const quint64 deactivated = static_cast<quint64>(deactivatedRights.load());
+    if (deactivated != 0 && (deactivated & uncovered) == 0)
         return DEACTIVATED;
     if ((static_cast<quint64>(roleRights.load()) & uncovered) != 0)
         return READ_ONLY;

@@ -1,21 +1,395 @@
 #include "view/DataMain.h"
+#include "ui_DataMain.h"
 
+#include "util/DataMainUtil.h"
+#include "util/Language.h"
+#include "view/DeviceConfig.h"
 #include "view/MainWindow.h"
+#include "widgets/Repolish.h"
+#include "widgets/TevaroResources.h"
+#include "widgets/ZAnimatedButton.h"
+#include "widgets/ZTooltip.h"
 
-DataMain::DataMain(QWidget* parent)
-    : QWidget(parent), OverallView()
+#include <QDateTime>
+#include <QIcon>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtDebug>
+
+namespace {
+
+// View ids: what the back button does.
+const int VIEW_HOME = 0;             // chart or sensor list: home page
+const int VIEW_CHART_SETTINGS = 1;   // chart settings: measurement page
+const int VIEW_LOGGER = 2;           // logger's own back step, else home page
+const int VIEW_CONFIG = 3;           // configuration's previous table, else home page
+const int VIEW_SENSOR_CONFIG = 4;    // configuration's previous table, else the sensor list
+const int VIEW_USER_MENU = 5;        // user menus' back step, else home page
+
+const int CONNECTION_INFO_MS = 5000;
+
+struct TabLook
 {
-    setObjectName(QStringLiteral("DataMain"));
+    int textId;
+    const char* title;
+    const char* picture;   // between "icon_" and "_31x31"
+};
+
+const TabLook TABS[] = {
+    {868, "Kanalliste", "messliste"},
+    {867, "Messwertanzeige", "messwert"},
+    {535, "Liniendiagramm", "linien"},
+    {745, "Usermenü", "usermen"},
+};
+const int TAB_COUNT = 4;
+const int LINE_CHART_TAB = 2;
+const int USER_MENU_TAB = 3;
+
+// Icons of the chart, settings and sensor buttons for each selected button.
+struct SideIcons
+{
+    const char* chart;
+    const char* settings;
+    const char* sensor;
+};
+
+const SideIcons SIDE_ICONS[] = {
+    {":/pic/icon/icon_anzeige_31x31_green_darkwhite.bmp", ":/pic/icon/icon_einstellungen_31x31_white_green.bmp",
+     ":/pic/icon/icon_fuehler_31x31_white_green.bmp"},
+    {":/pic/icon/icon_anzeige_31x31_white_green.bmp", ":/pic/icon/icon_einstellungen_31x31_white_green.bmp",
+     ":/pic/icon/icon_fuehler_31x31_green_white.bmp"},
+    {":/pic/icon/icon_anzeige_31x31_white_green.bmp", ":/pic/icon/icon_einstellungen_31x31_green_darkwhite.bmp",
+     ":/pic/icon/icon_fuehler_31x31_white_green.bmp"},
+    {":/pic/icon/icon_anzeige_31x31_white_green.bmp", ":/pic/icon/icon_einstellungen_31x31_white_green.bmp",
+     ":/pic/icon/icon_fuehler_31x31_white_green.bmp"},
+};
+
+// Ring-buffer pictures: [state - 1][logger selected].
+const char* const RING_PICTURES[3][2] = {
+    {":/pic/logger/icon_logger_31x31_white_green.bmp", ":/pic/logger/icon_logger_31x31_green_white.bmp"},
+    {":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif", ":/pic/logger/icon_ringspeicher_inaktiv_31x31_02.gif"},
+    {":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif", ":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif"},
+};
+
+void addToContainer(QWidget* container, QWidget* screen)
+{
+    QLayout* layout = container->layout();
+    if (!layout) {
+        layout = new QVBoxLayout(container);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    layout->addWidget(screen);
 }
 
-DataMain::~DataMain() = default;
+} // namespace
 
-void DataMain::setDefault()
+DataMain::DataMain(QWidget* parent)
+    : QWidget(parent),
+      OverallView(),
+      ui(new Ui::DataMain),
+      clock(nullptr),
+      util(nullptr),
+      deviceConfig(nullptr),
+      viewId(VIEW_HOME),
+      ringIcon(nullptr),
+      ringState(1),
+      selectedButton(CHART_BUTTON)
 {
+    ensureTevaroResources();
+    ui->setupUi(this);
+    initTabs();
+
+    clock = new QTimer(this);
+    clock->start(1000);
+    updateTime();
+
+    ringIcon = new ZAnimatedButton(ui->tbtnDataHeadLogger, QString());
+
+    connect(ui->tbtnDataHeadChart, SIGNAL(clicked()), this, SLOT(setChartWidget()));
+    connect(ui->tbtnDataHeadMeasure, SIGNAL(clicked()), this, SLOT(setSensorWidget()));
+    connect(ui->tbtnDataHeadSettings, SIGNAL(clicked()), this, SLOT(setConfigWidget()));
+    connect(ui->tbtnDataHeadLogger, SIGNAL(clicked()), this, SLOT(setLoggerWidget()));
+    connect(ui->tbtnDataHeadConnection, SIGNAL(clicked()), this, SLOT(showConnectionInfo()));
+    connect(ui->tbtnDataBack, SIGNAL(clicked()), this, SLOT(goBack()));
+    connect(ui->tabwgtDisplay, SIGNAL(currentChanged(int)), this, SLOT(changeTabDisplay(int)));
+    connect(ui->tabwgtDisplay, SIGNAL(currentReload()), this, SLOT(reloadCurrentTabWidget()));
+    if (MainWindow* window = getMainWindow())
+        connect(window, SIGNAL(updateAppActive()), this, SLOT(reloadWidget()));
+    connect(clock, SIGNAL(timeout()), this, SLOT(updateTime()));
+
+    util = new DataMainUtil(nullptr);
+    connect(util, SIGNAL(updateRingBuffer(int)), this, SLOT(setRingBuffer(int)));
+    connect(util, SIGNAL(updateRingBuffer()), this, SLOT(updateRingBuffer()));
+    connect(util, SIGNAL(updateConnectionInfo(QString)), this, SLOT(setConnectionInfo(QString)));
+    connect(util, SIGNAL(updateConnectionInfo()), this, SLOT(updateConnectionInfo()));
+
+    // Title and bar buttons match the initial tab.
+    emit ui->tabwgtDisplay->currentChanged(ui->tabwgtDisplay->currentIndex());
+
+    deviceConfig = new DeviceConfig(this);
+    addToContainer(ui->wgtDataConfigStack, deviceConfig);
+
+    setTranslatable(ui->tbtnDataBack, 788, QStringLiteral("Zurück"));
+    setTranslatable(ui->tbtnDataSettings, 423, QStringLiteral("Einstellungen"));
+    language->update(this);
+    ui->tbtnDataHeadConnection->hide();
+    markSideButton(selectedButton);
+}
+
+DataMain::~DataMain()
+{
+    delete ui;
+    delete util;
+}
+
+void DataMain::initTabs()
+{
+    ZTabWidget* tabs = ui->tabwgtDisplay;
+    tabs->tabBar()->setDocumentMode(true);
+    for (int i = 0; i < TAB_COUNT && i < tabs->count(); ++i) {
+        const QString picture = QStringLiteral(":/pic/icon/icon_%1_31x31_").arg(QLatin1String(TABS[i].picture));
+        QIcon icon;
+        icon.addFile(picture + QStringLiteral("white_grey.bmp"), QSize(), QIcon::Normal, QIcon::Off);
+        icon.addFile(picture + QStringLiteral("green_white.bmp"), QSize(), QIcon::Normal, QIcon::On);
+        tabs->setTabIcon(i, icon);
+        tabs->setTabText(i, QString());   // the title stands in the header
+    }
+}
+
+QLabel* DataMain::getHeaderLabel()
+{
+    return ui->lblDataHeaderCrumb;
+}
+
+DeviceConfig* DataMain::getDeviceConfig() const
+{
+    return deviceConfig;
+}
+
+int DataMain::getViewId() const
+{
+    return viewId;
+}
+
+int DataMain::getCurrentPage() const
+{
+    return ui->stackData->currentIndex();
+}
+
+void DataMain::updateTime()
+{
+    ui->lblDataTime->setWordWrap(true);
+    ui->lblDataTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui->lblDataTime->setText(QDateTime::currentDateTime().toString(QStringLiteral(" dd.MM.yy \n hh:mm")));
+}
+
+void DataMain::setTitle(int textId, const QString& defaultText)
+{
+    ui->lblDataHeaderCrumb->setText(language->getText(textId, defaultText));
+}
+
+void DataMain::showPage(int page)
+{
+    ui->stackData->setCurrentIndex(page);
+}
+
+void DataMain::setChartWidget()
+{
+    viewId = VIEW_HOME;
+    selectedButton = CHART_BUTTON;
+    showPage(MEASURE_PAGE);
+    markSideButton(selectedButton);
+    ui->stackData->currentWidget()->repaint();
+    changeTabDisplay(-1);
+}
+
+void DataMain::setSensorWidget()
+{
+    viewId = VIEW_HOME;
+    selectedButton = SENSOR_BUTTON;
+    showPage(SENSOR_PAGE);
+    markSideButton(selectedButton);
+    setTitle(924, QStringLiteral("Fühlerliste"));
+}
+
+void DataMain::setLoggerWidget()
+{
+    viewId = VIEW_LOGGER;
+    selectedButton = LOGGER_BUTTON;
+    showPage(LOGGER_PAGE);
+    markSideButton(selectedButton);
+    setTitle(896, QStringLiteral("Speicher"));
+}
+
+bool DataMain::initConfigWidget(const bool& restart, const bool& setTitleText)
+{
+    const bool wasSelected = selectedButton == CONFIG_BUTTON;
+    viewId = VIEW_CONFIG;
+    selectedButton = CONFIG_BUTTON;
+    showPage(CONFIG_PAGE);
+    markSideButton(selectedButton);
+    if (setTitleText)
+        setTitle(524, QStringLiteral("Konfiguration"));
+    return wasSelected ? true : restart;
+}
+
+void DataMain::setConfigWidget(bool restart)
+{
+    const bool fromTop = initConfigWidget(restart, true);
+    deviceConfig->openConfig(fromTop, 0);
+}
+
+void DataMain::setConfigWidget()
+{
+    setConfigWidget(false);
+}
+
+void DataMain::setConfigWidget(QString& path, QString& startPath)
+{
+    initConfigWidget(true, false);
+    viewId = VIEW_SENSOR_CONFIG;
+    deviceConfig->openConfigPath(path, 1, startPath);
+}
+
+void DataMain::setDeviceConfigFromSensorList(QString& path, QString& startPath)
+{
+    setConfigWidget(path, startPath);
+}
+
+void DataMain::markSideButton(int button)
+{
+    if (button < CHART_BUTTON || button > LOGGER_BUTTON)
+        return;
+    QToolButton* const buttons[] = {ui->tbtnDataHeadChart, ui->tbtnDataHeadMeasure, ui->tbtnDataHeadSettings,
+                                    ui->tbtnDataHeadLogger};
+    for (int i = CHART_BUTTON; i <= LOGGER_BUTTON; ++i)
+        buttons[i]->setProperty("ZZActive", i == button);
+    setRingBuffer(ringState);
+    repolish(ui->tbtnDataHeadChart);
+    repolish(ui->tbtnDataHeadSettings);
+    repolish(ui->tbtnDataHeadMeasure);
+    repolish(ui->tbtnDataHeadLogger);
+    const SideIcons& icons = SIDE_ICONS[button];
+    ui->tbtnDataHeadChart->setIcon(QIcon(QLatin1String(icons.chart)));
+    ui->tbtnDataHeadSettings->setIcon(QIcon(QLatin1String(icons.settings)));
+    ui->tbtnDataHeadMeasure->setIcon(QIcon(QLatin1String(icons.sensor)));
+}
+
+void DataMain::setRingBuffer(int state)
+{
+    ringState = state;
+    if (state < 1 || state > 3) {
+        qWarning().noquote() << "RING-ICON could not be set. Status:" << state << " Widget:" << selectedButton;
+        return;
+    }
+    ringIcon->stop();
+    ringIcon->setIcon(QLatin1String(RING_PICTURES[state - 1][selectedButton == LOGGER_BUTTON ? 1 : 0]));
+    if (state != 1)
+        ringIcon->start();
+}
+
+void DataMain::updateRingBuffer()
+{
+    util->readRingBuffer();
+}
+
+void DataMain::setConnectionInfo(QString text)
+{
+    ssid = text;
+    ui->tbtnDataHeadConnection->setVisible(!ssid.isEmpty());
+}
+
+void DataMain::updateConnectionInfo()
+{
+    util->readConnectionInfo();
+}
+
+void DataMain::showConnectionInfo()
+{
+    if (MainWindow* window = getMainWindow())
+        new ZTooltip(ssid, ui->tbtnDataHeadConnection, window, CONNECTION_INFO_MS);
 }
 
 void DataMain::setBackToHome()
 {
     if (MainWindow* window = getMainWindow())
         window->setPage(MainWindow::HOME);
+}
+
+void DataMain::goBack()
+{
+    const int page = getCurrentPage();
+    switch (viewId) {
+    case VIEW_HOME:
+        setBackToHome();
+        break;
+    case VIEW_CHART_SETTINGS:
+        setChartWidget();
+        break;
+    case VIEW_LOGGER:
+        setBackToHome();   // the logger's own back step comes with the logger
+        break;
+    case VIEW_CONFIG:
+        if (page != CONFIG_PAGE)
+            setConfigWidget(true);
+        else if (!deviceConfig->setFormerTable())
+            setBackToHome();
+        break;
+    case VIEW_SENSOR_CONFIG:
+        if (page != CONFIG_PAGE || !deviceConfig->setFormerTable())
+            setSensorWidget();
+        break;
+    case VIEW_USER_MENU:
+        setBackToHome();   // the user menus' back step comes with the user menus
+        break;
+    default:
+        break;
+    }
+}
+
+void DataMain::changeTabDisplay(int tab)
+{
+    if (tab == -1)
+        tab = ui->tabwgtDisplay->currentIndex();
+    if (tab < 0 || tab >= TAB_COUNT)
+        return;
+    ui->btnDataStartStop->setVisible(true);
+    ui->tbtnDataSettings->setVisible(tab == LINE_CHART_TAB);
+    setTitle(TABS[tab].textId, QString::fromUtf8(TABS[tab].title));
+    if (tab == USER_MENU_TAB)
+        viewId = VIEW_USER_MENU;
+}
+
+void DataMain::changeTabDisplay()
+{
+    changeTabDisplay(-1);
+}
+
+void DataMain::checkChannelConfig()
+{
+    const int page = getCurrentPage();
+    if (page == CHANNEL_CONFIG_PAGE || page == CHANNEL_CONFIG_PAGE_2)
+        setChartWidget();
+}
+
+void DataMain::reloadCurrentTabWidget()
+{
+    // The user menus' back step on tab 3 comes with the user menus.
+}
+
+void DataMain::reloadWidget()
+{
+    util->readConnectionInfo();
+    util->readRingBuffer();
+    checkChannelConfig();
+}
+
+void DataMain::setDefault()
+{
+    setRingBuffer(1);
+    util->readRingBuffer();
+    util->readConnectionInfo();
+    deviceConfig->resetConfig();
+    ui->tabwgtDisplay->setCurrentIndex(LINE_CHART_TAB);
+    ui->tbtnDataHeadConnection->hide();
 }

@@ -2,21 +2,86 @@
 
 #include "view/OverallView.h"
 
+#include <QString>
 #include <QWidget>
 
-// The measurement screen, page "DataMain". Its screen comes later; what the
-// frame relies on is here: the reset after a login and the way back home.
+class DataMainUtil;
+class DeviceConfig;
+class QLabel;
+class QTimer;
+class ZAnimatedButton;
+
+namespace Ui {
+class DataMain;
+}
+
+// The measurement screen, page "DataMain" of the main window: a header bar
+// (back button, title, connection and side buttons, clock) over a stack of
+// six pages: 0 the measurement tabs, 1 the sensor list, 2 the device
+// configuration, 3 the logger, 4 and 5 the chart settings. The view id says
+// what the back button does.
 class DataMain : public QWidget, public OverallView
 {
     Q_OBJECT
 
 public:
+    // Pages of stackData.
+    enum StackPage { MEASURE_PAGE = 0, SENSOR_PAGE = 1, CONFIG_PAGE = 2, LOGGER_PAGE = 3, CHANNEL_CONFIG_PAGE = 4,
+                     CHANNEL_CONFIG_PAGE_2 = 5 };
+    // The side buttons, in the order of their selection index.
+    enum SideButton { CHART_BUTTON = 0, SENSOR_BUTTON = 1, CONFIG_BUTTON = 2, LOGGER_BUTTON = 3 };
+
     explicit DataMain(QWidget* parent = nullptr);
     ~DataMain() override;
 
+    // The label of the header that names the current view.
+    QLabel* getHeaderLabel();
+    DeviceConfig* getDeviceConfig() const;
+    int getViewId() const;
+    int getCurrentPage() const;
+
 public slots:
+    void updateTime();
+    void setChartWidget();
+    void setLoggerWidget();
+    // Shows the configuration; restart (or the configuration button already
+    // being selected) opens its top table.
+    void setConfigWidget(bool restart);
+    void setConfigWidget();
+    bool initConfigWidget(const bool& restart, const bool& setTitle);
+    // The configuration opened from the sensor list at path; startPath names the sensor.
+    void setConfigWidget(QString& path, QString& startPath);
+    void setSensorWidget();
+    void showConnectionInfo();
+    void setBackToHome();
+    void goBack();
+    // -1: the current tab.
+    void changeTabDisplay(int tab);
+    void changeTabDisplay();
+    void checkChannelConfig();
+    void setRingBuffer(int state);
+    void updateRingBuffer();
+    void setConnectionInfo(QString ssid);
+    void updateConnectionInfo();
+    void setDeviceConfigFromSensorList(QString& path, QString& startPath);
+    void reloadCurrentTabWidget();
+    void reloadWidget();
     // Called after a successful login.
     void setDefault();
-    // Shows the home page.
-    void setBackToHome();
+
+private:
+    void markSideButton(int button);
+    void setTitle(int textId, const QString& defaultText);
+    void showPage(int page);
+    void initTabs();
+
+    Ui::DataMain* ui;
+    QTimer* clock;
+    DataMainUtil* util;
+    DeviceConfig* deviceConfig;
+    int viewId;
+    ZAnimatedButton* ringIcon;
+    int ringState;
+    int selectedButton;
+    QString ssid;
 };

@@ -20,12 +20,6 @@ const int TEXT_HOST_EMPTY = 1450;
 const int TEXT_HOST_INVALID = 1451;
 const int TEXT_PORT_INVALID = 1452;
 
-void setTranslatable(QWidget* widget, int id, const QString& defaultText)
-{
-    widget->setProperty("Language_ID", id);
-    widget->setProperty("Language_Default", defaultText);
-}
-
 } // namespace
 
 NetworkConfig::NetworkConfig(QWidget* parent)

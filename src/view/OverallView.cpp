@@ -1,6 +1,11 @@
 #include "view/OverallView.h"
 
 #include "util/Language.h"
+#include "view/StatusBar.h"
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
 
 #include <atomic>
 
@@ -56,4 +61,16 @@ void OverallView::setFrame(MainWindow* mainWindow, StatusBar* statusBar, Message
     frameMainWindow = mainWindow;
     frameStatusBar = statusBar;
     frameMessageDialog = messageDialog;
+}
+
+void OverallView::setTranslatable(QWidget* widget, int id, const QString& defaultText)
+{
+    widget->setProperty("Language_ID", id);
+    widget->setProperty("Language_Default", defaultText);
+}
+
+void OverallView::showStatus(const QString& text, int durationMs)
+{
+    if (StatusBar* bar = getStatusBar())
+        emit bar->showMessage(text, SEVERITY_NOTICE, durationMs);
 }

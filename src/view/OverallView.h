@@ -3,6 +3,8 @@
 class Language;
 class MainWindow;
 class MessageDialog;
+class QString;
+class QWidget;
 class StatusBar;
 
 // Mixin base of every screen and dialog, beside its widget base: holds the
@@ -16,6 +18,12 @@ public:
     static MainWindow* getMainWindow();
     static StatusBar* getStatusBar();
     static MessageDialog* getMessageDialog();
+
+    // Marks a widget for the language switch: its text id and the built-in
+    // German text shown until a language is applied.
+    static void setTranslatable(QWidget* widget, int id, const QString& defaultText);
+    // Shows severity-0 text on the status bar for durationMs.
+    static void showStatus(const QString& text, int durationMs = 10000);
 
 protected:
     // The first view creates the shared Language, the last one deletes it.

@@ -136,7 +136,9 @@ bool TableObject::setTableData(const TableStructure& table, const bool& enableIn
 {
     delegate->setTable(table);
     emit enablingInput(false);
-    setUpdatesEnabled(false);
+    // Updates stay on: the rebuild never returns to the event loop, so nothing
+    // is painted half built, while switching updates back on afterwards would
+    // mark every cell widget for repainting one by one.
     clearTableContent();
     const int rows = table.rowCount();
     setRowCount(rows);
@@ -159,7 +161,6 @@ bool TableObject::setTableData(const TableStructure& table, const bool& enableIn
     } else {
         verticalScrollBar()->setValue(0);
     }
-    setUpdatesEnabled(true);
     openEditors.clear();
     if (!statusText.isEmpty()) {
         if (StatusBar* statusBar = OverallView::getStatusBar())

@@ -102,7 +102,8 @@ private:
     void createCellElement(const TableCell& cell, const int& row, const int& column);
     void createWidgetCell(const TableCell& cell, int row, int column);
     void setCellProperties(QWidget* widget, int row, int column);
-    void placeInContainer(QWidget* widget, int alignment, int row, int column);
+    QWidget* cellContainer(int alignment);
+    void placeInContainer(QWidget* widget, QWidget* container, int row, int column);
     void setItemCell(QTableWidgetItem* item, int row, int column);
     void applyRights(QWidget* widget, int rights);
     void clearCell(int row, int column);

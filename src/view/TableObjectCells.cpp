@@ -20,7 +20,6 @@
 #include <QMovie>
 #include <QPixmap>
 #include <QStringList>
-#include <QVBoxLayout>
 #include <QVector>
 
 namespace {
@@ -130,18 +129,19 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
 
     switch (cell.getCellType()) {
     case TableCell::CHECK: {
-        auto* button = new ZCheckButton(value.toBool());
+        QWidget* container = cellContainer(alignment);
+        auto* button = new ZCheckButton(value.toBool(), container);
         connect(button, QOverload<bool>::of(&ZCheckButton::changeCheckStatus), this, &TableObject::clickCheckBox);
         setCellProperties(button, row, column);
         applyRights(button, rights);
-        placeInContainer(button, alignment, row, column);
+        placeInContainer(button, container, row, column);
         break;
     }
     case TableCell::ICON: {
         const QPixmap pixmap = value.value<QPixmap>();
         if (pixmap.isNull())
             break;
-        auto* label = new QLabel;
+        auto* label = new QLabel(viewport());
         label->setPixmap(pixmap);
         label->setAlignment(Qt::Alignment(alignment));
         setCellWidget(row, column, label);
@@ -149,7 +149,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
     }
     case TableCell::CLOCK:
     case TableCell::TIME: {
-        auto* edit = new ZTimeEdit;
+        auto* edit = new ZTimeEdit(viewport());
         edit->setTime(value.toTime());
         if (!data.toString().isEmpty())
             edit->setDisplayFormat(data.toString());
@@ -166,7 +166,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         break;
     }
     case TableCell::DATE: {
-        auto* edit = new ZDateEdit;
+        auto* edit = new ZDateEdit(viewport());
         edit->setDate(value.toDate());
         if (!data.toString().isEmpty())
             edit->setDisplayFormat(data.toString());
@@ -187,7 +187,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         break;
     }
     case TableCell::LINK: {
-        auto* label = new ZClickLabel;
+        auto* label = new ZClickLabel(viewport());
         label->setTextFormat(Qt::PlainText);
         label->setText(QStringLiteral(">"));
         QFont font = label->font();
@@ -209,7 +209,8 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         break;
     }
     case TableCell::RADIO_GROUP: {
-        auto* group = new ZRadioGroup;
+        QWidget* container = cellContainer(alignment);
+        auto* group = new ZRadioGroup(container);
         const QStringList options = data.toStringList();
         for (const QString& option : options)
             group->addItem(option, QVariant());
@@ -219,12 +220,13 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         connect(group, QOverload<int>::of(&ZRadioGroup::currentIndexChanged), this, &TableObject::changedIndex);
         setCellProperties(group, row, column);
         applyRights(group, rights);
-        placeInContainer(group, alignment, row, column);
+        placeInContainer(group, container, row, column);
         break;
     }
     case TableCell::COMBO_INDEX:
     case TableCell::COMBO_TEXT: {
-        auto* combo = new ZComboBox;
+        QWidget* container = cellContainer(alignment);
+        auto* combo = new ZComboBox(ZComboBox::PopupListOnFirstUse, container);
         combo->addItems(data.toStringList());
         if (cell.getCellType() == TableCell::COMBO_INDEX) {
             combo->setCurrentIndex(value.toInt());
@@ -239,11 +241,12 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         connect(combo, &ZComboBox::closeCombobox, this, &TableObject::reduceEditorCount);
         setCellProperties(combo, row, column);
         applyRights(combo, rights);
-        placeInContainer(combo, alignment, row, column);
+        placeInContainer(combo, container, row, column);
         break;
     }
     case TableCell::MEASURE: {
-        auto* measure = new ZMeasureTextWidget(false);
+        QWidget* container = cellContainer(alignment);
+        auto* measure = new ZMeasureTextWidget(false, container);
         QString text;
         QString unit;
         bool hasUnit = false;
@@ -259,32 +262,34 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         measure->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(measure, row, column);
         applyRights(measure, rights);
-        placeInContainer(measure, alignment, row, column);
+        placeInContainer(measure, container, row, column);
         break;
     }
     case TableCell::DOCUMENT_LINK: {
+        QWidget* container = cellContainer(alignment);
         QLabel* label = nullptr;
         if (rights == TableCell::EDITABLE) {
-            auto* link = new ZClickLabel;
+            auto* link = new ZClickLabel(container);
             link->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             link->setStyleSheet(QStringLiteral("ZClickLabel{color: blue;text-decoration: underline}"));
             connect(link, &ZClickLabel::clicked, this, &TableObject::clickCellElement);
             label = link;
         } else {
-            label = new ZLabel;
+            label = new ZLabel(container);
         }
         label->setTextFormat(Qt::PlainText);
         label->setText(value.toString());
         label->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(label, row, column);
-        placeInContainer(label, alignment, row, column);
+        placeInContainer(label, container, row, column);
         break;
     }
     case TableCell::LINK_LABEL: {
         // Device-supplied rich text, cut down to links and simple emphasis;
         // its links go through the document opener's checks instead of
         // being opened by the label.
-        auto* label = new QLabel;
+        QWidget* container = cellContainer(alignment);
+        auto* label = new QLabel(container);
         label->setTextFormat(Qt::RichText);
         label->setOpenExternalLinks(false);
         label->setText(tablelinktext::keepSimpleMarkup(value.toString()));
@@ -296,7 +301,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
         }
         label->setContentsMargins(cellTextInset, 0, cellTextInset, 0);
         setCellProperties(label, row, column);
-        placeInContainer(label, alignment, row, column);
+        placeInContainer(label, container, row, column);
         break;
     }
     case TableCell::ANIMATION: {
@@ -305,7 +310,7 @@ void TableObject::createWidgetCell(const TableCell& cell, int row, int column)
             delete movie;
             break;
         }
-        auto* label = new QLabel(this);
+        auto* label = new QLabel(viewport());
         movie->setParent(label);
         label->setMovie(movie);
         movie->start();
@@ -338,22 +343,24 @@ void TableObject::applyRights(QWidget* widget, int rights)
     }
 }
 
-void TableObject::placeInContainer(QWidget* widget, int alignment, int row, int column)
+QWidget* TableObject::cellContainer(int alignment)
 {
-    // The layouts carry the alignment: widgets that expand fill the cell,
-    // the others (check buttons, plain labels) sit where the cell says.
-    const Qt::Alignment align(alignment);
-    auto* inner = new QWidget;
-    auto* innerLayout = new QHBoxLayout(inner);
-    innerLayout->setContentsMargins(0, 0, 0, 0);
-    innerLayout->setAlignment(align);
-    innerLayout->addWidget(widget);
-    auto* outer = new QWidget;
-    auto* outerLayout = new QVBoxLayout(outer);
-    outerLayout->setContentsMargins(0, 0, 0, 0);
-    outerLayout->setAlignment(align);
-    outerLayout->addWidget(inner);
-    setCellWidget(row, column, outer);
+    // One plain widget whose layout carries the alignment: widgets that
+    // expand fill the cell, the others (check buttons, plain labels) sit
+    // where the cell says. Cell widgets are made in their final parent (the
+    // container or the viewport): moving a widget to another parent later
+    // styles it over again, and with it all its children.
+    auto* container = new QWidget(viewport());
+    auto* layout = new QHBoxLayout(container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setAlignment(Qt::Alignment(alignment));
+    return container;
+}
+
+void TableObject::placeInContainer(QWidget* widget, QWidget* container, int row, int column)
+{
+    container->layout()->addWidget(widget);
+    setCellWidget(row, column, container);
 }
 
 void TableObject::setItemCell(QTableWidgetItem* item, int row, int column)
@@ -377,5 +384,5 @@ void TableObject::insertCellWidget(QWidget* widget, const TableCell& cell, const
     widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setCellProperties(widget, row, column);
     applyRights(widget, cell.getRights());
-    placeInContainer(widget, cell.getAlignment(), row, column);
+    placeInContainer(widget, cellContainer(cell.getAlignment()), row, column);
 }

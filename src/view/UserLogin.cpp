@@ -31,14 +31,6 @@ const int TEXT_LOGIN_RUNNING = 907;
 const int TEXT_LOGIN_FAILED = 908;
 const int TEXT_AUTO_LOGOUT = 964;
 
-// Marks a widget for the language switch and shows the built-in text until
-// a language is applied.
-void setTranslatable(QWidget* widget, int id, const QString& defaultText)
-{
-    widget->setProperty("Language_ID", id);
-    widget->setProperty("Language_Default", defaultText);
-}
-
 MainWindow* contextMainWindow()
 {
     AppContext* context = AppContext::get();

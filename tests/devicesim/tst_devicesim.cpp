@@ -2,9 +2,12 @@
 
 #include "SimulatorProcess.h"
 
+#include <QMap>
+#include <QSet>
 #include <QThread>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -61,6 +64,20 @@ private:
         return simulator.waitFor(client.isEmpty() ? token : client, reqId, nothing, 0);
     }
     qint64 currentId() { return simulator.data(token, -1).reqId; }
+    // The one node of the simulator's tree at a concrete path; null when there is none.
+    Json::Value node(const QString& path)
+    {
+        const Json::Value values = simulator.treeValues(path);
+        return values.size() == 1 ? values[0] : Json::Value();
+    }
+    // Writes value at path as the client with token client does; returns what the device sent back.
+    Json::Value configWrite(const QString& client, const QString& path, const Json::Value& value)
+    {
+        qint64 reqId = currentId();
+        if (simulator.post("config", client, SimulatorProcess::setTelegram(path, value)) != 200)
+            return Json::Value();
+        return changesSince(reqId, client);
+    }
 
     SimulatorProcess simulator{{"--paused", "--live-interval", "50"}};
     QString token;
@@ -78,6 +95,8 @@ private slots:
     {
         QVERIFY(simulator.clearFaults());
         QVERIFY(simulator.pauseLiveValues(true));
+        QVERIFY(simulator.setEchoMode("exact"));
+        QVERIFY(simulator.setEmptyReadsAsContainer(false));
     }
 
     void cleanupTestCase()
@@ -323,6 +342,208 @@ private slots:
         QCOMPARE(simulator.postRaw("config?TOKN=" + token, body), status);
         QVERIFY(simulator.treeValues("$.SERV.LIM.RMAX") == json("[3600]"));
         QCOMPARE(simulator.data(token, -1).status, 200);
+    }
+
+    void configWritesNeedTheUsersRights_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("accepted");
+        // LOC is for the administrator only (AUT 1), NAME for every role (7),
+        // EXPT deactivated for the operator's role (1031).
+        QTest::newRow("admin, admin-only entry") << "admin" << "admin" << "$.DISP.GEN.MEN.LOC.VAL"
+                                                 << QByteArray(R"("Linie 7")") << true;
+        QTest::newRow("operator, admin-only entry") << "bediener" << "1234" << "$.DISP.GEN.MEN.LOC.VAL"
+                                                    << QByteArray(R"("Linie 8")") << false;
+        QTest::newRow("operator, entry of every role") << "bediener" << "1234" << "$.DISP.GEN.MEN.NAME.VAL"
+                                                       << QByteArray(R"("Halle 9")") << true;
+        QTest::newRow("operator, deactivated entry") << "bediener" << "1234" << "$.DISP.GEN.MEN.EXPT.VAL"
+                                                     << QByteArray("3") << false;
+        QTest::newRow("role mask with bit 63") << "werk" << "werk500" << "$.DISP.GEN.MEN.NAME.VAL"
+                                               << QByteArray(R"("Halle 10")") << false;
+    }
+
+    void configWritesNeedTheUsersRights()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, accepted);
+        const QString client = simulator.login(user, password);
+        QVERIFY(!client.isEmpty());
+        const Json::Value before = node(path);
+        QVERIFY(!(before == json(value)));
+
+        const Json::Value telegrams = configWrite(client, path, json(value));
+        if (accepted) {
+            QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)), QStringList{path});
+            QVERIFY(node(path) == json(value));
+        } else {   // refused like a value beyond the limits: no echo, the value stays
+            QCOMPARE(telegrams.size(), 0u);
+            QVERIFY(node(path) == before);
+        }
+        QCOMPARE(simulator.logout(client), 200);
+    }
+
+    void duringAMeasurementOnlyEntriesWithTheMeasurementBitMayChange()
+    {
+        const QString startStop = "$.SERV.FCT.STST.VAL";
+        QVERIFY(!configWrite(token, startStop, 1).empty());
+        QVERIFY(simulator.state()["measuring"].asBool());
+        const QString client = simulator.login("bediener", "1234");
+
+        QCOMPARE(configWrite(client, "$.DISP.GEN.MEN.NAME.VAL", "Halle 11").size(), 0u);   // AUT 7
+        QCOMPARE(pathsOf(SimulatorProcess::setsIn(configWrite(client, "$.DISP.GEN.MEN.BEEP.VAL", false))),
+                 QStringList{"$.DISP.GEN.MEN.BEEP.VAL"});   // AUT 65543
+
+        QVERIFY(!configWrite(token, startStop, 1).empty());
+        QVERIFY(!simulator.state()["measuring"].asBool());
+        QCOMPARE(simulator.logout(client), 200);
+    }
+
+    void roleWithoutDeactivationMaskKeepsItsRights()
+    {
+        SimulatorProcess other({"--paused", "--users", DEVICESIM_USERS_NO_DEACTIVATION});
+        QVERIFY(other.start());
+        const Json::Value reply = other.loginReply("bediener", "1234");
+        QCOMPARE(reply["CLNT"]["RIGT"]["DACT"]["AUT"].asInt(), 0);
+        const QString client = QString::fromStdString(reply["CLNT"]["TOKN"].asString());
+        QVERIFY(!other.login("admin", "admin").isEmpty());
+
+        for (const auto& write : {std::make_pair(QString("$.DISP.GEN.MEN.NAME.VAL"), true),
+                                  std::make_pair(QString("$.DISP.GEN.MEN.LOC.VAL"), false)}) {
+            const qint64 reqId = other.data(client, -1).reqId;
+            QCOMPARE(other.post("config", client, SimulatorProcess::setTelegram(write.first, "Halle 12")), 200);
+            const auto sets = SimulatorProcess::setsIn(other.data(client, reqId).telegrams);
+            QCOMPARE(sets.size(), write.second ? 1 : 0);
+        }
+        QVERIFY(other.stop());
+    }
+
+    void echoOfConfigWrites_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("echoedPath");   // empty: nothing echoed
+        QTest::newRow("exact") << "exact" << "$.DISP.GEN.MEN.NAME.VAL";
+        QTest::newRow("entry") << "entry" << "$.DISP.GEN.MEN.NAME";
+        QTest::newRow("none") << "none" << QString();
+    }
+
+    void echoOfConfigWrites()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, echoedPath);
+        QVERIFY(simulator.setEchoMode(mode));
+        const QString path = "$.DISP.GEN.MEN.NAME.VAL";
+        const std::string name = "Halle " + mode.toStdString();
+
+        const auto sets = SimulatorProcess::setsIn(configWrite(token, path, name));
+        QCOMPARE(node(path).asString(), name);   // applied in every mode
+        if (echoedPath.isEmpty()) {
+            QCOMPARE(sets.size(), 0);
+            return;
+        }
+        QCOMPARE(sets.size(), 1);
+        QCOMPARE(sets[0].first, echoedPath);
+        QVERIFY(sets[0].second == node(echoedPath));
+    }
+
+    void newRootRowsLinkTheirEntriesAndTables()
+    {
+        const Json::Value root = node("$.DISP");
+        QStringList rows;
+        for (const Json::Value& row : root["ROWS"])
+            rows << QString::fromStdString(row.asString());
+        for (const char* key : {"INFO", "EVT", "SENA"}) {
+            QVERIFY2(rows.contains(key), key);
+            QCOMPARE(root[key]["INP"]["MODE"].asString(), std::string("M"));
+            QVERIFY2(root[key]["ID"].isInt() && root[key]["MEN"]["ID"].isInt(), key);
+        }
+
+        // Device information: entries linked through "PATH", the last two without "ID".
+        const Json::Value info = root["INFO"]["MEN"];
+        QCOMPARE(info["ROWS"].size(), 3u);
+        for (Json::ArrayIndex i = 0; i < 3; ++i) {
+            const Json::Value& link = info[info["ROWS"][i].asString()]["PATH"];
+            QVERIFY(link.isString());
+            const Json::Value entry = node(QString::fromStdString(link.asString()));
+            QVERIFY2(entry["T"].isString() && entry["VAL"].isString(), link.asCString());
+            QCOMPARE(entry.isMember("ID"), i == 0);
+        }
+
+        // Data tables: one header per column, every column as long as the others.
+        const auto columnLengths = [this](const Json::Value& description) {
+            QSet<int> lengths;
+            for (const Json::Value& column : description["TD"])
+                lengths << int(simulator.treeValues(QString::fromStdString(column["PATH"].asString())).size());
+            return lengths;
+        };
+        const Json::Value events = node(QString::fromStdString(root["EVT"]["MEN"]["DTAB"]["PATH"].asString()));
+        QCOMPARE(events["TH"].size(), events["TD"].size());
+        QCOMPARE(events["TD"][0]["INP"]["MODE"].asString(), std::string("DU"));
+        QCOMPARE(columnLengths(events), QSet<int>{0});
+        QVERIFY(node("$.DATA.EVT") == Json::Value(Json::arrayValue));
+
+        const Json::Value sensors = node(QString::fromStdString(root["SENA"]["MEN"]["DTAB"]["PATH"].asString()));
+        QCOMPARE(sensors["TH"].size(), sensors["TD"].size());
+        QCOMPARE(columnLengths(sensors), QSet<int>{3});
+        QCOMPARE(sensors["TD"][2]["INP"]["AUT"].asInt(), 7);
+
+        // Alarm limits: the first column holds whole entries, which bring their own input.
+        const Json::Value limits = node(QString::fromStdString(root["ALRM"]["MEN"]["DTAB"]["PATH"].asString()));
+        QVERIFY(!limits["TD"][0].isMember("INP"));
+        const Json::Value names = simulator.treeValues(QString::fromStdString(limits["TD"][0]["PATH"].asString()));
+        QCOMPARE(names.size(), 3u);
+        for (const Json::Value& entry : names)
+            QVERIFY(entry["VAL"].isString() && entry["INP"]["MODE"].isString());
+    }
+
+    void deviceTextIdsNameOneTextEach()
+    {
+        QMap<qint64, QString> texts;
+        QStringList clashes;
+        std::function<void(const Json::Value&)> walk = [&](const Json::Value& value) {
+            if (value.isObject() && value["ID"].isInt64() && value["ID"].asInt64() >= 20000 && value["T"].isString()) {
+                const QString text = QString::fromStdString(value["T"].asString());
+                const qint64 id = value["ID"].asInt64();
+                if (texts.value(id, text) != text)
+                    clashes << QString::number(id) + ": " + texts.value(id) + " / " + text;
+                texts.insert(id, text);
+            }
+            for (const Json::Value& member : value)
+                walk(member);
+        };
+        walk(simulator.treeValues("$.*"));   // every top-level node
+        QVERIFY(texts.size() > 50);
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("; ")));
+    }
+
+    void emptyWildcardReadsAnsweredWithTheirContainerWhenAsked()
+    {
+        const Json::Value reads = SimulatorProcess::getTelegram(
+            {"$.DATA.EVT[*].DU", "$.MEM.MTAB[?(@.ID==99)]", "$.SERV.NOPE[*]"});
+        qint64 reqId = currentId();
+        QCOMPARE(simulator.post("path", token, reads), 200);
+        QCOMPARE(changesSince(reqId).size(), 0u);
+
+        QVERIFY(simulator.setEmptyReadsAsContainer(true));
+        QCOMPARE(simulator.post("path", token, reads), 200);
+        auto sets = SimulatorProcess::setsIn(changesSince(reqId));
+        QCOMPARE(pathsOf(sets), (QStringList{"$.DATA.EVT", "$.MEM.MTAB"}));   // no container, no answer
+        QVERIFY(sets[0].second == Json::Value(Json::arrayValue));
+        QVERIFY(sets[1].second == node("$.MEM.MTAB"));
+
+        // An event the device logs (sent through the change log) is found from then on.
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram(
+                    "$.DATA.EVT[0]", json(R"({"DU":1709366400000,"TXT":"Netzausfall"})"))) > 0);
+        changesSince(reqId);
+        QCOMPARE(simulator.post("path", token, SimulatorProcess::getTelegram({"$.DATA.EVT[*].DU"})), 200);
+        sets = SimulatorProcess::setsIn(changesSince(reqId));
+        QCOMPARE(pathsOf(sets), QStringList{"$.DATA.EVT[0].DU"});
+        QCOMPARE(sets[0].second.asInt64(), Q_INT64_C(1709366400000));
     }
 
     void liveValuesChangeUntilPaused()

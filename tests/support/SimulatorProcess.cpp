@@ -439,3 +439,19 @@ Json::Value SimulatorProcess::state()
 {
     return controlJson("GET", "/control/state");
 }
+
+bool SimulatorProcess::setEchoMode(const QString& mode)
+{
+    Json::Value body(Json::objectValue);
+    body["mode"] = mode.toStdString();
+    const Json::Value result = controlJson("POST", "/control/echo", body);
+    return result.isObject() && result["mode"] == body["mode"];
+}
+
+bool SimulatorProcess::setEmptyReadsAsContainer(bool on)
+{
+    Json::Value body(Json::objectValue);
+    body["emptyAsContainer"] = on;
+    const Json::Value result = controlJson("POST", "/control/reads", body);
+    return result.isObject() && result["emptyAsContainer"] == on;
+}

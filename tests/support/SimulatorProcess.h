@@ -29,10 +29,15 @@
 // an exception. Useful extra arguments: "--paused" (no live values or chart
 // data until pauseLiveValues(false)), "--live-interval 50" (faster live
 // values), "--high-ids" (ReqID above 2^32), "--tree FILE", "--users FILE".
+// tests/devicesim/users_no_deactivation.json holds admin / admin and
+// bediener / 1234 whose role has no deactivation mask (DACT 0); a test folder
+// copies it into its build folder (see tests/devicesim/CMakeLists.txt).
 //
 // Users of the default tree (name / password, role): admin / admin (1),
 // service / service (2), bediener / 1234 (3), praktikant / abc (3),
-// werk / werk500 (4, right masks with bit 63 set).
+// werk / werk500 (4, right masks with bit 63 set). The simulator refuses,
+// silently, a "config" write of an entry's "VAL" that the entry's "INP"."AUT"
+// does not let the writing user change.
 //
 // The device answers every telegram with an empty 200; what it sends back
 // (echoed writes, answered reads, live values, measurement, messages) comes
@@ -130,6 +135,14 @@ public:
     Json::Value treeValues(const QString& jsonPath, QStringList* paths = nullptr);
     // {"reqId", "measuring", "paused", "sessions"}
     Json::Value state();
+    // How accepted "config" writes are echoed: "exact" (a SET at the written
+    // path; the default), "entry" (a SET of the whole entry at the written
+    // path without ".VAL") or "none". False for any other mode.
+    bool setEchoMode(const QString& mode);
+    // On: a read with "[*]" or a filter that finds nothing is answered with
+    // a SET of the container before the wildcard ("$.DATA.EVT" = []). Off
+    // (the default): it is not answered.
+    bool setEmptyReadsAsContainer(bool on);
 
 private:
     struct Answer

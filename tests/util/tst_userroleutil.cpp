@@ -44,6 +44,18 @@ private slots:
         QTest::newRow("measuring, misses a measure bit") << qint64(0b001) << true << 2;
     }
 
+    void noDeactivationMaskDeactivatesNothing()
+    {
+        UserRoleUtil util;
+        bool ok = false;
+        QString token;
+        util.checkAndSetLogin(parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{\"ROLE\":{\"AUT\":1}}}}")), ok,
+                              token);
+        QVERIFY(ok);
+        QCOMPARE(util.checkRights(0b001), 1);
+        QCOMPARE(util.checkRights(0), 2);
+    }
+
     void rightsRule()
     {
         QFETCH(qint64, mask);

@@ -1,5 +1,6 @@
 // The table widget: partial rebuilds, the edit chain that brings every user
-// change back exactly once, link and document cells, teardown with open popups.
+// change back exactly once, combo lists made on first use, link and document
+// cells, teardown with open popups.
 
 #include "TableTestSupport.h"
 
@@ -14,6 +15,7 @@
 #include "widgets/ZRadioGroup.h"
 #include "widgets/ZTimeEdit.h"
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
@@ -59,6 +61,8 @@ private slots:
 
     void widgetEditComesBackOnce_data();
     void widgetEditComesBackOnce();
+    void comboListMadeOnFirstUse_data();
+    void comboListMadeOnFirstUse();
 
     void linkClickCanBeQueued();
     void documentLinkFailures_data();
@@ -184,6 +188,50 @@ void TestTableObject::widgetEditComesBackOnce()
 
     sameAgain(object);
     QCOMPARE(changes.count(), 1);
+}
+
+void TestTableObject::comboListMadeOnFirstUse_data()
+{
+    QTest::addColumn<TableAction>("firstUse");
+
+    // On a press QComboBox makes a list of its own before it calls showPopup().
+    QTest::newRow("tap") << TableAction(
+        [](TableObject& t) { QTest::mouseClick(reportingAs<ZComboBox>(t, 0, 1), Qt::LeftButton); });
+    // A style change makes QComboBox look at its list's delegate.
+    QTest::newRow("style change") << TableAction(
+        [](TableObject& t) { t.setStyleSheet(QStringLiteral("QComboBox { padding-left: 12px; }")); });
+}
+
+// A combo cell makes its popup list when first needed; from then on it is the
+// styled list of every ZComboBox, and it is the list that opens.
+void TestTableObject::comboListMadeOnFirstUse()
+{
+    QFETCH(TableAction, firstUse);
+
+    TableObject object;
+    object.resize(600, 300);
+    object.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&object));
+    show(object, table({{cell(TableCell::TEXT, "Modus", 0), cell(TableCell::COMBO_INDEX, 1, 2, options)}}, 2));
+    auto* combo = reportingAs<ZComboBox>(object, 0, 1);
+    QVERIFY(combo);
+    QVERIFY(!combo->findChild<QAbstractItemView*>());
+
+    firstUse(object);
+    const QList<QAbstractItemView*> lists = combo->findChildren<QAbstractItemView*>();
+    QCOMPARE(lists.size(), 1);
+    QAbstractItemView* list = lists.first();
+    QCOMPARE(QByteArray(list->metaObject()->className()), QByteArray("QListView"));
+    QCOMPARE(QByteArray(list->itemDelegate()->metaObject()->className()), QByteArray("QStyledItemDelegate"));
+
+    combo->showPopup();
+    QCOMPARE(combo->view(), list);
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->model()->rowCount(), options.size());
+    QCOMPARE(list->currentIndex().row(), 1);
+    QVERIFY(object.isEditing());
+    combo->hidePopup();
+    QVERIFY(!object.isEditing());
 }
 
 void TestTableObject::linkClickCanBeQueued()

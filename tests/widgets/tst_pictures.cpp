@@ -33,13 +33,33 @@ void TestPictures::pictureIsThere_data()
         add(QString(":/pic/icon/%1_checkbox.png").arg(state), {26, 26});
     // The check button loads its pictures by the relative resource name.
     add(":pic/icon/checked_checkbox.png", {26, 26});
-    // The sheets name the rest; their loading is checked with the sheets. The
-    // user-menu templates are shown at 50 x 35; their names give it the other way round.
+    // The sheets name more pictures; their loading is checked with the sheets.
+    // The user-menu templates are shown at 50 x 35; their names give it the other way round.
     add(":/pic/icon/icon_usermenu_schablone1_grau_35x50.png", {50, 35});
     for (const char* state : {"inaktiv", "aktiv"})
         for (const char* variant : {"01", "02"})
             add(QString(":/pic/logger/icon_ringspeicher_%1_31x31_%2.gif").arg(state).arg(variant),
                 {31, 31}, true);
+
+    // The screens load the rest by name, in code and designer forms.
+    for (const char* colours : {"white_green", "green_white"})
+        add(QString(":/pic/logger/icon_logger_31x31_%1.bmp").arg(colours), {31, 31});
+    for (const char* side : {"anzeige_31x31_green_darkwhite", "anzeige_31x31_white_green",
+                             "einstellungen_31x31_green_darkwhite", "einstellungen_31x31_white_green",
+                             "fuehler_31x31_green_white", "fuehler_31x31_white_green"})
+        add(QString(":/pic/icon/icon_%1.bmp").arg(side), {31, 31});
+    for (const char* tab : {"messliste", "messwert", "linien", "usermen"})
+        for (const char* colours : {"white_grey", "green_white"})
+            add(QString(":/pic/icon/icon_%1_31x31_%2.bmp").arg(tab).arg(colours), {31, 31});
+    add(":/pic/icon/icon_wifi_64x64.png", {64, 64});
+    for (const char* home : {"fuehler_320x320_green_lightgrey_home_round",
+                             "anzeige_320x320_green_darkgrey_home_round",
+                             "logger_320x320_green_lightgrey_home_round",
+                             "einstellungen_320x320_darkgrey_grey_home", "logout_320x320_darkgrey_grey_home",
+                             "usermanagement_320x320", "usermanagement_320x320_inaktiv"})
+        add(QString(":/pic/icon/icon_%1.png").arg(home), {320, 320});
+    for (int group = 1; group <= 10; ++group)
+        add(QString(":/pic/config/Icon_%1.png").arg(group), {48, 48});
 }
 
 void TestPictures::pictureIsThere()

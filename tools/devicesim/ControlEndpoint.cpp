@@ -35,8 +35,10 @@ bool flag(const httplib::Request& request, const char* name)
 } // namespace
 
 ControlEndpoint::ControlEndpoint(DeviceState& state, DeviceMessages& messages, FaultInjector& faults,
-                                 RequestLog& requests, LiveTicker& ticker, SessionStore& sessions)
-    : state(state), messages(messages), faults(faults), requests(requests), ticker(ticker), sessions(sessions)
+                                 RequestLog& requests, LiveTicker& ticker, SessionStore& sessions,
+                                 AnswerStyle& style)
+    : state(state), messages(messages), faults(faults), requests(requests), ticker(ticker), sessions(sessions),
+      style(style)
 {
 }
 
@@ -100,6 +102,13 @@ void ControlEndpoint::registerRoutes(httplib::Server& server)
         answer(response, Json::Value(Json::objectValue));
     });
 
+    post(server, "/control/echo", [this](const Request&, const Json::Value& body, Response& response) {
+        setEcho(body, response);
+    });
+    post(server, "/control/reads", [this](const Request&, const Json::Value& body, Response& response) {
+        setReads(body, response);
+    });
+
     server.Get("/control/tree", [this](const Request& request, Response& response) { readTree(request, response); });
     server.Get("/control/state", [this](const Request&, Response& response) { readState(response); });
 }
@@ -159,6 +168,31 @@ void ControlEndpoint::setFailure(const Json::Value& body, httplib::Response& res
         return refuse(response, "\"status\" must be an HTTP status");
     faults.addFailure(failure, count.isNull() ? 1 : count.asInt(), httpStatus, endpoint.asString());
     answer(response, faults.toJson());
+}
+
+void ControlEndpoint::setEcho(const Json::Value& body, httplib::Response& response)
+{
+    AnswerStyle::Echo echo = AnswerStyle::Echo::Exact;
+    const Json::Value& mode = memberOf(body, "mode");
+    if (!mode.isString() || !AnswerStyle::echoFromName(mode.asString(), echo))
+        return refuse(response, "needs {\"mode\": \"exact\", \"entry\" or \"none\"}");
+    style.setEcho(echo);
+    qInfo("Config writes echoed: %s", AnswerStyle::nameOf(echo));
+    Json::Value result(Json::objectValue);
+    result["mode"] = AnswerStyle::nameOf(style.echo());
+    answer(response, result);
+}
+
+void ControlEndpoint::setReads(const Json::Value& body, httplib::Response& response)
+{
+    if (!memberOf(body, "emptyAsContainer").isBool())
+        return refuse(response, "needs {\"emptyAsContainer\": true or false}");
+    style.setEmptyAsContainer(body["emptyAsContainer"].asBool());
+    qInfo("Wildcard reads without hits answered %s",
+          style.emptyAsContainer() ? "with their container" : "with nothing");
+    Json::Value result(Json::objectValue);
+    result["emptyAsContainer"] = style.emptyAsContainer();
+    answer(response, result);
 }
 
 void ControlEndpoint::readTree(const httplib::Request& request, httplib::Response& response)

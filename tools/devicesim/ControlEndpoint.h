@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerStyle.h"
 #include "DeviceMessages.h"
 #include "DeviceState.h"
 #include "FaultInjector.h"
@@ -31,13 +32,17 @@ namespace devicesim {
 //   GET  /control/requests             the web-service requests received ->
 //                                      [{"time","method","path","query","body"}, ...]
 //   POST /control/requests/clear       empties that log
+//   POST /control/echo                 body {"mode": "exact"|"entry"|"none"}: the echo of accepted
+//                                      config writes -> {"mode"}
+//   POST /control/reads                body {"emptyAsContainer": bool}: wildcard and filter reads
+//                                      without hits answered with their container -> {"emptyAsContainer"}
 //   GET  /control/tree?path=JSONPath   the device tree there -> {"paths": [...], "values": [...]}
 //   GET  /control/state                -> {"reqId", "measuring", "paused", "sessions"}
 class ControlEndpoint
 {
 public:
     ControlEndpoint(DeviceState& state, DeviceMessages& messages, FaultInjector& faults, RequestLog& requests,
-                    LiveTicker& ticker, SessionStore& sessions);
+                    LiveTicker& ticker, SessionStore& sessions, AnswerStyle& style);
 
     void registerRoutes(httplib::Server& server);
 
@@ -50,6 +55,8 @@ private:
     void injectTelegram(const httplib::Request& request, const Json::Value& body, httplib::Response& response);
     void raiseMessage(const httplib::Request& request, const Json::Value& body, httplib::Response& response);
     void setFailure(const Json::Value& body, httplib::Response& response);
+    void setEcho(const Json::Value& body, httplib::Response& response);
+    void setReads(const Json::Value& body, httplib::Response& response);
     void readTree(const httplib::Request& request, httplib::Response& response);
     void readState(httplib::Response& response);
 
@@ -59,6 +66,7 @@ private:
     RequestLog& requests;
     LiveTicker& ticker;
     SessionStore& sessions;
+    AnswerStyle& style;
 };
 
 } // namespace devicesim

@@ -13,7 +13,7 @@ const char* const host = "127.0.0.1";
 DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
     : options(options),
       state(options.startId()),
-      processor(state, messages),
+      processor(state, messages, style),
       liveValues(options.seed),
       userAdministration(sessions),
       ticker(
@@ -24,7 +24,7 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
           },
           options.liveIntervalMs),
       webService(state, sessions, processor, messages, faults, requests),
-      controlEndpoint(state, messages, faults, requests, ticker, sessions)
+      controlEndpoint(state, messages, faults, requests, ticker, sessions, style)
 {
     ticker.setPaused(options.paused);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerStyle.h"
 #include "ControlEndpoint.h"
 #include "DeviceMessages.h"
 #include "DeviceState.h"
@@ -53,6 +54,7 @@ private:
     DeviceMessages messages;
     FaultInjector faults;
     RequestLog requests;
+    AnswerStyle style;
     TelegramProcessor processor;
     LiveValues liveValues;
     MeasurementControl measurement;

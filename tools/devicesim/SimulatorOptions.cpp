@@ -92,7 +92,8 @@ std::string SimulatorOptions::helpText()
            "GET data?TOKN=&REQID=n -> {\"ReqID\",\"ReqContent\":[change telegrams after n]}.\n"
            "Every answer of the device (echoed writes, live values, measurement, messages,\n"
            "and reads, for the asking client only) goes out once through that change log.\n"
-           "Writes outside the entry's INP MIN/MAX are refused. Unknown token: 401.\n"
+           "Writes outside the entry's INP MIN/MAX are refused, and so are config writes of\n"
+           "an entry's VAL that its INP AUT does not let the user change. Unknown token: 401.\n"
            "Start/stop: SET $.SERV.FCT.STST.VAL = 1. Users of the default accounts:\n"
            "admin/admin, service/service, bediener/1234, praktikant/abc, werk/werk500.\n"
            "\n"
@@ -105,6 +106,8 @@ std::string SimulatorOptions::helpText()
            "  POST /control/failure {\"mode\":\"status\"|\"empty\"|\"malformed\",\"count\",\"status\",\"endpoint\"}\n"
            "  POST /control/faults/clear, GET /control/faults\n"
            "  GET  /control/requests, POST /control/requests/clear   request log\n"
+           "  POST /control/echo {\"mode\":\"exact\"|\"entry\"|\"none\"}   echo of config writes\n"
+           "  POST /control/reads {\"emptyAsContainer\":true}  empty wildcard reads get the container\n"
            "  GET  /control/tree?path=P, GET /control/state\n";
 }
 

@@ -1,10 +1,13 @@
 #include "TelegramProcessor.h"
 
+#include "EntryRights.h"
 #include "InputLimits.h"
 #include "JsonText.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
+
+#include <algorithm>
 
 namespace devicesim {
 
@@ -37,10 +40,28 @@ bool carriesValue(const Json::Value& element)
     return !value.isNull() && !((value.isObject() || value.isArray()) && value.empty());
 }
 
+const char* const configEndpoint = "config";
+const std::string valueSuffix = ".VAL";
+
+// The path of the entry a "<entry>.VAL" path writes; the path itself otherwise.
+std::string entryOf(const std::string& path)
+{
+    const bool isValue = path.size() > valueSuffix.size()
+        && path.compare(path.size() - valueSuffix.size(), valueSuffix.size(), valueSuffix) == 0;
+    return isValue ? path.substr(0, path.size() - valueSuffix.size()) : path;
+}
+
+// The part of a read path before its first wildcard or filter; empty when it has none.
+std::string containerOf(const std::string& path)
+{
+    const std::size_t wildcard = std::min(path.find("[*]"), path.find("[?("));
+    return wildcard == std::string::npos ? std::string() : path.substr(0, wildcard);
+}
+
 } // namespace
 
-TelegramProcessor::TelegramProcessor(DeviceState& state, DeviceMessages& messages)
-    : state(state), messages(messages)
+TelegramProcessor::TelegramProcessor(DeviceState& state, DeviceMessages& messages, const AnswerStyle& style)
+    : state(state), messages(messages), style(style)
 {
 }
 
@@ -92,13 +113,12 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
         if (!pathOf(element, path))
             continue;
         Json::Value value;
-        if (const Command* command = commandFor(Kind::Set, element)) {
+        if (const Command* command = commandFor(Kind::Set, element))
             (*command)(device, element, context);
-        } else if (writeNode(device, path, element, value)) {
-            echo.set(path, value);
+        else if (writeNode(device, path, element, context, value))
             written.emplace_back(path, value);
-        }
     }
+    echoWrites(device, written, context, echo);
     if (!echo.isEmpty())
         device.publish(echo.build());
 
@@ -137,7 +157,7 @@ void TelegramProcessor::deleteNode(DeviceState::Access& device, const std::strin
 }
 
 bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
-                                  Json::Value& value)
+                                  const Context& context, Json::Value& value)
 {
     if (!element.isMember("VAL")) {
         qWarning("SET of \"%s\" without \"VAL\" ignored", path.c_str());
@@ -145,6 +165,10 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
     }
     value = element["VAL"];
     std::string reason;
+    if (context.endpoint == configEndpoint && !EntryRights::mayWrite(device.tree(), path, context.client, reason)) {
+        qInfo("SET of \"%s\" by \"%s\" refused: %s", path.c_str(), context.user.c_str(), reason.c_str());
+        return false;
+    }
     if (!InputLimits::admit(device.tree(), path, value, reason)) {
         qInfo("SET of \"%s\" refused: %s", path.c_str(), reason.c_str());
         return false;
@@ -156,6 +180,34 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
         return false;
     }
     return true;
+}
+
+void TelegramProcessor::echoWrites(DeviceState::Access& device,
+                                   const std::vector<std::pair<std::string, Json::Value>>& written,
+                                   const Context& context, TelegramBuilder& echo) const
+{
+    const AnswerStyle::Echo mode = context.endpoint == configEndpoint ? style.echo() : AnswerStyle::Echo::Exact;
+    for (const auto& write : written) {
+        if (mode == AnswerStyle::Echo::Exact) {
+            echo.set(write.first, write.second);
+        } else if (mode == AnswerStyle::Echo::Entry) {
+            const std::string entry = entryOf(write.first);
+            echo.set(entry, device.tree().valueAt(entry));
+        }
+    }
+}
+
+void TelegramProcessor::answerEmptyRead(DeviceState::Access& device, const std::string& path,
+                                        TelegramBuilder& answer) const
+{
+    const std::string container = containerOf(path);
+    std::vector<DeviceTree::Hit> hits;
+    if (!style.emptyAsContainer() || container.empty() || !device.tree().find(container, hits) || hits.empty()) {
+        qInfo("GET of \"%s\": nothing there", path.c_str());
+        return;
+    }
+    for (const DeviceTree::Hit& hit : hits)
+        answer.set(hit.path, hit.value);
 }
 
 void TelegramProcessor::answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context)
@@ -179,7 +231,7 @@ void TelegramProcessor::answerReads(DeviceState::Access& device, const Json::Val
             continue;
         }
         if (hits.empty())
-            qInfo("GET of \"%s\": nothing there", path.c_str());
+            answerEmptyRead(device, path, answer);
         for (const DeviceTree::Hit& hit : hits)
             answer.set(hit.path, hit.value);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerStyle.h"
 #include "DeviceMessages.h"
 #include "DeviceState.h"
 #include "TelegramBuilder.h"
@@ -18,11 +19,14 @@ namespace devicesim {
 // "SET", "GET" and "MSG" lists). Everything the device answers goes out
 // through the change log, so clients see it in a later data answer:
 // - DEL and SET elements change the tree; the applied ones are sent back in
-//   one telegram at their exact paths (deletes before sets). A SET that the
-//   input check refuses (InputLimits) is neither applied nor sent back.
+//   one telegram at their exact paths (deletes before sets; writes to the
+//   "config" endpoint as the AnswerStyle says). A SET that the input check
+//   (InputLimits) refuses, or a "config" write of an entry the user may not
+//   change (EntryRights), is neither applied nor sent back.
 // - GET elements are reads: one SET per hit, at the hit's concrete path, in
-//   a telegram for the asking client alone. The tree's "$.CLNT" is the
-//   asking client's login node while its telegram is carried out.
+//   a telegram for the asking client alone (a wildcard read without hits as
+//   the AnswerStyle says). The tree's "$.CLNT" is the asking client's login
+//   node while its telegram is carried out.
 // - MSG elements are answers to device messages; they are recorded.
 // Device functions plug in as commands (they take an element instead of the
 // plain write or read) and reactions (they run after a SET was applied).
@@ -42,7 +46,7 @@ public:
     using Command = std::function<void(DeviceState::Access& device, const Json::Value& element, const Context& context)>;
     using Reaction = std::function<void(DeviceState::Access& device, const Json::Value& value, const Context& context)>;
 
-    TelegramProcessor(DeviceState& state, DeviceMessages& messages);
+    TelegramProcessor(DeviceState& state, DeviceMessages& messages, const AnswerStyle& style);
 
     // A command for the elements of one kind at exactly path. GET and DEL
     // elements reach a command only when they carry a value ("VAL" not null,
@@ -60,11 +64,17 @@ private:
                     TelegramBuilder& echo);
     // True when the element's value (after the input check, in value) was applied.
     bool writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
-                   Json::Value& value);
+                   const Context& context, Json::Value& value);
+    // Adds the echo of the applied writes (path and value) to echo.
+    void echoWrites(DeviceState::Access& device, const std::vector<std::pair<std::string, Json::Value>>& written,
+                    const Context& context, TelegramBuilder& echo) const;
     void answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context);
+    // The answer to a read without hits: nothing, or its container (AnswerStyle).
+    void answerEmptyRead(DeviceState::Access& device, const std::string& path, TelegramBuilder& answer) const;
 
     DeviceState& state;
     DeviceMessages& messages;
+    const AnswerStyle& style;
     std::map<std::pair<Kind, std::string>, Command> commands;
     std::multimap<std::string, Reaction> reactions;
 };

@@ -14,7 +14,7 @@ class QPainter;
 struct Picture
 {
     QString path;                            // below the pic folder, e.g. "icon/trash.png"
-    std::function<QVector<QImage>()> frames; // one frame for a PNG, several for a GIF
+    std::function<QVector<QImage>()> frames; // one frame for a PNG or BMP, several for a GIF
     int delayMs = 0;                         // frame time of an animation
 };
 
@@ -22,6 +22,9 @@ QVector<Picture> iconPictures();
 QVector<Picture> flagPictures();
 QVector<Picture> ringPictures();
 QVector<Picture> loginPictures();
+QVector<Picture> homePictures();
+QVector<Picture> frameIconPictures();
+QVector<Picture> configPictures();
 
 // Drawing helpers shared by the picture groups.
 QImage blankImage(int width, int height, const QColor& fill = Qt::transparent);

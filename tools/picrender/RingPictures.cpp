@@ -1,8 +1,11 @@
-// The animated ring-buffer icons of the logger header button (31 x 31).
-// "_01" sits on the dark green of an inactive header button, "_02" on the
-// near-white of the selected one.
+// The icons of the logger header button (31 x 31): the animated ring buffer
+// and the still logger pictogram, in the same colours so the button keeps its
+// look whichever it shows. "_01" and "white_green" sit on the dark green of an
+// inactive header button, "_02" and "green_white" on the near-white of the
+// selected one.
 #include "Palette.h"
 #include "PictureSet.h"
+#include "Pictograms.h"
 
 #include <QPainter>
 #include <QtMath>
@@ -85,11 +88,25 @@ Picture ring(const QString& name, bool selected, bool active)
                    [c] { return QVector<QImage>{idleFrame(c, true), idleFrame(c, false)}; }, 600};
 }
 
+// The logger pictogram with the weight of the ring: lines 3 pixels wide,
+// centred like the ring, which puts their edges on whole pixels.
+QImage loggerButton(bool selected)
+{
+    const RingColours c = colours(selected, true);
+    QImage image = blankImage(31, 31, c.background);
+    Pictogram::drawInto(image, Pictogram::logger, {c.ring, 3.0}, 1.0, QPointF(3.5, 3.5));
+    return image;
+}
+
 } // namespace
 
 QVector<Picture> ringPictures()
 {
     return {
+        Picture{"logger/icon_logger_31x31_white_green.bmp",
+                [] { return QVector<QImage>{loggerButton(false)}; }, 0},
+        Picture{"logger/icon_logger_31x31_green_white.bmp",
+                [] { return QVector<QImage>{loggerButton(true)}; }, 0},
         ring("icon_ringspeicher_inaktiv_31x31_01.gif", false, false),
         ring("icon_ringspeicher_inaktiv_31x31_02.gif", true, false),
         ring("icon_ringspeicher_aktiv_31x31_01.gif", false, true),

@@ -45,6 +45,27 @@ bool readsBack(const QString& file, const QVector<QImage>& frames, QString* erro
     return true;
 }
 
+// A BMP keeps no alpha: its drawing must cover every pixel.
+bool writeBmp(const QString& file, const QVector<QImage>& frames, QString* error)
+{
+    if (frames.size() != 1) {
+        *error = "a BMP holds one frame";
+        return false;
+    }
+    const QImage image = frames.first().convertToFormat(QImage::Format_ARGB32);
+    for (int row = 0; row < image.height(); ++row)
+        for (int col = 0; col < image.width(); ++col)
+            if (qAlpha(image.pixel(col, row)) != 255) {
+                *error = QString("pixel %1,%2 is not opaque").arg(col).arg(row);
+                return false;
+            }
+    if (!image.convertToFormat(QImage::Format_RGB32).save(file, "BMP")) {
+        *error = "cannot write the BMP";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -61,6 +82,9 @@ int main(int argc, char* argv[])
     all += flagPictures();
     all += ringPictures();
     all += loginPictures();
+    all += homePictures();
+    all += frameIconPictures();
+    all += configPictures();
 
     int failures = 0;
     for (const Picture& picture : all) {
@@ -71,6 +95,8 @@ int main(int argc, char* argv[])
         bool ok = false;
         if (picture.path.endsWith(".gif"))
             ok = GifWriter::write(file, frames, picture.delayMs, &error);
+        else if (picture.path.endsWith(".bmp"))
+            ok = writeBmp(file, frames, &error);
         else if (!(ok = frames.size() == 1 && frames.first().save(file, "PNG")))
             error = "cannot write the PNG";
         if (ok)

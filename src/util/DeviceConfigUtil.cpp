@@ -1,0 +1,488 @@
+// DeviceConfigUtil's core: the change filter, saving with its pending
+// writes, the watched paths and the reads already asked for, and the small
+// helpers that read device values type-checked.
+#include "util/DeviceConfigUtil.h"
+
+#include "util/JSONUtil.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QStringView>
+#include <QTime>
+#include <QTimer>
+#include <QtDebug>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+std::atomic<int> pendingWriteTimeoutMs{5000};
+
+// Paths noted while a build runs; more than this counts as "something relevant changed".
+const int MAX_CHANGES_DURING_BUILD = 20000;
+
+bool lessThan(QStringView a, const QString& b)
+{
+    return a.compare(QStringView(b)) < 0;
+}
+
+int commonPrefixLength(QStringView a, QStringView b)
+{
+    const int shorter = int(std::min(a.size(), b.size()));
+    int i = 0;
+    while (i < shorter && a.at(i) == b.at(i))
+        ++i;
+    return i;
+}
+
+} // namespace
+
+DeviceConfigUtil::DeviceConfigUtil(QObject* parent)
+    : OverallUtil(parent),
+      dirty(false),
+      building(false),
+      changeOverflow(false),
+      pendingGeneration(0),
+      pendingAny(false),
+      detached(false)
+{
+    GlobalEnums::registerMetaTypes();
+    TableStructure::registerMetaTypes();
+    if (jsonUtil) {
+        // Direct: the filter runs in the receive thread, under its own locks.
+        connect(jsonUtil,
+                QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), this,
+                QOverload<GlobalEnums::InstructionType, QString>::of(&DeviceConfigUtil::jsonTelegramm),
+                Qt::DirectConnection);
+        connect(jsonUtil, &JSONUtil::beforeTelegramAvailable, this, &DeviceConfigUtil::beforeJsonTelegramm,
+                Qt::DirectConnection);
+        connect(jsonUtil, &JSONUtil::afterTelegramAvailable, this, &DeviceConfigUtil::afterJsonTelegramm,
+                Qt::DirectConnection);
+    }
+    setBlockable(true);
+}
+
+DeviceConfigUtil::~DeviceConfigUtil()
+{
+    detachFromDeviceLink();
+}
+
+void DeviceConfigUtil::detachFromDeviceLink()
+{
+    if (jsonUtil)
+        disconnect(jsonUtil, nullptr, this, nullptr);
+    // A filter call already under way holds filterMutex until it returns.
+    QMutexLocker locker(&filterMutex);
+    detached = true;
+}
+
+bool DeviceConfigUtil::isRunning()
+{
+    return true;
+}
+
+// --- Change filter (receive thread) ----------------------------------------
+
+void DeviceConfigUtil::beforeJsonTelegramm()
+{
+    QMutexLocker filterLock(&filterMutex);
+    dirty = false;
+}
+
+void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
+{
+    QMutexLocker filterLock(&filterMutex);
+    if (detached || path.isEmpty())
+        return;
+    try {
+        bool relevant = false;
+        {
+            QMutexLocker locker(&mutex);
+            if (!pendingWrites.isEmpty()) {
+                // The device confirms a write at its path, at the entry above it or below it.
+                for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
+                    if (confirms(path, it.key())) {
+                        it = pendingWrites.erase(it);
+                        relevant = true;
+                    } else {
+                        ++it;
+                    }
+                }
+                pendingAny = !pendingWrites.isEmpty();
+            }
+            if (!relevant)
+                relevant = isWatchedLocked(path);
+            if (building) {
+                if (changedDuringBuild.size() < MAX_CHANGES_DURING_BUILD)
+                    changedDuringBuild.append(path);
+                else
+                    changeOverflow = true;
+            }
+        }
+        if (relevant)
+            dirty = true;
+        if (type == GlobalEnums::DEL)
+            emit deleteConfigTable(path);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Change notification could not be filtered:" << e.what();
+    }
+}
+
+void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionResult result, QString path)
+{
+    if (result != GlobalEnums::BAD_PATH && result != GlobalEnums::SET_WITHOUT_VALUE)
+        return;
+    if (path == getCurrentPath())
+        emit notExistingConfigPath();
+}
+
+void DeviceConfigUtil::afterJsonTelegramm()
+{
+    QMutexLocker filterLock(&filterMutex);
+    if (!detached && dirty)
+        emit updateConfigTable();
+}
+
+bool DeviceConfigUtil::confirms(const QString& notified, const QString& written)
+{
+    if (notified == written)
+        return true;
+    // One path lies below the other when the longer goes on with "." or "[" after the shorter.
+    auto below = [](const QString& longer, const QString& shorter) {
+        if (longer.size() <= shorter.size() || !longer.startsWith(shorter))
+            return false;
+        const QChar next = longer.at(shorter.size());
+        return next == QLatin1Char('.') || next == QLatin1Char('[');
+    };
+    return below(written, notified) || below(notified, written);
+}
+
+bool DeviceConfigUtil::isWatchedLocked(const QString& path) const
+{
+    if (watchedSorted.isEmpty())
+        return false;
+    // A key that starts with path: the first key not below path is one if any is.
+    const auto first = std::lower_bound(watchedSorted.cbegin(), watchedSorted.cend(), path);
+    if (first != watchedSorted.cend() && first->startsWith(path))
+        return true;
+    // A key that path starts with: such a key lies between the largest key not
+    // above the probe and the probe, and is a prefix of their common part, so
+    // the probe shrinks to that part until a key matches or none is left.
+    QStringView probe(path);
+    while (!probe.isEmpty()) {
+        const auto above = std::upper_bound(watchedSorted.cbegin(), watchedSorted.cend(), probe, lessThan);
+        if (above == watchedSorted.cbegin())
+            return false;
+        const QString& candidate = *(above - 1);
+        if (probe.startsWith(candidate))
+            return true;
+        probe = probe.left(commonPrefixLength(probe, candidate));
+    }
+    return false;
+}
+
+// --- Watched paths ----------------------------------------------------------
+
+void DeviceConfigUtil::addWatchedPath(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    // A path with [*] is watched by its part up to the first "[", so it covers every element.
+    static const QRegularExpression wildcard(QStringLiteral("\\$[^*]+\\[\\*\\]"));
+    QString key = path;
+    if (path.contains(QLatin1String("[*]"))) {
+        const QRegularExpressionMatch match = wildcard.match(path);
+        if (match.hasMatch())
+            key = match.captured(0).chopped(2);
+    }
+
+    QMutexLocker locker(&mutex);
+    if (building) {
+        buildWatched.insert(key);
+        return;
+    }
+    if (watchedPaths.contains(key))
+        return;
+    watchedPaths.insert(key);
+    watchedSorted.insert(std::lower_bound(watchedSorted.begin(), watchedSorted.end(), key), key);
+}
+
+void DeviceConfigUtil::clearWatchedPaths()
+{
+    QMutexLocker locker(&mutex);
+    watchedPaths.clear();
+    watchedSorted.clear();
+    buildWatched.clear();
+}
+
+QStringList DeviceConfigUtil::getWatchedPaths()
+{
+    QMutexLocker locker(&mutex);
+    return QStringList(watchedSorted.cbegin(), watchedSorted.cend());
+}
+
+QString DeviceConfigUtil::getCurrentPath()
+{
+    QMutexLocker locker(&mutex);
+    return currentPath;
+}
+
+void DeviceConfigUtil::beginBuild()
+{
+    QMutexLocker locker(&mutex);
+    building = true;
+    buildWatched.clear();
+    changedDuringBuild.clear();
+    changeOverflow = false;
+}
+
+bool DeviceConfigUtil::finishBuild()
+{
+    QMutexLocker locker(&mutex);
+    watchedPaths.swap(buildWatched);
+    buildWatched.clear();
+    watchedSorted = QVector<QString>(watchedPaths.cbegin(), watchedPaths.cend());
+    std::sort(watchedSorted.begin(), watchedSorted.end());
+    building = false;
+
+    // A change noted while the table was read may have come after its value was read.
+    bool relevant = changeOverflow;
+    for (const QString& path : qAsConst(changedDuringBuild)) {
+        if (relevant)
+            break;
+        relevant = isWatchedLocked(path);
+    }
+    changedDuringBuild.clear();
+    changeOverflow = false;
+    return relevant;
+}
+
+// --- Reads asked for ---------------------------------------------------------
+
+bool DeviceConfigUtil::requestReadOnce(const QString& path)
+{
+    if (path.isEmpty() || !jsonUtil)
+        return false;
+    {
+        QMutexLocker locker(&mutex);
+        if (requestedReads.contains(path))
+            return false;
+        requestedReads.insert(path);
+    }
+    jsonUtil->requestPath(path);
+    return true;
+}
+
+void DeviceConfigUtil::resetRequestedReads()
+{
+    QMutexLocker locker(&mutex);
+    requestedReads.clear();
+}
+
+int DeviceConfigUtil::lookUp(const QString& path, Json::Value& value)
+{
+    if (!jsonUtil || path.isEmpty())
+        return 0;
+    QVector<Json::Value> values;
+    jsonUtil->getMasterJSONbyPath(path, values, false);
+    if (values.size() == 1)
+        value = values.first();
+    else if (values.size() > 1)
+        qWarning().noquote() << "It was returned more than 1 JSON-Object " + path;
+    return values.size();
+}
+
+bool DeviceConfigUtil::readNode(const QString& path, Json::Value& value)
+{
+    const int found = lookUp(path, value);
+    if (found == 0)
+        requestReadOnce(path);
+    return found == 1;
+}
+
+QString DeviceConfigUtil::solvedPath(const QString& path)
+{
+    QString solved = path;
+    if (jsonUtil && solved.contains(QLatin1Char('(')))
+        jsonUtil->getAndSolvePath(solved);
+    return solved;
+}
+
+// --- Saving ------------------------------------------------------------------
+
+void DeviceConfigUtil::setPendingWriteTimeout(int ms)
+{
+    pendingWriteTimeoutMs = std::max(0, ms);
+}
+
+int DeviceConfigUtil::getPendingWriteTimeout()
+{
+    return pendingWriteTimeoutMs;
+}
+
+void DeviceConfigUtil::saveConfig(const TableStructure& table)
+{
+    QMap<QString, Json::Value> writes;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (const TableCell& cell : table.rowAt(r)) {
+            if (cell.getRights() != TableCell::EDITABLE || !cell.isChanged() || cell.getPath().isEmpty())
+                continue;
+            const QVariant value = cell.getValue();
+            const QString format = cell.getData().toString();
+            Json::Value json;
+            switch (cell.getCellType()) {
+            case TableCell::CHECK:
+                json = value.toBool();
+                break;
+            case TableCell::NUMBER_EDIT: {
+                // Numbers travel as typed, as text; the device converts them.
+                const QString text = value.toString();
+                if (!text.isEmpty())
+                    json = text.toStdString();
+                break;
+            }
+            case TableCell::TEXT_EDIT:
+            case TableCell::COMBO_TEXT:
+                json = value.toString().trimmed().toStdString();
+                break;
+            case TableCell::CLOCK:
+            case TableCell::TIME:
+                json = value.toTime().toString(format).toStdString();
+                break;
+            case TableCell::DATE:
+                json = value.toDate().toString(format).toStdString();
+                break;
+            case TableCell::RADIO_GROUP:
+            case TableCell::COMBO_INDEX:
+                json = value.toInt();
+                break;
+            default:
+                qWarning() << "Failure to build Config-Json for device, type " << int(cell.getCellType())
+                           << "is not valid!";
+                break;
+            }
+            writes.insert(cell.getPath(), json);
+        }
+    }
+
+    quint64 generation = 0;
+    {
+        QMutexLocker locker(&mutex);
+        pendingWrites = writes;
+        pendingAny = !pendingWrites.isEmpty();
+        generation = ++pendingGeneration;
+    }
+    if (writes.isEmpty() || !jsonUtil)
+        return;
+    jsonUtil->requestConfig(writes, GlobalEnums::SET);
+    // Unconfirmed writes must not keep the table read-only for ever.
+    QTimer::singleShot(getPendingWriteTimeout(), this, [this, generation] { expirePendingWrites(generation); });
+}
+
+void DeviceConfigUtil::expirePendingWrites(quint64 generation)
+{
+    QStringList dropped;
+    {
+        QMutexLocker locker(&mutex);
+        if (generation != pendingGeneration || pendingWrites.isEmpty())
+            return;
+        dropped = pendingWrites.keys();
+        pendingWrites.clear();
+        pendingAny = false;
+    }
+    qWarning().noquote() << "The device did not confirm these writes in time, they are dropped:"
+                         << dropped.join(QStringLiteral(", "));
+    emit updateConfigTable();
+}
+
+void DeviceConfigUtil::clearPendingWrites()
+{
+    QMutexLocker locker(&mutex);
+    pendingWrites.clear();
+    pendingAny = false;
+}
+
+bool DeviceConfigUtil::hasPendingWrites()
+{
+    return pendingAny;
+}
+
+QStringList DeviceConfigUtil::getPendingWritePaths()
+{
+    QMutexLocker locker(&mutex);
+    return pendingWrites.keys();
+}
+
+// --- Device values -------------------------------------------------------------
+
+const Json::Value& DeviceConfigUtil::member(const Json::Value& node, const char* key)
+{
+    static const Json::Value none;
+    if (!node.isObject())
+        return none;
+    const Json::Value* found = node.find(key, key + std::char_traits<char>::length(key));
+    return found ? *found : none;
+}
+
+bool DeviceConfigUtil::isEmptyValue(const Json::Value& value)
+{
+    return value.empty();
+}
+
+QString DeviceConfigUtil::valueText(const Json::Value& value)
+{
+    switch (value.type()) {
+    case Json::stringValue:
+        return QString::fromStdString(value.asString());
+    case Json::booleanValue:
+        return value.asBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case Json::intValue:
+        return QString::number(value.asInt64());
+    case Json::uintValue:
+        return QString::number(value.asUInt64());
+    case Json::realValue:
+        if (value.isInt64())
+            return QString::number(value.asInt64());
+        // The shortest text that reads back as the same number.
+        return QString::number(value.asDouble(), 'g', QLocale::FloatingPointShortest);
+    default:
+        return QString();   // null, arrays and objects have no text
+    }
+}
+
+bool DeviceConfigUtil::readInt(const Json::Value& value, int& out)
+{
+    if (!value.isInt())
+        return false;
+    out = value.asInt();
+    return true;
+}
+
+QString DeviceConfigUtil::deviceText(const Json::Value& node)
+{
+    if (!jsonUtil || !node.isObject())
+        return QString();
+    const Json::Value& textNode = member(node, "T");
+    const Json::Value& pathNode = member(textNode, "PATH");
+    int id = -1;
+    QString text;
+    if (!pathNode.isString()) {
+        jsonUtil->getInternationalisationFromID(node, id, text);
+        return text;
+    }
+    // A default text kept elsewhere: read here (watched, asked for once), so the
+    // device link does not ask for it again at every build.
+    const QString path = solvedPath(QString::fromStdString(pathNode.asString()));
+    addWatchedPath(path);
+    Json::Value target;
+    Json::Value copy = node;
+    if (readNode(path, target) && target.isString())
+        copy["T"] = target;
+    else
+        copy.removeMember("T");
+    jsonUtil->getInternationalisationFromID(copy, id, text);
+    return text;
+}

@@ -1,0 +1,237 @@
+#pragma once
+
+#include "common/GlobalEnums.h"
+#include "common/TableCell.h"
+#include "common/TableStructure.h"
+#include "util/OverallUtil.h"
+
+#include <json/json.h>
+
+#include <QImage>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <atomic>
+
+class CommonJSONUtil;
+class DeviceConfigUtilWork;
+class QThread;
+
+// One queued build request of a DeviceConfigUtilTask.
+struct ConfigTableRequest
+{
+    int force = 0;   // 1: asked for by the user, never displaced by a later background refresh
+    QString path;    // configuration node, "($.CLNT...)" references already solved
+};
+
+// The worker behind every device-configuration table. It builds a
+// TableStructure for a node of the device's "$.DISP" description (the table
+// builder), turns single device entries {"VAL", "INP"} into table cells (the
+// cell factory), remembers the mirror paths the last table depends on and
+// announces a refresh when the device changes one of them, writes edited
+// cells back to the device and keeps them pending until the device confirms
+// them, and reports deleted paths.
+//
+// Threads: the change filter (jsonTelegramm, beforeJsonTelegramm,
+// afterJsonTelegramm) runs in the receive thread through direct connections;
+// building runs on the caller's thread here and on the build thread in
+// DeviceConfigUtilTask; saveConfig runs on the GUI thread. mutex guards the
+// pending writes, the watched paths, the reads already asked for and the
+// current path; it is never held while calling into JSONUtil or emitting.
+class DeviceConfigUtil : public OverallUtil
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceConfigUtil(QObject* parent = nullptr);
+    ~DeviceConfigUtil() override;
+
+    // False once a threaded util was told to stop; every builder loop tests it.
+    virtual bool isRunning();
+
+    // --- Writing back and pending writes.
+    // Sends every changed editable cell (rights 2) as one configuration write
+    // each and makes them the pending writes, replacing earlier ones.
+    void saveConfig(const TableStructure& table);
+    void clearPendingWrites();
+    bool hasPendingWrites();
+    QStringList getPendingWritePaths();
+    // How long a write may stay unconfirmed before it is dropped (default 5000 ms).
+    static void setPendingWriteTimeout(int ms);
+    static int getPendingWriteTimeout();
+
+    // --- Watched paths of the last table and the reads it asked for.
+    void addWatchedPath(const QString& path);
+    void clearWatchedPaths();
+    QStringList getWatchedPaths();
+    // Forgets which reads were already asked for, so a rebuild asks again.
+    void resetRequestedReads();
+    QString getCurrentPath();
+
+    // --- Table builder.
+    QString processRequest(const QString& path);
+    void buildTable(const Json::Value& node, const QString& path);
+    void buildRowsTable(const Json::Value& node, TableStructure& table, const QString& path);
+    void buildStabTable(const Json::Value& node, TableStructure& table, const QString& path);
+    void buildDtabTable(const Json::Value& node, TableStructure& table, const QString& path);
+    void setColumntableDefinition(const Json::Value& description, TableStructure& table, const bool& useRcnt,
+                                  const int& columnCount);
+
+    // --- Cell factory.
+    void setInputCell(const Json::Value& entry, const QString& entryPath, TableCell& cell);
+    TableCell::CellType setTablecellValueMode(TableCell& cell, const QString& cellPath, const Json::Value& mode,
+                                              const Json::Value& value, Json::Value inp);
+    void setCellRights(const Json::Value& inp, TableCell& cell, int cellType);
+    void setCellLimits(TableCell& cell, const Json::Value& inp);
+    void readOptionList(const Json::Value& tab, QStringList& list);
+    void readOptionArray(const Json::Value& array, QStringList& list);
+    bool readOptionPath(const Json::Value& object, QStringList& list);
+    void setTableTitle(const Json::Value& node, TableStructure& table);
+    static void setTableAut(const Json::Value& node, TableStructure& table);
+    void setTableHeader(const Json::Value& description, TableStructure& table);
+    void resolvePathNode(Json::Value& value, QString& path);
+    void checkAndLoadID(const Json::Value& entry, const QString& entryPath);
+    void writeLocalIndex(TableStructure& table, const int& index);
+
+    // Longest "PATH" chain followed before giving up.
+    static constexpr int MAX_PATH_STEPS = 16;
+    // Largest row count a selection table's "RCNT" may announce.
+    static constexpr int MAX_ROW_COUNT = 10000;
+
+signals:
+    void updateConfigTable();
+    void updateConfigTable(TableStructure& table);
+    void deleteConfigTable(QString path);
+    void notExistingConfigPath();
+
+public slots:
+    void jsonTelegramm(GlobalEnums::InstructionType type, QString path);
+    void jsonTelegramm(GlobalEnums::InstructionResult result, QString path);
+    void beforeJsonTelegramm();
+    void afterJsonTelegramm();
+
+protected:
+    // Disconnects the change filter and waits until a call of it running in
+    // the receive thread has ended. Safe to call more than once.
+    void detachFromDeviceLink();
+
+    // Device values, type-checked: a missing member or a non-object reads as null.
+    static const Json::Value& member(const Json::Value& node, const char* key);
+    static bool isEmptyValue(const Json::Value& value);
+    // Display text of a scalar; the empty text for null, arrays and objects.
+    static QString valueText(const Json::Value& value);
+    static bool readInt(const Json::Value& value, int& out);
+    // The picture ":/pic/config/Icon_<n>.png", decoded once; null when it does not load.
+    static QImage configIcon(int number);
+
+    // A device text object through JSONUtil::getInternationalisationFromID;
+    // a "T" given as {"PATH"} is watched and read at most once.
+    QString deviceText(const Json::Value& node);
+    // Number of mirror values at path, nothing queued; value is set when there is exactly one.
+    int lookUp(const QString& path, Json::Value& value);
+    // The same, and a read of path is queued (once) when nothing is there; true for exactly one value.
+    bool readNode(const QString& path, Json::Value& value);
+    // Queues a read of path unless this util asked for it already; true when queued now.
+    bool requestReadOnce(const QString& path);
+    QString solvedPath(const QString& path);
+
+    bool dirty;
+    QMap<QString, Json::Value> pendingWrites;
+    QSet<QString> watchedPaths;
+    QString currentPath;
+    QMutex mutex;
+
+private:
+    void expirePendingWrites(quint64 generation);
+    void beginBuild();
+    // Swaps in the watched set of the build just ended; true when a change
+    // that arrived during the build concerns it.
+    bool finishBuild();
+    bool isWatchedLocked(const QString& path) const;   // caller holds mutex
+    static bool confirms(const QString& notified, const QString& written);
+    bool readOptionPathChain(const Json::Value& object, QStringList& list, QStringList& chain);
+    void readOptionArrayChain(const Json::Value& array, QStringList& list, QStringList& chain);
+    void fillColumn(CommonJSONUtil& copy, const Json::Value& column, int columnIndex, int expectedFromRcnt,
+                    bool useRcnt, int columnCount, QVector<QVector<TableCell>>& rows);
+    bool containerIsEmpty(CommonJSONUtil& copy, const QString& columnPath);
+    void fallbackCell(TableCell& cell, const QString& cellPath, const Json::Value& value);
+    void appendRowsEntry(const Json::Value& node, const QString& key, const QString& nodePath,
+                         QVector<QVector<TableCell>>& rows);
+
+    QVector<QString> watchedSorted;       // watchedPaths in order, for the filter's look-ups
+    QSet<QString> buildWatched;           // watched set of the build under way
+    bool building;                        // a build collects its watched set
+    QStringList changedDuringBuild;       // notified paths while building
+    bool changeOverflow;                  // too many of them to keep: treat as relevant
+    QSet<QString> requestedReads;         // reads asked for since the last reset
+    quint64 pendingGeneration;            // counts saves, so a late timeout ignores newer writes
+    std::atomic<bool> pendingAny;         // pendingWrites is not empty
+
+    QMutex filterMutex;                   // held by every filter call; the destructor waits on it
+    bool detached;                        // the filter is disconnected (under filterMutex)
+};
+
+// A DeviceConfigUtil with a build thread of its own: getConfigTable queues
+// the request and returns a placeholder at once; the table follows through
+// updateConfigTable(TableStructure&), emitted on the build thread.
+class DeviceConfigUtilTask : public DeviceConfigUtil
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceConfigUtilTask(QObject* parent = nullptr);
+    // Stops the build loop, waits for the thread and deletes thread and worker.
+    ~DeviceConfigUtilTask() override;
+
+    TableStructure getConfigTable(bool force, const QString& path);
+    bool isRunning() override;
+    // Requests queued and not yet taken by the build thread.
+    int queuedRequests();
+
+private:
+    void startWorker();
+
+    DeviceConfigUtilWork* worker;
+    QThread* thread;
+};
+
+// The build loop of a DeviceConfigUtilTask, run on its thread: takes the
+// queued requests and has the owner build them, until told to stop.
+class DeviceConfigUtilWork : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceConfigUtilWork(DeviceConfigUtil* owner);
+
+    void addRequest(const ConfigTableRequest& request);
+    // The path to build: the newest forced request, else the newest one; the
+    // queue is emptied. "" when it was empty.
+    QString takeRequest();
+    QString takeRequest(bool& force);
+    int queueSize();
+    bool isRunning() const;
+    void stop();
+    void processNext();
+
+    // Idle wait between looks at the queue.
+    static constexpr unsigned long IDLE_MS = 30;
+
+signals:
+    void finishedWork();
+
+public slots:
+    void work();
+
+private:
+    DeviceConfigUtil* owner;   // not a Qt parent
+    QMutex queueMutex;         // guards queue
+    std::atomic<bool> stopRequested;
+    QList<ConfigTableRequest> queue;
+};

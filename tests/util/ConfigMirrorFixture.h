@@ -1,0 +1,90 @@
+#pragma once
+
+// A client without a session for the configuration worker's tests: the test
+// fills the mirror by hand, logs a user's rights in without a device, builds
+// tables synchronously and looks at the reads the builder queued.
+
+#include "util/DeviceConfigUtil.h"
+#include "util/JSONUtil.h"
+#include "util/TevaroApp.h"
+#include "util/UserRoleUtil.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class ConfigMirrorFixture
+{
+public:
+    ConfigMirrorFixture() : app(new TevaroApp()) {}
+
+    JSONUtil* json() { return app->getJSONUtil(); }
+    UserRoleUtil* rights() { return app->getUserRoleUtil(); }
+
+    static Json::Value parse(const QString& text)
+    {
+        Json::Value value;
+        Json::Reader().parse(text.toStdString(), value);
+        return value;
+    }
+
+    // Rights as the login answer gives them; the defaults are the administrator's.
+    void login(qint64 role = 1, qint64 deactivated = 256, qint64 measure = 65536)
+    {
+        Json::Value answer = parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{}}}"));
+        answer["CLNT"]["RIGT"]["ROLE"]["AUT"] = Json::Int64(role);
+        answer["CLNT"]["RIGT"]["DACT"]["AUT"] = Json::Int64(deactivated);
+        answer["CLNT"]["RIGT"]["MEAS"]["AUT"] = Json::Int64(measure);
+        bool ok = false;
+        QString token;
+        rights()->checkAndSetLogin(answer, ok, token);
+    }
+
+    // Empty mirror and request queue.
+    void reset()
+    {
+        json()->clear();
+        json()->clearRequests();
+    }
+
+    void fill(const QString& path, const QString& text) { json()->appendJson(parse(text), path); }
+
+    // The paths of the reads queued so far, in order; the queue is emptied.
+    QStringList takeQueuedReads()
+    {
+        QStringList paths;
+        for (;;) {
+            int kind = 0;
+            Json::Value telegram;
+            QList<qint64> ids;
+            json()->buildTelegram(kind, telegram, ids);
+            if (kind == 0)
+                break;
+            for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
+                paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+            json()->removeRequests(ids);
+        }
+        return paths;
+    }
+
+    // Builds the table for path on util's own thread; emitted tells whether a table came out.
+    static TableStructure build(DeviceConfigUtil& util, const QString& path, bool* emitted = nullptr)
+    {
+        TableStructure table;
+        bool got = false;
+        const QMetaObject::Connection connection =
+            QObject::connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable),
+                             [&](TableStructure& built) {
+                                 table = built;
+                                 got = true;
+                             });
+        util.processRequest(path);
+        QObject::disconnect(connection);
+        if (emitted)
+            *emitted = got;
+        return table;
+    }
+
+    std::unique_ptr<TevaroApp> app;
+};

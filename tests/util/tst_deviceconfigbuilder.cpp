@@ -1,0 +1,398 @@
+// The configuration table builder against a mirror filled by hand: the row
+// layout of ROWS tables, hidden and linked entries, selection and data
+// tables with their row counts and write-back paths, the reads the builder
+// asks the device for (each once) and malformed descriptions.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include <QImage>
+#include <QtTest>
+
+class TestDeviceConfigBuilder : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+
+    TableStructure build(DeviceConfigUtil& util, const QString& path, bool* emitted = nullptr)
+    {
+        return ConfigMirrorFixture::build(util, path, emitted);
+    }
+
+    QStringList reads() { return fixture->takeQueuedReads(); }
+
+    // A ROWS node at $.DISP.N holding the one entry E.
+    TableStructure buildEntry(DeviceConfigUtil& util, const QString& entry)
+    {
+        fixture->fill(QStringLiteral("$.DISP.N"), QStringLiteral("{\"T\":\"Node\",\"ROWS\":[\"E\"],\"E\":%1}").arg(entry));
+        return build(util, QStringLiteral("$.DISP.N"));
+    }
+
+    // A table node at $.DISP.N of the kind ("STAB" or "DTAB") whose description is $.DISP.D.
+    TableStructure buildColumns(DeviceConfigUtil& util, const char* kind, const QString& description,
+                                bool* emitted = nullptr)
+    {
+        fixture->fill(QStringLiteral("$.DISP.N"), QStringLiteral("{\"%1\":{\"PATH\":\"$.DISP.D\"}}").arg(kind));
+        fixture->fill(QStringLiteral("$.DISP.D"), description);
+        return build(util, QStringLiteral("$.DISP.N"), emitted);
+    }
+
+    static QStringList columnTexts(const TableStructure& table, int column)
+    {
+        QStringList texts;
+        for (int r = 0; r < table.rowCount(); ++r)
+            texts << table.cellAt(r, column).getValue().toString();
+        return texts;
+    }
+
+private slots:
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void cleanupTestCase() { fixture.reset(); }
+
+    void init()
+    {
+        fixture->reset();
+        fixture->login();
+    }
+
+    void rowLayout_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QVector<int>>("types");
+        QTest::addColumn<QVector<int>>("spans");
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("texts");
+
+        const QString e = QStringLiteral("$.DISP.N.E");
+        QTest::newRow("icon and unit")
+            << "{\"T\":\"Rate\",\"ICON\":9901,\"VAL\":10,\"DIM\":\"s\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}"
+            << QVector<int>{4, 0, 2, 0} << QVector<int>{1, 1, 1, 1}
+            << QStringList{e + ".ICON", e + ".T", e + ".VAL", e + ".DIM"} << QStringList{"", "Rate", "10", "s"};
+        QTest::newRow("neither icon nor unit")
+            << "{\"T\":\"Name\",\"VAL\":\"x\"}" << QVector<int>{0, 18, 0, 18} << QVector<int>{2, 1, 2, 1}
+            << QStringList{e + ".T", "", e + ".VAL", ""} << QStringList{"Name", "", "x", ""};
+        QTest::newRow("unit as a text object")
+            << "{\"T\":\"Offset\",\"VAL\":0.25,\"DIM\":{\"T\":\"K\",\"ID\":20199}}" << QVector<int>{0, 18, 0, 0}
+            << QVector<int>{2, 1, 1, 1} << QStringList{e + ".T", "", e + ".VAL", e + ".DIM.T"}
+            << QStringList{"Offset", "", "0.25", "K"};
+        QTest::newRow("link opens the sub-node")
+            << "{\"T\":\"Allgemein\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543},\"MEN\":{\"ROWS\":[]}}"
+            << QVector<int>{0, 18, 8, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", e + ".VAL", ""}
+            << QStringList{"Allgemein", "", e + ".MEN", ""};
+        QTest::newRow("value linked elsewhere makes no text input")
+            << "{\"T\":\"Name\",\"VAL\":{\"PATH\":\"$.SERV.NAME\"},\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"
+            << QVector<int>{0, 18, 18, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", "", ""}
+            << QStringList{"Name", "", "", ""};
+    }
+
+    void rowLayout()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QVector<int>, types);
+        QFETCH(QVector<int>, spans);
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, texts);
+
+        DeviceConfigUtil util;
+        const TableStructure table = buildEntry(util, entry);
+        QCOMPARE(table.getTableType(), int(TableStructure::ROWS));
+        QCOMPARE(table.getTitle(), QStringLiteral("Node"));
+        QCOMPARE(table.getHeaderKey(QLatin1Char('|')), QStringLiteral("ICON|Text|Eingabe|Dimension"));
+        QVERIFY(!table.getHeaderVisible());
+        QCOMPARE(table.rowCount(), 1);
+        const QVector<TableCell>& row = table.rowAt(0);
+        QCOMPARE(row.size(), 4);
+        for (int c = 0; c < 4; ++c) {
+            QCOMPARE(int(row[c].getCellType()), types[c]);
+            QCOMPARE(row[c].getColumnSpan(), spans[c]);
+            QCOMPARE(row[c].getPath(), paths[c]);
+            if (types[c] != 4)
+                QCOMPARE(row[c].getValue().toString(), texts[c]);
+        }
+    }
+
+    void iconCellsCarryTheirPicture()
+    {
+        DeviceConfigUtil util;
+        const TableStructure table =
+            buildEntry(util, QStringLiteral("{\"T\":\"A\",\"ICON\":9901}"));
+        const TableCell icon = table.cellAt(0, 0);
+        QCOMPARE(icon.getAlignment(), TableCell::ALIGN_CENTER);
+        QCOMPARE(icon.getValue().userType(), int(QMetaType::QImage));
+        QVERIFY(!icon.getValue().value<QImage>().isNull());
+
+        for (const char* number : {"9902", "\"x\"", "1.5"}) {
+            const TableStructure without = buildEntry(util, QStringLiteral("{\"T\":\"A\",\"ICON\":%1}").arg(number));
+            QCOMPARE(int(without.cellAt(0, 0).getCellType()), int(TableCell::ICON));
+            QCOMPARE(without.cellAt(0, 0).getValue().userType(), int(QMetaType::QString));
+        }
+    }
+
+    void hiddenEntries_data()
+    {
+        QTest::addColumn<QString>("hidden");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("absent") << "" << true;
+        QTest::newRow("null") << ",\"HIDD\":null" << true;
+        QTest::newRow("false") << ",\"HIDD\":false" << true;
+        QTest::newRow("0") << ",\"HIDD\":0" << true;
+        QTest::newRow("fraction below 1") << ",\"HIDD\":0.5" << true;
+        QTest::newRow("true") << ",\"HIDD\":true" << false;
+        QTest::newRow("1") << ",\"HIDD\":1" << false;
+        QTest::newRow("text") << ",\"HIDD\":\"no\"" << false;
+        QTest::newRow("array") << ",\"HIDD\":[]" << false;
+    }
+
+    void hiddenEntries()
+    {
+        QFETCH(QString, hidden);
+        QFETCH(bool, shown);
+
+        DeviceConfigUtil util;
+        const TableStructure table = buildEntry(util, QStringLiteral("{\"T\":\"x\"%1}").arg(hidden));
+        QCOMPARE(table.rowCount(), shown ? 1 : 0);
+        QCOMPARE(util.getWatchedPaths().contains(QStringLiteral("$.DISP.N.E")), shown);
+    }
+
+    void linkedAndMissingEntries()
+    {
+        fixture->fill(QStringLiteral("$.SERV.INFO"),
+                      QStringLiteral("{\"FW\":{\"T\":\"Firmware\",\"ID\":20070,\"VAL\":\"2.4.1\"},"
+                                     "\"HW\":{\"T\":\"Hardware\",\"VAL\":\"B\"}}"));
+        fixture->fill(QStringLiteral("$.DISP.N"),
+                      QStringLiteral("{\"ROWS\":[\"FW\",\"HW\",\"GONE\",\"NONE\"],\"FW\":{\"PATH\":\"$.SERV.INFO.FW\"},"
+                                     "\"HW\":{\"PATH\":\"$.SERV.INFO.HW\"},\"GONE\":{\"PATH\":\"$.SERV.INFO.GONE\"}}"));
+        DeviceConfigUtil util;
+        LogCapture log;
+        const TableStructure table = build(util, QStringLiteral("$.DISP.N"));
+
+        QCOMPARE(table.rowCount(), 4);
+        QCOMPARE(table.cellAt(0, 0).getPath(), QStringLiteral("$.SERV.INFO.FW.T"));
+        QCOMPARE(table.cellAt(0, 2).getPath(), QStringLiteral("$.SERV.INFO.FW.VAL"));
+        QCOMPARE(table.cellAt(0, 2).getValue().toString(), QStringLiteral("2.4.1"));
+        for (int r : {2, 3}) {
+            QCOMPARE(table.cellAt(r, 0).getValue().toString(), QString());
+            QCOMPARE(table.cellAt(r, 2).getValue().toString(), QString());
+        }
+        QCOMPARE(table.cellAt(3, 2).getPath(), QStringLiteral("$.DISP.N.NONE.VAL"));
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DISP.N.NONE")));
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.SERV.INFO.GONE")));
+        QCOMPARE(reads(), QStringList({"$.SERV.INFO.HW", "$.SERV.INFO.GONE"}));
+        QCOMPARE(log.matching(QStringLiteral("wird nachgeladen $.SERV.INFO.HW")).size(), 1);
+
+        build(util, QStringLiteral("$.DISP.N"));
+        QCOMPARE(reads(), QStringList());
+        QCOMPARE(log.matching(QStringLiteral("wird nachgeladen")).size(), 1);
+
+        util.resetRequestedReads();
+        build(util, QStringLiteral("$.DISP.N"));
+        QCOMPARE(reads(), QStringList({"$.SERV.INFO.HW", "$.SERV.INFO.GONE"}));
+    }
+
+    void nodesWithoutATableAreReadOnce_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<bool>("emitted");
+        QTest::newRow("missing") << "" << false;
+        QTest::newRow("no kind") << "{\"T\":\"x\",\"ROWS\":[]}" << false;
+        QTest::newRow("ROWS not a list") << "{\"T\":\"x\",\"ROWS\":\"GEN\"}" << true;
+    }
+
+    void nodesWithoutATableAreReadOnce()
+    {
+        QFETCH(QString, node);
+        QFETCH(bool, emitted);
+
+        if (!node.isEmpty())
+            fixture->fill(QStringLiteral("$.DISP.N"), node);
+        DeviceConfigUtil util;
+        for (int round = 0; round < 2; ++round) {
+            bool got = false;
+            const TableStructure table = build(util, QStringLiteral("$.DISP.N"), &got);
+            QCOMPARE(got, emitted);
+            QCOMPARE(table.rowCount(), 0);
+            QCOMPARE(reads(), round == 0 ? QStringList{"$.DISP.N"} : QStringList());
+        }
+        QCOMPARE(util.getWatchedPaths(), QStringList{"$.DISP.N"});
+    }
+
+    void selectionTableFollowsItsRowCount()
+    {
+        fixture->fill(QStringLiteral("$.DATA"),
+                      QStringLiteral("{\"AIN\":[{\"NR\":1,\"KB\":\"a\",\"CFG\":{\"T\":\"x\"}},{\"NR\":2,\"KB\":\"b\",\"CFG\":{\"T\":\"y\"}},"
+                                     "{\"NR\":3,\"CFG\":{}}]}"));
+        const QString description = QStringLiteral(
+            "{\"T\":\"Analog\",\"AUT\":3,\"IDX\":{\"PATH\":\"$.CLNT.IDX.AIN\"},\"CONT\":{\"PATH\":\"$.DATA.AIN[($.CLNT.IDX.AIN)]\"},"
+            "\"RCNT\":{\"PATH\":\"$.DATA.AINCNT\"},\"TH\":[{\"T\":\"Nr.\"},{\"T\":\"Name\"},{\"T\":\"\"}],"
+            "\"TD\":[{\"PATH\":\"$.DATA.AIN[*].NR\"},{\"PATH\":\"$.DATA.AIN[*].KB\"},"
+            "{\"PATH\":\"$.DATA.AIN[*].CFG\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543}}]}");
+        DeviceConfigUtil util;
+        LogCapture log;
+
+        TableStructure table = buildColumns(util, "STAB", description);
+        QCOMPARE(table.rowCount(), 0);   // no count yet: no column is filled
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DATA.AINCNT")));
+        QCOMPARE(reads(), QStringList{"$.DATA.AINCNT"});
+
+        fixture->fill(QStringLiteral("$.DATA.AINCNT"), QStringLiteral("3"));
+        table = buildColumns(util, "STAB", description);
+        QCOMPARE(table.getTableType(), int(TableStructure::STAB));
+        QCOMPARE(table.getTitle(), QStringLiteral("Analog"));
+        QCOMPARE(table.getAut(), 3);
+        QVERIFY(table.getHeaderVisible());
+        QCOMPARE(table.getHeaderKey(QLatin1Char('|')), QStringLiteral("Nr.|Name|"));
+        QCOMPARE(table.getIdxPath(), QStringLiteral("$.CLNT.IDX.AIN"));
+        QCOMPARE(table.getContPath(), QStringLiteral("$.DATA.AIN[($.CLNT.IDX.AIN)]"));
+        QCOMPARE(table.rowCount(), 3);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(table.rowAt(r).size(), 3);
+        QCOMPARE(columnTexts(table, 0), QStringList({"1", "2", "3"}));
+        QCOMPARE(table.cellAt(0, 0).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(table.cellAt(1, 0).getPath(), QStringLiteral("$.DATA.AIN[1].NR"));
+        // Two names for three rows: the column stays empty and is read again, once.
+        QCOMPARE(int(table.cellAt(0, 1).getCellType()), int(TableCell::NONE));
+        QCOMPARE(reads(), QStringList{"$.DATA.AIN[*].KB"});
+        QCOMPARE(log.matching(QStringLiteral("Reload column because of wrong row count. Expected:  3  Real:  2  at  "
+                                             "$.DATA.AIN[*].KB"))
+                     .size(),
+                 1);
+        QCOMPARE(int(table.cellAt(1, 2).getCellType()), int(TableCell::LINK));
+        QCOMPARE(table.cellAt(1, 2).getValue().toString(), QStringLiteral("$.DATA.AIN[1].CFG"));
+        QCOMPARE(int(table.cellAt(2, 2).getCellType()), int(TableCell::NONE));   // an empty value leaves its cell
+
+        build(util, QStringLiteral("$.DISP.N"));
+        QCOMPARE(reads(), QStringList());
+        QCOMPARE(log.matching(QStringLiteral("Reload column")).size(), 1);
+    }
+
+    void dataTableGrowsWithItsLongestColumn()
+    {
+        fixture->fill(QStringLiteral("$.DATA"),
+                      QStringLiteral("{\"A\":[{\"X\":0},{\"X\":1},{\"X\":2},{\"X\":3},{\"X\":4}],"
+                                     "\"B\":[{\"Y\":\"a\"},{\"Y\":\"b\"},{\"Y\":\"c\"},{\"Y\":\"d\"},{\"Y\":\"e\"},{\"Y\":\"f\"},{\"Y\":\"g\"}]}"));
+        DeviceConfigUtil util;
+        const TableStructure table = buildColumns(
+            util, "DTAB",
+            QStringLiteral("{\"T\":\"Daten\",\"TH\":[{\"T\":\"X\"},{\"T\":\"Y\"}],\"TD\":[{\"PATH\":\"$.DATA.A[*].X\"},"
+                           "{\"PATH\":\"$.DATA.B[*].Y\"}]}"));
+        QCOMPARE(table.getTableType(), int(TableStructure::DTAB));
+        QCOMPARE(table.rowCount(), 7);
+        QCOMPARE(columnTexts(table, 1), QStringList({"a", "b", "c", "d", "e", "f", "g"}));
+        QCOMPARE(int(table.cellAt(4, 0).getCellType()), int(TableCell::NUMBER_EDIT));
+        QCOMPARE(int(table.cellAt(5, 0).getCellType()), int(TableCell::NONE));
+        QCOMPARE(int(table.cellAt(6, 0).getCellType()), int(TableCell::NONE));
+        QCOMPARE(reads(), QStringList());
+    }
+
+    void cellsWriteWhereTheirValueIs()
+    {
+        fixture->fill(QStringLiteral("$.SERV.E"), QStringLiteral("{\"VAL\":\"y\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
+        fixture->fill(QStringLiteral("$.DATA"),
+                      QStringLiteral("{\"M\":[{\"B\":[1,2]},{\"B\":[3,4]}],"
+                                     "\"E\":[{\"V\":{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}},"
+                                     "{\"V\":{\"PATH\":\"$.SERV.E\"}},{\"V\":[1]},{\"V\":{\"T\":\"label\"}}]}"));
+        DeviceConfigUtil util;
+        TableStructure table = buildColumns(
+            util, "DTAB", QStringLiteral("{\"TH\":[{\"T\":\"B\"}],\"TD\":[{\"PATH\":\"$.DATA.M[*].B[*]\"}]}"));
+        QCOMPARE(columnTexts(table, 0), QStringList({"1", "2", "3", "4"}));
+        QStringList paths;
+        for (int r = 0; r < table.rowCount(); ++r)
+            paths << table.cellAt(r, 0).getPath();
+        QCOMPARE(paths, QStringList({"$.DATA.M[0].B[0]", "$.DATA.M[0].B[1]", "$.DATA.M[1].B[0]", "$.DATA.M[1].B[1]"}));
+
+        table = buildColumns(util, "DTAB", QStringLiteral("{\"TH\":[{\"T\":\"V\"}],\"TD\":[{\"PATH\":\"$.DATA.E[*].V\"}]}"));
+        QCOMPARE(table.rowCount(), 4);
+        QCOMPARE(int(table.cellAt(0, 0).getCellType()), int(TableCell::TEXT_EDIT));
+        QCOMPARE(table.cellAt(0, 0).getRights(), int(TableCell::EDITABLE));
+        QCOMPARE(table.cellAt(0, 0).getPath(), QStringLiteral("$.DATA.E[0].V.VAL"));
+        QCOMPARE(table.cellAt(1, 0).getPath(), QStringLiteral("$.SERV.E.VAL"));
+        QCOMPARE(table.cellAt(1, 0).getValue().toString(), QStringLiteral("y"));
+        QCOMPARE(table.cellAt(2, 0).getValue().toString(), QStringLiteral("No valid path! $.DATA.E[2].V"));
+        QCOMPARE(int(table.cellAt(3, 0).getCellType()), int(TableCell::TEXT));
+        QCOMPARE(table.cellAt(3, 0).getValue().toString(), QStringLiteral("label"));
+        QCOMPARE(table.cellAt(3, 0).getRights(), int(TableCell::NO_RIGHTS_INFO));
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.SERV.E")));
+    }
+
+    void emptyListsAreNotReadAgain()
+    {
+        fixture->fill(QStringLiteral("$.DATA"), QStringLiteral("{\"EVT\":[],\"CNT\":0}"));
+        DeviceConfigUtil util;
+        for (const char* kind : {"DTAB", "STAB"}) {
+            const TableStructure table = buildColumns(
+                util, kind,
+                QStringLiteral("{\"RCNT\":{\"PATH\":\"$.DATA.CNT\"},\"TH\":[{\"T\":\"T\"},{\"T\":\"U\"}],"
+                               "\"TD\":[{\"PATH\":\"$.DATA.EVT[*].T\"},{\"PATH\":\"$.DATA.NOEVT[*].U\"}]}"));
+            QCOMPARE(table.rowCount(), 0);
+            QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DATA.EVT[")));
+        }
+        QCOMPARE(reads(), QStringList{"$.DATA.NOEVT[*].U"});
+    }
+
+    void malformedColumnTables_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("aut");
+        QTest::addColumn<QString>("warning");
+
+        const QString th = QStringLiteral("\"TH\":[{\"T\":\"A\"}]");
+        const QString td = QStringLiteral("\"TD\":[{\"PATH\":\"$.DATA.L[*].A\"},{\"PATH\":\"$.DATA.L[*].B\"}]");
+        const QString rcnt = QStringLiteral("\"RCNT\":{\"PATH\":\"$.DATA.C%1\"}");
+        QTest::newRow("column past the header") << "{" + th + "," + td + "}" << 3 << 0
+                                                << "Column 1 ($.DATA.L[*].B) has no header entry and is skipped";
+        QTest::newRow("no header") << "{\"TH\":[]," + td + "}" << 0 << 0
+                                   << "Column 0 ($.DATA.L[*].A) has no header entry and is skipped";
+        QTest::newRow("header not a list") << "{\"TH\":{}," + td + "}" << 0 << 0 << "has no header entry";
+        QTest::newRow("level beyond int") << "{\"AUT\":4294967296," + th + "," + td + "}" << 3 << 0 << "";
+        QTest::newRow("negative row count") << "{" + rcnt.arg("NEG") + "," + th + "," + td + "}" << 0 << 0 << "";
+        QTest::newRow("fractional row count") << "{" + rcnt.arg("FRAC") + "," + th + "," + td + "}" << 0 << 0 << "";
+        QTest::newRow("row count too large") << "{" + rcnt.arg("BIG") + "," + th + "," + td + "}" << 0 << 0
+                                             << "Row count 20000 at $.DATA.CBIG is above 10000";
+        QTest::newRow("column without a path") << "{" + th + ",\"TD\":[{\"PATH\":5}]}" << 0 << 0 << "";
+        QTest::newRow("TD not a list") << "{" + th + ",\"TD\":{\"PATH\":\"$.DATA.L[*].A\"}}" << 0 << 0 << "";
+    }
+
+    void malformedColumnTables()
+    {
+        QFETCH(QString, description);
+        QFETCH(int, rows);
+        QFETCH(int, aut);
+        QFETCH(QString, warning);
+
+        fixture->fill(QStringLiteral("$.DATA"),
+                      QStringLiteral("{\"L\":[{\"A\":1,\"B\":2},{\"A\":3,\"B\":4},{\"A\":5,\"B\":6}],"
+                                     "\"CNEG\":-1,\"CFRAC\":2.5,\"CBIG\":20000}"));
+        const bool selection = description.contains(QStringLiteral("RCNT"));
+        DeviceConfigUtil util;
+        LogCapture log;
+        bool emitted = false;
+        const TableStructure table = buildColumns(util, selection ? "STAB" : "DTAB", description, &emitted);
+        QVERIFY(emitted);
+        QCOMPARE(table.rowCount(), rows);
+        QCOMPARE(table.getAut(), aut);
+        for (int r = 0; r < table.rowCount(); ++r)
+            QCOMPARE(table.rowAt(r).size(), table.getHeader().size());
+        if (!warning.isEmpty())
+            QVERIFY2(!log.matching(warning).isEmpty(), qPrintable(log.all()));
+        QCOMPARE(reads(), QStringList());
+    }
+
+    void missingDescriptionGivesThePathOnly()
+    {
+        fixture->fill(QStringLiteral("$.DISP.N"), QStringLiteral("{\"STAB\":{\"PATH\":\"$.DISP.NOWHERE\"}}"));
+        DeviceConfigUtil util;
+        bool emitted = false;
+        const TableStructure table = build(util, QStringLiteral("$.DISP.N"), &emitted);
+        QVERIFY(emitted);
+        QCOMPARE(table.getPath(), QStringLiteral("$.DISP.N"));
+        QCOMPARE(table.rowCount(), 0);
+        QCOMPARE(table.getTableType(), int(TableStructure::ROWS));
+        QCOMPARE(reads(), QStringList{"$.DISP.NOWHERE"});
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DISP.NOWHERE")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceConfigBuilder)
+#include "tst_deviceconfigbuilder.moc"

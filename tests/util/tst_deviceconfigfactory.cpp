@@ -1,0 +1,337 @@
+// The configuration cell factory against a mirror filled by hand: every
+// input mode, limits and their "PATH" targets, rights, "PATH" chains that
+// loop, and the local index of a selection table.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+namespace {
+
+const QString entryPath = QStringLiteral("$.DISP.T.E");
+
+TableCell editableCell(const QString& path, const QVariant& value)
+{
+    TableCell cell;
+    cell.setCellType(TableCell::TEXT_EDIT);
+    cell.setRights(TableCell::EDITABLE);
+    cell.setChanged(true);
+    cell.setPath(path);
+    cell.setValue(value);
+    return cell;
+}
+
+} // namespace
+
+class TestDeviceConfigFactory : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+
+    Json::Value parse(const QString& text) { return ConfigMirrorFixture::parse(text); }
+
+private slots:
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void cleanupTestCase() { fixture.reset(); }
+
+    void init()
+    {
+        fixture->reset();
+        fixture->login();
+        fixture->fill(QStringLiteral("$.SERV.LIST"), QStringLiteral("{\"DMOD\":[\"a\",\"b\"]}"));
+    }
+
+    void modes_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("data");
+        QTest::addColumn<int>("rights");
+        QTest::addColumn<QString>("warning");
+
+        const QVariant none = QString("");
+        const QString inp = QStringLiteral("{\"VAL\":%1,\"INP\":{\"MODE\":\"%2\",\"AUT\":7%3}}");
+        auto entry = [&](const char* value, const char* mode, const char* more = "") {
+            return inp.arg(QString::fromUtf8(value), QString::fromUtf8(mode), QString::fromUtf8(more));
+        };
+
+        QTest::newRow("no INP: plain text") << "{\"VAL\":\"SN-1\"}" << 0 << QVariant("SN-1") << none << 0 << "";
+        QTest::newRow("empty INP: plain text") << "{\"VAL\":5,\"INP\":{}}" << 0 << QVariant("5") << none << 0 << "";
+        QTest::newRow("no INP, object VAL: empty text") << "{\"VAL\":{\"A\":1}}" << 0 << QVariant("") << none << 0 << "";
+        QTest::newRow("Z number") << entry("12.5", "Z") << 2 << QVariant("12.5") << none << 2 << "";
+        QTest::newRow("Z text as typed") << entry("\"0012\"", "Z") << 2 << QVariant("0012") << none << 2 << "";
+        QTest::newRow("Z without VAL") << "{\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}" << 2 << QVariant("") << none << 2 << "";
+        QTest::newRow("Z boolean: no cell") << entry("true", "Z") << 18 << none << none << 2 << "";
+        QTest::newRow("A text") << entry("\"Halle 3\"", "A") << 3 << QVariant("Halle 3") << none << 2 << "";
+        QTest::newRow("A empty array: empty text") << entry("[]", "A") << 3 << QVariant("") << none << 2 << "";
+        QTest::newRow("A number: no cell") << entry("5", "A") << 18 << none << none << 2 << "";
+        QTest::newRow("YC") << entry("true", "YC") << 1 << QVariant(true) << none << 2 << "";
+        QTest::newRow("YC number: no cell") << entry("1", "YC") << 18 << none << none << 2 << "";
+        QTest::newRow("R through PATH and text")
+            << entry("0", "R", ",\"TAB\":[{\"PATH\":\"$.SERV.LIST.DMOD\"},\"c\"]") << 9 << QVariant(0)
+            << QVariant(QStringList{"a", "b", "c"}) << 2 << "";
+        QTest::newRow("R not an integer") << entry("\"x\"", "R", ",\"TAB\":[\"a\"]") << 18 << none << none << 2
+                                          << "Value Radio-Button can't be created!";
+        QTest::newRow("R out of range") << entry("1", "R", ",\"TAB\":[\"a\"]") << 18 << none << none << 2
+                                        << "is out of Range as Index !";
+        QTest::newRow("L") << entry("null", "L", ",\"TAB\":[\"a\",\"b\",\"c\"]") << 13 << QVariant("a, b, c") << none
+                           << 2 << "";
+        QTest::newRow("L without options") << entry("null", "L", ",\"TAB\":[]") << 18 << none << none << 2 << "";
+        QTest::newRow("TI") << entry("1", "TI", ",\"TAB\":[\"x\",\"y\"]") << 10 << QVariant(1)
+                            << QVariant(QStringList{"x", "y"}) << 2 << "";
+        QTest::newRow("TI out of range") << entry("2", "TI", ",\"TAB\":[\"x\",\"y\"]") << 18 << none << none << 2
+                                         << "$.DISP.T.E  is out of Range as Index!";
+        QTest::newRow("TI array: empty text in the warning")
+            << entry("[1]", "TI", ",\"TAB\":[\"x\"]") << 18 << none << none << 2
+            << "Value    at  $.DISP.T.E is not an integer, combobox can't be created!";
+        QTest::newRow("TT known") << entry("\"K\"", "TT", ",\"TAB\":[\"°C\",\"°F\",\"K\"]") << 11 << QVariant("K")
+                                  << QVariant(QStringList{"°C", "°F", "K"}) << 2 << "";
+        QTest::newRow("TT unknown") << entry("\"x\"", "TT", ",\"TAB\":[\"a\",\"b\"]") << 11 << QVariant("- - -")
+                                    << QVariant(QStringList{"- - -", "a", "b"}) << 2 << "";
+        QTest::newRow("TT without options") << entry("\"x\"", "TT", ",\"TAB\":[]") << 18 << none << none << 2
+                                            << "is empty can't create a ComboBox!";
+        QTest::newRow("U") << entry("\"14:30:00\"", "U", ",\"FORM\":\"HH:mm:ss\"") << 5 << QVariant(QTime(14, 30))
+                           << QVariant("HH:mm:ss") << 2 << "";
+        QTest::newRow("UF") << entry("\"22:00\"", "UF", ",\"FORM\":\"HH:mm\"") << 6 << QVariant(QTime(22, 0))
+                            << QVariant("HH:mm") << 2 << "";
+        QTest::newRow("U hour 25: text") << entry("\"25:00\"", "U", ",\"FORM\":\"HH:mm\"") << 0 << QVariant("25:00")
+                                         << none << 2 << "";
+        QTest::newRow("D") << entry("\"05.03.2026\"", "D", ",\"FORM\":\"dd.MM.yyyy\"") << 7
+                           << QVariant(QDate(2026, 3, 5)) << QVariant("dd.MM.yyyy") << 2 << "";
+        QTest::newRow("D without FORM: text") << entry("\"05.03.2026\"", "D") << 0 << QVariant("05.03.2026") << none
+                                              << 2 << "";
+        QTest::newRow("DU: read only")
+            << entry("0", "DU") << 3
+            << QVariant(QDateTime::fromMSecsSinceEpoch(0).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))) << none << 1
+            << "";
+        QTest::newRow("DU beyond the dates shown") << entry("9223372036854775807", "DU") << 18 << none << none << 1
+                                                   << "";
+        QTest::newRow("DU huge fraction") << entry("1e300", "DU") << 18 << none << none << 1 << "";
+        QTest::newRow("PDF") << entry("1", "PDF") << 15 << QVariant("PDF") << none << 2 << "";
+        QTest::newRow("LNK") << entry("\"<a href=\\\"x\\\">y</a>\"", "LNK") << 16 << QVariant("<a href=\"x\">y</a>")
+                             << none << 2 << "";
+        QTest::newRow("MR text object") << entry("{\"T\":\"Datenlogger 500\",\"ID\":20117}", "MR") << 13
+                                        << QVariant("Datenlogger 500") << none << 2 << "";
+        QTest::newRow("REF: read only")
+            << entry("2", "REF", ",\"TAB\":[{\"REF\":1,\"TXT\":\"Bereit\"},{\"REF\":2,\"TXT\":{\"T\":\"Läuft\",\"ID\":5}}]")
+            << 3 << QVariant("Läuft") << none << 1 << "";
+        QTest::newRow("REF fraction matches nothing")
+            << entry("2.5", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":\"a\"},{\"REF\":2.5,\"TXT\":\"b\"}]") << 18 << none
+            << none << 1 << "";
+        QTest::newRow("REF stops at the first match")
+            << entry("2", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":5},{\"REF\":2,\"TXT\":\"b\"}]") << 18 << none << none
+            << 1 << "";
+        QTest::newRow("M: the entry exists") << entry("null", "M") << 8 << QVariant(entryPath) << none << 2 << "";
+        QTest::newRow("unknown mode") << entry("1", "Q") << 18 << none << none << 2 << "";
+        QTest::newRow("mode as a number") << "{\"VAL\":1,\"INP\":{\"MODE\":5,\"AUT\":7}}" << 18 << none << none << 2
+                                          << "";
+    }
+
+    void modes()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, type);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, data);
+        QFETCH(int, rights);
+        QFETCH(QString, warning);
+
+        fixture->fill(entryPath, entry);
+        DeviceConfigUtil util;
+        TableCell cell;
+        LogCapture log;
+        util.setInputCell(parse(entry), entryPath, cell);
+
+        QCOMPARE(int(cell.getCellType()), type);
+        QCOMPARE(cell.getValue(), value);
+        QCOMPARE(cell.getData(), data);
+        QCOMPARE(cell.getRights(), rights);
+        QCOMPARE(cell.getPath(), type == 18 ? QString() : entryPath + ".VAL");
+        if (warning.isEmpty())
+            QCOMPARE(log.messages(), QStringList());
+        else
+            QVERIFY2(!log.matching(warning).isEmpty(), qPrintable(log.all()));
+    }
+
+    // Rows that need an "INP" object are skipped without one; "M" needs exactly one node that is not null.
+    void modesThatNeedMoreThanTheValue()
+    {
+        fixture->fill(QStringLiteral("$.DISP.N"), QStringLiteral("{\"X\":null,\"L\":[1,2]}"));
+        DeviceConfigUtil util;
+        for (const char* mode : {"R", "L", "TI", "TT", "U", "UF", "D"}) {
+            TableCell cell;
+            QCOMPARE(int(util.setTablecellValueMode(cell, entryPath, Json::Value(mode), Json::Value("0"), Json::Value())),
+                     18);
+        }
+        for (const char* path : {"$.DISP.MISSING", "$.DISP.N.X", "$.DISP.N.L[*]"}) {
+            TableCell cell;
+            QCOMPARE(int(util.setTablecellValueMode(cell, path, Json::Value("M"), Json::Value(), Json::Value())), 18);
+        }
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());
+    }
+
+    void limitsFollowTheirPathOnceItArrives()
+    {
+        DeviceConfigUtil util;
+        const Json::Value entry = parse(
+            "{\"VAL\":12.5,\"INP\":{\"MODE\":\"Z\",\"AUT\":7,\"MIN\":0,\"MAX\":{\"PATH\":\"$.SERV.LIM.RMAX\"},"
+            "\"DG\":\"x\",\"DP\":{\"PATH\":\"$.SERV.LIM.DP\"},\"REGX\":\"^[0-9]+$\"}}");
+        TableCell before;
+        util.setInputCell(entry, entryPath, before);
+        QCOMPARE(before.getLimitFlags(), TableCell::MIN | TableCell::REGX);
+        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.SERV.LIM.RMAX", "$.SERV.LIM.DP"}));
+        QVERIFY(util.getWatchedPaths().contains("$.SERV.LIM.RMAX"));
+
+        TableCell again;
+        util.setInputCell(entry, entryPath, again);
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());   // asked for once only
+
+        fixture->fill(QStringLiteral("$.SERV.LIM"), QStringLiteral("{\"RMAX\":100,\"DP\":2}"));
+        TableCell after;
+        util.setInputCell(entry, entryPath, after);
+        QCOMPARE(after.getLimitFlags(), TableCell::MIN | TableCell::MAX | TableCell::DP | TableCell::REGX);
+        QCOMPARE(after.getMax(), 100.0);
+        QCOMPARE(after.getMin(), 0.0);
+        QCOMPARE(after.getDp(), 2);
+        QCOMPARE(after.getRegx(), QStringLiteral("^[0-9]+$"));
+    }
+
+    void rights_data()
+    {
+        QTest::addColumn<qint64>("role");
+        QTest::addColumn<qint64>("deactivated");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("pending");
+        QTest::addColumn<int>("rights");
+
+        const QString number = "{\"VAL\":5,\"INP\":{\"MODE\":\"Z\",\"AUT\":%1}}";
+        const QString link = "{\"INP\":{\"MODE\":\"M\",\"AUT\":65543}}";
+        QTest::newRow("may change") << qint64(1) << qint64(256) << number.arg(7) << false << 2;
+        QTest::newRow("read only for the role") << qint64(1) << qint64(256) << number.arg(0) << false << 1;
+        QTest::newRow("mask not a number") << qint64(1) << qint64(256) << number.arg("\"7\"") << false << 1;
+        QTest::newRow("without a mask") << qint64(1) << qint64(256) << "{\"VAL\":5,\"INP\":{\"MODE\":\"Z\"}}" << false
+                                        << 1;
+        QTest::newRow("deactivated for role 3") << qint64(4) << qint64(1024) << number.arg(1031) << false << 3;
+        QTest::newRow("no deactivation mask") << qint64(4) << qint64(0) << number.arg(1031) << false << 2;
+        QTest::newRow("read only while a write is pending") << qint64(1) << qint64(256) << number.arg(7) << true << 1;
+        QTest::newRow("links stay usable while a write is pending") << qint64(1) << qint64(256) << link << true << 2;
+    }
+
+    void rights()
+    {
+        QFETCH(qint64, role);
+        QFETCH(qint64, deactivated);
+        QFETCH(QString, entry);
+        QFETCH(bool, pending);
+        QFETCH(int, rights);
+
+        fixture->login(role, deactivated);
+        fixture->fill(entryPath, entry);
+        DeviceConfigUtil util;
+        if (pending) {
+            TableStructure table;
+            table.setRows({{editableCell(QStringLiteral("$.DISP.OTHER.VAL"), QStringLiteral("x"))}});
+            util.saveConfig(table);
+            QVERIFY(util.hasPendingWrites());
+        }
+        TableCell cell;
+        util.setInputCell(parse(entry), entryPath, cell);
+        QCOMPARE(cell.getRights(), rights);
+    }
+
+    void pathChainsEnd_data()
+    {
+        QTest::addColumn<QString>("links");
+        QTest::addColumn<QString>("warning");
+
+        // Each member of $.L points at the next one.
+        QString chain;
+        for (int i = 0; i < 20; ++i)
+            chain += QStringLiteral("\"P%1\":{\"PATH\":\"$.L.P%2\"},").arg(i).arg(i + 1);
+        chain += QStringLiteral("\"P20\":{\"VAL\":\"end\"}");
+        QTest::newRow("loop") << "{\"P0\":{\"PATH\":\"$.L.P1\"},\"P1\":{\"PATH\":\"$.L.P0\"}}"
+                              << "stop at a repeated path or after 16 links: $.L.P0";
+        QTest::newRow("too long") << "{" + chain + "}" << "stop at a repeated path or after 16 links: $.L.P16";
+    }
+
+    void pathChainsEnd()
+    {
+        QFETCH(QString, links);
+        QFETCH(QString, warning);
+
+        fixture->fill(QStringLiteral("$.L"), links);
+        DeviceConfigUtil util;
+        LogCapture log;
+        Json::Value value = parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}"));
+        QString path = QStringLiteral("$.START");
+        util.resolvePathNode(value, path);
+        QVERIFY(value.isObject() && value.isMember("PATH"));
+        QVERIFY2(log.matching(warning).size() == 1, qPrintable(log.all()));
+
+        QStringList options;
+        log.clear();
+        util.readOptionList(parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}")), options);
+        QVERIFY(options.isEmpty());
+
+        fixture->fill(QStringLiteral("$.O"), QStringLiteral("{\"A\":[\"a\",{\"PATH\":\"$.O.B\"}],\"B\":[\"b\",{\"PATH\":\"$.O.A\"}]}"));
+        util.readOptionList(parse(QStringLiteral("{\"PATH\":\"$.O.A\"}")), options);
+        QCOMPARE(options, QStringList({"a", "b"}));
+        QCOMPARE(log.matching(QStringLiteral("Option list stops at a repeated path")).size(), 1);
+    }
+
+    void resolvedTargetsAreWatched()
+    {
+        fixture->fill(QStringLiteral("$.SERV.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
+        DeviceConfigUtil util;
+        Json::Value value = parse(QStringLiteral("{\"PATH\":\"$.SERV.MISSING\"}"));
+        QString path = QStringLiteral("$.DATA.ROW[0]");
+        util.resolvePathNode(value, path);
+        QCOMPARE(path, QStringLiteral("$.DATA.ROW[0]"));   // a missing target ends the walk
+        QVERIFY(util.getWatchedPaths().contains("$.SERV.MISSING"));
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());
+
+        value = parse(QStringLiteral("{\"PATH\":\"$.SERV.E\"}"));
+        util.resolvePathNode(value, path);
+        QCOMPARE(path, QStringLiteral("$.SERV.E"));
+        QCOMPARE(value["VAL"].asString(), std::string("x"));
+    }
+
+    void checkAndLoadIDAsksOnce()
+    {
+        DeviceConfigUtil util;
+        LogCapture log;
+        util.checkAndLoadID(parse(QStringLiteral("{\"ID\":5}")), QStringLiteral("$.A"));
+        util.checkAndLoadID(parse(QStringLiteral("{\"VAL\":1}")), QStringLiteral("$.B"));
+        util.checkAndLoadID(parse(QStringLiteral("{\"ID\":\"\",\"VAL\":1}")), QStringLiteral("$.B"));
+        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.B"}));
+        QCOMPARE(log.matching(QStringLiteral("Folgender Eintrag besass keine ID und wird nachgeladen $.B")).size(), 1);
+
+        util.resetRequestedReads();
+        util.checkAndLoadID(parse(QStringLiteral("{}")), QStringLiteral("$.B"));
+        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.B"}));
+    }
+
+    void writeLocalIndex()
+    {
+        fixture->fill(QStringLiteral("$.CLNT.IDX"), QStringLiteral("{\"AIN\":0}"));
+        DeviceConfigUtil util;
+        TableStructure table;
+        table.setIdxPath(QStringLiteral("$.CLNT.IDX.AIN"));
+        table.setContPath(QStringLiteral("$.DATA.AIN[($.CLNT.IDX.AIN)]"));
+        util.writeLocalIndex(table, 2);
+        QCOMPARE(table.getContPath(), QStringLiteral("$.DATA.AIN[2]"));
+        QCOMPARE(fixture->json()->getRequestCount(), 0);   // nothing goes to the device
+
+        const Json::Value before = fixture->json()->getSnapshot();
+        TableStructure withoutIndex;
+        util.writeLocalIndex(withoutIndex, 3);
+        QVERIFY(fixture->json()->getSnapshot() == before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceConfigFactory)
+#include "tst_deviceconfigfactory.moc"

@@ -1,0 +1,300 @@
+// The device-configuration worker: which queued request is built, bursts of
+// requests, the change filter (watched paths, pending writes, deletions),
+// writes the device never confirms, changes that arrive while a table is
+// built, and a threaded util destroyed in the middle of a build.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+const int BIG_ROWS = 5000;
+
+TableCell changedCell(const QString& path, const QVariant& value)
+{
+    TableCell cell;
+    cell.setCellType(TableCell::TEXT_EDIT);
+    cell.setRights(TableCell::EDITABLE);
+    cell.setChanged(true);
+    cell.setPath(path);
+    cell.setValue(value);
+    return cell;
+}
+
+TableStructure tableOf(const QVector<TableCell>& cells)
+{
+    TableStructure table;
+    table.setRows({cells});
+    return table;
+}
+
+Json::Value setTelegram(const QString& path, const Json::Value& value)
+{
+    Json::Value element;
+    element["DEST"]["PATH"] = path.toStdString();
+    element["VAL"] = value;
+    Json::Value telegram;
+    telegram["INST"]["SET"]["VAL"].append(element);
+    return telegram;
+}
+
+} // namespace
+
+class TestDeviceConfigUtil : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+
+    // A data table of BIG_ROWS rows at $.DISP.BIG.
+    void fillBigTable()
+    {
+        Json::Value rows(Json::arrayValue);
+        for (int i = 0; i < BIG_ROWS; ++i) {
+            Json::Value row;
+            row["V"] = i;
+            row["N"] = "n" + std::to_string(i);
+            rows.append(row);
+        }
+        fixture->json()->appendJson(rows, QStringLiteral("$.DATA.BIG"));
+        fixture->fill(QStringLiteral("$.DISP"),
+                      QStringLiteral("{\"BIG\":{\"DTAB\":{\"PATH\":\"$.DISP.BIGD\"}},\"BIGD\":{\"TH\":[{\"T\":\"V\"},{\"T\":\"N\"}],"
+                                     "\"TD\":[{\"PATH\":\"$.DATA.BIG[*].V\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}},"
+                                     "{\"PATH\":\"$.DATA.BIG[*].N\"}]}}"));
+    }
+
+    void notify(DeviceConfigUtil& util, GlobalEnums::InstructionType type, const QString& path)
+    {
+        util.beforeJsonTelegramm();
+        util.jsonTelegramm(type, path);
+        util.afterJsonTelegramm();
+    }
+
+private slots:
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void cleanupTestCase() { fixture.reset(); }
+
+    void init()
+    {
+        fixture->reset();
+        fixture->login();
+        DeviceConfigUtil::setPendingWriteTimeout(5000);
+    }
+
+    void takeRequest_data()
+    {
+        QTest::addColumn<QStringList>("requests");   // "!" marks a forced request
+        QTest::addColumn<QString>("built");
+        QTest::newRow("forced first, refreshes later") << QStringList{"!A", "B", "C"} << "A";
+        QTest::newRow("none forced") << QStringList{"A", "B"} << "B";
+        QTest::newRow("both forced") << QStringList{"!A", "!B"} << "B";
+        QTest::newRow("nothing queued") << QStringList() << "";
+    }
+
+    void takeRequest()
+    {
+        QFETCH(QStringList, requests);
+        QFETCH(QString, built);
+
+        DeviceConfigUtilWork work(nullptr);
+        for (const QString& text : requests) {
+            ConfigTableRequest request;
+            request.force = text.startsWith('!') ? 1 : 0;
+            request.path = text.mid(request.force);
+            work.addRequest(request);
+        }
+        QCOMPARE(work.takeRequest(), built);
+        QCOMPARE(work.queueSize(), 0);
+        QCOMPARE(work.takeRequest(), QString());
+    }
+
+    void burstOfRequestsGivesAtMostTwoBuilds()
+    {
+        fillBigTable();
+        DeviceConfigUtilTask task;
+        std::atomic<int> tables{0};
+        connect(&task, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable),
+                [&](TableStructure&) { ++tables; });
+
+        const TableStructure placeholder = task.getConfigTable(true, QStringLiteral("$.DISP.BIG"));
+        QCOMPARE(placeholder.getPath(), QStringLiteral("$.DISP.BIG"));
+        QTRY_COMPARE_WITH_TIMEOUT(task.queuedRequests(), 0, 10000);   // the first build runs
+        for (int i = 0; i < 1000; ++i)
+            task.getConfigTable(i % 7 == 0, QStringLiteral("$.DISP.BIG"));
+        QTRY_COMPARE_WITH_TIMEOUT(tables.load(), 2, 60000);
+        QTest::qWait(200);
+        QCOMPARE(tables.load(), 2);
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("watched");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("refresh");
+        QTest::addColumn<bool>("confirmed");
+
+        const int set = GlobalEnums::SET;
+        const int del = GlobalEnums::DEL;
+        QTest::newRow("watched path") << "$.DISP.GEN" << "" << set << "$.DISP.GEN" << true << false;
+        QTest::newRow("below a watched path") << "$.DISP.GEN" << "" << set << "$.DISP.GEN.MEN.NAME.VAL" << true << false;
+        QTest::newRow("above a watched path") << "$.DISP.GEN" << "" << set << "$" << true << false;
+        QTest::newRow("unrelated path") << "$.DISP.GEN" << "" << set << "$.DATA.X" << false << false;
+        QTest::newRow("element of a watched list") << "$.X.L[*].V" << "" << set << "$.X.L[3].V" << true << false;
+        QTest::newRow("above a watched list") << "$.X.L[*].V" << "" << set << "$.X" << true << false;
+        QTest::newRow("beside a watched list") << "$.X.L[*].V" << "" << set << "$.X.M" << false << false;
+        QTest::newRow("write confirmed at its path") << "" << "$.DISP.E.VAL" << set << "$.DISP.E.VAL" << true << true;
+        QTest::newRow("write confirmed by its entry") << "" << "$.DISP.E.VAL" << set << "$.DISP.E" << true << true;
+        QTest::newRow("write confirmed below it") << "" << "$.DATA.A[1]" << set << "$.DATA.A[1].HI" << true << true;
+        QTest::newRow("write confirmed by its list") << "" << "$.DATA.A[1].HI" << set << "$.DATA.A" << true << true;
+        QTest::newRow("longer member name confirms nothing") << "" << "$.DISP.E.VAL" << set << "$.DISP.E.VALX" << false
+                                                             << false;
+        QTest::newRow("other index confirms nothing") << "" << "$.DATA.A[1].HI" << set << "$.DATA.A[10].HI" << false
+                                                      << false;
+        QTest::newRow("deletion of an unwatched path") << "$.DISP.GEN" << "" << del << "$.DATA.Q" << false << false;
+        QTest::newRow("deletion of a watched path") << "$.DISP.GEN" << "" << del << "$.DISP.GEN.MEN" << true << false;
+    }
+
+    void filter()
+    {
+        QFETCH(QString, watched);
+        QFETCH(QString, written);
+        QFETCH(int, type);
+        QFETCH(QString, path);
+        QFETCH(bool, refresh);
+        QFETCH(bool, confirmed);
+
+        DeviceConfigUtil util;
+        util.addWatchedPath(watched);
+        if (!written.isEmpty())
+            util.saveConfig(tableOf({changedCell(written, QStringLiteral("x"))}));
+        QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
+        QSignalSpy deletions(&util, SIGNAL(deleteConfigTable(QString)));
+
+        notify(util, GlobalEnums::InstructionType(type), path);
+        QCOMPARE(refreshes.count(), refresh ? 1 : 0);
+        QCOMPARE(deletions.count(), type == GlobalEnums::DEL ? 1 : 0);
+        if (!written.isEmpty())
+            QCOMPARE(util.hasPendingWrites(), !confirmed);
+
+        notify(util, GlobalEnums::SET, QStringLiteral("$.SERV.UNRELATED"));
+        QCOMPARE(refreshes.count(), refresh ? 1 : 0);   // each batch starts clean
+    }
+
+    void unconfirmedWritesExpire()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(300);
+        fixture->fill(QStringLiteral("$.DISP.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
+        DeviceConfigUtil util;
+        QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
+        LogCapture log;
+
+        util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.E.VAL"), QStringLiteral("a")),
+                                 changedCell(QStringLiteral("$.DISP.F.VAL"), QStringLiteral("b"))}));
+        notify(util, GlobalEnums::SET, QStringLiteral("$.DISP.E"));
+        QCOMPARE(util.getPendingWritePaths(), QStringList{"$.DISP.F.VAL"});
+        TableCell waiting;
+        util.setInputCell(fixture->parse(QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}")),
+                          QStringLiteral("$.DISP.E"), waiting);
+        QCOMPARE(waiting.getRights(), int(TableCell::READ_ONLY));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
+        QCOMPARE(refreshes.count(), 2);   // the confirmation, then the expiry
+        QCOMPARE(log.matching(QStringLiteral("did not confirm these writes in time")).size(), 1);
+        QVERIFY(log.matching(QStringLiteral("did not confirm")).first().contains(QStringLiteral("$.DISP.F.VAL")));
+        TableCell editable;
+        util.setInputCell(fixture->parse(QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}")),
+                          QStringLiteral("$.DISP.E"), editable);
+        QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
+    }
+
+    void laterSaveKeepsItsOwnTimeout()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
+        DeviceConfigUtil util;
+        util.saveConfig(tableOf({changedCell(QStringLiteral("$.A.VAL"), QStringLiteral("a"))}));
+        QTest::qWait(600);
+        util.saveConfig(tableOf({changedCell(QStringLiteral("$.B.VAL"), QStringLiteral("b"))}));
+        QTest::qWait(600);   // the first save's time is up, the second's is not
+        QCOMPARE(util.getPendingWritePaths(), QStringList{"$.B.VAL"});
+        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
+    }
+
+    void changeDuringBuildRefreshes_data()
+    {
+        QTest::addColumn<QString>("changed");
+        QTest::addColumn<int>("refreshes");
+        QTest::newRow("a value of the new table") << "$.DISP.B.E.VAL" << 1;
+        QTest::newRow("a path neither table shows") << "$.DISP.C.X" << 0;
+    }
+
+    // The change arrives after the new table's values were read and before
+    // its watched paths replace the old table's.
+    void changeDuringBuildRefreshes()
+    {
+        QFETCH(QString, changed);
+        QFETCH(int, refreshes);
+
+        fixture->fill(QStringLiteral("$.DISP"),
+                      QStringLiteral("{\"A\":{\"ROWS\":[\"E\"],\"E\":{\"VAL\":1}},\"B\":{\"ROWS\":[\"E\"],\"E\":{\"VAL\":2}}}"));
+        DeviceConfigUtil util;
+        ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.A"));
+        QSignalSpy spy(&util, SIGNAL(updateConfigTable()));
+        connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure&) {
+            Json::Value telegram = setTelegram(changed, 3);
+            fixture->json()->handleReceiveJSON(telegram);
+        });
+        util.processRequest(QStringLiteral("$.DISP.B"));
+        QCOMPARE(spy.count(), refreshes);
+        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DISP.B.E")));
+        QVERIFY(!util.getWatchedPaths().contains(QStringLiteral("$.DISP.A.E")));
+    }
+
+    void destroyedDuringBuildWhileNotificationsFlow()
+    {
+        fillBigTable();
+        std::atomic<bool> done{false};
+        std::atomic<int> sent{0};
+        QThread* receiver = QThread::create([&] {
+            int k = 0;
+            while (!done) {
+                Json::Value telegram = setTelegram(QStringLiteral("$.DATA.BIG[%1].V").arg(k % BIG_ROWS), k);
+                fixture->json()->handleReceiveJSON(telegram);
+                ++k;
+                ++sent;
+            }
+        });
+        receiver->start();
+
+        for (int round = 0; round < 50; ++round) {
+            auto* task = new DeviceConfigUtilTask();
+            task->getConfigTable(true, QStringLiteral("$.DISP.BIG"));
+            QTRY_COMPARE_WITH_TIMEOUT(task->queuedRequests(), 0, 10000);
+            QTest::qWait(round % 10);
+            delete task;
+        }
+
+        // A util made afterwards still builds the whole table.
+        DeviceConfigUtilTask task;
+        std::atomic<int> rows{-1};
+        connect(&task, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable),
+                [&](TableStructure& table) { rows = table.rowCount(); });
+        task.getConfigTable(true, QStringLiteral("$.DISP.BIG"));
+        QTRY_COMPARE_WITH_TIMEOUT(rows.load(), BIG_ROWS, 60000);
+
+        done = true;
+        receiver->wait();
+        delete receiver;
+        QVERIFY(sent > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceConfigUtil)
+#include "tst_deviceconfigutil.moc"

@@ -1,0 +1,127 @@
+#pragma once
+
+// The whole client (TevaroApp with its main window) on a freshly started
+// device simulator, driven as a user drives it: log in on the login page,
+// press buttons, look at pages. Poll and receive intervals are short so a
+// test runs in seconds.
+
+#include "SimulatorProcess.h"
+
+#include "util/JSONUtil.h"
+#include "util/SettingsUtil.h"
+#include "util/TevaroApp.h"
+#include "util/UserRoleUtil.h"
+#include "view/DataMain.h"
+#include "view/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+class ScreenSession
+{
+public:
+    explicit ScreenSession(const QStringList& simulatorArguments = {QStringLiteral("--paused")})
+        : simulator(simulatorArguments)
+    {
+    }
+
+    ~ScreenSession()
+    {
+        app.reset();   // ends the threads before the simulator goes
+        simulator.stop();
+    }
+
+    bool start()
+    {
+        if (!simulator.start())
+            return false;
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("20"));
+        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("10"));
+        SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE"));
+        app.reset(new TevaroApp());
+        window = app->getMainWindow();
+        if (!window)
+            return false;
+        window->resize(1280, 800);
+        return QTest::qWaitForWindowExposed(window);
+    }
+
+    // Types the credentials into the login page and presses "Anmelden";
+    // true when the home page shows.
+    bool login(const QString& user, const QString& password)
+    {
+        if (!window->isCurrentPage(MainWindow::LOGIN))
+            return false;
+        auto* name = window->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"));
+        auto* secret = window->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"));
+        auto* confirm = window->findChild<QAbstractButton*>(QStringLiteral("btnUserLoginConfirm"));
+        if (!name || !secret || !confirm)
+            return false;
+        name->clear();
+        secret->clear();
+        QTest::keyClicks(name, user);
+        QTest::keyClicks(secret, password);
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        return waitUntil([this] { return window->isCurrentPage(MainWindow::HOME); }, 10000);
+    }
+
+    bool logout()
+    {
+        app->stop();
+        return waitUntil([this] { return window->isCurrentPage(MainWindow::LOGIN); });
+    }
+
+    // Processes events until condition holds or timeoutMs passed.
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > timeoutMs)
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        return window->findChild<T*>(name);
+    }
+
+    bool click(const QString& buttonName)
+    {
+        auto* button = find<QAbstractButton>(buttonName);
+        if (!button || !button->isVisible() || !button->isEnabled())
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return true;
+    }
+
+    DataMain* dataMain() const { return window->findChild<DataMain*>(); }
+    JSONUtil* json() const { return app->getJSONUtil(); }
+    UserRoleUtil* rights() const { return app->getUserRoleUtil(); }
+
+    // The requests the simulator received at /webservice/<endpoint>, oldest first.
+    QVector<Json::Value> requests(const QString& endpoint)
+    {
+        QVector<Json::Value> found;
+        const QString path = QStringLiteral("/webservice/") + endpoint;
+        for (const Json::Value& entry : simulator.requestLog())
+            if (QString::fromStdString(entry["path"].asString()) == path)
+                found.append(entry);
+        return found;
+    }
+
+    SimulatorProcess simulator;
+    std::unique_ptr<TevaroApp> app;
+    MainWindow* window = nullptr;
+};

@@ -1,0 +1,366 @@
+// The device configuration end to end, through the real device link and the
+// simulator: walking the tables, writing values back and what the device
+// answers, rights, deletions and the measurement screen's frame around it.
+#include "Screenshot.h"
+#include "ScreenSession.h"
+#include "TableTestSupport.h"
+
+#include "util/DeviceConfigUtil.h"
+#include "view/DeviceConfig.h"
+#include "view/StatusBar.h"
+#include "widgets/ZClickLabel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace tabletest;
+
+namespace {
+
+const QString ROOT = QStringLiteral("$.DISP");
+const QString GENERAL = QStringLiteral("$.DISP.GEN.MEN");
+const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+
+struct CellPlace
+{
+    int row = -1;
+    int column = -1;
+    bool found() const { return row >= 0; }
+};
+
+// The SET elements of every config telegram received: (path, value).
+QVector<std::pair<QString, Json::Value>> configSets(ScreenSession& session)
+{
+    QVector<std::pair<QString, Json::Value>> sets;
+    for (const Json::Value& request : session.requests(QStringLiteral("config"))) {
+        Json::Value telegram;
+        Json::Reader().parse(request["body"].asString(), telegram);
+        for (const Json::Value& element : telegram["INST"]["SET"]["VAL"])
+            sets.append({QString::fromStdString(element["DEST"]["PATH"].asString()), element["VAL"]});
+    }
+    return sets;
+}
+
+} // namespace
+
+class TestDeviceConfig : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenSession> session;
+
+    DeviceConfig* config() { return session->dataMain()->getDeviceConfig(); }
+    TableObject* table() { return config()->tableObject(); }
+    QString title() { return session->find<QLabel>(QStringLiteral("lblDataHeaderCrumb"))->text(); }
+
+    // The table shown is the one built for path (with rows, unless it may be empty).
+    bool showing(const QString& path, bool mayBeEmpty = false)
+    {
+        const TableStructure shown = table()->getTable();
+        return shown.getPath() == path && (mayBeEmpty || !shown.getRows().isEmpty())
+               && config()->historyPaths().last() == path;
+    }
+
+    CellPlace find(const std::function<bool(const TableCell&)>& wanted)
+    {
+        const TableStructure shown = table()->getTable();
+        for (int r = 0; r < shown.getRows().size(); ++r)
+            for (int c = 0; c < shown.getRows().at(r).size(); ++c)
+                if (wanted(shown.getRows().at(r).at(c)))
+                    return {r, c};
+        return {};
+    }
+
+    CellPlace cellWithPath(const QString& path)
+    {
+        return find([&](const TableCell& cell) { return cell.getPath() == path; });
+    }
+
+    TableCell cellAt(const CellPlace& place) { return table()->getTable().cellAt(place.row, place.column); }
+
+    void openLink(const QString& target)
+    {
+        const CellPlace place = find([&](const TableCell& cell) {
+            return cell.getCellType() == TableCell::LINK && cell.getValue().toString() == target;
+        });
+        QVERIFY2(place.found(), qPrintable(target));
+        auto* link = reportingAs<ZClickLabel>(*table(), place.row, place.column);
+        QVERIFY(link);
+        QTest::mouseClick(link, Qt::LeftButton);
+    }
+
+    // Opens the line editor of a text or number cell, types text and presses Return.
+    void typeInto(const CellPlace& place, const QString& text)
+    {
+        QVERIFY(place.found());
+        QTRY_VERIFY(table()->isInputEnabled() && cellAt(place).getRights() == TableCell::EDITABLE);
+        QTableWidgetItem* item = table()->item(place.row, place.column);
+        QVERIFY(item);
+        table()->editItem(item);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    void openSettings()
+    {
+        if (!session->window->isCurrentPage(MainWindow::HOME))
+            session->window->setPage(MainWindow::HOME);
+        QVERIFY(session->click(QStringLiteral("tbtnHomeSettings")));
+        QTRY_VERIFY(showing(ROOT));
+    }
+
+    void openTable(const QString& link, const QString& path, bool mayBeEmpty = false)
+    {
+        openSettings();
+        openLink(link);
+        QTRY_VERIFY(showing(path, mayBeEmpty));
+    }
+
+    void loginAs(const QString& user, const QString& password)
+    {
+        if (!session->window->isCurrentPage(MainWindow::LOGIN))
+            QVERIFY(session->logout());
+        QVERIFY(session->login(user, password));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(800);
+        session.reset(new ScreenSession());
+        QVERIFY(session->start());
+        loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
+    }
+
+    void cleanupTestCase()
+    {
+        session.reset();
+    }
+
+    void init()
+    {
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")));
+    }
+
+    void walkingTheTables()
+    {
+        openSettings();
+        QCOMPARE(title(), QStringLiteral("Konfiguration"));
+        QCOMPARE(session->dataMain()->getCurrentPage(), int(DataMain::CONFIG_PAGE));
+        QCOMPARE(table()->columnWidth(0), 80);
+        QCOMPARE(table()->columnWidth(3), 100);
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("config-root.png")));
+
+        openLink(GENERAL);
+        QTRY_VERIFY(showing(GENERAL));
+        QCOMPARE(config()->historyPaths(), QStringList({ROOT, GENERAL}));
+        QCOMPARE(title(), QStringLiteral("Allgemein"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("config-allgemein.png")));
+
+        // The side button keeps the table left; pressed again it restarts at the root.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadSettings")));
+        QTRY_VERIFY(showing(GENERAL));
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadSettings")));
+        QTRY_VERIFY(showing(ROOT));
+        QCOMPARE(config()->historyPaths(), QStringList({ROOT}));
+
+        openLink(GENERAL);
+        QTRY_VERIFY(showing(GENERAL));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QTRY_VERIFY(showing(ROOT));
+        QCOMPARE(config()->historyPaths(), QStringList({ROOT}));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+    }
+
+    void nameIsWrittenAndReadOnlyUntilTheEcho()
+    {
+        openTable(GENERAL, GENERAL);
+        QVERIFY(session->simulator.clearRequestLog());
+        const CellPlace name = cellWithPath(NAME_PATH);
+        QVERIFY(name.found());
+        QCOMPARE(cellAt(name).getRights(), int(TableCell::EDITABLE));
+
+        session->simulator.setDelay(600, QStringLiteral("data"));   // holds the echo back a while
+        typeInto(name, QStringLiteral(" Halle 4 "));
+        QTRY_VERIFY(session->window->statusBarObject()->text().endsWith(QStringLiteral("Einstellungen speichern")));
+        QTRY_COMPARE(configSets(*session).size(), 1);
+        QCOMPARE(configSets(*session).first().first, NAME_PATH);
+        QCOMPARE(configSets(*session).first().second, Json::Value("Halle 4"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("config-write-pending.png")));
+        session->simulator.setDelay(0);
+
+        QTRY_VERIFY(cellAt(cellWithPath(NAME_PATH)).getValue().toString() == QStringLiteral("Halle 4")
+                    && cellAt(cellWithPath(NAME_PATH)).getRights() == TableCell::EDITABLE
+                    && table()->isInputEnabled());
+        QCOMPARE(configSets(*session).size(), 1);
+    }
+
+    void unconfirmedWritesAreReleased_data()
+    {
+        QTest::addColumn<QString>("echo");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shownAfter");
+
+        // Beyond the device's own limit: it keeps its value and says nothing.
+        QTest::newRow("refused rate") << "exact" << "$.DISP.GEN.MEN.RATE.VAL" << "5000" << "10";
+        QTest::newRow("echo of the entry") << "entry" << "$.DISP.GEN.MEN.LOC.VAL" << "Linie 5" << "Linie 5";
+        QTest::newRow("no echo") << "none" << "$.DISP.GEN.MEN.LOC.VAL" << "Linie 6" << "Linie 6";
+    }
+
+    void unconfirmedWritesAreReleased()
+    {
+        QFETCH(QString, echo);
+        QFETCH(QString, path);
+        QFETCH(QString, typed);
+        QFETCH(QString, shownAfter);
+
+        openTable(GENERAL, GENERAL);
+        QVERIFY(session->simulator.setEchoMode(echo));
+        if (QTest::currentDataTag() == QLatin1String("refused rate")) {
+            // Only the client hears of a higher limit; the device keeps 3600.
+            QVERIFY(session->simulator.injectTelegram(
+                        SimulatorProcess::setTelegram(QStringLiteral("$.SERV.LIM.RMAX"), 9999), false) >= 0);
+            QTRY_VERIFY(cellAt(cellWithPath(path)).getMax() == 9999 && table()->isInputEnabled());
+        }
+        typeInto(cellWithPath(path), typed);
+        QTRY_VERIFY(table()->isInputEnabled() && cellAt(cellWithPath(path)).getRights() == TableCell::EDITABLE);
+        if (echo == QLatin1String("none"))
+            return;   // the device kept the value but never said so: the table shows what it knows
+        QTRY_COMPARE(cellAt(cellWithPath(path)).getValue().toString(), shownAfter);
+    }
+
+    void selectionTableOpensTheChosenInput()
+    {
+        openTable(QStringLiteral("$.DISP.AIN.MEN"), QStringLiteral("$.DISP.AIN.MEN"));
+        QCOMPARE(table()->getTable().getRows().size(), 3);
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("config-analogeingaenge.png")));
+        QVERIFY(session->simulator.clearRequestLog());
+
+        openLink(QStringLiteral("$.DATA.AIN[1].CFG"));
+        QTRY_VERIFY(showing(QStringLiteral("$.DATA.AIN[1].CFG")));
+        Json::Value index;
+        QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.IDX.AIN"), index, false));
+        QCOMPARE(index.asInt(), 1);
+        QVERIFY(configSets(*session).isEmpty());   // the index stays local
+        QVERIFY(cellWithPath(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
+        QCOMPARE(config()->historyPaths().first(), ROOT);
+        QCOMPARE(config()->historyPaths().at(1), QStringLiteral("$.DISP.AIN.MEN"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("config-ain1.png")));
+
+        // The device removes the opened input: back to the selection table.
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.AIN[1]")))
+                >= 0);
+        QTRY_VERIFY(showing(QStringLiteral("$.DISP.AIN.MEN")));
+        QCOMPARE(config()->historyPaths().size(), 2);
+    }
+
+    void dataTablesWriteTheValueShown_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("screenshot");
+
+        QTest::newRow("limit") << "$.DISP.ALRM.MEN" << "$.DATA.AIN[0].LIM.HI" << "85.5" << "config-alarmgrenzen.png";
+        QTest::newRow("inline entry") << "$.DISP.ALRM.MEN" << "$.DATA.AIN[1].KB.VAL" << "Kessel" << "";
+        // Two wildcards: the third sensor is the first of the second device.
+        QTest::newRow("nested lists") << "$.DISP.SENA.MEN" << "$.DATA.DEV[1].SEN[0].KB" << "Tankboden"
+                                      << "config-alle-fuehler.png";
+    }
+
+    void dataTablesWriteTheValueShown()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, path);
+        QFETCH(QString, typed);
+        QFETCH(QString, screenshot);
+
+        openTable(link, link);
+        // Columns fill in as their values arrive.
+        QTRY_VERIFY2(cellWithPath(path).found(), qPrintable(path));
+        if (!screenshot.isEmpty())
+            QVERIFY(grabScreenshot(session->window, screenshot));
+        QVERIFY(session->simulator.clearRequestLog());
+        const CellPlace place = cellWithPath(path);
+        typeInto(place, typed);
+        QTRY_COMPARE(configSets(*session).size(), 1);
+        QCOMPARE(configSets(*session).first().first, path);
+        QCOMPARE(QString::fromStdString(configSets(*session).first().second.asString()), typed);
+        QTRY_COMPARE(cellAt(cellWithPath(path)).getValue().toString(), typed);
+    }
+
+    void rightsFollowTheUserAndTheMeasurement()
+    {
+        loginAs(QStringLiteral("bediener"), QStringLiteral("1234"));
+        openTable(GENERAL, GENERAL);
+        QCOMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.NAME.VAL"))).getRights(), int(TableCell::EDITABLE));
+        QCOMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL"))).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.EXPT.VAL"))).getRights(), int(TableCell::NO_ACCESS));
+
+        session->rights()->setMeasurementRunning(true);
+        QTRY_COMPARE(cellAt(cellWithPath(NAME_PATH)).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.BEEP.VAL"))).getRights(), int(TableCell::EDITABLE));
+        session->rights()->setMeasurementRunning(false);
+        QTRY_COMPARE(cellAt(cellWithPath(NAME_PATH)).getRights(), int(TableCell::EDITABLE));
+        loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
+    }
+
+    void aChangeDuringAnEditWaits()
+    {
+        openTable(GENERAL, GENERAL);
+        QTableWidgetItem* item = table()->item(cellWithPath(NAME_PATH).row, cellWithPath(NAME_PATH).column);
+        table()->editItem(item);
+        QVERIFY(table()->isEditing());
+        const QString before = cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.SER.VAL"))).getValue().toString();
+        QVERIFY(session->simulator.injectTelegram(
+                    SimulatorProcess::setTelegram(QStringLiteral("$.DISP.GEN.MEN.SER.VAL"), "SN-999")) >= 0);
+        QTest::qWait(600);
+        QCOMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.SER.VAL"))).getValue().toString(), before);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        // The next change rebuilds.
+        QVERIFY(session->simulator.injectTelegram(
+                    SimulatorProcess::setTelegram(QStringLiteral("$.DISP.GEN.MEN.SER.VAL"), "SN-1000")) >= 0);
+        QTRY_COMPARE(cellAt(cellWithPath(QStringLiteral("$.DISP.GEN.MEN.SER.VAL"))).getValue().toString(),
+                     QStringLiteral("SN-1000"));
+    }
+
+    void anEmptyListIsAskedForOnce()
+    {
+        QVERIFY(session->simulator.setEmptyReadsAsContainer(true));
+        QVERIFY(session->simulator.clearRequestLog());
+        openTable(QStringLiteral("$.DISP.EVT.MEN"), QStringLiteral("$.DISP.EVT.MEN"), true);
+        QTest::qWait(3000);
+        QMap<QString, int> reads;
+        for (const Json::Value& request : session->requests(QStringLiteral("path"))) {
+            Json::Value telegram;
+            Json::Reader().parse(request["body"].asString(), telegram);
+            for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
+                ++reads[QString::fromStdString(element["DEST"]["PATH"].asString())];
+        }
+        for (auto it = reads.cbegin(); it != reads.cend(); ++it)
+            QVERIFY2(it.value() == 1, qPrintable(QStringLiteral("%1 read %2 times").arg(it.key()).arg(it.value())));
+        QVERIFY(session->simulator.setEmptyReadsAsContainer(false));
+    }
+
+    void sensorConfigurationEndsWithItsSensor()
+    {
+        QString path = QStringLiteral("$.DATA.DEV[0].SEN[1].CFG");
+        QString sensor = QStringLiteral("$.DATA.DEV[0].SEN[1]");
+        session->window->setPage(MainWindow::DATA_MAIN);
+        session->dataMain()->setDeviceConfigFromSensorList(path, sensor);
+        QTRY_VERIFY(showing(path));
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(sensor)) >= 0);
+        QTRY_COMPARE(session->dataMain()->getCurrentPage(), int(DataMain::SENSOR_PAGE));
+    }
+};
+
+QTEST_MAIN(TestDeviceConfig)
+#include "tst_deviceconfig.moc"
