@@ -4,4 +4,5 @@ void GlobalEnums::registerMetaTypes()
 {
     qRegisterMetaType<GlobalEnums::InstructionType>("GlobalEnums::InstructionType");
     qRegisterMetaType<GlobalEnums::InstructionResult>("GlobalEnums::InstructionResult");
+    qRegisterMetaType<GlobalEnums::ChartMeasureState>("GlobalEnums::ChartMeasureState");
 }

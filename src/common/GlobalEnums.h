@@ -24,9 +24,17 @@ public:
         ELEMENT_FAILED = 3   // the element could not be applied; the rest of the telegram was
     };
 
-    // Registers "GlobalEnums::InstructionType" and "GlobalEnums::InstructionResult".
+    // State of the measurement the chart shows.
+    enum ChartMeasureState {
+        START = 0,   // a measurement runs
+        STOP = 1
+    };
+
+    // Registers "GlobalEnums::InstructionType", "GlobalEnums::InstructionResult"
+    // and "GlobalEnums::ChartMeasureState".
     static void registerMetaTypes();
 };
 
 Q_DECLARE_METATYPE(GlobalEnums::InstructionType)
 Q_DECLARE_METATYPE(GlobalEnums::InstructionResult)
+Q_DECLARE_METATYPE(GlobalEnums::ChartMeasureState)

@@ -3,15 +3,27 @@
 
 #include "util/DataMainUtil.h"
 #include "util/Language.h"
+#include "view/ChannelList.h"
+#include "view/CustomPlotLine.h"
+#include "view/HistMeasureList.h"
+#include "view/Logger.h"
+#include "view/PlotlineShortCut.h"
+#include "view/SensorList.h"
+#include "view/StatusBar.h"
+#include "view/UserMenu.h"
+#include "widgets/ZDialog.h"
 #include "view/DeviceConfig.h"
 #include "view/MainWindow.h"
+#include "view/MeasureDisplay.h"
 #include "widgets/Repolish.h"
 #include "widgets/TevaroResources.h"
 #include "widgets/ZAnimatedButton.h"
 #include "widgets/ZTooltip.h"
 
 #include <QDateTime>
+#include <QHBoxLayout>
 #include <QIcon>
+#include <QSpacerItem>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtDebug>
@@ -27,6 +39,9 @@ const int VIEW_SENSOR_CONFIG = 4;    // configuration's previous table, else the
 const int VIEW_USER_MENU = 5;        // user menus' back step, else home page
 
 const int CONNECTION_INFO_MS = 5000;
+const int STATUS_MS = 10000;
+const int HIST_LIST_MAX_WIDTH = 900;
+const int HIST_LIST_MAX_HEIGHT = 500;
 
 struct TabLook
 {
@@ -42,6 +57,7 @@ const TabLook TABS[] = {
     {745, "Usermenü", "usermen"},
 };
 const int TAB_COUNT = 4;
+const int MEASURE_DISPLAY_TAB = 1;
 const int LINE_CHART_TAB = 2;
 const int USER_MENU_TAB = 3;
 
@@ -89,7 +105,15 @@ DataMain::DataMain(QWidget* parent)
       ui(new Ui::DataMain),
       clock(nullptr),
       util(nullptr),
+      chartLayout(nullptr),
+      chart(nullptr),
+      shortCut(nullptr),
       deviceConfig(nullptr),
+      channelList(nullptr),
+      measureDisplay(nullptr),
+      logger(nullptr),
+      sensorList(nullptr),
+      userMenu(nullptr),
       viewId(VIEW_HOME),
       ringIcon(nullptr),
       ringState(1),
@@ -98,6 +122,20 @@ DataMain::DataMain(QWidget* parent)
     ensureTevaroResources();
     ui->setupUi(this);
     initTabs();
+
+    chartLayout = new QHBoxLayout();
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chart = new CustomPlotLine(this, ui->btnDataStartStop, ui->wgtLineChart);
+    GlobalEnums::registerMetaTypes();
+    connect(chart, SIGNAL(changeMeasureState(GlobalEnums::ChartMeasureState,Measure&)), this,
+            SLOT(changeMeasureState(GlobalEnums::ChartMeasureState,Measure&)));
+    connect(chart, SIGNAL(changeStartStop(bool,QString)), this, SLOT(changeStartStop(bool,QString)));
+    chartLayout->addWidget(chart);
+    delete ui->wgtLineChart->layout();   // the form's empty one
+    ui->wgtLineChart->setLayout(chartLayout);
+    shortCut = new PlotlineShortCut(chart, ui->wgtLineChart);
+    connect(shortCut, SIGNAL(closeShortCut()), this, SLOT(closeShortCutMenu()));
+    shortCut->hide();
 
     clock = new QTimer(this);
     clock->start(1000);
@@ -116,6 +154,11 @@ DataMain::DataMain(QWidget* parent)
     if (MainWindow* window = getMainWindow())
         connect(window, SIGNAL(updateAppActive()), this, SLOT(reloadWidget()));
     connect(clock, SIGNAL(timeout()), this, SLOT(updateTime()));
+    connect(ui->tbtnDataSettings, SIGNAL(clicked()), this, SLOT(setPlotConfig()));
+    connect(ui->btnSaveChannelConfig, SIGNAL(clicked()), this, SLOT(savePlotConfig()));
+    connect(ui->btnSaveChannelConfig_2, SIGNAL(clicked()), this, SLOT(savePlotConfig()));
+    connect(ui->btnForwardChannelConfig, SIGNAL(clicked()), this, SLOT(showChannelConfigPart_2()));
+    connect(ui->btnBackwardChannelConfig, SIGNAL(clicked()), this, SLOT(showChannelConfigPart_1()));
 
     util = new DataMainUtil(nullptr);
     connect(util, SIGNAL(updateRingBuffer(int)), this, SLOT(setRingBuffer(int)));
@@ -128,7 +171,24 @@ DataMain::DataMain(QWidget* parent)
 
     deviceConfig = new DeviceConfig(this);
     addToContainer(ui->wgtDataConfigStack, deviceConfig);
+    logger = new Logger(this, this);
+    addToContainer(ui->wgtDataLoggerStack, logger);
+    measureDisplay = new MeasureDisplay(this);
+    addToContainer(ui->wgtMeasureDisplay, measureDisplay);
+    channelList = new ChannelList(this);
+    addToContainer(ui->wgtMeasureList, channelList);
+    connect(channelList, SIGNAL(selectChannel(QString)), this, SLOT(setSelectedChannelFromChannelList(QString)));
+    sensorList = new SensorList(this);
+    addToContainer(ui->wgtDataDeviceStack, sensorList);
+    connect(sensorList, SIGNAL(setDeviceConfigByPath(QString&,QString&)), this,
+            SLOT(setDeviceConfigFromSensorList(QString&,QString&)));
+    userMenu = new UserMenu(this);
+    addToContainer(ui->wgtUserMenu, userMenu);
 
+    setTranslatable(ui->lblAxis1, 869, QStringLiteral("Achse 1"));
+    setTranslatable(ui->lblAxis2, 870, QStringLiteral("Achse 2"));
+    setTranslatable(ui->btnSaveChannelConfig, 424, QStringLiteral("Einstellungen speichern"));
+    setTranslatable(ui->btnSaveChannelConfig_2, 424, QStringLiteral("Einstellungen speichern"));
     setTranslatable(ui->tbtnDataBack, 788, QStringLiteral("Zurück"));
     setTranslatable(ui->tbtnDataSettings, 423, QStringLiteral("Einstellungen"));
     language->update(this);
@@ -164,6 +224,41 @@ QLabel* DataMain::getHeaderLabel()
 DeviceConfig* DataMain::getDeviceConfig() const
 {
     return deviceConfig;
+}
+
+ChannelList* DataMain::getChannelList() const
+{
+    return channelList;
+}
+
+CustomPlotLine* DataMain::getChart() const
+{
+    return chart;
+}
+
+PlotlineShortCut* DataMain::getShortCut() const
+{
+    return shortCut;
+}
+
+SensorList* DataMain::getSensorList() const
+{
+    return sensorList;
+}
+
+Logger* DataMain::getLogger() const
+{
+    return logger;
+}
+
+UserMenu* DataMain::getUserMenu() const
+{
+    return userMenu;
+}
+
+MeasureDisplay* DataMain::getMeasureDisplay() const
+{
+    return measureDisplay;
 }
 
 int DataMain::getViewId() const
@@ -219,6 +314,7 @@ void DataMain::setLoggerWidget()
     showPage(LOGGER_PAGE);
     markSideButton(selectedButton);
     setTitle(896, QStringLiteral("Speicher"));
+    logger->setStartPage();
 }
 
 bool DataMain::initConfigWidget(const bool& restart, const bool& setTitleText)
@@ -306,8 +402,11 @@ void DataMain::updateConnectionInfo()
 
 void DataMain::showConnectionInfo()
 {
-    if (MainWindow* window = getMainWindow())
-        new ZTooltip(ssid, ui->tbtnDataHeadConnection, window, CONNECTION_INFO_MS);
+    if (MainWindow* window = getMainWindow()) {
+        // Deletes itself when its time is over; owned here should the screen go first.
+        auto* tip = new ZTooltip(ssid, ui->tbtnDataHeadConnection, window, CONNECTION_INFO_MS);
+        tip->setParent(this);
+    }
 }
 
 void DataMain::setBackToHome()
@@ -319,6 +418,8 @@ void DataMain::setBackToHome()
 void DataMain::goBack()
 {
     const int page = getCurrentPage();
+    if (page == CHANNEL_CONFIG_PAGE || page == CHANNEL_CONFIG_PAGE_2)
+        ui->tblChannelConfig->clearContents();
     switch (viewId) {
     case VIEW_HOME:
         setBackToHome();
@@ -327,7 +428,8 @@ void DataMain::goBack()
         setChartWidget();
         break;
     case VIEW_LOGGER:
-        setBackToHome();   // the logger's own back step comes with the logger
+        if (page != LOGGER_PAGE || !logger->setFormerPage())
+            setBackToHome();
         break;
     case VIEW_CONFIG:
         if (page != CONFIG_PAGE)
@@ -340,7 +442,8 @@ void DataMain::goBack()
             setSensorWidget();
         break;
     case VIEW_USER_MENU:
-        setBackToHome();   // the user menus' back step comes with the user menus
+        if (!userMenu->goBack())
+            setBackToHome();
         break;
     default:
         break;
@@ -372,9 +475,103 @@ void DataMain::checkChannelConfig()
         setChartWidget();
 }
 
+void DataMain::setSelectedChannelFromChannelList(QString path)
+{
+    ui->tabwgtDisplay->setCurrentIndex(MEASURE_DISPLAY_TAB);
+    changeTabDisplay(MEASURE_DISPLAY_TAB);
+    measureDisplay->selectChannel(path);
+}
+
 void DataMain::reloadCurrentTabWidget()
 {
-    // The user menus' back step on tab 3 comes with the user menus.
+    if (ui->tabwgtDisplay->currentIndex() == USER_MENU_TAB)
+        userMenu->goBack();
+}
+
+void DataMain::closeShortCutMenu()
+{
+    if (chartLayout->indexOf(shortCut) < 0)
+        return;
+    shortCut->hide();
+    chartLayout->removeWidget(shortCut);
+}
+
+void DataMain::toggleShortCutMenu()
+{
+    if (chartLayout->indexOf(shortCut) >= 0) {
+        closeShortCutMenu();
+        return;
+    }
+    chartLayout->addWidget(shortCut);
+    shortCut->show();
+}
+
+void DataMain::changeMeasureState(GlobalEnums::ChartMeasureState state, Measure& measure)
+{
+    if (chart->isHistMeasure() || state != GlobalEnums::START)
+        return;
+    checkChannelConfig();
+    MainWindow* window = getMainWindow();
+    if (!window || !window->isCurrentPage(MainWindow::DATA_MAIN))
+        return;
+    const QString start = QDateTime::fromMSecsSinceEpoch(measure.getStart()).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    showStatus(language->getText(898, QStringLiteral("Eine neue Messung wurde gestartet")) + QStringLiteral(" (") + start
+                   + QStringLiteral(")"),
+               STATUS_MS);
+}
+
+void DataMain::changeStartStop(bool enabled, QString text)
+{
+    emit changingStartStop(enabled, text);
+}
+
+void DataMain::startStopMeasure()
+{
+    chart->startStopMeasure();
+}
+
+void DataMain::showHistMeasureList()
+{
+    MainWindow* window = getMainWindow();
+    if (!window)
+        return;
+    auto* dialog = new ZDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QHBoxLayout(dialog);
+    auto* list = new HistMeasureList(0, dialog);
+    list->setMaximumSize(HIST_LIST_MAX_WIDTH, HIST_LIST_MAX_HEIGHT);
+    layout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    layout->addWidget(list);
+    layout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    connect(list, SIGNAL(loadingHistMeasure(Measure)), chart, SLOT(loadHistMeasure(Measure)));
+    connect(list, SIGNAL(cancelingHistMeasure()), dialog, SLOT(close()));
+    closeOnLogout(dialog);
+    dialog->show();
+    list->requestHistMeasures();
+}
+
+void DataMain::setPlotConfig()
+{
+    viewId = VIEW_CHART_SETTINGS;
+    showPage(CHANNEL_CONFIG_PAGE);
+    setTitle(524, QStringLiteral("Konfiguration"));
+}
+
+void DataMain::savePlotConfig()
+{
+    setChartWidget();
+}
+
+void DataMain::showChannelConfigPart_1()
+{
+    viewId = VIEW_CHART_SETTINGS;
+    showPage(CHANNEL_CONFIG_PAGE);
+}
+
+void DataMain::showChannelConfigPart_2()
+{
+    viewId = VIEW_CHART_SETTINGS;
+    showPage(CHANNEL_CONFIG_PAGE_2);
 }
 
 void DataMain::reloadWidget()
@@ -389,7 +586,14 @@ void DataMain::setDefault()
     setRingBuffer(1);
     util->readRingBuffer();
     util->readConnectionInfo();
+    chart->setDefault();
     deviceConfig->resetConfig();
+    logger->setDefault();
+    channelList->setDefault();
+    measureDisplay->setDefault();
+    sensorList->setDefault();
+    userMenu->clearTable();
+    closeShortCutMenu();
     ui->tabwgtDisplay->setCurrentIndex(LINE_CHART_TAB);
     ui->tbtnDataHeadConnection->hide();
 }

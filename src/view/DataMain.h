@@ -1,14 +1,26 @@
 #pragma once
 
+#include "common/GlobalEnums.h"
+#include "common/GraphDescriptor.h"
+#include "common/Measure.h"
 #include "view/OverallView.h"
 
+#include <QMap>
 #include <QString>
 #include <QWidget>
 
+class ChannelList;
+class CustomPlotLine;
 class DataMainUtil;
 class DeviceConfig;
+class Logger;
+class MeasureDisplay;
+class PlotlineShortCut;
+class QHBoxLayout;
 class QLabel;
 class QTimer;
+class SensorList;
+class UserMenu;
 class ZAnimatedButton;
 
 namespace Ui {
@@ -37,8 +49,20 @@ public:
     // The label of the header that names the current view.
     QLabel* getHeaderLabel();
     DeviceConfig* getDeviceConfig() const;
+    ChannelList* getChannelList() const;
+    CustomPlotLine* getChart() const;
+    // The chart's side panel; never null.
+    PlotlineShortCut* getShortCut() const;
+    SensorList* getSensorList() const;
+    Logger* getLogger() const;
+    UserMenu* getUserMenu() const;
+    MeasureDisplay* getMeasureDisplay() const;
     int getViewId() const;
     int getCurrentPage() const;
+
+signals:
+    // The chart's start/stop button state and caption, for the logger.
+    void changingStartStop(bool enabled, QString text);
 
 public slots:
     void updateTime();
@@ -59,11 +83,24 @@ public slots:
     void changeTabDisplay(int tab);
     void changeTabDisplay();
     void checkChannelConfig();
+    void closeShortCutMenu();
+    void toggleShortCutMenu();
+    void changeMeasureState(GlobalEnums::ChartMeasureState state, Measure& measure);
+    void changeStartStop(bool enabled, QString text);
+    void startStopMeasure();
+    // The stored measurements in a dialog over the main window; the chosen one goes to the chart.
+    void showHistMeasureList();
+    // The chart settings: page 4, page 5, and saving returns to the measurement tabs.
+    void setPlotConfig();
+    void savePlotConfig();
+    void showChannelConfigPart_1();
+    void showChannelConfigPart_2();
     void setRingBuffer(int state);
     void updateRingBuffer();
     void setConnectionInfo(QString ssid);
     void updateConnectionInfo();
     void setDeviceConfigFromSensorList(QString& path, QString& startPath);
+    void setSelectedChannelFromChannelList(QString path);
     void reloadCurrentTabWidget();
     void reloadWidget();
     // Called after a successful login.
@@ -78,7 +115,16 @@ private:
     Ui::DataMain* ui;
     QTimer* clock;
     DataMainUtil* util;
+    QHBoxLayout* chartLayout;
+    CustomPlotLine* chart;
+    PlotlineShortCut* shortCut;
     DeviceConfig* deviceConfig;
+    ChannelList* channelList;
+    MeasureDisplay* measureDisplay;
+    Logger* logger;
+    SensorList* sensorList;
+    UserMenu* userMenu;
+    QMap<int, GraphDescriptor> graphs;
     int viewId;
     ZAnimatedButton* ringIcon;
     int ringState;

@@ -1,6 +1,8 @@
 #include "view/OverallView.h"
 
+#include "util/AppContext.h"
 #include "util/Language.h"
+#include "util/TevaroApp.h"
 #include "view/StatusBar.h"
 
 #include <QString>
@@ -73,4 +75,12 @@ void OverallView::showStatus(const QString& text, int durationMs)
 {
     if (StatusBar* bar = getStatusBar())
         emit bar->showMessage(text, SEVERITY_NOTICE, durationMs);
+}
+
+void OverallView::closeOnLogout(QWidget* dialog)
+{
+    AppContext* context = AppContext::get();
+    if (TevaroApp* app = context->getApp())
+        QObject::connect(app, SIGNAL(onLogout()), dialog, SLOT(close()));
+    AppContext::release();
 }

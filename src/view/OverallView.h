@@ -22,6 +22,8 @@ public:
     // Marks a widget for the language switch: its text id and the built-in
     // German text shown until a language is applied.
     static void setTranslatable(QWidget* widget, int id, const QString& defaultText);
+    // Closes dialog when the session ends, so nothing of one login stays open for the next.
+    static void closeOnLogout(QWidget* dialog);
     // Shows severity-0 text on the status bar for durationMs.
     static void showStatus(const QString& text, int durationMs = 10000);
 

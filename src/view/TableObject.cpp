@@ -47,9 +47,9 @@ TableObject::~TableObject()
     const QList<QObject*> cellObjects = viewport()->findChildren<QObject*>();
     for (QObject* cellObject : cellObjects)
         disconnect(cellObject, nullptr, this, nullptr);
-    // The widget header lets go of its widgets when it goes; they are ours.
-    if (qobject_cast<ZHorizontalHeader*>(horizontalHeader()))
-        setHorizontalHeader(new QHeaderView(Qt::Horizontal, this));
+    // The header widgets are ours: deleted here, so the widget header (which
+    // only lets go of what still sits in it) finds nothing to hand back. No
+    // new child may be made now: the parent may be in its destruction.
     for (const QPointer<QWidget>& widget : qAsConst(headerWidgets))
         delete widget.data();
     setItemDelegate(nullptr);

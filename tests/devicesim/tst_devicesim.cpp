@@ -7,7 +7,9 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
+#include <string>
 #include <memory>
 
 namespace {
@@ -40,6 +42,12 @@ Json::Value lastSet(const Json::Value& telegrams, const QString& path)
             value = set.second;
     }
     return value;
+}
+
+// A number of the tree (a number or a text holding one) as a double.
+double numberOf(const Json::Value& value)
+{
+    return value.isString() ? std::stod(value.asString()) : value.asDouble();
 }
 
 // One telegram as a list of telegrams.
@@ -77,6 +85,20 @@ private:
         if (simulator.post("config", client, SimulatorProcess::setTelegram(path, value)) != 200)
             return Json::Value();
         return changesSince(reqId, client);
+    }
+
+    // Runs live values until the channel's value changed once, then pauses them.
+    Json::Value nextLiveValue(const QString& channel)
+    {
+        const QString path = channel + ".MV.MW.VAL";
+        qint64 reqId = currentId();
+        if (!simulator.pauseLiveValues(false))
+            return Json::Value();
+        const Json::Value telegrams = simulator.waitFor(token, reqId, [&path](const Json::Value& telegram) {
+            return !lastSet(listOf(telegram), path).isNull();
+        });
+        simulator.pauseLiveValues(true);
+        return lastSet(telegrams, path);
     }
 
     SimulatorProcess simulator{{"--paused", "--live-interval", "50"}};
@@ -199,7 +221,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("answered");
         QTest::newRow("initial paths") << "$.IPTH" << QStringList{"$.IPTH"};
-        QTest::newRow("filter") << "$.DATA.MK[?(@.IDX>=6)]" << QStringList{"$.DATA.MK[6]", "$.DATA.MK[7]"};
+        QTest::newRow("filter") << "$.DATA.MK[?(@.IDX>=7)]" << QStringList{"$.DATA.MK[7]", "$.DATA.MK[8]"};
         QTest::newRow("wildcard") << "$.DATA.AIN[*].NR"
                                   << QStringList{"$.DATA.AIN[0].NR", "$.DATA.AIN[1].NR", "$.DATA.AIN[2].NR"};
         QTest::newRow("missing node") << "$.SERV.NOPE" << QStringList{};
@@ -266,6 +288,7 @@ private slots:
 
     void startAndStopMeasurement()
     {
+        const Json::Value idle = node("$.SERV.FCT.STST");
         qint64 reqId = currentId();
         const Json::Value startStop = SimulatorProcess::setTelegram("$.SERV.FCT.STST.VAL", 1);
         QCOMPARE(simulator.post("config", token, startStop), 200);
@@ -280,6 +303,10 @@ private slots:
         QCOMPARE(lastSet(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("START"));
         QCOMPARE(lastSet(telegrams, "$.SERV.FCT.STST.VAL").asInt(), 0);
         const Json::Value measurement = lastSet(telegrams, "$.SERV.STAT.MEAS");
+        // The function's new text comes with a text id of its own.
+        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.T") != idle["T"]);
+        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.ID").isInt());
+        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.ID") != idle["ID"]);
 
         // While measuring, chart blocks of this measurement stream in.
         QVERIFY(simulator.pauseLiveValues(false));
@@ -295,6 +322,7 @@ private slots:
         QCOMPARE(simulator.post("config", token, startStop), 200);
         telegrams = changesSince(reqId);
         QCOMPARE(lastSet(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("STOP"));
+        QVERIFY(node("$.SERV.FCT.STST") == idle);
 
         // Stopped: no more chart data.
         QVERIFY(simulator.pauseLiveValues(false));
@@ -546,11 +574,157 @@ private slots:
         QCOMPARE(sets[0].second.asInt64(), Q_INT64_C(1709366400000));
     }
 
+    void clearingExtremesTakesTheValueInOneTelegram_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::newRow("text values") << "$.DATA.MK[0]";
+        QTest::newRow("number values") << "$.DATA.MK[2]";
+        QTest::newRow("sensor break") << "$.DATA.MK[8]";
+    }
+
+    void clearingExtremesTakesTheValueInOneTelegram()
+    {
+        QFETCH(QString, channel);
+        const Json::Value value = node(channel + ".MV.MW.VAL");
+        const QString function = channel + ".FCT.CLMX.VAL";
+        const Json::Value telegrams = configWrite(token, function, 1);
+        QCOMPARE(telegrams.size(), 1u);
+        const auto sets = SimulatorProcess::setsIn(telegrams);
+        QCOMPARE(pathsOf(sets), (QStringList{function, channel + ".MV.MAW.VAL", channel + ".MV.MIW.VAL", function}));
+        QVERIFY(sets[1].second == value && sets[2].second == value);
+        QCOMPARE(sets[3].second.asInt(), 0);
+        QVERIFY(node(channel + ".MV.MAW.VAL") == value && node(channel + ".MV.MIW.VAL") == value);
+        QCOMPARE(node(function).asInt(), 0);
+    }
+
+    void zeroMakesTheValueTheOffsetAndLiveValuesFollow()
+    {
+        const QString channel = "$.DATA.MK[1]";
+        QVERIFY(!nextLiveValue(channel).isNull());   // the device knows the channel's value
+        QMap<QString, double> before;
+        const QStringList items{".FCT.TARA.OFFS.VAL", ".MV.MW.VAL", ".MV.MAW.VAL", ".MV.MIW.VAL", ".MV.MTW.VAL"};
+        for (const QString& item : items)
+            before[item] = numberOf(node(channel + item));
+        const double value = before[".MV.MW.VAL"];
+        QVERIFY(std::fabs(value) > 10);
+        const auto text = [](double number) { return Json::Value(QString::number(number, 'f', 1).toStdString()); };
+
+        const QString function = channel + ".FCT.TARA.VAL";
+        const Json::Value telegrams = configWrite(token, function, 1);
+        QCOMPARE(telegrams.size(), 1u);
+        const auto sets = SimulatorProcess::setsIn(telegrams);
+        QStringList paths{function};
+        for (const QString& item : items)
+            paths << channel + item;
+        paths << function;
+        QCOMPARE(pathsOf(sets), paths);
+        QVERIFY(sets[1].second == text(before[items[0]] + value));
+        QVERIFY(sets[2].second == text(0));
+        for (int i = 3; i <= 5; ++i)
+            QVERIFY2(sets[i].second == text(before[items[i - 1]] - value), qPrintable(paths[i]));
+        QCOMPARE(sets[6].second.asInt(), 0);
+
+        // The sensor goes on near its old value; the channel shows it less the new zero.
+        const Json::Value live = nextLiveValue(channel);
+        QVERIFY(!live.isNull());
+        QVERIFY2(std::fabs(numberOf(live)) < 3, live.asCString());
+
+        // Back to the old zero: the values rise by the offset again.
+        const double shown = numberOf(node(channel + ".MV.MW.VAL"));
+        const Json::Value back = configWrite(token, channel + ".FCT.TARA.OFFS.VAL", text(before[items[0]]));
+        QVERIFY(lastSet(back, channel + ".MV.MW.VAL") == text(shown + value));
+    }
+
+    void offsetEditShiftsTheValuesWithinItsLimitsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("offset");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("within") << QByteArray(R"("1.50")") << true;
+        QTest::newRow("beyond the maximum") << QByteArray(R"("7.00")") << false;
+    }
+
+    void offsetEditShiftsTheValuesWithinItsLimitsOnly()
+    {
+        QFETCH(QByteArray, offset);
+        QFETCH(bool, accepted);
+        const QString channel = "$.DATA.MK[7]";   // offset -5 ... 5
+        const QStringList items{".MV.MW.VAL", ".MV.MAW.VAL", ".MV.MIW.VAL", ".MV.MTW.VAL"};
+        const Json::Value tree = node(channel);
+        const double change = numberOf(json(offset)) - numberOf(node(channel + ".FCT.TARA.OFFS.VAL"));
+
+        const Json::Value telegrams = configWrite(token, channel + ".FCT.TARA.OFFS.VAL", json(offset));
+        if (!accepted) {
+            QCOMPARE(telegrams.size(), 0u);
+            QVERIFY(node(channel) == tree);
+            return;
+        }
+        QCOMPARE(telegrams.size(), 1u);
+        QStringList paths{channel + ".FCT.TARA.OFFS.VAL"};
+        for (const QString& item : items)
+            paths << channel + item;
+        QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)), paths);
+        for (const QString& item : items) {
+            const double old = numberOf(tree["MV"][item.section('.', 2, 2).toStdString()]["VAL"]);
+            QCOMPARE(node(channel + item).asString(), QString::number(old - change, 'f', 2).toStdString());
+        }
+    }
+
+    void setsBelowAMissingChannelAreRefused()
+    {
+        const Json::Value channels = simulator.treeValues("$.DATA.MK[*]");
+        for (const QString& path : {QString("$.DATA.MK[9].FCT.CLMX.VAL"), QString("$.DATA.MK[12]")}) {
+            QCOMPARE(configWrite(token, path, 1).size(), 0u);
+            QVERIFY(simulator.treeValues("$.DATA.MK[*]") == channels);
+        }
+    }
+
+    void channelsOptionRepeatsTheChannelsAndTheirLiveValues()
+    {
+        SimulatorProcess many({"--paused", "--live-interval", "20", "--channels", "40"});
+        QVERIFY(many.start());
+        const QString client = many.login("admin", "admin");
+        QStringList paths;
+        const Json::Value channels = many.treeValues("$.DATA.MK[*]", &paths);
+        QCOMPARE(channels.size(), 40u);
+        QSet<QString> addresses;
+        QSet<QString> names;
+        QSet<QString> moving;   // value paths of the channels with a working sensor
+        QSet<QString> still;
+        for (Json::ArrayIndex i = 0; i < channels.size(); ++i) {
+            const Json::Value& channel = channels[i];
+            QCOMPARE(channel["IDX"].asUInt(), i);
+            addresses << QString::fromStdString(channel["ADR"].asString());
+            names << QString::fromStdString(channel["MV"]["T"].asString());
+            bool broken = false;
+            for (const Json::Value& flag : channel["MV"]["STF"]["VAL"])
+                broken = broken || flag == "-" || flag == "X";
+            (broken ? still : moving) << paths[int(i)] + ".MV.MW.VAL";
+        }
+        QCOMPARE(addresses.size(), 40);
+        QCOMPARE(names.size(), 40);
+        QCOMPARE(still.size(), 8);   // offline and sensor break, in each round
+
+        QSet<QString> moved;
+        qint64 reqId = many.data(client, -1).reqId;
+        QVERIFY(many.pauseLiveValues(false));
+        many.waitFor(client, reqId, [&](const Json::Value& telegram) {
+            for (const auto& set : SimulatorProcess::setsIn(listOf(telegram))) {
+                if (set.first.endsWith(".MV.MW.VAL"))
+                    moved << set.first;
+            }
+            return moved.contains(moving);
+        }, 15000);
+        QVERIFY(many.pauseLiveValues(true));
+        QCOMPARE(moved - still, moving);
+        QCOMPARE(moved & still, QSet<QString>());
+        QVERIFY(many.stop());
+    }
+
     void liveValuesChangeUntilPaused()
     {
         QStringList channelPaths;
         const Json::Value before = simulator.treeValues("$.DATA.MK[*].MV.MW.VAL", &channelPaths);
-        QCOMPARE(channelPaths.size(), 8);
+        QCOMPARE(channelPaths.size(), 9);
         const auto isLiveValue = [&channelPaths](const Json::Value& telegram) {
             for (const auto& set : SimulatorProcess::setsIn(listOf(telegram))) {
                 if (channelPaths.contains(set.first))

@@ -28,7 +28,9 @@
 // reports failure by its result (an HTTP status of -1: no answer), never by
 // an exception. Useful extra arguments: "--paused" (no live values or chart
 // data until pauseLiveValues(false)), "--live-interval 50" (faster live
-// values), "--high-ids" (ReqID above 2^32), "--tree FILE", "--users FILE".
+// values), "--high-ids" (ReqID above 2^32), "--tree FILE", "--users FILE",
+// "--channels N" (N channels: the tree's nine repeated with their own IDX,
+// ADR, name and values).
 // tests/devicesim/users_no_deactivation.json holds admin / admin and
 // bediener / 1234 whose role has no deactivation mask (DACT 0); a test folder
 // copies it into its build folder (see tests/devicesim/CMakeLists.txt).

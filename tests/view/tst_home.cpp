@@ -173,6 +173,16 @@ private slots:
         QTRY_VERIFY(session->window->isCurrentPage(MainWindow::LOGIN));
         QVERIFY(session->json()->getToken().isEmpty());
     }
+
+    void noDeactivationMaskDeactivatesNothing()
+    {
+        session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--users"),
+                                         QStringLiteral(DEVICESIM_USERS_NO_DEACTIVATION)}));
+        QVERIFY(session->start());
+        QVERIFY(session->login(QStringLiteral("bediener"), QStringLiteral("1234")));
+        setDeviceValue(QStringLiteral("$.USMG.AUT"), 7);
+        QTRY_VERIFY(usersButton()->isEnabled());
+    }
 };
 
 QTEST_MAIN(TestHome)

@@ -1,5 +1,8 @@
 #include "DeviceSimulator.h"
 
+#include "ChannelCopies.h"
+#include "ChannelFunctions.h"
+
 #include <QtGlobal>
 
 namespace devicesim {
@@ -39,6 +42,8 @@ bool DeviceSimulator::start(std::string& error)
     {
         auto device = state.lock();
         if (!device.tree().load(options.treeFile, &error))
+            return false;
+        if (options.channels > 0 && !ChannelCopies::resize(device.tree(), options.channels, error))
             return false;
     }
     if (!sessions.loadAccounts(options.usersFile, &error))
@@ -97,6 +102,7 @@ void DeviceSimulator::wireDeviceFunctions()
                           [this](DeviceState::Access& device, const Json::Value& value, const Context&) {
                               measurement.onFileName(device, value);
                           });
+    ChannelFunctions::registerWith(processor);
     processor.addCommand(Kind::Delete, std::string(),
                          [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
                              recordDeletion.run(device, element);

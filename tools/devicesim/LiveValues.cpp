@@ -3,35 +3,14 @@
 #include "InputLimits.h"
 #include "JsonText.h"
 #include "TelegramBuilder.h"
+#include "ValueForm.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace devicesim {
 
 namespace {
-
-int decimalsOf(const Json::Value& value)
-{
-    if (!value.isString())
-        return 2;
-    const std::string text = value.asString();
-    const auto point = text.find('.');
-    return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
-}
-
-// The value in the form of like: fixed-point text or a rounded number.
-Json::Value inFormOf(const Json::Value& like, double value, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = std::round(value * scale) / scale;
-    if (!like.isString())
-        return rounded;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, rounded);
-    return text;
-}
 
 bool isFaulted(const Json::Value& flags)
 {
@@ -44,19 +23,25 @@ bool isFaulted(const Json::Value& flags)
     return false;
 }
 
+// The channel's zero: its "FCT"."TARA"."OFFS"."VAL"; 0 when it has none.
+double offsetOf(const Json::Value& channel)
+{
+    double offset = 0;
+    return InputLimits::toNumber(memberAt(channel, {"FCT", "TARA", "OFFS", "VAL"}), offset) ? offset : 0.0;
+}
+
 } // namespace
 
 LiveValues::LiveValues(unsigned seed) : random(seed)
 {
 }
 
-Json::Value LiveValues::nextValue(Channel& channel, const Json::Value& old, double& value)
+void LiveValues::walk(Channel& channel, double& value)
 {
     std::normal_distribution<double> noise(0.0, channel.span * 0.03);
     // A gentle pull back to the centre keeps the walk near realistic values.
     value += noise(random) - (value - channel.centre) * 0.05;
     value = std::clamp(value, channel.centre - channel.span, channel.centre + channel.span);
-    return inFormOf(old, value, channel.decimals);
 }
 
 void LiveValues::step(DeviceState::Access& device)
@@ -73,15 +58,20 @@ void LiveValues::step(DeviceState::Access& device)
         if (isFaulted(memberAt(measured, {"STF", "VAL"})) || !InputLimits::toNumber(current, value))
             continue;
 
+        // The sensor's own value wanders; the channel shows it less its offset.
+        const double offset = offsetOf(hit.value);
+        double sensor = value + offset;
         auto known = channels.find(hit.path);
         if (known == channels.end()) {
             Channel channel;
-            channel.centre = value;
-            channel.span = std::max(std::fabs(value) * 0.02, 0.5);
+            channel.centre = sensor;
+            channel.span = std::max(std::fabs(sensor) * 0.02, 0.5);
             channel.decimals = decimalsOf(current);
             known = channels.emplace(hit.path, channel).first;
         }
-        const Json::Value next = nextValue(known->second, current, value);
+        walk(known->second, sensor);
+        value = sensor - offset;
+        const Json::Value next = inFormOf(current, value, known->second.decimals);
         if (next == current)
             continue;
         telegram.set(hit.path + ".MV.MW.VAL", next);

@@ -12,7 +12,9 @@ namespace devicesim {
 
 // Makes the measured values of the channels ($.DATA.MK[i].MV.MW.VAL) wander
 // around the value each had when first seen, and keeps the channel's maximum
-// and minimum. A value keeps its form: text with as many decimals as before,
+// and minimum. What wanders is the sensor's value; a channel shows it less
+// its offset ($.DATA.MK[i].FCT.TARA.OFFS.VAL), so a new zero shifts the
+// values that follow. A value keeps its form: text with as many decimals as before,
 // or a number. Channels without a number, or flagged sensor offline ("X")
 // or sensor break ("-"), stay as they are.
 class LiveValues
@@ -26,13 +28,13 @@ public:
 private:
     struct Channel
     {
-        double centre = 0;      // value when first seen
+        double centre = 0;      // sensor value when first seen
         double span = 1;        // values stay within centre +- span
         int decimals = 2;
     };
 
-    // The next value of a channel, and its text or number in the form of old.
-    Json::Value nextValue(Channel& channel, const Json::Value& old, double& value);
+    // One step of a channel's sensor value.
+    void walk(Channel& channel, double& value);
 
     std::map<std::string, Channel> channels;   // by channel path
     std::mt19937 random;

@@ -19,6 +19,10 @@ const char* const measurementPath = "$.SERV.STAT.MEAS";
 const char* const stateValuePath = "$.SERV.STAT.MEAS.VAL";
 const char* const functionValuePath = "$.SERV.FCT.STST.VAL";
 const char* const functionTextPath = "$.SERV.FCT.STST.T";
+const char* const functionTextIdPath = "$.SERV.FCT.STST.ID";
+// The function's text and its id, for the client's language files.
+const int startTextId = 20060;   // "Messung starten"
+const int stopTextId = 20061;    // "Messung stoppen"
 
 std::string fileName(std::int64_t id)
 {
@@ -78,6 +82,7 @@ void MeasurementControl::start(DeviceState::Access& device, std::int64_t nowMs)
         .set(stateValuePath, "START")
         .set("$.MEM.RING", 3)
         .set(functionTextPath, "Messung stoppen")
+        .set(functionTextIdPath, stopTextId)
         .set(functionValuePath, 0);
     if (device.applyAndPublish(telegram.build()) >= 0) {
         samples = 0;
@@ -124,6 +129,7 @@ void MeasurementControl::stop(DeviceState::Access& device, std::int64_t nowMs)
         .set("$.SERV.STAT.MEAS.FILE.VAL", nextFile["VAL"])
         .set("$.SERV.STAT.MEAS.FILE", nextFile)
         .set(functionTextPath, "Messung starten")
+        .set(functionTextIdPath, startTextId)
         .set(functionValuePath, 0);
     if (device.applyAndPublish(telegram.build()) >= 0)
         qInfo("Measurement %lld stopped after %lld samples", static_cast<long long>(id), static_cast<long long>(samples));

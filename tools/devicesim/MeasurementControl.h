@@ -14,7 +14,8 @@ namespace devicesim {
 //
 // A start sends one telegram: $.SERV.STAT.MEAS (new ID, STAT, STOT 0, the
 // channel lists), then $.SERV.STAT.MEAS.VAL "START" as its own element, the
-// ring buffer state and the function's text, and last $.SERV.FCT.STST.VAL 0.
+// ring buffer state and the function's text ("T" and its "ID"), and last
+// $.SERV.FCT.STST.VAL 0.
 // A stop sets STOT and VAL "STOP", appends the recording to $.MEM.MTAB,
 // names the next measurement and flips the function back the same way.
 class MeasurementControl

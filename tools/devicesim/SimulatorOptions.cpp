@@ -56,6 +56,9 @@ bool SimulatorOptions::parse(int argc, char** argv, std::string& error)
         } else if (option == "--seed" && hasValue && toInt(arguments[i + 1], 0, 2147483647, number)) {
             seed = static_cast<unsigned>(number);
             ++i;
+        } else if (option == "--channels" && hasValue && toInt(arguments[i + 1], 1, 10000, number)) {
+            channels = static_cast<int>(number);
+            ++i;
         } else if (option == "--tree" && hasValue) {
             treeFile = arguments[++i];
         } else if (option == "--users" && hasValue) {
@@ -81,6 +84,8 @@ std::string SimulatorOptions::helpText()
            "  --paused            start with live values and chart data paused\n"
            "  --live-interval MS  one live step every MS ms (default 300)\n"
            "  --seed N            seed of the live values (default 500)\n"
+           "  --channels N        N channels (1 to 10000): the tree's channels repeated with\n"
+           "                      their own IDX, ADR, name and values, or cut; for stress tests\n"
            "  --verbose           log every request on stderr\n"
            "  --help              this text\n"
            "\n"
@@ -94,7 +99,10 @@ std::string SimulatorOptions::helpText()
            "and reads, for the asking client only) goes out once through that change log.\n"
            "Writes outside the entry's INP MIN/MAX are refused, and so are config writes of\n"
            "an entry's VAL that its INP AUT does not let the user change. Unknown token: 401.\n"
-           "Start/stop: SET $.SERV.FCT.STST.VAL = 1. Users of the default accounts:\n"
+           "Start/stop: SET $.SERV.FCT.STST.VAL = 1. Channel functions: SET $.DATA.MK[i].FCT.CLMX.VAL = 1\n"
+           "(maximum and minimum := value), FCT.TARA.VAL = 1 (the value becomes the zero, FCT.TARA.OFFS),\n"
+           "a written FCT.TARA.OFFS.VAL shifts the values; answered in one telegram with the write.\n"
+           "SETs below a channel that does not exist are refused. Users of the default accounts:\n"
            "admin/admin, service/service, bediener/1234, praktikant/abc, werk/werk500.\n"
            "\n"
            "Test controls (--control), JSON in and out:\n"

@@ -16,6 +16,7 @@ struct SimulatorOptions
     bool paused = false;           // live values start paused
     int liveIntervalMs = 300;      // one live step per interval
     unsigned seed = 500;           // of the live values' random walk
+    int channels = 0;              // channels ($.DATA.MK) repeated or cut to this many; 0: as in the tree
     bool verbose = false;          // log every request
 
     // The first change id: 0, or above 2^32 with highIds.

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cctype>
 
 namespace devicesim {
 
@@ -51,6 +52,27 @@ std::string entryOf(const std::string& path)
     return isValue ? path.substr(0, path.size() - valueSuffix.size()) : path;
 }
 
+// The path with every index written "[*]": "$.DATA.MK[3].X" -> "$.DATA.MK[*].X".
+std::string patternOf(const std::string& path)
+{
+    std::string pattern;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        if (path[i] == '[') {
+            std::size_t end = i + 1;
+            while (end < path.size() && std::isdigit(static_cast<unsigned char>(path[end])))
+                ++end;
+            if (end > i + 1 && end < path.size() && path[end] == ']') {
+                pattern += "[*]";
+                i = end + 1;
+                continue;
+            }
+        }
+        pattern += path[i++];
+    }
+    return pattern;
+}
+
 // The part of a read path before its first wildcard or filter; empty when it has none.
 std::string containerOf(const std::string& path)
 {
@@ -73,6 +95,16 @@ void TelegramProcessor::addCommand(Kind kind, const std::string& path, Command c
 void TelegramProcessor::addReaction(const std::string& path, Reaction reaction)
 {
     reactions.emplace(path, std::move(reaction));
+}
+
+void TelegramProcessor::addFunction(const std::string& pattern, Function function)
+{
+    functions.emplace(pattern, std::move(function));
+}
+
+void TelegramProcessor::addFixedList(const std::string& path)
+{
+    fixedLists.push_back(path);
 }
 
 const TelegramProcessor::Command* TelegramProcessor::commandFor(Kind kind, const Json::Value& element) const
@@ -107,25 +139,32 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
             deleteNode(device, path, element, echo);
     }
 
-    std::vector<std::pair<std::string, Json::Value>> written;   // path and value as applied
+    std::vector<Write> written;   // as applied, the functions' changes after their write
     for (const Json::Value& element : elementsOf(inst, "SET")) {
         std::string path;
         if (!pathOf(element, path))
             continue;
         Json::Value value;
-        if (const Command* command = commandFor(Kind::Set, element))
+        if (const Command* command = commandFor(Kind::Set, element)) {
             (*command)(device, element, context);
-        else if (writeNode(device, path, element, context, value))
-            written.emplace_back(path, value);
+            continue;
+        }
+        const Json::Value previous = device.tree().valueAt(path);
+        if (writeNode(device, path, element, context, value)) {
+            written.push_back({path, value, true});
+            runFunctions(device, path, previous, value, written);
+        }
     }
     echoWrites(device, written, context, echo);
     if (!echo.isEmpty())
         device.publish(echo.build());
 
-    for (const auto& write : written) {
-        const auto range = reactions.equal_range(write.first);
+    for (const Write& write : written) {
+        if (!write.byClient)
+            continue;
+        const auto range = reactions.equal_range(write.path);
         for (auto reaction = range.first; reaction != range.second; ++reaction)
-            reaction->second(device, write.second, context);
+            reaction->second(device, write.value, context);
     }
 
     answerReads(device, elementsOf(inst, "GET"), context);
@@ -164,6 +203,10 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
         return false;
     }
     value = element["VAL"];
+    if (belowMissingElement(device, path)) {
+        qInfo("SET of \"%s\" refused: no such list element", path.c_str());
+        return false;
+    }
     std::string reason;
     if (context.endpoint == configEndpoint && !EntryRights::mayWrite(device.tree(), path, context.client, reason)) {
         qInfo("SET of \"%s\" by \"%s\" refused: %s", path.c_str(), context.user.c_str(), reason.c_str());
@@ -182,16 +225,53 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
     return true;
 }
 
-void TelegramProcessor::echoWrites(DeviceState::Access& device,
-                                   const std::vector<std::pair<std::string, Json::Value>>& written,
+bool TelegramProcessor::belowMissingElement(DeviceState::Access& device, const std::string& path) const
+{
+    for (const std::string& list : fixedLists) {
+        if (path.compare(0, list.size() + 1, list + "[") != 0)
+            continue;
+        const std::size_t close = path.find(']', list.size());
+        if (close == std::string::npos || close == list.size() + 1
+            || path.find_first_not_of("0123456789", list.size() + 1) != close)
+            return true;
+        bool exists = false;
+        device.tree().valueAt(path.substr(0, close + 1), &exists);
+        return !exists;
+    }
+    return false;
+}
+
+void TelegramProcessor::runFunctions(DeviceState::Access& device, const std::string& path, const Json::Value& previous,
+                                     const Json::Value& value, std::vector<Write>& written)
+{
+    const auto range = functions.equal_range(patternOf(path));
+    for (auto function = range.first; function != range.second; ++function) {
+        Writes changes;
+        function->second(device.tree(), path, previous, value, changes);
+        if (changes.empty())
+            continue;
+        TelegramBuilder telegram;
+        for (const auto& change : changes)
+            telegram.set(change.first, change.second);
+        if (!device.tree().apply(telegram.build())) {
+            qWarning("The device function at \"%s\" could not change the tree: %s", path.c_str(),
+                     toCompactText(telegram.build()).c_str());
+            continue;
+        }
+        for (const auto& change : changes)
+            written.push_back({change.first, change.second, false});
+    }
+}
+
+void TelegramProcessor::echoWrites(DeviceState::Access& device, const std::vector<Write>& written,
                                    const Context& context, TelegramBuilder& echo) const
 {
     const AnswerStyle::Echo mode = context.endpoint == configEndpoint ? style.echo() : AnswerStyle::Echo::Exact;
-    for (const auto& write : written) {
-        if (mode == AnswerStyle::Echo::Exact) {
-            echo.set(write.first, write.second);
+    for (const Write& write : written) {
+        if (!write.byClient || mode == AnswerStyle::Echo::Exact) {
+            echo.set(write.path, write.value);
         } else if (mode == AnswerStyle::Echo::Entry) {
-            const std::string entry = entryOf(write.first);
+            const std::string entry = entryOf(write.path);
             echo.set(entry, device.tree().valueAt(entry));
         }
     }

@@ -29,7 +29,9 @@ namespace devicesim {
 //   node while its telegram is carried out.
 // - MSG elements are answers to device messages; they are recorded.
 // Device functions plug in as commands (they take an element instead of the
-// plain write or read) and reactions (they run after a SET was applied).
+// plain write or read), functions (they follow an applied SET, and their
+// changes go out in the same telegram as its echo) and reactions (they run
+// after a SET was applied and send telegrams of their own).
 class TelegramProcessor
 {
 public:
@@ -43,8 +45,15 @@ public:
         Json::Value client;     // its login node "CLNT"
     };
 
+    // Writes as (exact path, value), in order.
+    using Writes = std::vector<std::pair<std::string, Json::Value>>;
+
     using Command = std::function<void(DeviceState::Access& device, const Json::Value& element, const Context& context)>;
     using Reaction = std::function<void(DeviceState::Access& device, const Json::Value& value, const Context& context)>;
+    // Runs after a SET at path was applied (previous: the node before it) and
+    // adds the device's own changes to changes.
+    using Function = std::function<void(DeviceTree& tree, const std::string& path, const Json::Value& previous,
+                                        const Json::Value& value, Writes& changes)>;
 
     TelegramProcessor(DeviceState& state, DeviceMessages& messages, const AnswerStyle& style);
 
@@ -55,19 +64,39 @@ public:
     void addCommand(Kind kind, const std::string& path, Command command);
     // A reaction to every applied SET at exactly path.
     void addReaction(const std::string& path, Reaction reaction);
+    // A function for every applied SET at a path of the pattern, in which "[*]"
+    // stands for any index ("$.DATA.MK[*].FCT.CLMX.VAL"). Its changes are
+    // applied at once and sent, at their exact paths, in the telegram that
+    // echoes the write, right after the write's echo.
+    void addFunction(const std::string& pattern, Function function);
+    // SETs at or below an element of the list at path that does not exist
+    // ("$.DATA.MK" refuses "$.DATA.MK[40].FCT.CLMX.VAL") are refused.
+    void addFixedList(const std::string& path);
 
     void process(const Json::Value& telegram, const Context& context);
 
 private:
+    struct Write
+    {
+        std::string path;
+        Json::Value value;
+        bool byClient = true;   // else a function's change
+    };
+
     const Command* commandFor(Kind kind, const Json::Value& element) const;
     void deleteNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
                     TelegramBuilder& echo);
     // True when the element's value (after the input check, in value) was applied.
     bool writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
                    const Context& context, Json::Value& value);
-    // Adds the echo of the applied writes (path and value) to echo.
-    void echoWrites(DeviceState::Access& device, const std::vector<std::pair<std::string, Json::Value>>& written,
-                    const Context& context, TelegramBuilder& echo) const;
+    // Runs the functions of an applied write; their changes, applied, go to written.
+    void runFunctions(DeviceState::Access& device, const std::string& path, const Json::Value& previous,
+                      const Json::Value& value, std::vector<Write>& written);
+    // True when path lies at or below an element of a fixed list that does not exist.
+    bool belowMissingElement(DeviceState::Access& device, const std::string& path) const;
+    // Adds the echo of the applied writes to echo.
+    void echoWrites(DeviceState::Access& device, const std::vector<Write>& written, const Context& context,
+                    TelegramBuilder& echo) const;
     void answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context);
     // The answer to a read without hits: nothing, or its container (AnswerStyle).
     void answerEmptyRead(DeviceState::Access& device, const std::string& path, TelegramBuilder& answer) const;
@@ -77,6 +106,8 @@ private:
     const AnswerStyle& style;
     std::map<std::pair<Kind, std::string>, Command> commands;
     std::multimap<std::string, Reaction> reactions;
+    std::multimap<std::string, Function> functions;   // by pattern
+    std::vector<std::string> fixedLists;
 };
 
 } // namespace devicesim

@@ -1,0 +1,379 @@
+#include "util/MeasureDisplayUtil.h"
+
+#include "common/ChannelDataFlags.h"
+#include "common/CommonJSONUtil.h"
+#include "util/DeviceConfigUtil.h"
+#include "util/JSONUtil.h"
+#include "util/MeasureDisplayUtilChannelBuilder.h"
+#include "util/MeasureDisplayUtilGetTableDataWorker.h"
+#include "util/TevaroApp.h"
+
+#include <QMutexLocker>
+#include <QThread>
+#include <QtDebug>
+
+QSet<QString> MeasureDisplayUtil::requestedChannelPaths;
+
+namespace {
+
+// path is target or lies below it.
+bool isSameOrBelow(const QString& path, const QString& target)
+{
+    if (!path.startsWith(target))
+        return false;
+    if (path.size() == target.size())
+        return true;
+    const QChar next = path.at(target.size());
+    return next == QLatin1Char('.') || next == QLatin1Char('[');
+}
+
+} // namespace
+
+MeasureDisplayUtil::MeasureDisplayUtil(QObject* parent)
+    : OverallUtil(parent), cellFactory(nullptr), worker(nullptr), thread(nullptr)
+{
+    qRegisterMetaType<GlobalEnums::InstructionType>("GlobalEnums::InstructionType");
+    ChannelData::registerMetaTypes();
+    ChannelDataFlags::registerMetaTypes();
+    if (jsonUtil) {
+        connect(jsonUtil, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)), this,
+                SLOT(jsonTelegramm(GlobalEnums::InstructionType,QString)));
+        connect(jsonUtil, SIGNAL(beforeTelegramAvailable()), this, SLOT(beforeJsonTelegramm()));
+        connect(jsonUtil, SIGNAL(afterTelegramAvailable()), this, SLOT(afterJsonTelegramm()));
+    }
+    if (app)
+        connect(app, SIGNAL(onLogout()), this, SLOT(endSession()));
+    setBlockable(true);
+
+    // One plain factory for every function cell and write; its pending
+    // writes are dropped after each save, so cells come out as from a new one.
+    cellFactory = new DeviceConfigUtil(this);
+
+    thread = new QThread();
+    thread->setObjectName(QStringLiteral("MeasureDisplayUtil"));
+    worker = new MeasureDisplayUtilGetTableDataWorker(this, jsonUtil);
+    worker->moveToThread(thread);
+    connect(worker, &MeasureDisplayUtilGetTableDataWorker::workRequested, worker,
+            &MeasureDisplayUtilGetTableDataWorker::doWork, Qt::QueuedConnection);
+    connect(worker, &MeasureDisplayUtilGetTableDataWorker::finished, this, &MeasureDisplayUtil::buildFinished,
+            Qt::QueuedConnection);
+    thread->start();
+}
+
+MeasureDisplayUtil::~MeasureDisplayUtil()
+{
+    worker->abort();
+    thread->quit();
+    thread->wait();
+    delete worker;
+    delete thread;
+}
+
+int MeasureDisplayUtil::parseLeftFlags(const Json::Value& node)
+{
+    return ChannelDataFlags::parseLeftFlags(node);
+}
+
+// ------------------------------------------------------------- description
+
+void MeasureDisplayUtil::readChannelDescription()
+{
+    if (!jsonUtil)
+        return;
+    Json::Value node;
+    jsonUtil->getMasterJSONbyPath(QLatin1String(DESCRIPTION_PATH), node, true);
+    description.read(node);
+    if (node == lastDescription)
+        return;
+    lastDescription = node;
+    unwritableClientPaths.clear();
+    // A display path refused before is tried again once the description changed.
+    QMutexLocker locker(&worker->mutex());
+    refusedDisplayPath.clear();
+}
+
+QString MeasureDisplayUtil::getUpdatePath() const
+{
+    return description.updatePath;
+}
+
+// ------------------------------------------------------------ channel list
+
+void MeasureDisplayUtil::requestChannelList()
+{
+    handOverChangedNames();
+    QString path = description.displayPath;
+    {
+        QMutexLocker locker(&worker->mutex());
+        if (path == refusedDisplayPath)
+            path.clear();   // not queried (and reported) on every refresh
+    }
+    if (!worker->requestWork(path, description.descriptionWays, listGeneration))
+        rebuildPending = true;
+}
+
+void MeasureDisplayUtil::takeChannelList(const QVector<QString>& paths, const QVector<QString>& names,
+                                         quint64 generation, const QString& refusedPath)
+{
+    if (generation != listGeneration)
+        return;
+    channelList.publish(paths, names);
+    if (!refusedPath.isEmpty() && refusedPath != refusedDisplayPath) {
+        refusedDisplayPath = refusedPath;
+        qWarning().noquote() << "The channels' display path is refused; no channels are shown:" << refusedPath;
+    }
+}
+
+bool MeasureDisplayUtil::handOverChangedNames()
+{
+    if (signalsBlocked())
+        return false;   // kept for the next request
+    QStringList names;
+    {
+        QMutexLocker locker(&worker->mutex());
+        if (!channelList.comboChanged)
+            return false;
+        channelList.comboChanged = false;
+        names = channelList.nameList();
+    }
+    emit updateComboBox(names);
+    return true;
+}
+
+void MeasureDisplayUtil::buildFinished()
+{
+    // New names or another current channel: the screens show them now.
+    if (handOverChangedNames())
+        emit updateChannelData();
+    if (rebuildPending) {
+        rebuildPending = false;
+        requestChannelList();
+    }
+}
+
+bool MeasureDisplayUtil::isWorking()
+{
+    return worker->isWorking();
+}
+
+QVector<QString> MeasureDisplayUtil::getChannelNames()
+{
+    QMutexLocker locker(&worker->mutex());
+    return channelList.names;
+}
+
+QVector<QString> MeasureDisplayUtil::getChannelPaths()
+{
+    QMutexLocker locker(&worker->mutex());
+    return channelList.paths;
+}
+
+void MeasureDisplayUtil::getChannelList(QVector<QString>& paths, QVector<QString>& names)
+{
+    QMutexLocker locker(&worker->mutex());
+    paths = channelList.paths;
+    names = channelList.names;
+}
+
+QString MeasureDisplayUtil::getCurrentChannelPath()
+{
+    QMutexLocker locker(&worker->mutex());
+    return channelList.currentPath;
+}
+
+int MeasureDisplayUtil::getCurrentChannelIndex()
+{
+    QMutexLocker locker(&worker->mutex());
+    return channelList.currentIndex();
+}
+
+void MeasureDisplayUtil::resendChannelNames()
+{
+    QMutexLocker locker(&worker->mutex());
+    channelList.comboChanged = true;
+}
+
+void MeasureDisplayUtil::reset()
+{
+    {
+        QMutexLocker locker(&worker->mutex());
+        channelList.clear();
+        refusedDisplayPath.clear();
+        ++listGeneration;   // a build still running belongs to the session before
+    }
+    lastDescription = Json::Value();
+    unwritableClientPaths.clear();
+    forgetRequestedChannels();
+    cellFactory->clearPendingWrites();
+    cellFactory->resetRequestedReads();
+}
+
+void MeasureDisplayUtil::forgetRequestedChannels()
+{
+    requestedChannelPaths.clear();
+}
+
+void MeasureDisplayUtil::endSession()
+{
+    worker->abort();
+    rebuildPending = false;
+    emit sessionEnded();
+}
+
+// ------------------------------------------------------------ one channel
+
+void MeasureDisplayUtil::requestChannel(const bool& loadFunctions, int index)
+{
+    QString path;
+    {
+        QMutexLocker locker(&worker->mutex());
+        if (index >= 0 && index < channelList.paths.size())
+            path = channelList.paths.at(index);
+    }
+    if (!path.isEmpty())
+        buildChannelData(path, loadFunctions);
+}
+
+void MeasureDisplayUtil::requestCurrentChannel(const bool& loadFunctions)
+{
+    const QString path = getCurrentChannelPath();
+    if (!path.isEmpty())
+        buildChannelData(path, loadFunctions);
+}
+
+void MeasureDisplayUtil::selectChannel(const QString& path, const bool& loadFunctions)
+{
+    bool listed = false;
+    {
+        QMutexLocker locker(&worker->mutex());
+        listed = channelList.select(path);
+    }
+    if (listed)
+        buildChannelData(path, loadFunctions);
+}
+
+void MeasureDisplayUtil::requestChannelFunctions(const QString& path)
+{
+    bool listed = false;
+    {
+        QMutexLocker locker(&worker->mutex());
+        listed = channelList.indexOf(path) >= 0;
+    }
+    if (listed)
+        buildChannelData(path, true);
+}
+
+void MeasureDisplayUtil::requestChannelNodeOnce(const QString& path)
+{
+    if (requestedChannelPaths.contains(path))
+        return;
+    requestedChannelPaths.insert(path);
+    jsonUtil->requestPath(path);
+}
+
+void MeasureDisplayUtil::buildChannelData(const QString& path, const bool& loadFunctions)
+{
+    int index = -1;
+    QString channelPath;
+    {
+        QMutexLocker locker(&worker->mutex());
+        index = channelList.indexOf(path);
+        if (index >= 0) {
+            channelList.currentPath = path;
+        } else if (!channelList.paths.isEmpty()) {
+            index = 0;
+            channelList.currentPath = channelList.paths.first();
+        }
+        channelPath = channelList.currentPath;
+    }
+    if (channelPath.isEmpty() || !jsonUtil)
+        return;
+    requestChannelNodeOnce(channelPath);
+    Json::Value channel;
+    jsonUtil->getMasterJSONbyPath(channelPath, channel, false);
+    if (!channel.isObject() || channel.empty())
+        return;   // not (yet) in the mirror: its read is queued
+
+    writeClientReferences(channel);
+    const MeasureDisplayUtilChannelBuilder builder(jsonUtil, cellFactory);
+    ChannelData data = builder.build(description, channel, channelPath, index, loadFunctions);
+    bool withFunctions = loadFunctions;
+    deliveredPath = channelPath;
+    deliveredName = MeasureDisplayUtilGetTableDataWorker::channelName(channel, description.descriptionWays);
+    emit updateChannelData(data, withFunctions);
+    deliveredPath.clear();
+    deliveredName.clear();
+}
+
+void MeasureDisplayUtil::writeClientReferences(const Json::Value& channel)
+{
+    // The mirror's client nodes name the shown channel, so configuration
+    // paths referring to them resolve to it. Local only: nothing is sent.
+    for (auto it = description.clientMap.cbegin(); it != description.clientMap.cend(); ++it) {
+        const QString& path = it.value();
+        const Json::Value value = MeasureDisplayUtilChannelBuilder::lookUp(channel, it.key());
+        if (!value.isInt() || unwritableClientPaths.contains(path))
+            continue;
+        Json::Value present;
+        jsonUtil->getMasterJSONbyPath(path, present, false);
+        if (present == value)
+            continue;
+        jsonUtil->appendJson(value, path);
+        Json::Value written;
+        jsonUtil->getMasterJSONbyPath(path, written, false);
+        if (written != value)
+            unwritableClientPaths.insert(path);   // reported once, not on every refresh
+    }
+}
+
+// ------------------------------------------------------------- functions
+
+void MeasureDisplayUtil::triggerFunction(const TableStructure& functionTable)
+{
+    const QString path = functionTable.getPath();
+    if (path.isEmpty() || !jsonUtil)
+        return;
+    jsonUtil->requestConfig(path, Json::Value(1), GlobalEnums::SET);
+}
+
+void MeasureDisplayUtil::saveFunctionTable(const TableStructure& table)
+{
+    cellFactory->saveConfig(table);
+    cellFactory->clearPendingWrites();
+}
+
+// ------------------------------------------------------- change detection
+
+void MeasureDisplayUtil::beforeJsonTelegramm()
+{
+    descriptionDirty = false;
+    dataDirty = false;
+}
+
+void MeasureDisplayUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
+{
+    const QString descriptionPath = QLatin1String(DESCRIPTION_PATH);
+    if (isSameOrBelow(path, descriptionPath) || isSameOrBelow(descriptionPath, path))
+        descriptionDirty = true;
+    // A change below the update path, or of a node holding it (the first load of the channels).
+    const QString& update = description.updatePath;
+    const QString generic = CommonJSONUtil::getGenericPath(path);
+    if (!update.isEmpty() && (generic.count(update) == 1 || isSameOrBelow(update, generic)))
+        dataDirty = true;
+
+    if (type != GlobalEnums::DEL)
+        return;
+    const QString current = getCurrentChannelPath();
+    if (!current.isEmpty() && (isSameOrBelow(current, path) || isSameOrBelow(path, current)))
+        emit deleteSonsor();
+}
+
+void MeasureDisplayUtil::afterJsonTelegramm()
+{
+    if (descriptionDirty) {
+        emit updateJsonPath();
+        emit updateChannelData();
+    } else if (dataDirty) {
+        emit updateChannelData();
+    }
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "common/ChannelData.h"
+#include "common/GlobalEnums.h"
+#include "common/TableStructure.h"
+#include "util/MeasureDisplayUtilChannelList.h"
+#include "util/MeasureDisplayUtilDescription.h"
+#include "util/OverallUtil.h"
+
+#include <json/json.h>
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class DeviceConfigUtil;
+class MeasureDisplayUtilGetTableDataWorker;
+class QThread;
+
+// The measured-value display's worker: reads the channel description
+// "$.DATA.CH", has the list of displayed channels built on a thread of its
+// own, builds the shown channel's ChannelData (with the channel's functions
+// while the function dialog needs them), writes function settings and
+// triggers functions, and tells the screens when the description, the data
+// or the shown channel's node changed.
+//
+// Threads: everything but the list build runs in the GUI thread. The channel
+// list (paths, names, current channel, pending hand-over) lives under the
+// worker's mutex: the build hands its result over under it, and this class
+// reads and changes it only under it.
+class MeasureDisplayUtil : public OverallUtil
+{
+    Q_OBJECT
+
+public:
+    explicit MeasureDisplayUtil(QObject* parent = nullptr);
+    // Ends a running build and waits for the thread.
+    ~MeasureDisplayUtil() override;
+
+    static constexpr const char* DESCRIPTION_PATH = "$.DATA.CH";
+
+    // Reads "$.DATA.CH" (a read is queued while it is missing).
+    void readChannelDescription();
+    // Hands changed channel names to updateComboBox and starts a build of the
+    // channel list; asked during a build, it builds once more when that ends.
+    void requestChannelList();
+    // Builds and emits the channel at index of the list; nothing for an index outside it.
+    void requestChannel(const bool& loadFunctions, int index);
+    // Builds and emits the current channel; nothing without one.
+    void requestCurrentChannel(const bool& loadFunctions);
+    // A channel handed over by the channel list: shown at once when listed,
+    // else made current when a list holding it arrives.
+    void selectChannel(const QString& path, const bool& loadFunctions);
+    // The function dialog's channel, with its functions; nothing unless listed.
+    void requestChannelFunctions(const QString& path);
+    // Makes path current (the first channel when it is not listed), builds
+    // its ChannelData and emits updateChannelData(ChannelData&, bool&).
+    void buildChannelData(const QString& path, const bool& loadFunctions);
+
+    static int parseLeftFlags(const Json::Value& node);
+
+    // Sets the function's "VAL" to 1 on the device; nothing for a table without path.
+    void triggerFunction(const TableStructure& functionTable);
+    // Writes the table's changed editable cells to the device.
+    void saveFunctionTable(const TableStructure& table);
+
+    QVector<QString> getChannelNames();
+    QVector<QString> getChannelPaths();
+    // Paths and names of the same build.
+    void getChannelList(QVector<QString>& paths, QVector<QString>& names);
+    QString getCurrentChannelPath();
+    int getCurrentChannelIndex();
+    QString getUpdatePath() const;
+    bool isWorking();
+    // During updateChannelData(ChannelData&, bool&): the path and the name
+    // of the channel delivered.
+    QString getDeliveredChannelPath() const { return deliveredPath; }
+    QString getDeliveredChannelName() const { return deliveredName; }
+    // The next list hands the names to updateComboBox even when unchanged.
+    void resendChannelNames();
+
+    // A new session: no channels, none current, every channel node read again.
+    void reset();
+    // Channel nodes are read from the device again when next shown.
+    static void forgetRequestedChannels();
+
+signals:
+    void updateComboBox(QStringList& names);
+    void updateChannelData(ChannelData& data, bool& loadFunctions);
+    void updateChannelData();
+    void updateJsonPath();
+    void deleteSonsor();
+    // The login session ended; dialogs of it close.
+    void sessionEnded();
+
+public slots:
+    void jsonTelegramm(GlobalEnums::InstructionType type, QString path);
+    void beforeJsonTelegramm();
+    void afterJsonTelegramm();
+
+private slots:
+    void buildFinished();
+    void endSession();
+
+private:
+    friend class MeasureDisplayUtilGetTableDataWorker;
+    // Called by the worker with its mutex held.
+    // refusedPath: the display path, when the evaluator refused it.
+    void takeChannelList(const QVector<QString>& paths, const QVector<QString>& names, quint64 generation,
+                         const QString& refusedPath);
+
+    // Emits updateComboBox when the names or the current channel changed; true when it did.
+    bool handOverChangedNames();
+    void writeClientReferences(const Json::Value& channel);
+    void requestChannelNodeOnce(const QString& path);
+
+    MeasureDisplayUtilDescription description;
+    Json::Value lastDescription;                 // the "$.DATA.CH" node last read
+    bool descriptionDirty = false;
+    bool dataDirty = false;
+    bool rebuildPending = false;
+    QString deliveredPath;
+    QSet<QString> unwritableClientPaths;         // client paths the mirror refused
+    QString deliveredName;
+
+    MeasureDisplayUtilChannelList channelList;   // under the worker's mutex
+    quint64 listGeneration = 0;                  // written under the worker's mutex
+    QString refusedDisplayPath;                  // under the worker's mutex
+
+    DeviceConfigUtil* cellFactory;               // owned; one for the util's life
+    MeasureDisplayUtilGetTableDataWorker* worker;
+    QThread* thread;
+
+    // Channel nodes already read whole from the device, shared by every util.
+    static QSet<QString> requestedChannelPaths;
+};

@@ -1,0 +1,240 @@
+#include "view/ChannelFunctionDialog.h"
+#include "ui_ChannelFunctionDialog.h"
+
+#include "util/Language.h"
+#include "util/MeasureDisplayUtil.h"
+#include "view/MainWindow.h"
+
+#include <QHeaderView>
+#include <QTimer>
+
+namespace {
+const int FUNCTION_COLUMNS = 3;
+const int VALUE_COLUMN = 1;
+const int UNIT_COLUMN = 2;
+const int FUNCTION_TABLE_STYLE = 1;   // no lines
+const int CLOSE_TEXT_ID = 302;
+}
+
+ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& name, MeasureDisplayUtil* worker,
+                                             QWidget* parent)
+    : ZDialog(parent),
+      OverallView(),
+      ui(new Ui::ChannelFunctionDialog),
+      util(worker),
+      channelIndex(index),
+      listed(false),
+      shownFunction(-1),
+      startDelayTimer(nullptr)
+{
+    ui->setupUi(this);
+    setTranslatable(ui->btnFunctionDialogClose, CLOSE_TEXT_ID, QStringLiteral("Abbrechen"));
+    language->update(this);
+
+    connect(ui->btnFunctionDialogClose, SIGNAL(clicked(bool)), this, SLOT(closeDialog(bool)));
+    connect(ui->btnFunctionDialogSetFunction, SIGNAL(clicked(bool)), this, SLOT(setFunction(bool)));
+    connect(table(), SIGNAL(changeValue(int,int,TableCell&)), this, SLOT(changeFunctionData(int,int,TableCell&)));
+    if (util) {
+        connect(util, SIGNAL(updateComboBox(QStringList&)), this, SLOT(setChannelLabel(QStringList&)));
+        connect(util, SIGNAL(updateChannelData(ChannelData&,bool&)), this, SLOT(setChannelData(ChannelData&,bool&)));
+        connect(util, SIGNAL(updateRights()), this, SLOT(updateFunction()));
+        // No dialog of one login stays open, with its rights, for the next.
+        connect(util, SIGNAL(sessionEnded()), this, SLOT(close()));
+
+        // The dialog's channel is the one at the index when it opens.
+        QVector<QString> paths;
+        QVector<QString> names;
+        util->getChannelList(paths, names);
+        if (channelIndex >= 0 && channelIndex < paths.size()) {
+            channelPath = paths.at(channelIndex);
+            channelName = names.at(channelIndex);
+            listed = true;
+        }
+    }
+    if (MainWindow* window = getMainWindow())
+        connect(window, SIGNAL(updateAppActive()), this, SLOT(close()));
+
+    ui->lblFunctionDialogChannel->setTextFormat(Qt::PlainText);   // device text, never markup
+    ui->lblFunctionDialogChannel->setText(name);
+    ui->btnFunctionDialogSetFunction->setText(QString());
+    ui->btnFunctionDialogSetFunction->setEnabled(false);
+    table()->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    table()->setColumnCount(FUNCTION_COLUMNS);
+    table()->horizontalHeader()->hide();
+    table()->verticalHeader()->hide();
+
+    show();
+    startDelayTimer = new QTimer();
+    startDelayTimer->setSingleShot(true);
+    connect(startDelayTimer, SIGNAL(timeout()), this, SLOT(setChannel()));
+    startDelayTimer->start(START_DELAY_MS);
+}
+
+ChannelFunctionDialog::~ChannelFunctionDialog()
+{
+    delete startDelayTimer;
+    delete ui;
+}
+
+TableObject* ChannelFunctionDialog::table() const
+{
+    return ui->tblChannelFunctionContent;
+}
+
+void ChannelFunctionDialog::setChannel()
+{
+    if (!util)
+        return;
+    util->requestChannelList();
+    if (listed)
+        util->requestChannelFunctions(channelPath);
+}
+
+void ChannelFunctionDialog::updateFunction()
+{
+    setChannel();
+}
+
+void ChannelFunctionDialog::setChannelData(ChannelData& data, bool& loadFunctions)
+{
+    // Only this dialog's channel: the display's own refreshes deliver the
+    // channel it shows, which after a change of the list may be another one.
+    if (!util || !listed || util->getDeliveredChannelPath() != channelPath
+        || util->getDeliveredChannelName() != channelName)
+        return;
+    if (!loadFunctions)
+        return;   // carries no functions: the ones shown stay
+    functionList = data.getFunctionList();
+    functionTables = data.getFunctionTables();
+    if (!table()->isEditing())
+        fillMenu();
+}
+
+void ChannelFunctionDialog::fillMenu()
+{
+    ZComboBox* menu = ui->cmbFunctionDialogMenu;
+    QStringList names;
+    for (const ChannelData::Function& function : qAsConst(functionList))
+        names << function.name;
+    QStringList shown;
+    for (int i = 0; i < menu->count(); ++i)
+        shown << menu->itemText(i);
+
+    disconnect(menu, SIGNAL(currentIndexChanged(int)), this, SLOT(changeFunction(int)));
+    int index = qMax(0, menu->currentIndex());
+    if (names != shown) {
+        menu->clear();
+        menu->addItems(names);
+        if (index >= names.size())
+            index = 0;
+        if (!names.isEmpty())
+            menu->setCurrentIndex(index);
+    }
+    if (!names.isEmpty())
+        connect(menu, SIGNAL(currentIndexChanged(int)), this, SLOT(changeFunction(int)));
+    changeFunction(names.isEmpty() ? -1 : index);
+}
+
+void ChannelFunctionDialog::changeFunction(int index)
+{
+    QPushButton* trigger = ui->btnFunctionDialogSetFunction;
+    if (index < 0 || index >= functionList.size() || index >= functionTables.size()) {
+        // Nothing shown: no blank button that could still run the function shown before.
+        shownFunction = -1;
+        trigger->setText(QString());
+        trigger->setEnabled(false);
+        table()->clearTable();
+        return;
+    }
+    const bool sameFunction = index == shownFunction;
+    shownFunction = index;
+    trigger->setText(QString(functionList.at(index).name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+
+    const TableStructure& content = functionTables.at(index);
+    QHeaderView* header = table()->horizontalHeader();
+    table()->setColumnCount(FUNCTION_COLUMNS);
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(UNIT_COLUMN, QHeaderView::ResizeToContents);
+    header->hide();
+    // The same function again: only the cells that changed are rebuilt, so
+    // a live refresh leaves the others (and the user's place) alone.
+    if (sameFunction && table()->rowCount() == content.rowCount() && table()->getTable().getPath() == content.getPath())
+        table()->refreshTableData(content);
+    else
+        table()->setTableData(content, false, 0);
+    table()->setTableStyle(FUNCTION_TABLE_STYLE);
+    table()->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    applyListing();
+}
+
+void ChannelFunctionDialog::applyListing()
+{
+    const bool shown = shownFunction >= 0 && shownFunction < functionList.size();
+    ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag);
+    table()->setInputEnabled(listed && shown);
+}
+
+void ChannelFunctionDialog::setFunction(bool checked)
+{
+    Q_UNUSED(checked)
+    if (!util || !listed || shownFunction < 0 || shownFunction >= functionList.size()
+        || !functionList.at(shownFunction).flag)
+        return;
+    util->triggerFunction(table()->getTable());
+    close();
+}
+
+void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& cell)
+{
+    Q_UNUSED(cell)
+    if (column != VALUE_COLUMN || !util || !listed || shownFunction < 0)
+        return;
+    // Only this edit goes out; earlier ones were sent when they were made.
+    TableStructure edited = table()->getTable();
+    for (int r = 0; r < edited.rowCount(); ++r) {
+        QVector<TableCell>& cells = edited.getRow(r);
+        for (int c = 0; c < cells.size(); ++c)
+            cells[c].setChanged(cells[c].isChanged() && r == row && c == column);
+    }
+    util->saveFunctionTable(edited);
+}
+
+void ChannelFunctionDialog::setChannelLabel(QStringList& names)
+{
+    Q_UNUSED(names)   // the list is read with its paths, under the worker's lock
+    const bool wasListed = listed;
+    const bool moved = followChannel();
+    if (listed != wasListed || moved)
+        applyListing();
+    if (listed && (moved || !wasListed))
+        setChannel();   // the functions of the channel where it is now
+}
+
+bool ChannelFunctionDialog::followChannel()
+{
+    if (!util || channelName.isEmpty())
+        return false;
+    QVector<QString> paths;
+    QVector<QString> names;
+    util->getChannelList(paths, names);
+    const int at = paths.indexOf(channelPath);
+    if (at >= 0 && names.at(at) == channelName) {
+        listed = true;
+        return false;
+    }
+    // The channel may have moved (a channel in front of it was removed):
+    // its name, when no other channel bears it, finds it again.
+    if (names.count(channelName) == 1) {
+        channelPath = paths.at(names.indexOf(channelName));
+        listed = true;
+        return true;
+    }
+    listed = false;
+    return false;
+}
+
+void ChannelFunctionDialog::closeDialog(bool checked)
+{
+    Q_UNUSED(checked)
+    close();
+}

@@ -1,0 +1,11 @@
+#include "view/SensorList.h"
+
+SensorList::SensorList(QWidget* parent)
+    : QWidget(parent), OverallView()
+{
+    setObjectName(QStringLiteral("SensorList"));
+}
+
+void SensorList::setDefault()
+{
+}

@@ -1,0 +1,275 @@
+// The channel list's worker: channel rows and the status each value column
+// keeps, the description read from a mirror, a refused display path, the
+// change filter, the refresh-cycle setting and the build protocol.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include "util/ChannelListUtil.h"
+#include "util/ChannelListUtilGetTableDataWorker.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString DESCRIPTION = QStringLiteral(
+    "{'DISP':{'PATH':'$.DATA.MK[*]'},'UPD':{'PATH':'$.DATA.MK'},'DESC':[{'WAY':'ADR'},{'WAY':'MV.T'}],"
+    " 'MVTB':{'ITEM':['MW','MAW','MIW','MTW'],'MW':{'T':'Messwert','WAY':'MV.MW'},"
+    "         'MAW':{'T':'Maximalwert','WAY':'MV.MAW'},'MIW':{'T':'Minimalwert','WAY':'MV.MIW'},"
+    "         'MTW':{'T':'Mittelwert','WAY':'MV.MTW'}},"
+    " 'FL':{'WAY':'MV.STF'}}");
+
+ChannelListBuildInput inputFor(const QStringList& columnWays)
+{
+    ChannelListBuildInput input;
+    input.displayPath = QStringLiteral("$.DATA.MK[*]");
+    input.descriptionWays = QStringList{QStringLiteral("ADR"), QStringLiteral("MV.T")};
+    input.columnWays = columnWays;
+    input.flagWay = QStringLiteral("MV.STF");
+    input.valueWay = QStringLiteral("MV.MW");
+    input.maximumWay = QStringLiteral("MV.MAW");
+    input.minimumWay = QStringLiteral("MV.MIW");
+    return input;
+}
+
+// A cell as "text", "value|unit|status bits", or "-" for an empty default cell.
+QString describe(const TableCell& cell)
+{
+    if (cell.getCellType() == TableCell::TEXT)
+        return cell.getValue().toString();
+    if (cell.getCellType() == TableCell::MEASURE) {
+        const QVector<QString> texts = cell.getValue().value<QVector<QString>>();
+        return QStringList(texts.toList()).join(QLatin1Char('|')) + QLatin1Char('|')
+               + QString::number(cell.getData().toInt(), 16);
+    }
+    return cell.getValue().toString().isEmpty() ? QStringLiteral("-") : QStringLiteral("?");
+}
+
+// JSON written with single quotes, which keeps the texts here readable.
+Json::Value json(QString text)
+{
+    return ConfigMirrorFixture::parse(text.replace(QLatin1Char('\''), QLatin1Char('"')));
+}
+
+void notify(ChannelListUtil& util, GlobalEnums::InstructionType type, const QString& path)
+{
+    util.beforeJsonTelegramm();
+    util.jsonTelegramm(type, path);
+    util.afterJsonTelegramm();
+}
+
+} // namespace
+
+class TestChannelListUtil : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+
+    void fill(const QString& path, const QString& text) { fixture->json()->appendJson(json(text), path); }
+
+private slots:
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void init() { fixture->reset(); }
+
+    void rows_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QStringList>("columnWays");
+        QTest::addColumn<QStringList>("shown");   // empty: no row
+
+        const QStringList maxMin{"MV.MW", "MV.MAW", "MV.MIW"};
+        QTest::newRow("each column keeps its marks")
+            << "{'ADR':'M01','MV':{'T':'Kessel','MW':{'VAL':'21.53','DIM':'°C'},'MAW':{'VAL':'25.10','DIM':'°C'},"
+               " 'MIW':{'VAL':'18.02','DIM':'°C'},'STF':{'VAL':['O','h','l','Z',5]}}}"
+            << maxMin << QStringList{"M01 Kessel ", "21.53|°C|1", "25.10|°C|1000", "18.02|°C|2000"};
+        QTest::newRow("another item shows no status")
+            << "{'ADR':'M02','MV':{'T':'Vorlauf','MW':{'VAL':'64.8','DIM':'°C'},'MTW':{'VAL':64,'DIM':{'T':'°C'}},"
+               " 'STF':{'VAL':['H','h']}}}"
+            << QStringList{"MV.MW", "MV.MTW", ""} << QStringList{"M02 Vorlauf ", "64.8|°C|400", "64|°C|0", "-"};
+        QTest::newRow("numbers with six digits")
+            << "{'ADR':'M03','MV':{'MW':{'VAL':1234567},'MAW':{'VAL':0.000012345},'MIW':{'VAL':25.0}}}"
+            << maxMin << QStringList{"M03 ", "1.23457e+06||0", "1.2345e-05||0", "25||0"};
+        QTest::newRow("mistyped members")
+            << "{'ADR':7,'MV':{'T':'Außen','MW':{'VAL':true,'DIM':5},'MAW':{'VAL':{'x':1}},'MIW':{},"
+               " 'STF':{'VAL':'h'}}}"
+            << maxMin << QStringList{"Außen ", "---||0", "---||0", "---||0"};
+        QTest::newRow("missing and mistyped items")
+            << "{'ADR':'M04','MV':{'MW':'12.5','STF':7}}" << QStringList{"MV.MW", "MV.XX", ""}
+            << QStringList{"M04 ", "-", "-", "-"};
+        QTest::newRow("markup shows as it is")
+            << "{'ADR':'<b>M05</b>','MV':{'MW':{'VAL':'<i>1</i>','DIM':'<u>V</u>'}}}" << maxMin
+            << QStringList{"<b>M05</b> ", "<i>1</i>|<u>V</u>|0", "-", "-"};
+        QTest::newRow("null channel") << "null" << maxMin << QStringList();
+        QTest::newRow("text channel") << "'M06'" << maxMin << QStringList();
+    }
+
+    void rows()
+    {
+        QFETCH(QString, channel);
+        QFETCH(QStringList, columnWays);
+        QFETCH(QStringList, shown);
+
+        const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
+        QVector<TableCell> row;
+        QCOMPARE(builder.buildRow(json(channel), QStringLiteral("$.DATA.MK[4]"), row),
+                 !shown.isEmpty());
+        QStringList described;
+        for (const TableCell& cell : row) {
+            described << describe(cell);
+            if (cell.getCellType() == TableCell::TEXT || cell.getCellType() == TableCell::MEASURE)
+                QCOMPARE(cell.getPath(), QStringLiteral("$.DATA.MK[4]"));
+        }
+        QCOMPARE(described, shown);
+    }
+
+    void descriptionKeepsWhatTheDeviceDoesNotReplace()
+    {
+        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+        ChannelListUtil util;
+        util.readChannelDescription();
+        const QStringList ways{"MV.MW", "MV.MAW", "MV.MIW", "MV.MTW"};
+        QCOMPARE(util.getItemNames(), QStringList({"Messwert", "Maximalwert", "Minimalwert", "Mittelwert"}));
+        QCOMPARE(util.getItemWays(), ways);
+        const ChannelListBuildInput read = util.buildInput();
+        QCOMPARE(read.displayPath, QStringLiteral("$.DATA.MK[*]"));
+        QCOMPARE(read.descriptionWays, QStringList({"ADR", "MV.T"}));
+        QCOMPARE(QStringList({read.flagWay, read.valueWay, read.maximumWay, read.minimumWay}),
+                 QStringList({"MV.STF", "MV.MW", "MV.MAW", "MV.MIW"}));
+
+        // A mistyped description, or mistyped parts of it, change nothing.
+        fixture->reset();
+        fill(QStringLiteral("$.DATA.CH"), QStringLiteral("5"));
+        util.readChannelDescription();
+        fixture->reset();
+        fill(QStringLiteral("$.DATA.CH"), QStringLiteral("{'DISP':3,'DESC':{},'MVTB':{'ITEM':'MW'}}"));
+        util.readChannelDescription();
+        QCOMPARE(util.getItemWays(), ways);
+        QCOMPARE(util.buildInput().displayPath, read.displayPath);
+        QCOMPARE(util.buildInput().descriptionWays, read.descriptionWays);
+
+        // A new item list replaces the old one; entries without an object are skipped.
+        fixture->reset();
+        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+        fill(QStringLiteral("$.DATA.CH.MVTB.ITEM"), QStringLiteral("['MAW', 3, 'XX', 'MW']"));
+        util.readChannelDescription();
+        QCOMPARE(util.getItemNames(), QStringList({"Maximalwert", "Messwert"}));
+    }
+
+    void refusedDisplayPathIsReportedOnce()
+    {
+        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+        fill(QStringLiteral("$.DATA.CH.DISP.PATH"), QStringLiteral("'$.DATA.MK[(@.ADR)]'"));
+        fill(QStringLiteral("$.DATA.MK"), QStringLiteral("[{'ADR':'M01'}]"));
+        ChannelListUtil util;
+        QSignalSpy tables(&util, SIGNAL(updateTableData(TableStructure&)));
+        LogCapture log;
+        const auto build = [&](int count) {
+            util.readChannelDescription();
+            util.requestTableData();
+            QTRY_COMPARE(tables.size(), count);
+            QCOMPARE(util.getTable().rowCount(), 0);
+        };
+        build(1);
+        build(2);
+        QCOMPARE(log.matching(QStringLiteral("display path is refused")).size(), 1);
+        // A new description is tried again, and a refusal said again.
+        notify(util, GlobalEnums::SET, QStringLiteral("$.DATA.CH"));
+        build(3);
+        QCOMPARE(log.matching(QStringLiteral("display path is refused")).size(), 2);
+    }
+
+    void changeFilter_data()
+    {
+        QTest::addColumn<QString>("updatePath");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("dataSignals");
+        QTest::addColumn<int>("headerSignals");
+
+        const int set = GlobalEnums::SET;
+        QTest::newRow("a value") << "$.DATA.MK" << set << "$.DATA.MK[3].MV.MW.VAL" << 1 << 0;
+        QTest::newRow("the description") << "$.DATA.MK" << set << "$.DATA.CH" << 1 << 1;
+        QTest::newRow("inside the description") << "$.DATA.MK" << set << "$.DATA.CH.MVTB" << 0 << 0;
+        QTest::newRow("elsewhere") << "$.DATA.MK" << set << "$.MEM.RING" << 0 << 0;
+        QTest::newRow("a deletion anywhere") << "$.DATA.MK" << int(GlobalEnums::DEL) << "$.MEM.RING" << 1 << 0;
+        QTest::newRow("channels arrive above the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK" << 1 << 0;
+        QTest::newRow("below the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK[2].MV.MW" << 1 << 0;
+        QTest::newRow("beside the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK[2].ADR" << 0 << 0;
+    }
+
+    void changeFilter()
+    {
+        QFETCH(QString, updatePath);
+        QFETCH(int, type);
+        QFETCH(QString, path);
+        QFETCH(int, dataSignals);
+        QFETCH(int, headerSignals);
+
+        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+        fixture->json()->appendJson(Json::Value(updatePath.toStdString()), QStringLiteral("$.DATA.CH.UPD.PATH"));
+        ChannelListUtil util;
+        util.readChannelDescription();
+        QSignalSpy data(&util, SIGNAL(updateTableData()));
+        QSignalSpy header(&util, SIGNAL(updateTableHeader()));
+        notify(util, GlobalEnums::InstructionType(type), path);
+        QCOMPARE(data.size(), dataSignals);
+        QCOMPARE(header.size(), headerSignals);
+    }
+
+    void cycleTime_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("cycle");
+        QTest::addColumn<bool>("warned");
+
+        QTest::newRow("none") << "" << 200 << false;
+        QTest::newRow("whole number") << " 1000 " << 1000 << false;
+        QTest::newRow("no number") << "schnell" << 200 << true;
+        QTest::newRow("fraction") << "12.5" << 200 << true;
+        QTest::newRow("zero") << "0" << 200 << true;
+        QTest::newRow("negative") << "-5" << 200 << true;
+        QTest::newRow("below the least") << "10" << 50 << true;
+        QTest::newRow("the least") << "50" << 50 << false;
+    }
+
+    void cycleTime()
+    {
+        QFETCH(QString, setting);
+        QFETCH(int, cycle);
+        QFETCH(bool, warned);
+
+        LogCapture log;
+        QCOMPARE(ChannelListUtil::cycleTimeFromSetting(setting), cycle);
+        QCOMPARE(!log.matching(QStringLiteral("Config/Channellist/CycleTime")).isEmpty(), warned);
+    }
+
+    void requestDuringBuildIsBuiltAfterIt()
+    {
+        fill(QStringLiteral("$.DATA.MK"),
+                      QStringLiteral("[{'ADR':'M01','MV':{'MW':{'VAL':'1'},'MTW':{'VAL':'2'}}}]"));
+        ChannelListUtilGetTableDataWorker worker(fixture->json());
+        QSignalSpy built(&worker, &ChannelListUtilGetTableDataWorker::tableBuilt);
+        QVERIFY(worker.takeRequest(inputFor({"MV.MW", "", ""})));
+        // Two requests while it works: the newest is built once, right after.
+        QVERIFY(!worker.takeRequest(inputFor({"MV.MIW", "", ""})));
+        QVERIFY(!worker.takeRequest(inputFor({"MV.MTW", "", ""})));
+        worker.doWork();
+        QCOMPARE(built.size(), 2);
+        QCOMPARE(describe(built.at(0).first().value<TableStructure>().cellAt(0, 1)), QStringLiteral("1||0"));
+        QCOMPARE(describe(built.at(1).first().value<TableStructure>().cellAt(0, 1)), QStringLiteral("2||0"));
+        QVERIFY(!worker.isWorking());
+
+        // An aborted build publishes nothing, not even the request it kept.
+        QVERIFY(worker.takeRequest(inputFor({"MV.MW", "", ""})));
+        QVERIFY(!worker.takeRequest(inputFor({"MV.MTW", "", ""})));
+        worker.abort();
+        worker.doWork();
+        QCOMPARE(built.size(), 2);
+        QVERIFY(worker.takeRequest(inputFor({"MV.MW", "", ""})));
+    }
+};
+
+QTEST_MAIN(TestChannelListUtil)
+#include "tst_channellistutil.moc"

@@ -1,0 +1,249 @@
+// The measurement screen's frame end to end: side buttons, titles and marks,
+// back rules, the ring-buffer and connection buttons, the clock and the
+// measurement-start message.
+#include "../common/LogCapture.h"
+#include "Screenshot.h"
+#include "ScreenSession.h"
+
+#include "view/CustomPlotLine.h"
+#include "view/StatusBar.h"
+#include "widgets/ZAnimatedButton.h"
+#include "widgets/ZTooltip.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QToolTip>
+#include <QtTest>
+
+namespace {
+
+QImage pictureOf(const QIcon& icon)
+{
+    return icon.pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+bool shows(QAbstractButton* button, const QString& picture)
+{
+    const QImage expected = pictureOf(QIcon(picture));
+    return !expected.isNull() && pictureOf(button->icon()) == expected;
+}
+
+} // namespace
+
+class TestDataMain : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenSession> session;
+
+    DataMain* screen() { return session->dataMain(); }
+    QToolButton* button(const char* name) { return session->find<QToolButton>(QLatin1String(name)); }
+    QString title() { return session->find<QLabel>(QStringLiteral("lblDataHeaderCrumb"))->text(); }
+    QTabWidget* tabs() { return session->find<QTabWidget>(QStringLiteral("tabwgtDisplay")); }
+    ZAnimatedButton* ring() { return button("tbtnDataHeadLogger")->findChild<ZAnimatedButton*>(); }
+
+    void setDeviceValue(const QString& path, const Json::Value& value)
+    {
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(path, value)) >= 0);
+    }
+
+    void enterFromHome(const char* homeButton)
+    {
+        session->window->setPage(MainWindow::HOME);
+        QVERIFY(session->click(QLatin1String(homeButton)));
+        QVERIFY(session->window->isCurrentPage(MainWindow::DATA_MAIN));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        session.reset(new ScreenSession());
+        QVERIFY(session->start());
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+    }
+
+    void cleanupTestCase()
+    {
+        session.reset();
+    }
+
+    void sideButtons_data()
+    {
+        QTest::addColumn<QString>("buttonName");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("viewId");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("chartIcon");
+        QTest::addColumn<QString>("sensorIcon");
+        QTest::addColumn<QString>("settingsIcon");
+
+        const QString pic = QStringLiteral(":/pic/icon/icon_%1_31x31_%2.bmp");
+        QTest::newRow("chart") << "tbtnDataHeadChart" << 0 << 0 << "Liniendiagramm"
+                               << pic.arg("anzeige", "green_darkwhite") << pic.arg("fuehler", "white_green")
+                               << pic.arg("einstellungen", "white_green");
+        QTest::newRow("sensors") << "tbtnDataHeadMeasure" << 1 << 0 << "Fühlerliste"
+                                 << pic.arg("anzeige", "white_green") << pic.arg("fuehler", "green_white")
+                                 << pic.arg("einstellungen", "white_green");
+        QTest::newRow("settings") << "tbtnDataHeadSettings" << 2 << 3 << "Konfiguration"
+                                  << pic.arg("anzeige", "white_green") << pic.arg("fuehler", "white_green")
+                                  << pic.arg("einstellungen", "green_darkwhite");
+        QTest::newRow("logger") << "tbtnDataHeadLogger" << 3 << 2 << "Speicher"
+                                << pic.arg("anzeige", "white_green") << pic.arg("fuehler", "white_green")
+                                << pic.arg("einstellungen", "white_green");
+    }
+
+    void sideButtons()
+    {
+        QFETCH(QString, buttonName);
+        QFETCH(int, page);
+        QFETCH(int, viewId);
+        QFETCH(QString, title);
+        QFETCH(QString, chartIcon);
+        QFETCH(QString, sensorIcon);
+        QFETCH(QString, settingsIcon);
+
+        enterFromHome("tbtnHomeDisplay");
+        QVERIFY(session->click(buttonName));
+        QCOMPARE(screen()->getCurrentPage(), page);
+        QCOMPARE(screen()->getViewId(), viewId);
+        QTRY_COMPARE(this->title(), title);
+        for (const char* name : {"tbtnDataHeadChart", "tbtnDataHeadMeasure", "tbtnDataHeadSettings", "tbtnDataHeadLogger"})
+            QCOMPARE(button(name)->property("ZZActive").toBool(), buttonName == QLatin1String(name));
+        QVERIFY(shows(button("tbtnDataHeadChart"), chartIcon));
+        QVERIFY(shows(button("tbtnDataHeadMeasure"), sensorIcon));
+        QVERIFY(shows(button("tbtnDataHeadSettings"), settingsIcon));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("datamain-%1.png").arg(QTest::currentDataTag())));
+    }
+
+    void backRules()
+    {
+        // A tab switch after the user menus keeps their back step; it leads home.
+        enterFromHome("tbtnHomeDisplay");
+        tabs()->setCurrentIndex(3);
+        QCOMPARE(screen()->getViewId(), 5);
+        QCOMPARE(title(), QStringLiteral("Usermenü"));
+        tabs()->setCurrentIndex(0);
+        QCOMPARE(screen()->getViewId(), 5);
+        QCOMPARE(title(), QStringLiteral("Kanalliste"));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+
+        // The configuration opened from the sensor list returns there.
+        session->window->setPage(MainWindow::DATA_MAIN);
+        QString path = QStringLiteral("$.DATA.DEV[0].SEN[0].CFG");
+        QString sensor = QStringLiteral("$.DATA.DEV[0].SEN[0]");
+        screen()->setDeviceConfigFromSensorList(path, sensor);
+        QCOMPARE(screen()->getViewId(), 4);
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::SENSOR_PAGE));
+        QCOMPARE(title(), QStringLiteral("Fühlerliste"));
+
+        // Chart settings: back to the measurement tabs; saving does the same.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        tabs()->setCurrentIndex(2);
+        QVERIFY(session->click(QStringLiteral("tbtnDataSettings")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::CHANNEL_CONFIG_PAGE));
+        QVERIFY(session->click(QStringLiteral("btnForwardChannelConfig")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::CHANNEL_CONFIG_PAGE_2));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+        QVERIFY(session->click(QStringLiteral("tbtnDataSettings")));
+        QVERIFY(session->click(QStringLiteral("btnSaveChannelConfig")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+
+        // The logger has no step of its own on its start page: home.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+
+        // The Back key goes home from any page of the screen.
+        enterFromHome("tbtnHomeSettings");
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Back, Qt::NoModifier);
+        QCoreApplication::sendEvent(session->window, &back);
+        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+    }
+
+    void ringAndConnection()
+    {
+        enterFromHome("tbtnHomeDisplay");
+        LogCapture log;
+        setDeviceValue(QStringLiteral("$.MEM.RING"), 2);
+        QTRY_VERIFY(ring()->isRunning()
+                    && shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif")));
+        setDeviceValue(QStringLiteral("$.MEM.RING"), 3);
+        QTRY_VERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif")));
+        // Selected, the logger button shows the second variant.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
+        QVERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif")));
+        setDeviceValue(QStringLiteral("$.MEM.RING"), 7);
+        QTRY_VERIFY(!log.matching(QStringLiteral("RING-ICON could not be set. Status: 7")).isEmpty());
+        QVERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif")));
+        setDeviceValue(QStringLiteral("$.MEM.RING"), 1);
+        QTRY_VERIFY(!ring()->isRunning()
+                    && shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_logger_31x31_green_white.bmp")));
+
+        // The network name: a button with a tooltip, hidden without a name.
+        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "");
+        QTRY_VERIFY(!button("tbtnDataHeadConnection")->isVisible());
+        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "Halle-3-WLAN");
+        QTRY_VERIFY(button("tbtnDataHeadConnection")->isVisible());
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadConnection")));
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains(QStringLiteral("Halle-3-WLAN")));
+        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), 42);   // not a name: ignored
+        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "");
+        QTRY_VERIFY(!button("tbtnDataHeadConnection")->isVisible());
+    }
+
+    void clockShowsLocalTime()
+    {
+        auto* clock = session->find<QLabel>(QStringLiteral("lblDataTime"));
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString text = clock->text();
+        QVERIFY(text == now.toString(QStringLiteral(" dd.MM.yy \n hh:mm"))
+                || text == now.addSecs(-60).toString(QStringLiteral(" dd.MM.yy \n hh:mm")));
+        QVERIFY(clock->wordWrap());
+    }
+
+    void measurementStartMessage()
+    {
+        Measure measure;
+        measure.setStart(1709537400000);   // 04.03.2024 07:30:00 UTC
+        const QString message = QStringLiteral("Eine neue Messung wurde gestartet (04.03.2024 07:30:00)");
+
+        // On the chart settings: they are left and the message shows.
+        enterFromHome("tbtnHomeDisplay");
+        QVERIFY(session->click(QStringLiteral("tbtnDataSettings")));
+        emit screen()->getChart()->changeMeasureState(GlobalEnums::START, measure);
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+        QVERIFY(session->window->statusBarObject()->text().endsWith(message));
+
+        // A stop, or another main page: no message.
+        session->window->statusBarObject()->update();
+        emit screen()->getChart()->changeMeasureState(GlobalEnums::STOP, measure);
+        session->window->setPage(MainWindow::HOME);
+        emit screen()->getChart()->changeMeasureState(GlobalEnums::START, measure);
+        QVERIFY(!session->window->statusBarObject()->text().contains(QStringLiteral("Messung")));
+    }
+
+    void resetAfterLogin()
+    {
+        enterFromHome("tbtnHomeDisplay");
+        tabs()->setCurrentIndex(0);
+        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "TEVARO-5A21");
+        QTRY_VERIFY(button("tbtnDataHeadConnection")->isVisible());
+        QVERIFY(session->logout());
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QCOMPARE(tabs()->currentIndex(), 2);
+        // Shown again once the device's name is read anew.
+        QTRY_VERIFY(screen()->findChild<QToolButton*>(QStringLiteral("tbtnDataHeadConnection"))->isVisibleTo(screen()));
+    }
+};
+
+QTEST_MAIN(TestDataMain)
+#include "tst_datamain.moc"

@@ -1,0 +1,470 @@
+// The measured-value display and its channel-function dialog end to end on
+// the simulator: the channel tapped in the channel list, the compensation
+// rows and status marks, deletes, reads of channel nodes, the dialog's edits
+// and triggers with the device's answers, rights, a list that changes under
+// an open dialog, pictures, and 500 channels.
+#include "Screenshot.h"
+#include "ScreenSession.h"
+
+#include "util/MeasureDisplayUtil.h"
+#include "view/ChannelFunctionDialog.h"
+#include "view/ChannelList.h"
+#include "view/MeasureDisplay.h"
+#include "view/TableObject.h"
+#include "widgets/ZComboBox.h"
+#include "widgets/ZLabel.h"
+#include "widgets/ZMeasureDisplayWidget.h"
+#include "widgets/ZScaleLabel.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+QString channelPath(int k)
+{
+    return QStringLiteral("$.DATA.MK[%1]").arg(k);
+}
+
+// The SET elements of every config telegram received: (path, value).
+QVector<std::pair<QString, Json::Value>> configSets(ScreenSession& session)
+{
+    QVector<std::pair<QString, Json::Value>> sets;
+    for (const Json::Value& request : session.requests(QStringLiteral("config"))) {
+        Json::Value telegram;
+        Json::Reader().parse(request["body"].asString(), telegram);
+        for (const Json::Value& element : telegram["INST"]["SET"]["VAL"])
+            sets.append({QString::fromStdString(element["DEST"]["PATH"].asString()), element["VAL"]});
+    }
+    return sets;
+}
+
+// The paths read from the device ("path" telegrams' GET elements).
+QStringList reads(ScreenSession& session)
+{
+    QStringList paths;
+    for (const Json::Value& request : session.requests(QStringLiteral("path"))) {
+        Json::Value telegram;
+        Json::Reader().parse(request["body"].asString(), telegram);
+        for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
+            paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+    }
+    return paths;
+}
+
+} // namespace
+
+class TestMeasureDisplay : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenSession> session;
+
+    MeasureDisplay* display() { return session->dataMain()->getMeasureDisplay(); }
+    MeasureDisplayUtil* util() { return display()->getUtil(); }
+    ChannelFunctionDialog* dialog() { return display()->getFunctionDialog(); }
+    ZComboBox* combo() { return session->find<ZComboBox>(QStringLiteral("cmbMeasureDisplayTop")); }
+    ZMeasureDisplayWidget* value() { return session->find<ZMeasureDisplayWidget>("wgtMeasureDisplayMainValue"); }
+    TableStructure compensation()
+    {
+        return session->find<TableObject>(QStringLiteral("tblMeasureDisplayCompensation"))->getTable();
+    }
+    QTabWidget* tabs() { return session->find<QTabWidget>(QStringLiteral("tabwgtDisplay")); }
+
+    template <typename T>
+    T* inDialog(const char* name) { return dialog() ? dialog()->findChild<T*>(QLatin1String(name)) : nullptr; }
+    TableObject* functionTable() { return inDialog<TableObject>("tblChannelFunctionContent"); }
+    QPushButton* trigger() { return inDialog<QPushButton>("btnFunctionDialogSetFunction"); }
+    ZComboBox* menu() { return inDialog<ZComboBox>("cmbFunctionDialogMenu"); }
+
+    void inject(const Json::Value& telegram, bool applyToTree = true)
+    {
+        QVERIFY(session->simulator.injectTelegram(telegram, applyToTree) >= 0);
+    }
+
+    // The simulator's own value at path as the display writes it.
+    QString deviceText(const QString& path)
+    {
+        const Json::Value values = session->simulator.treeValues(path);
+        if (values.size() != 1)
+            return QStringLiteral("?");
+        const Json::Value& node = values[0];
+        return node.isString() ? QString::fromStdString(node.asString()) : QString::number(node.asDouble(), 'g', 6);
+    }
+
+    QString channelName(int k)
+    {
+        return deviceText(channelPath(k) + QStringLiteral(".ADR")) + QLatin1Char(' ')
+               + deviceText(channelPath(k) + QStringLiteral(".MV.T")) + QLatin1Char(' ');
+    }
+
+    // Channel k with its value, and its entry in the channel box.
+    bool shows(int k)
+    {
+        return combo()->currentIndex() == k && combo()->currentText() == channelName(k)
+               && value()->measureValue() == deviceText(channelPath(k) + QStringLiteral(".MV.MW.VAL"))
+               && util()->getCurrentChannelPath() == channelPath(k);
+    }
+
+    void login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
+    {
+        if (!session->window->isCurrentPage(MainWindow::LOGIN))
+            QVERIFY(session->logout());
+        QVERIFY(session->login(user, password));
+    }
+
+    // Home, "Anzeige", the channel list, a tap on row k.
+    void tapChannel(int k)
+    {
+        session->window->setPage(MainWindow::HOME);
+        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        auto* tabBar = tabs()->findChild<QTabBar*>();
+        QTest::mouseClick(tabBar, Qt::LeftButton, Qt::NoModifier, tabBar->tabRect(0).center());
+        TableObject* list = session->dataMain()->getChannelList()->tableObject();
+        QTRY_VERIFY(list->rowCount() > k && list->item(k, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(k, 0)).center());
+        QCOMPARE(tabs()->currentIndex(), 1);
+        QTRY_VERIFY2(shows(k), qPrintable(QStringLiteral("channel %1: %2 \"%3\" %4 %5")
+                                              .arg(k)
+                                              .arg(combo()->currentIndex())
+                                              .arg(combo()->currentText(), value()->measureValue(),
+                                                   util()->getCurrentChannelPath())));
+    }
+
+    void openDialog(int k)
+    {
+        if (!shows(k))
+            tapChannel(k);
+        QVERIFY(!dialog());
+        // A tap right after another one is taken for a bounce: tapped again then.
+        QTRY_VERIFY((QTest::mouseClick(value()->getValueLabel(), Qt::LeftButton), dialog() != nullptr));
+        QCOMPARE(dialog()->getChannelPath(), channelPath(k));
+        QTRY_VERIFY(menu()->count() > 0);
+    }
+
+    void chooseFunction(const QString& name)
+    {
+        const int index = menu()->findText(name);
+        QVERIFY2(index >= 0, qPrintable(name));
+        menu()->setCurrentIndex(index);
+        QCOMPARE(trigger()->text(), name);
+    }
+
+    void closeDialog()
+    {
+        if (dialog())
+            QVERIFY(session->click(QStringLiteral("btnFunctionDialogClose")));
+        QTRY_VERIFY(!dialog());
+    }
+
+    // Opens the value editor of row's column 1, types text and presses Return.
+    void typeValue(int row, const QString& text)
+    {
+        QTableWidgetItem* item = functionTable()->item(row, 1);
+        QVERIFY(item && functionTable()->isInputEnabled());
+        functionTable()->editItem(item);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();   // the view commits an accepted entry queued
+        if (QApplication::focusWidget() == editor)
+            QTest::keyClick(editor, Qt::Key_Escape);   // refused: the editor stays open
+        QTRY_VERIFY(!functionTable()->isEditing());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        session.reset(new ScreenSession());
+        QVERIFY(session->start());
+        login();
+    }
+
+    void cleanupTestCase() { session.reset(); }
+
+    void init() { QVERIFY(session->simulator.clearRequestLog()); }
+    void cleanup()
+    {
+        if (session)
+            closeDialog();
+    }
+
+    void tappedChannelShowsFirstAfterLogin()
+    {
+        // The first tap after a login, before the display ever built its list.
+        tapChannel(4);
+        QCOMPARE(display()->getCurrentChannelIndex(), 4);
+        tapChannel(7);
+        tapChannel(0);
+    }
+
+    void compensationRowsAndMarks_data()
+    {
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QStringList>("ways");    // the compensation rows after the first row
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("status");
+        QTest::addColumn<int>("maximumMark");
+        QTest::addColumn<int>("minimumMark");
+
+        QTest::newRow("CJ") << 0 << QStringList{"CJ"} << QStringList{"Vergleichsstelle"} << QStringList() << 0 << 0;
+        QTest::newRow("CT, high") << 1 << QStringList{"CT"} << QStringList{"Temperaturkompensation"}
+                                  << QStringList{"LF1024", "LF4096"} << 0x1000 << 0;
+        QTest::newRow("low") << 2 << QStringList() << QStringList() << QStringList{"LF2048", "LF8192"} << 0 << 0x2000;
+        QTest::newRow("CTP: CT and CP") << 5 << QStringList{"CT", "CP"}
+                                        << QStringList{"Temperaturkompensation", "Druckkompensation"}
+                                        << QStringList{"LF2"} << 0 << 0;
+    }
+
+    void compensationRowsAndMarks()
+    {
+        QFETCH(int, k);
+        QFETCH(QStringList, ways);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, status);
+        QFETCH(int, maximumMark);
+        QFETCH(int, minimumMark);
+
+        tapChannel(k);
+        QCOMPARE(value()->property("measureStatus").toStringList(), status);
+        const TableStructure table = compensation();
+        QCOMPARE(table.rowCount(), ways.size() + 1);
+        const QString channel = channelPath(k) + QStringLiteral(".MV.");
+        QCOMPARE(table.cellAt(0, 0).getValue().toString(), deviceText(channel + QStringLiteral("BE")));
+        QCOMPARE(table.cellAt(0, 2).getValue().toString(), deviceText(channel + QStringLiteral("MAW.VAL")));
+        QCOMPARE(table.cellAt(0, 2).getData().toInt(), maximumMark);
+        QCOMPARE(table.cellAt(0, 4).getValue().toString(), deviceText(channel + QStringLiteral("MIW.VAL")));
+        QCOMPARE(table.cellAt(0, 4).getData().toInt(), minimumMark);
+        for (int i = 0; i < ways.size(); ++i) {
+            const QString way = channel + ways.at(i);
+            QCOMPARE(table.cellAt(i + 1, 0).getValue().toString(), names.at(i));
+            QCOMPARE(table.cellAt(i + 1, 3).getValue().toString(),
+                     deviceText(way + ".VAL") + QLatin1Char(' ') + deviceText(way + ".DIM"));
+        }
+    }
+
+    void channelNodeIsReadOncePerLogin()
+    {
+        tapChannel(3);
+        for (const char* reading : {"48.9", "49.3", "50.1"}) {
+            inject(SimulatorProcess::setTelegram(channelPath(3) + QStringLiteral(".MV.MW.VAL"), reading));
+            QTRY_COMPARE(value()->measureValue(), QString::fromLatin1(reading));
+        }
+        QTRY_COMPARE(reads(*session).count(channelPath(3)), 1);
+        // The client index names the shown channel, written into the mirror only.
+        Json::Value index;
+        QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.CH"), index, false));
+        QCOMPARE(index.asInt(), 3);
+        for (const QString& endpoint : {QStringLiteral("path"), QStringLiteral("config")})
+            for (const Json::Value& request : session->requests(endpoint))
+                QVERIFY(!QString::fromStdString(request["body"].asString()).contains(QStringLiteral("CLNT")));
+    }
+
+    void deletesResetOnlyForTheShownChannel_data()
+    {
+        QTest::addColumn<QString>("deleted");
+        QTest::addColumn<bool>("resets");
+        QTest::newRow("unrelated channel") << channelPath(5) << false;
+        QTest::newRow("longer index") << QStringLiteral("$.DATA.MK[10]") << false;
+        QTest::newRow("member") << channelPath(1) + QStringLiteral(".MV.CT") << true;
+        QTest::newRow("channel") << channelPath(1) << true;
+        QTest::newRow("ancestor") << QStringLiteral("$.DATA.MK") << true;
+    }
+
+    void deletesResetOnlyForTheShownChannel()
+    {
+        QFETCH(QString, deleted);
+        QFETCH(bool, resets);
+        tapChannel(1);
+        QSignalSpy reset(util(), SIGNAL(deleteSonsor()));
+        bool delivered = false;
+        connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
+                this, [&](GlobalEnums::InstructionType, QString path) {
+                    delivered = delivered || path == QLatin1String("$.MEM.MARK");
+                }, Qt::QueuedConnection);
+        // Only the client hears of it; a mark after it tells when the display has seen it.
+        inject(SimulatorProcess::delTelegram(deleted), false);
+        inject(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.MARK"), Json::Value(deleted.toStdString())), false);
+        QTRY_VERIFY(delivered);
+        QCOMPARE(reset.size(), resets ? 1 : 0);
+        disconnect(session->json(), nullptr, this, nullptr);
+
+        inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK"),
+                                             session->simulator.treeValues(QStringLiteral("$.DATA.MK"))[0]), false);
+        tapChannel(1);
+    }
+
+    void noDialogWithoutChannels()
+    {
+        tapChannel(2);
+        display()->setDefault();   // as after a login: no channels yet
+        QCOMPARE(combo()->count(), 0);
+        display()->setFunctionDialog();
+        QVERIFY(!dialog());
+        tapChannel(2);
+    }
+
+    void functionSettingIsWrittenAsTyped()
+    {
+        openDialog(0);
+        QCOMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), channelName(0));
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_COMPARE(functionTable()->rowCount(), 1);
+        QCOMPARE(functionTable()->item(0, 0)->text(), QStringLiteral("Offset"));
+        QVERIFY(!(functionTable()->item(0, 0)->flags() & Qt::ItemIsEditable));
+        QVERIFY(!(functionTable()->item(0, 2)->flags() & Qt::ItemIsEditable));
+        TableCell name = functionTable()->getTable().cellAt(0, 0);
+        dialog()->changeFunctionData(0, 0, name);   // columns 0 and 2 write nothing
+        dialog()->changeFunctionData(0, 2, name);
+
+        typeValue(0, QStringLiteral("500"));      // beyond MAX 100: not taken
+        typeValue(0, QStringLiteral("12.5"));
+
+        const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
+        QTRY_COMPARE(configSets(*session).size(), 1);
+        QCOMPARE(configSets(*session).first().first, offset);
+        QCOMPARE(configSets(*session).first().second, Json::Value("12.5"));
+        QTRY_COMPARE(deviceText(offset), QStringLiteral("12.5"));
+        typeValue(0, QStringLiteral("0"));
+        QTRY_COMPARE(configSets(*session).size(), 2);
+        QCOMPARE(configSets(*session).last().second, Json::Value("0"));
+    }
+
+    void triggerClearsMaximumAndMinimum()
+    {
+        openDialog(1);
+        chooseFunction(QStringLiteral("Max/Min löschen"));
+        QVERIFY(trigger()->isEnabled());
+        QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
+        QTRY_VERIFY(!dialog());
+        QTRY_COMPARE(configSets(*session).size(), 1);
+        QCOMPARE(configSets(*session).first().first, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"));
+        QCOMPARE(configSets(*session).first().second, Json::Value(1));
+        const QString current = value()->measureValue();
+        QTRY_COMPARE(compensation().cellAt(0, 2).getValue().toString(), current);
+        QTRY_COMPARE(compensation().cellAt(0, 4).getValue().toString(), current);
+    }
+
+    void noEnabledBlankTrigger()
+    {
+        openDialog(1);
+        QVERIFY(trigger()->isEnabled());
+        const Json::Value items = session->simulator.treeValues(QStringLiteral("$.DATA.CH.MADJ.ITEM"))[0];
+        inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), Json::Value(Json::arrayValue)),
+               false);
+        QTRY_COMPARE(menu()->count(), 0);
+        QVERIFY(!trigger()->isEnabled());
+        QVERIFY(trigger()->text().isEmpty());
+        QCOMPARE(functionTable()->rowCount(), 0);
+        QVERIFY(functionTable()->getTable().getPath().isEmpty());
+        dialog()->setFunction(false);
+        QVERIFY(dialog());
+        inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), items), false);
+        QTRY_VERIFY(menu()->count() == 2 && trigger()->isEnabled());
+        QVERIFY(configSets(*session).isEmpty());
+    }
+
+    void rightsChangeKeepsTheFunction()
+    {
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(trigger()->isEnabled());
+        session->rights()->setMeasurementRunning(true);
+        session->rights()->setMeasurementRunning(false);
+        QTRY_COMPARE(menu()->currentText(), QStringLiteral("Nullsetzen"));
+        QCOMPARE(trigger()->text(), QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(trigger()->isEnabled());
+    }
+
+    void operatorMayNotZero()
+    {
+        login(QStringLiteral("bediener"), QStringLiteral("1234"));
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(functionTable()->rowCount() == 1);
+        QVERIFY(!trigger()->isEnabled());
+        chooseFunction(QStringLiteral("Max/Min löschen"));
+        QVERIFY(trigger()->isEnabled());
+        login();   // the session ends: its dialog goes with it
+        QTRY_VERIFY(!dialog());
+    }
+
+    void pictures()
+    {
+        for (const QString& language : {QStringLiteral("de"), QStringLiteral("en")}) {
+            if (language == QLatin1String("en")) {
+                QVERIFY(session->logout());
+                auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
+                const int english = languages->findText(QStringLiteral("English"));
+                QVERIFY(english >= 0);
+                languages->setCurrentIndex(english);
+                emit languages->activated(english);
+                login();
+            }
+            tapChannel(5);
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("measuredisplay-ch06-%1.png").arg(language)));
+            openDialog(0);
+            chooseFunction(language == QLatin1String("en") ? QStringLiteral("Set to zero") : "Nullsetzen");
+            QTRY_COMPARE(functionTable()->rowCount(), 1);
+            QCOMPARE(session->find<QPushButton>(QStringLiteral("btnFunctionDialogClose"))->text(),
+                     language == QLatin1String("en") ? QStringLiteral("Cancel") : QStringLiteral("Abbrechen"));
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-ch01-%1.png").arg(language)));
+            closeDialog();
+        }
+    }
+
+    void dialogStaysWithItsChannel()
+    {
+        openDialog(3);
+        const QString name = channelName(3);
+        // A channel in front goes (mode 0): the dialog's channel moves up one place.
+        inject(SimulatorProcess::delTelegram(channelPath(0)));
+        QTRY_COMPARE(dialog()->getChannelPath(), channelPath(2));
+        QCOMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), name);
+        QTRY_VERIFY(trigger()->isEnabled());
+        QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
+        QTRY_VERIFY(!dialog());
+        QTRY_COMPARE(configSets(*session).size(), 1);
+        QCOMPARE(configSets(*session).first().first, channelPath(2) + QStringLiteral(".FCT.CLMX.VAL"));
+
+        // Its own channel goes: no trigger and no input, and it stays on its channel.
+        openDialog(2);
+        inject(SimulatorProcess::delTelegram(channelPath(2)));
+        QTRY_VERIFY(!dialog()->isChannelListed());
+        QVERIFY(!trigger()->isEnabled());
+        QVERIFY(!functionTable()->isInputEnabled());
+        QCOMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), name);
+        closeDialog();
+    }
+
+    void fiveHundredChannels()
+    {
+        session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--channels"), "500"}));
+        QVERIFY(session->start());
+        login();
+        tapChannel(0);
+        QTRY_COMPARE(combo()->count(), 500);
+        session->dataMain()->setSelectedChannelFromChannelList(channelPath(499));
+        QTRY_VERIFY(shows(499));
+
+        // A logout during a build drops it; the next login starts afresh.
+        util()->requestChannelList();
+        QVERIFY(util()->isWorking());
+        QVERIFY(session->logout());
+        QTRY_VERIFY(!util()->isWorking());
+        login();
+        openDialog(2);
+        util()->requestChannelList();
+        session.reset();   // closing during a build, with the dialog open
+    }
+};
+
+QTEST_MAIN(TestMeasureDisplay)
+#include "tst_measuredisplay.moc"
