@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <iterator>
-#include <unordered_map>
 #include <vector>
 #include <stdexcept>
 #include <utility>
@@ -104,45 +103,6 @@ bool readDocument(std::string& text, Json::Value& value, std::string& error)
     return readValue(text, value, error);
 }
 
-// Most nodes one query may copy out of the tree. Hits are copied whole, so
-// a short path that names a large member many times (a union repeating it)
-// would otherwise copy the tree over and over.
-constexpr std::size_t MAX_COPIED_NODES = 5000000;
-
-// Counts the nodes of value, stopping once more than limit are counted.
-std::size_t countNodes(const Json::Value& value, std::size_t limit)
-{
-    std::size_t count = 1;
-    std::vector<const Json::Value*> pending{&value};
-    while (!pending.empty() && count <= limit) {
-        const Json::Value* node = pending.back();
-        pending.pop_back();
-        if (!node->isObject() && !node->isArray())
-            continue;
-        for (auto it = node->begin(); it != node->end() && count <= limit; ++it) {
-            ++count;
-            pending.push_back(&*it);
-        }
-    }
-    return count;
-}
-
-// Throws when copying the hits would copy more than MAX_COPIED_NODES nodes.
-void checkCopyCost(const std::vector<const Json::Value*>& hits)
-{
-    std::unordered_map<const Json::Value*, std::size_t> sizes;
-    std::size_t total = 0;
-    for (const Json::Value* hit : hits) {
-        auto known = sizes.find(hit);
-        const std::size_t size = known != sizes.end()
-            ? known->second
-            : sizes.emplace(hit, countNodes(*hit, MAX_COPIED_NODES - total)).first->second;
-        total += size;
-        if (total > MAX_COPIED_NODES)
-            throw std::length_error("the hits are too large to copy (more than 5000000 nodes)");
-    }
-}
-
 } // namespace
 
 JSONObject::JSONObject()
@@ -223,7 +183,9 @@ bool JSONObject::query(const std::string& path, std::vector<Json::Value>& values
         JsonPath evaluator;
         std::vector<const Json::Value*> hits;
         result = evaluator.query(root, path, &hits, paths);
-        checkCopyCost(hits);
+        // Hits are copied whole: a short path that names a large member many
+        // times would otherwise copy the tree over and over.
+        evaluator.spendOnCopies(hits);
         found.reserve(hits.size());
         for (const Json::Value* hit : hits)
             found.push_back(*hit);

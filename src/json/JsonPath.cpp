@@ -89,11 +89,27 @@ long long clampBound(long long bound, long long size)
     return bound < 0 ? std::max(0LL, bound + size) : std::min(bound, size);
 }
 
+// Counts the nodes of value (value itself included), stopping at limit.
+std::uint64_t countNodes(const Json::Value& value, std::uint64_t limit)
+{
+    std::uint64_t count = 1;
+    std::vector<const Json::Value*> pending{&value};
+    while (!pending.empty() && count < limit) {
+        const Json::Value* node = pending.back();
+        pending.pop_back();
+        for (auto it = node->begin(); it != node->end() && count < limit; ++it) {
+            ++count;
+            if (it->isObject() || it->isArray())
+                pending.push_back(&*it);
+        }
+    }
+    return count;
+}
+
 } // namespace
 
 JsonPath::JsonPath()
     : subExpressions(std::make_unique<std::vector<std::string>>())
-    , sliceRegex(JsonPathDetail::sliceRegex())
     , textCase(std::use_facet<std::ctype<char>>(textLocale))
 {
 }
@@ -109,12 +125,15 @@ bool JsonPath::query(const Json::Value& tree, const std::string& expression,
     subExpressions->clear();
     nestedHits.clear();
     filters.clear();
+    scripts.clear();
     pathParts.clear();
     queryRoot = &tree;
     mode = 1;
     traceDepth = 0;
     scriptDepth = 0;
     work = 0;
+    workLimit = kMinWork;
+    budgetSized = false;
     hits = 0;
     pathBytes = 0;
 
@@ -150,6 +169,7 @@ void JsonPath::traceStep(const Step& loc, const StepList& steps, std::size_t nex
             }
         }
         if (loc.digits) {
+            spendWork(loc.text.size() / kTextBytesPerWork);   // every digit, leading zeros too
             // jsoncpp's const access: null beyond an array's end or on null,
             // an exception on an object or a scalar.
             const Json::Value& element = value[toArrayIndex(loc.text)];
@@ -189,8 +209,7 @@ void JsonPath::traceStep(const Step& loc, const StepList& steps, std::size_t nex
 // descending a deep tree nests one traceStep per level.
 void JsonPath::traceScript(const Step& loc, const StepList& steps, std::size_t next, const Json::Value& value)
 {
-    // Its text goes through several regular expressions on every call.
-    spendWork(kScriptWork + loc.text.size());
+    spendWork(1 + loc.text.size() / kTextBytesPerWork);   // looked up among the scripts read
     const std::string key = evalScript(loc.text, value);
     traceKey(key, steps, next, value);
 }
@@ -212,19 +231,23 @@ void JsonPath::traceUnion(const Step& loc, const StepList& steps, std::size_t ne
 // Traces key + ";" + the steps from next on.
 void JsonPath::traceKey(std::string_view key, const StepList& steps, std::size_t next, const Json::Value& value)
 {
-    spendWork(key.size() / kTextBytesPerWork);
-    if (key.find(':') != std::string_view::npos)
-        spendWork(kSliceWork);   // classify matches it against the slice pattern
+    // Classifying reads the key a few times; a filter is parsed.
+    spendWork(kKeyWork + key.size() / kTextBytesPerWork);
     if (key.find(';') == std::string_view::npos) {
         FilterTest filter;
         const Step step = classify(key, filter);
+        if (step.kind == StepKind::Filter)
+            spendWork(kFilterParseWork);
         traceStep(step, steps, next, value);
         return;
     }
     // A script's text with separators becomes several steps.
+    const std::vector<std::string_view> parts = splitSteps(key);
+    spendWork(kKeyWork * parts.size());
     std::list<FilterTest> keyFilters;
     StepList combined;
-    appendSteps(splitSteps(key), keyFilters, combined);
+    appendSteps(parts, keyFilters, combined);
+    spendWork(kFilterParseWork * keyFilters.size());
     if (next >= steps.size()) {
         FilterTest unused;
         combined.push_back(classify(std::string_view(), unused));
@@ -331,26 +354,23 @@ void JsonPath::store(const Json::Value& value)
         nestedHits.push_back(&value);
         return;
     }
-    if (pathSink) {
-        spendWork(pathParts.size());
-        std::string path = buildPath();
-        spendWork(path.size() / kTextBytesPerWork);
-        pathBytes += path.size() + sizeof(std::string);
-        if (pathBytes > kMaxPathBytes)
-            throw std::runtime_error("JSONPath query yields too much path text");
-        if (hitSink)
-            hitSink->push_back(&value);
-        pathSink->push_back(std::move(path));
-    } else if (hitSink) {
+    // Every hit pays for its path text, asked for or not: asking for paths
+    // must not change a query's verdict.
+    buildPath(pathText);
+    spendWork(pathParts.size() + pathText.size() / kTextBytesPerWork);
+    pathBytes += pathText.size() + sizeof(std::string);
+    if (pathBytes > kMaxPathBytes)
+        throw std::runtime_error("JSONPath query yields too much path text");
+    if (hitSink)
         hitSink->push_back(&value);
-    }
+    if (pathSink)
+        pathSink->push_back(pathText);
 }
 
 // "$;A;0;B" is written "$.A[0].B"; an all-digit part is an index.
-std::string JsonPath::buildPath() const
+void JsonPath::buildPath(std::string& path) const
 {
-    std::string path;
-    path.reserve(64);
+    path.clear();
     path.append(pathParts.front().text);
     path += '.';
     for (std::size_t i = 1; i < pathParts.size(); ++i) {
@@ -371,15 +391,38 @@ std::string JsonPath::buildPath() const
     }
     if (!path.empty() && path.back() == '.')
         path.pop_back();
-    return path;
+}
+
+void JsonPath::spendOnCopies(const std::vector<const Json::Value*>& hits)
+{
+    for (const Json::Value* hit : hits) {
+        // Counting stops where the copy would exceed the budget anyway.
+        const std::uint64_t budget = budgetSized ? workLimit : kMaxWork;
+        const std::uint64_t left = budget > work ? (budget - work) / kCopyWork : 0;
+        spendWork(kCopyWork * countNodes(*hit, left + 1));
+    }
 }
 
 void JsonPath::spendWork(std::uint64_t units)
 {
     work += units;
-    if (work > kMaxWork)
+    if (work <= workLimit)
+        return;
+    if (!budgetSized)
+        sizeBudget();
+    if (work > workLimit)
         throw std::runtime_error("JSONPath query exceeded its work limit of "
-                                 + std::to_string(kMaxWork) + " units");
+                                 + std::to_string(workLimit) + " units");
+}
+
+// kWorkPerNode units per node of the tree, within kMinWork..kMaxWork. The
+// count stops where the budget reaches kMaxWork and costs a unit a node.
+void JsonPath::sizeBudget()
+{
+    budgetSized = true;
+    const std::uint64_t nodes = countNodes(*queryRoot, kMaxWork / kWorkPerNode);
+    workLimit = std::clamp(nodes * kWorkPerNode, kMinWork, kMaxWork);
+    work += nodes;
 }
 
 } // namespace JSON

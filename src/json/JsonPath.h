@@ -7,8 +7,10 @@
 #include <boost/regex.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <locale>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,7 +27,8 @@ namespace JSON {
 // The expression is normalised into ";"-separated steps which trace consumes
 // one at a time. Every query is bounded: the expression length, the number of
 // steps, the script nesting, the recursion depth and the total work are
-// limited, and exceeding a limit fails the query.
+// limited, and exceeding a limit fails the query. The work budget grows with
+// the queried tree (see kWorkPerNode).
 class JsonPath
 {
 public:
@@ -38,6 +41,10 @@ public:
     bool query(const Json::Value& tree, const std::string& expression,
                std::vector<const Json::Value*>* hitSink,
                std::vector<std::string>* pathSink);
+
+    // Charges copying the hits of the last query, as JSONObject::query does,
+    // to that query's work budget; throws when they would exceed it.
+    void spendOnCopies(const std::vector<const Json::Value*>& hits);
 
 private:
     using Step = JsonPathDetail::Step;
@@ -77,11 +84,20 @@ private:
                     const StepList& steps, std::size_t next);
     void slice(const Step& loc, const StepList& steps, std::size_t next, const Json::Value& value);
     void store(const Json::Value& value);
-    std::string buildPath() const;
+    void buildPath(std::string& path) const;
     void spendWork(std::uint64_t units = 1);
+    void sizeBudget();
 
     // Scripts and filters (JsonPathScript.cpp, JsonPathFilter.cpp)
+    // What a script's text says: a nested path's key, or a length script's offset.
+    struct ScriptValue
+    {
+        bool length = false;
+        long long offset = 0;
+        std::string key;
+    };
     std::string evalScript(std::string_view script, const Json::Value& value);
+    ScriptValue readScript(std::string_view script);
     bool evalFilter(const FilterTest& filter, const Json::Value& value);
     bool compare(const Json::Value& field, const FilterTest& filter);
 
@@ -91,15 +107,18 @@ private:
     int mode = 1;                               // 1: hits to the caller, 2: to nestedHits
     std::vector<const Json::Value*>* hitSink = nullptr;
     std::vector<std::string>* pathSink = nullptr;
-    const boost::regex& sliceRegex;
     const std::locale textLocale;               // the default locale, for upper-casing
     const std::ctype<char>& textCase;
 
     std::vector<PathPart> pathParts;            // path of the value being traced
+    std::string pathText;                       // the path of the latest hit
     std::list<FilterTest> filters;              // parsed filters of the steps in use
+    std::map<std::string, ScriptValue, std::less<>> scripts;   // scripts read in this query
     int traceDepth = 0;
     int scriptDepth = 0;
     std::uint64_t work = 0;
+    std::uint64_t workLimit = JsonPathDetail::kMinWork;
+    bool budgetSized = false;                   // workLimit set from the tree's size
     std::uint64_t hits = 0;
     std::uint64_t pathBytes = 0;
 };

@@ -60,12 +60,29 @@ const boost::regex& tokenRegex()
     return re;
 }
 
+// Skips an optional '-' (when allowed) and the digits after it.
+std::size_t skipNumber(std::string_view text, std::size_t at, bool sign)
+{
+    if (sign && at < text.size() && text[at] == '-')
+        ++at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    return at;
+}
+
 } // namespace
 
-const boost::regex& JsonPathDetail::sliceRegex()
+// One pass over the text: unions of long keys recognise every member as a
+// slice or not on each node they meet.
+bool JsonPathDetail::isSliceText(std::string_view text)
 {
-    static const boost::regex re(R"(^(-?[0-9]*):(-?[0-9]*):?([0-9]*)$)", kSyntax);
-    return re;
+    std::size_t at = skipNumber(text, 0, true);
+    if (at == text.size() || text[at] != ':')
+        return false;
+    at = skipNumber(text, at + 1, true);
+    if (at < text.size() && text[at] == ':')
+        at = skipNumber(text, at + 1, false);
+    return at == text.size();
 }
 
 std::vector<std::string_view> JsonPathDetail::splitSteps(std::string_view text)
@@ -196,8 +213,7 @@ JsonPath::Step JsonPath::classify(std::string_view text, FilterTest& storage)
         step.kind = StepKind::Filter;
         storage = parseFilter(text);
         step.filter = &storage;
-    } else if (text.find(':') != std::string_view::npos
-               && boost::regex_match(text.begin(), text.end(), sliceRegex))
+    } else if (text.find(':') != std::string_view::npos && isSliceText(text))
         step.kind = StepKind::Slice;
     else if (text.find(',') != std::string_view::npos)
         step.kind = StepKind::Union;

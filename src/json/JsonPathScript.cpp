@@ -50,11 +50,29 @@ private:
 
 } // namespace
 
+// A nested path runs on the whole tree, so its key is the same on every node,
+// and so is a length script's offset: each text is read once per query.
 std::string JsonPath::evalScript(std::string_view script, const Json::Value& value)
+{
+    auto known = scripts.find(script);
+    if (known == scripts.end()) {
+        // The text goes through several regular expressions.
+        spendWork(kScriptWork + kScriptCharWork * script.size());
+        ScriptValue read = readScript(script);
+        known = scripts.emplace(std::string(script), std::move(read)).first;
+    }
+    if (!known->second.length)
+        return known->second.key;
+    const long long size = value.size();
+    return std::to_string(size - known->second.offset);
+}
+
+JsonPath::ScriptValue JsonPath::readScript(std::string_view script)
 {
     std::string text(script);
     removeMatches(text, parenthesisRegex());
 
+    ScriptValue read;
     if (!text.empty() && text.front() == '$') {
         if (++scriptDepth > kMaxScriptDepth) {
             --scriptDepth;
@@ -72,17 +90,17 @@ std::string JsonPath::evalScript(std::string_view script, const Json::Value& val
             const NestedScope nested(mode, pathParts);
             trace(steps, 0, *queryRoot);
         }
-        std::string key;
         if (nestedHits.size() > before)
-            key = nestedHits.back()->asString();   // throws for an object or an array
+            read.key = nestedHits.back()->asString();   // throws for an object or an array
         nestedHits.resize(before);
-        return key;
+        return read;
     }
 
     const std::vector<std::string> tokens = tokenize(text);
     if (tokens.size() == 4 && tokens[0] == "@" && tokens[1] == "length" && tokens[2] == "-") {
-        const long long size = value.size();
-        return std::to_string(size - boost::lexical_cast<int>(tokens[3]));
+        read.length = true;
+        read.offset = boost::lexical_cast<int>(tokens[3]);
+        return read;
     }
     throw std::invalid_argument("Invalid Argument/Not Supported: " + text);
 }

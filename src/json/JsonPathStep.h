@@ -2,8 +2,6 @@
 
 #include <json/json.h>
 
-#include <boost/regex_fwd.hpp>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,15 +19,29 @@ constexpr int kMaxScriptDepth = 16;
 constexpr int kMaxTraceDepth = 1500;           // tree levels plus steps on the stack
 // Work is counted in units of about one visited node (20 to 30 ns in a
 // release build); the costlier operations count as many units as they take.
-// The budget lets a descent with a name step ("$..VAL", three units a node)
-// cover a mirror of about 14 MB and keeps every query within about 100 ms.
+// A query may spend kWorkPerNode units per node of the queried tree, at least
+// kMinWork and at most kMaxWork: about 40 times what "$..*" with its paths
+// spends, so no expression costs much more than a walk over the whole tree.
+// The tree is counted only when a query has spent kMinWork, so a short query
+// on a large tree never walks it. From about 7,500 nodes on the budget is
+// kMaxWork, which lets a descent with a name step ("$..VAL", three units a
+// node) cover a mirror of about 14 MB and keeps a walk within about 100 ms.
 // Hits are few in practice (a few thousand on a full mirror); each costs its
 // path text and, in JSONObject::query, a copy of its value.
 constexpr std::uint64_t kMaxWork = 3000000;
+constexpr std::uint64_t kMinWork = 20000;
+constexpr std::uint64_t kWorkPerNode = 400;
 constexpr std::uint64_t kMaxHits = 50000;
-constexpr std::uint64_t kScriptWork = 48;         // a script, plus one unit per character of it
+// A script's text goes through several regular expressions, once per query.
+constexpr std::uint64_t kScriptWork = 48;         // reading a script, plus per character:
+constexpr std::uint64_t kScriptCharWork = 8;
+constexpr std::uint64_t kKeyWork = 2;             // classifying a union member or a script's key
+constexpr std::uint64_t kFilterParseWork = 8;     // parsing a filter met as a key
 constexpr std::uint64_t kFilterWork = 2;          // testing one child against a filter
-constexpr std::uint64_t kSliceWork = 16;          // recognising or reading a slice
+constexpr std::uint64_t kSliceWork = 16;          // reading a slice
+// Copying one node of a hit takes longer than visiting it, but the channel
+// list of a 10 MB mirror (about 720,000 nodes) must stay copyable.
+constexpr std::uint64_t kCopyWork = 3;
 constexpr std::size_t kTextBytesPerWork = 16;     // text scanned or copied per unit
 constexpr std::uint64_t kMaxPathBytes = 64u * 1024u * 1024u;   // path texts with their string objects
 
@@ -82,8 +94,9 @@ std::vector<std::string_view> splitSteps(std::string_view text);
 
 bool isAllDigits(std::string_view text);
 
-// "^(-?[0-9]*):(-?[0-9]*):?([0-9]*)$", compiled once.
-const boost::regex& sliceRegex();
+// "start:end" or "start:end:step": start and end each an optional "-" and
+// digits, step digits only, every part possibly empty.
+bool isSliceText(std::string_view text);
 
 // Parses a filter step's text (with its "?(" and ")").
 FilterTest parseFilter(std::string_view step);
