@@ -80,6 +80,7 @@ public:
     void buildRowsTable(const Json::Value& node, TableStructure& table, const QString& path);
     void buildStabTable(const Json::Value& node, TableStructure& table, const QString& path);
     void buildDtabTable(const Json::Value& node, TableStructure& table, const QString& path);
+    void buildColumnTable(const Json::Value& node, TableStructure& table, const QString& path, int kind);
     void setColumntableDefinition(const Json::Value& description, TableStructure& table, const bool& useRcnt,
                                   const int& columnCount);
 

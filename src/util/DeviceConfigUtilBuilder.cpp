@@ -222,39 +222,23 @@ void DeviceConfigUtil::appendRowsEntry(const Json::Value& node, const QString& k
 
 void DeviceConfigUtil::buildStabTable(const Json::Value& node, TableStructure& table, const QString& path)
 {
-    if (!isRunning())
-        return;
-    table.setPath(path);
-    const Json::Value& descriptionLink = member(member(node, "STAB"), "PATH");
-    if (!descriptionLink.isString())
-        return;
-    const QString descriptionPath = solvedPath(QString::fromStdString(descriptionLink.asString()));
-    addWatchedPath(descriptionPath);
-    Json::Value description;
-    readNode(descriptionPath, description);
-    if (!description.isObject())
-        return;
-
-    setTableTitle(description, table);
-    setTableAut(description, table);
-    table.setTableType(TableStructure::STAB);
-    const Json::Value& idx = member(member(description, "IDX"), "PATH");
-    table.setIdxPath(idx.isString() ? valueText(idx) : QString());
-    const Json::Value& content = member(member(description, "CONT"), "PATH");
-    if (content.isString()) {
-        table.setContPath(valueText(content));
-        addWatchedPath(valueText(content));
-    }
-    setTableHeader(description, table);
-    setColumntableDefinition(description, table, true, table.getHeader().size());
+    buildColumnTable(node, table, path, TableStructure::STAB);
 }
 
 void DeviceConfigUtil::buildDtabTable(const Json::Value& node, TableStructure& table, const QString& path)
 {
+    buildColumnTable(node, table, path, TableStructure::DTAB);
+}
+
+// A selection table (STAB: with the chosen row's index and the row count)
+// and a data table (DTAB) are built alike from their linked description.
+void DeviceConfigUtil::buildColumnTable(const Json::Value& node, TableStructure& table, const QString& path, int kind)
+{
     if (!isRunning())
         return;
+    const bool selection = kind == TableStructure::STAB;
     table.setPath(path);
-    const Json::Value& descriptionLink = member(member(node, "DTAB"), "PATH");
+    const Json::Value& descriptionLink = member(member(node, selection ? "STAB" : "DTAB"), "PATH");
     if (!descriptionLink.isString())
         return;
     const QString descriptionPath = solvedPath(QString::fromStdString(descriptionLink.asString()));
@@ -266,14 +250,18 @@ void DeviceConfigUtil::buildDtabTable(const Json::Value& node, TableStructure& t
 
     setTableTitle(description, table);
     setTableAut(description, table);
-    table.setTableType(TableStructure::DTAB);
+    table.setTableType(kind);
+    if (selection) {
+        const Json::Value& idx = member(member(description, "IDX"), "PATH");
+        table.setIdxPath(idx.isString() ? valueText(idx) : QString());
+    }
     const Json::Value& content = member(member(description, "CONT"), "PATH");
     if (content.isString()) {
         table.setContPath(valueText(content));
         addWatchedPath(valueText(content));
     }
     setTableHeader(description, table);
-    setColumntableDefinition(description, table, false, table.getHeader().size());
+    setColumntableDefinition(description, table, selection, table.getHeader().size());
 }
 
 void DeviceConfigUtil::setColumntableDefinition(const Json::Value& description, TableStructure& table,
