@@ -41,13 +41,21 @@ ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& na
         // No dialog of one login stays open, with its rights, for the next.
         connect(util, SIGNAL(sessionEnded()), this, SLOT(close()));
 
-        // The dialog's channel is the one at the index when it opens.
+        // The dialog's channel is the one the display's box shows. The box may
+        // still hold an older list than the util (a build's result arrives
+        // before the box is refilled): the index counts only when the util
+        // lists that very name there, else the name alone finds the channel.
         QVector<QString> paths;
         QVector<QString> names;
         util->getChannelList(paths, names);
-        if (channelIndex >= 0 && channelIndex < paths.size()) {
-            channelPath = paths.at(channelIndex);
-            channelName = names.at(channelIndex);
+        int at = -1;
+        if (channelIndex >= 0 && channelIndex < paths.size() && names.at(channelIndex) == name)
+            at = channelIndex;
+        else if (!name.isEmpty() && names.count(name) == 1)
+            at = names.indexOf(name);
+        channelName = name;
+        if (at >= 0) {
+            channelPath = paths.at(at);
             listed = true;
         }
     }
@@ -167,9 +175,16 @@ void ChannelFunctionDialog::changeFunction(int index)
     applyListing();
 }
 
+bool ChannelFunctionDialog::tableOfChannel() const
+{
+    return !channelPath.isEmpty() && table()->getTable().getPath().startsWith(channelPath + QLatin1Char('.'));
+}
+
 void ChannelFunctionDialog::applyListing()
 {
-    const bool shown = shownFunction >= 0 && shownFunction < functionList.size();
+    // A table of the channel's former place (it moved, its functions are not
+    // delivered yet) belongs to another channel now.
+    const bool shown = shownFunction >= 0 && shownFunction < functionList.size() && tableOfChannel();
     ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag);
     table()->setInputEnabled(listed && shown);
 }
@@ -178,7 +193,7 @@ void ChannelFunctionDialog::setFunction(bool checked)
 {
     Q_UNUSED(checked)
     if (!util || !listed || shownFunction < 0 || shownFunction >= functionList.size()
-        || !functionList.at(shownFunction).flag)
+        || !functionList.at(shownFunction).flag || !tableOfChannel())
         return;
     util->triggerFunction(table()->getTable());
     close();
@@ -189,6 +204,15 @@ void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& c
     Q_UNUSED(cell)
     if (column != VALUE_COLUMN || !util || !listed || shownFunction < 0)
         return;
+    if (!tableOfChannel()) {
+        // Begun before the channel moved: it would reach the channel now at
+        // its former place. Dropped; the channel's own functions are shown.
+        QTimer::singleShot(0, this, [this] {
+            if (!table()->isEditing())
+                fillMenu();
+        });
+        return;
+    }
     // Only this edit goes out; earlier ones were sent when they were made.
     TableStructure edited = table()->getTable();
     for (int r = 0; r < edited.rowCount(); ++r) {

@@ -61,6 +61,8 @@ private:
     bool followChannel();
     // Trigger and input follow the listing and the shown function.
     void applyListing();
+    // The table shown holds functions of the dialog's channel at its present path.
+    bool tableOfChannel() const;
     void fillMenu();
     TableObject* table() const;
 

@@ -149,7 +149,9 @@ void DeviceConfig::resetConfig()
 
 void DeviceConfig::setConfigTable(TableStructure& t)
 {
-    if (!history.isEmpty() && t.getPath() != history.last().getPath())
+    // Every request of this screen enters the history first: an empty history
+    // means the table answers a request from before a reset (a logout).
+    if (history.isEmpty() || t.getPath() != history.last().getPath())
         return;   // answers a request the user has already left
     const int scrollPos = table->verticalScrollBar()->value();
     if (isVisible() && dataMain)
@@ -220,14 +222,21 @@ void DeviceConfig::updateConfigHard()
 
 void DeviceConfig::checkTableSequence(QString path)
 {
+    // The deleted node, or one above it, goes with everything below it.
+    auto removes = [&path](const QString& node) {
+        if (node.isEmpty() || !node.startsWith(path))
+            return false;
+        return node.size() == path.size() || node.at(path.size()) == QLatin1Char('.')
+               || node.at(path.size()) == QLatin1Char('[');
+    };
     for (int i = 0; i < history.size(); ++i) {
-        if (history.at(i).getContPath() == path) {
+        if (removes(history.at(i).getContPath())) {
             history.resize(i + 1);
             updateConfigHard();
             return;
         }
     }
-    if (mode == 1 && path == startPath && dataMain)
+    if (mode == 1 && removes(startPath) && dataMain)
         dataMain->setSensorWidget();
 }
 

@@ -12,6 +12,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMovie>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -25,10 +26,21 @@ QImage pictureOf(const QIcon& icon)
     return icon.pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// The button shows the picture, or for an animation any of its frames.
 bool shows(QAbstractButton* button, const QString& picture)
 {
+    const QImage shown = pictureOf(button->icon());
+    QMovie movie(picture);
+    if (movie.isValid() && movie.frameCount() > 1) {
+        for (int frame = 0; frame < movie.frameCount(); ++frame) {
+            movie.jumpToFrame(frame);
+            if (pictureOf(QIcon(movie.currentPixmap())) == shown)
+                return true;
+        }
+        return false;
+    }
     const QImage expected = pictureOf(QIcon(picture));
-    return !expected.isNull() && pictureOf(button->icon()) == expected;
+    return !expected.isNull() && shown == expected;
 }
 
 } // namespace

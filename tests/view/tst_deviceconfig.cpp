@@ -360,6 +360,32 @@ private slots:
         QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(sensor)) >= 0);
         QTRY_COMPARE(session->dataMain()->getCurrentPage(), int(DataMain::SENSOR_PAGE));
     }
+
+    void removingTheSensorsDeviceEndsItsConfiguration()
+    {
+        QString path = QStringLiteral("$.DATA.DEV[1].SEN[0].CFG");
+        QString sensor = QStringLiteral("$.DATA.DEV[1].SEN[0]");
+        session->window->setPage(MainWindow::DATA_MAIN);
+        session->dataMain()->setDeviceConfigFromSensorList(path, sensor);
+        QTRY_VERIFY(showing(path));
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.DEV[1]")))
+                >= 0);
+        QTRY_COMPARE(session->dataMain()->getCurrentPage(), int(DataMain::SENSOR_PAGE));
+    }
+
+    void aTableFromBeforeAResetIsDropped()
+    {
+        openTable(GENERAL, GENERAL);
+        // The build of the table left arrives after the reset of a new login.
+        TableStructure late = table()->getTable();
+        config()->resetConfig();
+        config()->setConfigTable(late);
+        QVERIFY(config()->historyPaths().isEmpty());
+        // The configuration button then opens the root, not the previous session's table.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadSettings")));
+        QTRY_VERIFY(showing(ROOT));
+    }
 };
 
 QTEST_MAIN(TestDeviceConfig)

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMovie>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -40,10 +41,21 @@ private:
     QToolButton* ringButton() { return button("tbtnHomeHeaderLogger"); }
     ZAnimatedButton* ring() { return ringButton()->findChild<ZAnimatedButton*>(); }
 
+    // The button shows the picture, or for an animation any of its frames.
     bool ringShows(const char* picture)
     {
+        const QImage shown = pictureOf(ringButton()->icon());
+        QMovie movie{QString::fromLatin1(picture)};
+        if (movie.isValid() && movie.frameCount() > 1) {
+            for (int frame = 0; frame < movie.frameCount(); ++frame) {
+                movie.jumpToFrame(frame);
+                if (pictureOf(QIcon(movie.currentPixmap())) == shown)
+                    return true;
+            }
+            return false;
+        }
         const QImage expected = pictureOf(QIcon(QLatin1String(picture)));
-        return !expected.isNull() && pictureOf(ringButton()->icon()) == expected;
+        return !expected.isNull() && shown == expected;
     }
 
     bool mirrorHas(const QString& path)

@@ -444,6 +444,52 @@ private slots:
         closeDialog();
     }
 
+    void editBegunBeforeTheChannelMovedIsNotWritten()
+    {
+        // A channel behind the first one that can be zeroed.
+        int k = 1;
+        while (k < combo()->count() && session->simulator.treeValues(channelPath(k) + QStringLiteral(".FCT.TARA")).size() != 1)
+            ++k;
+        QVERIFY(k < combo()->count());
+        openDialog(k);
+        // The zeroing function, whatever the language calls it.
+        const QString zero = channelPath(k) + QStringLiteral(".FCT.TARA.VAL");
+        QTRY_COMPARE(menu()->count(), 2);
+        for (int i = 0; i < menu()->count() && functionTable()->getTable().getPath() != zero; ++i)
+            menu()->setCurrentIndex(i);
+        QCOMPARE(functionTable()->getTable().getPath(), zero);
+        QTRY_COMPARE(functionTable()->rowCount(), 1);
+        QVERIFY(functionTable()->isInputEnabled());
+        functionTable()->editItem(functionTable()->item(0, 1));
+        QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        // A channel in front goes while the editor is open: the dialog's channel moves up.
+        inject(SimulatorProcess::delTelegram(channelPath(0)));
+        QTRY_COMPARE(dialog()->getChannelPath(), channelPath(k - 1));
+        QVERIFY(functionTable()->isEditing());
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("7"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!functionTable()->isEditing());
+
+        // The channel's own table comes back; an entry there goes to it.
+        QTRY_VERIFY(functionTable()->getTable().getPath().startsWith(channelPath(k - 1) + QLatin1Char('.')));
+        typeValue(0, QStringLiteral("8"));
+        const QString own = channelPath(k - 1) + QStringLiteral(".FCT.TARA.OFFS.VAL");
+        QTRY_VERIFY(!configSets(*session).isEmpty() && configSets(*session).last().first == own);
+        for (const auto& set : configSets(*session))
+            QCOMPARE(set.first, own);
+    }
+
+    void dialogTakesTheChannelItsBoxShows()
+    {
+        tapChannel(2);
+        // The box still holds an older list in which the name stood first.
+        ChannelFunctionDialog opened(0, channelName(2), util(), nullptr);
+        QCOMPARE(opened.getChannelPath(), channelPath(2));
+        QVERIFY(opened.isChannelListed());
+    }
+
     void fiveHundredChannels()
     {
         session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--channels"), "500"}));

@@ -24,7 +24,8 @@ void moveValues(Json::Value& channel, double fraction)
     InputLimits::toNumber(memberAt(measured, {"MW", "VAL"}), reference);
     const double shift = std::fabs(reference) > 1.0 ? reference * fraction : fraction * 50.0;
     for (const char* item : {"MW", "MAW", "MIW", "MTW"}) {
-        if (!measured[item].isObject())
+        // Looked up without operator[], which would add a null member to the copy.
+        if (!memberOf(measured, item).isObject())
             continue;
         Json::Value& value = measured[item]["VAL"];
         double number = 0;
