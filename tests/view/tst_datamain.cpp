@@ -5,11 +5,14 @@
 #include "Screenshot.h"
 #include "ScreenSession.h"
 
+#include "view/ChannelList.h"
 #include "view/CustomPlotLine.h"
+#include "view/DeviceConfig.h"
 #include "view/StatusBar.h"
 #include "widgets/ZAnimatedButton.h"
 #include "widgets/ZTooltip.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
@@ -241,6 +244,48 @@ private slots:
         session->window->setPage(MainWindow::HOME);
         emit screen()->getChart()->changeMeasureState(GlobalEnums::START, measure);
         QVERIFY(!session->window->statusBarObject()->text().contains(QStringLiteral("Messung")));
+    }
+
+    void englishTitles()
+    {
+        // Chosen on the login page, the language reaches every page of the screen.
+        QVERIFY(session->logout());
+        auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
+        const int english = languages->findText(QStringLiteral("English"));
+        QVERIFY(english >= 0);
+        languages->setCurrentIndex(english);
+        emit languages->activated(english);
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        enterFromHome("tbtnHomeDisplay");
+
+        const QStringList tabTitles{QStringLiteral("Channel list"), QStringLiteral("Measured value display"),
+                                    QStringLiteral("Line chart"), QStringLiteral("User menu")};
+        for (int tab = 0; tab < tabTitles.size(); ++tab) {
+            tabs()->setCurrentIndex(tab);
+            QCOMPARE(title(), tabTitles.at(tab));
+            if (tab == 0)
+                QTRY_VERIFY(!screen()->getChannelList()->shownTable().getRows().isEmpty());
+            if (tab == 1)
+                QTRY_VERIFY(session->find<QComboBox>(QStringLiteral("cmbMeasureDisplayTop"))->count() > 0);
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("datamain-en-tab%1.png").arg(tab)));
+        }
+        const QList<QPair<QString, QString>> pages{{QStringLiteral("tbtnDataHeadMeasure"), QStringLiteral("Sensor list")},
+                                                  {QStringLiteral("tbtnDataHeadSettings"), QStringLiteral("Configuration")},
+                                                  {QStringLiteral("tbtnDataHeadLogger"), QStringLiteral("Memory")}};
+        for (const auto& page : pages) {
+            QVERIFY(session->click(page.first));
+            QTRY_COMPARE(title(), page.second);
+            if (page.second == QLatin1String("Configuration"))
+                QTRY_VERIFY(screen()->getDeviceConfig()->tableObject()->rowCount() > 0);
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("datamain-en-%1.png").arg(page.second)));
+        }
+        QCOMPARE(button("tbtnDataBack")->text(), QStringLiteral("Back"));
+
+        QVERIFY(session->logout());
+        const int german = languages->findText(QStringLiteral("Deutsch"));
+        languages->setCurrentIndex(german);
+        emit languages->activated(german);
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
     }
 
     void resetAfterLogin()
