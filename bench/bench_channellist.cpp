@@ -22,6 +22,8 @@
 #include "view/ChannelList.h"
 #include "view/TableObject.h"
 
+#include "GuiApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -31,7 +33,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,27 +43,6 @@ namespace {
 
 constexpr int channelCount = 64;
 constexpr int columnCount = 4;
-
-QApplication& application()
-{
-    // Settings and language files of the screens go to a folder of our own.
-    static QTemporaryDir dataFolder;
-    qputenv("XDG_DATA_HOME", dataFolder.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (dataFolder.path() + QStringLiteral("/config")).toLocal8Bit());
-    static int argc = 1;
-    static char name[] = "bench_channellist";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // The simulator's own device tree, beside this file's folder.
 Json::Value simulatorTree()
@@ -84,7 +64,7 @@ JSONUtil& mirror()
     static JSONUtil* json = nullptr;
     if (json)
         return *json;
-    application();
+    guiApplication();
     const Json::Value tree = simulatorTree();
     const Json::Value& own = tree["DATA"]["MK"];
     Json::Value channels(Json::arrayValue);
@@ -242,18 +222,18 @@ TableStructure withNewValues(const TableStructure& table, int round)
 // Showing rows of other channels: every cell is built anew.
 void BM_ChannelListShow(benchmark::State& state)
 {
-    application();
+    guiApplication();
     TableStructure tables[2] = {builtTable(), rotated(builtTable())};
     TableStructure header = headerTable();
     ChannelList list;
     list.resize(1260, 668);
     list.show();
     list.setTableHeader(header);
-    settle();
+    settleEvents();
     int round = 0;
     for (auto _ : state) {
         list.setTableData(tables[++round % 2]);
-        settle();
+        settleEvents();
     }
     if (list.tableObject()->rowCount() != channelCount)
         state.SkipWithError("the channel list shows another number of rows");
@@ -264,7 +244,7 @@ BENCHMARK(BM_ChannelListShow)->Unit(benchmark::kMillisecond);
 // The same channels with a new value each: the texts change where they are shown.
 void BM_ChannelListLiveValues(benchmark::State& state)
 {
-    application();
+    guiApplication();
     TableStructure tables[2] = {withNewValues(builtTable(), 1), withNewValues(builtTable(), 2)};
     TableStructure header = headerTable();
     ChannelList list;
@@ -272,11 +252,11 @@ void BM_ChannelListLiveValues(benchmark::State& state)
     list.show();
     list.setTableHeader(header);
     list.setTableData(tables[0]);
-    settle();
+    settleEvents();
     int round = 0;
     for (auto _ : state) {
         list.setTableData(tables[++round % 2]);
-        settle();
+        settleEvents();
     }
     state.SetItemsProcessed(state.iterations() * channelCount);
 }
@@ -294,13 +274,13 @@ QString shownText(const TableCell& cell)
 // The table benchmark's floor at 64 x 4: one plain QLabel per cell.
 void BM_PlainQLabelTableFloor(benchmark::State& state)
 {
-    application();
+    guiApplication();
     const TableStructure table = builtTable();
     QTableWidget widget;
     widget.resize(1260, 668);
     widget.show();
     widget.setColumnCount(columnCount);
-    settle();
+    settleEvents();
     for (auto _ : state) {
         widget.clearContents();
         widget.setRowCount(0);
@@ -310,7 +290,7 @@ void BM_PlainQLabelTableFloor(benchmark::State& state)
             for (int c = 0; c < cells.size(); ++c)
                 widget.setCellWidget(r, c, new QLabel(shownText(cells.at(c))));
         }
-        settle();
+        settleEvents();
     }
     state.SetItemsProcessed(state.iterations() * channelCount * columnCount);
 }

@@ -20,6 +20,8 @@
 #include "util/TevaroApp.h"
 #include "util/UserRoleUtil.h"
 
+#include "GuiApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -115,10 +117,7 @@ struct ConfigBench
 {
     ConfigBench()
     {
-        static int argc = 1;
-        static char name[] = "bench_config";
-        static char* argv[] = {name, nullptr};
-        application.reset(new QCoreApplication(argc, argv));
+        guiApplication();   // settings and language files in a folder of its own
         app.reset(new TevaroApp());
         bool ok = false;
         QString token;
@@ -139,7 +138,6 @@ struct ConfigBench
 
     JSONUtil* json() { return app->getJSONUtil(); }
 
-    std::unique_ptr<QCoreApplication> application;
     std::unique_ptr<TevaroApp> app;
 };
 

@@ -24,6 +24,8 @@
 #include "view/MeasureDisplay.h"
 #include "widgets/ZMeasureDisplayWidget.h"
 
+#include "GuiApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -101,24 +103,13 @@ Json::Value channel(int i)
     return node;
 }
 
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // A client without a session, with the administrator's rights, the 64
 // channels in its mirror and the display shown with its channel list built.
 struct DisplayBench
 {
     DisplayBench()
     {
-        static int argc = 1;
-        static char name[] = "bench_measuredisplay";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        application.reset(new QApplication(argc, argv));
+        guiApplication();
         app.reset(new TevaroApp());
         bool ok = false;
         QString token;
@@ -143,15 +134,14 @@ struct DisplayBench
         clock.start();
         // The list is built, and the timers of the first show have run.
         while (util->isWorking() || clock.elapsed() < 500)
-            settle();
+            settleEvents();
         paths = util->getChannelPaths();
         floorWidget.reset(new ZMeasureDisplayWidget());
         floorWidget->resize(800, 140);
         floorWidget->show();
-        settle();
+        settleEvents();
     }
 
-    std::unique_ptr<QApplication> application;
     std::unique_ptr<TevaroApp> app;
     std::unique_ptr<MeasureDisplay> display;
     std::unique_ptr<ZMeasureDisplayWidget> floorWidget;
@@ -195,7 +185,7 @@ void run(benchmark::State& state, bool liveChanges, Show show)
             state.ResumeTiming();
         }
         show(path);
-        settle();
+        settleEvents();
         ++i;
     }
 }

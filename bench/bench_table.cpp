@@ -10,6 +10,8 @@
 #include "common/TableStructure.h"
 #include "view/TableObject.h"
 
+#include "GuiApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -23,23 +25,6 @@ namespace {
 
 constexpr int rowCount = 500;
 constexpr int columnCount = 5;
-
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "bench_table";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 TableCell makeCell(TableCell::CellType type, const QVariant& value, int rights,
                    const QVariant& data = QVariant(QString("")))
@@ -95,16 +80,16 @@ BENCHMARK(BM_TableBuildStructure)->Unit(benchmark::kMillisecond);
 
 void BM_TableObjectShow(benchmark::State& state)
 {
-    application();
+    guiApplication();
     const TableStructure table = buildTable(rowCount);
     TableObject object;
     object.resize(1000, 700);
     object.show();
     object.setTableHeader(table);
-    settle();
+    settleEvents();
     for (auto _ : state) {
         object.setTableData(table, true, QString(), false, 0);
-        settle();
+        settleEvents();
     }
     state.SetItemsProcessed(state.iterations() * rowCount * columnCount);
 }
@@ -112,13 +97,13 @@ BENCHMARK(BM_TableObjectShow)->Unit(benchmark::kMillisecond);
 
 void BM_PlainQLabelTableFloor(benchmark::State& state)
 {
-    application();
+    guiApplication();
     const TableStructure table = buildTable(rowCount);
     QTableWidget widget;
     widget.resize(1000, 700);
     widget.show();
     widget.setColumnCount(columnCount);
-    settle();
+    settleEvents();
     for (auto _ : state) {
         widget.clearContents();
         widget.setRowCount(0);
@@ -128,7 +113,7 @@ void BM_PlainQLabelTableFloor(benchmark::State& state)
             for (int c = 0; c < cells.size(); ++c)
                 widget.setCellWidget(r, c, new QLabel(cells.at(c).getValue().toString()));
         }
-        settle();
+        settleEvents();
     }
     state.SetItemsProcessed(state.iterations() * rowCount * columnCount);
 }

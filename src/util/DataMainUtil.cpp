@@ -1,12 +1,12 @@
 #include "util/DataMainUtil.h"
 
 #include "util/JSONUtil.h"
+#include "util/RingBufferState.h"
 
 #include <json/json.h>
 
 namespace {
 
-const char* const RING_PATH = "$.MEM.RING";
 const char* const SSID_PATH = "$.SERV.NET.SSID";
 
 } // namespace
@@ -23,12 +23,9 @@ DataMainUtil::DataMainUtil(QObject* parent)
 
 void DataMainUtil::readRingBuffer()
 {
-    if (!jsonUtil)
-        return;
-    Json::Value value;
-    jsonUtil->getMasterJSONbyPath(QLatin1String(RING_PATH), value, true);
-    if (!value.isNull() && value.isInt())
-        emit updateRingBuffer(value.asInt());
+    int state = 0;
+    if (readRingBufferState(jsonUtil, state))
+        emit updateRingBuffer(state);
 }
 
 void DataMainUtil::readConnectionInfo()
@@ -44,7 +41,7 @@ void DataMainUtil::readConnectionInfo()
 void DataMainUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
     Q_UNUSED(type)
-    if (path == QLatin1String(RING_PATH))
+    if (path == QLatin1String(RING_BUFFER_PATH))
         emit updateRingBuffer();
     else if (path == QLatin1String(SSID_PATH))
         emit updateConnectionInfo();

@@ -1,6 +1,7 @@
 #include "util/HomeUtil.h"
 
 #include "util/JSONUtil.h"
+#include "util/RingBufferState.h"
 #include "util/UserRoleUtil.h"
 
 #include <json/json.h>
@@ -9,7 +10,6 @@
 
 namespace {
 
-const char* const RING_PATH = "$.MEM.RING";
 const char* const USER_RIGHT_PATH = "$.USMG.AUT";
 
 // True for "$.USMG.AUT" and the nodes above it ("$.USMG", "$"): a device that
@@ -39,12 +39,9 @@ HomeUtil::HomeUtil(QObject* parent)
 
 void HomeUtil::getRingBuffer()
 {
-    if (!jsonUtil)
-        return;
-    Json::Value value;
-    jsonUtil->getMasterJSONbyPath(QLatin1String(RING_PATH), value, true);
-    if (!value.isNull() && value.isInt())
-        emit updateRingBuffer(value.asInt());
+    int state = 0;
+    if (readRingBufferState(jsonUtil, state))
+        emit updateRingBuffer(state);
 }
 
 void HomeUtil::getUserManagement()
@@ -68,7 +65,7 @@ void HomeUtil::getUserManagement()
 void HomeUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
     Q_UNUSED(type)
-    if (path == QLatin1String(RING_PATH))
+    if (path == QLatin1String(RING_BUFFER_PATH))
         emit updateRingBuffer();
     else if (concernsUserRight(path))
         getUserManagement();

@@ -16,6 +16,7 @@
 #include "view/MainWindow.h"
 #include "view/MeasureDisplay.h"
 #include "widgets/Repolish.h"
+#include "widgets/RingBufferIcon.h"
 #include "widgets/TevaroResources.h"
 #include "widgets/ZAnimatedButton.h"
 #include "widgets/ZTooltip.h"
@@ -80,13 +81,6 @@ const SideIcons SIDE_ICONS[] = {
      ":/pic/icon/icon_fuehler_31x31_white_green.bmp"},
 };
 
-// Ring-buffer pictures: [state - 1][logger selected].
-const char* const RING_PICTURES[3][2] = {
-    {":/pic/logger/icon_logger_31x31_white_green.bmp", ":/pic/logger/icon_logger_31x31_green_white.bmp"},
-    {":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif", ":/pic/logger/icon_ringspeicher_inaktiv_31x31_02.gif"},
-    {":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif", ":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif"},
-};
-
 void addToContainer(QWidget* container, QWidget* screen)
 {
     QLayout* layout = container->layout();
@@ -131,7 +125,6 @@ DataMain::DataMain(QWidget* parent)
             SLOT(changeMeasureState(GlobalEnums::ChartMeasureState,Measure&)));
     connect(chart, SIGNAL(changeStartStop(bool,QString)), this, SLOT(changeStartStop(bool,QString)));
     chartLayout->addWidget(chart);
-    delete ui->wgtLineChart->layout();   // the form's empty one
     ui->wgtLineChart->setLayout(chartLayout);
     shortCut = new PlotlineShortCut(chart, ui->wgtLineChart);
     connect(shortCut, SIGNAL(closeShortCut()), this, SLOT(closeShortCutMenu()));
@@ -374,14 +367,8 @@ void DataMain::markSideButton(int button)
 void DataMain::setRingBuffer(int state)
 {
     ringState = state;
-    if (state < 1 || state > 3) {
+    if (!showRingBufferState(ringIcon, state, selectedButton == LOGGER_BUTTON))
         qWarning().noquote() << "RING-ICON could not be set. Status:" << state << " Widget:" << selectedButton;
-        return;
-    }
-    ringIcon->stop();
-    ringIcon->setIcon(QLatin1String(RING_PICTURES[state - 1][selectedButton == LOGGER_BUTTON ? 1 : 0]));
-    if (state != 1)
-        ringIcon->start();
 }
 
 void DataMain::updateRingBuffer()

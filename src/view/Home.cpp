@@ -7,6 +7,7 @@
 #include "util/TevaroApp.h"
 #include "view/DataMain.h"
 #include "view/MainWindow.h"
+#include "widgets/RingBufferIcon.h"
 #include "widgets/TevaroResources.h"
 #include "widgets/ZAnimatedButton.h"
 
@@ -17,9 +18,6 @@
 
 namespace {
 
-const char* const RING_STILL = ":/pic/logger/icon_logger_31x31_white_green.bmp";
-const char* const RING_INACTIVE = ":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif";
-const char* const RING_ACTIVE = ":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif";
 
 const char* const USERS_ICON = ":/pic/icon/icon_usermanagement_320x320.png";
 const char* const USERS_ICON_OFF = ":/pic/icon/icon_usermanagement_320x320_inaktiv.png";
@@ -65,7 +63,7 @@ Home::Home(QWidget* parent)
         connect(window, SIGNAL(updateAppActive()), this, SLOT(updateRingBuffer()));
 
     ringIcon = new ZAnimatedButton(ui->tbtnHomeHeaderLogger, QString());
-    ringIcon->setIcon(QLatin1String(RING_STILL));
+    showRingBufferState(ringIcon, 1, false);
 
     setTranslatable(ui->lblHomeHeaderCrumb, 480, QStringLiteral("Home"));
     setTranslatable(ui->lblHomeDisplay, 344, QStringLiteral("Anzeige"));
@@ -136,24 +134,7 @@ void Home::logout()
 
 void Home::setRingBuffer(int state)
 {
-    switch (state) {
-    case 1:
-        ringIcon->stop();
-        ringIcon->setIcon(QLatin1String(RING_STILL));
-        break;
-    case 2:
-        ringIcon->stop();
-        ringIcon->setIcon(QLatin1String(RING_INACTIVE));
-        ringIcon->start();
-        break;
-    case 3:
-        ringIcon->stop();
-        ringIcon->setIcon(QLatin1String(RING_ACTIVE));
-        ringIcon->start();
-        break;
-    default:
-        break;   // an unknown state keeps the picture
-    }
+    showRingBufferState(ringIcon, state, false);   // an unknown state keeps the picture
 }
 
 void Home::updateRingBuffer()

@@ -4,6 +4,7 @@
 // built, and a threaded util destroyed in the middle of a build.
 #include "../common/LogCapture.h"
 #include "ConfigMirrorFixture.h"
+#include "SimulatorProcess.h"
 
 #include <QSignalSpy>
 #include <QThread>
@@ -31,16 +32,6 @@ TableStructure tableOf(const QVector<TableCell>& cells)
     TableStructure table;
     table.setRows({cells});
     return table;
-}
-
-Json::Value setTelegram(const QString& path, const Json::Value& value)
-{
-    Json::Value element;
-    element["DEST"]["PATH"] = path.toStdString();
-    element["VAL"] = value;
-    Json::Value telegram;
-    telegram["INST"]["SET"]["VAL"].append(element);
-    return telegram;
 }
 
 } // namespace
@@ -248,7 +239,7 @@ private slots:
         ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.A"));
         QSignalSpy spy(&util, SIGNAL(updateConfigTable()));
         connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure&) {
-            Json::Value telegram = setTelegram(changed, 3);
+            Json::Value telegram = SimulatorProcess::setTelegram(changed, 3);
             fixture->json()->handleReceiveJSON(telegram);
         });
         util.processRequest(QStringLiteral("$.DISP.B"));
@@ -265,7 +256,7 @@ private slots:
         QThread* receiver = QThread::create([&] {
             int k = 0;
             while (!done) {
-                Json::Value telegram = setTelegram(QStringLiteral("$.DATA.BIG[%1].V").arg(k % BIG_ROWS), k);
+                Json::Value telegram = SimulatorProcess::setTelegram(QStringLiteral("$.DATA.BIG[%1].V").arg(k % BIG_ROWS), k);
                 fixture->json()->handleReceiveJSON(telegram);
                 ++k;
                 ++sent;

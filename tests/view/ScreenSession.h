@@ -121,6 +121,37 @@ public:
         return found;
     }
 
+    // The (path, value) of every SET element the client sent to /webservice/config, oldest first.
+    QVector<std::pair<QString, Json::Value>> configSets()
+    {
+        QVector<std::pair<QString, Json::Value>> sets;
+        for (const Json::Value& element : sentElements(QStringLiteral("config"), "SET"))
+            sets.append({QString::fromStdString(element["DEST"]["PATH"].asString()), element["VAL"]});
+        return sets;
+    }
+
+    // The paths the client asked the device for (GET elements of "path" telegrams).
+    QStringList reads()
+    {
+        QStringList paths;
+        for (const Json::Value& element : sentElements(QStringLiteral("path"), "GET"))
+            paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+        return paths;
+    }
+
+    // The elements of one list ("SET", "GET", "DEL") of every telegram sent to endpoint.
+    QVector<Json::Value> sentElements(const QString& endpoint, const char* list)
+    {
+        QVector<Json::Value> elements;
+        for (const Json::Value& request : requests(endpoint)) {
+            Json::Value telegram;
+            Json::Reader().parse(request["body"].asString(), telegram);
+            for (const Json::Value& element : telegram["INST"][list]["VAL"])
+                elements.append(element);
+        }
+        return elements;
+    }
+
     SimulatorProcess simulator;
     std::unique_ptr<TevaroApp> app;
     MainWindow* window = nullptr;

@@ -294,8 +294,8 @@ private slots:
         session->window->setPage(MainWindow::HOME);
         QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
         tabs()->setCurrentIndex(0);
-        QTRY_VERIFY(combo(3) && combo(3)->count() == 2);
-        QTRY_COMPARE(shown(1, 3), QStringLiteral("64.8|°C|LF1024"));
+        QTRY_VERIFY_WITH_TIMEOUT(combo(3) && combo(3)->count() == 2, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(1, 3), QStringLiteral("64.8|°C|LF1024"), 15000);
         const int shownIndex[] = {0, 1, 0};
         const int stored[] = {-1, 1, 0};
         for (int column = 1; column <= 3; ++column) {

@@ -29,19 +29,6 @@ struct CellPlace
     bool found() const { return row >= 0; }
 };
 
-// The SET elements of every config telegram received: (path, value).
-QVector<std::pair<QString, Json::Value>> configSets(ScreenSession& session)
-{
-    QVector<std::pair<QString, Json::Value>> sets;
-    for (const Json::Value& request : session.requests(QStringLiteral("config"))) {
-        Json::Value telegram;
-        Json::Reader().parse(request["body"].asString(), telegram);
-        for (const Json::Value& element : telegram["INST"]["SET"]["VAL"])
-            sets.append({QString::fromStdString(element["DEST"]["PATH"].asString()), element["VAL"]});
-    }
-    return sets;
-}
-
 } // namespace
 
 class TestDeviceConfig : public QObject
@@ -190,16 +177,16 @@ private slots:
         session->simulator.setDelay(600, QStringLiteral("data"));   // holds the echo back a while
         typeInto(name, QStringLiteral(" Halle 4 "));
         QTRY_VERIFY(session->window->statusBarObject()->text().endsWith(QStringLiteral("Einstellungen speichern")));
-        QTRY_COMPARE(configSets(*session).size(), 1);
-        QCOMPARE(configSets(*session).first().first, NAME_PATH);
-        QCOMPARE(configSets(*session).first().second, Json::Value("Halle 4"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, NAME_PATH);
+        QCOMPARE(session->configSets().first().second, Json::Value("Halle 4"));
         QVERIFY(grabScreenshot(session->window, QStringLiteral("config-write-pending.png")));
         session->simulator.setDelay(0);
 
         QTRY_VERIFY(cellAt(cellWithPath(NAME_PATH)).getValue().toString() == QStringLiteral("Halle 4")
                     && cellAt(cellWithPath(NAME_PATH)).getRights() == TableCell::EDITABLE
                     && table()->isInputEnabled());
-        QCOMPARE(configSets(*session).size(), 1);
+        QCOMPARE(session->configSets().size(), 1);
     }
 
     void unconfirmedWritesAreReleased_data()
@@ -249,7 +236,7 @@ private slots:
         Json::Value index;
         QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.IDX.AIN"), index, false));
         QCOMPARE(index.asInt(), 1);
-        QVERIFY(configSets(*session).isEmpty());   // the index stays local
+        QVERIFY(session->configSets().isEmpty());   // the index stays local
         QVERIFY(cellWithPath(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
         QCOMPARE(config()->historyPaths().first(), ROOT);
         QCOMPARE(config()->historyPaths().at(1), QStringLiteral("$.DISP.AIN.MEN"));
@@ -291,9 +278,9 @@ private slots:
         QVERIFY(session->simulator.clearRequestLog());
         const CellPlace place = cellWithPath(path);
         typeInto(place, typed);
-        QTRY_COMPARE(configSets(*session).size(), 1);
-        QCOMPARE(configSets(*session).first().first, path);
-        QCOMPARE(QString::fromStdString(configSets(*session).first().second.asString()), typed);
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, path);
+        QCOMPARE(QString::fromStdString(session->configSets().first().second.asString()), typed);
         QTRY_COMPARE(cellAt(cellWithPath(path)).getValue().toString(), typed);
     }
 
@@ -338,15 +325,9 @@ private slots:
         QVERIFY(session->simulator.clearRequestLog());
         openTable(QStringLiteral("$.DISP.EVT.MEN"), QStringLiteral("$.DISP.EVT.MEN"), true);
         QTest::qWait(3000);
-        QMap<QString, int> reads;
-        for (const Json::Value& request : session->requests(QStringLiteral("path"))) {
-            Json::Value telegram;
-            Json::Reader().parse(request["body"].asString(), telegram);
-            for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
-                ++reads[QString::fromStdString(element["DEST"]["PATH"].asString())];
-        }
-        for (auto it = reads.cbegin(); it != reads.cend(); ++it)
-            QVERIFY2(it.value() == 1, qPrintable(QStringLiteral("%1 read %2 times").arg(it.key()).arg(it.value())));
+        const QStringList reads = session->reads();
+        for (const QString& path : reads)
+            QVERIFY2(reads.count(path) == 1, qPrintable(QStringLiteral("%1 read %2 times").arg(path).arg(reads.count(path))));
         QVERIFY(session->simulator.setEmptyReadsAsContainer(false));
     }
 

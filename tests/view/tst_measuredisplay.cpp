@@ -30,32 +30,6 @@ QString channelPath(int k)
     return QStringLiteral("$.DATA.MK[%1]").arg(k);
 }
 
-// The SET elements of every config telegram received: (path, value).
-QVector<std::pair<QString, Json::Value>> configSets(ScreenSession& session)
-{
-    QVector<std::pair<QString, Json::Value>> sets;
-    for (const Json::Value& request : session.requests(QStringLiteral("config"))) {
-        Json::Value telegram;
-        Json::Reader().parse(request["body"].asString(), telegram);
-        for (const Json::Value& element : telegram["INST"]["SET"]["VAL"])
-            sets.append({QString::fromStdString(element["DEST"]["PATH"].asString()), element["VAL"]});
-    }
-    return sets;
-}
-
-// The paths read from the device ("path" telegrams' GET elements).
-QStringList reads(ScreenSession& session)
-{
-    QStringList paths;
-    for (const Json::Value& request : session.requests(QStringLiteral("path"))) {
-        Json::Value telegram;
-        Json::Reader().parse(request["body"].asString(), telegram);
-        for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
-            paths << QString::fromStdString(element["DEST"]["PATH"].asString());
-    }
-    return paths;
-}
-
 } // namespace
 
 class TestMeasureDisplay : public QObject
@@ -257,7 +231,7 @@ private slots:
             inject(SimulatorProcess::setTelegram(channelPath(3) + QStringLiteral(".MV.MW.VAL"), reading));
             QTRY_COMPARE(value()->measureValue(), QString::fromLatin1(reading));
         }
-        QTRY_COMPARE(reads(*session).count(channelPath(3)), 1);
+        QTRY_COMPARE(session->reads().count(channelPath(3)), 1);
         // The client index names the shown channel, written into the mirror only.
         Json::Value index;
         QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.CH"), index, false));
@@ -328,13 +302,13 @@ private slots:
         typeValue(0, QStringLiteral("12.5"));
 
         const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
-        QTRY_COMPARE(configSets(*session).size(), 1);
-        QCOMPARE(configSets(*session).first().first, offset);
-        QCOMPARE(configSets(*session).first().second, Json::Value("12.5"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, offset);
+        QCOMPARE(session->configSets().first().second, Json::Value("12.5"));
         QTRY_COMPARE(deviceText(offset), QStringLiteral("12.5"));
         typeValue(0, QStringLiteral("0"));
-        QTRY_COMPARE(configSets(*session).size(), 2);
-        QCOMPARE(configSets(*session).last().second, Json::Value("0"));
+        QTRY_COMPARE(session->configSets().size(), 2);
+        QCOMPARE(session->configSets().last().second, Json::Value("0"));
     }
 
     void triggerClearsMaximumAndMinimum()
@@ -344,9 +318,9 @@ private slots:
         QVERIFY(trigger()->isEnabled());
         QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
         QTRY_VERIFY(!dialog());
-        QTRY_COMPARE(configSets(*session).size(), 1);
-        QCOMPARE(configSets(*session).first().first, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"));
-        QCOMPARE(configSets(*session).first().second, Json::Value(1));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"));
+        QCOMPARE(session->configSets().first().second, Json::Value(1));
         const QString current = value()->measureValue();
         QTRY_COMPARE(compensation().cellAt(0, 2).getValue().toString(), current);
         QTRY_COMPARE(compensation().cellAt(0, 4).getValue().toString(), current);
@@ -368,7 +342,7 @@ private slots:
         QVERIFY(dialog());
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), items), false);
         QTRY_VERIFY(menu()->count() == 2 && trigger()->isEnabled());
-        QVERIFY(configSets(*session).isEmpty());
+        QVERIFY(session->configSets().isEmpty());
     }
 
     void rightsChangeKeepsTheFunction()
@@ -431,8 +405,8 @@ private slots:
         QTRY_VERIFY(trigger()->isEnabled());
         QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
         QTRY_VERIFY(!dialog());
-        QTRY_COMPARE(configSets(*session).size(), 1);
-        QCOMPARE(configSets(*session).first().first, channelPath(2) + QStringLiteral(".FCT.CLMX.VAL"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, channelPath(2) + QStringLiteral(".FCT.CLMX.VAL"));
 
         // Its own channel goes: no trigger and no input, and it stays on its channel.
         openDialog(2);
@@ -476,8 +450,8 @@ private slots:
         QTRY_VERIFY(functionTable()->getTable().getPath().startsWith(channelPath(k - 1) + QLatin1Char('.')));
         typeValue(0, QStringLiteral("8"));
         const QString own = channelPath(k - 1) + QStringLiteral(".FCT.TARA.OFFS.VAL");
-        QTRY_VERIFY(!configSets(*session).isEmpty() && configSets(*session).last().first == own);
-        for (const auto& set : configSets(*session))
+        QTRY_VERIFY(!session->configSets().isEmpty() && session->configSets().last().first == own);
+        for (const auto& set : session->configSets())
             QCOMPARE(set.first, own);
     }
 
