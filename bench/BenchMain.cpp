@@ -28,7 +28,8 @@ namespace {
 
 // Console output as usual, and per benchmark the best CPU time per iteration
 // over its repetitions kept for the ratios. CPU time and the best repetition
-// make the ratios hold up on a busy machine.
+// make the ratios hold up on a busy machine. Benchmarks with manual time
+// (latencies, percentiles, sizes) keep their manual time instead.
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -42,7 +43,10 @@ public:
             std::string name = run.run_name.function_name;
             if (!run.run_name.args.empty())
                 name += "/" + run.run_name.args;
-            const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            // A benchmark that times itself (manual time) is compared on what it timed.
+            const bool manual = run.run_name.time_type == "manual_time";
+            const double perIteration = manual ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+            const double seconds = perIteration / benchmark::GetTimeUnitMultiplier(run.time_unit);
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
                 auto it = best.find(name);
                 if (it == best.end() || seconds < it->second)
@@ -57,18 +61,18 @@ public:
     {
         if (ratioTargets().empty())
             return;
-        std::printf("\nRatios (best CPU time per iteration over the repetitions):\n");
+        std::printf("\nRatios (best CPU time per iteration over the repetitions; manual time where set):\n");
         std::printf("%-34s %-34s %8s %8s  %s\n", "measured", "baseline", "ratio", "target", "verdict");
         for (const RatioTarget& target : ratioTargets()) {
             const double measured = secondsPerIteration(target.measured);
             const double baseline = secondsPerIteration(target.baseline);
             if (measured <= 0.0 || baseline <= 0.0) {
-                std::printf("%-34s %-34s %8s %7.1fx  not run\n", target.measured.c_str(), target.baseline.c_str(), "-",
+                std::printf("%-34s %-34s %8s %7.2fx  not run\n", target.measured.c_str(), target.baseline.c_str(), "-",
                             target.limit);
                 continue;
             }
             const double ratio = measured / baseline;
-            std::printf("%-34s %-34s %7.2fx %7.1fx  %s\n", target.measured.c_str(), target.baseline.c_str(), ratio,
+            std::printf("%-34s %-34s %7.2fx %7.2fx  %s\n", target.measured.c_str(), target.baseline.c_str(), ratio,
                         target.limit, ratio <= target.limit ? "met" : "MISSED");
         }
         std::fflush(stdout);

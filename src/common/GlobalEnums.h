@@ -30,11 +30,21 @@ public:
         STOP = 1
     };
 
-    // Registers "GlobalEnums::InstructionType", "GlobalEnums::InstructionResult"
-    // and "GlobalEnums::ChartMeasureState".
+    // The "ATR" of a chart data block, carried unchanged. The chart acts on
+    // the first and further blocks of a stored window only; any other value
+    // is kept as it came.
+    enum GraphTelegramAttribute : int {
+        NO_ATTRIBUTE = 0,
+        HIST_WINDOW_FIRST = 11,
+        HIST_WINDOW_NEXT = 12
+    };
+
+    // Registers "GlobalEnums::InstructionType", "GlobalEnums::InstructionResult",
+    // "GlobalEnums::ChartMeasureState" and "GlobalEnums::GraphTelegramAttribute".
     static void registerMetaTypes();
 };
 
 Q_DECLARE_METATYPE(GlobalEnums::InstructionType)
 Q_DECLARE_METATYPE(GlobalEnums::InstructionResult)
 Q_DECLARE_METATYPE(GlobalEnums::ChartMeasureState)
+Q_DECLARE_METATYPE(GlobalEnums::GraphTelegramAttribute)

@@ -4,24 +4,31 @@
 #include <QMetaType>
 #include <QString>
 
-// How one graph of the line chart is drawn: colour, name, graph index,
-// channel, value axis (0 left, 1 right), visibility and unit. A
-// default-constructed one stands in for a missing map key.
+// How one graph of the line chart is drawn: colour, name (the channel's
+// designation), graph index, channel address, value axis (0 left, 1 right),
+// visibility and unit. A default-constructed one stands in for a missing
+// map key.
 class GraphDescriptor
 {
 public:
+    GraphDescriptor() = default;
+    GraphDescriptor(int index, QString channel, QString name, QString dimension, QColor color, int axis, bool visible)
+        : color(color), name(name), index(index), channel(channel), axis(axis), visible(visible), dimension(dimension)
+    {
+    }
+
     QColor getColor() const { return color; }
     void setColor(const QColor& value) { color = value; }
     QString getName() const { return name; }
     void setName(const QString& value) { name = value; }
     int getIndex() const { return index; }
-    void setIndex(int value) { index = value; }
+    void setIndex(const int& value) { index = value; }
     QString getChannel() const { return channel; }
     void setChannel(const QString& value) { channel = value; }
     int getAxis() const { return axis; }
-    void setAxis(int value) { axis = value; }
+    void setAxis(const int& value) { axis = value; }
     bool isVisible() const { return visible; }
-    void setVisible(bool value) { visible = value; }
+    void setVisible(const bool& value) { visible = value; }
     QString getDimension() const { return dimension; }
     void setDimension(const QString& value) { dimension = value; }
 

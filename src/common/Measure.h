@@ -1,27 +1,62 @@
 #pragma once
 
+#include "common/CharacteristicLine.h"
+
+#include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
 
-// A running or stored measurement. Times are milliseconds since the epoch.
+// One measurement on the instrument: a recording in its memory ($.MEM.MTAB),
+// an exported file ($.EXP.MTAB) or the running measurement. Times are
+// milliseconds since the epoch; copied by value everywhere.
 class Measure
 {
 public:
-    qint64 getStart() const { return start; }
-    void setStart(qint64 ms) { start = ms; }
-    qint64 getStop() const { return stop; }
-    void setStop(qint64 ms) { stop = ms; }
-    QString getFileName() const { return fileName; }
-    void setFileName(const QString& name) { fileName = name; }
+    Measure();
+    // The running measurement.
+    Measure(const QString& name, const int& id, const qint64& start, const qint64& stop);
+    // A recording.
+    Measure(const QString& name, const int& id, const qint64& start, const qint64& stop, const double& size,
+            const QString& unit);
+    // An exported file.
+    Measure(const QString& name, const int& id, const qint64& start, const qint64& stop, const double& size,
+            const QString& unit, const int& destinationId);
+
     int getId() const { return id; }
-    void setId(int value) { id = value; }
+    QString getName() const { return name; }
+    qint64 getStart() const { return start; }
+    qint64 getStop() const { return stop; }
+    double getSize() const { return size; }
+    QString getUnit() const { return unit; }
+    int getDestinationId() const { return destinationId; }
+    void setSize(const double& value) { size = value; }
+    void setUnit(const QString& value) { unit = value; }
+
+    QList<CharacteristicLine> getChannels() const { return channels; }
+    void addChannel(const CharacteristicLine& channel) { channels.append(channel); }
+
+    // Local time in the Qt date-time format.
+    QString getStartText(const QString& format) const;
+    // "start - stop" with the separator between blanks; both local.
+    QString getPeriodText(const QString& format, const QString& separator) const;
+    // The size with two decimals, a blank, the unit.
+    QString getSizeText() const;
 
 private:
-    QString fileName;
-    int id = -1;
+    QString name;
+    int id = 0;
+    int destinationId = 0;
     qint64 start = 0;
     qint64 stop = 0;
+    double size = 0.0;
+    QString unit;
+    QList<CharacteristicLine> channels;
 };
 
+// Ascending by start time.
+bool measureLessThan(const Measure& a, const Measure& b);
+
 Q_DECLARE_METATYPE(Measure)
+Q_DECLARE_METATYPE(QVector<Measure>)

@@ -223,6 +223,9 @@ HTTPRequestUtil* JSONUtil::getHTTPRequestUtil()
 
 void JSONUtil::setCustomPlotLineUtil(CustomPlotLineUtil* util)
 {
+    // Waits for a hand-over in progress: once this returns, the previous
+    // worker gets no more data and may go.
+    QMutexLocker locker(&chartMutex);
     chartUtil = util;
 }
 

@@ -155,7 +155,8 @@ private:
     quint64 requestGeneration;                // counts clearRequests(); ids are unique within one
 
     KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
-    std::atomic<CustomPlotLineUtil*> chartUtil;
+    QMutex chartMutex;                        // held while chart data is handed over and while the chart registers
+    CustomPlotLineUtil* chartUtil;            // guarded by chartMutex
     QSet<int> keysHeld;                       // F11/F12 currently held down
     bool chordDumped;                         // the held chord already wrote its dump
 };

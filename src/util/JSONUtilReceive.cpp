@@ -155,11 +155,11 @@ void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
 
 void JSONUtil::forwardTelegram(const Json::Value& telegram)
 {
-    CustomPlotLineUtil* chart = chartUtil;
-    if (chart) {
-        const Json::Value* memArray = member(member(member(&telegram, "INST"), "SET"), "MEM");
-        if (memArray && memArray->isArray() && !memArray->empty())
-            chart->addChartData(*memArray);
+    const Json::Value* memArray = member(member(member(&telegram, "INST"), "SET"), "MEM");
+    if (memArray && memArray->isArray() && !memArray->empty()) {
+        QMutexLocker locker(&chartMutex);   // the worker cannot go while it takes the data
+        if (chartUtil)
+            chartUtil->addChartData(*memArray);
     }
     forwardMessages(telegram);
 }

@@ -4,6 +4,7 @@
 #include "util/DataMainUtil.h"
 #include "util/Language.h"
 #include "view/ChannelList.h"
+#include "view/ChannelSelection.h"
 #include "view/CustomPlotLine.h"
 #include "view/HistMeasureList.h"
 #include "view/Logger.h"
@@ -559,6 +560,20 @@ void DataMain::showChannelConfigPart_2()
 {
     viewId = VIEW_CHART_SETTINGS;
     showPage(CHANNEL_CONFIG_PAGE_2);
+}
+
+void DataMain::showChannelDialog(int column)
+{
+    if (column != 0)
+        return;
+    auto* dialog = new ChannelSelection(this, graphs, getMainWindow());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void DataMain::setPlotGraphs(QMap<int, GraphDescriptor>& descriptors)
+{
+    graphs = descriptors;
 }
 
 void DataMain::reloadWidget()

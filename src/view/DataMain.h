@@ -95,6 +95,10 @@ public slots:
     void savePlotConfig();
     void showChannelConfigPart_1();
     void showChannelConfigPart_2();
+    // Opens the chart's channel selection over the main window; only column 0 has one.
+    void showChannelDialog(int column);
+    // The graphs as the channel selection left them.
+    void setPlotGraphs(QMap<int, GraphDescriptor>& descriptors);
     void setRingBuffer(int state);
     void updateRingBuffer();
     void setConnectionInfo(QString ssid);

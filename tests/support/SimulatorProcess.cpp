@@ -302,6 +302,27 @@ Json::Value SimulatorProcess::delTelegram(const QString& path, int mode)
     return telegram;
 }
 
+Json::Value SimulatorProcess::pagingRequest(qint64 id, qint64 low, qint64 up, int direction)
+{
+    Json::Value request(Json::objectValue);
+    request["DIRC"] = direction;
+    request["ID"] = Json::Int64(id);
+    request["LOW"] = Json::Int64(low);
+    request["UP"] = Json::Int64(up);
+    return request;
+}
+
+Json::Value SimulatorProcess::pagingTelegram(const QVector<Json::Value>& requests)
+{
+    Json::Value telegram = telegramTemplate();
+    for (const Json::Value& request : requests) {
+        Json::Value item = element("$.MEM.MTAB");
+        item["VAL"] = request;
+        telegram["INST"]["GET"]["VAL"].append(item);
+    }
+    return telegram;
+}
+
 QByteArray SimulatorProcess::toBody(const Json::Value& value)
 {
     Json::StreamWriterBuilder builder;
@@ -446,6 +467,24 @@ bool SimulatorProcess::setEchoMode(const QString& mode)
     body["mode"] = mode.toStdString();
     const Json::Value result = controlJson("POST", "/control/echo", body);
     return result.isObject() && result["mode"] == body["mode"];
+}
+
+QStringList SimulatorProcess::logLines(const QString& level)
+{
+    QStringList texts;
+    const Json::Value lines = controlJson("GET", "/control/log");
+    if (!lines.isArray())
+        return texts;
+    for (const Json::Value& line : lines) {
+        if (line.isObject() && line["text"].isString() && (level.isEmpty() || line["level"] == level.toStdString()))
+            texts.append(QString::fromStdString(line["text"].asString()));
+    }
+    return texts;
+}
+
+bool SimulatorProcess::clearLog()
+{
+    return controlJson("POST", "/control/log/clear").isObject();
 }
 
 bool SimulatorProcess::setEmptyReadsAsContainer(bool on)

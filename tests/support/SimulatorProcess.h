@@ -28,7 +28,9 @@
 // reports failure by its result (an HTTP status of -1: no answer), never by
 // an exception. Useful extra arguments: "--paused" (no live values or chart
 // data until pauseLiveValues(false)), "--live-interval 50" (faster live
-// values), "--high-ids" (ReqID above 2^32), "--tree FILE", "--users FILE",
+// values), "--sample-interval 20" (a running measurement samples every 20 ms;
+// default 100), "--seed N" (live values and chart data), "--high-ids" (ReqID
+// above 2^32), "--tree FILE", "--users FILE",
 // "--channels N" (N channels: the tree's nine repeated with their own IDX,
 // ADR, name and values).
 // tests/devicesim/users_no_deactivation.json holds admin / admin and
@@ -102,6 +104,11 @@ public:
     static Json::Value getTelegram(const QStringList& paths);
     static Json::Value setTelegram(const QString& path, const Json::Value& value);
     static Json::Value delTelegram(const QString& path, int mode = 0);
+    // A paging request {"DIRC","ID","LOW","UP"} for a recording's samples in [low, up] (ms since
+    // the epoch), newest block first with direction 1; {"ID": -1} ends paging.
+    static Json::Value pagingRequest(qint64 id, qint64 low, qint64 up, int direction = 0);
+    // The "measure" telegram with one GET element at "$.MEM.MTAB" per request (its "VAL").
+    static Json::Value pagingTelegram(const QVector<Json::Value>& requests);
     // Compact text with sorted keys and a trailing line feed, as the client writes it.
     static QByteArray toBody(const Json::Value& value);
     // The (path, value) of every SET element in a list of telegrams, in order.
@@ -141,6 +148,9 @@ public:
     // path; the default), "entry" (a SET of the whole entry at the written
     // path without ".VAL") or "none". False for any other mode.
     bool setEchoMode(const QString& mode);
+    // The simulator's recent log lines (of one level: "info", "warning", ... when given).
+    QStringList logLines(const QString& level = QString());
+    bool clearLog();
     // On: a read with "[*]" or a filter that finds nothing is answered with
     // a SET of the container before the wildcard ("$.DATA.EVT" = []). Off
     // (the default): it is not answered.

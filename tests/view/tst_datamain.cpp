@@ -227,8 +227,7 @@ private slots:
 
     void measurementStartMessage()
     {
-        Measure measure;
-        measure.setStart(1709537400000);   // 04.03.2024 07:30:00 UTC
+        Measure measure(QStringLiteral("Messung_0014"), 14, 1709537400000, 0);   // 04.03.2024 07:30:00 UTC
         const QString message = QStringLiteral("Eine neue Messung wurde gestartet (04.03.2024 07:30:00)");
 
         // On the chart settings: they are left and the message shows.

@@ -1,6 +1,7 @@
 #include "ControlEndpoint.h"
 
 #include "JsonText.h"
+#include "LogBook.h"
 #include "MeasurementControl.h"
 #include "WebService.h"
 
@@ -111,6 +112,11 @@ void ControlEndpoint::registerRoutes(httplib::Server& server)
 
     server.Get("/control/tree", [this](const Request& request, Response& response) { readTree(request, response); });
     server.Get("/control/state", [this](const Request&, Response& response) { readState(response); });
+    server.Get("/control/log", [](const Request&, Response& response) { answer(response, LogBook::lines()); });
+    post(server, "/control/log/clear", [](const Request&, const Json::Value&, Response& response) {
+        LogBook::clear();
+        answer(response, Json::Value(Json::objectValue));
+    });
 }
 
 void ControlEndpoint::injectTelegram(const httplib::Request& request, const Json::Value& body,

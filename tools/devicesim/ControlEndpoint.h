@@ -38,6 +38,9 @@ namespace devicesim {
 //                                      without hits answered with their container -> {"emptyAsContainer"}
 //   GET  /control/tree?path=JSONPath   the device tree there -> {"paths": [...], "values": [...]}
 //   GET  /control/state                -> {"reqId", "measuring", "paused", "sessions"}
+//   GET  /control/log                  the simulator's recent log lines (LogBook) ->
+//                                      [{"level": "info"|"warning"|..., "text"}, ...]
+//   POST /control/log/clear            empties that log
 class ControlEndpoint
 {
 public:

@@ -18,12 +18,17 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
       state(options.startId()),
       processor(state, messages, style),
       liveValues(options.seed),
+      recorder(options.sampleIntervalMs, options.seed),
+      measurement(recorder),
+      pager(recorder),
       userAdministration(sessions),
       ticker(
           [this] {
               auto device = state.lock();
+              const std::int64_t now = nowMs();
               liveValues.step(device);
-              measurement.sample(device, nowMs());
+              recorder.step(device, now);
+              ringLimit.step(device, now);
           },
           options.liveIntervalMs),
       webService(state, sessions, processor, messages, faults, requests),
@@ -106,6 +111,10 @@ void DeviceSimulator::wireDeviceFunctions()
     processor.addCommand(Kind::Delete, std::string(),
                          [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
                              recordDeletion.run(device, element);
+                         });
+    processor.addCommand(Kind::Get, "$.MEM.MTAB",
+                         [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
+                             pager.run(device, element, context);
                          });
     processor.addCommand(Kind::Set, "$.USMG.USLI",
                          [this](DeviceState::Access& device, const Json::Value& element, const Context&) {

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "AnswerStyle.h"
+#include "ChartRecorder.h"
 #include "ControlEndpoint.h"
 #include "DeviceMessages.h"
 #include "DeviceState.h"
 #include "FaultInjector.h"
+#include "LimitPublisher.h"
 #include "LiveTicker.h"
 #include "LiveValues.h"
 #include "MeasurementControl.h"
 #include "RecordDeletion.h"
+#include "RecordingPager.h"
 #include "RequestLog.h"
 #include "SessionStore.h"
 #include "SimulatorOptions.h"
@@ -27,7 +30,8 @@ namespace devicesim {
 //
 // To add a device function, write a class for it and register it in
 // wireDeviceFunctions() as a command (it takes an element of a telegram)
-// or a reaction (it follows an applied SET).
+// or a reaction (it follows an applied SET); what moves by itself runs in
+// the ticker's step (live values, chart data, the ring buffer's oldest time).
 class DeviceSimulator
 {
 public:
@@ -57,7 +61,10 @@ private:
     AnswerStyle style;
     TelegramProcessor processor;
     LiveValues liveValues;
+    ChartRecorder recorder;
     MeasurementControl measurement;
+    LimitPublisher ringLimit;
+    RecordingPager pager;
     RecordDeletion recordDeletion;
     UserAdministration userAdministration;
     LiveTicker ticker;

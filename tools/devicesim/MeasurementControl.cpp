@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 
 namespace devicesim {
 
@@ -32,6 +31,10 @@ std::string fileName(std::int64_t id)
 }
 
 } // namespace
+
+MeasurementControl::MeasurementControl(const ChartRecorder& recorder) : recorder(recorder)
+{
+}
 
 bool MeasurementControl::isMeasuring(DeviceTree& tree)
 {
@@ -84,10 +87,8 @@ void MeasurementControl::start(DeviceState::Access& device, std::int64_t nowMs)
         .set(functionTextPath, "Messung stoppen")
         .set(functionTextIdPath, stopTextId)
         .set(functionValuePath, 0);
-    if (device.applyAndPublish(telegram.build()) >= 0) {
-        samples = 0;
+    if (device.applyAndPublish(telegram.build()) >= 0)
         qInfo("Measurement %lld started", static_cast<long long>(id));
-    }
 }
 
 void MeasurementControl::stop(DeviceState::Access& device, std::int64_t nowMs)
@@ -97,6 +98,7 @@ void MeasurementControl::stop(DeviceState::Access& device, std::int64_t nowMs)
     const Json::Value& file = memberAt(measurement, {"FILE", "VAL"});
 
     // About 8 bytes per value, as the device stores them.
+    const double samples = static_cast<double>(recorder.sampleCount(id));
     const double channels = memberOf(measurement, "ADR").isArray() ? memberOf(measurement, "ADR").size() : 0;
     const double megabytes = std::round(samples * channels * 8.0 / 1.0e6 * 1000.0) / 1000.0;
 
@@ -133,45 +135,6 @@ void MeasurementControl::stop(DeviceState::Access& device, std::int64_t nowMs)
         .set(functionValuePath, 0);
     if (device.applyAndPublish(telegram.build()) >= 0)
         qInfo("Measurement %lld stopped after %lld samples", static_cast<long long>(id), static_cast<long long>(samples));
-}
-
-void MeasurementControl::sample(DeviceState::Access& device, std::int64_t nowMs)
-{
-    if (!isMeasuring(device.tree()))
-        return;
-    const Json::Value measurement = device.tree().valueAt(measurementPath);
-
-    std::map<std::string, Json::Value> currentValues;   // channel address -> measured value
-    std::vector<DeviceTree::Hit> channels;
-    device.tree().find("$.DATA.MK[*]", channels);
-    for (const DeviceTree::Hit& channel : channels) {
-        const Json::Value& address = memberOf(channel.value, "ADR");
-        if (address.isString())
-            currentValues[address.asString()] = memberAt(channel.value, {"MV", "MW", "VAL"});
-    }
-
-    const Json::Value& file = memberAt(measurement, {"FILE", "VAL"});
-    Json::Value block(Json::objectValue);
-    block["FILE"] = file.isString() ? file.asString() : std::string();
-    block["ID"] = memberOf(measurement, "ID");
-    block["SRC"] = 1;
-    block["ATR"] = 0;
-    block["DU"].append(Json::Int64(nowMs));
-    const Json::Value& addresses = memberOf(measurement, "ADR");
-    if (addresses.isArray()) {
-        for (const Json::Value& address : addresses) {
-            if (!address.isString())
-                continue;
-            double number = 0;
-            // A channel without a number (offline, missing) leaves a gap.
-            if (InputLimits::toNumber(currentValues[address.asString()], number))
-                block[address.asString()].append(number);
-            else
-                block[address.asString()].append("-");
-        }
-    }
-    device.publish(TelegramBuilder().chartBlock(block).build());
-    ++samples;
 }
 
 } // namespace devicesim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartRecorder.h"
 #include "DeviceState.h"
 
 #include <json/json.h>
@@ -9,8 +10,8 @@
 namespace devicesim {
 
 // The device's measurement: started and stopped by the start/stop function
-// ($.SERV.FCT.STST.VAL set to 1), and while it runs a chart data stream
-// ("INST"."SET"."MEM" blocks, one sample of every recorded channel per block).
+// ($.SERV.FCT.STST.VAL set to 1). While it runs, the ChartRecorder sends its
+// chart data and keeps its samples, which size the recording at the stop.
 //
 // A start sends one telegram: $.SERV.STAT.MEAS (new ID, STAT, STOT 0, the
 // channel lists), then $.SERV.STAT.MEAS.VAL "START" as its own element, the
@@ -21,21 +22,20 @@ namespace devicesim {
 class MeasurementControl
 {
 public:
+    explicit MeasurementControl(const ChartRecorder& recorder);
+
     // Reaction to an applied SET of $.SERV.FCT.STST.VAL.
     void onStartStop(DeviceState::Access& device, const Json::Value& value, std::int64_t nowMs);
     // Reaction to a renamed next measurement ($.SERV.STAT.MEAS.FILE.VAL): the
     // name also goes out as $.SERV.STAT.MEAS.FILE, the node the logger watches.
     void onFileName(DeviceState::Access& device, const Json::Value& value);
-    // While measuring: sends one chart block with the current values.
-    void sample(DeviceState::Access& device, std::int64_t nowMs);
-
     static bool isMeasuring(DeviceTree& tree);
 
 private:
     void start(DeviceState::Access& device, std::int64_t nowMs);
     void stop(DeviceState::Access& device, std::int64_t nowMs);
 
-    std::int64_t samples = 0;   // chart blocks of the running measurement
+    const ChartRecorder& recorder;
 };
 
 } // namespace devicesim

@@ -53,6 +53,9 @@ bool SimulatorOptions::parse(int argc, char** argv, std::string& error)
         } else if (option == "--live-interval" && hasValue && toInt(arguments[i + 1], 10, 3600000, number)) {
             liveIntervalMs = static_cast<int>(number);
             ++i;
+        } else if (option == "--sample-interval" && hasValue && toInt(arguments[i + 1], 1, 3600000, number)) {
+            sampleIntervalMs = static_cast<int>(number);
+            ++i;
         } else if (option == "--seed" && hasValue && toInt(arguments[i + 1], 0, 2147483647, number)) {
             seed = static_cast<unsigned>(number);
             ++i;
@@ -83,7 +86,10 @@ std::string SimulatorOptions::helpText()
            "  --high-ids          change ids (ReqID) start above 2^32\n"
            "  --paused            start with live values and chart data paused\n"
            "  --live-interval MS  one live step every MS ms (default 300)\n"
-           "  --seed N            seed of the live values (default 500)\n"
+           "  --sample-interval MS\n"
+           "                      a running measurement samples its channels every MS ms\n"
+           "                      (default 100); a live step sends those since the step before\n"
+           "  --seed N            seed of the live values and chart data (default 500)\n"
            "  --channels N        N channels (1 to 10000): the tree's channels repeated with\n"
            "                      their own IDX, ADR, name and values, or cut; for stress tests\n"
            "  --verbose           log every request on stderr\n"
@@ -99,7 +105,15 @@ std::string SimulatorOptions::helpText()
            "and reads, for the asking client only) goes out once through that change log.\n"
            "Writes outside the entry's INP MIN/MAX are refused, and so are config writes of\n"
            "an entry's VAL that its INP AUT does not let the user change. Unknown token: 401.\n"
-           "Start/stop: SET $.SERV.FCT.STST.VAL = 1. Channel functions: SET $.DATA.MK[i].FCT.CLMX.VAL = 1\n"
+           "Start/stop: SET $.SERV.FCT.STST.VAL = 1 (not by werk: the entry's INP AUT lacks its role bit).\n"
+           "While measuring, every live step sends one chart block (\"INST\".\"SET\".\"MEM\", \"SRC\" 1) with\n"
+           "the samples since the step before, on the sample grid; with $.MEM.RING 3 the ring's oldest\n"
+           "time $.SERV.STAT.MEAS.LIMT = max(STAT, now - $.SERV.LIM.RMAX s) follows, at most once a second.\n"
+           "Paging: GET $.MEM.MTAB with VAL {\"DIRC\":0|1,\"ID\",\"LOW\",\"UP\"} (ms) is answered to the asker\n"
+           "with \"SRC\" 2 blocks (<= 2000 samples per channel, <= 500 per block, \"ATR\" 11 then 12,\n"
+           "newest block first with DIRC 1); {\"ID\":-1} ends paging. Recordings of the tree page back\n"
+           "seeded values, one a second; a stopped measurement pages back what it streamed.\n"
+           "Channel functions: SET $.DATA.MK[i].FCT.CLMX.VAL = 1\n"
            "(maximum and minimum := value), FCT.TARA.VAL = 1 (the value becomes the zero, FCT.TARA.OFFS),\n"
            "a written FCT.TARA.OFFS.VAL shifts the values; answered in one telegram with the write.\n"
            "SETs below a channel that does not exist are refused. Users of the default accounts:\n"
@@ -116,7 +130,8 @@ std::string SimulatorOptions::helpText()
            "  GET  /control/requests, POST /control/requests/clear   request log\n"
            "  POST /control/echo {\"mode\":\"exact\"|\"entry\"|\"none\"}   echo of config writes\n"
            "  POST /control/reads {\"emptyAsContainer\":true}  empty wildcard reads get the container\n"
-           "  GET  /control/tree?path=P, GET /control/state\n";
+           "  GET  /control/tree?path=P, GET /control/state\n"
+           "  GET  /control/log, POST /control/log/clear     the simulator's recent log lines\n";
 }
 
 } // namespace devicesim

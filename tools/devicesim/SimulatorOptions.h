@@ -15,6 +15,7 @@ struct SimulatorOptions
     bool highIds = false;          // change ids start above 2^32
     bool paused = false;           // live values start paused
     int liveIntervalMs = 300;      // one live step per interval
+    int sampleIntervalMs = 100;    // a running measurement samples its channels this often
     unsigned seed = 500;           // of the live values' random walk
     int channels = 0;              // channels ($.DATA.MK) repeated or cut to this many; 0: as in the tree
     bool verbose = false;          // log every request

@@ -2,6 +2,7 @@
 // client and its end-to-end tests. See --help.
 
 #include "DeviceSimulator.h"
+#include "LogBook.h"
 #include "SimulatorOptions.h"
 
 #include <QtGlobal>
@@ -34,6 +35,8 @@ int main(int argc, char** argv)
     sigaddset(&endSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
+    // Before any thread starts: the log lines are kept for /control/log.
+    devicesim::LogBook::install();
     devicesim::DeviceSimulator simulator(options);
     if (!simulator.start(error)) {
         std::cerr << "devicesim: " << error << "\n";

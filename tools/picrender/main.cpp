@@ -1,5 +1,6 @@
 // picrender <pic folder>: draws every picture of the resources and checks that
 // each file reads back as drawn.
+#include "ChartPanelPictures.h"
 #include "GifWriter.h"
 #include "PictureSet.h"
 
@@ -85,6 +86,7 @@ int main(int argc, char* argv[])
     all += homePictures();
     all += frameIconPictures();
     all += configPictures();
+    all += chartPanelPictures();
 
     int failures = 0;
     for (const Picture& picture : all) {

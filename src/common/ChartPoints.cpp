@@ -1,0 +1,23 @@
+#include "common/ChartPoints.h"
+
+#include <algorithm>
+
+void normalizeChartPoints(ChartPoints& points)
+{
+    bool sortedUnique = true;
+    for (int i = 1; i < points.size() && sortedUnique; ++i)
+        sortedUnique = points[i - 1].key < points[i].key;
+    if (sortedUnique)
+        return;
+    std::stable_sort(points.begin(), points.end(),
+                     [](const QCPGraphData& a, const QCPGraphData& b) { return a.key < b.key; });
+    // Of equal times the last one (in input order) stays.
+    int kept = 0;
+    for (int i = 0; i < points.size(); ++i) {
+        if (kept > 0 && points[kept - 1].key == points[i].key)
+            points[kept - 1] = points[i];
+        else
+            points[kept++] = points[i];
+    }
+    points.resize(kept);
+}

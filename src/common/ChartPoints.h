@@ -1,0 +1,13 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <QVector>
+
+// The points of one channel's line: (time in seconds since the epoch, value),
+// sorted by time with one value per time.
+using ChartPoints = QVector<QCPGraphData>;
+
+// Sorts points by time; of several points with the same time the one that
+// came last stays. Already sorted, unique input costs one pass.
+void normalizeChartPoints(ChartPoints& points);

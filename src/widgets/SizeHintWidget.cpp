@@ -1,0 +1,11 @@
+#include "SizeHintWidget.h"
+
+SizeHintWidget::SizeHintWidget(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+QSize SizeHintWidget::sizeHint() const
+{
+    return size();
+}

@@ -1,0 +1,321 @@
+// The line chart's worker with a real chart: chart data blocks into points,
+// bad input skipped and logged once per kind, blocks of measurements not
+// accepted yet, the feed thread under load and while the worker goes, the
+// measurement state and the point limit setting.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include "util/CustomPlotLineUtil.h"
+#include "util/SettingsUtil.h"
+#include "view/CustomPlotLine.h"
+#include "widgets/LockedGraph.h"
+
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QWriteLocker>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <limits>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const QString MAX_POINTS_KEY = QStringLiteral("Config/LineChart/Data/Max");
+
+// JSON written with single quotes, which keeps the texts here readable.
+Json::Value json(QString text)
+{
+    return ConfigMirrorFixture::parse(text.replace(QLatin1Char('\''), QLatin1Char('"')));
+}
+
+// "seconds:value" of each point.
+QString describe(const ChartPoints& points)
+{
+    QStringList texts;
+    for (const QCPGraphData& point : points)
+        texts << QStringLiteral("%1:%2").arg(point.key).arg(point.value);
+    return texts.join(QLatin1Char(' '));
+}
+
+Measure measureOf(int id, const QStringList& channels)
+{
+    Measure measure(QStringLiteral("M"), id, 1000, 0);
+    for (const QString& channel : channels)
+        measure.addChannel(CharacteristicLine(QStringLiteral("M"), channel, QString(), QString(), id, 1, -1));
+    return measure;
+}
+
+} // namespace
+
+class TestCustomPlotLineUtil : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+    std::unique_ptr<QPushButton> button;
+    std::unique_ptr<CustomPlotLine> chart;
+    std::unique_ptr<CustomPlotLineUtil> util;
+
+    // One graph per channel, and measurement id accepted in mode.
+    void show(int id, const QStringList& channels, int mode = 0)
+    {
+        Measure measure = measureOf(id, channels);
+        QList<int> indexes;
+        for (CharacteristicLine line : measure.getChannels()) {
+            int index = -1;
+            chart->addCharacteristic(line, index);
+            indexes << index;
+        }
+        QWriteLocker structure(&chart->structureLock());
+        for (int i = 0; i < channels.size(); ++i)
+            util->registerChannel(channels.at(i), indexes.at(i));
+        util->setMode(mode);
+        util->setMeasure(measure);
+    }
+
+    void accept(const Measure& measure)
+    {
+        QWriteLocker structure(&chart->structureLock());
+        util->setMeasure(measure);
+    }
+
+    QString points(int graph) { return describe(chart->lockedGraph(graph)->points()); }
+
+private slots:
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+
+    void init()
+    {
+        fixture->reset();
+        button.reset(new QPushButton());
+        chart.reset(new CustomPlotLine(nullptr, button.get()));
+        util.reset(new CustomPlotLineUtil(chart.get()));
+    }
+
+    void cleanup()
+    {
+        util.reset();
+        chart.reset();
+    }
+
+    void valuesBecomePoints()
+    {
+        show(7, {QStringLiteral("A"), QStringLiteral("B")});
+        QSignalSpy drawn(util.get(), &CustomPlotLineUtil::updateMeasureData);
+        Json::Value array = json(
+            "[{'ID':7,'SRC':1,'ATR':0,'FILE':'M','DU':[1000,2000,3000,4000,5000,6000,7000,8000,9000,10000],"
+            "  'B':['12.5','','-','abc',7,null,{},'nan','inf',0]},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[11000,12000],'A':[1,2,3]},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[13000,14000,15000],'A':[' 4 ']},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[17000,16000,16000],'A':[5,6,7],'C':[9,9,9]}]");
+        array[0]["B"][9] = std::numeric_limits<double>::infinity();   // as 1e400 arrives
+        LogCapture log;
+        util->setChartData(array);
+
+        QCOMPARE(drawn.count(), 1);
+        QCOMPARE(points(1), QStringLiteral("1:12.5 5:7"));
+        // Values beyond the times are dropped, later values of one time win, C is no channel here.
+        QCOMPARE(points(0), QStringLiteral("11:1 12:2 13:4 16:7 17:5"));
+        QCOMPARE(log.matching(QStringLiteral("value \"abc\" of channel B is no finite number")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("is no finite number; skipped")).size(), 2);
+        QCOMPARE(log.matching(QStringLiteral("neither number nor text")).size(), 1);
+        QVERIFY(log.matching(QStringLiteral("Channel C")).isEmpty());
+
+        // Nothing to draw, nothing announced.
+        util->setChartData(json("[]"));
+        util->setChartData(json("{'ID':7}"));
+        QCOMPARE(drawn.count(), 1);
+    }
+
+    void badBlocksAreSkipped()
+    {
+        show(7, {QStringLiteral("A")});
+        LogCapture log;
+        util->setChartData(json(
+            "[5, 'x', {'ID':'7','SRC':1,'ATR':0,'DU':[1000],'A':[1]}, {'ID':7,'SRC':1.5,'ATR':0,'DU':[1000],'A':[1]},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':'1000','A':[1]}, {'ID':7,'SRC':1,'ATR':0,'A':[1]},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':['1000',2000,null,3000,true],'A':[1,2,3,4,5]},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[5000],'A':{'0':1}}, {'ID':7,'SRC':1,'ATR':0,'DU':[6000],'A':'9'}]"));
+
+        QCOMPARE(points(0), QStringLiteral("2:2 3:4"));
+        QCOMPARE(log.matching(QStringLiteral("is no object")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("ID, SRC or ATR")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("no time list")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("its values are skipped")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("are no list")).size(), 1);
+    }
+
+    void otherMeasurements()
+    {
+        show(7, {QStringLiteral("A")});
+        QSignalSpy attributes(util.get(), &CustomPlotLineUtil::checkPlotData);
+        // Stored data of 8 goes; live data of 9 waits for its start telegram.
+        util->setChartData(json("[{'ID':8,'SRC':2,'ATR':0,'DU':[1000],'A':[1]},"
+                                " {'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
+        QCOMPARE(points(0), QString());
+        QCOMPARE(attributes.count(), 0);
+
+        accept(measureOf(9, {QStringLiteral("A")}));
+        QTRY_COMPARE(points(0), QStringLiteral("2:2"));
+        QCOMPARE(util->pendingCount(), 0);
+
+        // A stored measurement on show: live blocks are not drawn, their attribute still counts, once.
+        {
+            QWriteLocker structure(&chart->structureLock());
+            util->setMode(1);
+        }
+        attributes.clear();
+        util->setChartData(json("[{'ID':9,'SRC':1,'ATR':11,'DU':[3000],'A':[3]},"
+                                " {'ID':9,'SRC':1,'ATR':11,'DU':[3500],'A':[3]}]"));
+        QCOMPARE(points(0), QStringLiteral("2:2"));
+        QCOMPARE(attributes.count(), 1);
+        QCOMPARE(attributes.first().first().value<GlobalEnums::GraphTelegramAttribute>(),
+                 GlobalEnums::HIST_WINDOW_FIRST);
+
+        util->requestHistData(9, 0, 10000, 0);
+        util->setChartData(json("[{'ID':9,'SRC':2,'ATR':12,'DU':[4000],'A':[4]}]"));
+        QCOMPARE(points(0), QStringLiteral("2:2 4:4"));
+    }
+
+    void maxPointsSetting()
+    {
+        LogCapture log;
+        for (const QVariant& bad : {QVariant(QStringLiteral("viele")), QVariant(999), QVariant(10000001)}) {
+            SettingsUtil::setValue(MAX_POINTS_KEY, bad);
+            QCOMPARE(CustomPlotLineUtil(nullptr).getMaxPoints(), 500000);
+        }
+        QCOMPARE(log.matching(MAX_POINTS_KEY).size(), 3);
+        SettingsUtil::setValue(MAX_POINTS_KEY, 2000);
+        QCOMPARE(CustomPlotLineUtil(nullptr).getMaxPoints(), 2000);
+        QCOMPARE(log.matching(MAX_POINTS_KEY).size(), 3);
+        SettingsUtil::setValue(MAX_POINTS_KEY, 500000);
+    }
+
+    void feedUnderLoad()
+    {
+        show(7, {QStringLiteral("A")});
+        const int arrays = 1000;
+        std::thread sender([this] {
+            QRandomGenerator random(7);
+            for (int i = 0; i < arrays; ++i) {
+                Json::Value block = json("{'ID':7,'SRC':1,'ATR':0}");
+                block["DU"].append(1000 * (i + 1));
+                block["A"].append(i);
+                Json::Value array(Json::arrayValue);
+                array.append(block);
+                util->addChartData(array);
+                if (random.bounded(3) == 0)
+                    std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(300)));
+            }
+        });
+        sender.join();
+        QTRY_COMPARE_WITH_TIMEOUT(chart->lockedGraph(0)->pointCount(), arrays, 30000);
+        QCOMPARE(util->pendingCount(), 0);
+        const ChartPoints drawn = chart->lockedGraph(0)->points();
+        for (int i = 0; i < arrays; ++i)
+            QCOMPARE(drawn.at(i).value, double(i));
+    }
+
+    void workerGoesWhileFeeding()
+    {
+        // The worker made last is the one the device link feeds.
+        show(7, {QStringLiteral("A"), QStringLiteral("B")});
+        Json::Value big(Json::arrayValue);
+        for (int b = 0; b < 10; ++b) {
+            Json::Value block = json("{'ID':7,'SRC':1,'ATR':0}");
+            for (int i = 0; i < 50000; ++i) {
+                block["DU"].append(Json::Int64(1000) * (b * 50000 + i + 1));
+                block["A"].append(i);
+                block["B"].append(-i);
+            }
+            big.append(block);
+        }
+        util->addChartData(big);
+        QTRY_COMPARE(util->pendingCount(), 0);
+
+        LogCapture log;
+        std::atomic<bool> receiving{true};
+        std::thread receiver([this, &receiving] {
+            const Json::Value telegram =
+                json("{'INST':{'SET':{'MEM':[{'ID':7,'SRC':1,'ATR':0,'DU':[1],'A':[1]}]}}}");
+            while (receiving) {
+                Json::Value copy = telegram;
+                fixture->json()->handleReceiveJSON(copy);
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        util.reset();   // returns once the feed has stopped; ASan reports any later use
+        const int kept = chart->lockedGraph(0)->pointCount();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        receiving = false;
+        receiver.join();
+        QCOMPARE(chart->lockedGraph(0)->pointCount(), kept);
+    }
+
+    void measurementState()
+    {
+        show(3, {QStringLiteral("A")}, 1);
+        GlobalEnums::ChartMeasureState state = GlobalEnums::STOP;
+        Measure announced;
+        int announcements = 0;
+        connect(util.get(), &CustomPlotLineUtil::updateMeasureState, this,
+                [&](GlobalEnums::ChartMeasureState s, Measure& m) {
+                    state = s;
+                    announced = m;
+                    ++announcements;
+                });
+        const auto measurement = [this](const QString& text) {
+            fixture->reset();
+            fixture->fill(QStringLiteral("$.SERV"), QString(text).replace(QLatin1Char('\''), QLatin1Char('"')));
+        };
+
+        LogCapture log;
+        measurement("{'STAT':{'MEAS':{'VAL':'START','ID':9,'STAT':5000,'STOT':0,'FILE':{'VAL':'Messung_0009'},"
+                    "'ADR':['A',5,'A','B'],'DIM':['°C'],'KB':'x'}}}");
+        util->getMeasureState();
+        QCOMPARE(state, GlobalEnums::START);
+        QCOMPARE(announced.getId(), 9);
+        QCOMPARE(announced.getName(), QStringLiteral("Messung_0009"));
+        QStringList channels;
+        for (const CharacteristicLine& line : announced.getChannels())
+            channels << line.getChannel() + QLatin1Char('/') + line.getDimension();
+        QCOMPARE(channels, QStringList({QStringLiteral("A/°C"), QStringLiteral("B/")}));
+        QCOMPARE(log.matching(QStringLiteral("no address text")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("appears twice")).size(), 1);
+
+        // The stored measurement on show keeps its channels.
+        util->setChartData(json("[{'ID':3,'SRC':2,'ATR':0,'DU':[1000],'A':[1]}]"));
+        QCOMPARE(points(0), QStringLiteral("1:1"));
+
+        // Live, a new start empties the channel table until the chart registers the new graphs.
+        {
+            QWriteLocker structure(&chart->structureLock());
+            util->setMode(0);
+            util->setMeasure(announced);
+        }
+        measurement("{'STAT':{'MEAS':{'VAL':'START','ID':9,'STAT':6000,'STOT':0,'ADR':{'A':1}}}}");
+        util->getMeasureState();
+        QCOMPARE(announced.getChannels().size(), 0);
+        QCOMPARE(log.matching(QStringLiteral("ADR of the measurement is no list")).size(), 1);
+        util->setChartData(json("[{'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
+        QCOMPARE(points(0), QStringLiteral("1:1"));
+        QCOMPARE(log.matching(QStringLiteral("Channel Ais not valid in plot")).size(), 1);
+
+        measurement("{'STAT':{'MEAS':{'VAL':'STOP','ID':null,'STAT':6000,'STOT':7000}}}");
+        util->getMeasureState();
+        QCOMPARE(state, GlobalEnums::STOP);
+        QCOMPARE(log.matching(QStringLiteral("Measure-ID is NULL!")).size(), 1);
+        measurement("{'STAT':{'MEAS':{'VAL':'PAUSE','ID':9}}}");
+        util->getMeasureState();
+        QCOMPARE(announcements, 3);
+        QCOMPARE(log.matching(QStringLiteral("PAUSE")).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestCustomPlotLineUtil)
+#include "tst_customplotlineutil.moc"
