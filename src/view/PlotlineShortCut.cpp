@@ -6,22 +6,27 @@
 #include "widgets/TevaroResources.h"
 
 namespace {
+
 const int MODE_MANUAL = 0;
 const int MODE_AUTO = 1;
 const int MODE_COMPLETE = 2;
+const int PANEL_WIDTH = 240;
 
 QIcon sideButton(const char* name, const char* state)
 {
     return QIcon(QStringLiteral(":/pic/icon/icon_sidebar-button_%1_80x39_%2_V1.0.png")
                      .arg(QLatin1String(name), QLatin1String(state)));
 }
-}
+
+} // namespace
 
 PlotlineShortCut::PlotlineShortCut(CustomPlotLine* chart, QWidget* parent)
     : QWidget(parent), OverallView(), ui(new Ui::PlotlineShortCut), plot(chart), connected(false)
 {
     ensureTevaroResources();
     ui->setupUi(this);
+    // A column beside the chart: the chart keeps the rest of the width.
+    setFixedWidth(qMax(minimumWidth(), PANEL_WIDTH));
     manualSelected = sideButton("manuell", "orange");
     manualIdle = sideButton("manuell", "grau");
     autoSelected = sideButton("auto", "orange");

@@ -113,7 +113,7 @@ private slots:
     void liveMeasurement()
     {
         QCOMPARE(chart()->graphCount(), 0);
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart_empty")));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-empty.png")));
         session->simulator.clearRequestLog();
         clickStartStop();
         QVERIFY(!startStop()->isEnabled());
@@ -134,7 +134,8 @@ private slots:
         session->dataMain()->toggleShortCutMenu();
         QVERIFY(session->click(QStringLiteral("btnPlotlineShortCutLegendOnOff")));
         QTRY_VERIFY(chart()->getLegend()->isVisible());
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart_live")));
+        QTest::qWait(400);   // the next redraw
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-live.png")));
 
         // Stopped, the graphs keep what they hold.
         clickStartStop();
@@ -240,7 +241,8 @@ private slots:
         double highest = 0;
         QVERIFY(chart()->lockedGraph(1)->valueRange(lowest, highest));
         QTRY_VERIFY(chart()->yAxis->range().upper >= highest);   // rescaled to the data
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart_stored")));
+        QTest::qWait(400);
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-stored.png")));
 
         // Back in time asks with direction 1, a zoom with 0, a window past the end nothing.
         drag(200);
