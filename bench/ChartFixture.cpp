@@ -169,4 +169,14 @@ void LineChartFixture::fill(const SampleClock& clock, qint64 first, int count)
         plot->lockedGraph(c)->insertPoints(chartPoints(clock, c, first, count), maxPoints);
 }
 
+qint64 LineChartFixture::stream(const SampleClock& clock, qint64 first, qint64 count, int blockSize)
+{
+    qint64 next = first;
+    for (; next < first + count; next += blockSize) {
+        for (int c = 0; c < channelCount; ++c)
+            plot->lockedGraph(c)->insertPoints(chartPoints(clock, c, next, blockSize), maxPoints);
+    }
+    return next;
+}
+
 } // namespace tevarobench

@@ -73,6 +73,9 @@ public:
     bool ready() const;
     // Every graph gets samples [first, first + count) of its channel.
     void fill(const SampleClock& clock, qint64 first, int count);
+    // The same in blocks of blockSize samples, graph after graph per block,
+    // as the feed inserts them; returns the sample after the last block.
+    qint64 stream(const SampleClock& clock, qint64 first, qint64 count, int blockSize);
 
 private:
     int channelCount;

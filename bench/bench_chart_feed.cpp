@@ -14,13 +14,14 @@
 //   - while a thread of this benchmark inserts 450-point blocks (150 ms at
 //     3000 samples/s) into 20 full graphs as fast as it can, the longest
 //     time the GUI thread spends in lastKey()/valueRange() on those graphs,
-//     against the longest insertPoints() call. Manual time carries the
-//     maximum of a 2 s session.
+//     against the longest insertPoints() call of the same session; for
+//     reading them, the longest of the same GUI calls with no feeder. The
+//     graphs have streamed through their limit once before. Manual time
+//     carries the maximum of a 2 s session.
 
 #include "Ratio.h"
 
 #include "ChartFixture.h"
-#include "GuiApplication.h"
 
 #include "util/CustomPlotLineUtil.h"
 #include "view/CustomPlotLine.h"
@@ -33,8 +34,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -266,7 +265,10 @@ const SampleClock lockClock{1000.0 / 3000.0};
 struct LockTimes
 {
     double guiWaitMax = 0.0;   // µs
+    double guiLastKeyMax = 0.0;
+    double guiValueRangeMax = 0.0;
     double guiWaitMean = 0.0;
+    double guiWaitsOverHold = 0.0;   // GUI calls longer than the longest insert
     double feedHoldMax = 0.0;
     double feedHoldMean = 0.0;
     double guiCalls = 0.0;
@@ -278,7 +280,13 @@ struct LockChart
     LineChartFixture fixture{lockChannels, lockMaxPoints, 2, false};
     qint64 next = 0;
 
-    LockChart() { fixture.fill(lockClock, -lockMaxPoints, lockMaxPoints); }
+    LockChart()
+    {
+        fixture.fill(lockClock, -lockMaxPoints, lockMaxPoints);
+        // Once through the limit: the graphs' allocations settle (the first
+        // block beyond the fill grows each of them).
+        next = fixture.stream(lockClock, 0, lockMaxPoints, telegramSamples);
+    }
 };
 
 LockChart& lockChart()
@@ -287,9 +295,10 @@ LockChart& lockChart()
     return chart;
 }
 
-// One session: a feeder thread inserts block after block into every graph;
-// the GUI thread asks each graph for its newest time and its value range.
-LockTimes lockSession()
+// One session: a feeder thread inserts block after block into every graph
+// (unless feederRuns is false); the GUI thread asks each graph for its
+// newest time and its value range.
+LockTimes lockSession(bool feederRuns)
 {
     LockChart& chart = lockChart();
     LineChartFixture& fixture = chart.fixture;
@@ -301,7 +310,7 @@ LockTimes lockSession()
     std::atomic<bool> stop{false};
     std::thread feeder([&] {
         double total = 0.0;
-        while (!stop.load(std::memory_order_relaxed)) {
+        while (feederRuns && !stop.load(std::memory_order_relaxed)) {
             for (int c = 0; c < lockChannels; ++c) {
                 shiftChartPoints(blocks[c], lockClock, c, chart.next);
                 const Clock::time_point begin = Clock::now();
@@ -317,6 +326,7 @@ LockTimes lockSession()
     });
 
     double total = 0.0;
+    std::vector<double> longWaits;   // over 100 µs
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(lockSessionMs);
     while (Clock::now() < end) {
         for (int c = 0; c < lockChannels; ++c) {
@@ -329,28 +339,56 @@ LockTimes lockSession()
             const Clock::time_point between = Clock::now();
             graph.valueRange(lowest, highest);
             const Clock::time_point after = Clock::now();
-            for (double waited : {microseconds(between - begin), microseconds(after - between)}) {
-                times.guiWaitMax = std::max(times.guiWaitMax, waited);
+            const double lastKeyWait = microseconds(between - begin);
+            const double valueRangeWait = microseconds(after - between);
+            times.guiLastKeyMax = std::max(times.guiLastKeyMax, lastKeyWait);
+            times.guiValueRangeMax = std::max(times.guiValueRangeMax, valueRangeWait);
+            for (double waited : {lastKeyWait, valueRangeWait}) {
                 total += waited;
                 ++times.guiCalls;
+                if (waited > 100.0)
+                    longWaits.push_back(waited);
             }
         }
     }
     stop = true;
     feeder.join();
+    times.guiWaitMax = std::max(times.guiLastKeyMax, times.guiValueRangeMax);
     times.guiWaitMean = total / std::max(1.0, times.guiCalls);
+    times.guiWaitsOverHold = double(
+        std::count_if(longWaits.begin(), longWaits.end(), [&](double waited) { return waited > times.feedHoldMax; }));
     return times;
 }
 
-void runLockSession(benchmark::State& state, bool guiSide)
+enum class LockSide { GuiWait, FeedHold, GuiAlone };
+
+// The sessions of the GUI side; the feed side reports the holds of the same
+// sessions (one per repetition), so both sides of the ratio come from the
+// same runs.
+std::vector<LockTimes>& guiSessions()
 {
+    static std::vector<LockTimes> sessions;
+    return sessions;
+}
+
+void runLockSession(benchmark::State& state, LockSide side)
+{
+    static std::size_t holdsReported = 0;
     LockTimes times;
     for (auto _ : state) {
-        times = lockSession();
-        state.SetIterationTime((guiSide ? times.guiWaitMax : times.feedHoldMax) / 1e6);
+        if (side == LockSide::FeedHold && holdsReported < guiSessions().size()) {
+            times = guiSessions()[holdsReported++];
+        } else {
+            times = lockSession(side != LockSide::GuiAlone);
+            if (side == LockSide::GuiWait)
+                guiSessions().push_back(times);
+        }
+        state.SetIterationTime((side == LockSide::FeedHold ? times.feedHoldMax : times.guiWaitMax) / 1e6);
     }
-    state.counters["gui_wait_max_us"] = times.guiWaitMax;
+    state.counters["gui_lastkey_max_us"] = times.guiLastKeyMax;
+    state.counters["gui_range_max_us"] = times.guiValueRangeMax;
     state.counters["gui_wait_mean_us"] = times.guiWaitMean;
+    state.counters["gui_waits_over_hold"] = times.guiWaitsOverHold;
     state.counters["feed_hold_max_us"] = times.feedHoldMax;
     state.counters["feed_hold_mean_us"] = times.feedHoldMean;
     state.counters["gui_calls"] = times.guiCalls;
@@ -361,15 +399,23 @@ void runLockSession(benchmark::State& state, bool guiSide)
 
 void BM_GraphLockGuiWaitMax(benchmark::State& state)
 {
-    runLockSession(state, true);
+    runLockSession(state, LockSide::GuiWait);
 }
 BENCHMARK(BM_GraphLockGuiWaitMax)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
 
 void BM_GraphLockFeedHoldMax(benchmark::State& state)
 {
-    runLockSession(state, false);
+    runLockSession(state, LockSide::FeedHold);
 }
 BENCHMARK(BM_GraphLockFeedHoldMax)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
+
+// For reading the two above: the longest of the same GUI calls with nothing
+// else taking the locks (the machine's scheduling alone).
+void BM_GraphLockGuiCallMaxFeedIdle(benchmark::State& state)
+{
+    runLockSession(state, LockSide::GuiAlone);
+}
+BENCHMARK(BM_GraphLockGuiCallMaxFeedIdle)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // The feed itself is in CustomPlotLineUtilFeed.cpp.
 #include "util/CustomPlotLineUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/Severity.h"
 #include "util/JSONUtil.h"
 #include "util/SettingsUtil.h"
@@ -12,9 +13,6 @@
 #include "widgets/LockedGraph.h"
 
 #include <QDateTime>
-#include <QMutexLocker>
-#include <QReadLocker>
-#include <QWriteLocker>
 #include <QtDebug>
 
 namespace {
@@ -207,12 +205,17 @@ CustomPlotLineUtil::~CustomPlotLineUtil()
         link->setCustomPlotLineUtil(nullptr);
     abortFeed = true;
     {
-        QMutexLocker locker(&queueMutex);
+        AnnotatedMutexLocker locker(&queueMutex);
         stopping = true;
         pending.clear();
         queueChanged.wakeAll();
     }
     task->wait();
+    {
+        // The feed let go of queueMutex last; taking it once more shows
+        // ThreadSanitizer that the feed ended (it cannot see QThread::wait).
+        AnnotatedMutexLocker locker(&queueMutex);
+    }
     delete task;
     task = nullptr;
 }
@@ -220,20 +223,20 @@ CustomPlotLineUtil::~CustomPlotLineUtil()
 void CustomPlotLineUtil::addChartData(const Json::Value& memArray)
 {
     Json::Value copy = memArray;   // the copy costs; not under the lock
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     appendSwapped(pending, copy);
     queueChanged.wakeOne();
 }
 
 void CustomPlotLineUtil::registerChannel(const QString& channel, const int& graphIndex)
 {
-    QMutexLocker locker(&channelMutex);
+    AnnotatedMutexLocker locker(&channelMutex);
     channelTable.insert(channel, graphIndex);
 }
 
 void CustomPlotLineUtil::clearData()
 {
-    QMutexLocker locker(&channelMutex);
+    AnnotatedMutexLocker locker(&channelMutex);
     channelTable.clear();
 }
 
@@ -251,7 +254,7 @@ void CustomPlotLineUtil::setMeasure(const Measure& value)
     for (const CharacteristicLine& channel : channels)
         channelKeys.push_back({channel.getChannel(), channel.getChannel().toStdString()});
 
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     Json::Value revived(Json::arrayValue);
     for (const Json::Value& group : parked) {
         for (const Json::Value& block : group) {
@@ -270,7 +273,7 @@ void CustomPlotLineUtil::setMeasure(const Measure& value)
 
 int CustomPlotLineUtil::pendingCount()
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     return pending.size();
 }
 
@@ -349,19 +352,19 @@ void CustomPlotLineUtil::getMeasureState()
 void CustomPlotLineUtil::dropOtherMeasurements(int measureId)
 {
     // Lock order: structure lock, queueMutex, channelMutex.
-    QWriteLocker structure(owner ? &owner->structureLock() : nullptr);
-    QMutexLocker queue(&queueMutex);
+    AnnotatedWriteLocker structure(owner ? &owner->structureLock() : nullptr);
+    AnnotatedMutexLocker queue(&queueMutex);
     keepBlocksOf(pending, measureId);
     keepBlocksOf(parked, measureId);
     ++parkedEpoch;
-    QMutexLocker channels(&channelMutex);
+    AnnotatedMutexLocker channels(&channelMutex);
     channelTable.clear();
 }
 
 void CustomPlotLineUtil::requestHistData(const int& id, const qint64& low, const qint64& up, int dirc)
 {
     {
-        QWriteLocker structure(owner ? &owner->structureLock() : nullptr);
+        AnnotatedWriteLocker structure(owner ? &owner->structureLock() : nullptr);
         histWindow = QCPRange(low / 1000.0, up / 1000.0);
     }
     if (!jsonUtil)

@@ -6,12 +6,12 @@
 // parsed from a stack buffer.
 #include "util/CustomPlotLineUtil.h"
 
+#include "common/AnnotatedLocks.h"
+
 #include "view/CustomPlotLine.h"
 #include "widgets/LockedGraph.h"
 
 #include <QLocale>
-#include <QMutexLocker>
-#include <QReadLocker>
 #include <QStringView>
 #include <QVarLengthArray>
 #include <QtDebug>
@@ -177,9 +177,9 @@ void CustomPlotLineUtil::runFeed(CustomPlotLineTask* thread)
     for (;;) {
         QList<Json::Value> batch;
         {
-            QMutexLocker locker(&queueMutex);
+            AnnotatedMutexLocker locker(&queueMutex);
             while (pending.isEmpty() && !stopping)
-                queueChanged.wait(&queueMutex);
+                waitLocked(queueChanged, locker);
             if (stopping)
                 return;
             batch.swap(pending);
@@ -230,7 +230,7 @@ void CustomPlotLineUtil::setChartData(Json::Value jsonMem)
             continue;
         }
 
-        QReadLocker structure(owner ? &owner->structureLock() : nullptr);
+        AnnotatedReadLocker structure(owner ? &owner->structureLock() : nullptr);
         if (id != measure.getId()) {
             // Live data may come before the start telegram that announces it.
             if (source == 1)
@@ -293,7 +293,7 @@ void CustomPlotLineUtil::setChartData(Json::Value jsonMem)
 
 void CustomPlotLineUtil::parkBlock(Json::Value&& block, ParkState& state)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     if (!state.open || state.epoch != parkedEpoch || parked.isEmpty()) {
         parked.append(Json::Value(Json::arrayValue));
         while (parked.size() > MAX_PARKED_ARRAYS)
@@ -320,7 +320,7 @@ void CustomPlotLineUtil::addMeasureData(const CharacteristicLine& line)
     int index = -1;
     bool found = false;
     {
-        QMutexLocker locker(&channelMutex);
+        AnnotatedMutexLocker locker(&channelMutex);
         const auto it = channelTable.constFind(line.getChannel());
         if (it != channelTable.constEnd()) {
             found = true;

@@ -1,5 +1,6 @@
 #include "util/JSONUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
 #include "common/ZZJSON.h"
 #include "json/MasterJSON.h"
@@ -225,7 +226,7 @@ void JSONUtil::setCustomPlotLineUtil(CustomPlotLineUtil* util)
 {
     // Waits for a hand-over in progress: once this returns, the previous
     // worker gets no more data and may go.
-    QMutexLocker locker(&chartMutex);
+    AnnotatedMutexLocker locker(&chartMutex);
     chartUtil = util;
 }
 

@@ -2,6 +2,7 @@
 // applying telegrams to the mirror with their change notifications.
 #include "util/JSONUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
 #include "common/ZZJSON.h"
 #include "json/MasterJSON.h"
@@ -157,7 +158,7 @@ void JSONUtil::forwardTelegram(const Json::Value& telegram)
 {
     const Json::Value* memArray = member(member(member(&telegram, "INST"), "SET"), "MEM");
     if (memArray && memArray->isArray() && !memArray->empty()) {
-        QMutexLocker locker(&chartMutex);   // the worker cannot go while it takes the data
+        AnnotatedMutexLocker locker(&chartMutex);   // the worker cannot go while it takes the data
         if (chartUtil)
             chartUtil->addChartData(*memArray);
     }

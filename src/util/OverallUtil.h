@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <atomic>
+
 class JSONUtil;
 class QSignalBlocker;
 class SettingsUtil;
@@ -43,5 +45,5 @@ protected:
 
 private:
     QSignalBlocker* blocker;
-    bool blocked;
+    std::atomic<bool> blocked;   // read by worker threads too
 };

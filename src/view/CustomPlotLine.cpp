@@ -1,11 +1,14 @@
 #include "view/CustomPlotLine.h"
 
+#include "common/AnnotatedLocks.h"
+
 #include "util/CustomPlotLineUtil.h"
 #include "util/SettingsUtil.h"
 #include "view/DataMain.h"
 #include "view/MainWindow.h"
 #include "view/PlotlineLegend.h"
 #include "view/PlotlineShortCut.h"
+#include "widgets/ChartTimeTicker.h"
 #include "widgets/LockedGraph.h"
 #include "widgets/ZClickLabel.h"
 
@@ -13,9 +16,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPushButton>
-#include <QReadLocker>
 #include <QTimer>
-#include <QWriteLocker>
 #include <QtDebug>
 
 namespace {
@@ -124,7 +125,7 @@ void CustomPlotLine::loadColors()
 void CustomPlotLine::setupAxes()
 {
     setAutoAddPlottableToLegend(false);
-    dateTimeTicker.reset(new QCPAxisTickerDateTime);
+    dateTimeTicker.reset(new ChartTimeTicker);
     dateTimeTicker->setDateTimeFormat(dateTimeFormats.first());
     xAxis->setTicker(dateTimeTicker);
     yAxis2->setVisible(true);
@@ -211,7 +212,7 @@ LockedGraph* CustomPlotLine::lockedGraph(int index) const
 
 void CustomPlotLine::addCharacteristic(CharacteristicLine& line, int& index)
 {
-    QWriteLocker structure(&graphStructureLock);
+    AnnotatedWriteLocker structure(&graphStructureLock);
     addGraphLocked(line, index);
 }
 
@@ -253,7 +254,7 @@ void CustomPlotLine::prepareGraphs(Measure& measure)
     if (measure.getStart() == preparedStart)
         return;
     preparedStart = measure.getStart();
-    QWriteLocker structure(&graphStructureLock);
+    AnnotatedWriteLocker structure(&graphStructureLock);
     removeAllGraphsLocked();
     for (CharacteristicLine line : measure.getChannels()) {
         int index = 0;
@@ -482,7 +483,7 @@ void CustomPlotLine::reloadWidget()
 void CustomPlotLine::setDefault()
 {
     {
-        QWriteLocker structure(&graphStructureLock);
+        AnnotatedWriteLocker structure(&graphStructureLock);
         removeAllGraphsLocked();
     }
     legend->hide();
@@ -493,7 +494,7 @@ void CustomPlotLine::setDefault()
     viewMode = 2;
     histMeasure = 0;
     {
-        QWriteLocker structure(&graphStructureLock);
+        AnnotatedWriteLocker structure(&graphStructureLock);
         util->setMode(0);
     }
     PlotlineShortCut* panel = owner ? owner->getShortCut() : nullptr;
@@ -527,7 +528,7 @@ void CustomPlotLine::setHistMeasure(int mode)
 {
     histMeasure = mode;
     {
-        QWriteLocker structure(&graphStructureLock);
+        AnnotatedWriteLocker structure(&graphStructureLock);
         util->setMode(mode);
         removeAllGraphsLocked();
     }
@@ -547,7 +548,7 @@ void CustomPlotLine::loadHistMeasure(Measure measure)
 {
     shownMeasure = Measure();
     {
-        QWriteLocker structure(&graphStructureLock);
+        AnnotatedWriteLocker structure(&graphStructureLock);
         removeAllGraphsLocked();
     }
     updateAxes();

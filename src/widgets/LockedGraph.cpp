@@ -1,5 +1,6 @@
 #include "widgets/LockedGraph.h"
 
+#include "common/AnnotatedLocks.h"
 #include "widgets/BoundedGraphData.h"
 
 #include <QtDebug>
@@ -7,51 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define LOCKED_GRAPH_TSAN 1
-#endif
-#elif defined(__SANITIZE_THREAD__)
-#define LOCKED_GRAPH_TSAN 1
-#endif
-#ifdef LOCKED_GRAPH_TSAN
-#include <sanitizer/tsan_interface.h>
-#endif
-
 namespace {
-
-// Holds dataMutex for a scope. Qt's mutex is locked inside the uninstrumented
-// Qt library, so under ThreadSanitizer the lock is announced by hand;
-// otherwise this is a plain QMutexLocker.
-class DataLock
-{
-public:
-    explicit DataLock(QMutex& mutex) : mutex(mutex)
-    {
-#ifdef LOCKED_GRAPH_TSAN
-        __tsan_mutex_pre_lock(&mutex, 0);
-#endif
-        mutex.lock();
-#ifdef LOCKED_GRAPH_TSAN
-        __tsan_mutex_post_lock(&mutex, 0, 0);
-#endif
-    }
-    ~DataLock()
-    {
-#ifdef LOCKED_GRAPH_TSAN
-        __tsan_mutex_pre_unlock(&mutex, 0);
-#endif
-        mutex.unlock();
-#ifdef LOCKED_GRAPH_TSAN
-        __tsan_mutex_post_unlock(&mutex, 0);
-#endif
-    }
-    DataLock(const DataLock&) = delete;
-    DataLock& operator=(const DataLock&) = delete;
-
-private:
-    QMutex& mutex;
-};
 
 constexpr double noKey = std::numeric_limits<double>::quiet_NaN();
 
@@ -107,7 +64,7 @@ int LockedGraph::insertPoints(const ChartPoints& points, int maxPoints, const QC
     const QCPGraphData* first = input->constData();
     int n = input->size();
 
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     BoundedGraphData& data = ownData();
     const bool appends = n > 0 && (data.isEmpty() || (data.constEnd() - 1)->key < first[0].key);
     if (appends && !keepWindow) {
@@ -142,7 +99,7 @@ bool LockedGraph::cutAt(double t)
 {
     if (!std::isfinite(t))
         return false;
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     BoundedGraphData& data = ownData();
     const auto at = data.findBegin(t, false);
     if (data.size() < 2 || at == data.constEnd() || at == data.constBegin())
@@ -164,7 +121,7 @@ bool LockedGraph::cutAt(double t)
 
 bool LockedGraph::lastKey(double& key) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     if (mDataContainer->isEmpty())
         return false;
     key = (mDataContainer->constEnd() - 1)->key;
@@ -173,7 +130,7 @@ bool LockedGraph::lastKey(double& key) const
 
 bool LockedGraph::valueRange(double& lowestValue, double& highestValue) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     if (extremesStale)
         recomputeExtremes();
     if (!(lowest.value <= highest.value))
@@ -185,51 +142,51 @@ bool LockedGraph::valueRange(double& lowestValue, double& highestValue) const
 
 int LockedGraph::pointCount() const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return mDataContainer->size();
 }
 
 void LockedGraph::clearPoints()
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     ownData().release();
     resetExtremes();
 }
 
 ChartPoints LockedGraph::points() const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return ChartPoints(mDataContainer->constBegin(), mDataContainer->constEnd());
 }
 
 double LockedGraph::selectTest(const QPointF& pos, bool onlySelectable, QVariant* details) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return QCPGraph::selectTest(pos, onlySelectable, details);
 }
 
 QCPDataSelection LockedGraph::selectTestRect(const QRectF& rect, bool onlySelectable) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return QCPGraph::selectTestRect(rect, onlySelectable);
 }
 
 QCPRange LockedGraph::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return QCPGraph::getKeyRange(foundRange, inSignDomain);
 }
 
 QCPRange LockedGraph::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain, const QCPRange& inKeyRange) const
 {
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     return QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
 }
 
 void LockedGraph::draw(QCPPainter* painter)
 {
     // QCPGraph walks the container with plain iterators while drawing.
-    DataLock locker(dataMutex);
+    AnnotatedMutexLocker locker(&dataMutex);
     QCPGraph::draw(painter);
 }
 

@@ -33,17 +33,6 @@ Json::Value listOf(const Json::Value& telegram)
     return list;
 }
 
-// The value of the last SET at path, null when there is none.
-Json::Value lastSet(const Json::Value& telegrams, const QString& path)
-{
-    Json::Value value;
-    for (const auto& set : SimulatorProcess::setsIn(telegrams)) {
-        if (set.first == path)
-            value = set.second;
-    }
-    return value;
-}
-
 // The samples of chart blocks by time, each {address: value}.
 QMap<qint64, Json::Value> samplesOf(const Json::Value& blocks)
 {
@@ -128,12 +117,12 @@ private slots:
             telegrams.append(telegram);
 
         Json::ArrayIndex started = 0;
-        while (started < telegrams.size() && !(lastSet(listOf(telegrams[started]), "$.SERV.STAT.MEAS.VAL") == "START"))
+        while (started < telegrams.size() && !(SimulatorProcess::lastSetIn(listOf(telegrams[started]), "$.SERV.STAT.MEAS.VAL") == "START"))
             ++started;
         QVERIFY(started < telegrams.size());
         for (Json::ArrayIndex i = 0; i <= started; ++i)
             QVERIFY2(SimulatorProcess::listIn(listOf(telegrams[i]), "MEM").empty(), "blocks come after the start");
-        const Json::Value measurement = lastSet(telegrams, "$.SERV.STAT.MEAS");
+        const Json::Value measurement = SimulatorProcess::lastSetIn(telegrams, "$.SERV.STAT.MEAS");
         const Json::Value streamed = SimulatorProcess::listIn(telegrams, "MEM");
         QVERIFY(streamed.size() >= 4);
 
@@ -156,7 +145,7 @@ private slots:
         }
 
         // Stopped, the recording pages back what was streamed.
-        const Json::Value stopped = lastSet(toggleMeasurement(token), "$.SERV.STAT.MEAS");
+        const Json::Value stopped = SimulatorProcess::lastSetIn(toggleMeasurement(token), "$.SERV.STAT.MEAS");
         QVERIFY(stopped["STOT"].isInt64());
         const Json::Value paged = page({SimulatorProcess::pagingRequest(
             measurement["ID"].asInt64(), measurement["STAT"].asInt64(), stopped["STOT"].asInt64())});
@@ -237,7 +226,7 @@ private slots:
         // A read of the list still answers the list, which paging leaves as it was.
         qint64 reqId = currentId();
         QCOMPARE(simulator.post("path", token, SimulatorProcess::getTelegram({"$.MEM.MTAB"})), 200);
-        const Json::Value list = lastSet(changesSince(reqId), "$.MEM.MTAB");
+        const Json::Value list = SimulatorProcess::lastSetIn(changesSince(reqId), "$.MEM.MTAB");
         QVERIFY(list.isArray() && list.size() >= 2);
         QVERIFY(list == node("$.MEM.MTAB"));
     }
@@ -245,13 +234,13 @@ private slots:
     void ringBufferOldestTimeFollowsRmaxWhileTheRingRuns()
     {
         QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.SERV.LIM.RMAX", 1)) > 0);
-        const Json::Value measurement = lastSet(toggleMeasurement(token), "$.SERV.STAT.MEAS");
+        const Json::Value measurement = SimulatorProcess::lastSetIn(toggleMeasurement(token), "$.SERV.STAT.MEAS");
         QVERIFY(measurement["STAT"].isInt64());
         qint64 reqId = currentId();
         QVERIFY(simulator.pauseLiveValues(false));
         QVector<qint64> limits;
         simulator.waitFor(token, reqId, [&limits](const Json::Value& telegram) {
-            const Json::Value limit = lastSet(listOf(telegram), "$.SERV.STAT.MEAS.LIMT");
+            const Json::Value limit = SimulatorProcess::lastSetIn(listOf(telegram), "$.SERV.STAT.MEAS.LIMT");
             if (!limit.isNull())
                 limits << limit.asInt64();
             return limits.size() >= 3;
@@ -264,7 +253,7 @@ private slots:
         QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.MEM.RING", 2)) > 0);
         changesSince(reqId);
         QThread::msleep(1300);
-        QVERIFY(lastSet(changesSince(reqId), "$.SERV.STAT.MEAS.LIMT").isNull());
+        QVERIFY(SimulatorProcess::lastSetIn(changesSince(reqId), "$.SERV.STAT.MEAS.LIMT").isNull());
         QVERIFY(simulator.pauseLiveValues(true));
         QVERIFY(toggleMeasurement(token).size() > 0);
         QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.SERV.LIM.RMAX", 3600)) > 0);

@@ -33,17 +33,6 @@ QStringList pathsOf(const QVector<std::pair<QString, Json::Value>>& sets)
     return paths;
 }
 
-// The value of the last SET at path, null when there is none.
-Json::Value lastSet(const Json::Value& telegrams, const QString& path)
-{
-    Json::Value value;
-    for (const auto& set : SimulatorProcess::setsIn(telegrams)) {
-        if (set.first == path)
-            value = set.second;
-    }
-    return value;
-}
-
 // A number of the tree (a number or a text holding one) as a double.
 double numberOf(const Json::Value& value)
 {
@@ -95,10 +84,10 @@ private:
         if (!simulator.pauseLiveValues(false))
             return Json::Value();
         const Json::Value telegrams = simulator.waitFor(token, reqId, [&path](const Json::Value& telegram) {
-            return !lastSet(listOf(telegram), path).isNull();
+            return !SimulatorProcess::lastSetIn(listOf(telegram), path).isNull();
         });
         simulator.pauseLiveValues(true);
-        return lastSet(telegrams, path);
+        return SimulatorProcess::lastSetIn(telegrams, path);
     }
 
     SimulatorProcess simulator{{"--paused", "--live-interval", "50"}};
@@ -206,7 +195,7 @@ private slots:
         SimulatorProcess::DataAnswer answer = simulator.data(token, reqId);
         QCOMPARE(answer.reqId, second);
         QCOMPARE(answer.telegrams.size(), 2u);
-        QCOMPARE(lastSet(answer.telegrams, "$.MEM.SFP.VAL").asInt(), 44);
+        QCOMPARE(SimulatorProcess::lastSetIn(answer.telegrams, "$.MEM.SFP.VAL").asInt(), 44);
 
         answer = simulator.data(token, second);
         QCOMPARE(answer.reqId, second);
@@ -236,7 +225,7 @@ private slots:
         const Json::Value telegrams = changesSince(reqId);
         QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)), answered);
         if (path == "$.IPTH") {
-            const Json::Value paths = lastSet(telegrams, "$.IPTH");
+            const Json::Value paths = SimulatorProcess::lastSetIn(telegrams, "$.IPTH");
             QVERIFY(paths.isArray() && paths.size() >= 7);
             QCOMPARE(paths[0].asString(), std::string("$.CLNT"));
         }
@@ -268,7 +257,7 @@ private slots:
             return;
         }
         QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)), QStringList{path});
-        QVERIFY(lastSet(telegrams, path) == json(stored));
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, path) == json(stored));
         QVERIFY(simulator.treeValues(path) == json("[" + stored + "]"));
     }
 
@@ -300,13 +289,13 @@ private slots:
         QVERIFY(state > 0);
         QVERIFY(paths.indexOf("$.SERV.STAT.MEAS.VAL") > state);
         QCOMPARE(paths.last(), QString("$.SERV.FCT.STST.VAL"));
-        QCOMPARE(lastSet(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("START"));
-        QCOMPARE(lastSet(telegrams, "$.SERV.FCT.STST.VAL").asInt(), 0);
-        const Json::Value measurement = lastSet(telegrams, "$.SERV.STAT.MEAS");
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("START"));
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.VAL").asInt(), 0);
+        const Json::Value measurement = SimulatorProcess::lastSetIn(telegrams, "$.SERV.STAT.MEAS");
         // The function's new text comes with a text id of its own.
-        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.T") != idle["T"]);
-        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.ID").isInt());
-        QVERIFY(lastSet(telegrams, "$.SERV.FCT.STST.ID") != idle["ID"]);
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.T") != idle["T"]);
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.ID").isInt());
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.ID") != idle["ID"]);
 
         // While measuring, chart blocks of this measurement stream in.
         QVERIFY(simulator.pauseLiveValues(false));
@@ -321,7 +310,7 @@ private slots:
         reqId = currentId();
         QCOMPARE(simulator.post("config", token, startStop), 200);
         telegrams = changesSince(reqId);
-        QCOMPARE(lastSet(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("STOP"));
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, "$.SERV.STAT.MEAS.VAL").asString(), std::string("STOP"));
         QVERIFY(node("$.SERV.FCT.STST") == idle);
 
         // Stopped: no more chart data.
@@ -349,7 +338,7 @@ private slots:
         qint64 reqId = currentId();
         QCOMPARE(simulator.post("config", token, SimulatorProcess::setTelegram("$.DISP.GEN.MEN.LOC.VAL", longText)),
                  200);
-        QCOMPARE(lastSet(changesSince(reqId), "$.DISP.GEN.MEN.LOC.VAL").asString(), longText);
+        QCOMPARE(SimulatorProcess::lastSetIn(changesSince(reqId), "$.DISP.GEN.MEN.LOC.VAL").asString(), longText);
     }
 
     void badBodiesAreRefusedWithoutHarm_data()
@@ -632,7 +621,7 @@ private slots:
         // Back to the old zero: the values rise by the offset again.
         const double shown = numberOf(node(channel + ".MV.MW.VAL"));
         const Json::Value back = configWrite(token, channel + ".FCT.TARA.OFFS.VAL", text(before[items[0]]));
-        QVERIFY(lastSet(back, channel + ".MV.MW.VAL") == text(shown + value));
+        QVERIFY(SimulatorProcess::lastSetIn(back, channel + ".MV.MW.VAL") == text(shown + value));
     }
 
     void offsetEditShiftsTheValuesWithinItsLimitsOnly_data()

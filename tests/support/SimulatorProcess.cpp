@@ -330,6 +330,16 @@ QByteArray SimulatorProcess::toBody(const Json::Value& value)
     return QByteArray::fromStdString(Json::writeString(builder, value) + "\n");
 }
 
+Json::Value SimulatorProcess::lastSetIn(const Json::Value& telegrams, const QString& path)
+{
+    Json::Value value;
+    for (const auto& set : setsIn(telegrams)) {
+        if (set.first == path)
+            value = set.second;
+    }
+    return value;
+}
+
 QVector<std::pair<QString, Json::Value>> SimulatorProcess::setsIn(const Json::Value& telegrams)
 {
     QVector<std::pair<QString, Json::Value>> sets;

@@ -113,6 +113,8 @@ public:
     static QByteArray toBody(const Json::Value& value);
     // The (path, value) of every SET element in a list of telegrams, in order.
     static QVector<std::pair<QString, Json::Value>> setsIn(const Json::Value& telegrams);
+    // The value of the last SET at path in telegrams, null when there is none.
+    static Json::Value lastSetIn(const Json::Value& telegrams, const QString& path);
     // The paths of every DEL element.
     static QStringList deletesIn(const Json::Value& telegrams);
     // Every element of the "INST"."SET".<list> arrays ("MSG", "MEM").

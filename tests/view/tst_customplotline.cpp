@@ -127,6 +127,15 @@ private slots:
         chart->setDateTimeFormat(-1);
         chart->setDateTimeFormat(4);
         QCOMPARE(chart->getDateTimeFormatIndex(), 2);
+
+        // Over a few seconds, a format of whole seconds never labels two ticks alike.
+        chart->setDateTimeFormat(0);
+        chart->xAxis->setRange(1000.0, 1004.0);
+        chart->replot();
+        const QVector<QString> labels = chart->xAxis->tickVectorLabels();
+        QVERIFY(labels.size() >= 2);
+        for (int i = 1; i < labels.size(); ++i)
+            QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 
     void viewModesAndRescale()
