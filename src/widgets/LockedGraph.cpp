@@ -3,6 +3,7 @@
 #include "common/AnnotatedLocks.h"
 #include "widgets/BoundedGraphData.h"
 
+#include <QThread>
 #include <QtDebug>
 
 #include <cmath>
@@ -43,6 +44,29 @@ ChartPoints cleanedPoints(const ChartPoints& points)
     return cleaned;
 }
 
+// Holds dataMutex for a reader or the drawing; counted as waiting until it
+// has the lock.
+class ViewerLock
+{
+public:
+    ViewerLock(QMutex* mutex, std::atomic<int>& waiting) : waiting(waiting), locker((++waiting, mutex))
+    {
+        --waiting;
+    }
+
+private:
+    std::atomic<int>& waiting;
+    AnnotatedMutexLocker locker;
+};
+
+// A reader that is waiting gets the lock before the next insert; bounded, so
+// that a reader that never comes cannot stall the feed.
+void letViewersFirst(const std::atomic<int>& waiting)
+{
+    for (int spin = 0; spin < 20000 && waiting.load(std::memory_order_acquire) > 0; ++spin)
+        QThread::yieldCurrentThread();
+}
+
 } // namespace
 
 LockedGraph::LockedGraph(QCPAxis* keyAxis, QCPAxis* valueAxis)
@@ -64,6 +88,7 @@ int LockedGraph::insertPoints(const ChartPoints& points, int maxPoints, const QC
     const QCPGraphData* first = input->constData();
     int n = input->size();
 
+    letViewersFirst(viewersWaiting);
     AnnotatedMutexLocker locker(&dataMutex);
     BoundedGraphData& data = ownData();
     const bool appends = n > 0 && (data.isEmpty() || (data.constEnd() - 1)->key < first[0].key);
@@ -99,7 +124,7 @@ bool LockedGraph::cutAt(double t)
 {
     if (!std::isfinite(t))
         return false;
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     BoundedGraphData& data = ownData();
     const auto at = data.findBegin(t, false);
     if (data.size() < 2 || at == data.constEnd() || at == data.constBegin())
@@ -121,7 +146,7 @@ bool LockedGraph::cutAt(double t)
 
 bool LockedGraph::lastKey(double& key) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     if (mDataContainer->isEmpty())
         return false;
     key = (mDataContainer->constEnd() - 1)->key;
@@ -130,7 +155,7 @@ bool LockedGraph::lastKey(double& key) const
 
 bool LockedGraph::valueRange(double& lowestValue, double& highestValue) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     if (extremesStale)
         recomputeExtremes();
     if (!(lowest.value <= highest.value))
@@ -142,51 +167,51 @@ bool LockedGraph::valueRange(double& lowestValue, double& highestValue) const
 
 int LockedGraph::pointCount() const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return mDataContainer->size();
 }
 
 void LockedGraph::clearPoints()
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     ownData().release();
     resetExtremes();
 }
 
 ChartPoints LockedGraph::points() const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return ChartPoints(mDataContainer->constBegin(), mDataContainer->constEnd());
 }
 
 double LockedGraph::selectTest(const QPointF& pos, bool onlySelectable, QVariant* details) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return QCPGraph::selectTest(pos, onlySelectable, details);
 }
 
 QCPDataSelection LockedGraph::selectTestRect(const QRectF& rect, bool onlySelectable) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return QCPGraph::selectTestRect(rect, onlySelectable);
 }
 
 QCPRange LockedGraph::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return QCPGraph::getKeyRange(foundRange, inSignDomain);
 }
 
 QCPRange LockedGraph::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain, const QCPRange& inKeyRange) const
 {
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     return QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
 }
 
 void LockedGraph::draw(QCPPainter* painter)
 {
     // QCPGraph walks the container with plain iterators while drawing.
-    AnnotatedMutexLocker locker(&dataMutex);
+    ViewerLock locker(&dataMutex, viewersWaiting);
     QCPGraph::draw(painter);
 }
 

@@ -5,6 +5,8 @@
 #include <qcustomplot.h>
 
 #include <QMutex>
+
+#include <atomic>
 #include <QSharedPointer>
 
 class BoundedGraphData;
@@ -68,4 +70,7 @@ private:
     mutable QCPGraphData lowest;
     mutable QCPGraphData highest;
     mutable bool extremesStale = false;
+    // Drawing and reading threads waiting for dataMutex; the feed lets them
+    // go first, so that a redraw never waits for more than one insert.
+    mutable std::atomic<int> viewersWaiting{0};
 };
