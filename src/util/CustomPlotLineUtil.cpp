@@ -15,12 +15,16 @@
 #include <QDateTime>
 #include <QtDebug>
 
+#include <limits>
+
 namespace {
 
 const char* const MAX_POINTS_KEY = "Config/LineChart/Data/Max";
 const int DEFAULT_MAX_POINTS = 500000;
 const qlonglong LOWEST_MAX_POINTS = 1000;
 const qlonglong HIGHEST_MAX_POINTS = 10000000;
+// Accepts no block: the id of no measurement while a new one is being prepared.
+const int NO_MEASUREMENT_ID = std::numeric_limits<int>::min();
 
 const char* const START_STOP_PATH = "$.SERV.FCT.STST";
 const char* const START_STOP_VALUE_PATH = "$.SERV.FCT.STST.VAL";
@@ -359,6 +363,10 @@ void CustomPlotLineUtil::dropOtherMeasurements(int measureId)
     ++parkedEpoch;
     AnnotatedMutexLocker channels(&channelMutex);
     channelTable.clear();
+    // The old measurement is no longer accepted: until the chart accepts the
+    // new one, its blocks wait parked instead of missing their graphs.
+    measure = Measure(QString(), NO_MEASUREMENT_ID, 0, 0);
+    channelKeys.clear();
 }
 
 void CustomPlotLineUtil::requestHistData(const int& id, const qint64& low, const qint64& up, int dirc)

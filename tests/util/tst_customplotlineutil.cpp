@@ -292,7 +292,7 @@ private slots:
         util->setChartData(json("[{'ID':3,'SRC':2,'ATR':0,'DU':[1000],'A':[1]}]"));
         QCOMPARE(points(0), QStringLiteral("1:1"));
 
-        // Live, a new start empties the channel table until the chart registers the new graphs.
+        // Live, a new start accepts nothing until the chart has the new graphs: its blocks wait.
         {
             QWriteLocker structure(&chart->structureLock());
             util->setMode(0);
@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("ADR of the measurement is no list")).size(), 1);
         util->setChartData(json("[{'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
         QCOMPARE(points(0), QStringLiteral("1:1"));
-        QCOMPARE(log.matching(QStringLiteral("Channel Ais not valid in plot")).size(), 1);
+        QVERIFY(log.matching(QStringLiteral("is not valid in plot")).isEmpty());
 
         measurement("{'STAT':{'MEAS':{'VAL':'STOP','ID':null,'STAT':6000,'STOT':7000}}}");
         util->getMeasureState();
