@@ -9,11 +9,10 @@
 #include <QSaveFile>
 #include <QMutexLocker>
 #include <QRegularExpression>
-#include <QTextCodec>
-#include <QTextStream>
 #include <QtDebug>
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,16 +37,47 @@ CommonJSONUtil::CommonJSONUtil(const QString& fileName, QObject* parent)
     : QObject(parent), document(new JSONObject())
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return;
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-    std::string text = stream.readAll().toStdString();
-    try {
-        document->parse(text);
-    } catch (const std::exception& e) {
-        qWarning().noquote() << "Could not parse JSON file" << fileName << ":" << e.what();
+    if (!file.open(QIODevice::ReadOnly)) {
+        fileState = FILE_UNREADABLE;
+        qWarning().noquote() << "Could not read JSON file" << fileName << ":" << file.errorString();
+        return;
     }
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        fileState = FILE_UNREADABLE;
+        qWarning().noquote() << "Could not read JSON file" << fileName << ":" << file.errorString();
+        return;
+    }
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    if (data.trimmed().isEmpty())
+        return;
+
+    // Strict: a file cut short or followed by anything else is not taken as
+    // whatever part of it happens to parse.
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = false;
+    builder["failIfExtra"] = true;
+    Json::Value value;
+    std::string errors;
+    bool ok = false;
+    try {
+        const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+        ok = reader->parse(data.constData(), data.constData() + data.size(), &value, &errors);
+    } catch (const std::exception& e) {
+        ok = false;   // nesting beyond the reader's limit
+        errors = e.what();
+    }
+    if (!ok) {
+        fileState = FILE_UNREADABLE;
+        qWarning().noquote() << "Could not parse JSON file" << fileName << ":"
+                             << QString::fromStdString(errors).simplified();
+        return;
+    }
+    document->swapJSON(value);
+    fileState = FILE_PARSED;
 }
 
 CommonJSONUtil::~CommonJSONUtil()
@@ -180,22 +210,25 @@ void CommonJSONUtil::clear()
     document->clear();
 }
 
-void CommonJSONUtil::saveJson(QString fileName)
+bool CommonJSONUtil::saveJson(QString fileName)
 {
     if (fileName.isEmpty())
-        return;
+        return false;
     // Written whole or not at all, and without the token or any password.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << "Not able to open File at " + fileName;
-        return;
+        qWarning().noquote() << "Not able to open File at " + fileName + ": " + file.errorString();
+        return false;
     }
     Json::Value tree = document->snapshot();
     LogRedaction::maskSecrets(tree);
     const std::string text = tree.toStyledString();
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
-        || !file.commit())
+        || !file.commit()) {
         qWarning().noquote() << "Not able to write File at " + fileName + ": " + file.errorString();
+        return false;   // the old file stays as it was
+    }
+    return true;
 }
 
 void CommonJSONUtil::reportFailedQuery(const QString& path)

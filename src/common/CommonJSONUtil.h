@@ -25,14 +25,24 @@ class CommonJSONUtil : public QObject
     Q_OBJECT
 
 public:
+    // What the file constructor found. Documents not read from a file are FILE_EMPTY.
+    enum FileState {
+        FILE_EMPTY = 0,       // no file, or one holding nothing but white space (and a byte-order mark)
+        FILE_PARSED = 1,      // the whole file is one JSON value, now the document
+        FILE_UNREADABLE = 2   // the file could not be read or is not JSON; the document is empty
+    };
+
     explicit CommonJSONUtil(QObject* parent = nullptr);
     // Takes ownership of document.
     CommonJSONUtil(KORVALIS::JSON::JSONObject* document, QObject* parent);
     CommonJSONUtil(const Json::Value& value, QObject* parent);
-    // Reads and parses a UTF-8 file; a file that cannot be opened gives an
-    // empty document.
+    // Reads and parses a UTF-8 file (a leading byte-order mark is skipped);
+    // the whole text must be one JSON value. Anything else gives an empty
+    // document; getFileState() tells which case it was.
     CommonJSONUtil(const QString& fileName, QObject* parent);
     ~CommonJSONUtil() override;
+
+    FileState getFileState() const { return fileState; }
 
     // Path queries. values is replaced by the hits, each hit's concrete path is
     // appended to paths; true when at least one value was found.
@@ -60,12 +70,15 @@ public:
     void appendJson(const Json::Value& value, const QString& path);
     // Empties the document.
     void clear();
-    // Writes the document, indented, to fileName; creates no folder.
-    void saveJson(QString fileName);
+    // Writes the document, indented, to fileName, whole or not at all (a
+    // temporary file takes its place only when completely written); creates
+    // no folder. True when the file was replaced; a failure is logged.
+    bool saveJson(QString fileName);
 
 protected:
     KORVALIS::JSON::JSONObject* document;   // owned, never null
     QMutex mutex;                           // serialises clear() and the failed-query report
+    FileState fileState = FILE_EMPTY;
 
 private:
     void reportFailedQuery(const QString& path);

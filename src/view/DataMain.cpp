@@ -4,7 +4,6 @@
 #include "util/DataMainUtil.h"
 #include "util/Language.h"
 #include "view/ChannelList.h"
-#include "view/ChannelSelection.h"
 #include "view/CustomPlotLine.h"
 #include "view/HistMeasureList.h"
 #include "view/Logger.h"
@@ -31,14 +30,6 @@
 #include <QtDebug>
 
 namespace {
-
-// View ids: what the back button does.
-const int VIEW_HOME = 0;             // chart or sensor list: home page
-const int VIEW_CHART_SETTINGS = 1;   // chart settings: measurement page
-const int VIEW_LOGGER = 2;           // logger's own back step, else home page
-const int VIEW_CONFIG = 3;           // configuration's previous table, else home page
-const int VIEW_SENSOR_CONFIG = 4;    // configuration's previous table, else the sensor list
-const int VIEW_USER_MENU = 5;        // user menus' back step, else home page
 
 const int CONNECTION_INFO_MS = 5000;
 const int STATUS_MS = 10000;
@@ -178,6 +169,7 @@ DataMain::DataMain(QWidget* parent)
             SLOT(setDeviceConfigFromSensorList(QString&,QString&)));
     userMenu = new UserMenu(this);
     addToContainer(ui->wgtUserMenu, userMenu);
+    setupPlotConfigTables();
 
     setTranslatable(ui->lblAxis1, 869, QStringLiteral("Achse 1"));
     setTranslatable(ui->lblAxis2, 870, QStringLiteral("Achse 2"));
@@ -536,44 +528,6 @@ void DataMain::showHistMeasureList()
     closeOnLogout(dialog);
     dialog->show();
     list->requestHistMeasures();
-}
-
-void DataMain::setPlotConfig()
-{
-    viewId = VIEW_CHART_SETTINGS;
-    showPage(CHANNEL_CONFIG_PAGE);
-    setTitle(524, QStringLiteral("Konfiguration"));
-}
-
-void DataMain::savePlotConfig()
-{
-    setChartWidget();
-}
-
-void DataMain::showChannelConfigPart_1()
-{
-    viewId = VIEW_CHART_SETTINGS;
-    showPage(CHANNEL_CONFIG_PAGE);
-}
-
-void DataMain::showChannelConfigPart_2()
-{
-    viewId = VIEW_CHART_SETTINGS;
-    showPage(CHANNEL_CONFIG_PAGE_2);
-}
-
-void DataMain::showChannelDialog(int column)
-{
-    if (column != 0)
-        return;
-    auto* dialog = new ChannelSelection(this, graphs, getMainWindow());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
-}
-
-void DataMain::setPlotGraphs(QMap<int, GraphDescriptor>& descriptors)
-{
-    graphs = descriptors;
 }
 
 void DataMain::reloadWidget()

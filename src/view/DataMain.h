@@ -90,15 +90,20 @@ public slots:
     void startStopMeasure();
     // The stored measurements in a dialog over the main window; the chosen one goes to the chart.
     void showHistMeasureList();
-    // The chart settings: page 4, page 5, and saving returns to the measurement tabs.
+    // The chart settings (DataMainPlotConfig.cpp): page 4 the graphs, page 5
+    // the time axis. Opening takes the chart's graphs as the working copy;
+    // saving hands it to the chart and returns to the measurement tabs.
     void setPlotConfig();
     void savePlotConfig();
     void showChannelConfigPart_1();
     void showChannelConfigPart_2();
     // Opens the chart's channel selection over the main window; only column 0 has one.
     void showChannelDialog(int column);
-    // The graphs as the channel selection left them.
+    // Takes the graphs as the working copy and rebuilds the graph table, one row per visible graph.
     void setPlotGraphs(QMap<int, GraphDescriptor>& descriptors);
+    // A row's colour or axis chooser changed (the sender's "GraphIndex" names the graph).
+    void setComboboxColor(int index);
+    void setComboboxDimension(int axis);
     void setRingBuffer(int state);
     void updateRingBuffer();
     void setConnectionInfo(QString ssid);
@@ -111,10 +116,24 @@ public slots:
     void setDefault();
 
 private:
+    // View ids: what the back button does.
+    static constexpr int VIEW_HOME = 0;             // chart or sensor list: home page
+    static constexpr int VIEW_CHART_SETTINGS = 1;   // chart settings: measurement page
+    static constexpr int VIEW_LOGGER = 2;           // logger's own back step, else home page
+    static constexpr int VIEW_CONFIG = 3;           // configuration's previous table, else home page
+    static constexpr int VIEW_SENSOR_CONFIG = 4;    // configuration's previous table, else the sensor list
+    static constexpr int VIEW_USER_MENU = 5;        // user menus' back step, else home page
+
     void markSideButton(int button);
     void setTitle(int textId, const QString& defaultText);
     void showPage(int page);
     void initTabs();
+    // Chart settings: headers and columns of both tables, once.
+    void setupPlotConfigTables();
+    void addGraphRow(const GraphDescriptor& graph);
+    void fillDateTimeRow();
+    // The units of the graph table's rows, each in the combo box of its row's axis.
+    void fillDimensionCombos();
 
     Ui::DataMain* ui;
     QTimer* clock;

@@ -1,4 +1,4 @@
-// Check boxes, radio indicators, calendar navigation and the user-menu templates.
+// Check boxes, radio indicators and calendar navigation.
 #include "Palette.h"
 #include "PictureSet.h"
 
@@ -103,30 +103,6 @@ QImage calendar()
     return image;
 }
 
-// A grid of tiles: two per row, more rows for the denser templates. 50 wide
-// and 35 high, the icon size of the template buttons (the file names put the
-// height first).
-QImage menuTemplate(int rows, const QColor& colour)
-{
-    QImage image = blankImage(50, 35);
-    QPainter p(&image);
-    prepare(p);
-    p.setPen(QPen(colour, 2.0));
-    p.setBrush(Palette::white());
-    p.drawRoundedRect(QRectF(1, 1, 48, 33), 3, 3);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    const qreal gap = 2.0;
-    const QRectF inner(4, 4, 42, 27);
-    const qreal tileW = (inner.width() - gap) / 2.0;
-    const qreal tileH = (inner.height() - gap * (rows - 1)) / rows;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < 2; ++c)
-            p.drawRect(QRectF(inner.left() + c * (tileW + gap), inner.top() + r * (tileH + gap),
-                              tileW, tileH));
-    return image;
-}
-
 Picture still(const QString& path, std::function<QImage()> draw)
 {
     return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
@@ -147,14 +123,5 @@ QVector<Picture> iconPictures()
          << still("icon/arrow_up.png", [] { return upDown(true); })
          << still("icon/arrow_down.png", [] { return upDown(false); })
          << still("icon/calendar_24.png", [] { return calendar(); });
-    const int rowsPerTemplate[3] = {2, 3, 5};
-    for (int t = 0; t < 3; ++t) {
-        const int rows = rowsPerTemplate[t];
-        const QString n = QString::number(t + 1);
-        list << still("icon/icon_usermenu_schablone" + n + "_grau_35x50.png",
-                      [rows] { return menuTemplate(rows, Palette::grey()); })
-             << still("icon/icon_usermenu_schablone" + n + "_gruen_35x50.png",
-                      [rows] { return menuTemplate(rows, Palette::green()); });
-    }
     return list;
 }

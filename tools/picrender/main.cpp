@@ -3,6 +3,7 @@
 #include "ChartPanelPictures.h"
 #include "GifWriter.h"
 #include "PictureSet.h"
+#include "UserMenuPictures.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     all += frameIconPictures();
     all += configPictures();
     all += chartPanelPictures();
+    all += userMenuPictures();
 
     int failures = 0;
     for (const Picture& picture : all) {

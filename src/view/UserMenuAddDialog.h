@@ -1,0 +1,40 @@
+#pragma once
+
+#include "view/OverallView.h"
+#include "widgets/ZDialog.h"
+
+#include <QPointer>
+
+class UserMenuUtil;
+
+namespace Ui {
+class UserMenuAddDialog;
+}
+
+// Creates a user menu: its name and one of three templates (12, 10 or 8
+// tiles). "Add" hands both to the store, which then opens the new menu.
+// Covers the window given as parent, shows itself when made.
+class UserMenuAddDialog : public ZDialog, public OverallView
+{
+    Q_OBJECT
+
+public:
+    explicit UserMenuAddDialog(QWidget* parent);
+    ~UserMenuAddDialog() override;
+
+    // The store the new menu goes to; "Add" does nothing before.
+    void setUserMenuUtil(UserMenuUtil* menuUtil);
+    // The chosen template, 0 to 2.
+    int getTableStyle() const { return tableStyle; }
+
+public slots:
+    void createUserMenu(bool checked);
+    void updateButtonGroup(bool checked);
+
+private:
+    void retranslate();
+
+    Ui::UserMenuAddDialog* ui;
+    QPointer<UserMenuUtil> util;
+    int tableStyle;
+};

@@ -1,0 +1,363 @@
+// The user-menu store: the file after each change, damaged and hand-edited
+// files, changes that cannot be saved, the tiles' texts from the mirror, the
+// change flags and the cell dialog's choices.
+#include "../common/LogCapture.h"
+#include "ConfigMirrorFixture.h"
+
+#include "common/ChannelDataFlags.h"
+#include "util/FileUtil.h"
+#include "util/StatusMessageSink.h"
+#include "util/UserMenuUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QString folder() { return FileUtil::basePath() + "/User"; }
+QString menuFile() { return folder() + "/UserMenu.json"; }
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QVERIFY(QDir().mkpath(folder()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// JSON written with single quotes, which keeps the texts here readable.
+QByteArray json(QString text) { return text.replace('\'', '"').toUtf8(); }
+
+Json::Value parsedFile() { return ConfigMirrorFixture::parse(QString::fromUtf8(readFile(menuFile()))); }
+
+QStringList menuList(UserMenuUtil& store)
+{
+    QStringList names;
+    const auto connection = QObject::connect(&store, &UserMenuUtil::updateMenuList, [&](TableStructure& table) {
+        for (int row = 0; row < table.rowCount(); ++row)
+            names << table.cellAt(row, 0).getValue().toString();
+    });
+    store.getJsonPath();
+    store.getMenuList();
+    QObject::disconnect(connection);
+    return names;
+}
+
+// The tiles of menu index, two per row, in reading order.
+QVector<TableCell> grid(UserMenuUtil& store, int index, int rows)
+{
+    QVector<TableCell> cells;
+    const auto connection = QObject::connect(&store, &UserMenuUtil::updateUserMenu, [&](TableStructure& table) {
+        for (int row = 0; row < table.rowCount(); ++row)
+            cells += table.rowAt(row);
+    });
+    store.setColumnCount(2);
+    store.setRowCount(rows);
+    store.getJsonPath();
+    store.getUserMenu(index);
+    QObject::disconnect(connection);
+    return cells;
+}
+
+QStringList texts(const TableCell& cell) { return cell.getValue().value<QVector<QString>>().toList(); }
+
+} // namespace
+
+class TestUserMenuUtil : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+    std::unique_ptr<QSignalSpy> messages;
+
+    // The text ids shown on the status bar since the last call.
+    QList<int> messageIds()
+    {
+        QList<int> ids;
+        for (const QList<QVariant>& message : qAsConst(*messages))
+            ids << message.at(0).toInt();
+        messages->clear();
+        return ids;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<Severity>("Severity");
+        fixture.reset(new ConfigMirrorFixture());
+        messages.reset(new QSignalSpy(StatusMessageSink::instance(), &StatusMessageSink::showTextMessage));
+    }
+    void cleanupTestCase() { fixture.reset(); }
+
+    void init()
+    {
+        QDir(folder()).removeRecursively();
+        fixture->reset();
+        messages->clear();
+    }
+
+    void fileAfterEachChange()
+    {
+        const QStringList names{"Kühlwasser Süd", "", "Noten 𝄞 😀"};
+        {
+            UserMenuUtil store;
+            QVERIFY(QFileInfo(menuFile()).isFile() && QFileInfo(menuFile()).size() == 0);
+            QVERIFY(menuList(store).isEmpty());
+            QSignalSpy opened(&store, &UserMenuUtil::openMenu);
+            store.addUserMenu(names[0], UserMenuUtil::STYLE_EIGHT);
+            const Json::Value menu = parsedFile()["MENU"][0];
+            QCOMPARE(menu["ST"].asInt(), 2);
+            QVERIFY(menu["USER"].isString() && menu["MEN"].isArray() && menu["MEN"].empty());
+            QVERIFY(qAbs(menu["TIME"].asInt64() - QDateTime::currentMSecsSinceEpoch()) < 60000);
+            QVERIFY(!menu.isMember("CELL"));
+            store.addUserMenu(names[1], UserMenuUtil::STYLE_TEN);
+            store.addUserMenu(names[2], UserMenuUtil::STYLE_TWELVE);
+            QCOMPARE(opened.count(), 3);
+            QCOMPARE(opened.at(1).at(0).toInt(), 1);
+            QCOMPARE(opened.at(1).at(1).value<UserMenuUtil::TableStyle>(), UserMenuUtil::STYLE_TEN);
+
+            QSignalSpy rebuilt(&store, &UserMenuUtil::updateUserMenu);
+            grid(store, 0, 4);
+            store.setCell(0, "$.DATA.MK[0]", "MV.MW");
+            store.setCell(5, "$.DATA.MK[2]", "MV.MAW");
+            store.setCell(0, "$.DATA.MK[1]", "MV.MIW");
+            QCOMPARE(rebuilt.count(), 4);
+            const Json::Value cells = parsedFile()["MENU"][0]["CELL"];
+            QCOMPARE(cells.size(), 2u);
+            QCOMPARE(cells[0]["IDX"].asInt(), 5);   // the reassigned cell goes last
+            QCOMPARE(cells[1]["CHAN"]["PATH"].asString(), std::string("$.DATA.MK[1]"));
+            QCOMPARE(cells[1]["VAL"]["WAY"].asString(), std::string("MV.MIW"));
+            QCOMPARE(store.getCellChannelPath(0) + store.getCellValueWay(5), QString("$.DATA.MK[1]MV.MAW"));
+            store.clearCell(5);
+            store.clearCell(0);
+            QVERIFY(parsedFile()["MENU"][0].isMember("CELL") && parsedFile()["MENU"][0]["CELL"].isNull());
+            QVERIFY(messageIds().isEmpty());
+        }
+        UserMenuUtil store;   // the names come back as typed
+        QCOMPARE(menuList(store), names);
+        store.deleteUserMenu(1);
+        QCOMPARE(menuList(store), QStringList({names[0], names[2]}));
+        store.deleteUserMenu(1);
+        store.deleteUserMenu(0);
+        QVERIFY(parsedFile().isMember("MENU") && parsedFile()["MENU"].isNull());
+        QSignalSpy opened(&store, &UserMenuUtil::openMenu);
+        store.addUserMenu("Neu", UserMenuUtil::STYLE_TWELVE);
+        QCOMPARE(opened.last().at(0).toInt(), 0);
+        QCOMPARE(parsedFile()["MENU"].size(), 1u);
+    }
+
+    void damagedFileMovedAside_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("truncated") << json("{'MENU':[{'NAME':'A','ST':0");
+        QTest::newRow("not JSON") << QByteArray("Usermenü");
+        QTest::newRow("root array") << json("[{'MENU':[]}]");
+        QTest::newRow("MENU object") << json("{'MENU':{'NAME':'A','ST':0}}");
+    }
+
+    void damagedFileMovedAside()
+    {
+        QFETCH(QByteArray, content);
+        const QString backup = menuFile() + ".bak";
+        writeFile(menuFile(), content);
+        LogCapture log;
+        {
+            UserMenuUtil store;
+            QCOMPARE(readFile(backup), content);
+            QVERIFY(!log.matching(backup).isEmpty());   // logged at once
+            QCOMPARE(QFileInfo(menuFile()).size(), 0);
+            QVERIFY(messages->isEmpty());   // shown with the list, once
+            QVERIFY(menuList(store).isEmpty() && menuList(store).isEmpty());
+            QCOMPARE(messages->first().at(2).toStringList(), QStringList{"UserMenu.json.bak"});
+            QCOMPARE(messages->first().at(3).value<Severity>(), SEVERITY_ERROR);
+            QCOMPARE(messageIds(), QList<int>{1490});
+            store.addUserMenu("A", UserMenuUtil::STYLE_TWELVE);
+            QCOMPARE(parsedFile()["MENU"].size(), 1u);
+        }
+        // A second damage keeps the first backup and adds one of its own.
+        writeFile(menuFile(), "{");
+        UserMenuUtil store;
+        QCOMPARE(readFile(backup), content);
+        const QStringList backups = QDir(folder()).entryList({"UserMenu.json.*.bak"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(readFile(folder() + '/' + backups.first()), QByteArray("{"));
+    }
+
+    void incompleteEntriesKept()
+    {
+        // With a byte-order mark, as an editor may save it.
+        writeFile(menuFile(), "\xEF\xBB\xBF" + json("{'MENU':[{'NAME':'A','ST':0}, {'NAME':5,'ST':1}, 'Text',"
+                                                    " {'NAME':'B','ST':1.0}, {'NAME':'C','ST':7,'CELL':["
+                                                    "  {'IDX':0,'CHAN':{'PATH':'$.DATA.MK[*]'},'VAL':{'WAY':'MV.MW'}},"
+                                                    " {'IDX':'1','CHAN':{'PATH':'$.DATA.MK[0]'},'VAL':{'WAY':'MV.MW'}},"
+                                                    "  {'IDX':1,'CHAN':{'PATH':'$.DATA.MK[0]'},'VAL':{'WAY':'MV.MW'}},"
+                                                    "  {'IDX':2,'CHAN':{'PATH':'$.DATA.MK[1]'},'VAL':{'WAY':'MV[0]'}},"
+                                                    "  3]}], 'OTHER':true}"));
+        UserMenuUtil store;
+        QCOMPARE(menuList(store), QStringList({"A", "B", "C"}));
+        QVERIFY(!QFile::exists(menuFile() + ".bak"));
+        QCOMPARE(store.getTableStyle(2), static_cast<UserMenuUtil::TableStyle>(7));
+        const QVector<TableCell> cells = grid(store, 2, 2);
+        QVERIFY(cells.size() == 4 && texts(cells.at(0)).isEmpty() && texts(cells.at(1)).size() == 4);
+
+        store.deleteUserMenu(1);   // "B", the file's fourth element
+        const Json::Value menus = parsedFile()["MENU"];
+        QCOMPARE(menus.size(), 4u);
+        QCOMPARE(menus[3]["NAME"].asString(), std::string("C"));
+        QVERIFY(parsedFile()["OTHER"].asBool());
+        QCOMPARE(menuList(store), QStringList({"A", "C"}));
+
+        grid(store, 1, 2);
+        store.setCell(3, "$.DATA.MK[2]", "MV.MAW");
+        store.clearCell(1);
+        store.setCell(2, "$.DATA.MK[?(@.IDX==2)]", "MV.MW");   // no definite path: refused
+        const Json::Value kept = parsedFile()["MENU"][3]["CELL"];
+        QCOMPARE(kept.size(), 5u);   // four incomplete entries, then cell 3
+        QCOMPARE(kept[1]["IDX"].asString(), std::string("1"));
+        QCOMPARE(kept[4]["IDX"].asInt(), 3);
+        QVERIFY(!parsedFile()["MENU"][0].isMember("CELL"));
+    }
+
+    void changesThatCannotBeSaved()
+    {
+        // The file turns into a folder after loading: the writes fail, nothing changes.
+        const QByteArray content = json("{'MENU':[{'NAME':'Eins','ST':0}]}");
+        writeFile(menuFile(), content);
+        UserMenuUtil store;
+        QCOMPARE(menuList(store), QStringList{"Eins"});
+        QSignalSpy opened(&store, &UserMenuUtil::openMenu);
+        QVERIFY(QFile::remove(menuFile()) && QDir().mkpath(menuFile()));
+        store.addUserMenu("Verloren", UserMenuUtil::STYLE_TWELVE);
+        store.deleteUserMenu(0);
+        grid(store, 0, 1);
+        store.setCell(0, "$.DATA.MK[0]", "MV.MW");
+        QCOMPARE(opened.count(), 0);
+        QCOMPARE(messageIds(), QList<int>({1491, 1491, 1491}));
+        QCOMPARE(menuList(store), QStringList{"Eins"});
+        QVERIFY(store.getCellChannelPath(0).isEmpty());
+        {
+            UserMenuUtil refused;   // a folder in the file's place is left alone
+            refused.addUserMenu("B", UserMenuUtil::STYLE_TWELVE);
+            QVERIFY(menuList(refused).isEmpty());
+            QCOMPARE(messageIds(), QList<int>{1491});
+        }
+        QVERIFY(QDir(menuFile()).removeRecursively());
+        store.addUserMenu("Zwei", UserMenuUtil::STYLE_TWELVE);
+        QCOMPARE(parsedFile()["MENU"].size(), 2u);
+        QVERIFY(!parsedFile()["MENU"][0].isMember("CELL"));
+
+        // A folder without write access.
+        writeFile(menuFile(), content);
+        UserMenuUtil readOnly;
+        const auto allow = [](bool write) {
+            QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                | (write ? QFileDevice::WriteOwner : QFileDevice::Permissions()));
+        };
+        allow(false);
+        if (QFileInfo(folder()).isWritable()) {
+            allow(true);
+            QSKIP("Running as root: a folder without write permission is written all the same");
+        }
+        QSignalSpy openedReadOnly(&readOnly, &UserMenuUtil::openMenu);
+        readOnly.addUserMenu("Verloren", UserMenuUtil::STYLE_TWELVE);
+        allow(true);
+        QCOMPARE(openedReadOnly.count(), 0);
+        QCOMPARE(messageIds(), QList<int>{1491});
+        QCOMPARE(readFile(menuFile()), content);
+        QCOMPARE(menuList(readOnly), QStringList{"Eins"});
+    }
+
+    void tileTexts()
+    {
+        fixture->fill("$.DATA.MK", json("[{'ADR':'CH01','MV':{'T':'Kessel','MW':{'VAL':0.000012345,'DIM':'°C'},"
+                                        "  'MAW':{'VAL':1234567,'DIM':{'T':'Pa'}},'MIW':{'VAL':'-0.5','DIM':5},"
+                                        "  'STF':{'VAL':['O','h','l']}}},"
+                                        " {'ADR':7,'MV':{'T':'<b>Vorlauf</b>','MW':{'VAL':true,'DIM':'K'},"
+                                        "  'STF':{'VAL':['U','h']}}}]"));
+        QString cells;
+        const QStringList assigned{"0:MW", "0:MAW", "0:MIW", "1:MW", "5:MW", "0:MTW"};
+        for (int idx = 0; idx < assigned.size(); ++idx)
+            cells += QString("%1{'IDX':%2,'CHAN':{'PATH':'$.DATA.MK[%3]'},'VAL':{'WAY':'MV.%4'}}")
+                         .arg(idx ? "," : "")
+                         .arg(idx)
+                         .arg(assigned[idx].section(':', 0, 0), assigned[idx].section(':', 1));
+        writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[" + cells + "]}]}"));
+        UserMenuUtil store;
+        const QVector<TableCell> tiles = grid(store, 0, 4);
+        QCOMPARE(tiles.size(), 8);
+        const QStringList shown{"CH01|Kessel|1.2345e-05|°C", "CH01|Kessel|1.23457e+06|Pa", "CH01|Kessel|-0.5|--",
+                                "--|<b>Vorlauf</b>|---|K", "--|-----|---|--", "CH01|Kessel|---|--", "", ""};
+        const QList<int> status{ChannelDataFlags::OVERRANGE, ChannelDataFlags::MAXIMUM_MARK,
+                                ChannelDataFlags::MINIMUM_MARK, ChannelDataFlags::UNDERRANGE, 0, 0};
+        for (int i = 0; i < tiles.size(); ++i) {
+            QCOMPARE(texts(tiles[i]).join('|'), shown[i]);
+            QCOMPARE(tiles[i].getData().toInt(), status.value(i));
+            QCOMPARE(tiles[i].getCellType(), TableCell::OWNER_WIDGET);
+        }
+        QVERIFY(fixture->takeQueuedReads().contains("$.DATA.MK[5].ADR"));
+    }
+
+    void changeFlagsAndChoices()
+    {
+        fixture->fill("$.DATA.CH", json("{'DISP':{'PATH':'$.DATA.MK[*]'},'UPD':{'PATH':'$.DATA.MK'},"
+                                        " 'DESC':[{'WAY':'ADR'}], 'MVTB':{'ITEM':['MW','MAW'],"
+                                        " 'MW':{'T':'Messwert','WAY':'MV.MW'},'MAW':{'T':'Max','WAY':'MV.MAW'}}}"));
+        fixture->fill("$.DATA.MK", json("[{'ADR':'CH01'}, null, {'ADR':'CH03'}]"));
+        UserMenuUtil store;
+        store.addUserMenu("M", UserMenuUtil::STYLE_TWELVE);
+        grid(store, 0, 6);
+        store.setCell(0, "$.DATA.MK[0]", "MV.MW");
+        QSignalSpy values(&store, &UserMenuUtil::updateChannelData);
+        QSignalSpy channels(&store, &UserMenuUtil::updateActiveChannels);
+        using Counts = QPair<int, int>;
+        const auto batch = [&](const QString& path) {
+            store.beforeJsonTelegramm();
+            store.jsonTelegramm(GlobalEnums::SET, path);
+            store.afterJsonTelegramm();
+            const Counts counts(values.count(), channels.count());
+            values.clear();
+            channels.clear();
+            return counts;
+        };
+        QCOMPARE(batch("$.DATA.MK[0].MV.MW.VAL"), Counts(1, 0));
+        QCOMPARE(batch("$.DATA.MK[1].MV.MW.VAL"), Counts(0, 0));   // no update path yet
+        QCOMPARE(batch("$.DATA.CH.UPD"), Counts(1, 1));
+
+        // The choices come without blocking; a second request folds into the first.
+        int answers = 0;
+        QList<QStringList> choices;
+        connect(&store, &UserMenuUtil::updateAddSelectDialog,
+                [&](QStringList& names, QStringList& paths, QStringList& valueNames, QStringList& ways) {
+                    choices = {names, paths, valueNames, ways};
+                    ++answers;
+                });
+        store.getActiveChannels();
+        store.getActiveChannels();
+        QCOMPARE(answers, 0);
+        QTRY_COMPARE(answers, 1);
+        QTest::qWait(50);
+        QCOMPARE(answers, 1);
+        QCOMPARE(choices.value(0), QStringList({"CH01 ", "CH03 "}));
+        QCOMPARE(choices.value(1), QStringList({"$.DATA.MK[0]", "$.DATA.MK[2]"}));
+        QCOMPARE(choices.value(2), QStringList({"Messwert", "Max"}));
+        QCOMPARE(choices.value(3), QStringList({"MV.MW", "MV.MAW"}));
+        QCOMPARE(batch("$.DATA.MK[1].MV.MW.VAL"), Counts(1, 1));
+
+        menuList(store);   // the list shown: nothing counts
+        QCOMPARE(batch("$.DATA.CH"), Counts(0, 0));
+    }
+};
+
+QTEST_MAIN(TestUserMenuUtil)
+#include "tst_usermenuutil.moc"

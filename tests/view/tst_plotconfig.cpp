@@ -1,0 +1,255 @@
+// The chart settings pages of the measurement screen with the graphs of a
+// measurement the simulator runs (CH01, CH02 °C, CH04 %rF, CH05 hPa), and
+// the colour choosers' delegate.
+#include "Screenshot.h"
+#include "ScreenSession.h"
+
+#include "util/CustomPlotLineUtil.h"
+#include "view/ChannelSelection.h"
+#include "view/ColorDelegate.h"
+#include "view/CustomPlotLine.h"
+#include "widgets/ZCheckButton.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+QStringList itemsOf(const QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+QSharedPointer<QCPAxisTickerDateTime> ticker(CustomPlotLine* chart)
+{
+    return qSharedPointerDynamicCast<QCPAxisTickerDateTime>(chart->xAxis->ticker());
+}
+
+} // namespace
+
+class TestPlotConfig : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScreenSession> session;
+
+    DataMain* screen() { return session->dataMain(); }
+    CustomPlotLine* chart() { return screen()->getChart(); }
+    QTableWidget* table() { return session->find<QTableWidget>(QStringLiteral("tblChannelConfig")); }
+    QComboBox* combo(const char* name) { return session->find<QComboBox>(QLatin1String(name)); }
+    QComboBox* chooser(int row, int column) { return qobject_cast<QComboBox*>(table()->cellWidget(row, column)); }
+    QComboBox* formatChooser()
+    {
+        return qobject_cast<QComboBox*>(session->find<QTableWidget>(QStringLiteral("tblChannelConfig_2"))->cellWidget(0, 1));
+    }
+
+    void openSettings()
+    {
+        QVERIFY(session->click(QStringLiteral("tbtnDataSettings")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::CHANNEL_CONFIG_PAGE));
+    }
+
+    void clickSection(int section)
+    {
+        QHeaderView* header = table()->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Both pages as they show, once the cell widgets are laid out.
+    void grabPages(const QString& language)
+    {
+        QTRY_VERIFY(chooser(0, 4)->width() > 50);
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("plotconfig-%1-page1.png").arg(language)));
+        QVERIFY(session->click(QStringLiteral("btnForwardChannelConfig")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::CHANNEL_CONFIG_PAGE_2));
+        QTRY_VERIFY(formatChooser()->width() > 50);
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("plotconfig-%1-page2.png").arg(language)));
+        QVERIFY(session->click(QStringLiteral("btnBackwardChannelConfig")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::CHANNEL_CONFIG_PAGE));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        session.reset(new ScreenSession());
+        QVERIFY(session->start());
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->waitUntil([this] { return session->find<QPushButton>("btnDataStartStop")->isEnabled(); }));
+        QVERIFY(session->click(QStringLiteral("btnDataStartStop")));
+        QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 10000);
+    }
+
+    void cleanupTestCase() { session.reset(); }
+
+    void graphTable()
+    {
+        // CH04 hidden, CH01 in a colour the list does not hold.
+        QMap<int, GraphDescriptor> start = chart()->getGraphDescriptors();
+        start[2].setVisible(false);
+        start[0].setColor(QColor(QStringLiteral("#123456")));
+        chart()->setGraphDescriptors(start);
+        openSettings();
+        QCOMPARE(session->find<QLabel>(QStringLiteral("lblDataHeaderCrumb"))->text(), QStringLiteral("Konfiguration"));
+
+        QCOMPARE(table()->rowCount(), 3);
+        QCOMPARE(table()->item(2, 0)->text(), QStringLiteral("CH05"));
+        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("Temperatur Kessel"));
+        QCOMPARE(qobject_cast<QLabel*>(table()->cellWidget(2, 5))->text(), QStringLiteral("3"));
+        QVERIFY(table()->isColumnHidden(5));
+        QCOMPARE(table()->horizontalHeaderItem(4)->text(), QStringLiteral("Farbe"));
+        QCOMPARE(table()->horizontalHeaderItem(0)->textAlignment(), 133);
+        QCOMPARE(itemsOf(chooser(0, 3)), QStringList({"Achse Links", "Achse Rechts"}));
+        // The same unit twice, the hidden graph's none.
+        QCOMPARE(itemsOf(combo("cbxDimensionLeft")), QStringList({"°C", "°C", "hPa"}));
+        QCOMPARE(combo("cbxDimensionRight")->count(), 0);
+
+        const QList<QColor> colours = chart()->getGraphColors();
+        QComboBox* own = chooser(0, 4);
+        QCOMPARE(own->currentIndex(), 0);
+        QCOMPARE(own->count(), colours.size());
+        QCOMPARE(chooser(1, 4)->currentIndex(), 1);
+        auto* delegate = qobject_cast<ColorDelegate*>(own->itemDelegate());
+        QVERIFY(delegate && delegate->parent() == own);
+        grabPages(QStringLiteral("de"));
+        QCOMPARE(own->grab().toImage().pixelColor(10, own->height() / 2), QColor(QStringLiteral("#123456")));
+
+        // An axis moves its unit at once; a colour choice recolours the chooser.
+        chooser(2, 3)->setCurrentIndex(1);
+        QCOMPARE(itemsOf(combo("cbxDimensionLeft")), QStringList({"°C", "°C"}));
+        QCOMPARE(itemsOf(combo("cbxDimensionRight")), QStringList({"hPa"}));
+        chooser(1, 4)->setCurrentIndex(3);
+        QVERIFY(chooser(1, 4)->styleSheet().contains(colours.at(3).name()));
+
+        // Saving applies everything; the hidden graph comes back as it was.
+        QVERIFY(session->click(QStringLiteral("btnSaveChannelConfig")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+        QCOMPARE(chart()->getGraphDescriptor(1).getColor(), colours.at(3));
+        QCOMPARE(chart()->getGraphDescriptor(0).getColor(), QColor(QStringLiteral("#123456")));
+        QCOMPARE(chart()->getGraphDescriptor(3).getAxis(), 1);
+        QVERIFY(!chart()->getGraphDescriptor(2).isVisible());
+        QCOMPARE(chart()->yAxis->label(), QStringLiteral("°C"));
+        QCOMPARE(chart()->yAxis2->label(), QStringLiteral("hPa"));
+    }
+
+    void channelSelectionAndBack()
+    {
+        openSettings();
+        QCOMPARE(table()->rowCount(), 3);
+        clickSection(1);
+        QVERIFY(session->window->findChildren<ChannelSelection*>().isEmpty());
+        clickSection(0);
+        QList<ChannelSelection*> dialogs = session->window->findChildren<ChannelSelection*>();
+        QCOMPARE(dialogs.size(), 1);
+        QPointer<ChannelSelection> dialog(dialogs.first());
+        // The hidden graph is still in the working copy: the dialog offers it.
+        auto* rows = dialog->findChild<QTableWidget*>(QStringLiteral("tblChannelSelectionTable"));
+        QCOMPARE(rows->rowCount(), 4);
+        auto* check = qobject_cast<ZCheckButton*>(rows->cellWidget(2, 1));
+        QCOMPARE(check->getButtonCheckState(), ZCheckButton::Unchecked);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(table()->rowCount(), 4);
+        QCOMPARE(table()->item(2, 0)->text(), QStringLiteral("CH04"));
+        QCOMPARE(itemsOf(combo("cbxDimensionLeft")), QStringList({"°C", "°C", "%rF"}));
+        QCOMPARE(itemsOf(combo("cbxDimensionRight")), QStringList({"hPa"}));
+
+        // Back drops the table and every change.
+        chooser(0, 3)->setCurrentIndex(1);
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+        QVERIFY(!table()->item(0, 0));
+        QVERIFY(!chart()->getGraphDescriptor(2).isVisible());
+        QCOMPARE(chart()->getGraphDescriptor(0).getAxis(), 0);
+    }
+
+    void dateTimeFormatAndStart()
+    {
+        // A format the list does not hold: nothing chosen, and saving keeps it.
+        ticker(chart())->setDateTimeFormat(QStringLiteral("HH:mm:ss ddd"));
+        openSettings();
+        QVERIFY(session->click(QStringLiteral("btnForwardChannelConfig")));
+        QCOMPARE(itemsOf(formatChooser()), chart()->getDateTimeFormats());
+        QCOMPARE(formatChooser()->currentIndex(), -1);
+        QVERIFY(session->click(QStringLiteral("btnSaveChannelConfig_2")));
+        QCOMPARE(ticker(chart())->dateTimeFormat(), QStringLiteral("HH:mm:ss ddd"));
+
+        openSettings();
+        QVERIFY(session->click(QStringLiteral("btnForwardChannelConfig")));
+        formatChooser()->setCurrentIndex(1);
+        QVERIFY(session->click(QStringLiteral("btnSaveChannelConfig_2")));
+        QCOMPARE(chart()->getDateTimeFormatIndex(), 1);
+
+        // A measurement start leaves the pages.
+        openSettings();
+        QVERIFY(session->click(QStringLiteral("btnForwardChannelConfig")));
+        Measure running = chart()->getShownMeasure();
+        emit chart()->getUtil()->updateMeasureState(GlobalEnums::START, running);
+        QCOMPARE(screen()->getCurrentPage(), int(DataMain::MEASURE_PAGE));
+    }
+
+    void englishPages()
+    {
+        QVERIFY(session->logout());
+        auto* languages = combo("cbxUserLoginLanguage");
+        const int english = languages->findText(QStringLiteral("English"));
+        languages->setCurrentIndex(english);
+        emit languages->activated(english);
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 10000);
+        openSettings();
+        QStringList headers;
+        for (int column = 0; column < 5; ++column)
+            headers << table()->horizontalHeaderItem(column)->text();
+        QCOMPARE(headers, QStringList({"Channel", "Name", "Unit", "Axis", "Colour"}));
+        QCOMPARE(chooser(0, 3)->currentText(), QStringLiteral("Left axis"));
+        QCOMPARE(session->find<QLabel>(QStringLiteral("lblAxis2"))->text(), QStringLiteral("Axis 2"));
+        QCOMPARE(session->find<QLabel>(QStringLiteral("lblDateTimeFormat"))->text(), QStringLiteral("Date and time format"));
+        grabPages(QStringLiteral("en"));
+    }
+
+    void colorDelegatePixels()
+    {
+        QStandardItemModel model(1, 1);
+        const QColor colour(QStringLiteral("#204080"));
+        model.setData(model.index(0, 0), colour, Qt::UserRole);
+        ColorDelegate delegate;
+        QStyleOptionViewItem option;
+        option.rect = QRect(10, 10, 40, 30);
+        auto paint = [&](const QModelIndex& index, QStyle::State state) {
+            QImage image(60, 50, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            option.state = state;
+            QPainter painter(&image);
+            delegate.paint(&painter, option, index);
+            painter.end();
+            return image;
+        };
+        for (const bool hover : {false, true}) {
+            const QImage image = paint(model.index(0, 0), hover ? QStyle::State_MouseOver : QStyle::State_None);
+            QCOMPARE(image.pixelColor(30, 25), colour);
+            QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));
+            // Under the mouse all four edges take the inverted colour; the frame stays thin.
+            for (const QPoint& at : {QPoint(10, 25), QPoint(49, 25), QPoint(30, 10), QPoint(30, 39)})
+                QCOMPARE(image.pixelColor(at), hover ? QColor(QStringLiteral("#dfbf7f")) : colour);
+            QCOMPARE(image.pixelColor(13, 25), colour);
+        }
+        // No index, no colour: the field paints black.
+        QCOMPARE(paint(QModelIndex(), QStyle::State_None).pixelColor(30, 25), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(TestPlotConfig)
+#include "tst_plotconfig.moc"
