@@ -212,16 +212,19 @@ void CommonJSONUtil::clear()
 
 bool CommonJSONUtil::saveJson(QString fileName)
 {
+    return writeJsonFile(fileName, document->snapshot());
+}
+
+bool CommonJSONUtil::writeJsonFile(const QString& fileName, const Json::Value& tree)
+{
     if (fileName.isEmpty())
         return false;
-    // Written whole or not at all, and without the token or any password.
+    // Written whole or not at all.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning().noquote() << "Not able to open File at " + fileName + ": " + file.errorString();
         return false;
     }
-    Json::Value tree = document->snapshot();
-    LogRedaction::maskSecrets(tree);
     const std::string text = tree.toStyledString();
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
         || !file.commit()) {

@@ -74,6 +74,8 @@ public:
     // temporary file takes its place only when completely written); creates
     // no folder. True when the file was replaced; a failure is logged.
     bool saveJson(QString fileName);
+    // Writes tree to fileName in the same way.
+    static bool writeJsonFile(const QString& fileName, const Json::Value& tree);
 
 protected:
     KORVALIS::JSON::JSONObject* document;   // owned, never null

@@ -286,5 +286,8 @@ void JSONUtil::dumpMasterJSON()
     const QString fileName = FileUtil::basePath() + QStringLiteral("/MasterJson_")
                              + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmsszzz"))
                              + QStringLiteral(".json");
-    saveJson(fileName);
+    // The dump leaves the token and every password out.
+    Json::Value tree = getSnapshot();
+    LogRedaction::maskSecrets(tree);
+    writeJsonFile(fileName, tree);
 }

@@ -3,6 +3,7 @@
 
 #include "common/CommonJSONUtil.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -21,6 +22,23 @@ class TestCommonJSONUtil : public QObject
     Q_OBJECT
 
 private slots:
+    // A file is written as the document holds it, whole, and read back the same.
+    void savedFileReadsBackUnchanged()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("saved.json"));
+        Json::Value tree;
+        tree["MENU"][0]["NAME"] = "Men\u00fc";
+        tree["MENU"][0]["PASS"] = "kept";
+        CommonJSONUtil document(tree, nullptr);
+        QVERIFY(document.saveJson(path));
+        CommonJSONUtil reread(path, nullptr);
+        QCOMPARE(reread.getFileState(), CommonJSONUtil::FILE_PARSED);
+        QCOMPARE(reread.getSnapshot(), tree);
+        QVERIFY(!document.saveJson(folder.filePath(QStringLiteral("missing/saved.json"))));
+    }
+
     void failedParseLogsWithoutToken_data()
     {
         QTest::addColumn<QByteArray>("data");
