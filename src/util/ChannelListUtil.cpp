@@ -105,6 +105,12 @@ void ChannelListUtil::readChannelDescription()
     displayGenericPath = CommonJSONUtil::getGenericPath(displayPath);
 }
 
+void ChannelListUtil::forgetItems()
+{
+    items.clear();
+    itemNames.clear();
+}
+
 void ChannelListUtil::readItems(const Json::Value& description)
 {
     Json::Value list;
@@ -150,7 +156,9 @@ void ChannelListUtil::buildTableHeader()
     const int count = itemNames.size();
     int defaultIndex = 0;
     for (int column = 1; column <= ChannelListUtilRows::VALUE_COLUMNS; ++column) {
-        int index = SettingsUtil::getValue(SELECTION_KEY + QString::number(column), defaultIndex).toInt();
+        // Without items there is nothing to choose: the stored choice, or the
+        // default written back, waits for the description's items.
+        int index = count > 0 ? SettingsUtil::getValue(SELECTION_KEY + QString::number(column), defaultIndex).toInt() : 0;
         if (index < 0 || index >= count)
             index = 0;
         selection.insert(column, index);

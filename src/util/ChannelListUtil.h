@@ -45,6 +45,9 @@ public:
     // Stops a running build; neither it nor a request made during it publishes rows.
     void abortTableData();
     bool isBuilding() const;
+    // Forgets the items of an earlier session, so that no header is built
+    // from them before the new session's description has arrived.
+    void forgetItems();
 
     QStringList getItemNames() const;
     QStringList getItemWays() const;

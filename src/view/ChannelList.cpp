@@ -99,6 +99,7 @@ void ChannelList::init()
 void ChannelList::setDefault()
 {
     util->abortTableData();
+    util->forgetItems();
     table->clearTable();
     shown = TableStructure();
     scrolling = false;

@@ -49,13 +49,15 @@ ChartPoints cleanedPoints(const ChartPoints& points)
 class ViewerLock
 {
 public:
-    ViewerLock(QMutex* mutex, std::atomic<int>& waiting) : waiting(waiting), locker((++waiting, mutex))
-    {
-        --waiting;
-    }
+    ViewerLock(QMutex* mutex, std::atomic<int>& waiting) : locker(announce(mutex, waiting)) { --waiting; }
 
 private:
-    std::atomic<int>& waiting;
+    static QMutex* announce(QMutex* mutex, std::atomic<int>& waiting)
+    {
+        ++waiting;
+        return mutex;
+    }
+
     AnnotatedMutexLocker locker;
 };
 

@@ -21,38 +21,28 @@ class TestChannelDataFlags : public QObject
     Q_OBJECT
 
 private slots:
-    void leftFlags_data()
+    void flags_data()
     {
-        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("left");   // status letters; otherwise function flags
+        QTest::addColumn<QString>("json");
         QTest::addColumn<int>("bits");
-        QTest::newRow("letters, unknowns and a number") << R"(["O", "h", "Q", 5])" << 0x1001;
-        QTest::newRow("repeated and case-sensitive") << R"(["H", "H", "h", "l", "L"])" << (0x400 | 0x1000 | 0x2000 | 0x800);
-        QTest::newRow("sensor break") << R"(["-"])" << 0x4;
-        QTest::newRow("whole strings only") << R"(["OU", ""])" << 0;
-        QTest::newRow("not an array") << R"({"O": true})" << 0;
+        QTest::newRow("letters, unknowns and a number") << true << R"(["O", "h", "Q", 5])" << 0x1001;
+        QTest::newRow("repeated and case-sensitive") << true << R"(["H", "H", "h", "l", "L"])" << (0x400 | 0x1000 | 0x2000 | 0x800);
+        QTest::newRow("sensor break") << true << R"(["-"])" << 0x4;
+        QTest::newRow("whole strings only") << true << R"(["OU", ""])" << 0;
+        QTest::newRow("letters not an array") << true << R"({"O": true})" << 0;
+        QTest::newRow("true names of the map") << false << R"({"CT": true, "CJ": false, "XYZ": true})" << 0x80;
+        QTest::newRow("only booleans count") << false << R"({"REL": 1, "DAMP": "true", "AFA": true})" << 0x1;
+        QTest::newRow("flags not an object") << false << R"(["CT"])" << 0;
     }
 
-    void leftFlags()
+    void flags()
     {
-        QFETCH(QString, status);
+        QFETCH(bool, left);
+        QFETCH(QString, json);
         QFETCH(int, bits);
-        QCOMPARE(ChannelDataFlags::parseLeftFlags(parse(status.toUtf8().constData())), bits);
-    }
-
-    void rightFlags_data()
-    {
-        QTest::addColumn<QString>("flags");
-        QTest::addColumn<int>("bits");
-        QTest::newRow("true names of the map") << R"({"CT": true, "CJ": false, "XYZ": true})" << 0x80;
-        QTest::newRow("only booleans count") << R"({"REL": 1, "DAMP": "true", "AFA": true})" << 0x1;
-        QTest::newRow("not an object") << R"(["CT"])" << 0;
-    }
-
-    void rightFlags()
-    {
-        QFETCH(QString, flags);
-        QFETCH(int, bits);
-        QCOMPARE(ChannelDataFlags::parseRightFlags(parse(flags.toUtf8().constData())), bits);
+        const Json::Value value = parse(json.toUtf8().constData());
+        QCOMPARE(left ? ChannelDataFlags::parseLeftFlags(value) : ChannelDataFlags::parseRightFlags(value), bits);
     }
 };
 

@@ -33,8 +33,6 @@ TableCell sampleCell()
 TableStructure sampleTable(int rows)
 {
     TableStructure table;
-    table.setTableType(TableStructure::STAB);
-    table.setHeaderVisible(true);
     table.setHeader({TableEntry(QStringLiteral("Name")), TableEntry(QStringLiteral("Wert"))});
     QVector<QVector<TableCell>> cells;
     for (int r = 0; r < rows; ++r) {

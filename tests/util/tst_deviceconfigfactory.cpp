@@ -11,16 +11,7 @@ namespace {
 
 const QString entryPath = QStringLiteral("$.DISP.T.E");
 
-TableCell editableCell(const QString& path, const QVariant& value)
-{
-    TableCell cell;
-    cell.setCellType(TableCell::TEXT_EDIT);
-    cell.setRights(TableCell::EDITABLE);
-    cell.setChanged(true);
-    cell.setPath(path);
-    cell.setValue(value);
-    return cell;
-}
+Json::Value parse(const QString& text) { return ConfigMirrorFixture::parse(text); }
 
 } // namespace
 
@@ -30,8 +21,6 @@ class TestDeviceConfigFactory : public QObject
 
 private:
     std::unique_ptr<ConfigMirrorFixture> fixture;
-
-    Json::Value parse(const QString& text) { return ConfigMirrorFixture::parse(text); }
 
 private slots:
     void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
@@ -53,82 +42,67 @@ private slots:
         QTest::addColumn<int>("rights");
         QTest::addColumn<QString>("warning");
 
-        const QVariant none = QString("");
         const QString inp = QStringLiteral("{\"VAL\":%1,\"INP\":{\"MODE\":\"%2\",\"AUT\":7%3}}");
         auto entry = [&](const char* value, const char* mode, const char* more = "") {
             return inp.arg(QString::fromUtf8(value), QString::fromUtf8(mode), QString::fromUtf8(more));
         };
+        // Defaults: no value, no data, editable for the role, nothing logged.
+        const auto row = [](const char* name, const QString& entry, int type, const QVariant& value = QString(""),
+                            const QVariant& data = QString(""), int rights = 2, const QString& warning = QString()) {
+            QTest::newRow(name) << entry << type << value << data << rights << warning;
+        };
+        const QString none;
 
-        QTest::newRow("no INP: plain text") << "{\"VAL\":\"SN-1\"}" << 0 << QVariant("SN-1") << none << 0 << "";
-        QTest::newRow("empty INP: plain text") << "{\"VAL\":5,\"INP\":{}}" << 0 << QVariant("5") << none << 0 << "";
-        QTest::newRow("no INP, object VAL: empty text") << "{\"VAL\":{\"A\":1}}" << 0 << QVariant("") << none << 0 << "";
-        QTest::newRow("Z number") << entry("12.5", "Z") << 2 << QVariant("12.5") << none << 2 << "";
-        QTest::newRow("Z text as typed") << entry("\"0012\"", "Z") << 2 << QVariant("0012") << none << 2 << "";
-        QTest::newRow("Z without VAL") << "{\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}" << 2 << QVariant("") << none << 2 << "";
-        QTest::newRow("Z boolean: no cell") << entry("true", "Z") << 18 << none << none << 2 << "";
-        QTest::newRow("A text") << entry("\"Halle 3\"", "A") << 3 << QVariant("Halle 3") << none << 2 << "";
-        QTest::newRow("A empty array: empty text") << entry("[]", "A") << 3 << QVariant("") << none << 2 << "";
-        QTest::newRow("A number: no cell") << entry("5", "A") << 18 << none << none << 2 << "";
-        QTest::newRow("YC") << entry("true", "YC") << 1 << QVariant(true) << none << 2 << "";
-        QTest::newRow("YC number: no cell") << entry("1", "YC") << 18 << none << none << 2 << "";
-        QTest::newRow("R through PATH and text")
-            << entry("0", "R", ",\"TAB\":[{\"PATH\":\"$.SERV.LIST.DMOD\"},\"c\"]") << 9 << QVariant(0)
-            << QVariant(QStringList{"a", "b", "c"}) << 2 << "";
-        QTest::newRow("R not an integer") << entry("\"x\"", "R", ",\"TAB\":[\"a\"]") << 18 << none << none << 2
-                                          << "Value Radio-Button can't be created!";
-        QTest::newRow("R out of range") << entry("1", "R", ",\"TAB\":[\"a\"]") << 18 << none << none << 2
-                                        << "is out of Range as Index !";
-        QTest::newRow("L") << entry("null", "L", ",\"TAB\":[\"a\",\"b\",\"c\"]") << 13 << QVariant("a, b, c") << none
-                           << 2 << "";
-        QTest::newRow("L without options") << entry("null", "L", ",\"TAB\":[]") << 18 << none << none << 2 << "";
-        QTest::newRow("TI") << entry("1", "TI", ",\"TAB\":[\"x\",\"y\"]") << 10 << QVariant(1)
-                            << QVariant(QStringList{"x", "y"}) << 2 << "";
-        QTest::newRow("TI out of range") << entry("2", "TI", ",\"TAB\":[\"x\",\"y\"]") << 18 << none << none << 2
-                                         << "$.DISP.T.E  is out of Range as Index!";
-        QTest::newRow("TI array: empty text in the warning")
-            << entry("[1]", "TI", ",\"TAB\":[\"x\"]") << 18 << none << none << 2
-            << "Value    at  $.DISP.T.E is not an integer, combobox can't be created!";
-        QTest::newRow("TT known") << entry("\"K\"", "TT", ",\"TAB\":[\"°C\",\"°F\",\"K\"]") << 11 << QVariant("K")
-                                  << QVariant(QStringList{"°C", "°F", "K"}) << 2 << "";
-        QTest::newRow("TT unknown") << entry("\"x\"", "TT", ",\"TAB\":[\"a\",\"b\"]") << 11 << QVariant("- - -")
-                                    << QVariant(QStringList{"- - -", "a", "b"}) << 2 << "";
-        QTest::newRow("TT without options") << entry("\"x\"", "TT", ",\"TAB\":[]") << 18 << none << none << 2
-                                            << "is empty can't create a ComboBox!";
-        QTest::newRow("U") << entry("\"14:30:00\"", "U", ",\"FORM\":\"HH:mm:ss\"") << 5 << QVariant(QTime(14, 30))
-                           << QVariant("HH:mm:ss") << 2 << "";
-        QTest::newRow("UF") << entry("\"22:00\"", "UF", ",\"FORM\":\"HH:mm\"") << 6 << QVariant(QTime(22, 0))
-                            << QVariant("HH:mm") << 2 << "";
-        QTest::newRow("U hour 25: text") << entry("\"25:00\"", "U", ",\"FORM\":\"HH:mm\"") << 0 << QVariant("25:00")
-                                         << none << 2 << "";
-        QTest::newRow("D") << entry("\"05.03.2026\"", "D", ",\"FORM\":\"dd.MM.yyyy\"") << 7
-                           << QVariant(QDate(2026, 3, 5)) << QVariant("dd.MM.yyyy") << 2 << "";
-        QTest::newRow("D without FORM: text") << entry("\"05.03.2026\"", "D") << 0 << QVariant("05.03.2026") << none
-                                              << 2 << "";
-        QTest::newRow("DU: read only")
-            << entry("0", "DU") << 3
-            << QVariant(QDateTime::fromMSecsSinceEpoch(0).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))) << none << 1
-            << "";
-        QTest::newRow("DU beyond the dates shown") << entry("9223372036854775807", "DU") << 18 << none << none << 1
-                                                   << "";
-        QTest::newRow("DU huge fraction") << entry("1e300", "DU") << 18 << none << none << 1 << "";
-        QTest::newRow("PDF") << entry("1", "PDF") << 15 << QVariant("PDF") << none << 2 << "";
-        QTest::newRow("LNK") << entry("\"<a href=\\\"x\\\">y</a>\"", "LNK") << 16 << QVariant("<a href=\"x\">y</a>")
-                             << none << 2 << "";
-        QTest::newRow("MR text object") << entry("{\"T\":\"Datenlogger 500\",\"ID\":20117}", "MR") << 13
-                                        << QVariant("Datenlogger 500") << none << 2 << "";
-        QTest::newRow("REF: read only")
-            << entry("2", "REF", ",\"TAB\":[{\"REF\":1,\"TXT\":\"Bereit\"},{\"REF\":2,\"TXT\":{\"T\":\"Läuft\",\"ID\":5}}]")
-            << 3 << QVariant("Läuft") << none << 1 << "";
-        QTest::newRow("REF fraction matches nothing")
-            << entry("2.5", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":\"a\"},{\"REF\":2.5,\"TXT\":\"b\"}]") << 18 << none
-            << none << 1 << "";
-        QTest::newRow("REF stops at the first match")
-            << entry("2", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":5},{\"REF\":2,\"TXT\":\"b\"}]") << 18 << none << none
-            << 1 << "";
-        QTest::newRow("M: the entry exists") << entry("null", "M") << 8 << QVariant(entryPath) << none << 2 << "";
-        QTest::newRow("unknown mode") << entry("1", "Q") << 18 << none << none << 2 << "";
-        QTest::newRow("mode as a number") << "{\"VAL\":1,\"INP\":{\"MODE\":5,\"AUT\":7}}" << 18 << none << none << 2
-                                          << "";
+        row("no INP: plain text", "{\"VAL\":\"SN-1\"}", 0, "SN-1", none, 0);
+        row("empty INP: plain text", "{\"VAL\":5,\"INP\":{}}", 0, "5", none, 0);
+        row("no INP, object VAL: empty text", "{\"VAL\":{\"A\":1}}", 0, none, none, 0);
+        row("Z number", entry("12.5", "Z"), 2, "12.5");
+        row("Z text as typed", entry("\"0012\"", "Z"), 2, "0012");
+        row("Z without VAL", "{\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}", 2);
+        row("Z boolean: no cell", entry("true", "Z"), 18);
+        row("A text", entry("\"Halle 3\"", "A"), 3, "Halle 3");
+        row("A empty array: empty text", entry("[]", "A"), 3);
+        row("A number: no cell", entry("5", "A"), 18);
+        row("YC", entry("true", "YC"), 1, true);
+        row("YC number: no cell", entry("1", "YC"), 18);
+        row("R through PATH and text", entry("0", "R", ",\"TAB\":[{\"PATH\":\"$.SERV.LIST.DMOD\"},\"c\"]"), 9, 0,
+            QStringList{"a", "b", "c"});
+        row("R not an integer", entry("\"x\"", "R", ",\"TAB\":[\"a\"]"), 18, none, none, 2,
+            "Value Radio-Button can't be created!");
+        row("R out of range", entry("1", "R", ",\"TAB\":[\"a\"]"), 18, none, none, 2, "is out of Range as Index !");
+        row("L", entry("null", "L", ",\"TAB\":[\"a\",\"b\",\"c\"]"), 13, "a, b, c");
+        row("L without options", entry("null", "L", ",\"TAB\":[]"), 18);
+        row("TI", entry("1", "TI", ",\"TAB\":[\"x\",\"y\"]"), 10, 1, QStringList{"x", "y"});
+        row("TI out of range", entry("2", "TI", ",\"TAB\":[\"x\",\"y\"]"), 18, none, none, 2,
+            "$.DISP.T.E  is out of Range as Index!");
+        row("TI array: empty text in the warning", entry("[1]", "TI", ",\"TAB\":[\"x\"]"), 18, none, none, 2,
+            "Value    at  $.DISP.T.E is not an integer, combobox can't be created!");
+        row("TT known", entry("\"K\"", "TT", ",\"TAB\":[\"°C\",\"°F\",\"K\"]"), 11, "K", QStringList{"°C", "°F", "K"});
+        row("TT unknown", entry("\"x\"", "TT", ",\"TAB\":[\"a\",\"b\"]"), 11, "- - -", QStringList{"- - -", "a", "b"});
+        row("TT without options", entry("\"x\"", "TT", ",\"TAB\":[]"), 18, none, none, 2,
+            "is empty can't create a ComboBox!");
+        row("U", entry("\"14:30:00\"", "U", ",\"FORM\":\"HH:mm:ss\""), 5, QTime(14, 30), "HH:mm:ss");
+        row("UF", entry("\"22:00\"", "UF", ",\"FORM\":\"HH:mm\""), 6, QTime(22, 0), "HH:mm");
+        row("U hour 25: text", entry("\"25:00\"", "U", ",\"FORM\":\"HH:mm\""), 0, "25:00");
+        row("D", entry("\"05.03.2026\"", "D", ",\"FORM\":\"dd.MM.yyyy\""), 7, QDate(2026, 3, 5), "dd.MM.yyyy");
+        row("D without FORM: text", entry("\"05.03.2026\"", "D"), 0, "05.03.2026");
+        row("DU: read only", entry("0", "DU"), 3,
+            QDateTime::fromMSecsSinceEpoch(0).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), none, 1);
+        row("DU beyond the dates shown", entry("9223372036854775807", "DU"), 18, none, none, 1);
+        row("DU huge fraction", entry("1e300", "DU"), 18, none, none, 1);
+        row("PDF", entry("1", "PDF"), 15, "PDF");
+        row("LNK", entry("\"<a href=\\\"x\\\">y</a>\"", "LNK"), 16, "<a href=\"x\">y</a>");
+        row("MR text object", entry("{\"T\":\"Datenlogger 500\",\"ID\":20117}", "MR"), 13, "Datenlogger 500");
+        row("REF: read only",
+            entry("2", "REF", ",\"TAB\":[{\"REF\":1,\"TXT\":\"Bereit\"},{\"REF\":2,\"TXT\":{\"T\":\"Läuft\",\"ID\":5}}]"), 3,
+            "Läuft", none, 1);
+        row("REF fraction matches nothing",
+            entry("2.5", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":\"a\"},{\"REF\":2.5,\"TXT\":\"b\"}]"), 18, none, none, 1);
+        row("REF stops at the first match",
+            entry("2", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":5},{\"REF\":2,\"TXT\":\"b\"}]"), 18, none, none, 1);
+        row("M: the entry exists", entry("null", "M"), 8, entryPath);
+        row("unknown mode", entry("1", "Q"), 18);
+        row("mode as a number", "{\"VAL\":1,\"INP\":{\"MODE\":5,\"AUT\":7}}", 18);
     }
 
     void modes()
@@ -233,8 +207,14 @@ private slots:
         fixture->fill(entryPath, entry);
         DeviceConfigUtil util;
         if (pending) {
+            TableCell edited;
+            edited.setCellType(TableCell::TEXT_EDIT);
+            edited.setRights(TableCell::EDITABLE);
+            edited.setChanged(true);
+            edited.setPath(QStringLiteral("$.DISP.OTHER.VAL"));
+            edited.setValue(QStringLiteral("x"));
             TableStructure table;
-            table.setRows({{editableCell(QStringLiteral("$.DISP.OTHER.VAL"), QStringLiteral("x"))}});
+            table.setRows({{edited}});
             util.saveConfig(table);
             QVERIFY(util.hasPendingWrites());
         }

@@ -182,7 +182,8 @@ private slots:
     void unconfirmedWritesExpire()
     {
         DeviceConfigUtil::setPendingWriteTimeout(300);
-        fixture->fill(QStringLiteral("$.DISP.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
+        const QString entry = QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}");
+        fixture->fill(QStringLiteral("$.DISP.E"), entry);
         DeviceConfigUtil util;
         QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
         LogCapture log;
@@ -192,17 +193,16 @@ private slots:
         notify(util, GlobalEnums::SET, QStringLiteral("$.DISP.E"));
         QCOMPARE(util.getPendingWritePaths(), QStringList{"$.DISP.F.VAL"});
         TableCell waiting;
-        util.setInputCell(fixture->parse(QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}")),
-                          QStringLiteral("$.DISP.E"), waiting);
+        util.setInputCell(fixture->parse(entry), QStringLiteral("$.DISP.E"), waiting);
         QCOMPARE(waiting.getRights(), int(TableCell::READ_ONLY));
 
         QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
         QCOMPARE(refreshes.count(), 2);   // the confirmation, then the expiry
-        QCOMPARE(log.matching(QStringLiteral("did not confirm these writes in time")).size(), 1);
-        QVERIFY(log.matching(QStringLiteral("did not confirm")).first().contains(QStringLiteral("$.DISP.F.VAL")));
+        const QStringList expired = log.matching(QStringLiteral("did not confirm these writes in time"));
+        QCOMPARE(expired.size(), 1);
+        QVERIFY(expired.first().contains(QStringLiteral("$.DISP.F.VAL")));
         TableCell editable;
-        util.setInputCell(fixture->parse(QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}")),
-                          QStringLiteral("$.DISP.E"), editable);
+        util.setInputCell(fixture->parse(entry), QStringLiteral("$.DISP.E"), editable);
         QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
     }
 

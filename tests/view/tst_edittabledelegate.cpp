@@ -77,7 +77,6 @@ class TestEditTableDelegate : public QObject
     Q_OBJECT
 
 private slots:
-    void doubleValidator_data();
     void doubleValidator();
     void validatorFromLimits_data();
     void validatorFromLimits();
@@ -85,43 +84,30 @@ private slots:
     void committingAfterTheTableWasCleared();
 };
 
-void TestEditTableDelegate::doubleValidator_data()
-{
-    QTest::addColumn<int>("maxLength");
-    QTest::addColumn<bool>("allowMinus");
-    QTest::addColumn<bool>("range");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<int>("state");
-
-    const int ok = QValidator::Acceptable;
-    const int bad = QValidator::Invalid;
-    const int partial = QValidator::Intermediate;
-    QTest::newRow("six digits") << 5 << true << false << "123456" << bad;
-    QTest::newRow("minus not counted") << 5 << true << false << "-12345" << ok;
-    QTest::newRow("comma") << 5 << true << false << "1,5" << bad;
-    QTest::newRow("too many decimals") << 0 << false << true << "12.345" << bad;
-    QTest::newRow("above max") << 0 << false << true << "150" << partial;
-}
-
 void TestEditTableDelegate::doubleValidator()
 {
-    QFETCH(int, maxLength);
-    QFETCH(bool, allowMinus);
-    QFETCH(bool, range);
-    QFETCH(QString, input);
-    QFETCH(int, state);
-
-    DoubleValidator validator(nullptr);
-    validator.setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
-    validator.setNotation(QDoubleValidator::StandardNotation);
-    validator.setMaxLength(maxLength, allowMinus);
-    if (range) {
-        validator.setBottom(0.0);
-        validator.setTop(100.0);
-        validator.setDecimals(2);
+    struct Case { int maxLength; bool range; const char* input; QValidator::State state; };
+    const Case cases[] = {
+        {5, false, "123456", QValidator::Invalid},      // six digits
+        {5, false, "-12345", QValidator::Acceptable},   // the minus is not counted
+        {5, false, "1,5", QValidator::Invalid},
+        {0, true, "12.345", QValidator::Invalid},       // too many decimals
+        {0, true, "150", QValidator::Intermediate},     // above the top
+    };
+    for (const Case& c : cases) {
+        DoubleValidator validator(nullptr);
+        validator.setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
+        validator.setNotation(QDoubleValidator::StandardNotation);
+        validator.setMaxLength(c.maxLength, !c.range);
+        if (c.range) {
+            validator.setBottom(0.0);
+            validator.setTop(100.0);
+            validator.setDecimals(2);
+        }
+        QString input = QString::fromLatin1(c.input);
+        int pos = input.size();
+        QVERIFY2(validator.validate(input, pos) == c.state, c.input);
     }
-    int pos = input.size();
-    QCOMPARE(int(validator.validate(input, pos)), state);
 }
 
 void TestEditTableDelegate::validatorFromLimits_data()
@@ -147,29 +133,25 @@ void TestEditTableDelegate::validatorFromLimits_data()
     const QString digits = QStringLiteral("[0-9]{3}");
     const QString badPattern = QStringLiteral("input pattern .* is not usable");
     const QString badRange = QStringLiteral("input range .* is not usable");
-    QTest::newRow("number, all limits") << rows << number << 2 << all << digits << 0.0 << 100.0 << Numeric << "12.5"
-                                        << "";
-    QTest::newRow("number, DP only") << rows << number << 2 << int(TableCell::DP) << digits << 0.0 << 100.0
-                                     << Numeric << "-7.25" << "";
-    QTest::newRow("number, DG only") << rows << number << 2 << int(TableCell::DG) << digits << 0.0 << 100.0
-                                     << NoValidator << "abc" << "";
-    QTest::newRow("number, STAB table") << int(TableStructure::STAB) << number << 2 << all << digits << 0.0 << 100.0
-                                        << NoValidator << "abc" << "";
-    QTest::newRow("number, read only") << rows << number << 1 << all << digits << 0.0 << 100.0 << NoValidator
-                                       << "abc" << "";
+    auto add = [&](const char* name, int tableType, int cellType, int rights, int limits, ValidatorKind kind,
+                   const char* typed, const QString& warning = QString(), const QString& pattern = QString(),
+                   double min = 0.0, double max = 100.0) {
+        QTest::newRow(name) << tableType << cellType << rights << limits << (pattern.isEmpty() ? digits : pattern)
+                            << min << max << kind << QString::fromUtf8(typed) << warning;
+    };
+    add("number, all limits", rows, number, 2, all, Numeric, "12.5");
+    add("number, DP only", rows, number, 2, TableCell::DP, Numeric, "-7.25");
+    add("number, DG only", rows, number, 2, TableCell::DG, NoValidator, "abc");
+    add("number, STAB table", TableStructure::STAB, number, 2, all, NoValidator, "abc");
+    add("number, read only", rows, number, 1, all, NoValidator, "abc");
     // An impossible range is left out rather than refusing every number.
-    QTest::newRow("number, MIN above MAX") << rows << number << 2 << range << digits << 100.0 << 0.0 << Numeric
-                                           << "50" << badRange;
-    QTest::newRow("number, MIN not a number") << rows << number << 2 << range << digits << qQNaN() << 100.0
-                                              << Numeric << "50" << badRange;
-    QTest::newRow("text, REGX") << rows << text << 2 << regx << digits << 0.0 << 100.0 << Pattern << "123" << "";
+    add("number, MIN above MAX", rows, number, 2, range, Numeric, "50", badRange, digits, 100.0, 0.0);
+    add("number, MIN not a number", rows, number, 2, range, Numeric, "50", badRange, digits, qQNaN(), 100.0);
+    add("text, REGX", rows, text, 2, regx, Pattern, "123");
     // Patterns QRegExp cannot read would lock the cell: no validator, a warning.
-    QTest::newRow("text, open bracket") << rows << text << 2 << regx << "[0-9" << 0.0 << 100.0 << NoValidator
-                                        << "12x" << badPattern;
-    QTest::newRow("text, lazy quantifier") << rows << text << 2 << regx << "[A-Z]+?" << 0.0 << 100.0 << NoValidator
-                                           << "ABC" << badPattern;
-    QTest::newRow("number, REGX") << rows << number << 2 << regx << digits << 0.0 << 100.0 << NoValidator << "abc"
-                                  << "";
+    add("text, open bracket", rows, text, 2, regx, NoValidator, "12x", badPattern, "[0-9");
+    add("text, lazy quantifier", rows, text, 2, regx, NoValidator, "ABC", badPattern, "[A-Z]+?");
+    add("number, REGX", rows, number, 2, regx, NoValidator, "abc");
 }
 
 void TestEditTableDelegate::validatorFromLimits()

@@ -363,16 +363,21 @@ private slots:
 
     void thousandListShowsLeakNoWidget()
     {
+        // Counted on the screen and at the top level: other screens build
+        // widgets of their own as live values arrive.
+        const auto widgets = [this] {
+            return screen()->findChildren<QWidget*>().size() + QApplication::topLevelWidgets().size();
+        };
         screen()->init();
         tabletest::flushDeletes();
-        const int baseline = QApplication::allWidgets().size();
+        const int baseline = widgets();
         for (int i = 0; i < 1000; ++i) {
             screen()->init();
             if (i % 100 == 0)
                 tabletest::flushDeletes();
         }
         tabletest::flushDeletes();
-        QCOMPARE(QApplication::allWidgets().size(), baseline);
+        QCOMPARE(widgets(), baseline);
     }
 
     void picturesInEnglish()
