@@ -302,6 +302,23 @@ Json::Value SimulatorProcess::delTelegram(const QString& path, int mode)
     return telegram;
 }
 
+Json::Value SimulatorProcess::deleteRecordsTelegram(const QString& listPath, const QString& ids)
+{
+    Json::Value telegram = delTelegram(listPath);
+    telegram["INST"]["DEL"]["VAL"][0]["VAL"]["ID"] = ids.toStdString();
+    return telegram;
+}
+
+Json::Value SimulatorProcess::exportTelegram(qint64 destination, qint64 recording)
+{
+    Json::Value item = element("$.EXP.MTAB");
+    item["VAL"]["DEST"]["ID"] = Json::Int64(destination);
+    item["VAL"]["MTAB"]["ID"] = Json::Int64(recording);
+    Json::Value telegram = telegramTemplate();
+    telegram["INST"]["GET"]["VAL"].append(item);
+    return telegram;
+}
+
 Json::Value SimulatorProcess::pagingRequest(qint64 id, qint64 low, qint64 up, int direction)
 {
     Json::Value request(Json::objectValue);

@@ -32,7 +32,8 @@
 // default 100), "--seed N" (live values and chart data), "--high-ids" (ReqID
 // above 2^32), "--tree FILE", "--users FILE",
 // "--channels N" (N channels: the tree's nine repeated with their own IDX,
-// ADR, name and values).
+// ADR, name and values), "--export-ms MS" (an export finishes after MS ms;
+// default 1000), "--empty-as-container" (as setEmptyReadsAsContainer(true)).
 // tests/devicesim/users_no_deactivation.json holds admin / admin and
 // bediener / 1234 whose role has no deactivation mask (DACT 0); a test folder
 // copies it into its build folder (see tests/devicesim/CMakeLists.txt).
@@ -109,6 +110,11 @@ public:
     static Json::Value pagingRequest(qint64 id, qint64 low, qint64 up, int direction = 0);
     // The "measure" telegram with one GET element at "$.MEM.MTAB" per request (its "VAL").
     static Json::Value pagingTelegram(const QVector<Json::Value>& requests);
+    // DEL of records by id at a list ("$.MEM.MTAB", "$.EXP.MTAB"): VAL {"ID": "12,13"}.
+    static Json::Value deleteRecordsTelegram(const QString& listPath, const QString& ids);
+    // The "export" telegram asking to export recording to destination (a GET of
+    // "$.EXP.MTAB" with VAL {"DEST":{"ID":d},"MTAB":{"ID":m}}).
+    static Json::Value exportTelegram(qint64 destination, qint64 recording);
     // Compact text with sorted keys and a trailing line feed, as the client writes it.
     static QByteArray toBody(const Json::Value& value);
     // The (path, value) of every SET element in a list of telegrams, in order.

@@ -44,6 +44,13 @@ void TestPictures::pictureIsThere_data()
     // The screens load the rest by name, in code and designer forms.
     for (const char* colours : {"white_green", "green_white"})
         add(QString(":/pic/logger/icon_logger_31x31_%1.bmp").arg(colours), {31, 31});
+    // The logger screen: its memory states and the icons of its two tabs.
+    add(":/pic/logger/icon_messung_inaktiv_195x195.png", {195, 195});
+    for (const char* state : {"inaktiv", "aktiv"})
+        add(QString(":/pic/logger/icon_rinspeicher_%1_195x195.gif").arg(state), {195, 195}, true);
+    add(":/pic/logger/icon_logger_31x31_white_grey.png", {31, 31});
+    for (const char* colours : {"white_grey", "green_white"})
+        add(QString(":/pic/logger/icon_ausgabe_31x31_%1.bmp").arg(colours), {31, 31});
     for (const char* side : {"anzeige_31x31_green_darkwhite", "anzeige_31x31_white_green",
                              "einstellungen_31x31_green_darkwhite", "einstellungen_31x31_white_green",
                              "fuehler_31x31_green_white", "fuehler_31x31_white_green"})

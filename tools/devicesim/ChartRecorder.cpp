@@ -188,15 +188,20 @@ const ChartSeries* ChartRecorder::recording(DeviceTree& tree, std::int64_t id, s
     return &keep(std::move(made));
 }
 
+void ChartRecorder::forget(std::int64_t id)
+{
+    const auto old = kept.find(id);
+    if (old == kept.end())
+        return;
+    keptValues -= old->second.series.valueCount();
+    kept.erase(old);
+    keptOrder.erase(std::find(keptOrder.begin(), keptOrder.end(), id));
+}
+
 const ChartSeries& ChartRecorder::keep(Kept recording)
 {
     const std::int64_t id = recording.series.id;
-    const auto old = kept.find(id);
-    if (old != kept.end()) {
-        keptValues -= old->second.series.valueCount();
-        kept.erase(old);
-        keptOrder.erase(std::find(keptOrder.begin(), keptOrder.end(), id));
-    }
+    forget(id);
     keptValues += recording.series.valueCount();
     while (keptValues > maxKeptValues && !keptOrder.empty()) {
         const auto oldest = kept.find(keptOrder.front());

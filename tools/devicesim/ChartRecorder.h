@@ -51,6 +51,9 @@ public:
     // with that id; null with a reason when there is none.
     const ChartSeries* recording(DeviceTree& tree, std::int64_t id, std::string& reason);
 
+    // Drops the kept data of a deleted recording.
+    void forget(std::int64_t id);
+
     // Samples per measurement at most, for a number of channels.
     static std::size_t maxSamples(std::size_t channels);
 

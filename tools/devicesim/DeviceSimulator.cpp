@@ -21,6 +21,10 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
       recorder(options.sampleIntervalMs, options.seed),
       measurement(recorder),
       pager(recorder),
+      memory(options.sampleIntervalMs),
+      guard(messages),
+      recordDeletion(recorder, memory, guard),
+      recordingExport(state, guard, options.exportMs),
       userAdministration(sessions),
       ticker(
           [this] {
@@ -28,6 +32,7 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
               const std::int64_t now = nowMs();
               liveValues.step(device);
               recorder.step(device, now);
+              memory.step(device, now);
               ringLimit.step(device, now);
           },
           options.liveIntervalMs),
@@ -35,6 +40,7 @@ DeviceSimulator::DeviceSimulator(const SimulatorOptions& options)
       controlEndpoint(state, messages, faults, requests, ticker, sessions, style)
 {
     ticker.setPaused(options.paused);
+    style.setEmptyAsContainer(options.emptyAsContainer);
 }
 
 DeviceSimulator::~DeviceSimulator()
@@ -109,8 +115,12 @@ void DeviceSimulator::wireDeviceFunctions()
                           });
     ChannelFunctions::registerWith(processor);
     processor.addCommand(Kind::Delete, std::string(),
-                         [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
-                             recordDeletion.run(device, element);
+                         [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
+                             recordDeletion.run(device, element, context);
+                         });
+    processor.addCommand(Kind::Get, "$.EXP.MTAB",
+                         [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
+                             recordingExport.run(device, element, context);
                          });
     processor.addCommand(Kind::Get, "$.MEM.MTAB",
                          [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
@@ -136,6 +146,7 @@ void DeviceSimulator::serve()
 void DeviceSimulator::stop()
 {
     ticker.stop();
+    recordingExport.stop();
     webService.stop();
     server.stop();
 }

@@ -2,6 +2,7 @@
 
 #include "AnswerStyle.h"
 #include "ChartRecorder.h"
+#include "CommandGuard.h"
 #include "ControlEndpoint.h"
 #include "DeviceMessages.h"
 #include "DeviceState.h"
@@ -10,7 +11,9 @@
 #include "LiveTicker.h"
 #include "LiveValues.h"
 #include "MeasurementControl.h"
+#include "MemoryUsage.h"
 #include "RecordDeletion.h"
+#include "RecordingExport.h"
 #include "RecordingPager.h"
 #include "RequestLog.h"
 #include "SessionStore.h"
@@ -65,7 +68,10 @@ private:
     MeasurementControl measurement;
     LimitPublisher ringLimit;
     RecordingPager pager;
+    MemoryUsage memory;
+    CommandGuard guard;
     RecordDeletion recordDeletion;
+    RecordingExport recordingExport;
     UserAdministration userAdministration;
     LiveTicker ticker;
     WebService webService;

@@ -52,6 +52,25 @@ EntryRights::UserMasks EntryRights::masksOf(const Json::Value& client)
     return masks;
 }
 
+std::uint64_t EntryRights::nodeMask(const Json::Value& node)
+{
+    const Json::Value& input = memberOf(node, "INP");
+    std::uint64_t mask = 0;
+    toMask(input.isObject() ? memberOf(input, "AUT") : memberOf(node, "AUT"), mask);
+    return mask;
+}
+
+bool EntryRights::mayChange(DeviceTree& tree, const std::string& path, const Json::Value& client, std::string& reason)
+{
+    const std::uint64_t mask = nodeMask(tree.valueAt(path));
+    const Level level = judge(mask, masksOf(client), MeasurementControl::isMeasuring(tree));
+    if (level == MayChange)
+        return true;
+    reason = std::string(level == NoAccess ? "no access" : "read-only") + " for the user (" + path + " mask "
+             + std::to_string(mask) + ")";
+    return false;
+}
+
 bool EntryRights::mayWrite(DeviceTree& tree, const std::string& path, const Json::Value& client, std::string& reason)
 {
     if (path.size() <= valueSuffix.size()

@@ -40,6 +40,13 @@ public:
     // every other write may go ahead. reason says why not.
     static bool mayWrite(DeviceTree& tree, const std::string& path, const Json::Value& client, std::string& reason);
 
+    // The mask of a node as the client reads it: "INP"."AUT" when "INP" is
+    // an object, else "AUT"; 0 when that is no integer.
+    static std::uint64_t nodeMask(const Json::Value& node);
+    // True when the client with that login node may change the node at path
+    // (its nodeMask judged); reason says why not.
+    static bool mayChange(DeviceTree& tree, const std::string& path, const Json::Value& client, std::string& reason);
+
     // An integer JSON value as 64 bits (a mask with bit 63 set arrives unsigned).
     static bool toMask(const Json::Value& value, std::uint64_t& mask);
 };

@@ -2,9 +2,12 @@
 
 #include "JsonText.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <regex>
 
 namespace devicesim {
 
@@ -51,6 +54,32 @@ bool InputLimits::limit(DeviceTree& tree, const Json::Value& node, double& numbe
         return toNumber(hits.front().value, number);
     }
     return toNumber(node, number);
+}
+
+bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Json::Value& value,
+                             std::string& reason)
+{
+    bool exists = false;
+    const Json::Value current = tree.valueAt(path, &exists);
+    if (exists && current.isObject() && !value.isObject()) {
+        reason = "the object node would become " + toCompactText(value);
+        return false;
+    }
+    if (!endsWith(path, valueSuffix))
+        return true;
+    const Json::Value pattern = tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP.REGX");
+    if (!pattern.isString())
+        return true;
+    try {
+        if (value.isString() && std::regex_match(value.asString(), std::regex(pattern.asString())))
+            return true;
+    } catch (const std::regex_error&) {
+        qWarning("The pattern \"%s\" of \"%s\" is no regular expression; not checked", pattern.asCString(),
+                 path.c_str());
+        return true;
+    }
+    reason = toCompactText(value) + " does not match \"" + pattern.asString() + "\"";
+    return false;
 }
 
 bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& value, std::string& reason)

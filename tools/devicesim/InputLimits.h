@@ -19,6 +19,12 @@ public:
     // reason says why not.
     static bool admit(DeviceTree& tree, const std::string& path, Json::Value& value, std::string& reason);
 
+    // True when the value keeps the node's shape and, written to
+    // "<entry>.VAL", matches the entry's "INP"."REGX" as a whole: an object
+    // node never becomes a scalar, and a name failing the pattern is not
+    // taken. reason says why not.
+    static bool admitShape(DeviceTree& tree, const std::string& path, const Json::Value& value, std::string& reason);
+
     // A number, or a text that holds exactly one.
     static bool toNumber(const Json::Value& value, double& number);
 

@@ -82,6 +82,7 @@ void MeasurementControl::start(DeviceState::Access& device, std::int64_t nowMs)
 
     TelegramBuilder telegram;
     telegram.set(measurementPath, state)
+        .set("$.SERV.STAT.MEAS.STAT", Json::Int64(nowMs))
         .set(stateValuePath, "START")
         .set("$.MEM.RING", 3)
         .set(functionTextPath, "Messung stoppen")

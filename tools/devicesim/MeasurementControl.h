@@ -14,11 +14,13 @@ namespace devicesim {
 // chart data and keeps its samples, which size the recording at the stop.
 //
 // A start sends one telegram: $.SERV.STAT.MEAS (new ID, STAT, STOT 0, the
-// channel lists), then $.SERV.STAT.MEAS.VAL "START" as its own element, the
+// channel lists), then $.SERV.STAT.MEAS.STAT and $.SERV.STAT.MEAS.VAL
+// "START" as elements of their own, the
 // ring buffer state and the function's text ("T" and its "ID"), and last
 // $.SERV.FCT.STST.VAL 0.
 // A stop sets STOT and VAL "STOP", appends the recording to $.MEM.MTAB,
 // names the next measurement and flips the function back the same way.
+// While it runs, MemoryUsage lowers the free memory step by step.
 class MeasurementControl
 {
 public:

@@ -45,6 +45,11 @@ bool SimulatorOptions::parse(int argc, char** argv, std::string& error)
             highIds = true;
         } else if (option == "--paused") {
             paused = true;
+        } else if (option == "--empty-as-container") {
+            emptyAsContainer = true;
+        } else if (option == "--export-ms" && hasValue && toInt(arguments[i + 1], 0, 3600000, number)) {
+            exportMs = static_cast<int>(number);
+            ++i;
         } else if (option == "--verbose") {
             verbose = true;
         } else if (option == "--port" && hasValue && toInt(arguments[i + 1], 0, 65535, number)) {
@@ -92,6 +97,11 @@ std::string SimulatorOptions::helpText()
            "  --seed N            seed of the live values and chart data (default 500)\n"
            "  --channels N        N channels (1 to 10000): the tree's channels repeated with\n"
            "                      their own IDX, ADR, name and values, or cut; for stress tests\n"
+           "  --export-ms MS      an export finishes MS ms after it was asked for (default 1000),\n"
+           "                      also while live values are paused\n"
+           "  --empty-as-container\n"
+           "                      a read with [*] or a filter that finds nothing is answered with\n"
+           "                      the container before the wildcard (as POST /control/reads)\n"
            "  --verbose           log every request on stderr\n"
            "  --help              this text\n"
            "\n"
@@ -116,7 +126,20 @@ std::string SimulatorOptions::helpText()
            "Channel functions: SET $.DATA.MK[i].FCT.CLMX.VAL = 1\n"
            "(maximum and minimum := value), FCT.TARA.VAL = 1 (the value becomes the zero, FCT.TARA.OFFS),\n"
            "a written FCT.TARA.OFFS.VAL shifts the values; answered in one telegram with the write.\n"
-           "SETs below a channel that does not exist are refused. Users of the default accounts:\n"
+           "SETs below a channel that does not exist are refused, and so are SETs turning an object\n"
+           "node into a scalar or writing a VAL that fails its entry's INP REGX.\n"
+           "Stored data, judged by the sender's masks against the node's AUT (refusals change nothing,\n"
+           "are logged and go to the status bar as a German device message, MTYP 0):\n"
+           "  DEL $.MEM.MTAB VAL {\"ID\":\"12,13\"} at measure (right on $.MEM.INP): DEL+SET of the list,\n"
+           "    then $.MEM.SF.VAL, $.MEM.SFP.VAL and $.MEM.TRE.VAL; deleted recordings page nothing.\n"
+           "  DEL $.EXP.MTAB VAL {\"ID\":\"4,9\"} at export (right on $.EXP.INP): DEL+SET of the list,\n"
+           "    the destinations' $.EXP.DEST[k].SIZE.VAL get the space back.\n"
+           "  GET $.EXP.MTAB VAL {\"DEST\":{\"ID\":d},\"MTAB\":{\"ID\":m}} at export (right on $.EXP.INP):\n"
+           "    refused unless $.EXP.STAS is 1, d and m exist and d has size x FACT (template 1) free\n"
+           "    (B/KB/MB/GB/TB, any case, steps of 1024); else $.EXP.STAS 2, and after --export-ms one\n"
+           "    telegram: DEL+SET $.EXP.MTAB with the new file, the destination's space, $.EXP.STAS 1.\n"
+           "A running measurement uses memory: every live step sends $.MEM.SF.VAL, SFP.VAL, TRE.VAL.\n"
+           "Users of the default accounts:\n"
            "admin/admin, service/service, bediener/1234, praktikant/abc, werk/werk500.\n"
            "\n"
            "Test controls (--control), JSON in and out:\n"

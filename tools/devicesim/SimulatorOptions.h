@@ -18,6 +18,8 @@ struct SimulatorOptions
     int sampleIntervalMs = 100;    // a running measurement samples its channels this often
     unsigned seed = 500;           // of the live values' random walk
     int channels = 0;              // channels ($.DATA.MK) repeated or cut to this many; 0: as in the tree
+    int exportMs = 1000;           // an export finishes this long after it was asked for
+    bool emptyAsContainer = false; // empty wildcard reads are answered with their container
     bool verbose = false;          // log every request
 
     // The first change id: 0, or above 2^32 with highIds.

@@ -1,5 +1,6 @@
 #include "TelegramProcessor.h"
 
+#include "CommandGuard.h"
 #include "EntryRights.h"
 #include "InputLimits.h"
 #include "JsonText.h"
@@ -210,6 +211,11 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
     std::string reason;
     if (context.endpoint == configEndpoint && !EntryRights::mayWrite(device.tree(), path, context.client, reason)) {
         qInfo("SET of \"%s\" by \"%s\" refused: %s", path.c_str(), context.user.c_str(), reason.c_str());
+        return false;
+    }
+    if (!InputLimits::admitShape(device.tree(), path, value, reason)) {
+        CommandGuard(messages).refuse(device, "SET of \"" + path + "\"", reason, CommandGuard::badValueId,
+                                      "Ungültiger Wert, nicht übernommen.");
         return false;
     }
     if (!InputLimits::admit(device.tree(), path, value, reason)) {

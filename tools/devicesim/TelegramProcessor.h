@@ -22,7 +22,9 @@ namespace devicesim {
 //   one telegram at their exact paths (deletes before sets; writes to the
 //   "config" endpoint as the AnswerStyle says). A SET that the input check
 //   (InputLimits) refuses, or a "config" write of an entry the user may not
-//   change (EntryRights), is neither applied nor sent back.
+//   change (EntryRights), is neither applied nor sent back. Nor is a SET
+//   that would turn an object node into a scalar or write a "VAL" failing
+//   its entry's "INP"."REGX"; that refusal also goes to the status bar.
 // - GET elements are reads: one SET per hit, at the hit's concrete path, in
 //   a telegram for the asking client alone (a wildcard read without hits as
 //   the AnswerStyle says). The tree's "$.CLNT" is the asking client's login

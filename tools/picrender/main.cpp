@@ -2,6 +2,7 @@
 // each file reads back as drawn.
 #include "ChartPanelPictures.h"
 #include "GifWriter.h"
+#include "LoggerPictures.h"
 #include "PictureSet.h"
 #include "UserMenuPictures.h"
 
@@ -89,6 +90,7 @@ int main(int argc, char* argv[])
     all += configPictures();
     all += chartPanelPictures();
     all += userMenuPictures();
+    all += loggerPictures();
 
     int failures = 0;
     for (const Picture& picture : all) {
