@@ -1,0 +1,214 @@
+// The logger worker on a mirror filled by the test: the memory-status table
+// with the device's memory nodes and values of the wrong kind, the
+// measurement-name cell, the durations and the change filter.
+#include "ConfigMirrorFixture.h"
+
+#include "util/LoggerUtil.h"
+
+#include <QDateTime>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const char* const MEMORY = R"({"RING": 1, "SFP": {"VAL": 42, "DIM": {"T": "%"}},
+  "SG": {"VAL": 3.8, "DIM": {"T": "GB"}}, "SF": {"VAL": 2.2, "DIM": {"T": "GB"}},
+  "TRE": {"VAL": 3723, "DIM": {"T": "s"}}})";
+const char* const MEASUREMENT = R"({"VAL": "STOP", "ID": 13, "STAT": 1709537400000, "STOT": 1709541000000,
+  "FILE": {"T": "Name der Messung", "ID": 854, "VAL": "Messung_0014",
+           "INP": {"MODE": "A", "AUT": 7, "REGX": "^[A-Za-z0-9_-]{1,32}$"}}})";
+const char* const START_STOP = R"({"T": "Start", "ID": 20060, "VAL": 0, "AUT": 65543})";
+
+const QString FILE_PATH = QStringLiteral("$.SERV.STAT.MEAS.FILE");
+
+TableCell cellAt(const TableStructure& table, int row, int column = 2)
+{
+    return LoggerUtil::getCell(table, row, column);
+}
+
+QString textAt(const TableStructure& table, int row, int column = 2)
+{
+    return cellAt(table, row, column).getValue().toString();
+}
+
+} // namespace
+
+class TestLoggerUtil : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+    std::unique_ptr<LoggerUtil> logger;
+
+    TableStructure refresh()
+    {
+        QSignalSpy spy(logger.get(), QOverload<TableStructure>::of(&LoggerUtil::updateLogger));
+        logger->updateMemoryTable();
+        return spy.size() == 1 ? spy.first().first().value<TableStructure>() : TableStructure();
+    }
+    void set(const QString& path, const QString& json) { fixture->fill(path, json); }
+    // One notification batch as the device link delivers it.
+    int batch(const QStringList& paths)
+    {
+        QSignalSpy spy(logger.get(), QOverload<>::of(&LoggerUtil::updateLogger));
+        emit fixture->json()->beforeTelegramAvailable();
+        for (const QString& path : paths)
+            emit fixture->json()->telegramAvailable(GlobalEnums::SET, path);
+        emit fixture->json()->afterTelegramAvailable();
+        return spy.size();
+    }
+
+private slots:
+    void init()
+    {
+        fixture.reset(new ConfigMirrorFixture());
+        fixture->login();
+        fixture->reset();
+        set(QStringLiteral("$.MEM"), QString::fromUtf8(MEMORY));
+        set(QStringLiteral("$.SERV.STAT.MEAS"), QString::fromUtf8(MEASUREMENT));
+        set(QStringLiteral("$.SERV.FCT.STST"), QString::fromUtf8(START_STOP));
+        logger.reset(new LoggerUtil());
+    }
+    void cleanup()
+    {
+        logger.reset();
+        fixture.reset();
+    }
+
+    void memoryTableShowsTheDeviceValues()
+    {
+        const TableStructure table = refresh();
+        QCOMPARE(table.getRows().size(), 7);
+        QCOMPARE(textAt(table, 0), QStringLiteral("42 %"));
+        QCOMPARE(textAt(table, 1), QStringLiteral("3.8 GB"));
+        QCOMPARE(textAt(table, 2), QStringLiteral("2.2 GB"));
+        const TableCell name = cellAt(table, 3);
+        QCOMPARE(name.getValue().toString(), QStringLiteral("Messung_0014"));
+        QCOMPARE(name.getRights(), int(TableCell::EDITABLE));
+        QCOMPARE(name.getCellType(), TableCell::TEXT_EDIT);
+        QCOMPARE(name.getPath(), FILE_PATH + QStringLiteral(".VAL"));
+        QCOMPARE(name.getColumnSpan(), 2);
+        QCOMPARE(textAt(table, 4),
+                 QDateTime::fromMSecsSinceEpoch(1709537400000LL).toString(QStringLiteral("dd.MM.yyyy / HH:mm:ss")));
+        QCOMPARE(textAt(table, 6), QStringLiteral("01:02:03 (3723 s)"));
+        QCOMPARE(textAt(table, 0, 0), QString::fromLatin1(LoggerUtil::PICTURE_IDLE));
+        QCOMPARE(cellAt(table, 0, 0).getRowSpan(), 3);
+        // Row 3's label keeps to column 0, the rows below span two columns.
+        QCOMPARE(cellAt(table, 3, 0).getColumnSpan(), 1);
+        QCOMPARE(cellAt(table, 6, 0).getColumnSpan(), 2);
+        QCOMPARE(cellAt(table, 5).getCellType(), TableCell::LINK);
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());
+
+        QSignalSpy exportSpy(logger.get(), &LoggerUtil::updateLoggerExport);
+        logger->buildExportTable();
+        QCOMPARE(exportSpy.size(), 1);
+        const TableStructure exports = exportSpy.first().first().value<TableStructure>();
+        QCOMPARE(exports.getRows().size(), 2);
+        QCOMPARE(cellAt(exports, 1, 0).getColumnSpan(), 1);
+        QCOMPARE(cellAt(exports, 1).getCellType(), TableCell::LINK);
+        QCOMPARE(cellAt(exports, 1).getRights(), int(TableCell::EDITABLE));
+    }
+
+    void valuesOfAnotherKindShowTheTemplate()
+    {
+        set(QStringLiteral("$.MEM.SFP.VAL"), QStringLiteral("\"42\""));
+        set(QStringLiteral("$.SERV.STAT.MEAS.STAT"), QStringLiteral("\"1709537400000\""));
+        set(QStringLiteral("$.MEM.TRE.VAL"), QStringLiteral("\"3723\""));
+        TableStructure table = refresh();
+        QCOMPARE(textAt(table, 0), QString());
+        QCOMPARE(textAt(table, 4), QString());
+        QCOMPARE(textAt(table, 6), QString());
+
+        const QStringList hugeStarts = {"1e20", "-5", "253402300800000", "true"};
+        for (const QString& start : hugeStarts) {
+            set(QStringLiteral("$.SERV.STAT.MEAS.STAT"), start);
+            QVERIFY2(textAt(refresh(), 4).isEmpty(), qPrintable(start));
+        }
+        const QList<QPair<QString, QString>> remaining = {
+            {"-1", "---"}, {"1e30", ""}, {"18446744073709551615", ""}, {"0", "00:00 (0 s)"},
+            {"86399", "23:59:59 (86399 s)"}, {"9223372036854775807", "106751991167300d 15:30:07 (9223372036854775807 s)"}};
+        for (const auto& pair : remaining) {
+            set(QStringLiteral("$.MEM.TRE.VAL"), pair.first);
+            QCOMPARE(textAt(refresh(), 6), pair.second);
+        }
+        // A missing remaining time shows "---" and is asked for.
+        fixture->json()->clear();
+        fixture->json()->clearRequests();
+        set(QStringLiteral("$.MEM.TRE.DIM"), QStringLiteral("{\"T\": \"s\"}"));
+        table = refresh();
+        QCOMPARE(textAt(table, 6), QStringLiteral("---"));
+        QVERIFY(fixture->takeQueuedReads().contains(QStringLiteral("$.MEM.TRE.VAL")));
+    }
+
+    void ringBufferPicture()
+    {
+        const QList<QPair<QString, const char*>> states = {{"1", LoggerUtil::PICTURE_IDLE},
+                                                           {"2", LoggerUtil::PICTURE_RING_INACTIVE},
+                                                           {"3", LoggerUtil::PICTURE_RING_ACTIVE},
+                                                           {"4", LoggerUtil::PICTURE_IDLE},
+                                                           {"\"3\"", LoggerUtil::PICTURE_IDLE}};
+        for (const auto& pair : states) {
+            set(QStringLiteral("$.MEM.RING"), pair.first);
+            QCOMPARE(textAt(refresh(), 0, 0), QString::fromLatin1(pair.second));
+        }
+    }
+
+    void formatDuration()
+    {
+        const QList<QPair<qint64, QString>> cases = {
+            {0, "00:00"},           {59, "00:59"},           {3599, "59:59"},
+            {3600, "01:00:00"},     {3723, "01:02:03"},      {86399, "23:59:59"},
+            {86400, "1d 00:00:00"}, {90061, "1d 01:01:01"}, {31536000, "365d 00:00:00"}};
+        for (const auto& pair : cases)
+            QCOMPARE(LoggerUtil::formatDuration(pair.first), pair.second);
+    }
+
+    void measurementNameCell()
+    {
+        // A saved name keeps the cell read-only until the device confirms it,
+        // and the confirmation below the entry refreshes once.
+        TableStructure table = refresh();
+        TableCell name = cellAt(table, 3);
+        name.setValue(QStringLiteral("Neu_1"));
+        name.setChanged(true);
+        LoggerUtil::setCell(table, name, 3, 2);
+        logger->saveConfig(table);
+        QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(batch({FILE_PATH + QStringLiteral(".VAL"), FILE_PATH}), 1);
+        QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::EDITABLE));
+
+        // A new login forgets a write still waiting.
+        logger->saveConfig(table);
+        logger->setDefault();
+        QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::EDITABLE));
+
+        // Unknown entry: an empty cell nothing can be written from.
+        fixture->json()->clear();
+        table = refresh();
+        QCOMPARE(textAt(table, 3), QString());
+        QCOMPARE(cellAt(table, 3).getRights(), int(TableCell::READ_ONLY));
+
+        set(QStringLiteral("$.SERV.STAT.MEAS"), QStringLiteral("{\"FILE\": \"Messung_0099\"}"));
+        table = refresh();
+        QCOMPARE(textAt(table, 3), QStringLiteral("Messung_0099"));
+        QCOMPARE(cellAt(table, 3).getRights(), int(TableCell::NO_RIGHTS_INFO));
+    }
+
+    void changeFilter()
+    {
+        QCOMPARE(batch({QStringLiteral("$.MEM.SF.VAL")}), 1);
+        QCOMPARE(batch({FILE_PATH + QStringLiteral(".VAL")}), 1);   // where the device confirms a name
+        QCOMPARE(batch({QStringLiteral("$.MEM.SF"), QStringLiteral("$.MEM.SF.VAL.X"),
+                        QStringLiteral("$.SERV.STAT.MEAS.FILEX"), QStringLiteral("$.MEM.RING.T")}),
+                 0);
+        QCOMPARE(batch({QStringLiteral("$.MEM.RING"), QStringLiteral("$.MEM.TRE.VAL"), QStringLiteral("$.MEM.SG.DIM"),
+                        FILE_PATH + QStringLiteral(".VAL")}),
+                 1);
+        logger->initMemoryTable();
+        QCOMPARE(logger->watchedPathCount(), 11);
+    }
+};
+
+QTEST_MAIN(TestLoggerUtil)
+#include "tst_loggerutil.moc"
