@@ -23,6 +23,7 @@
 #include "view/TableObject.h"
 
 #include "GuiApplication.h"
+#include "SimulatorTree.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,20 +44,6 @@ namespace {
 
 constexpr int channelCount = 64;
 constexpr int columnCount = 4;
-
-// The simulator's own device tree, beside this file's folder.
-Json::Value simulatorTree()
-{
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(
-        QStringLiteral("../tools/devicesim/device_tree.json"));
-    QFile file(path);
-    Json::Value tree;
-    if (!file.open(QIODevice::ReadOnly) || !Json::Reader().parse(file.readAll().toStdString(), tree)) {
-        std::fprintf(stderr, "Cannot read the simulator's tree %s\n", qPrintable(path));
-        std::exit(1);
-    }
-    return tree;
-}
 
 // The mirror: the description and the channels repeated to channelCount.
 JSONUtil& mirror()

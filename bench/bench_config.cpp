@@ -164,7 +164,9 @@ TableCell plainCell(const Json::Value& value)
     return cell;
 }
 
-void BM_ConfigDataTable(benchmark::State& state)
+// Builds one configuration table per iteration through DeviceConfigUtil;
+// cellsPerRow counts the items processed.
+void runConfigTable(benchmark::State& state, const char* request, const char* failure, int cellsPerRow)
 {
     bench();
     DeviceConfigUtil util;
@@ -172,10 +174,15 @@ void BM_ConfigDataTable(benchmark::State& state)
     QObject::connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable),
                      [&](TableStructure& table) { rows = table.rowCount(); });
     for (auto _ : state)
-        util.processRequest(dataTable);
+        util.processRequest(request);
     if (rows != rowCount)
-        state.SkipWithError("the data table was not built");
-    state.SetItemsProcessed(state.iterations() * rowCount * 4);
+        state.SkipWithError(failure);
+    state.SetItemsProcessed(state.iterations() * rowCount * cellsPerRow);
+}
+
+void BM_ConfigDataTable(benchmark::State& state)
+{
+    runConfigTable(state, dataTable, "the data table was not built", 4);
 }
 BENCHMARK(BM_ConfigDataTable)->Unit(benchmark::kMillisecond);
 
@@ -205,16 +212,7 @@ BENCHMARK(BM_ConfigDataTableFloor)->Unit(benchmark::kMillisecond);
 
 void BM_ConfigRowsTable(benchmark::State& state)
 {
-    bench();
-    DeviceConfigUtil util;
-    int rows = 0;
-    QObject::connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable),
-                     [&](TableStructure& table) { rows = table.rowCount(); });
-    for (auto _ : state)
-        util.processRequest(rowsTable);
-    if (rows != rowCount)
-        state.SkipWithError("the settings list was not built");
-    state.SetItemsProcessed(state.iterations() * rowCount);
+    runConfigTable(state, rowsTable, "the settings list was not built", 1);
 }
 BENCHMARK(BM_ConfigRowsTable)->Unit(benchmark::kMillisecond);
 

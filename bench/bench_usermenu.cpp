@@ -29,6 +29,7 @@
 #include "widgets/ZUserMenuWidget.h"
 
 #include "GuiApplication.h"
+#include "SimulatorTree.h"
 
 #include <benchmark/benchmark.h>
 
@@ -67,19 +68,6 @@ int channelOfCell(int k)
 QString channelPath(int channel)
 {
     return QStringLiteral("$.DATA.MK[%1]").arg(channel);
-}
-
-Json::Value simulatorTree()
-{
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(
-        QStringLiteral("../tools/devicesim/device_tree.json"));
-    QFile file(path);
-    Json::Value tree;
-    if (!file.open(QIODevice::ReadOnly) || !Json::Reader().parse(file.readAll().toStdString(), tree)) {
-        std::fprintf(stderr, "Cannot read the simulator's tree %s\n", qPrintable(path));
-        std::exit(1);
-    }
-    return tree;
 }
 
 // The user-menu file in the benchmark's own data folder (see guiApplication).

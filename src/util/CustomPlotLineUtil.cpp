@@ -16,6 +16,7 @@
 #include <QtDebug>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -135,15 +136,15 @@ bool blockHasId(const Json::Value& block, int id)
     return value.isInt() && value.asInt() == id;
 }
 
-// The blocks of array whose ID is id, in order.
-Json::Value blocksOf(const Json::Value& array, int id)
+// The blocks of array whose ID is id, in order; they are moved out of array.
+Json::Value takeBlocksOf(Json::Value& array, int id)
 {
     Json::Value kept(Json::arrayValue);
     if (!array.isArray())
         return kept;
-    for (const Json::Value& block : array) {
+    for (Json::Value& block : array) {
         if (blockHasId(block, id))
-            kept.append(block);
+            kept.append(std::move(block));
     }
     return kept;
 }
@@ -158,8 +159,8 @@ void appendSwapped(QList<Json::Value>& list, Json::Value& value)
 void keepBlocksOf(QList<Json::Value>& arrays, int id)
 {
     QList<Json::Value> kept;
-    for (const Json::Value& array : arrays) {
-        Json::Value blocks = blocksOf(array, id);
+    for (Json::Value& array : arrays) {
+        Json::Value blocks = takeBlocksOf(array, id);
         if (!blocks.empty())
             appendSwapped(kept, blocks);
     }
@@ -260,10 +261,10 @@ void CustomPlotLineUtil::setMeasure(const Measure& value)
 
     AnnotatedMutexLocker locker(&queueMutex);
     Json::Value revived(Json::arrayValue);
-    for (const Json::Value& group : parked) {
-        for (const Json::Value& block : group) {
+    for (Json::Value& group : parked) {
+        for (Json::Value& block : group) {
             if (blockHasId(block, measure.getId()))
-                revived.append(block);
+                revived.append(std::move(block));
         }
     }
     parked.clear();

@@ -336,6 +336,6 @@ void CustomPlotLineUtil::addMeasureData(const CharacteristicLine& line)
     }
     if (!isBlocked() && !reportedChannels.contains(line.getChannel())) {
         reportedChannels.insert(line.getChannel());
-        qInfo().noquote() << "Channel " + line.getChannel() + "is not valid in plot";
+        qInfo().noquote() << "Channel " + line.getChannel() + " is not valid in plot";
     }
 }

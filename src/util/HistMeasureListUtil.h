@@ -74,6 +74,10 @@ private:
     bool readNode(const QString& path, Json::Value& node);
     QString unitText(const Json::Value& size);
     void warnOnce(const QString& path, const QString& reason);
+    // A row keyed by an integer ID: an object, typesOk, and an ID not in seen
+    // (which it joins). Otherwise warns once and returns false.
+    bool acceptKeyedRow(const Json::Value& element, const QString& path, bool typesOk, const QString& typesReason,
+                        QSet<int>& seen);
 
     bool changed;
     int listMode;

@@ -45,6 +45,26 @@ QString HistMeasureListUtil::unitText(const Json::Value& size)
     return text;
 }
 
+bool HistMeasureListUtil::acceptKeyedRow(const Json::Value& element, const QString& path, bool typesOk,
+                                         const QString& typesReason, QSet<int>& seen)
+{
+    if (!element.isObject() || element.empty()) {
+        warnOnce(path, QStringLiteral("empty or not an object"));
+        return false;
+    }
+    if (!typesOk) {
+        warnOnce(path, typesReason);
+        return false;
+    }
+    const int id = member(element, "ID").asInt();
+    if (seen.contains(id)) {
+        warnOnce(path, QStringLiteral("ID %1 is listed before").arg(id));
+        return false;
+    }
+    seen.insert(id);
+    return true;
+}
+
 void HistMeasureListUtil::readMeasures(QVector<Measure>& out)
 {
     const QString table = QStringLiteral("$.MEM.MTAB");
@@ -56,19 +76,10 @@ void HistMeasureListUtil::readMeasures(QVector<Measure>& out)
         const Json::Value& element = elements[i];
         const QString path = elementPath(table, static_cast<int>(i));
         const Json::Value& id = member(element, "ID");
-        if (!element.isObject() || element.empty()) {
-            warnOnce(path, QStringLiteral("empty or not an object"));
+        const bool typesOk =
+            id.isInt() && member(element, "STAT").isInt64() && member(element, "STOT").isInt64();
+        if (!acceptKeyedRow(element, path, typesOk, QStringLiteral("ID, STAT or STOT is not an integer"), seen))
             continue;
-        }
-        if (!id.isInt() || !member(element, "STAT").isInt64() || !member(element, "STOT").isInt64()) {
-            warnOnce(path, QStringLiteral("ID, STAT or STOT is not an integer"));
-            continue;
-        }
-        if (seen.contains(id.asInt())) {
-            warnOnce(path, QStringLiteral("ID %1 is listed before").arg(id.asInt()));
-            continue;
-        }
-        seen.insert(id.asInt());
 
         const QString name = textOf(member(element, "FILE"));
         const Json::Value& size = member(element, "SIZE");
@@ -118,19 +129,8 @@ void HistMeasureListUtil::readExports(QVector<Measure>& out)
         const Json::Value& element = elements[i];
         const QString path = elementPath(table, static_cast<int>(i));
         const Json::Value& id = member(element, "ID");
-        if (!element.isObject() || element.empty()) {
-            warnOnce(path, QStringLiteral("empty or not an object"));
+        if (!acceptKeyedRow(element, path, id.isInt(), QStringLiteral("ID is not an integer"), seen))
             continue;
-        }
-        if (!id.isInt()) {
-            warnOnce(path, QStringLiteral("ID is not an integer"));
-            continue;
-        }
-        if (seen.contains(id.asInt())) {
-            warnOnce(path, QStringLiteral("ID %1 is listed before").arg(id.asInt()));
-            continue;
-        }
-        seen.insert(id.asInt());
 
         const Json::Value& time = member(element, "DU");
         const Json::Value& destination = member(member(element, "DEST"), "ID");

@@ -156,8 +156,6 @@ void CustomPlotLine::setupAxes()
     axisRect()->setRangeDrag(Qt::Orientations());
     axisRect()->setRangeZoom(Qt::Orientations());
 
-    connect(this, SIGNAL(afterReplot()), this, SLOT(customAfterReplot()));
-    connect(this, SIGNAL(beforeReplot()), this, SLOT(customBeforeReplot()));
     connect(this, SIGNAL(mouseWheel(QWheelEvent*)), this, SLOT(customMouseWheel(QWheelEvent*)));
     connect(this, SIGNAL(mouseMove(QMouseEvent*)), this, SLOT(customMouseMove(QMouseEvent*)));
     connect(this, SIGNAL(mousePress(QMouseEvent*)), this, SLOT(customMousePress(QMouseEvent*)));
@@ -408,14 +406,6 @@ void CustomPlotLine::customReplot()
 {
     updateAxes();
     queueReplot();
-}
-
-void CustomPlotLine::customBeforeReplot()
-{
-}
-
-void CustomPlotLine::customAfterReplot()
-{
 }
 
 void CustomPlotLine::availableMeasureData()

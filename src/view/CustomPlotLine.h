@@ -91,8 +91,6 @@ public:
 
 public slots:
     void customReplot();
-    void customBeforeReplot();
-    void customAfterReplot();
     void customMouseWheel(QWheelEvent* event);
     void customMouseMove(QMouseEvent* event);
     void customMousePress(QMouseEvent* event);

@@ -132,7 +132,6 @@ bool CustomPlotLine::setTimeRange(const QCPRange& range)
 
 void CustomPlotLine::customMousePress(QMouseEvent* event)
 {
-    axisRect()->setRangeDrag(Qt::Orientations());
     const QPoint position = event->pos();
     pressX = xAxis->pixelToCoord(position.x());
     pressY = yAxis->pixelToCoord(position.y());
@@ -184,7 +183,6 @@ void CustomPlotLine::customMouseWheel(QWheelEvent* event)
 {
     if (!interactions().testFlag(QCP::iRangeZoom))
         return;
-    axisRect()->setRangeZoom(Qt::Orientations());
     const int delta = event->angleDelta().y();
     if (delta == 0)
         return;

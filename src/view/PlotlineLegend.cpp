@@ -1,6 +1,7 @@
 #include "view/PlotlineLegend.h"
 
 #include "widgets/ColorBox.h"
+#include "widgets/GestureSetupHook.h"
 #include "widgets/SizeHintWidget.h"
 #include "widgets/ZScrollBar.h"
 
@@ -43,7 +44,7 @@ PlotlineLegend::PlotlineLegend(QWidget* parent, int left, int top, int right, in
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBar(new ZScrollBar(this, 0));
     setStyleSheet(QStringLiteral("QLabel{margin-right:2px;} #diagramLegendContent{background-color:white;}"));
-    gestureSetupHook2(this, Qt::Horizontal);
+    gestureSetupHook(this, Qt::Horizontal);
 
     place();
     rebuild();
@@ -82,8 +83,6 @@ void PlotlineLegend::rebuild()
         addRow(leftLayout, leftWidgets, leftGroup, it.key(), it.value());
     for (auto it = rightItems.constBegin(); it != rightItems.constEnd(); ++it)
         addRow(rightLayout, rightWidgets, rightGroup, it.key(), it.value());
-    leftGroup->move(0, 0);
-    rightGroup->move(leftGroup->sizeHint().width() + groupGap, 0);
     leftGroup->show();
     rightGroup->show();
     layoutContent();
@@ -156,10 +155,4 @@ bool PlotlineLegend::eventFilter(QObject* watched, QEvent* event)
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         place();
     return QScrollArea::eventFilter(watched, event);
-}
-
-void gestureSetupHook2(QAbstractScrollArea* area, int directions)
-{
-    Q_UNUSED(area)
-    Q_UNUSED(directions)
 }

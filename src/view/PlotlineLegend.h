@@ -6,7 +6,6 @@
 #include <QScrollArea>
 #include <QString>
 
-class QAbstractScrollArea;
 class QHBoxLayout;
 class SizeHintWidget;
 
@@ -65,6 +64,3 @@ private:
     QWidget* leftGroup;
     QWidget* rightGroup;
 };
-
-// Set-up point for touch scrolling of the legend; directions are Qt::Orientations.
-void gestureSetupHook2(QAbstractScrollArea* area, int directions);

@@ -106,39 +106,31 @@ void UserMenu::updateColumnCount()
 
 void UserMenu::applyTableStyle(UserMenuUtil::TableStyle style)
 {
+    if (const QVector<int>* classes = rowClassesOf(style))
+        rowCount = 2 * classes->size() / cellsPerRow;
+    else
+        qWarning("User menu template %d is unknown; the grid keeps %d rows.", int(style), rowCount);
+    util->setRowCount(rowCount);
+}
+
+const QVector<int>* UserMenu::rowClassesOf(UserMenuUtil::TableStyle style) const
+{
     switch (style) {
     case UserMenuUtil::STYLE_TWELVE:
-        rowCount = 2 * styleTwelveRows.size() / cellsPerRow;
-        break;
+        return &styleTwelveRows;
     case UserMenuUtil::STYLE_TEN:
-        rowCount = 2 * styleTenRows.size() / cellsPerRow;
-        break;
+        return &styleTenRows;
     case UserMenuUtil::STYLE_EIGHT:
-        rowCount = 2 * styleEightRows.size() / cellsPerRow;
-        break;
-    default:
-        qWarning("User menu template %d is unknown; the grid keeps %d rows.", int(style), rowCount);
-        break;
+        return &styleEightRows;
     }
-    util->setRowCount(rowCount);
+    return nullptr;
 }
 
 int UserMenu::rowHeight(int row) const
 {
-    const QVector<int>* classes = nullptr;
-    switch (util->getCurrentTableStyle()) {
-    case UserMenuUtil::STYLE_TWELVE:
-        classes = &styleTwelveRows;
-        break;
-    case UserMenuUtil::STYLE_TEN:
-        classes = &styleTenRows;
-        break;
-    case UserMenuUtil::STYLE_EIGHT:
-        classes = &styleEightRows;
-        break;
-    default:
+    const QVector<int>* classes = rowClassesOf(util->getCurrentTableStyle());
+    if (!classes)
         return 0;
-    }
     // One entry per pair of tiles: with one tile per row it covers two rows.
     const int entry = cellsPerRow * row / 2;
     if (row < 0 || entry >= classes->size())

@@ -74,6 +74,8 @@ protected:
 
 private:
     void applyTableStyle(UserMenuUtil::TableStyle style);
+    // Row-height classes of a template; null for an unknown one.
+    const QVector<int>* rowClassesOf(UserMenuUtil::TableStyle style) const;
     void updateColumnCount();
     void setMenuListHeader();
     // Tiles side by side at the present width: one or two.

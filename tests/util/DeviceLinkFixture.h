@@ -4,12 +4,12 @@
 // device simulator through the settings file of the test's own data folder.
 // Poll and receive intervals are short so a test runs in seconds.
 
+#include "SimulatorClientSettings.h"
 #include "SimulatorProcess.h"
 
 #include "common/ZZJSON.h"
 #include "util/HTTPRequestUtil.h"
 #include "util/JSONUtil.h"
-#include "util/SettingsUtil.h"
 #include "util/TevaroApp.h"
 #include "util/UserRoleUtil.h"
 
@@ -62,10 +62,7 @@ public:
     {
         if (!simulator.start())
             return false;
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("20"));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("10"));
+        pointClientAtSimulator(simulator);
         app.reset(new TevaroApp());
         http()->setReplyTimeout(replyTimeoutMs);
         return true;

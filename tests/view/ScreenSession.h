@@ -5,6 +5,7 @@
 // press buttons, look at pages. Poll and receive intervals are short so a
 // test runs in seconds.
 
+#include "SimulatorClientSettings.h"
 #include "SimulatorProcess.h"
 
 #include "util/JSONUtil.h"
@@ -40,10 +41,7 @@ public:
     {
         if (!simulator.start())
             return false;
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/PollTime"), QStringLiteral("20"));
-        SettingsUtil::setValue(QStringLiteral("Config/TevaroApp/UpdateTime"), QStringLiteral("10"));
+        pointClientAtSimulator(simulator);
         SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE"));
         app.reset(new TevaroApp());
         window = app->getMainWindow();

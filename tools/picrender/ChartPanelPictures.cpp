@@ -124,11 +124,6 @@ QImage pageFlickRight()
     return image;
 }
 
-Picture still(const QString& path, std::function<QImage()> draw)
-{
-    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
-}
-
 } // namespace
 
 QVector<Picture> chartPanelPictures()
@@ -140,15 +135,15 @@ QVector<Picture> chartPanelPictures()
     } modes[] = {{"manuell", dragArrows}, {"auto", followArrow}, {"gesamte-messung", fittedLine}};
 
     QVector<Picture> list;
-    list << still("icon/icon_schmutzbereich_213x129_grey.png", panelHandle);
+    list << stillPicture("icon/icon_schmutzbereich_213x129_grey.png", panelHandle);
     for (const auto& mode : modes) {
         const QString base = QString("icon/icon_sidebar-button_%1_80x39_").arg(mode.name);
         const auto pictogram = mode.pictogram;
-        list << still(base + "orange_V1.0.png", [pictogram] { return modeButton(orange(), pictogram); })
-             << still(base + "grau_V1.0.png", [pictogram] { return modeButton(idleGrey(), pictogram); });
+        list << stillPicture(base + "orange_V1.0.png", [pictogram] { return modeButton(orange(), pictogram); })
+             << stillPicture(base + "grau_V1.0.png", [pictogram] { return modeButton(idleGrey(), pictogram); });
     }
-    list << still("icon/icon_sidebar-button_return_80x39_grau_V1.0.png",
+    list << stillPicture("icon/icon_sidebar-button_return_80x39_grau_V1.0.png",
                   [] { return modeButton(idleGrey(), returnArrow); })
-         << still("icon/pageflicker_rechts.bmp", pageFlickRight);
+         << stillPicture("icon/pageflicker_rechts.bmp", pageFlickRight);
     return list;
 }

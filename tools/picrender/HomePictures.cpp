@@ -51,27 +51,22 @@ QImage square(const Pictogram::Draw& draw, const QColor& tile = QColor(166, 167,
     return image;
 }
 
-Picture still(const QString& path, std::function<QImage()> draw)
-{
-    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
-}
-
 } // namespace
 
 QVector<Picture> homePictures()
 {
     using namespace Pictogram;
     return {
-        still("icon/icon_fuehler_320x320_green_lightgrey_home_round.png",
+        stillPicture("icon/icon_fuehler_320x320_green_lightgrey_home_round.png",
               [] { return round(thermometer, lightGrey()); }),
-        still("icon/icon_anzeige_320x320_green_darkgrey_home_round.png",
+        stillPicture("icon/icon_anzeige_320x320_green_darkgrey_home_round.png",
               [] { return round(display, darkGrey()); }),
-        still("icon/icon_logger_320x320_green_lightgrey_home_round.png",
+        stillPicture("icon/icon_logger_320x320_green_lightgrey_home_round.png",
               [] { return round(logger, lightGrey()); }),
-        still("icon/icon_einstellungen_320x320_darkgrey_grey_home.png", [] { return square(gear); }),
-        still("icon/icon_logout_320x320_darkgrey_grey_home.png", [] { return square(logout); }),
-        still("icon/icon_usermanagement_320x320.png", [] { return square(persons); }),
-        still("icon/icon_usermanagement_320x320_inaktiv.png",
+        stillPicture("icon/icon_einstellungen_320x320_darkgrey_grey_home.png", [] { return square(gear); }),
+        stillPicture("icon/icon_logout_320x320_darkgrey_grey_home.png", [] { return square(logout); }),
+        stillPicture("icon/icon_usermanagement_320x320.png", [] { return square(persons); }),
+        stillPicture("icon/icon_usermanagement_320x320_inaktiv.png",
               [] { return square(persons, QColor(206, 207, 206), QColor(226, 226, 226)); }),
     };
 }

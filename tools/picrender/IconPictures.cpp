@@ -103,25 +103,20 @@ QImage calendar()
     return image;
 }
 
-Picture still(const QString& path, std::function<QImage()> draw)
-{
-    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
-}
-
 } // namespace
 
 QVector<Picture> iconPictures()
 {
     QVector<Picture> list;
-    list << still("icon/checked_checkbox.png", [] { return checkBox(0); })
-         << still("icon/unchecked_checkbox.png", [] { return checkBox(1); })
-         << still("icon/tristate_checkbox.png", [] { return checkBox(2); })
-         << still("icon/ico_radio_unchecked.png", [] { return radio(false); })
-         << still("icon/ico_radio_checked.png", [] { return radio(true); })
-         << still("icon/arrow_left.png", [] { return arrow(true); })
-         << still("icon/arrow_right.png", [] { return arrow(false); })
-         << still("icon/arrow_up.png", [] { return upDown(true); })
-         << still("icon/arrow_down.png", [] { return upDown(false); })
-         << still("icon/calendar_24.png", [] { return calendar(); });
+    list << stillPicture("icon/checked_checkbox.png", [] { return checkBox(0); })
+         << stillPicture("icon/unchecked_checkbox.png", [] { return checkBox(1); })
+         << stillPicture("icon/tristate_checkbox.png", [] { return checkBox(2); })
+         << stillPicture("icon/ico_radio_unchecked.png", [] { return radio(false); })
+         << stillPicture("icon/ico_radio_checked.png", [] { return radio(true); })
+         << stillPicture("icon/arrow_left.png", [] { return arrow(true); })
+         << stillPicture("icon/arrow_right.png", [] { return arrow(false); })
+         << stillPicture("icon/arrow_up.png", [] { return upDown(true); })
+         << stillPicture("icon/arrow_down.png", [] { return upDown(false); })
+         << stillPicture("icon/calendar_24.png", [] { return calendar(); });
     return list;
 }

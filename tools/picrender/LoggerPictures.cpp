@@ -139,7 +139,7 @@ QImage tabIcon(const Pictogram::Draw& draw, const QColor& ink, const QColor& bac
 
 Picture still(const QString& name, const std::function<QImage()>& draw)
 {
-    return Picture{"logger/" + name, [draw] { return QVector<QImage>{draw()}; }, 0};
+    return stillPicture("logger/" + name, draw);
 }
 
 } // namespace

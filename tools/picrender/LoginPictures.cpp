@@ -14,11 +14,6 @@ namespace {
 const int FLAG_WIDTH = 60;
 const int FLAG_HEIGHT = 40;
 
-Picture still(const QString& path, std::function<QImage()> draw)
-{
-    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
-}
-
 // A thin frame so light flags stand out from a light list background.
 void frameFlag(QPainter& p)
 {
@@ -187,11 +182,11 @@ QImage loginBanner()
 QVector<Picture> loginPictures()
 {
     return {
-        still(QStringLiteral("background/Logo_Anmeldebilschirm_960x240 - V2.0.png"), loginBanner),
-        still(QStringLiteral("../lang/cs_CS/cs_CS.png"), czechFlag),
-        still(QStringLiteral("../lang/de_DE/de_DE.png"), germanFlag),
-        still(QStringLiteral("../lang/en_GB/en_GB.png"), britishFlag),
-        still(QStringLiteral("../lang/fr_FR/fr_FR.png"), frenchFlag),
-        still(QStringLiteral("../lang/NoIcon.png"), noIcon),
+        stillPicture(QStringLiteral("background/Logo_Anmeldebilschirm_960x240 - V2.0.png"), loginBanner),
+        stillPicture(QStringLiteral("../lang/cs_CS/cs_CS.png"), czechFlag),
+        stillPicture(QStringLiteral("../lang/de_DE/de_DE.png"), germanFlag),
+        stillPicture(QStringLiteral("../lang/en_GB/en_GB.png"), britishFlag),
+        stillPicture(QStringLiteral("../lang/fr_FR/fr_FR.png"), frenchFlag),
+        stillPicture(QStringLiteral("../lang/NoIcon.png"), noIcon),
     };
 }

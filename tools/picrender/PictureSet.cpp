@@ -4,6 +4,11 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+Picture stillPicture(const QString& path, std::function<QImage()> draw)
+{
+    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
+}
+
 QImage blankImage(int width, int height, const QColor& fill)
 {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);

@@ -26,6 +26,9 @@ QVector<Picture> homePictures();
 QVector<Picture> frameIconPictures();
 QVector<Picture> configPictures();
 
+// A picture of one frame, drawn by draw.
+Picture stillPicture(const QString& path, std::function<QImage()> draw);
+
 // Drawing helpers shared by the picture groups.
 QImage blankImage(int width, int height, const QColor& fill = Qt::transparent);
 void prepare(QPainter& painter);

@@ -118,23 +118,18 @@ QImage selectButton()
     return image;
 }
 
-Picture still(const QString& path, std::function<QImage()> draw)
-{
-    return Picture{path, [draw] { return QVector<QImage>{draw()}; }, 0};
-}
-
 } // namespace
 
 QVector<Picture> userMenuPictures()
 {
     QVector<Picture> list;
-    list << still("icon/trash.png", [] { return trash(); })
-         << still("icon/icon_select_button_34x34_grey.png", [] { return selectButton(); });
+    list << stillPicture("icon/trash.png", [] { return trash(); })
+         << stillPicture("icon/icon_select_button_34x34_grey.png", [] { return selectButton(); });
     for (int style = 0; style < 3; ++style) {
         const QString n = QString::number(style + 1);
-        list << still("icon/icon_usermenu_schablone" + n + "_grau_35x50.png",
+        list << stillPicture("icon/icon_usermenu_schablone" + n + "_grau_35x50.png",
                       [style] { return menuTemplate(style, Palette::grey()); })
-             << still("icon/icon_usermenu_schablone" + n + "_gruen_35x50.png",
+             << stillPicture("icon/icon_usermenu_schablone" + n + "_gruen_35x50.png",
                       [style] { return menuTemplate(style, Palette::green()); });
     }
     return list;
