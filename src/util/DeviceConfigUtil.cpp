@@ -289,7 +289,7 @@ int DeviceConfigUtil::lookUp(const QString& path, Json::Value& value)
     QVector<Json::Value> values;
     jsonUtil->getMasterJSONbyPath(path, values, false);
     if (values.size() == 1)
-        value = values.first();
+        value.swap(values.first());
     else if (values.size() > 1)
         qWarning().noquote() << "It was returned more than 1 JSON-Object " + path;
     return values.size();

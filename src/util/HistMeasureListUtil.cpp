@@ -1,5 +1,7 @@
 #include "util/HistMeasureListUtil.h"
 
+#include "common/PathRelation.h"
+
 #include "util/JSONUtil.h"
 #include "util/UserRoleUtil.h"
 
@@ -112,12 +114,15 @@ void HistMeasureListUtil::jsonTelegramm(GlobalEnums::InstructionType, QString pa
                 ++it;
         }
     }
-    if (path.startsWith(EXPORT_TABLE) || path.startsWith(MEMORY_TABLE) || path == EXPORT_RIGHTS
-        || path == MEMORY_RIGHTS) {
+    // A whole "$.MEM" sent again concerns its table as much as one row does.
+    if (pathsRelated(path, EXPORT_TABLE) || pathsRelated(path, MEMORY_TABLE) || pathsRelated(path, EXPORT_RIGHTS)
+        || pathsRelated(path, MEMORY_RIGHTS)) {
         changed = true;
-    } else if (path.startsWith(EXPORT_STATE)) {
+    }
+    if (pathsRelated(path, EXPORT_STATE)) {
         readExportState();
-    } else if ((listMode == 2 || listMode == 3) && (path.startsWith(DESTINATIONS) || path.startsWith(TEMPLATES))) {
+    } else if ((listMode == 2 || listMode == 3)
+               && (pathsRelated(path, DESTINATIONS) || pathsRelated(path, TEMPLATES))) {
         // Destinations the list shows, which may have come in after a read.
         changed = true;
     }
@@ -146,7 +151,7 @@ bool HistMeasureListUtil::readNode(const QString& path, Json::Value& node)
         return false;
     QVector<Json::Value> values;
     if (jsonUtil->getMasterJSONbyPath(path, values, false) && values.size() == 1) {
-        node = values.first();
+        node.swap(values.first());
         return true;
     }
     // Asked for once; the answer's change notification allows another request.

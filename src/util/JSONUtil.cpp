@@ -120,7 +120,7 @@ bool JSONUtil::getMasterJSONbyPath(const QString& path, Json::Value& value, bool
     QVector<Json::Value> values;
     const bool found = getMasterJSONbyPath(path, values, request);
     if (values.size() == 1)
-        value = values.first();
+        value.swap(values.first());
     else if (values.size() > 1)
         qWarning().noquote() << "It was returned more than 1 JSON-Object " + path;
     return found;

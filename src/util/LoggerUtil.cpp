@@ -1,5 +1,7 @@
 #include "util/LoggerUtil.h"
 
+#include "common/PathRelation.h"
+
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
 
@@ -140,6 +142,7 @@ void LoggerUtil::saveConfig(const TableStructure& table)
 void LoggerUtil::setDefault()
 {
     configUtil->clearPendingWrites();
+    requested.clear();
     initMemoryTable();
 }
 
@@ -150,11 +153,16 @@ Json::Value LoggerUtil::read(const QString& path)
     Json::Value value;
     if (!jsonUtil)
         return value;
-    // Each read copies only its node, under the mirror's lock; a missing one is requested.
+    // Each read copies only its node, under the mirror's lock. A missing one
+    // is requested once, not at every refresh, until a change around it came.
     QVector<Json::Value> values;
-    jsonUtil->getMasterJSONbyPath(path, values, true);
+    jsonUtil->getMasterJSONbyPath(path, values, false);
+    if (values.isEmpty() && !requested.contains(path)) {
+        requested.insert(path);
+        jsonUtil->requestPath(path);
+    }
     if (values.size() == 1)
-        value = values.first();
+        value.swap(values.first());
     else if (values.size() > 1)
         qWarning().noquote() << "Logger: more than one value at" << path;
     return value;
@@ -361,6 +369,8 @@ void LoggerUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
     Q_UNUSED(type)
     if (isWatched(path))
         dirty = true;
+    for (auto it = requested.begin(); it != requested.end();)
+        it = pathsRelated(path, *it) ? requested.erase(it) : std::next(it);
 }
 
 void LoggerUtil::afterJsonTelegramm()

@@ -98,6 +98,8 @@ private:
     TableStructure memoryTable;
     TableStructure exportTable;
     QSet<QString> watchedPaths;
+    // Missing nodes asked for and not heard of since.
+    QSet<QString> requested;
     DeviceConfigUtil* configUtil;   // owned, no Qt parent
     bool dirty;
     bool inBatch;                   // between beforeJsonTelegramm and afterJsonTelegramm

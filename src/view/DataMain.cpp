@@ -520,6 +520,8 @@ void DataMain::showHistMeasureList()
     auto* layout = new QHBoxLayout(dialog);
     auto* list = new HistMeasureList(0, dialog);
     list->setMaximumSize(HIST_LIST_MAX_WIDTH, HIST_LIST_MAX_HEIGHT);
+    // Between the spacers the list would shrink to its hint, too narrow for its three columns.
+    list->setMinimumSize(HIST_LIST_MAX_WIDTH, HIST_LIST_MAX_HEIGHT);
     layout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
     layout->addWidget(list);
     layout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));

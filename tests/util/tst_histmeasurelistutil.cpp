@@ -222,10 +222,10 @@ private slots:
         QCOMPARE(read(util).records.at(499).getName(), QStringLiteral("M499"));
         QCOMPARE(fixture->takeQueuedReads(), QStringList());
 
-        // Rights nodes count only exactly.
-        notify(util, QStringLiteral("$.EXP.INP.AUT"));
+        // A rights node counts with what it holds, a namesake does not.
+        notify(util, QStringLiteral("$.EXP.INPX"));
         QCOMPARE(reloads.count(), 1);
-        notify(util, QStringLiteral("$.MEM.INP"));
+        notify(util, QStringLiteral("$.MEM.INP.AUT"));
         QCOMPARE(reloads.count(), 2);
         emit fixture->rights()->updateRights();
         QCOMPARE(reloads.count(), 3);

@@ -1,0 +1,8 @@
+#pragma once
+
+class QString;
+
+// Whether two definite JSON paths name the same node or one lies inside the
+// other ("$.MEM" and "$.MEM.MTAB[2].ID"), split at a member or index boundary:
+// "$.MEM.MTAB" and "$.MEM.MTABX" are not related.
+bool pathsRelated(const QString& path, const QString& other);

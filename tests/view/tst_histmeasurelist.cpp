@@ -1,0 +1,452 @@
+// The stored-measurement lists end to end on the simulator, reached as a user reaches them: what each
+// mode shows, check states and rights, the delete and export telegrams and the device's answers, the
+// choose dialog, an empty table, repeated logins.
+#include "Screenshot.h"
+#include "ScreenSession.h"
+#include "TableTestSupport.h"
+
+#include "util/HistMeasureListUtil.h"
+#include "util/LoggerUtil.h"
+#include "view/ExportMeasureDialog.h"
+#include "view/HistMeasureList.h"
+#include "view/Logger.h"
+#include "view/StatusBar.h"
+#include "widgets/ZClickLabel.h"
+#include "widgets/ZHorizontalHeader.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+using Check = ZCheckButton::CheckState;
+
+QTableWidget* tableOf(QWidget* list) { return list->findChild<QTableWidget*>(QStringLiteral("tblHistMeasureList")); }
+QPushButton* buttonOf(QWidget* parent, const char* name)
+{
+    return parent->findChild<QPushButton*>(QLatin1String(name));
+}
+QPushButton* actionOf(QWidget* list) { return buttonOf(list, "btnHistMeasureDelete"); }
+ZCheckButton* headerCheck(QWidget* list) { return tableOf(list)->horizontalHeader()->findChild<ZCheckButton*>(); }
+
+ZCheckButton* rowCheck(QWidget* list, int row)
+{
+    QTableWidget* table = tableOf(list);
+    QWidget* cell = table->cellWidget(row, table->columnCount() - 1);
+    return cell ? cell->findChild<ZCheckButton*>() : nullptr;
+}
+
+// Header texts; "[]" for the select-all button.
+QStringList headerOf(QWidget* list)
+{
+    auto* header = qobject_cast<ZHorizontalHeader*>(tableOf(list)->horizontalHeader());
+    QStringList texts;
+    for (int section = 0; header && section < header->count(); ++section) {
+        QWidget* shown = header->sectionWidget(section);
+        auto* label = qobject_cast<QLabel*>(shown);
+        texts << (label ? label->text() : shown && shown->findChild<ZCheckButton*>() ? "[]" : QString());
+    }
+    return texts;
+}
+
+QStringList columnOf(QWidget* list, int column)
+{
+    QStringList texts;
+    QTableWidget* table = tableOf(list);
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << (table->item(row, column) ? table->item(row, column)->text() : QString());
+    return texts;
+}
+
+QList<int> idsOf(const HistMeasureList* list)
+{
+    QList<int> ids;
+    for (const Measure& measure : list->shownMeasures())
+        ids << measure.getId();
+    return ids;
+}
+
+// "c" checked, "u" unchecked, "-" disabled, per row.
+QString checksOf(QWidget* list)
+{
+    QString states;
+    for (int row = 0; row < tableOf(list)->rowCount(); ++row) {
+        ZCheckButton* check = rowCheck(list, row);
+        states += !check ? QLatin1Char('?') : !check->isEnabled() ? QLatin1Char('-')
+                  : check->getButtonCheckState() == Check::Checked ? QLatin1Char('c') : QLatin1Char('u');
+    }
+    return states;
+}
+
+bool press(QWidget* widget)
+{
+    if (!widget || !widget->isVisible())
+        return false;
+    QTest::mouseClick(widget, Qt::LeftButton);
+    return true;
+}
+
+void clickRow(QWidget* list, int row)
+{
+    QTableWidget* table = tableOf(list);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(row, 0)).center());
+}
+
+Json::Value parsed(const char* text)
+{
+    Json::Value value;
+    Json::Reader().parse(text, value);
+    return value;
+}
+
+} // namespace
+
+class TestHistMeasureList : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScreenSession> session;
+
+    DataMain* screen() { return session->dataMain(); }
+    bool inject(const QString& path, const Json::Value& value, bool toDevice = true)
+    {
+        return session->simulator.injectTelegram(SimulatorProcess::setTelegram(path, value), toDevice) >= 0;
+    }
+
+    // The list of a logger page, opened with the link of the memory or export table; null when it did not open.
+    HistMeasureList* openList(Logger::Page page, int rows)
+    {
+        session->window->setPage(MainWindow::DATA_MAIN);
+        screen()->setLoggerWidget();
+        Logger* logger = screen()->getLogger();
+        const bool manage = page == Logger::MANAGE_PAGE;
+        if (!manage) {
+            QTabBar* tabs = session->find<QTabWidget>(QStringLiteral("tabwgtLoggerDisplay"))->tabBar();
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(Logger::EXPORT_TAB).center());
+        }
+        TableObject* table = manage ? logger->memoryTable() : logger->exportTable();
+        const int row = manage ? LoggerUtil::MANAGE_ROW : page == Logger::EXPORT_PAGE ? 0 : 1;
+        ZClickLabel* link = nullptr;
+        ScreenSession::waitUntil([&] {
+            link = tabletest::reportingAs<ZClickLabel>(*table, row, LoggerUtil::VALUE_COLUMN);
+            return link && link->isVisible();
+        });
+        // A link swallows presses closer than 100 ms to its last one (touch bounce).
+        QTest::qWait(120);
+        auto* pages = session->find<QStackedWidget>(QStringLiteral("stackedWidgetLogger"));
+        if (!press(link) || pages->currentIndex() != page)
+            return nullptr;
+        auto* list = pages->currentWidget()->findChild<HistMeasureList*>();
+        const bool loaded = ScreenSession::waitUntil([&] {
+            return list->shownMeasures().size() == rows && tableOf(list)->rowCount() == rows
+                   && (page != Logger::EXPORT_PAGE || list->worker()->getExportState() == 1);
+        });
+        return loaded ? list : nullptr;
+    }
+
+    // The choose dialog as the chart opens it, with the list in it.
+    HistMeasureList* openChooseDialog(QPointer<ZDialog>& dialog)
+    {
+        screen()->showHistMeasureList();
+        for (HistMeasureList* list : session->window->findChildren<HistMeasureList*>())
+            if ((dialog = qobject_cast<ZDialog*>(list->parentWidget())))
+                return list;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        session.reset(new ScreenSession({"--paused", "--export-ms", "300", "--empty-as-container"}));
+        QVERIFY(session->start());
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+    }
+
+    void cleanupTestCase() { session.reset(); }
+
+    void modesShowTheStoredData()
+    {
+        HistMeasureList* list = openList(Logger::MANAGE_PAGE, 5);
+        QVERIFY(list);
+        const QString check = QStringLiteral("[]");
+        QCOMPARE(headerOf(list), QStringList({"Name der Messung", "Zeitraum der Messung", "Größe", check}));
+        QCOMPARE(columnOf(list, 0),
+                 QStringList({"Messung_0012", "Messung_0013", "Messung_0009", "Messung_0010", "Messung_0011"}));
+        QCOMPARE(columnOf(list, 1).first(), QStringLiteral("01.03.2024 10.15.00 - 01.03.2024 11.45.30"));
+        QCOMPARE(columnOf(list, 2), QStringList({"1.50 MB", "0.75 MB", "350.00 kB", "2.50 Mb", "1.20 GB"}));
+        QCOMPARE(checksOf(list), QStringLiteral("uuuuu"));
+        QCOMPARE(actionOf(list)->text(), QStringLiteral("Messung löschen"));
+        QVERIFY(actionOf(list)->isVisible() && !actionOf(list)->isEnabled());
+        QVERIFY(!buttonOf(list, "btnHistMeasureLoad")->isVisible());
+        QVERIFY(!buttonOf(list, "btnHistMeasureCancel")->isVisible());
+
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::EXPORT_PAGE, 5);
+        QVERIFY(list);
+        QCOMPARE(headerOf(list), QStringList({"Name der Messung", "Zeitraum der Messung", "Größe"}));
+        QCOMPARE(columnOf(list, 0).last(), QStringLiteral("Messung_0011"));
+        QVERIFY(tableOf(list)->findChildren<ZCheckButton*>().isEmpty());
+        QCOMPARE(actionOf(list)->text(), QStringLiteral("Messung exportieren"));
+        QVERIFY(actionOf(list)->isVisible() && !actionOf(list)->isEnabled());
+        QVERIFY(!buttonOf(list, "btnHistMeasureLoad")->isVisible());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode2.png")));
+
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::DELETE_EXPORTS_PAGE, 2);
+        QVERIFY(list);
+        QCOMPARE(headerOf(list), QStringList({"Name der Messung", "Speicherdatum", "Größe", "Speicherort", check}));
+        // Oldest export first.
+        QCOMPARE(columnOf(list, 0), QStringList({"Messung_0011.csv", "Messung_0010.csv"}));
+        QCOMPARE(columnOf(list, 1), QStringList({"01.03.2024 10.15.00", "02.03.2024 08.00.00"}));
+        QCOMPARE(columnOf(list, 2), QStringList({"0.20 MB", "0.60 MB"}));
+        QCOMPARE(columnOf(list, 3),
+                 QStringList({"Netzlaufwerk (\\\\server\\share\\logger)", "USB-Stick (/media/usb0/export)"}));
+        QCOMPARE(checksOf(list), QStringLiteral("uu"));
+        QCOMPARE(actionOf(list)->text(), QStringLiteral("Export löschen"));
+        QVERIFY(!actionOf(list)->isEnabled());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode3.png")));
+    }
+
+    void checkStatesAndDeletingRecordings()
+    {
+        HistMeasureList* list = openList(Logger::MANAGE_PAGE, 5);
+        QVERIFY(list);
+        QPushButton* action = actionOf(list);
+        for (int row = 0; row < 5; ++row) {
+            QVERIFY(press(rowCheck(list, row)));
+            QCOMPARE(headerCheck(list)->getButtonCheckState(), row < 4 ? Check::Tristate : Check::Checked);
+            QVERIFY(action->isEnabled());
+        }
+        QVERIFY(press(rowCheck(list, 2)));
+        QCOMPARE(headerCheck(list)->getButtonCheckState(), Check::Tristate);
+        for (int row : {0, 1, 3, 4})
+            QVERIFY(press(rowCheck(list, row)));
+        QCOMPARE(headerCheck(list)->getButtonCheckState(), Check::Unchecked);
+        QVERIFY(!action->isEnabled());
+
+        QVERIFY(press(headerCheck(list)));
+        QCOMPARE(checksOf(list), QStringLiteral("ccccc"));
+        QVERIFY(action->isEnabled());
+        QVERIFY(press(headerCheck(list)));
+        QCOMPARE(checksOf(list), QStringLiteral("uuuuu"));
+        QVERIFY(!action->isEnabled());
+
+        // Recordings 9 and 10, sent in row order; the device's new list removes them.
+        QVERIFY(press(rowCheck(list, 3)) && press(rowCheck(list, 2)));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode1_checked.png")));
+        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(press(action));
+        QCOMPARE(checksOf(list), QStringLiteral("-----"));
+        QVERIFY(ScreenSession::waitUntil([&] { return idsOf(list) == QList<int>({12, 13, 11}); }));
+        QCOMPARE(checksOf(list), QStringLiteral("uuu"));
+        const QVector<Json::Value> deletes = session->sentElements(QStringLiteral("measure"), "DEL");
+        QCOMPARE(deletes.size(), 1);
+        QCOMPARE(deletes.first()["DEST"]["PATH"].asString(), std::string("$.MEM.MTAB"));
+        QVERIFY(deletes.first()["VAL"] == parsed(R"({"ID":"9,10"})"));
+    }
+
+    void exportingAndDeletingExports()
+    {
+        HistMeasureList* list = openList(Logger::EXPORT_PAGE, 3);
+        QVERIFY(list);
+        // Only an idle exporter takes a new export.
+        QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 2));
+        QVERIFY(ScreenSession::waitUntil([&] { return list->worker()->getExportState() == 2; }));
+        clickRow(list, 0);
+        QVERIFY(!actionOf(list)->isEnabled());
+        QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 1));
+        QVERIFY(ScreenSession::waitUntil([&] { return list->worker()->getExportState() == 1; }));
+        clickRow(list, 0);
+        QVERIFY(actionOf(list)->isEnabled());
+
+        QVERIFY(press(actionOf(list)));
+        QPointer<ExportMeasureDialog> dialog = session->window->findChild<ExportMeasureDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* destinations = dialog->findChild<QComboBox*>(QStringLiteral("cbxExportMeasureDialog_StorageSelector"));
+        QPushButton* exportButton = buttonOf(dialog, "btnExportMeasureDialog_ExportFile");
+        auto* freeSpace = dialog->findChild<QLabel*>(QStringLiteral("lblExportMeasureDialog_ValueMemoryFree"));
+        QCOMPARE(destinations->count(), 2);   // the destination without a size is left out
+        QVERIFY(exportButton->isEnabled());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("export_dialog_allowed.png")));
+        // 1.5 MB x 0.4 do not fit into 0.5 MB.
+        destinations->setCurrentIndex(1);
+        emit destinations->activated(1);
+        QVERIFY(!exportButton->isEnabled());
+        QCOMPARE(freeSpace->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("export_dialog_red.png")));
+        destinations->setCurrentIndex(0);
+        emit destinations->activated(0);
+
+        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(press(exportButton));
+        QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
+        QVERIFY(ScreenSession::waitUntil([&] { return list->worker()->getExportState() == 2; }));
+        QVERIFY(ScreenSession::waitUntil([&] { return list->worker()->getExportState() == 1; }));
+        const QVector<Json::Value> gets = session->sentElements(QStringLiteral("export"), "GET");
+        QCOMPARE(gets.size(), 1);
+        QCOMPARE(gets.first()["DEST"]["PATH"].asString(), std::string("$.EXP.MTAB"));
+        QVERIFY(gets.first()["VAL"] == parsed(R"({"DEST":{"ID":1},"MTAB":{"ID":12}})"));
+
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::DELETE_EXPORTS_PAGE, 3);
+        QVERIFY(list);
+        QCOMPARE(columnOf(list, 0).last(), QStringLiteral("Messung_0012.csv"));
+        QCOMPARE(columnOf(list, 3).last(), QStringLiteral("USB-Stick (/media/usb0/export)"));
+        const QList<int> ids = idsOf(list);
+        QVERIFY(press(rowCheck(list, 0)) && press(rowCheck(list, 2)));
+        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(press(actionOf(list)));
+        QVERIFY(ScreenSession::waitUntil([&] { return idsOf(list) == QList<int>({ids.at(1)}); }));
+        const QVector<Json::Value> deletes = session->sentElements(QStringLiteral("export"), "DEL");
+        QCOMPARE(deletes.size(), 1);
+        QCOMPARE(deletes.first()["DEST"]["PATH"].asString(), std::string("$.EXP.MTAB"));
+        QCOMPARE(QString::fromStdString(deletes.first()["VAL"]["ID"].asString()),
+                 QStringLiteral("%1,%2").arg(ids.at(0)).arg(ids.at(2)));
+
+        // No destination with a known free space (the client's view only).
+        for (const char* path : {"$.EXP.DEST[0].SIZE.VAL", "$.EXP.DEST[1].SIZE.VAL"})
+            QVERIFY(inject(QLatin1String(path), Json::Value(), false));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::EXPORT_PAGE, 3);
+        QVERIFY(list);
+        QVERIFY(ScreenSession::waitUntil([&] {
+            const QMap<int, ExportDestination> known = list->worker()->getDestinations();
+            return !known.value(1).isSizeValid() && !known.value(2).isSizeValid();
+        }));
+        clickRow(list, 0);
+        QVERIFY(press(actionOf(list)));
+        dialog = session->window->findChild<ExportMeasureDialog*>();
+        QVERIFY(dialog);
+        destinations = dialog->findChild<QComboBox*>(QStringLiteral("cbxExportMeasureDialog_StorageSelector"));
+        QCOMPARE(destinations->currentText(), QStringLiteral("Kein Speicherort verfügbar"));
+        QVERIFY(!buttonOf(dialog, "btnExportMeasureDialog_ExportFile")->isEnabled());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("export_dialog_none.png")));
+        QVERIFY(press(buttonOf(dialog, "btnExportMeasureDialog_Cancel")));
+        QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
+    }
+
+    void chooseDialog()
+    {
+        QPointer<ZDialog> dialog;
+        HistMeasureList* list = openChooseDialog(dialog);
+        QVERIFY(list);
+        QVERIFY(ScreenSession::waitUntil([&] { return idsOf(list) == QList<int>({12, 13, 11}); }));
+        QPushButton* load = buttonOf(list, "btnHistMeasureLoad");
+        QVERIFY(load->isVisible() && !load->isEnabled() && buttonOf(list, "btnHistMeasureCancel")->isVisible());
+        QVERIFY(!actionOf(list)->isVisible());
+        QCOMPARE(load->text(), QStringLiteral("Laden"));
+        clickRow(list, 1);
+        QVERIFY(load->isEnabled());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode0_dialog.png")));
+
+        QVector<Measure> loaded;
+        connect(list, &HistMeasureList::loadingHistMeasure, this, [&loaded](Measure measure) { loaded << measure; });
+        QVERIFY(press(load));
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(loaded.first().getId(), 13);
+        QStringList channels;
+        for (const CharacteristicLine& line : loaded.first().getChannels()) {
+            QCOMPARE(line.getMeasureId(), 13);
+            QCOMPARE(line.getSource(), 2);
+            QCOMPARE(line.getAttribute(), -1);
+            channels << line.getChannel() + QLatin1Char('/') + line.getDimension();
+        }
+        QCOMPARE(channels, QStringList({"CH01/°C", "CH04/%rF", "CH02/"}));
+        QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
+
+        QVERIFY(openChooseDialog(dialog));
+        QVERIFY(session->logout());
+        QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
+    }
+
+    void userWithoutTheRight()
+    {
+        QVERIFY(session->login(QStringLiteral("bediener"), QStringLiteral("1234")));
+        HistMeasureList* list = openList(Logger::EXPORT_PAGE, 3);
+        QVERIFY(list);
+        clickRow(list, 0);
+        QVERIFY(!actionOf(list)->isEnabled());
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::DELETE_EXPORTS_PAGE, 1);
+        QVERIFY(list);
+        QCOMPARE(checksOf(list), QStringLiteral("-"));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::MANAGE_PAGE, 3);
+        QVERIFY(list);
+        QCOMPARE(checksOf(list), QStringLiteral("---"));
+        QVERIFY(!headerCheck(list)->isEnabled());
+
+        // The client is told the user may delete; the device refuses, and sends no new list.
+        QVERIFY(inject(QStringLiteral("$.MEM.INP"), parsed(R"({"AUT":7})"), false));
+        QVERIFY(ScreenSession::waitUntil([&] { return checksOf(list) == QLatin1String("uuu"); }));
+        QVERIFY(press(rowCheck(list, 0)));
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        QVERIFY(press(actionOf(list)));
+        QCOMPARE(checksOf(list), QStringLiteral("---"));
+        QVERIFY(ScreenSession::waitUntil([&] {
+            return session->window->statusBarObject()->text().endsWith("Keine Berechtigung für diese Aktion.");
+        }));
+        QCOMPARE(session->simulator.treeValues(QStringLiteral("$.MEM.MTAB[*].ID")), parsed("[12,13,11]"));
+        QVERIFY(ScreenSession::waitUntil([&] { return checksOf(list) == QLatin1String("uuu"); },
+                                         HistMeasureList::DELETE_ANSWER_MS + 3000));
+        QCOMPARE(reloads.count(), 1);
+        QCOMPARE(idsOf(list), QList<int>({12, 13, 11}));
+        QVERIFY(inject(QStringLiteral("$.MEM.INP"), parsed(R"({"AUT":3})"), false));
+    }
+
+    void emptyTableIsReadOnce()
+    {
+        HistMeasureList* list = openList(Logger::MANAGE_PAGE, 3);
+        QVERIFY(list);
+        Json::Value emptied(Json::arrayValue);
+        emptied.append(SimulatorProcess::delTelegram(QStringLiteral("$.MEM.MTAB")));
+        emptied.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.MTAB"), Json::Value(Json::arrayValue)));
+        QVERIFY(session->simulator.injectTelegram(emptied) >= 0);
+        QVERIFY(ScreenSession::waitUntil([&] { return tableOf(list)->rowCount() == 0; }));
+
+        // The client's memory node loses the table: it is read, and the device answers with the empty container.
+        QVERIFY(session->simulator.clearRequestLog());
+        Json::Value lost(Json::arrayValue);
+        lost.append(SimulatorProcess::delTelegram(QStringLiteral("$.MEM")));
+        lost.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.INP"), parsed(R"({"AUT":3})")));
+        QVERIFY(session->simulator.injectTelegram(lost, false) >= 0);
+        QTest::qWait(5000);
+        QCOMPARE(session->reads().count(QStringLiteral("$.MEM.MTAB")), 1);
+        QCOMPARE(tableOf(list)->rowCount(), 0);
+    }
+
+    void repeatedLoginsLeaveOneReload()
+    {
+        for (int login = 0; login < 50; ++login) {
+            QVERIFY(session->logout());
+            QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        }
+        // Rebuilt while hidden, as after a login; the header widgets of every round but the last go.
+        auto* list =
+            session->find<QWidget>(QStringLiteral("pLoggerDeleteExportedMeasure"))->findChild<HistMeasureList*>();
+        QVERIFY(!list->isVisible());
+        for (int round = 0; round < 50; ++round)
+            list->setDefault();
+        QCOMPARE(openList(Logger::DELETE_EXPORTS_PAGE, 1), list);
+        QCOMPARE(list->findChildren<ZHorizontalHeader*>().size(), 1);
+        QCOMPARE(list->findChildren<ZCheckButton*>().size(), 2);
+        QVERIFY(press(headerCheck(list)));
+        QCOMPARE(checksOf(list), QStringLiteral("c"));
+
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        QVERIFY(inject(QStringLiteral("$.EXP.INP"), parsed(R"({"AUT":65537})"), false));
+        QVERIFY(reloads.wait());
+        QTest::qWait(500);
+        QCOMPARE(reloads.count(), 1);
+        QCOMPARE(checksOf(list), QStringLiteral("u"));
+    }
+};
+
+QTEST_MAIN(TestHistMeasureList)
+#include "tst_histmeasurelist.moc"

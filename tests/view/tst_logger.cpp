@@ -1,0 +1,312 @@
+// The logger screen end to end against the simulator: its pages and back
+// steps, the memory table with the device's figures, how often it refreshes,
+// rights, the name of the next measurement and the start/stop button.
+#include "Screenshot.h"
+#include "ScreenSession.h"
+
+#include "util/DeviceConfigUtil.h"
+#include "util/LoggerUtil.h"
+#include "view/HistMeasureList.h"
+#include "view/Logger.h"
+#include "view/StatusBar.h"
+#include "view/TableObject.h"
+#include "widgets/ZClickLabel.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+const QString NAME_PATH = QStringLiteral("$.SERV.STAT.MEAS.FILE.VAL");
+const QString START_STOP_PATH = QStringLiteral("$.SERV.FCT.STST.VAL");
+const int NAME_ROW = LoggerUtil::NAME_ROW;
+const int VALUE = LoggerUtil::VALUE_COLUMN;
+
+} // namespace
+
+class TestLogger : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenSession> session;
+
+    Logger* logger() { return session->dataMain()->getLogger(); }
+    TableObject* memory() { return logger()->memoryTable(); }
+    QStackedWidget* pages() { return session->find<QStackedWidget>(QStringLiteral("stackedWidgetLogger")); }
+    QTabWidget* tabs() { return session->find<QTabWidget>(QStringLiteral("tabwgtLoggerDisplay")); }
+    QAbstractButton* loggerButton() { return session->find<QAbstractButton>(QStringLiteral("btnLoggerStartStop")); }
+    QAbstractButton* chartButton() { return session->find<QAbstractButton>(QStringLiteral("btnDataStartStop")); }
+    HistMeasureList* listOn(int page) { return pages()->widget(page)->findChild<HistMeasureList*>(); }
+    bool at(int page, int tab) { return pages()->currentIndex() == page && tabs()->currentIndex() == tab; }
+
+    QString shown(int row)
+    {
+        const QTableWidgetItem* item = memory()->item(row, VALUE);
+        return item ? item->text() : QString();
+    }
+
+    TableCell nameCell()
+    {
+        const TableStructure table = memory()->getTable();
+        return table.contains(NAME_ROW, VALUE) ? table.cellAt(NAME_ROW, VALUE) : TableCell();
+    }
+
+    bool nameEditable()
+    {
+        const QTableWidgetItem* item = memory()->item(NAME_ROW, VALUE);
+        return item && (item->flags() & Qt::ItemIsEditable) && memory()->isInputEnabled()
+               && nameCell().getRights() == TableCell::EDITABLE;
+    }
+
+    int deviceCount(const char* listPath)
+    {
+        return int(session->simulator.treeValues(QLatin1String(listPath))[0].size());
+    }
+
+    void clickLink(TableObject* table, int row)
+    {
+        QTRY_VERIFY(qobject_cast<ZClickLabel*>(table->cellWidget(row, VALUE)));
+        auto* link = qobject_cast<ZClickLabel*>(table->cellWidget(row, VALUE));
+        QVERIFY(link->isEnabled());
+        QTest::mouseClick(link, Qt::LeftButton);
+    }
+
+    void openFromHome()
+    {
+        session->window->setPage(MainWindow::HOME);
+        QVERIFY(session->click(QStringLiteral("tbtnHomeLogger")));
+        QVERIFY(session->window->isCurrentPage(MainWindow::DATA_MAIN));
+        QVERIFY(at(Logger::STATUS_PAGE, Logger::MEMORY_TAB));
+    }
+
+    // Opens the name cell's line editor, types text and presses Return.
+    void typeName(const QString& text)
+    {
+        QTRY_VERIFY(nameEditable());
+        memory()->editItem(memory()->item(NAME_ROW, VALUE));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    static int switchedOn(const QSignalSpy& input)
+    {
+        int count = 0;
+        for (const QList<QVariant>& arguments : input)
+            count += arguments.at(0).toBool() ? 1 : 0;
+        return count;
+    }
+
+    // Ten change telegrams at once, each setting the memory-status percentage.
+    void injectBurst(int firstPercent)
+    {
+        Json::Value burst(Json::arrayValue);
+        for (int i = 0; i < 10; ++i)
+            burst.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.SFP.VAL"), firstPercent + i));
+        QVERIFY(session->simulator.injectTelegram(burst, false) >= 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        session.reset(new ScreenSession());
+        QVERIFY(session->start());
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+    }
+
+    void cleanupTestCase() { session.reset(); }
+
+    void pagesAndBackSteps()
+    {
+        openFromHome();
+        tabs()->setCurrentIndex(Logger::EXPORT_TAB);
+        QTRY_VERIFY(loggerButton()->isEnabled());   // the device's start/stop function is known
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_export_tab.png")));
+
+        clickLink(logger()->exportTable(), 0);
+        QVERIFY(at(Logger::EXPORT_PAGE, Logger::EXPORT_TAB));
+        QTRY_COMPARE(listOn(Logger::EXPORT_PAGE)->shownMeasures().size(), deviceCount("$.MEM.MTAB"));
+        // Left on a list, the side button opens the start page again.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
+        QVERIFY(at(Logger::STATUS_PAGE, Logger::MEMORY_TAB));
+
+        tabs()->setCurrentIndex(Logger::EXPORT_TAB);
+        clickLink(logger()->exportTable(), 0);
+        session->dataMain()->goBack();
+        QVERIFY(at(Logger::STATUS_PAGE, Logger::EXPORT_TAB));
+
+        clickLink(logger()->exportTable(), 1);
+        QCOMPARE(pages()->currentIndex(), int(Logger::DELETE_EXPORTS_PAGE));
+        QTRY_COMPARE(listOn(Logger::DELETE_EXPORTS_PAGE)->shownMeasures().size(), deviceCount("$.EXP.MTAB"));
+        // So does the home page's button.
+        openFromHome();
+
+        clickLink(memory(), LoggerUtil::MANAGE_ROW);
+        QCOMPARE(pages()->currentIndex(), int(Logger::MANAGE_PAGE));
+        QTRY_COMPARE(listOn(Logger::MANAGE_PAGE)->shownMeasures().size(), deviceCount("$.MEM.MTAB"));
+        session->dataMain()->goBack();
+        QVERIFY(at(Logger::STATUS_PAGE, Logger::MEMORY_TAB));
+
+        tabs()->setCurrentIndex(Logger::EXPORT_TAB);
+        clickLink(logger()->exportTable(), 1);
+        session->dataMain()->goBack();
+        QVERIFY(at(Logger::STATUS_PAGE, Logger::EXPORT_TAB));
+        session->dataMain()->goBack();
+        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+    }
+
+    void memoryTableShowsTheDevice()
+    {
+        // The simulator's tree: 42 % used of 3.8 GB, 2.2 GB free, 3723 s left, next "Messung_0014".
+        openFromHome();
+        QTRY_COMPARE(shown(NAME_ROW), QStringLiteral("Messung_0014"));
+        QCOMPARE(shown(0), QStringLiteral("42 %"));
+        QCOMPARE(shown(1), QStringLiteral("3.8 GB"));
+        QCOMPARE(shown(2), QStringLiteral("2.2 GB"));
+        QCOMPARE(shown(6), QStringLiteral("01:02:03 (3723 s)"));
+        QTRY_VERIFY(nameEditable());
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_memory_idle.png")));
+    }
+
+    void aBurstOfChangesRefreshesOnce()
+    {
+        openFromHome();
+        QSignalSpy tables(logger()->worker(), SIGNAL(updateLogger(TableStructure)));
+        QSignalSpy input(memory(), SIGNAL(enablingInput(bool)));
+        const auto settle = [] { QTest::qWait(3 * Logger::REFRESH_MS); };
+        settle();
+
+        for (int round = 0; round < 3; ++round) {
+            if (round > 0) {
+                // Hidden, the screen does not follow; shown again, it catches up.
+                QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+                tables.clear();
+                injectBurst(70);
+                settle();
+                QCOMPARE(tables.count(), 0);
+                QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
+                QTRY_COMPARE(shown(0), QStringLiteral("79 %"));
+                settle();
+            }
+            tables.clear();
+            input.clear();
+            injectBurst(30 + 10 * round);
+            QTRY_COMPARE(shown(0), QStringLiteral("%1 %").arg(39 + 10 * round));
+            settle();
+            QCOMPARE(tables.count(), 1);
+            QCOMPARE(switchedOn(input), 1);   // one connection: the table is shown once
+        }
+        injectBurst(33);   // the device's own 42 % again
+        QTRY_COMPARE(shown(0), QStringLiteral("42 %"));
+    }
+
+    void rightsChangeTurnsInputOffUntilTheNextTable()
+    {
+        openFromHome();
+        // A probe that sees each table before the screen does: connected while the screen is hidden.
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        QVector<bool> inputWhenTableCame;
+        QObject probe;   // ends the connection with this function
+        connect(logger()->worker(), QOverload<TableStructure>::of(&LoggerUtil::updateLogger), &probe,
+                [&] { inputWhenTableCame.append(memory()->isInputEnabled()); });
+        QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
+        QTRY_VERIFY(!inputWhenTableCame.isEmpty() && nameEditable());
+
+        inputWhenTableCame.clear();
+        emit logger()->worker()->updateRights();
+        QCOMPARE(inputWhenTableCame, QVector<bool>({false}));
+        QVERIFY(nameEditable());
+    }
+
+    void nameOfTheNextMeasurement()
+    {
+        openFromHome();
+        QVERIFY(session->simulator.clearRequestLog());
+        // Only the device's echo may free the cell here.
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        QVERIFY(session->simulator.setDelay(600, QStringLiteral("data")));   // holds the echo back a while
+        typeName(QStringLiteral("Kessel_A"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QVERIFY(!nameEditable());
+        QVERIFY(session->simulator.setDelay(0));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
+        QCOMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, NAME_PATH);
+        QCOMPARE(session->configSets().first().second, Json::Value("Kessel_A"));
+
+        // The client hears of a looser pattern than the device checks: the
+        // device refuses, says so, and the cell is freed after the wait.
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
+        const QString loose = QStringLiteral("^.{1,40}$");
+        QVERIFY(session->simulator.injectTelegram(
+                    SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.FILE.INP.REGX"),
+                                                  loose.toStdString()), false) >= 0);
+        QTRY_COMPARE(nameCell().getRegx(), loose);
+        QVERIFY(session->simulator.clearRequestLog());
+        typeName(QStringLiteral("Kessel A!"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().second, Json::Value("Kessel A!"));
+        QTRY_VERIFY(session->window->statusBarObject()->text().contains(QStringLiteral("nicht übernommen")));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
+        QCOMPARE(session->simulator.treeValues(NAME_PATH)[0], Json::Value("Kessel_A"));
+        DeviceConfigUtil::setPendingWriteTimeout(5000);
+    }
+
+    void startAndStopFromTheLogger()
+    {
+        openFromHome();
+        QTRY_VERIFY(loggerButton()->isEnabled() && chartButton()->isEnabled());
+        QCOMPARE(loggerButton()->text(), QStringLiteral("Messung starten"));
+        QCOMPARE(chartButton()->text(), loggerButton()->text());
+
+        // While the device's function value is not 0, neither button can be pressed.
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(START_STOP_PATH, 1), false) >= 0);
+        QTRY_VERIFY(!loggerButton()->isEnabled() && !chartButton()->isEnabled());
+        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(START_STOP_PATH, 0), false) >= 0);
+        QTRY_VERIFY(loggerButton()->isEnabled() && chartButton()->isEnabled());
+
+        QVERIFY(session->simulator.clearRequestLog());
+        QTest::mouseClick(loggerButton(), Qt::LeftButton);
+        QVERIFY(!loggerButton()->isEnabled() && !chartButton()->isEnabled());
+        QTRY_VERIFY(loggerButton()->isEnabled() && loggerButton()->text() == QStringLiteral("Messung stoppen"));
+        QVERIFY(chartButton()->isEnabled());
+        QCOMPARE(chartButton()->text(), loggerButton()->text());
+        QCOMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, START_STOP_PATH);
+        QCOMPARE(session->configSets().first().second.asInt(), 1);
+        // The running measurement's start, as the device keeps it.
+        const Json::Value start = session->simulator.treeValues(QStringLiteral("$.SERV.STAT.MEAS.STAT"))[0];
+        QVERIFY(start.isInt64());
+        const QDateTime startTime = QDateTime::fromMSecsSinceEpoch(start.asInt64());
+        QTRY_COMPARE(shown(4), startTime.toString(QStringLiteral("dd.MM.yyyy / HH:mm:ss")));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_memory_measuring.png")));
+
+        const int recordings = deviceCount("$.MEM.MTAB");
+        QTest::mouseClick(loggerButton(), Qt::LeftButton);
+        QTRY_VERIFY(loggerButton()->isEnabled() && loggerButton()->text() == QStringLiteral("Messung starten"));
+        QVERIFY(chartButton()->isEnabled());
+        QCOMPARE(chartButton()->text(), loggerButton()->text());
+        QCOMPARE(session->configSets().size(), 2);
+        QCOMPARE(session->configSets().last().first, START_STOP_PATH);
+        QCOMPARE(deviceCount("$.MEM.MTAB"), recordings + 1);
+        QTRY_COMPARE(shown(NAME_ROW), QStringLiteral("Messung_0015"));
+
+        // The new recording, named as set before, is in the list to manage.
+        clickLink(memory(), LoggerUtil::MANAGE_ROW);
+        QTRY_COMPARE(listOn(Logger::MANAGE_PAGE)->shownMeasures().size(), recordings + 1);
+        bool found = false;
+        for (const Measure& record : listOn(Logger::MANAGE_PAGE)->shownMeasures())
+            found = found || (record.getId() == 14 && record.getName() == QStringLiteral("Kessel_A"));
+        QVERIFY(found);
+    }
+};
+
+QTEST_MAIN(TestLogger)
+#include "tst_logger.moc"
