@@ -10,19 +10,21 @@
 
 namespace {
 
-// "TOKN" : "..." or "TOKN" : 123 in JSON text (compact or indented). The
-// closing quote is optional: a cut-off answer may end inside the token.
-const QRegularExpression& jsonTokenPattern()
+// "TOKN", "PW" or "PASS" : "..." (or a number or literal) in JSON text,
+// compact or indented. The closing quote is optional: a cut-off text may end
+// inside the value.
+const QRegularExpression& jsonSecretPattern()
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("(\"TOKN\"\\s*:\\s*)(\"(?:[^\"\\\\]|\\\\.?)*\"?|[-+0-9.eE]+)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "(\"(?:TOKN|PW|PASS)\"\\s*:\\s*)(\"(?:[^\"\\\\]|\\\\.?)*\"?|[-+0-9.eE]+|true|false|null)"));
     return pattern;
 }
 
-// TOKN=... in a URL query, up to the next separator.
-const QRegularExpression& urlTokenPattern()
+// TOKN=..., PW=... or PASS=... in a URL query, up to the next separator.
+const QRegularExpression& urlSecretPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("(TOKN=)[^&#\\s\"']*"));
+    static const QRegularExpression pattern(
+        QStringLiteral("((?:TOKN|(?<![A-Za-z0-9_])PW|(?<![A-Za-z0-9_])PASS)=)[^&#\\s\"']*"));
     return pattern;
 }
 
@@ -70,11 +72,12 @@ void LogRedaction::maskSecrets(Json::Value& tree)
 
 QString LogRedaction::redactToken(const QString& text)
 {
-    if (!text.contains(QLatin1String("TOKN")))
+    if (!text.contains(QLatin1String("TOKN")) && !text.contains(QLatin1String("PW"))
+        && !text.contains(QLatin1String("PASS")))
         return text;
     QString result = text;
-    result.replace(jsonTokenPattern(), QStringLiteral("\\1\"***\""));
-    result.replace(urlTokenPattern(), QStringLiteral("\\1***"));
+    result.replace(jsonSecretPattern(), QStringLiteral("\\1\"***\""));
+    result.replace(urlSecretPattern(), QStringLiteral("\\1***"));
     return result;
 }
 

@@ -7,14 +7,14 @@ class Value;
 }
 class QUrl;
 
-// Prepares texts that may hold the login token (JSON with a "TOKN" member,
-// URLs with a TOKN query item) for the log and the status bar.
+// Prepares texts that may hold secrets (JSON with a "TOKN", "PW" or "PASS"
+// member, URLs with such a query item) for the log and the status bar.
 class LogRedaction
 {
 public:
     static const int DEFAULT_MAX_CHARS = 4096;
 
-    // The text with every "TOKN" value replaced by "***".
+    // The text with every "TOKN", "PW" and "PASS" value replaced by "***".
     static QString redactToken(const QString& text);
     // text with url, in any of the spellings Qt uses, replaced by url without
     // its query, so no query value (such as the token) is shown.

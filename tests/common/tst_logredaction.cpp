@@ -1,4 +1,4 @@
-// The token never reaches a log line or the status bar, and huge texts are cut.
+// Token and passwords never reach a log line or the status bar, and huge texts are cut.
 #include "common/LogRedaction.h"
 
 #include <QtTest>
@@ -22,6 +22,14 @@ private slots:
         QTest::newRow("several tokens") << "TOKN=a TOKN=b {\"TOKN\":\"c\"}" << "TOKN=*** TOKN=*** {\"TOKN\":\"***\"}";
         QTest::newRow("answer cut inside the token") << "{\"CLNT\":{\"TOKN\":\"7f3a9c0d"
                                                      << "{\"CLNT\":{\"TOKN\":\"***\"";
+        QTest::newRow("user password") << "{\"VAL\":{\"NAME\":\"bob\",\"PW\":\"g\\\"eh\\\\eim\",\"ID\":-1}}"
+                                       << "{\"VAL\":{\"NAME\":\"bob\",\"PW\":\"***\",\"ID\":-1}}";
+        QTest::newRow("login password, indented") << "{\n   \"PASS\" : \"admin\",\n   \"USER\" : \"admin\"\n}"
+                                                  << "{\n   \"PASS\" : \"***\",\n   \"USER\" : \"admin\"\n}";
+        QTest::newRow("numeric password") << "{\"PW\":1234}" << "{\"PW\":\"***\"}";
+        QTest::newRow("password in a query") << "login?USER=a&PASS=x1&PW=y2" << "login?USER=a&PASS=***&PW=***";
+        QTest::newRow("names that only end alike") << "{\"XPW\":\"a\",\"PWD\":\"b\"} CPW=c"
+                                                   << "{\"XPW\":\"a\",\"PWD\":\"b\"} CPW=c";
     }
 
     void redactToken()

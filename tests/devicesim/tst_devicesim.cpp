@@ -488,7 +488,7 @@ private slots:
 
         const Json::Value sensors = linked(root["SENA"]["MEN"]["DTAB"])[0];
         QCOMPARE(sensors["TH"].size(), sensors["TD"].size());
-        QCOMPARE(columnLengths(sensors), QSet<int>{3});
+        QCOMPARE(columnLengths(sensors), QSet<int>{11});   // 2 + 1 + 8 + 0 sensors of the four devices
         QCOMPARE(sensors["TD"][2]["INP"]["AUT"].asInt(), 7);
 
         // Alarm limits: the first column holds whole entries, which bring their own input.
@@ -518,6 +518,68 @@ private slots:
         walk(simulator.treeValues("$.*"));   // every top-level node
         QVERIFY(texts.size() > 50);
         QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("; ")));
+    }
+
+    void sensorDevicesHaveTheSensorListsShape()
+    {
+        const Json::Value devices = node("$.DATA.DEV");
+        QCOMPARE(node("$.DATA.DEVCNT").asUInt(), devices.size());
+        QStringList names;
+        for (const Json::Value& device : devices) {
+            names << QString::fromStdString(device["ADR"].asString() + " " + device["NAME"].asString());
+            QVERIFY(device["CHG"].isInt() && device["SEN"].isArray());
+            QCOMPARE(device["SENCNT"].asUInt(), device["SEN"].size());
+            for (Json::ArrayIndex j = 0; j < device["SEN"].size(); ++j) {
+                const Json::Value& sensor = device["SEN"][j];
+                QCOMPARE(sensor["NR"].asUInt(), j + 1);
+                QVERIFY(sensor["CHG"].isInt() && sensor["CFG"]["ROWS"].size() == 3);
+                QVERIFY(sensor["KB"] == sensor["CFG"]["KB"]["VAL"] && sensor["TYP"] == sensor["CFG"]["TYP"]["VAL"]);
+            }
+        }
+        QCOMPARE(names, (QStringList{"17 Pumpe", "18 Tank", "19 Kessel", "20 Reserve"}));
+        QCOMPARE(devices[2]["SENCNT"].asInt(), 8);
+        QCOMPARE(devices[3]["SENCNT"].asInt(), 0);
+        // The list's description columns each name every device.
+        for (const Json::Value& column : node("$.DATA.SE.DESC"))
+            QCOMPARE(linked(column).size(), devices.size());
+    }
+
+    void sensorSettingsAreCopiedIntoTheList()
+    {
+        const QString sensor = QStringLiteral("$.DATA.DEV[2].SEN[3]");
+        Json::Value telegrams = configWrite(token, sensor + ".CFG.KB.VAL", "Abgas Kamin");
+        QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)),
+                 (QStringList{sensor + ".CFG.KB.VAL", sensor + ".KB", sensor + ".CHG"}));
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, sensor + ".KB").asString(), std::string("Abgas Kamin"));
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, sensor + ".CHG").asInt(), 1);
+
+        telegrams = configWrite(token, sensor + ".CFG.TYP.VAL", "Pt100");
+        QCOMPARE(pathsOf(SimulatorProcess::setsIn(telegrams)),
+                 (QStringList{sensor + ".CFG.TYP.VAL", sensor + ".TYP", sensor + ".CHG"}));
+        QCOMPARE(node(sensor + ".CHG").asInt(), 2);
+
+        // The type is the administrator's: a refused write changes neither.
+        const QString operatorToken = simulator.login("bediener", "1234");
+        QCOMPARE(configWrite(operatorToken, sensor + ".CFG.TYP.VAL", "NTC").size(), 0u);
+        QCOMPARE(node(sensor + ".TYP").asString(), std::string("Pt100"));
+        QCOMPARE(node(sensor + ".CHG").asInt(), 2);
+    }
+
+    void clientNodeIsNeverSent()
+    {
+        Json::Value telegram = SimulatorProcess::getTelegram(
+            {"$.DATA.DEV[($.CLNT.IDX.DEV)].SENCNT", "$.DATA.DEV[2].SENCNT", "$.CLNT.IDX"});
+        telegram["INST"]["SET"] = SimulatorProcess::setTelegram("$.CLNT.IDX.DEV", 2)["INST"]["SET"];
+        telegram["INST"]["DEL"] = SimulatorProcess::delTelegram("$.CLNT.IDX.SEN")["INST"]["DEL"];
+        const QString other = simulator.login("service", "service");
+        qint64 reqId = currentId();
+        qint64 otherReqId = reqId;
+        QCOMPARE(simulator.post("config", token, telegram), 200);
+        // Only the solved read and the asker's own read of "$.CLNT" are answered, to the asker alone.
+        QCOMPARE(pathsOf(SimulatorProcess::setsIn(changesSince(reqId))),
+                 (QStringList{"$.DATA.DEV[2].SENCNT", "$.CLNT.IDX"}));
+        QCOMPARE(changesSince(otherReqId, other).size(), 0u);
+        QVERIFY(node("$.CLNT.IDX") == json(R"({"AIN":0,"DEV":0,"SEN":0})"));
     }
 
     void emptyWildcardReadsAnsweredWithTheirContainerWhenAsked()

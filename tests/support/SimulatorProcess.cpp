@@ -309,6 +309,13 @@ Json::Value SimulatorProcess::deleteRecordsTelegram(const QString& listPath, con
     return telegram;
 }
 
+Json::Value SimulatorProcess::deleteUserTelegram(qint64 id)
+{
+    Json::Value telegram = delTelegram(QStringLiteral("$.USMG.USLI"));
+    telegram["INST"]["DEL"]["VAL"][0]["VAL"]["ID"] = Json::Int64(id);
+    return telegram;
+}
+
 Json::Value SimulatorProcess::exportTelegram(qint64 destination, qint64 recording)
 {
     Json::Value item = element("$.EXP.MTAB");

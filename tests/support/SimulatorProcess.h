@@ -42,7 +42,9 @@
 // service / service (2), bediener / 1234 (3), praktikant / abc (3),
 // werk / werk500 (4, right masks with bit 63 set). The simulator refuses,
 // silently, a "config" write of an entry's "VAL" that the entry's "INP"."AUT"
-// does not let the writing user change.
+// does not let the writing user change. Users are created, changed and
+// deleted at "user" by senders who may change $.USMG.AUT (admin only); every
+// login sends a SET of that user's "$.USMG.USLI[i].LAST.DU" to all clients.
 //
 // The device answers every telegram with an empty 200; what it sends back
 // (echoed writes, answered reads, live values, measurement, messages) comes
@@ -112,6 +114,9 @@ public:
     static Json::Value pagingTelegram(const QVector<Json::Value>& requests);
     // DEL of records by id at a list ("$.MEM.MTAB", "$.EXP.MTAB"): VAL {"ID": "12,13"}.
     static Json::Value deleteRecordsTelegram(const QString& listPath, const QString& ids);
+    // The "user" telegram deleting the user with that id: DEL "$.USMG.USLI" with VAL {"ID": id}.
+    // (Creating or changing one is setTelegram("$.USMG.USLI", user).)
+    static Json::Value deleteUserTelegram(qint64 id);
     // The "export" telegram asking to export recording to destination (a GET of
     // "$.EXP.MTAB" with VAL {"DEST":{"ID":d},"MTAB":{"ID":m}}).
     static Json::Value exportTelegram(qint64 destination, qint64 recording);

@@ -3,6 +3,7 @@
 #include "JsonText.h"
 #include "LogBook.h"
 #include "MeasurementControl.h"
+#include "SecretMask.h"
 #include "WebService.h"
 
 #include <QtGlobal>
@@ -136,7 +137,7 @@ void ControlEndpoint::injectTelegram(const httplib::Request& request, const Json
     for (const Json::Value& telegram : telegrams) {
         // A telegram the tree cannot take (tests send broken ones on purpose) still goes out.
         if (applyToTree && (!telegram.isObject() || !device.tree().apply(telegram)))
-            qInfo("Injected telegram not applied to the tree: %s", toCompactText(telegram).c_str());
+            qInfo("Injected telegram not applied to the tree: %s", SecretMask::logText(telegram).c_str());
         result["reqId"] = Json::Int64(device.publish(telegram));
     }
     answer(response, result);

@@ -1,6 +1,7 @@
 #include "DeviceMessages.h"
 
 #include "JsonText.h"
+#include "SecretMask.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
@@ -59,7 +60,7 @@ Json::Value DeviceMessages::raise(DeviceState::Access& device, const Json::Value
     for (const Json::Value& message : list)
         telegram.message(message);
     device.publish(telegram.build());
-    qInfo("Device message raised: %s", toCompactText(list).c_str());
+    qInfo("Device message raised: %s", SecretMask::logText(list).c_str());
     return list;
 }
 
@@ -82,7 +83,7 @@ Json::Value DeviceMessages::takeLoginMessages()
 
 void DeviceMessages::recordAnswer(const Json::Value& answer, const std::string& user)
 {
-    qInfo("Answer of \"%s\" to device message: %s", user.c_str(), toCompactText(answer).c_str());
+    qInfo("Answer of \"%s\" to device message: %s", user.c_str(), SecretMask::logText(answer).c_str());
     std::lock_guard<std::mutex> guard(mutex);
     answerList.append(answer);
 }

@@ -2,6 +2,7 @@
 
 #include "ChannelCopies.h"
 #include "ChannelFunctions.h"
+#include "SensorSettings.h"
 
 #include <QtGlobal>
 
@@ -114,6 +115,9 @@ void DeviceSimulator::wireDeviceFunctions()
                               measurement.onFileName(device, value);
                           });
     ChannelFunctions::registerWith(processor);
+    SensorSettings::registerWith(processor);
+    // Each client keeps its own "$.CLNT" (login node, local indexes): the device never changes or sends it.
+    processor.addProtectedPath("$.CLNT", "\"$.CLNT\" is each client's own node");
     processor.addCommand(Kind::Delete, std::string(),
                          [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
                              recordDeletion.run(device, element, context);
@@ -126,10 +130,7 @@ void DeviceSimulator::wireDeviceFunctions()
                          [this](DeviceState::Access& device, const Json::Value& element, const Context& context) {
                              pager.run(device, element, context);
                          });
-    processor.addCommand(Kind::Set, "$.USMG.USLI",
-                         [this](DeviceState::Access& device, const Json::Value& element, const Context&) {
-                             userAdministration.run(device, element);
-                         });
+    userAdministration.registerWith(processor);
 }
 
 int DeviceSimulator::port() const

@@ -1,6 +1,7 @@
 #include "DeviceState.h"
 
 #include "JsonText.h"
+#include "SecretMask.h"
 
 #include <QtGlobal>
 
@@ -28,7 +29,7 @@ std::int64_t DeviceState::Access::applyAndPublish(const Json::Value& telegram)
 {
     if (!state->tree.apply(telegram)) {
         qWarning("Telegram could not be applied to the device tree, not sent: %s",
-                 toCompactText(telegram).c_str());
+                 SecretMask::logText(telegram).c_str());
         return -1;
     }
     return publish(telegram);

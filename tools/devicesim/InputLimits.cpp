@@ -1,6 +1,7 @@
 #include "InputLimits.h"
 
 #include "JsonText.h"
+#include "SecretMask.h"
 
 #include <QtGlobal>
 
@@ -62,7 +63,7 @@ bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Js
     bool exists = false;
     const Json::Value current = tree.valueAt(path, &exists);
     if (exists && current.isObject() && !value.isObject()) {
-        reason = "the object node would become " + toCompactText(value);
+        reason = "the object node would become " + SecretMask::logText(value);
         return false;
     }
     if (!endsWith(path, valueSuffix))
@@ -78,7 +79,7 @@ bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Js
                  path.c_str());
         return true;
     }
-    reason = toCompactText(value) + " does not match \"" + pattern.asString() + "\"";
+    reason = SecretMask::logText(value) + " does not match \"" + pattern.asString() + "\"";
     return false;
 }
 
@@ -112,11 +113,11 @@ bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& 
     if (!hasMinimum && !hasMaximum)
         return true;
     if (!numeric) {
-        reason = toCompactText(value) + " is not a number, the entry has limits";
+        reason = SecretMask::logText(value) + " is not a number, the entry has limits";
         return false;
     }
     if ((hasMinimum && number < minimum) || (hasMaximum && number > maximum)) {
-        reason = toCompactText(value) + " is outside the limits " + toCompactText(input["MIN"]) + " ... "
+        reason = SecretMask::logText(value) + " is outside the limits " + toCompactText(input["MIN"]) + " ... "
                  + toCompactText(input["MAX"]);
         return false;
     }

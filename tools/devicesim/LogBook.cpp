@@ -1,5 +1,7 @@
 #include "LogBook.h"
 
+#include "SecretMask.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -38,17 +40,27 @@ const char* levelName(QtMsgType type)
     return "unknown";
 }
 
+// The last line of defence: a password a log line still shows is masked,
+// on stderr as in the book.
+std::string withoutSecrets(const QString& text)
+{
+    const std::string line = text.toStdString();
+    const bool mayHoldOne = line.find("PW") != std::string::npos || line.find("PASS") != std::string::npos;
+    return mayHoldOne ? SecretMask::ofText(line) : line;
+}
+
 void record(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     Book& log = book();
+    const std::string line = withoutSecrets(text);
     {
         std::lock_guard<std::mutex> guard(log.mutex);
-        log.lines.emplace_back(type, text.toStdString());
+        log.lines.emplace_back(type, line);
         while (log.lines.size() > log.capacity)
             log.lines.pop_front();
     }
     if (log.previous)
-        log.previous(type, context, text);
+        log.previous(type, context, QString::fromStdString(line));
 }
 
 } // namespace

@@ -8,7 +8,8 @@ namespace devicesim {
 
 // The simulator's recent log lines (qDebug ... qFatal), kept for tests that
 // check that the device logged a refusal (GET /control/log). Every line still
-// goes to stderr as before. One per process: Qt's message handler is global.
+// goes to stderr as before, both with passwords masked (SecretMask). One per
+// process: Qt's message handler is global.
 class LogBook
 {
 public:

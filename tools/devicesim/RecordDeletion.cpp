@@ -1,6 +1,7 @@
 #include "RecordDeletion.h"
 
 #include "JsonText.h"
+#include "SecretMask.h"
 #include "StorageUnits.h"
 #include "TelegramBuilder.h"
 
@@ -76,7 +77,8 @@ void RecordDeletion::run(DeviceState::Access& device, const Json::Value& element
         return;
     std::vector<std::int64_t> ids;
     if (!idsOf(memberOf(element, "VAL"), ids)) {
-        const std::string reason = "the value " + toCompactText(memberOf(element, "VAL")) + " names no record ids";
+        const std::string reason =
+            "the value " + SecretMask::logText(memberOf(element, "VAL")) + " names no record ids";
         if (recordings || exports)
             guard.refuse(device, what, reason, CommandGuard::badRequestId, "Die Anfrage wurde vom Gerät abgelehnt.");
         else
@@ -96,7 +98,7 @@ void RecordDeletion::run(DeviceState::Access& device, const Json::Value& element
         (named ? removed : kept).append(record);
     }
     if (removed.empty()) {
-        const std::string reason = "none of the ids " + toCompactText(memberOf(element, "VAL")) + " there";
+        const std::string reason = "none of the ids " + SecretMask::logText(memberOf(element, "VAL")) + " there";
         if (recordings || exports)
             guard.refuse(device, what, reason, CommandGuard::unknownId, "Messung oder Exportziel nicht gefunden.");
         else

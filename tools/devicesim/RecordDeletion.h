@@ -15,8 +15,8 @@ namespace devicesim {
 
 // Deletes records of a list by id: a DEL element whose value names ids,
 // {"ID": 7}, {"ID": "12,13"} or {"ID": [12, 13]}, at a list of objects with
-// "ID" ($.MEM.MTAB, $.EXP.MTAB, $.USMG.USLI). The remaining list goes out as
-// a DEL and a SET of the whole list in one telegram.
+// "ID" ($.MEM.MTAB, $.EXP.MTAB; users are UserAdministration's). The
+// remaining list goes out as a DEL and a SET of the whole list in one telegram.
 // - Recordings ($.MEM.MTAB) are deleted at "measure" by users who may change
 //   $.MEM.INP; their memory is freed (leaf SETs of SF, SFP and TRE follow in
 //   the same telegram) and their chart data forgotten.

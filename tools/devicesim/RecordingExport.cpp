@@ -2,6 +2,7 @@
 
 #include "JsonText.h"
 #include "LiveTicker.h"
+#include "SecretMask.h"
 #include "StorageUnits.h"
 #include "TelegramBuilder.h"
 
@@ -59,7 +60,7 @@ void RecordingExport::stop()
 void RecordingExport::run(DeviceState::Access& device, const Json::Value& element,
                           const TelegramProcessor::Context& context)
 {
-    const std::string what = "Export " + toCompactText(memberOf(element, "VAL"));
+    const std::string what = "Export " + SecretMask::logText(memberOf(element, "VAL"));
     if (!guard.admit(device, context, "export", "$.EXP.INP", what))
         return;
     Job job;

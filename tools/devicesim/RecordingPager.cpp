@@ -3,6 +3,7 @@
 #include "InputLimits.h"
 #include "JsonText.h"
 #include "MeasurementControl.h"
+#include "SecretMask.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
@@ -86,7 +87,7 @@ void RecordingPager::run(DeviceState::Access& device, const Json::Value& element
     Window window;
     std::string reason;
     if (!windowOf(request, window, reason)) {
-        qWarning("Paging request %s of \"%s\" refused: %s", toCompactText(request).c_str(), context.user.c_str(),
+        qWarning("Paging request %s of \"%s\" refused: %s", SecretMask::logText(request).c_str(), context.user.c_str(),
                  reason.c_str());
         return;
     }
@@ -96,7 +97,7 @@ void RecordingPager::run(DeviceState::Access& device, const Json::Value& element
     }
     const ChartSeries* series = recorder.recording(device.tree(), window.id, reason);
     if (!series) {
-        qWarning("Paging request %s of \"%s\" refused: %s", toCompactText(request).c_str(), context.user.c_str(),
+        qWarning("Paging request %s of \"%s\" refused: %s", SecretMask::logText(request).c_str(), context.user.c_str(),
                  reason.c_str());
         return;
     }
@@ -111,7 +112,7 @@ void RecordingPager::run(DeviceState::Access& device, const Json::Value& element
         window.low = std::max(window.low, measurement["LIMT"].asInt64());
     if (window.low > window.up) {
         qInfo("Paging request %s: the window lies before the ring buffer's oldest sample",
-              toCompactText(request).c_str());
+              SecretMask::logText(request).c_str());
         return;
     }
     answer(device, *series, window, context.token);

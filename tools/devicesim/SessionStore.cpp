@@ -1,6 +1,7 @@
 #include "SessionStore.h"
 
 #include "JsonText.h"
+#include "SecretMask.h"
 
 #include <QtGlobal>
 
@@ -42,7 +43,7 @@ bool SessionStore::loadAccounts(const std::string& fileName, std::string* error)
         if (memberOf(user, "NAME").isString() && memberOf(user, "PASS").isString())
             passwords[user["NAME"].asString()] = user["PASS"].asString();
         else
-            qWarning("Account without a string NAME and PASS skipped: %s", toCompactText(user).c_str());
+            qWarning("Account without a string NAME and PASS skipped: %s", SecretMask::logText(user).c_str());
     }
     for (const Json::Value& role : accounts["ROLES"]) {
         if (!memberOf(role, "ID").isInt64()) {
@@ -122,6 +123,12 @@ void SessionStore::setPassword(const std::string& name, const std::string& passw
 {
     std::lock_guard<std::mutex> guard(mutex);
     passwords[name] = password;
+}
+
+void SessionStore::forgetPassword(const std::string& name)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    passwords.erase(name);
 }
 
 bool SessionStore::hasRole(std::int64_t roleId) const

@@ -31,6 +31,8 @@ public:
 
     // Passwords of users created or changed by a client.
     void setPassword(const std::string& name, const std::string& password);
+    // A deleted user's password: a later user of that name never inherits it.
+    void forgetPassword(const std::string& name);
     bool hasRole(std::int64_t roleId) const;
 
 private:

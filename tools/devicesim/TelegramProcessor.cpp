@@ -4,6 +4,7 @@
 #include "EntryRights.h"
 #include "InputLimits.h"
 #include "JsonText.h"
+#include "SecretMask.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
@@ -22,10 +23,13 @@ Json::Value elementsOf(const Json::Value& inst, const char* list)
     return elements.isArray() ? elements : Json::Value(Json::arrayValue);
 }
 
+// A placeholder the client replaces with a value of its own "$.CLNT" node.
+const char* const unsolvedClientPart = "($.CLNT";
+
 bool pathOf(const Json::Value& element, std::string& path)
 {
     if (!memberAt(element, {"DEST", "PATH"}).isString()) {
-        qWarning("Telegram element without a \"DEST\".\"PATH\" text ignored: %s", toCompactText(element).c_str());
+        qWarning("Telegram element without a \"DEST\".\"PATH\" text ignored: %s", SecretMask::logText(element).c_str());
         return false;
     }
     path = element["DEST"]["PATH"].asString();
@@ -33,7 +37,19 @@ bool pathOf(const Json::Value& element, std::string& path)
         qWarning("Telegram element with the path \"%s\" ignored: paths begin with \"$.\"", path.c_str());
         return false;
     }
+    if (path.find(unsolvedClientPart) != std::string::npos) {
+        qInfo("Telegram element with the path \"%s\" ignored: its \"%s\" part was not solved by the client",
+              path.c_str(), unsolvedClientPart);
+        return false;
+    }
     return true;
+}
+
+// True when path is inner itself or lies below it ("$.A.B" and "$.A[0]" below "$.A").
+bool isAtOrBelow(const std::string& path, const std::string& inner)
+{
+    return path.compare(0, inner.size(), inner) == 0
+        && (path.size() == inner.size() || path[inner.size()] == '.' || path[inner.size()] == '[');
 }
 
 bool carriesValue(const Json::Value& element)
@@ -108,6 +124,25 @@ void TelegramProcessor::addFixedList(const std::string& path)
     fixedLists.push_back(path);
 }
 
+void TelegramProcessor::addGate(const std::string& endpoint, Gate gate)
+{
+    gates[endpoint] = std::move(gate);
+}
+
+void TelegramProcessor::addProtectedPath(const std::string& path, const std::string& reason)
+{
+    protectedPaths.emplace_back(path, reason);
+}
+
+const std::string* TelegramProcessor::protectionOf(const std::string& path) const
+{
+    for (const auto& protection : protectedPaths) {
+        if (isAtOrBelow(path, protection.first) || isAtOrBelow(protection.first, path))
+            return &protection.second;
+    }
+    return nullptr;
+}
+
 const TelegramProcessor::Command* TelegramProcessor::commandFor(Kind kind, const Json::Value& element) const
 {
     if (kind != Kind::Set && !carriesValue(element))
@@ -121,13 +156,16 @@ const TelegramProcessor::Command* TelegramProcessor::commandFor(Kind kind, const
 void TelegramProcessor::process(const Json::Value& telegram, const Context& context)
 {
     if (!memberOf(telegram, "INST").isObject()) {
-        qWarning("Telegram without an \"INST\" object ignored: %s", toCompactText(telegram).c_str());
+        qWarning("Telegram without an \"INST\" object ignored: %s", SecretMask::logText(telegram).c_str());
         return;
     }
     const Json::Value& inst = telegram["INST"];
     auto device = state.lock();
     if (context.client.isObject())
         device.tree().apply(TelegramBuilder().set("$.CLNT", context.client).build());
+    const auto gate = gates.find(context.endpoint);
+    if (gate != gates.end() && !gate->second(device, context))
+        return;
 
     TelegramBuilder echo;
     for (const Json::Value& element : elementsOf(inst, "DEL")) {
@@ -180,6 +218,10 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
 void TelegramProcessor::deleteNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
                                    TelegramBuilder& echo)
 {
+    if (const std::string* reason = protectionOf(path)) {
+        qInfo("DEL of \"%s\" refused: %s", path.c_str(), reason->c_str());
+        return;
+    }
     bool exists = false;
     device.tree().valueAt(path, &exists);
     if (!exists) {
@@ -204,6 +246,10 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
         return false;
     }
     value = element["VAL"];
+    if (const std::string* reason = protectionOf(path)) {
+        qInfo("SET of \"%s\" refused: %s", path.c_str(), reason->c_str());
+        return false;
+    }
     if (belowMissingElement(device, path)) {
         qInfo("SET of \"%s\" refused: no such list element", path.c_str());
         return false;
@@ -225,7 +271,7 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
     std::vector<KORVALIS::JSON::TelegramResult> results;
     if (!device.tree().apply(TelegramBuilder().set(path, value).build(), &results) || results.size() != 1
         || results.front().result != KORVALIS::JSON::TelegramResult::Applied) {
-        qWarning("SET of \"%s\" to %s could not be applied", path.c_str(), toCompactText(value).c_str());
+        qWarning("SET of \"%s\" to %s could not be applied", path.c_str(), SecretMask::logText(value).c_str());
         return false;
     }
     return true;
@@ -261,7 +307,7 @@ void TelegramProcessor::runFunctions(DeviceState::Access& device, const std::str
             telegram.set(change.first, change.second);
         if (!device.tree().apply(telegram.build())) {
             qWarning("The device function at \"%s\" could not change the tree: %s", path.c_str(),
-                     toCompactText(telegram.build()).c_str());
+                     SecretMask::logText(telegram.build()).c_str());
             continue;
         }
         for (const auto& change : changes)
@@ -308,7 +354,7 @@ void TelegramProcessor::answerReads(DeviceState::Access& device, const Json::Val
                 (*command)(device, element, context);
             else
                 qWarning("GET of \"%s\" with the value %s: no such device function, ignored", path.c_str(),
-                         toCompactText(element["VAL"]).c_str());
+                         SecretMask::logText(element["VAL"]).c_str());
             continue;
         }
         std::vector<DeviceTree::Hit> hits;

@@ -30,6 +30,11 @@ namespace devicesim {
 //   the AnswerStyle says). The tree's "$.CLNT" is the asking client's login
 //   node while its telegram is carried out.
 // - MSG elements are answers to device messages; they are recorded.
+// - An element whose path still holds an unsolved "($.CLNT" placeholder is
+//   ignored: such a read gets nothing.
+// - A gate may refuse every telegram sent to its endpoint; protected parts of
+//   the tree (the clients' own "$.CLNT", the user list) take no plain SET or
+//   DEL at, below or above them. Refusals are logged and change nothing.
 // Device functions plug in as commands (they take an element instead of the
 // plain write or read), functions (they follow an applied SET, and their
 // changes go out in the same telegram as its echo) and reactions (they run
@@ -56,6 +61,8 @@ public:
     // adds the device's own changes to changes.
     using Function = std::function<void(DeviceTree& tree, const std::string& path, const Json::Value& previous,
                                         const Json::Value& value, Writes& changes)>;
+    // True when a telegram may be carried out; a refusing gate logs why.
+    using Gate = std::function<bool(DeviceState::Access& device, const Context& context)>;
 
     TelegramProcessor(DeviceState& state, DeviceMessages& messages, const AnswerStyle& style);
 
@@ -74,6 +81,11 @@ public:
     // SETs at or below an element of the list at path that does not exist
     // ("$.DATA.MK" refuses "$.DATA.MK[40].FCT.CLMX.VAL") are refused.
     void addFixedList(const std::string& path);
+    // Telegrams to endpoint are carried out only when the gate lets them through.
+    void addGate(const std::string& endpoint, Gate gate);
+    // SETs and DELs at, below or above path that no command takes are refused
+    // with reason ("$.CLNT" refuses "$.CLNT.IDX.DEV").
+    void addProtectedPath(const std::string& path, const std::string& reason);
 
     void process(const Json::Value& telegram, const Context& context);
 
@@ -96,6 +108,8 @@ private:
                       const Json::Value& value, std::vector<Write>& written);
     // True when path lies at or below an element of a fixed list that does not exist.
     bool belowMissingElement(DeviceState::Access& device, const std::string& path) const;
+    // The reason why path is protected; nullptr when it is not.
+    const std::string* protectionOf(const std::string& path) const;
     // Adds the echo of the applied writes to echo.
     void echoWrites(DeviceState::Access& device, const std::vector<Write>& written, const Context& context,
                     TelegramBuilder& echo) const;
@@ -110,6 +124,8 @@ private:
     std::multimap<std::string, Reaction> reactions;
     std::multimap<std::string, Function> functions;   // by pattern
     std::vector<std::string> fixedLists;
+    std::map<std::string, Gate> gates;                        // by endpoint
+    std::vector<std::pair<std::string, std::string>> protectedPaths;   // (path, reason)
 };
 
 } // namespace devicesim

@@ -1,7 +1,9 @@
 #include "WebService.h"
 
 #include "JsonText.h"
+#include "LastLogin.h"
 #include "LiveTicker.h"
+#include "SecretMask.h"
 
 #include <QtGlobal>
 
@@ -137,7 +139,8 @@ void WebService::login(const httplib::Request&, httplib::Response& response, con
     Json::Value credentials;
     std::string error;
     if (!parseJson(body, credentials, &error) || !credentials.isObject()) {
-        qWarning("Login body is not a JSON object (%s): %.200s", error.c_str(), body.c_str());
+        qWarning("Login body is not a JSON object (%s): %s", error.c_str(),
+                 SecretMask::ofText(body.substr(0, 200)).c_str());
         response.status = 400;
         return;
     }
@@ -153,6 +156,10 @@ void WebService::login(const httplib::Request&, httplib::Response& response, con
     answer["CLNT"] = sessions.login(name.isString() ? name.asString() : std::string(),
                                     password.isString() ? password.asString() : std::string(), userList);
     if (answer["CLNT"].isMember("TOKN")) {
+        {
+            auto device = state.lock();
+            LastLogin::record(device, answer["CLNT"]["US"]["ID"], nowMs());
+        }
         const Json::Value waiting = messages.takeLoginMessages();
         if (!waiting.empty())
             answer["INST"]["SET"]["MSG"] = waiting;
@@ -176,7 +183,8 @@ void WebService::telegram(const std::string& endpoint, const httplib::Request& r
     Json::Value telegram;
     std::string error;
     if (!parseJson(body, telegram, &error)) {
-        qWarning("%s: body is not JSON (%s): %.200s", request.path.c_str(), error.c_str(), body.c_str());
+        qWarning("%s: body is not JSON (%s): %s", request.path.c_str(), error.c_str(),
+                 SecretMask::ofText(body.substr(0, 200)).c_str());
         response.status = 400;
         return;
     }

@@ -17,7 +17,8 @@ namespace devicesim {
 
 // The instrument's web service under /webservice/:
 //   POST login                     body {"USER","PASS"}; answer {"CLNT":{...}} (no "TOKN" when refused),
-//                                  with device messages waiting for a login under "INST"
+//                                  with device messages waiting for a login under "INST"; the
+//                                  user's $.USMG.USLI[i].LAST.DU becomes now (LastLogin)
 //   POST logout?TOKN=t             ends the session
 //   POST path|config|measure|export|user?TOKN=t
 //                                  body a telegram; answer empty, the device's answers follow in data
@@ -25,6 +26,7 @@ namespace devicesim {
 //   GET  data?TOKN=t&REQID=n       {"ReqID": current id, "ReqContent": [change telegrams after n]}
 // POST bodies are raw JSON although they are sent form-encoded. An unknown
 // token gets 401. Every request is recorded and may meet an injected fault.
+// A body that is not JSON is logged with its passwords masked.
 class WebService
 {
 public:

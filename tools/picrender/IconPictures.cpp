@@ -1,4 +1,4 @@
-// Check boxes, radio indicators and calendar navigation.
+// Check boxes, radio indicators, calendar navigation and the back arrow.
 #include "Palette.h"
 #include "PictureSet.h"
 
@@ -63,6 +63,18 @@ QImage arrow(bool left)
     return image;
 }
 
+// The back buttons' arrow. Opaque (a BMP): drawn on the colour it is shown on.
+QImage backArrow(const QColor& ink, const QColor& background)
+{
+    QImage image = blankImage(24, 24, background);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(QPen(ink, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(5, 12), QPointF(20, 12));
+    p.drawPolyline(QPolygonF({QPointF(11, 5), QPointF(4, 12), QPointF(11, 19)}));
+    return image;
+}
+
 // The clock buttons of the time editors: small chevrons pointing up or down.
 QImage upDown(bool up)
 {
@@ -117,6 +129,9 @@ QVector<Picture> iconPictures()
          << stillPicture("icon/arrow_right.png", [] { return arrow(false); })
          << stillPicture("icon/arrow_up.png", [] { return upDown(true); })
          << stillPicture("icon/arrow_down.png", [] { return upDown(false); })
-         << stillPicture("icon/calendar_24.png", [] { return calendar(); });
+         << stillPicture("icon/calendar_24.png", [] { return calendar(); })
+         // Light grey on dark green, as the back buttons' caption on their background.
+         << stillPicture("icon/pfeil_links_lightgrey_darkgreen.bmp",
+                         [] { return backArrow(Palette::body(), Palette::darkGreen()); });
     return list;
 }
