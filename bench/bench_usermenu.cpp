@@ -29,6 +29,7 @@
 #include "widgets/ZUserMenuWidget.h"
 
 #include "GuiApplication.h"
+#include "LiveNotifications.h"
 #include "SimulatorTree.h"
 
 #include <benchmark/benchmark.h>
@@ -55,7 +56,6 @@ constexpr int channelCount = 64;
 constexpr int cellCount = 12;
 constexpr int cellsPerRow = 2;
 constexpr int tileRowHeight = 80;   // the template's row height for its rows
-constexpr int livePathCount = 1000;
 
 const char* const valueWays[] = {"MV.MW", "MV.MAW", "MV.MIW"};
 
@@ -241,22 +241,6 @@ void BM_PlainQLabelGridFloor(benchmark::State& state)
 BENCHMARK(BM_PlainQLabelGridFloor)->Unit(benchmark::kMicrosecond);
 
 // ------------------------------------------------------- live notifications
-
-// The paths one live update of the 64 channels announces: values, extremes,
-// status, compensations, functions, texts.
-QVector<QString> livePaths()
-{
-    static const char* const ways[] = {"MV.MW.VAL", "MV.MAW.VAL", "MV.MIW.VAL", "MV.MTW.VAL",
-                                       "MV.STF.VAL", "MV.CJ.VAL", "MV.CT.VAL", "MV.CP.VAL",
-                                       "MV.MW.DIM", "MV.T", "MV.BE", "MV.FR.CJ",
-                                       "FCT.TARA.OFFS.VAL", "FCT.TARA.VAL", "FCT.CLMX.VAL", "ADR"};
-    QVector<QString> paths;
-    paths.reserve(livePathCount);
-    for (int w = 0; paths.size() < livePathCount; ++w)
-        for (int c = 0; c < channelCount && paths.size() < livePathCount; ++c)
-            paths.append(channelPath(c) + QLatin1Char('.') + QLatin1String(ways[w % 16]));
-    return paths;
-}
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
