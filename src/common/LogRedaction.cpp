@@ -10,13 +10,19 @@
 
 namespace {
 
-// "TOKN", "PW" or "PASS" : "..." (or a number or literal) in JSON text,
-// compact or indented. The closing quote is optional: a cut-off text may end
-// inside the value.
-const QRegularExpression& jsonSecretPattern()
+// The key "TOKN", "PW" or "PASS" and its colon in JSON text, compact or
+// indented. Its quotes may carry backslashes (JSON logged inside a JSON
+// string, such as {\"PW\":\"x\"}); group 1 holds them.
+const QRegularExpression& jsonSecretKeyPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        "(\"(?:TOKN|PW|PASS)\"\\s*:\\s*)(\"(?:[^\"\\\\]|\\\\.?)*\"?|[-+0-9.eE]+|true|false|null)"));
+    static const QRegularExpression pattern(QStringLiteral("(\\\\*)\"(?:TOKN|PW|PASS)\\1\"\\s*:\\s*"));
+    return pattern;
+}
+
+// A number or literal value at the start of the text looked at.
+const QRegularExpression& jsonScalarPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\G(?:[-+0-9.eE]+|true|false|null)"));
     return pattern;
 }
 
@@ -44,6 +50,79 @@ void maskAll(Json::Value& value)
     } else {
         value = MASK;
     }
+}
+
+// Whether the quote at position is one of the quotes of JSON whose quotes
+// carry `escapes` backslashes: at each level of nesting a quote inside a string
+// gains 2 * escapes + 1 backslashes, so the run before a delimiting quote is
+// escapes modulo 2 * (escapes + 1).
+bool isDelimitingQuote(const QString& text, int position, int escapes)
+{
+    int run = 0;
+    while (position - run > 0 && text.at(position - run - 1) == QLatin1Char('\\'))
+        ++run;
+    return run % (2 * (escapes + 1)) == escapes;
+}
+
+// Just after the closing quote of the string opening at the quote at start;
+// the text's end when the text is cut off inside it.
+int stringEnd(const QString& text, int start, int escapes)
+{
+    for (int i = start + 1; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('"') && isDelimitingQuote(text, i, escapes))
+            return i + 1;
+    }
+    return text.size();
+}
+
+// Just after the value starting at position (a string, object, array, number
+// or literal); the text's end when it is cut off inside; -1 for no value.
+int valueEnd(const QString& text, int position, int escapes)
+{
+    const int quote = position + escapes;
+    if (quote < text.size() && text.at(quote) == QLatin1Char('"')
+        && text.midRef(position, escapes).count(QLatin1Char('\\')) == escapes)
+        return stringEnd(text, quote, escapes);
+    if (position < text.size() && (text.at(position) == QLatin1Char('{') || text.at(position) == QLatin1Char('['))) {
+        int depth = 0;
+        for (int i = position; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c == QLatin1Char('"') && isDelimitingQuote(text, i, escapes))
+                i = stringEnd(text, i, escapes) - 1;   // brackets inside strings do not count
+            else if (c == QLatin1Char('{') || c == QLatin1Char('['))
+                ++depth;
+            else if ((c == QLatin1Char('}') || c == QLatin1Char(']')) && --depth == 0)
+                return i + 1;
+        }
+        return text.size();
+    }
+    const QRegularExpressionMatch scalar = jsonScalarPattern().match(text, position);
+    return scalar.hasMatch() ? scalar.capturedEnd() : -1;
+}
+
+// Every JSON value of a secret key, whatever its type, becomes "***".
+QString maskJsonSecrets(const QString& text)
+{
+    QString result;
+    int copied = 0;
+    QRegularExpressionMatchIterator keys = jsonSecretKeyPattern().globalMatch(text);
+    while (keys.hasNext()) {
+        const QRegularExpressionMatch key = keys.next();
+        if (key.capturedStart() < copied)
+            continue;   // inside a value masked already
+        const int escapes = key.capturedLength(1);
+        const int end = valueEnd(text, key.capturedEnd(), escapes);
+        if (end < 0)
+            continue;
+        const QString quote = QString(escapes, QLatin1Char('\\')) + QLatin1Char('"');
+        result += text.midRef(copied, key.capturedEnd() - copied);
+        result += quote + QLatin1String(MASK) + quote;
+        copied = end;
+    }
+    if (copied == 0)
+        return text;
+    result += text.midRef(copied);
+    return result;
 }
 
 } // namespace
@@ -75,8 +154,7 @@ QString LogRedaction::redactToken(const QString& text)
     if (!text.contains(QLatin1String("TOKN")) && !text.contains(QLatin1String("PW"))
         && !text.contains(QLatin1String("PASS")))
         return text;
-    QString result = text;
-    result.replace(jsonSecretPattern(), QStringLiteral("\\1\"***\""));
+    QString result = maskJsonSecrets(text);
     result.replace(urlSecretPattern(), QStringLiteral("\\1***"));
     return result;
 }

@@ -1,5 +1,6 @@
 #include "util/ChannelListUtil.h"
 
+#include "common/JsonMember.h"
 #include "util/ChannelListUtilGetTableDataWorker.h"
 #include "util/JSONUtil.h"
 #include "util/SettingsUtil.h"
@@ -8,27 +9,16 @@
 #include <QThread>
 #include <QtDebug>
 
-#include <string>
-
 namespace {
 
 const QString DESCRIPTION_PATH = QStringLiteral("$.DATA.CH");
 const QString SELECTION_KEY = QStringLiteral("Config/Channellist/SelectionIndex/Item");
 const int TEXT_CHANNEL = 564;
 
-const Json::Value& member(const Json::Value& node, const char* key)
-{
-    static const Json::Value none;
-    if (!node.isObject())
-        return none;
-    const Json::Value* found = node.find(key, key + std::char_traits<char>::length(key));
-    return found ? *found : none;
-}
-
 // The text of a string member of an object; false (text unchanged) otherwise.
 bool readText(const Json::Value& node, const char* key, QString& text)
 {
-    const Json::Value& value = member(node, key);
+    const Json::Value& value = jsonMember(node, key);
     if (!value.isString())
         return false;
     text = QString::fromStdString(value.asString());
@@ -85,9 +75,9 @@ void ChannelListUtil::readChannelDescription()
     Json::Value description;
     jsonUtil->getMasterJSONbyPath(DESCRIPTION_PATH, description, true);
     if (description.isObject()) {
-        readText(member(description, "DISP"), "PATH", displayPath);
-        readText(member(description, "UPD"), "PATH", updatePath);
-        const Json::Value& parts = member(description, "DESC");
+        readText(jsonMember(description, "DISP"), "PATH", displayPath);
+        readText(jsonMember(description, "UPD"), "PATH", updatePath);
+        const Json::Value& parts = jsonMember(description, "DESC");
         if (parts.isArray()) {
             descriptionWays.clear();
             for (const Json::Value& part : parts) {
@@ -97,7 +87,7 @@ void ChannelListUtil::readChannelDescription()
             }
         }
         readItems(description);
-        readText(member(description, "FL"), "WAY", flagWay);
+        readText(jsonMember(description, "FL"), "WAY", flagWay);
     }
     readWay(QStringLiteral("$.DATA.CH.MVTB.MW"), valueWay);
     readWay(QStringLiteral("$.DATA.CH.MVTB.MAW"), maximumWay);

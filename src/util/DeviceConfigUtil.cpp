@@ -3,6 +3,7 @@
 // helpers that read device values type-checked.
 #include "util/DeviceConfigUtil.h"
 
+#include "common/JsonMember.h"
 #include "util/JSONUtil.h"
 
 #include <QDate>
@@ -420,11 +421,7 @@ QStringList DeviceConfigUtil::getPendingWritePaths()
 
 const Json::Value& DeviceConfigUtil::member(const Json::Value& node, const char* key)
 {
-    static const Json::Value none;
-    if (!node.isObject())
-        return none;
-    const Json::Value* found = node.find(key, key + std::char_traits<char>::length(key));
-    return found ? *found : none;
+    return jsonMember(node, key);
 }
 
 bool DeviceConfigUtil::isEmptyValue(const Json::Value& value)
@@ -455,10 +452,7 @@ QString DeviceConfigUtil::valueText(const Json::Value& value)
 
 bool DeviceConfigUtil::readInt(const Json::Value& value, int& out)
 {
-    if (!value.isInt())
-        return false;
-    out = value.asInt();
-    return true;
+    return readJsonInt(value, out);
 }
 
 QString DeviceConfigUtil::deviceText(const Json::Value& node)

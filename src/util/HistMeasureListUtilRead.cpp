@@ -1,24 +1,15 @@
 // Reading the recordings, exported files and destinations from the mirror.
 #include "util/HistMeasureListUtil.h"
 
+#include "common/JsonMember.h"
 #include "util/JSONUtil.h"
 
 #include <QSet>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
-
-const Json::Value& member(const Json::Value& node, const char* key)
-{
-    static const Json::Value none;
-    if (!node.isObject())
-        return none;
-    const Json::Value* found = node.find(key, key + std::strlen(key));
-    return found ? *found : none;
-}
 
 QString textOf(const Json::Value& node)
 {
@@ -41,7 +32,7 @@ QString HistMeasureListUtil::unitText(const Json::Value& size)
 {
     int id = -1;
     QString text;
-    jsonUtil->getInternationalisationFromID(member(size, "DIM"), id, text);
+    jsonUtil->getInternationalisationFromID(jsonMember(size, "DIM"), id, text);
     return text;
 }
 
@@ -56,7 +47,7 @@ bool HistMeasureListUtil::acceptKeyedRow(const Json::Value& element, const QStri
         warnOnce(path, typesReason);
         return false;
     }
-    const int id = member(element, "ID").asInt();
+    const int id = jsonMember(element, "ID").asInt();
     if (seen.contains(id)) {
         warnOnce(path, QStringLiteral("ID %1 is listed before").arg(id));
         return false;
@@ -75,30 +66,30 @@ void HistMeasureListUtil::readMeasures(QVector<Measure>& out)
     for (Json::ArrayIndex i = 0; i < elements.size(); ++i) {
         const Json::Value& element = elements[i];
         const QString path = elementPath(table, static_cast<int>(i));
-        const Json::Value& id = member(element, "ID");
+        const Json::Value& id = jsonMember(element, "ID");
         const bool typesOk =
-            id.isInt() && member(element, "STAT").isInt64() && member(element, "STOT").isInt64();
+            id.isInt() && jsonMember(element, "STAT").isInt64() && jsonMember(element, "STOT").isInt64();
         if (!acceptKeyedRow(element, path, typesOk, QStringLiteral("ID, STAT or STOT is not an integer"), seen))
             continue;
 
-        const QString name = textOf(member(element, "FILE"));
-        const Json::Value& size = member(element, "SIZE");
+        const QString name = textOf(jsonMember(element, "FILE"));
+        const Json::Value& size = jsonMember(element, "SIZE");
         double sizeValue = 0.0;
         QString unit;
         if (size.isObject()) {
             unit = unitText(size);
-            const Json::Value& value = member(size, "VAL");
+            const Json::Value& value = jsonMember(size, "VAL");
             if (isFiniteNumber(value))
                 sizeValue = value.asDouble();
             else if (!value.isNull())
                 warnOnce(path, QStringLiteral("SIZE.VAL is not a number, read as 0"));
         }
-        Measure measure(name, id.asInt(), member(element, "STAT").asInt64(), member(element, "STOT").asInt64(),
+        Measure measure(name, id.asInt(), jsonMember(element, "STAT").asInt64(), jsonMember(element, "STOT").asInt64(),
                         sizeValue, unit);
 
-        const Json::Value& addresses = member(element, "ADR");
-        const Json::Value& units = member(element, "DIM");
-        const Json::Value& designations = member(element, "KB");
+        const Json::Value& addresses = jsonMember(element, "ADR");
+        const Json::Value& units = jsonMember(element, "DIM");
+        const Json::Value& designations = jsonMember(element, "KB");
         if (!addresses.isNull() && !addresses.isArray())
             warnOnce(path, QStringLiteral("ADR is not a list, no channels"));
         if (!units.isNull() && !units.isArray())
@@ -128,20 +119,20 @@ void HistMeasureListUtil::readExports(QVector<Measure>& out)
     for (Json::ArrayIndex i = 0; i < elements.size(); ++i) {
         const Json::Value& element = elements[i];
         const QString path = elementPath(table, static_cast<int>(i));
-        const Json::Value& id = member(element, "ID");
+        const Json::Value& id = jsonMember(element, "ID");
         if (!acceptKeyedRow(element, path, id.isInt(), QStringLiteral("ID is not an integer"), seen))
             continue;
 
-        const Json::Value& time = member(element, "DU");
-        const Json::Value& destination = member(member(element, "DEST"), "ID");
-        const Json::Value& size = member(element, "SIZE");
+        const Json::Value& time = jsonMember(element, "DU");
+        const Json::Value& destination = jsonMember(jsonMember(element, "DEST"), "ID");
+        const Json::Value& size = jsonMember(element, "SIZE");
         double sizeValue = 0.0;
         QString unit;
-        if (isFiniteNumber(member(size, "VAL")) && member(size, "DIM").isObject()) {
+        if (isFiniteNumber(jsonMember(size, "VAL")) && jsonMember(size, "DIM").isObject()) {
             unit = unitText(size);
-            sizeValue = member(size, "VAL").asDouble();
+            sizeValue = jsonMember(size, "VAL").asDouble();
         }
-        exports.append(Measure(textOf(member(element, "FILE")), id.asInt(),
+        exports.append(Measure(textOf(jsonMember(element, "FILE")), id.asInt(),
                                time.isInt64() ? time.asInt64() : NO_EXPORT_TIME, 0, sizeValue, unit,
                                destination.isInt() ? destination.asInt() : NO_DESTINATION));
     }
@@ -160,25 +151,25 @@ void HistMeasureListUtil::readDestinations()
     for (Json::ArrayIndex i = 0; i < elements.size(); ++i) {
         const Json::Value& element = elements[i];
         const QString path = elementPath(table, static_cast<int>(i));
-        const Json::Value& id = member(element, "ID");
-        const Json::Value& device = member(element, "DEV");
-        const Json::Value& size = member(element, "SIZE");
+        const Json::Value& id = jsonMember(element, "ID");
+        const Json::Value& device = jsonMember(element, "DEV");
+        const Json::Value& size = jsonMember(element, "SIZE");
         if (!element.isObject() || element.empty()) {
             warnOnce(path, QStringLiteral("empty or not an object"));
             continue;
         }
-        if (!id.isInt() || !member(device, "ID").isInt() || !member(device, "T").isString()
-            || !member(element, "UNC").isString() || !size.isObject()) {
+        if (!id.isInt() || !jsonMember(device, "ID").isInt() || !jsonMember(device, "T").isString()
+            || !jsonMember(element, "UNC").isString() || !size.isObject()) {
             warnOnce(path, QStringLiteral("ID, DEV, UNC or SIZE missing or of another kind"));
             continue;
         }
         if (destinations.contains(id.asInt()))
             warnOnce(path, QStringLiteral("ID %1 is listed before, this one is used").arg(id.asInt()));
-        const Json::Value& value = member(size, "VAL");
+        const Json::Value& value = jsonMember(size, "VAL");
         const bool sizeValid = isFiniteNumber(value);
         const double available = sizeValid ? std::max(value.asDouble(), 0.0) : 0.0;
-        destinations.insert(id.asInt(), ExportDestination(id.asInt(), textOf(member(element, "UNC")),
-                                                          textOf(member(device, "T")), member(device, "ID").asInt(),
+        destinations.insert(id.asInt(), ExportDestination(id.asInt(), textOf(jsonMember(element, "UNC")),
+                                                          textOf(jsonMember(device, "T")), jsonMember(device, "ID").asInt(),
                                                           available, unitText(size), factor, sizeValid));
     }
 }

@@ -2,13 +2,12 @@
 
 #include "common/ChannelDataFlags.h"
 #include "common/CommonJSONUtil.h"
+#include "common/JsonMember.h"
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
 #include "util/MeasureDisplayUtilDescription.h"
 
 #include <QVariant>
-
-#include <cstring>
 
 const QString MeasureDisplayUtilChannelBuilder::NO_VALUE = QStringLiteral("---");
 
@@ -16,15 +15,6 @@ namespace {
 
 const int COMPENSATION_COLUMNS = 5;
 const int FUNCTION_COLUMNS = 3;
-
-const Json::Value& member(const Json::Value& node, const char* key)
-{
-    static const Json::Value none;
-    if (!node.isObject())
-        return none;
-    const Json::Value* found = node.find(key, key + std::strlen(key));
-    return found ? *found : none;
-}
 
 TableCell cell(const QString& text, TableCell::CellType type, int alignment, int columnSpan = 1)
 {
@@ -93,7 +83,7 @@ QString MeasureDisplayUtilChannelBuilder::deviceText(const Json::Value& node) co
     if (!node.isObject())
         return QString();
     if (!jsonUtil) {
-        const Json::Value& text = member(node, "T");
+        const Json::Value& text = jsonMember(node, "T");
         return text.isString() ? QString::fromStdString(text.asString()) : QString();
     }
     int id = -1;
@@ -118,11 +108,11 @@ ChannelData MeasureDisplayUtilChannelBuilder::build(const MeasureDisplayUtilDesc
 
     const Json::Value value = lookUp(channel, description.valueWay);
     QString text;
-    if (valueText(member(value, "VAL"), text))
+    if (valueText(jsonMember(value, "VAL"), text))
         data.setValue(text);
-    data.setUnit(unitText(member(value, "DIM")));
+    data.setUnit(unitText(jsonMember(value, "DIM")));
 
-    const int leftFlags = ChannelDataFlags::parseLeftFlags(member(lookUp(channel, description.statusWay), "VAL"));
+    const int leftFlags = ChannelDataFlags::parseLeftFlags(jsonMember(lookUp(channel, description.statusWay), "VAL"));
     const int rightFlags = ChannelDataFlags::parseRightFlags(lookUp(channel, description.functionFlagWay));
     data.setLeftFlags(leftFlags);
     data.setRightFlags(rightFlags);
@@ -166,7 +156,7 @@ QVector<TableCell> MeasureDisplayUtilChannelBuilder::extremesRow(const MeasureDi
         const Json::Value item = lookUp(channel, ways[i]);
         row.append(cell(deviceText(item), TableCell::TEXT, TableCell::ALIGN_RIGHT));
         QString text;
-        if (!valueText(member(item, "VAL"), text))
+        if (!valueText(jsonMember(item, "VAL"), text))
             text = NO_VALUE;
         TableCell extreme = cell(text, TableCell::MEASURE, TableCell::ALIGN_RIGHT);
         extreme.setData(leftFlags & marks[i]);
@@ -178,8 +168,8 @@ QVector<TableCell> MeasureDisplayUtilChannelBuilder::extremesRow(const MeasureDi
 QVector<TableCell> MeasureDisplayUtilChannelBuilder::compensationRow(const Json::Value& compensation) const
 {
     QString text;
-    if (valueText(member(compensation, "VAL"), text)) {
-        const QString unit = unitText(member(compensation, "DIM"));
+    if (valueText(jsonMember(compensation, "VAL"), text)) {
+        const QString unit = unitText(jsonMember(compensation, "DIM"));
         if (!unit.isEmpty())
             text += QLatin1Char(' ') + unit;
     }
@@ -233,10 +223,10 @@ QVector<TableCell> MeasureDisplayUtilChannelBuilder::functionValueRow(const Json
     if (input.getCellType() == TableCell::NONE) {
         // An entry the factory cannot make an editor for is shown, never written.
         QString text;
-        valueText(member(node, "VAL"), text);
+        valueText(jsonMember(node, "VAL"), text);
         input = cell(text, TableCell::TEXT, TableCell::ALIGN_RIGHT);
     }
     input.setAlignment(TableCell::ALIGN_RIGHT);
     return {cell(deviceText(node), TableCell::TEXT, TableCell::ALIGN_LEFT), input,
-            cell(unitText(member(node, "DIM")), TableCell::TEXT, TableCell::ALIGN_RIGHT)};
+            cell(unitText(jsonMember(node, "DIM")), TableCell::TEXT, TableCell::ALIGN_RIGHT)};
 }

@@ -1,23 +1,13 @@
 #include "util/MeasureDisplayUtilDescription.h"
 
-#include <cstring>
-#include <string>
+#include "common/JsonMember.h"
 
 namespace {
-
-const Json::Value& member(const Json::Value& node, const char* key)
-{
-    static const Json::Value none;
-    if (!node.isObject())
-        return none;
-    const Json::Value* found = node.find(key, key + std::strlen(key));
-    return found ? *found : none;
-}
 
 // The string "WAY" of an object; false (text unchanged) otherwise.
 bool readWay(const Json::Value& node, QString& text)
 {
-    const Json::Value& way = member(node, "WAY");
+    const Json::Value& way = jsonMember(node, "WAY");
     if (!way.isString())
         return false;
     text = QString::fromStdString(way.asString());
@@ -26,12 +16,12 @@ bool readWay(const Json::Value& node, QString& text)
 
 void readWayOf(const Json::Value& parent, const char* key, QString& text)
 {
-    readWay(member(parent, key), text);
+    readWay(jsonMember(parent, key), text);
 }
 
 void readPathOf(const Json::Value& parent, const char* key, QString& text)
 {
-    const Json::Value& path = member(member(parent, key), "PATH");
+    const Json::Value& path = jsonMember(jsonMember(parent, key), "PATH");
     if (path.isString())
         text = QString::fromStdString(path.asString());
 }
@@ -58,27 +48,27 @@ void MeasureDisplayUtilDescription::read(const Json::Value& description)
         return;
     readPathOf(description, "DISP", displayPath);
     readPathOf(description, "UPD", updatePath);
-    descriptionWays = waysOf(member(description, "DESC"));
+    descriptionWays = waysOf(jsonMember(description, "DESC"));
 
-    const Json::Value& table = member(description, "MVTB");
+    const Json::Value& table = jsonMember(description, "MVTB");
     readWayOf(table, "MW", valueWay);
     readWayOf(table, "MAW", maximumWay);
     readWayOf(table, "MIW", minimumWay);
     readWayOf(description, "BE", rangeWay);
     readWayOf(description, "FL", statusWay);
     readWayOf(description, "FR", functionFlagWay);
-    compensationWays = waysOf(member(description, "COMP"));
+    compensationWays = waysOf(jsonMember(description, "COMP"));
 
     functionWays.clear();
     functionValueWays.clear();
-    const Json::Value& functions = member(description, "MADJ");
-    const Json::Value& items = member(functions, "ITEM");
+    const Json::Value& functions = jsonMember(description, "MADJ");
+    const Json::Value& items = jsonMember(functions, "ITEM");
     if (items.isArray()) {
         for (const Json::Value& item : items) {
             if (!item.isString())
                 continue;
-            const Json::Value& function = member(functions, item.asCString());
-            const Json::Value& values = member(function, "ADD");
+            const Json::Value& function = jsonMember(functions, item.asCString());
+            const Json::Value& values = jsonMember(function, "ADD");
             QString way;
             if (!readWay(function, way) || !values.isArray())
                 continue;
@@ -87,12 +77,12 @@ void MeasureDisplayUtilDescription::read(const Json::Value& description)
         }
     }
 
-    const Json::Value& clients = member(description, "CLNT");
+    const Json::Value& clients = jsonMember(description, "CLNT");
     if (clients.isArray()) {
         clientMap.clear();   // a client the device no longer lists must not be written any more
         for (const Json::Value& client : clients) {
-            const Json::Value& way = member(client, "WAY");
-            const Json::Value& path = member(client, "PATH");
+            const Json::Value& way = jsonMember(client, "WAY");
+            const Json::Value& path = jsonMember(client, "PATH");
             if (way.isString() && path.isString())
                 clientMap.insert(QString::fromStdString(way.asString()), QString::fromStdString(path.asString()));
         }

@@ -1,6 +1,7 @@
 #include "util/SensorListUtil.h"
 
 #include "common/CommonJSONUtil.h"
+#include "common/JsonMember.h"
 #include "common/PathRelation.h"
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
@@ -12,12 +13,6 @@ namespace {
 
 const char* const DESCRIPTION_PATH = "$.DATA.SE";
 
-const Json::Value& member(const Json::Value& node, const char* key)
-{
-    static const Json::Value none;
-    return node.isObject() ? node[key] : none;
-}
-
 // The part of a path before its first index: every concrete form of it starts so.
 QString prefixOf(const QString& path)
 {
@@ -25,14 +20,16 @@ QString prefixOf(const QString& path)
     return index < 0 ? path : path.left(index);
 }
 
-// path starts with one of the prefixes, or lies above one.
-bool touches(const QString& path, const QStringList& prefixes)
+// The node a wildcard or filter path looks into: the part before its first "[*]" or "[?(".
+QString containerOf(const QString& path)
 {
-    for (const QString& prefix : prefixes) {
-        if (path.startsWith(prefix) || prefix.startsWith(path))
-            return true;
+    int end = path.size();
+    for (const QLatin1String open : {QLatin1String("[*]"), QLatin1String("[?(")}) {
+        const int index = path.indexOf(open);
+        if (index >= 0 && index < end)
+            end = index;
     }
-    return false;
+    return path.left(end);
 }
 
 // A path still holding a "($...)" reference did not solve.
@@ -64,10 +61,6 @@ void SensorListUtil::setDefault()
 {
     initialised = false;
     changePaths.clear();
-    changePrefixes.clear();
-    listPaths.clear();
-    listPrefixes.clear();
-    watchedPaths.clear();
     descPaths.clear();
     segPath.clear();
     semPath.clear();
@@ -75,25 +68,58 @@ void SensorListUtil::setDefault()
     tabPath.clear();
     segIdxPath.clear();
     semIdxPath.clear();
+    countPath.clear();
+    followedPaths.clear();
+    followedPrefixes.clear();
     lastProblem.clear();
+    countProblem.clear();
     // A new login may find a new mirror: what the last one asked for is asked for again.
+    requested.clear();
     configUtil->resetRequestedReads();
 }
 
 bool SensorListUtil::readLink(const Json::Value& description, const char* key, QString& path)
 {
-    const Json::Value& link = member(member(description, key), "PATH");
+    const Json::Value& link = jsonMember(jsonMember(description, key), "PATH");
     if (!link.isString())
         return false;
     path = QString::fromStdString(link.asString());
     return !path.isEmpty();
 }
 
+bool SensorListUtil::readNode(const QString& path, Json::Value& node)
+{
+    jsonUtil->getMasterJSONbyPath(path, node, false);
+    if (!node.isNull())
+        return true;
+    // Asked for once; a change at or around it allows another request.
+    if (!requested.contains(path)) {
+        requested.insert(path);
+        jsonUtil->requestPath(path);
+    }
+    return false;
+}
+
+void SensorListUtil::followPaths()
+{
+    QStringList paths{QLatin1String(DESCRIPTION_PATH), segPath, semPath, countPath};
+    paths << descPaths << changePaths.values();
+    followedPaths.clear();
+    followedPrefixes.clear();
+    for (const QString& path : qAsConst(paths)) {
+        if (path.isEmpty())
+            continue;
+        const QString generic = CommonJSONUtil::getGenericPath(path);
+        followedPaths.insert(generic);
+        followedPrefixes.append(prefixOf(generic));
+    }
+    followedPrefixes.removeDuplicates();
+}
+
 SensorListUtil::PartState SensorListUtil::readSelectionNode(const QString& path, QString& idxPath)
 {
     Json::Value node;
-    jsonUtil->getMasterJSONbyPath(path, node, true);
-    if (node.isNull())
+    if (!readNode(path, node))
         return PART_MISSING;   // asked for; its notification brings it
     if (!node.isObject())
         return PART_WRONG;
@@ -106,12 +132,16 @@ void SensorListUtil::readSensorList()
 {
     if (initialised || !jsonUtil)
         return;
+    // The description as it reads now: parts that went missing are no longer followed.
     descPaths.clear();
-    watchedPaths.clear();
-    watchedPaths.insert(QLatin1String(DESCRIPTION_PATH));
+    segPath.clear();
+    semPath.clear();
+    segIdxPath.clear();
+    semIdxPath.clear();
+    followPaths();
 
     Json::Value description;
-    jsonUtil->getMasterJSONbyPath(QLatin1String(DESCRIPTION_PATH), description, true);
+    readNode(QLatin1String(DESCRIPTION_PATH), description);
     if (!description.isObject()) {
         if (!description.isNull() && lastProblem != QLatin1String("SE")) {
             lastProblem = QStringLiteral("SE");
@@ -131,10 +161,10 @@ void SensorListUtil::readSensorList()
     };
     auto stateOf = [](const Json::Value& value) { return value.isNull() ? PART_MISSING : PART_WRONG; };
 
-    const Json::Value& desc = member(description, "DESC");
+    const Json::Value& desc = jsonMember(description, "DESC");
     if (desc.isArray()) {
         for (const Json::Value& entry : desc) {
-            const Json::Value& path = member(entry, "PATH");
+            const Json::Value& path = jsonMember(entry, "PATH");
             if (path.isString())
                 descPaths.append(QString::fromStdString(path.asString()));
         }
@@ -142,37 +172,32 @@ void SensorListUtil::readSensorList()
         note(stateOf(desc), QStringLiteral("DESC"));
     }
     if (readLink(description, "SEG", segPath)) {
-        watchedPaths.insert(segPath);
         note(readSelectionNode(segPath, segIdxPath), segPath);
     } else {
-        note(stateOf(member(description, "SEG")), QStringLiteral("SEG"));
+        note(stateOf(jsonMember(description, "SEG")), QStringLiteral("SEG"));
     }
     if (readLink(description, "SEM_", semPath)) {
-        watchedPaths.insert(semPath);
         note(readSelectionNode(semPath, semIdxPath), semPath);
     } else {
-        note(stateOf(member(description, "SEM_")), QStringLiteral("SEM_"));
+        note(stateOf(jsonMember(description, "SEM_")), QStringLiteral("SEM_"));
     }
     if (!readLink(description, "TAB", tabPath))
-        note(stateOf(member(description, "TAB")), QStringLiteral("TAB"));
+        note(stateOf(jsonMember(description, "TAB")), QStringLiteral("TAB"));
     if (!readLink(description, "DEST", destPath))
-        note(stateOf(member(description, "DEST")), QStringLiteral("DEST"));
-    const Json::Value& markers = member(description, "CCHG");
+        note(stateOf(jsonMember(description, "DEST")), QStringLiteral("DEST"));
+    const Json::Value& markers = jsonMember(description, "CCHG");
     if (markers.isArray()) {
         changePaths.clear();
-        changePrefixes.clear();
         for (const Json::Value& entry : markers) {
-            const Json::Value& path = member(entry, "PATH");
-            if (!path.isString())
-                continue;
-            const QString marker = QString::fromStdString(path.asString());
-            changePaths.insert(marker);
-            changePrefixes.append(prefixOf(marker));
+            const Json::Value& path = jsonMember(entry, "PATH");
+            if (path.isString())
+                changePaths.insert(QString::fromStdString(path.asString()));
         }
     } else {
         note(stateOf(markers), QStringLiteral("CCHG"));
     }
 
+    followPaths();
     initialised = missing.isEmpty() && wrong.isEmpty();
     // Parts still on their way are normal for a moment; parts of the wrong type are the device's fault.
     const QString problem = wrong.join(QStringLiteral(", "));
@@ -185,45 +210,54 @@ void SensorListUtil::readSensorList()
 int SensorListUtil::readDeviceCount()
 {
     Json::Value node;
-    jsonUtil->getMasterJSONbyPath(segPath, node, true);
-    QString countPath;
-    if (!readLink(node, "RCNT", countPath))
-        return 0;
-    listPaths.insert(countPath);
+    QString path;
+    if (readNode(segPath, node))
+        readLink(node, "RCNT", path);
+    if (path != countPath) {
+        countPath = path;
+        followPaths();
+    }
     Json::Value count;
-    jsonUtil->getMasterJSONbyPath(countPath, count, true);
-    if (count.isNull())
-        return 0;   // asked for; its notification brings it
+    if (countPath.isEmpty() || !readNode(countPath, count)) {
+        countProblem.clear();
+        return 0;   // what is missing was asked for; its notification brings it
+    }
+    // One warning per bad value, not one per refresh.
+    QString problem;
+    qint64 devices = 0;
     if (!count.isInt64()) {
-        qWarning().noquote() << "Device count at" << countPath << "is no whole number; no devices are listed";
-        return 0;
+        problem = QStringLiteral("Device count at %1 is no whole number; no devices are listed").arg(countPath);
+    } else {
+        devices = count.asInt64();
+        if (devices < 0 || devices > MAX_DEVICES)
+            problem = QStringLiteral("Device count %1 at %2 is outside 0 ... %3 - no devices are listed")
+                          .arg(devices)
+                          .arg(countPath)
+                          .arg(MAX_DEVICES);
     }
-    const qint64 devices = count.asInt64();
-    if (devices < 0 || devices > MAX_DEVICES) {
-        qWarning().noquote() << "Device count" << devices << "at" << countPath << "is outside 0 ..." << MAX_DEVICES
-                             << "- no devices are listed";
-        return 0;
-    }
-    return int(devices);
+    if (!problem.isEmpty() && problem != countProblem)
+        qWarning().noquote() << problem;
+    countProblem = problem;
+    return problem.isEmpty() ? int(devices) : 0;
 }
 
 void SensorListUtil::readDeviceList()
 {
-    // The list follows its own data too: the count and the descriptions, asked for or changed.
-    listPaths.clear();
-    for (const QString& descPath : descPaths)
-        listPaths.insert(CommonJSONUtil::getGenericPath(descPath));
-    QStringList names;
     const int count = jsonUtil && !segPath.isEmpty() ? readDeviceCount() : 0;
-    listPrefixes.clear();
-    for (const QString& path : listPaths)
-        listPrefixes.append(prefixOf(path));
+    QStringList names;
     for (int i = 0; i < count; ++i)
         names.append(QString());
-    for (const QString& descPath : descPaths) {
+    // No devices, no names to look for: nothing is read or asked for.
+    for (int d = 0; count > 0 && d < descPaths.size(); ++d) {
         QVector<Json::Value> values;
-        jsonUtil->getMasterJSONbyPath(descPath, values, true);
-        if (count == 0 || values.size() != count)
+        jsonUtil->getMasterJSONbyPath(descPaths.at(d), values, false);
+        if (values.isEmpty()) {
+            // Only a container the mirror lacks is asked for; an existing one
+            // would come back unchanged and start the same refresh again.
+            Json::Value container;
+            readNode(containerOf(descPaths.at(d)), container);
+        }
+        if (values.size() != count)
             continue;
         for (int i = 0; i < count; ++i) {
             if (values.at(i).isString())
@@ -294,19 +328,21 @@ void SensorListUtil::beforeJsonTelegramm()
     dirty = false;
 }
 
-bool SensorListUtil::concernsWatched(const QString& path) const
+bool SensorListUtil::concernsList(const QString& path) const
 {
-    for (const QString& watched : watchedPaths) {
-        if (pathsRelated(path, watched))
-            return true;
+    // Most notifications are live values: a look at the prefixes sends them away.
+    bool near = false;
+    for (const QString& prefix : followedPrefixes) {
+        if (path.startsWith(prefix) || prefix.startsWith(path)) {
+            near = true;
+            break;
+        }
     }
-    return false;
-}
-
-bool SensorListUtil::concernsList(const QString& genericPath) const
-{
-    for (const QString& listed : listPaths) {
-        if (pathsRelated(genericPath, listed))
+    if (!near)
+        return false;
+    const QString generic = CommonJSONUtil::getGenericPath(path);
+    for (const QString& followed : followedPaths) {
+        if (pathsRelated(generic, followed))
             return true;
     }
     return false;
@@ -315,16 +351,17 @@ bool SensorListUtil::concernsList(const QString& genericPath) const
 void SensorListUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
     Q_UNUSED(type)
-    // Most notifications are live values: two prefix looks send them away.
-    if (touches(path, changePrefixes) || touches(path, listPrefixes)) {
-        const QString generic = CommonJSONUtil::getGenericPath(path);
-        if (changePaths.contains(generic) || concernsList(generic)) {
-            dirty = true;
-            return;
+    // A change at or around a path asked for allows asking for it again.
+    if (!requested.isEmpty()) {
+        for (auto it = requested.begin(); it != requested.end();) {
+            if (pathsRelated(path, *it))
+                it = requested.erase(it);
+            else
+                ++it;
         }
     }
-    if (concernsWatched(path)) {
-        readSensorList();
+    if (concernsList(path)) {
+        readSensorList();   // acts only while the description is incomplete
         dirty = true;
     }
 }

@@ -65,18 +65,21 @@ private:
 
     // A member {"PATH": text} of the description; false when it is not one.
     static bool readLink(const Json::Value& description, const char* key, QString& path);
+    // The node at a definite path; false when the mirror lacks it, which is
+    // then asked for once until a change at or around it arrives.
+    bool readNode(const QString& path, Json::Value& node);
+    // The generic forms of the paths whose changes concern the list: the
+    // description, SEG, SEM_, the device count, DESC and CCHG.
+    void followPaths();
     // The "IDX"."PATH" of the selection-table node at path (asked for when missing).
     PartState readSelectionNode(const QString& path, QString& idxPath);
-    // 0 with a warning for anything but a whole number in 0..MAX_DEVICES.
+    // 0 for anything but a whole number in 0..MAX_DEVICES, with a warning once per bad value.
     int readDeviceCount();
-    // path is a watched path, lies below one or contains one.
-    bool concernsWatched(const QString& path) const;
-    // A generic path at, below or above the device count or a description path.
-    bool concernsList(const QString& genericPath) const;
+    // path lies at, below or above a followed path (indices taken as "[*]").
+    bool concernsList(const QString& path) const;
 
     DeviceConfigUtilTask* configUtil;
     QSet<QString> changePaths;
-    QSet<QString> watchedPaths;
     QStringList descPaths;
     QString segPath;
     QString semPath;
@@ -86,8 +89,10 @@ private:
     QString semIdxPath;
     bool dirty;
     bool initialised;
-    QSet<QString> listPaths;      // generic paths of the device count and the descriptions
-    QStringList changePrefixes;   // change markers up to their first index, a cheap first filter
-    QStringList listPrefixes;     // the same for listPaths
-    QString lastProblem;          // what the last incomplete reading missed, logged once
+    QString countPath;              // the device count, from SEG's RCNT
+    QSet<QString> followedPaths;    // see followPaths
+    QStringList followedPrefixes;   // followedPaths up to their first index, a cheap first filter
+    QSet<QString> requested;        // paths asked for and not yet changed
+    QString lastProblem;            // what the last incomplete reading missed, logged once
+    QString countProblem;           // the last bad device count, logged once
 };

@@ -1,5 +1,6 @@
 #include "util/UserManagementUtil.h"
 
+#include "common/JsonMember.h"
 #include "common/PathRelation.h"
 #include "util/JSONUtil.h"
 #include "util/UserRoleUtil.h"
@@ -27,16 +28,12 @@ QString textOf(const Json::Value& value)
     return QString::fromStdString(value.asString());
 }
 
-// The int at member of an object; false for anything else.
-bool intMember(const Json::Value& object, const char* member, int& result)
+// The device id of a user element: a non-negative int "ID"; NO_ID for anything
+// else, so a negative id never names a user to edit or delete.
+int userIdOf(const Json::Value& user)
 {
-    if (!object.isObject())
-        return false;
-    const Json::Value& value = object[member];
-    if (!value.isInt())
-        return false;
-    result = value.asInt();
-    return true;
+    int id = UserManagementUtil::NO_ID;
+    return readIntMember(user, "ID", id) && id >= 0 ? id : UserManagementUtil::NO_ID;
 }
 
 } // namespace
@@ -117,10 +114,10 @@ void UserManagementUtil::getUserRoles()
         if (!role.isObject())
             continue;
         int key = NO_ID;
-        intMember(role, "ID", key);
+        readIntMember(role, "ID", key);
         int textId = -1;
         QString text;
-        jsonUtil->getInternationalisationFromID(role["DESC"], textId, text);
+        jsonUtil->getInternationalisationFromID(jsonMember(role, "DESC"), textId, text);
         roles.insert(key, text);   // of two roles with one id the later wins
     }
     emit updateUserRoleList(roles);
@@ -158,18 +155,15 @@ QVector<TableCell> UserManagementUtil::rowOf(const Json::Value& user)
     for (TableCell& cell : row)
         cell.setCellType(TableCell::TEXT);
 
-    const Json::Value& name = user["NAME"];
+    const Json::Value& name = jsonMember(user, "NAME");
     if (name.isString())
         row[NAME_COLUMN].setValue(textOf(name));
     int roleId = NO_ID;
-    if (intMember(user["USRO"], "ID", roleId))
+    if (readIntMember(jsonMember(user, "USRO"), "ID", roleId))
         row[ROLE_COLUMN].setValue(roles.value(roleId, QString()));
-    const Json::Value& last = user["LAST"];
-    if (last.isObject()) {
-        const QString text = lastLoginText(last["DU"]);
-        if (!text.isEmpty())
-            row[LAST_LOGIN_COLUMN].setValue(text);
-    }
+    const QString lastLogin = lastLoginText(jsonMember(jsonMember(user, "LAST"), "DU"));
+    if (!lastLogin.isEmpty())
+        row[LAST_LOGIN_COLUMN].setValue(lastLogin);
     TableCell& trashCell = row[TRASH_COLUMN];
     trashCell.setCellType(TableCell::ICON);
     trashCell.setAlignment(TableCell::ALIGN_RIGHT);
@@ -188,14 +182,8 @@ void UserManagementUtil::getUserList()
     QVector<QVector<TableCell>> rows;
     rows.reserve(int(list.size()));
     for (const Json::Value& user : list) {
-        int id = NO_ID;
-        if (user.isObject()) {
-            intMember(user, "ID", id);
-            rows.append(rowOf(user));
-        } else {
-            rows.append(QVector<TableCell>());
-        }
-        ids.append(id);
+        rows.append(user.isObject() ? rowOf(user) : QVector<TableCell>());
+        ids.append(userIdOf(user));
     }
     TableStructure table;
     table.setRows(rows);
@@ -204,21 +192,20 @@ void UserManagementUtil::getUserList()
 
 void UserManagementUtil::getUser(int id)
 {
-    watchedId = id;
+    watchedId = id < 0 ? NO_ID : id;
     userPath.clear();
     Json::Value list;
-    if (id == NO_ID || !readList(USERS_PATH, list))
+    if (id < 0 || !readList(USERS_PATH, list))
         return;
     for (Json::ArrayIndex index = 0; index < list.size(); ++index) {
         const Json::Value& user = list[index];
-        int userId = NO_ID;
-        if (!intMember(user, "ID", userId) || userId != id)
+        if (userIdOf(user) != id)
             continue;
         userPath = QStringLiteral("%1[%2]").arg(QLatin1String(USERS_PATH)).arg(index);
         int roleId = NO_ID;
-        intMember(user["USRO"], "ID", roleId);
-        const Json::Value& name = user["NAME"];
-        const Json::Value& hint = user["HINT"];
+        readIntMember(jsonMember(user, "USRO"), "ID", roleId);
+        const Json::Value& name = jsonMember(user, "NAME");
+        const Json::Value& hint = jsonMember(user, "HINT");
         QVector<QVariant> record{name.isString() ? textOf(name) : QString(), roleId,
                                  hint.isString() ? textOf(hint) : QString(), id};
         emit updateUser(record);
@@ -243,7 +230,8 @@ bool UserManagementUtil::userExists(const QString& name)
     if (wanted.empty() || !readList(USERS_PATH, list))
         return false;   // without a list the device judges the name
     for (const Json::Value& user : list) {
-        if (user.isObject() && user["NAME"].isString() && user["NAME"].asString() == wanted)
+        const Json::Value& userName = jsonMember(user, "NAME");
+        if (userName.isString() && userName.asString() == wanted)
             return true;
     }
     return false;

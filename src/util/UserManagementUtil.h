@@ -22,7 +22,8 @@
 //
 // Users are named by their device id, never by a table row: a row can point
 // to another user by the time a question is answered or a dialog saved. Rows
-// without an integer "ID" get the id NO_ID and are never edited or deleted.
+// without an integer "ID" of 0 or more get the id NO_ID and are never edited
+// or deleted.
 // Passwords are only ever placed in the telegram, never logged.
 //
 // Lives in the GUI thread; the mirror's notifications arrive queued.

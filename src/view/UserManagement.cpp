@@ -124,11 +124,17 @@ void UserManagement::initUi()
     QHeaderView* header = table->horizontalHeader();
     for (int column = 0; column < UserManagementUtil::TRASH_COLUMN; ++column)
         header->setSectionResizeMode(column, QHeaderView::Stretch);
+    fitAddColumn();
+}
+
+void UserManagement::fitAddColumn()
+{
     // The style sheet's sizes count once the button is polished; its text must fit.
     addButton->ensurePolished();
-    const int width = qMax(addButton->minimumSize().width(), addButton->sizeHint().width())
-                      + layout->contentsMargins().left() + layout->contentsMargins().right();
-    table->setColumnWidth(UserManagementUtil::TRASH_COLUMN, width);
+    const QMargins margins = addButton->parentWidget()->layout()->contentsMargins();
+    const int width = qMax(addButton->minimumSize().width(), addButton->sizeHint().width()) + margins.left()
+                      + margins.right();
+    getTable()->setColumnWidth(UserManagementUtil::TRASH_COLUMN, width);
 }
 
 void UserManagement::initTimer()
@@ -158,11 +164,20 @@ void UserManagement::setDefault()
 
 void UserManagement::showEvent(QShowEvent* event)
 {
+    // The language is chosen on the login page, while this page is hidden.
+    fitAddColumn();
     connect(util, &UserManagementUtil::updateUserList, this, &UserManagement::setUserList, Qt::UniqueConnection);
     if (MainWindow* window = getMainWindow())
         connect(window, &MainWindow::updateAppActive, this, &UserManagement::init, Qt::UniqueConnection);
     init();
     QWidget::showEvent(event);
+}
+
+void UserManagement::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange && addButton)
+        fitAddColumn();
+    QWidget::changeEvent(event);
 }
 
 void UserManagement::hideEvent(QHideEvent* event)

@@ -54,10 +54,13 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void initUi();
     void initTimer();
+    // The add button's column as wide as the button in the current language.
+    void fitAddColumn();
     void askDelete(int id);
     // The window the dialogs cover.
     QWidget* dialogParent();

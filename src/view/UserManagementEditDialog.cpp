@@ -38,13 +38,16 @@ UserManagementEditDialog::UserManagementEditDialog(UserManagementUtil* util, int
 
     ZCheckButton* hide = ui->btnUserManagementAddPassword;
     hide->setCheckable(true);
+    // The button's own check state leads, whatever sets it (a tap, setChecked,
+    // toggle, setCheckStatus); picture and echo mode follow it. A tap toggles
+    // the checkable button already, so the picture's own toggling is cut off.
+    disconnect(hide, &QPushButton::clicked, hide, &ZCheckButton::customClick);
+    connect(hide, &QAbstractButton::toggled, hide, &ZCheckButton::setCheckStatus);
+    connect(hide, &QAbstractButton::toggled, this, &UserManagementEditDialog::hidePassword);
+    connect(hide, QOverload<bool>::of(&ZCheckButton::changeCheckStatus), hide, &QAbstractButton::setChecked);
     hide->setChecked(true);
     hide->setCheckStatus(true);
-    // Picture, check state and echo mode always change together.
-    connect(hide, QOverload<bool>::of(&ZCheckButton::changeCheckStatus), hide, &QAbstractButton::setChecked);
-    connect(hide, QOverload<bool>::of(&ZCheckButton::changeCheckStatus), this,
-            &UserManagementEditDialog::hidePassword);
-    ui->edtUserManagementAddPassword->setEchoMode(QLineEdit::Password);
+    hidePassword(true);
     ui->edtUserManagementAddPassword->installEventFilter(this);
 
     connect(ui->btnUserManagementAddClose, &QPushButton::pressed, this, &QDialog::close);
@@ -87,7 +90,7 @@ UserManagementEditDialog::~UserManagementEditDialog()
 
 bool UserManagementEditDialog::isEditing() const
 {
-    return userId >= 0;
+    return userId != UserManagementUtil::NEW_USER;
 }
 
 void UserManagementEditDialog::retranslate()

@@ -28,6 +28,9 @@ private slots:
                                                   << "{\n   \"PASS\" : \"***\",\n   \"USER\" : \"admin\"\n}";
         QTest::newRow("numeric password") << "{\"PW\":1234}" << "{\"PW\":\"***\"}";
         QTest::newRow("password in a query") << "login?USER=a&PASS=x1&PW=y2" << "login?USER=a&PASS=***&PW=***";
+        QTest::newRow("password object, array and JSON inside a string")
+            << "{\"PW\":{\"a\":\"x}\"},\"PASS\" : [\"y\",1],\"LOG\":\"{\\\"PW\\\":\\\"z\\\\\\\"w\\\"}\"}"
+            << "{\"PW\":\"***\",\"PASS\" : \"***\",\"LOG\":\"{\\\"PW\\\":\\\"***\\\"}\"}";
         QTest::newRow("names that only end alike") << "{\"XPW\":\"a\",\"PWD\":\"b\"} CPW=c"
                                                    << "{\"XPW\":\"a\",\"PWD\":\"b\"} CPW=c";
     }

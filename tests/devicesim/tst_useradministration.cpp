@@ -199,6 +199,10 @@ private slots:
         QVERIFY(logsIn("carl", canary + "2"));
         QCOMPARE(simulator.postRaw("login", "USER=carl&PASS=" + canary), 400);
         QCOMPARE(simulator.postRaw("user?TOKN=" + admin, unparsable), 400);
+        // A password object, and a password in JSON written inside a string.
+        const QByteArray nested = "{\"PW\":{\"OLD\":\"a\", \"NEW\":\"" + canary + "\"},\"HINT\":\"{\\\"PW\\\":\\\""
+                                  + canary + "\\\"}\",";
+        QCOMPARE(simulator.postRaw("user?TOKN=" + admin, nested), 400);
         QVERIFY(!sentList(send(admin, SimulatorProcess::deleteUserTelegram(10))).isNull());
 
         const QByteArray log = simulator.logLines().join('\n').toUtf8();

@@ -263,6 +263,7 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("Option list stops at a repeated path")).size(), 1);
     }
 
+    // A missing target ends the walk and is watched; a present one is followed.
     void resolvedTargetsAreWatched()
     {
         fixture->fill(QStringLiteral("$.SERV.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
@@ -270,7 +271,7 @@ private slots:
         Json::Value value = parse(QStringLiteral("{\"PATH\":\"$.SERV.MISSING\"}"));
         QString path = QStringLiteral("$.DATA.ROW[0]");
         util.resolvePathNode(value, path);
-        QCOMPARE(path, QStringLiteral("$.DATA.ROW[0]"));   // a missing target ends the walk
+        QCOMPARE(path, QStringLiteral("$.DATA.ROW[0]"));
         QVERIFY(util.getWatchedPaths().contains("$.SERV.MISSING"));
         QCOMPARE(fixture->takeQueuedReads(), QStringList());
 
@@ -278,21 +279,6 @@ private slots:
         util.resolvePathNode(value, path);
         QCOMPARE(path, QStringLiteral("$.SERV.E"));
         QCOMPARE(value["VAL"].asString(), std::string("x"));
-    }
-
-    void checkAndLoadIDAsksOnce()
-    {
-        DeviceConfigUtil util;
-        LogCapture log;
-        util.checkAndLoadID(parse(QStringLiteral("{\"ID\":5}")), QStringLiteral("$.A"));
-        util.checkAndLoadID(parse(QStringLiteral("{\"VAL\":1}")), QStringLiteral("$.B"));
-        util.checkAndLoadID(parse(QStringLiteral("{\"ID\":\"\",\"VAL\":1}")), QStringLiteral("$.B"));
-        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.B"}));
-        QCOMPARE(log.matching(QStringLiteral("Folgender Eintrag besass keine ID und wird nachgeladen $.B")).size(), 1);
-
-        util.resetRequestedReads();
-        util.checkAndLoadID(parse(QStringLiteral("{}")), QStringLiteral("$.B"));
-        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.B"}));
     }
 
     void writeLocalIndex()

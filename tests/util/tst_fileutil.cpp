@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -43,31 +42,29 @@ private slots:
         QVERIFY(QDir().mkpath(dir));
     }
 
-    void copyNeverOverwrites()
+    void copies()
     {
         const QString source = dir + QStringLiteral("/source.txt");
         const QString destination = dir + QStringLiteral("/destination.txt");
         writeFile(source, "new");
         writeFile(destination, "old");
         LogCapture log;
-        QVERIFY(!FileUtil::copyFile(source, destination, false));
+        QVERIFY(!FileUtil::copyFile(source, destination, false));   // never overwrites
         QCOMPARE(readFile(destination), QByteArray("old"));
         QCOMPARE(log.messages().size(), 1);
-    }
 
-    void copyFromTheResourcesIsWritable()
-    {
-        const QString destination = dir + QStringLiteral("/copied/TevaroApp.qss");
-        QVERIFY(FileUtil::copyFile(QStringLiteral(":/qss/TevaroApp.qss"), destination, true));
-        QCOMPARE(QFile::permissions(destination) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                     | QFileDevice::ReadGroup | QFileDevice::ReadOther),
+        // A copy from the resources is writable, so it can later be renamed and replaced.
+        const QString copied = dir + QStringLiteral("/copied/TevaroApp.qss");
+        QVERIFY(FileUtil::copyFile(QStringLiteral(":/qss/TevaroApp.qss"), copied, true));
+        QCOMPARE(QFile::permissions(copied) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ReadGroup | QFileDevice::ReadOther),
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        // Writable, so it can later be renamed and replaced.
-        QVERIFY(FileUtil::renameFile(destination, destination + QStringLiteral(".bak")));
-        QVERIFY(FileUtil::deleteFile(destination + QStringLiteral(".bak")));
+        QVERIFY(FileUtil::renameFile(copied, copied + QStringLiteral(".bak")));
+        QVERIFY(FileUtil::deleteFile(copied + QStringLiteral(".bak")));
     }
 
-    void replaceKeepsABackup()
+    // Replacing keeps the old file as the backup; a failed replace restores it.
+    void replaceWithBackup()
     {
         const QString source = dir + QStringLiteral("/fresh.json");
         const QString target = dir + QStringLiteral("/target.json");
@@ -77,16 +74,13 @@ private slots:
         QVERIFY(FileUtil::replaceWithBackup(source, target));
         QCOMPARE(readFile(target), QByteArray("fresh"));
         QCOMPARE(readFile(target + QStringLiteral(".bak")), QByteArray("old"));
-    }
 
-    void failedReplaceRestoresTheFile()
-    {
-        const QString target = dir + QStringLiteral("/kept.json");
-        writeFile(target, "mine");
+        const QString kept = dir + QStringLiteral("/kept.json");
+        writeFile(kept, "mine");
         LogCapture log;
-        QVERIFY(!FileUtil::replaceWithBackup(dir + QStringLiteral("/no-source.json"), target));
-        QCOMPARE(readFile(target), QByteArray("mine"));
-        QVERIFY(!QFile::exists(target + QStringLiteral(".bak")));
+        QVERIFY(!FileUtil::replaceWithBackup(dir + QStringLiteral("/no-source.json"), kept));
+        QCOMPARE(readFile(kept), QByteArray("mine"));
+        QVERIFY(!QFile::exists(kept + QStringLiteral(".bak")));
         QVERIFY(!log.matching(QStringLiteral("Source file does not exist.")).isEmpty());
     }
 };

@@ -32,64 +32,35 @@ class TestUserRoleUtil : public QObject
     Q_OBJECT
 
 private slots:
-    void rightsRule_data()
+    // The mask rule, reached through a node's own or its input's mask.
+    void rights_data()
     {
-        QTest::addColumn<qint64>("mask");
+        QTest::addColumn<QString>("node");
         QTest::addColumn<bool>("measuring");
         QTest::addColumn<int>("rights");
 
-        QTest::newRow("covers the deactivation mask") << qint64(0b100) << false << 3;
-        QTest::newRow("misses a role bit") << qint64(0b010) << false << 2;
-        QTest::newRow("editable") << qint64(0b001) << false << 1;
-        QTest::newRow("measuring, misses a measure bit") << qint64(0b001) << true << 2;
+        QTest::newRow("covers the deactivation mask") << "{\"AUT\":4}" << false << 3;
+        QTest::newRow("misses a role bit") << "{\"AUT\":2}" << false << 2;
+        QTest::newRow("editable") << "{\"AUT\":1}" << false << 1;
+        QTest::newRow("measuring, misses a measure bit") << "{\"AUT\":1}" << true << 2;
+        QTest::newRow("input mask wins") << "{\"AUT\":1,\"INP\":{\"AUT\":4}}" << false << 3;
+        QTest::newRow("string mask") << "{\"AUT\":\"x\"}" << false << 0;
+        QTest::newRow("not an object") << "[1]" << false << 0;
+        // Every bit set, once as a signed and once as an unsigned 64-bit number.
+        // Bit 63 and bit 0: covers ROLE and MEAS, misses DACT's bit 2.
+        QTest::newRow("top bit, unsigned") << "{\"AUT\":9223372036854775809}" << false << 1;
+        QTest::newRow("top bit, signed") << "{\"AUT\":-9223372036854775807}" << false << 1;
     }
 
-    void noDeactivationMaskDeactivatesNothing()
+    void rights()
     {
-        UserRoleUtil util;
-        bool ok = false;
-        QString token;
-        util.checkAndSetLogin(parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{\"ROLE\":{\"AUT\":1}}}}")), ok,
-                              token);
-        QVERIFY(ok);
-        QCOMPARE(util.checkRights(0b001), 1);
-        QCOMPARE(util.checkRights(0), 2);
-    }
-
-    void rightsRule()
-    {
-        QFETCH(qint64, mask);
+        QFETCH(QString, node);
         QFETCH(bool, measuring);
         QFETCH(int, rights);
 
         UserRoleUtil util;
         loginWithExampleMasks(util);
         util.setMeasurementRunning(measuring);
-        QCOMPARE(util.checkRights(mask), rights);
-    }
-
-    void nodeRights_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("rights");
-
-        QTest::newRow("input mask wins") << "{\"AUT\":1,\"INP\":{\"AUT\":4}}" << 3;
-        QTest::newRow("own mask") << "{\"AUT\":1}" << 1;
-        QTest::newRow("string mask") << "{\"AUT\":\"x\"}" << 0;
-        QTest::newRow("not an object") << "[1]" << 0;
-        // Every bit set, once as a signed and once as an unsigned 64-bit number.
-        // Bit 63 and bit 0: covers ROLE and MEAS, misses DACT's bit 2.
-        QTest::newRow("top bit, unsigned") << "{\"AUT\":9223372036854775809}" << 1;
-        QTest::newRow("top bit, signed") << "{\"AUT\":-9223372036854775807}" << 1;
-    }
-
-    void nodeRights()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, rights);
-
-        UserRoleUtil util;
-        loginWithExampleMasks(util);
         QCOMPARE(util.checkNodeRights(parse(node)), rights);
     }
 
@@ -129,7 +100,7 @@ private slots:
         QCOMPARE(util.getUserName(), userName);
     }
 
-    void missingMaskKeepsItsValueAndIsLoggedWithoutToken()
+    void missingMasks()
     {
         UserRoleUtil util;
         loginWithExampleMasks(util);
@@ -145,8 +116,15 @@ private slots:
         QVERIFY(!log.all().contains(QStringLiteral("s3cret")));
         QCOMPARE(util.checkRights(0b001), 1);   // ROLE 0b001 still in force
         QCOMPARE(util.checkRights(0b010), 2);
-    }
 
+        // Without a deactivation mask nothing is deactivated.
+        UserRoleUtil withoutDeactivation;
+        withoutDeactivation.checkAndSetLogin(
+            parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{\"ROLE\":{\"AUT\":1}}}}")), ok, token);
+        QVERIFY(ok);
+        QCOMPARE(withoutDeactivation.checkRights(0b001), 1);
+        QCOMPARE(withoutDeactivation.checkRights(0), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUserRoleUtil)

@@ -153,13 +153,6 @@ private slots:
         QTRY_COMPARE(listOn(Logger::MANAGE_PAGE)->shownMeasures().size(), deviceCount("$.MEM.MTAB"));
         session->dataMain()->goBack();
         QVERIFY(at(Logger::STATUS_PAGE, Logger::MEMORY_TAB));
-
-        tabs()->setCurrentIndex(Logger::EXPORT_TAB);
-        clickLink(logger()->exportTable(), 1);
-        session->dataMain()->goBack();
-        QVERIFY(at(Logger::STATUS_PAGE, Logger::EXPORT_TAB));
-        session->dataMain()->goBack();
-        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
     }
 
     void memoryTableShowsTheDevice()

@@ -23,21 +23,14 @@
 #include <QTabWidget>
 #include <QtTest>
 
-namespace {
-
-QString channelPath(int k)
-{
-    return QStringLiteral("$.DATA.MK[%1]").arg(k);
-}
-
-} // namespace
-
 class TestMeasureDisplay : public QObject
 {
     Q_OBJECT
 
 private:
     std::unique_ptr<ScreenSession> session;
+
+    static QString channelPath(int k) { return QStringLiteral("$.DATA.MK[%1]").arg(k); }
 
     MeasureDisplay* display() { return session->dataMain()->getMeasureDisplay(); }
     MeasureDisplayUtil* util() { return display()->getUtil(); }
@@ -103,11 +96,7 @@ private:
         QTRY_VERIFY(list->rowCount() > k && list->item(k, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(k, 0)).center());
         QCOMPARE(tabs()->currentIndex(), 1);
-        QTRY_VERIFY2(shows(k), qPrintable(QStringLiteral("channel %1: %2 \"%3\" %4 %5")
-                                              .arg(k)
-                                              .arg(combo()->currentIndex())
-                                              .arg(combo()->currentText(), value()->measureValue(),
-                                                   util()->getCurrentChannelPath())));
+        QTRY_VERIFY2(shows(k), qPrintable(combo()->currentText() + " / " + util()->getCurrentChannelPath()));
     }
 
     void openDialog(int k)
@@ -183,6 +172,11 @@ private slots:
         // The first tap after a login, before the display ever built its list.
         tapChannel(4);
         QCOMPARE(display()->getCurrentChannelIndex(), 4);
+        // Without channels (as right after a login) the value opens no dialog.
+        display()->setDefault();
+        QCOMPARE(combo()->count(), 0);
+        display()->setFunctionDialog();
+        QVERIFY(!dialog());
         tapChannel(0);
     }
 
@@ -282,16 +276,6 @@ private slots:
         tapChannel(1);
     }
 
-    void noDialogWithoutChannels()
-    {
-        tapChannel(2);
-        display()->setDefault();   // as after a login: no channels yet
-        QCOMPARE(combo()->count(), 0);
-        display()->setFunctionDialog();
-        QVERIFY(!dialog());
-        tapChannel(2);
-    }
-
     void functionSettingIsWrittenAsTyped()
     {
         openDialog(0);
@@ -315,20 +299,7 @@ private slots:
         expectLastSet(2, offset, "0");
     }
 
-    void triggerClearsMaximumAndMinimum()
-    {
-        openDialog(1);
-        chooseFunction(QStringLiteral("Max/Min löschen"));
-        QVERIFY(trigger()->isEnabled());
-        QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
-        QTRY_VERIFY(!dialog());
-        expectLastSet(1, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"), 1);
-        const QString current = value()->measureValue();
-        QTRY_COMPARE(compensation().cellAt(0, 2).getValue().toString(), current);
-        QTRY_COMPARE(compensation().cellAt(0, 4).getValue().toString(), current);
-    }
-
-    void noEnabledBlankTrigger()
+    void triggerNeverBlankAndClearsMaximumAndMinimum()
     {
         openDialog(1);
         QVERIFY(trigger()->isEnabled());
@@ -345,6 +316,14 @@ private slots:
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), items), false);
         QTRY_VERIFY(menu()->count() == 2 && trigger()->isEnabled());
         QVERIFY(session->configSets().isEmpty());
+
+        chooseFunction(QStringLiteral("Max/Min löschen"));
+        QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
+        QTRY_VERIFY(!dialog());
+        expectLastSet(1, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"), 1);
+        const QString current = value()->measureValue();
+        QTRY_COMPARE(compensation().cellAt(0, 2).getValue().toString(), current);
+        QTRY_COMPARE(compensation().cellAt(0, 4).getValue().toString(), current);
     }
 
     void rightsDecideTheTrigger()
@@ -374,8 +353,9 @@ private slots:
 
     void pictures()
     {
-        for (const QString& language : {QStringLiteral("de"), QStringLiteral("en")}) {
-            if (language == QLatin1String("en")) {
+        // German, then English chosen on the login page: language, zero function, close button.
+        for (const QStringList& in : {QStringList{"de", "Nullsetzen", "Abbrechen"}, {"en", "Set to zero", "Cancel"}}) {
+            if (in[0] == QLatin1String("en")) {
                 QVERIFY(session->logout());
                 auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
                 const int english = languages->findText(QStringLiteral("English"));
@@ -385,13 +365,12 @@ private slots:
                 login();
             }
             tapChannel(5);
-            QVERIFY(grabScreenshot(session->window, QStringLiteral("measuredisplay-ch06-%1.png").arg(language)));
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("measuredisplay-ch06-%1.png").arg(in[0])));
             openDialog(0);
-            chooseFunction(language == QLatin1String("en") ? QStringLiteral("Set to zero") : "Nullsetzen");
+            chooseFunction(in[1]);
             QTRY_COMPARE(functionTable()->rowCount(), 1);
-            QCOMPARE(session->find<QPushButton>(QStringLiteral("btnFunctionDialogClose"))->text(),
-                     language == QLatin1String("en") ? QStringLiteral("Cancel") : QStringLiteral("Abbrechen"));
-            QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-ch01-%1.png").arg(language)));
+            QCOMPARE(session->find<QPushButton>(QStringLiteral("btnFunctionDialogClose"))->text(), in[2]);
+            QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-ch01-%1.png").arg(in[0])));
             closeDialog();
         }
     }

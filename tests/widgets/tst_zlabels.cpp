@@ -75,23 +75,16 @@ private slots:
         QCOMPARE(spy.count(), clicks);
     }
 
-    void fitPointSize_data()
-    {
-        QTest::addColumn<QSizeF>("contents");
-        QTest::addColumn<QSizeF>("text");
-        QTest::addColumn<qreal>("points");
-        QTest::newRow("width decides") << QSizeF(508, 100) << QSizeF(50, 1.2) << 10.0;
-        QTest::newRow("height decides") << QSizeF(1008, 50) << QSizeF(10, 1.2) << 40.0;
-        QTest::newRow("too narrow stays 1") << QSizeF(40, 100) << QSizeF(50, 1.2) << 1.0;
-        QTest::newRow("no text width") << QSizeF(508, 100) << QSizeF(0, 1.2) << 1.0;
-    }
-
     void fitPointSize()
     {
-        QFETCH(QSizeF, contents);
-        QFETCH(QSizeF, text);
-        QFETCH(qreal, points);
-        QCOMPARE(ZScaleLabel::fitPointSize(contents, text), points);
+        const struct { QSizeF contents, text; qreal points; } cases[] = {
+            {{508, 100}, {50, 1.2}, 10.0},   // width decides
+            {{1008, 50}, {10, 1.2}, 40.0},   // height decides
+            {{40, 100}, {50, 1.2}, 1.0},     // too narrow stays 1
+            {{508, 100}, {0, 1.2}, 1.0},     // no text width
+        };
+        for (const auto& c : cases)
+            QCOMPARE(ZScaleLabel::fitPointSize(c.contents, c.text), c.points);
     }
 
     void scaleLabelFitsTextAndSize()

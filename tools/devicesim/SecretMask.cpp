@@ -38,16 +38,61 @@ const char* secretKeyAt(const std::string& text, std::size_t position)
     return nullptr;
 }
 
-// The end of a value starting at position: after its closing quote (escapes
-// skipped; the text's end when it is cut), or at its first delimiter.
-std::size_t valueEnd(const std::string& text, std::size_t position)
+// Whether the quote at position delimits a string of JSON whose quotes carry
+// `escapes` backslashes (JSON inside a JSON string): at each level a quote
+// inside a string gains 2 * escapes + 1 backslashes, so the run before a
+// delimiting quote is escapes modulo 2 * (escapes + 1).
+bool isDelimitingQuote(const std::string& text, std::size_t position, std::size_t escapes)
 {
-    if (position < text.size() && text[position] == '"') {
-        std::size_t end = position + 1;
-        while (end < text.size() && text[end] != '"')
-            end += text[end] == '\\' ? 2 : 1;
-        return std::min(end + 1, text.size());
+    std::size_t run = 0;
+    while (run < position && text[position - run - 1] == '\\')
+        ++run;
+    return run % (2 * (escapes + 1)) == escapes;
+}
+
+// After the closing quote of the string opening at the quote at start; the
+// text's end when it is cut off inside.
+std::size_t stringEnd(const std::string& text, std::size_t start, std::size_t escapes)
+{
+    for (std::size_t end = start + 1; end < text.size(); ++end) {
+        if (text[end] == '"' && isDelimitingQuote(text, end, escapes))
+            return end + 1;
     }
+    return text.size();
+}
+
+// After the object or array opening at start, strings inside skipped; the
+// text's end when it is cut off inside.
+std::size_t bracketsEnd(const std::string& text, std::size_t start, std::size_t escapes)
+{
+    std::size_t depth = 0;
+    for (std::size_t end = start; end < text.size(); ++end) {
+        const char c = text[end];
+        if (c == '"' && isDelimitingQuote(text, end, escapes))
+            end = stringEnd(text, end, escapes) - 1;
+        else if (c == '{' || c == '[')
+            ++depth;
+        else if ((c == '}' || c == ']') && --depth == 0)
+            return end + 1;
+    }
+    return text.size();
+}
+
+// Whether a string (its quote after `escapes` backslashes) starts at position.
+bool quoteAt(const std::string& text, std::size_t position, std::size_t escapes)
+{
+    return position + escapes < text.size() && text[position + escapes] == '"'
+           && text.compare(position, escapes, std::string(escapes, '\\')) == 0;
+}
+
+// The end of a value starting at position: after its closing quote or
+// bracket (the text's end when it is cut), or at its first delimiter.
+std::size_t valueEnd(const std::string& text, std::size_t position, std::size_t escapes)
+{
+    if (quoteAt(text, position, escapes))
+        return stringEnd(text, position + escapes, escapes);
+    if (position < text.size() && (text[position] == '{' || text[position] == '['))
+        return bracketsEnd(text, position, escapes);
     std::size_t end = position;
     while (end < text.size() && !isBlank(text[end]) && !std::strchr(",}]&", text[end]))
         ++end;
@@ -86,8 +131,16 @@ std::string SecretMask::ofText(const std::string& text)
             continue;
         }
         std::size_t next = i + std::strlen(key);
-        if (i > 0 && text[i - 1] == '"' && next < text.size() && text[next] == '"')
-            ++next;   // the closing quote of a JSON key
+        // A JSON key's quotes, with the backslashes they carry inside a JSON string.
+        std::size_t escapes = 0;
+        if (i > 0 && text[i - 1] == '"') {
+            while (escapes + 1 < i && text[i - escapes - 2] == '\\')
+                ++escapes;
+            if (!quoteAt(text, next, escapes))
+                escapes = 0;
+            if (quoteAt(text, next, escapes))
+                next += escapes + 1;
+        }
         std::size_t separator = next;
         while (separator < text.size() && isBlank(text[separator]))
             ++separator;
@@ -100,9 +153,10 @@ std::string SecretMask::ofText(const std::string& text)
         while (value < text.size() && isBlank(text[value]))
             ++value;
         masked.append(text, i, value - i);
-        const bool quoted = value < text.size() && text[value] == '"';
-        masked += quoted ? std::string("\"") + mask + "\"" : std::string(mask);
-        i = valueEnd(text, value);
+        const bool quoted = quoteAt(text, value, escapes) || (value < text.size() && std::strchr("{[", text[value]));
+        const std::string quote = std::string(escapes, '\\') + '"';
+        masked += quoted ? quote + mask + quote : std::string(mask);
+        i = valueEnd(text, value, escapes);
     }
     return masked;
 }

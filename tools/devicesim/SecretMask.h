@@ -16,8 +16,9 @@ public:
     static Json::Value ofValue(const Json::Value& value);
 
     // Text that may not be JSON (a body that did not parse, a log line):
-    // the value after a key PW or PASS and ':' or '=' ("PW":"x", PASS=x) is
-    // masked up to its closing quote, or to the next ',', '}', ']', '&' or blank.
+    // the value after a key PW or PASS and ':' or '=' ("PW":"x", PASS=x,
+    // {\"PW\":\"x\"} inside a JSON string) is masked up to its closing quote
+    // or bracket, or to the next ',', '}', ']', '&' or blank.
     static std::string ofText(const std::string& text);
 
     // Compact JSON text of value for a log line, masked.

@@ -130,8 +130,8 @@ QVector<Picture> iconPictures()
          << stillPicture("icon/arrow_up.png", [] { return upDown(true); })
          << stillPicture("icon/arrow_down.png", [] { return upDown(false); })
          << stillPicture("icon/calendar_24.png", [] { return calendar(); })
-         // Light grey on dark green, as the back buttons' caption on their background.
+         // A dark green arrow on a light grey tile, the colours its name gives.
          << stillPicture("icon/pfeil_links_lightgrey_darkgreen.bmp",
-                         [] { return backArrow(Palette::body(), Palette::darkGreen()); });
+                         [] { return backArrow(Palette::darkGreen(), Palette::body()); });
     return list;
 }
