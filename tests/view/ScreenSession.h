@@ -16,6 +16,7 @@
 #include "view/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTest>
@@ -68,6 +69,18 @@ public:
         QTest::keyClicks(secret, password);
         QTest::mouseClick(confirm, Qt::LeftButton);
         return waitUntil([this] { return window->isCurrentPage(MainWindow::HOME); }, 10000);
+    }
+
+    // Picks a language on the login page as a user does; false when it is not offered.
+    bool chooseLanguage(const QString& name)
+    {
+        auto* languages = find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
+        const int index = languages ? languages->findText(name) : -1;
+        if (index < 0)
+            return false;
+        languages->setCurrentIndex(index);
+        emit languages->activated(index);
+        return true;
     }
 
     bool logout()

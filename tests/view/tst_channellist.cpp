@@ -304,11 +304,7 @@ private slots:
     {
         util()->requestTableData();
         QVERIFY(session->logout());   // during the build: it is dropped
-        QComboBox* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
-        const int english = languages->findText(QStringLiteral("English"));
-        QVERIFY(english >= 0);
-        languages->setCurrentIndex(english);
-        emit languages->activated(english);
+        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
         login();
         openList();
         QCOMPARE(qobject_cast<ZLabel*>(header()->sectionWidget(0))->text(), QStringLiteral("Measuring channel"));

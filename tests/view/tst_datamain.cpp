@@ -242,11 +242,7 @@ private slots:
     {
         // Chosen on the login page, the language reaches every page of the screen.
         QVERIFY(session->logout());
-        auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
-        const int english = languages->findText(QStringLiteral("English"));
-        QVERIFY(english >= 0);
-        languages->setCurrentIndex(english);
-        emit languages->activated(english);
+        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         enterFromHome("tbtnHomeDisplay");
 
@@ -274,9 +270,7 @@ private slots:
         QCOMPARE(button("tbtnDataBack")->text(), QStringLiteral("Back"));
 
         QVERIFY(session->logout());
-        const int german = languages->findText(QStringLiteral("Deutsch"));
-        languages->setCurrentIndex(german);
-        emit languages->activated(german);
+        QVERIFY(session->chooseLanguage(QStringLiteral("Deutsch")));
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
     }
 

@@ -357,11 +357,7 @@ private slots:
         for (const QStringList& in : {QStringList{"de", "Nullsetzen", "Abbrechen"}, {"en", "Set to zero", "Cancel"}}) {
             if (in[0] == QLatin1String("en")) {
                 QVERIFY(session->logout());
-                auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
-                const int english = languages->findText(QStringLiteral("English"));
-                QVERIFY(english >= 0);
-                languages->setCurrentIndex(english);
-                emit languages->activated(english);
+                QVERIFY(session->chooseLanguage(QStringLiteral("English")));
                 login();
             }
             tapChannel(5);

@@ -202,10 +202,7 @@ private slots:
     void englishPages()
     {
         QVERIFY(session->logout());
-        auto* languages = combo("cbxUserLoginLanguage");
-        const int english = languages->findText(QStringLiteral("English"));
-        languages->setCurrentIndex(english);
-        emit languages->activated(english);
+        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 10000);

@@ -106,11 +106,8 @@ private:
                  const QString& language = QString())
     {
         QVERIFY(session->logout());
-        auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
-        if (!language.isEmpty()) {
-            languages->setCurrentIndex(languages->findText(language));
-            emit languages->activated(languages->currentIndex());
-        }
+        if (!language.isEmpty())
+            QVERIFY(session->chooseLanguage(language));
         QVERIFY(session->login(user, secret));
     }
     QVector<Json::Value> userElements(const char* list) { return session->sentElements(QStringLiteral("user"), list); }

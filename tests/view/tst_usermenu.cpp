@@ -383,11 +383,7 @@ private slots:
     void picturesInEnglish()
     {
         QVERIFY(session->logout());
-        auto* languages = session->find<QComboBox>(QStringLiteral("cbxUserLoginLanguage"));
-        const int english = languages->findText(QStringLiteral("English"));
-        QVERIFY(english >= 0);
-        languages->setCurrentIndex(english);
-        emit languages->activated(english);
+        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         showTab();
         QCOMPARE(session->find<QPushButton>(QStringLiteral("btnUserMenuListAdd"))->text(), QStringLiteral("Add"));
