@@ -21,6 +21,7 @@
 #include "util/UserRoleUtil.h"
 
 #include "GuiApplication.h"
+#include "OfflineClient.h"
 
 #include <benchmark/benchmark.h>
 
@@ -117,18 +118,11 @@ struct ConfigBench
 {
     ConfigBench()
     {
-        guiApplication();   // settings and language files in a folder of its own
-        app.reset(new TevaroApp());
-        bool ok = false;
-        QString token;
-        app->getUserRoleUtil()->checkAndSetLogin(
-            parse(R"({"CLNT":{"TOKN":"t","RIGT":{"ROLE":{"AUT":1},"DACT":{"AUT":256},"MEAS":{"AUT":65536}}}})"), ok,
-            token);
+        app = offlineClient(true);
 
         JSONUtil* json = app->getJSONUtil();
         const Json::Value& base = mirror(MirrorSize::Small);
-        for (const std::string& key : base.getMemberNames())
-            json->appendJson(base[key], QString::fromStdString("$." + key));
+        appendTree(json, base);
         json->appendJson(dataRows(), QStringLiteral("$.DATA.ROW"));
         json->appendJson(parse(R"({"LIM":{"RMAX":3600}})"), QStringLiteral("$.SERV"));
         json->appendJson(parse(R"({"DTAB":{"PATH":"$.DISP.DTD"}})"), dataTable);

@@ -27,6 +27,7 @@
 #include "widgets/ZCheckButton.h"
 
 #include "GuiApplication.h"
+#include "OfflineClient.h"
 #include "SimulatorTree.h"
 
 #include <benchmark/benchmark.h>
@@ -57,13 +58,6 @@ const char* const units[] = {("\xC2\xB0" "C"), "%rF", "hPa", "V"};
 const char* const watchedPaths[] = {"$.SERV.STAT.MEAS.FILE", "$.SERV.STAT.MEAS.STAT", "$.MEM.TRE.DIM",
                                     "$.MEM.TRE.VAL", "$.MEM.SF.DIM", "$.MEM.SF.VAL", "$.MEM.SFP.VAL",
                                     "$.MEM.SFP.DIM", "$.MEM.SG.DIM", "$.MEM.SG.VAL", "$.MEM.RING"};
-
-Json::Value parse(const char* text)
-{
-    Json::Value value;
-    Json::Reader().parse(text, value);
-    return value;
-}
 
 // Recordings shaped like the simulator's, one hour apart, with their channels.
 Json::Value recordings(int count)
@@ -99,16 +93,9 @@ struct LoggerBench
 {
     LoggerBench()
     {
-        guiApplication();
-        app.reset(new TevaroApp());
-        bool ok = false;
-        QString token;
-        app->getUserRoleUtil()->checkAndSetLogin(
-            parse(R"({"CLNT":{"TOKN":"t","RIGT":{"ROLE":{"AUT":1},"DACT":{"AUT":256},"MEAS":{"AUT":65536}}}})"), ok,
-            token);
+        app = offlineClient(true);
         const Json::Value tree = simulatorTree();
-        for (const std::string& key : tree.getMemberNames())
-            json()->appendJson(tree[key], QString::fromStdString("$." + key));
+        appendTree(json(), tree);
     }
 
     JSONUtil* json() { return app->getJSONUtil(); }

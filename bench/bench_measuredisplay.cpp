@@ -25,6 +25,7 @@
 #include "widgets/ZMeasureDisplayWidget.h"
 
 #include "GuiApplication.h"
+#include "OfflineClient.h"
 
 #include <benchmark/benchmark.h>
 
@@ -109,13 +110,7 @@ struct DisplayBench
 {
     DisplayBench()
     {
-        guiApplication();
-        app.reset(new TevaroApp());
-        bool ok = false;
-        QString token;
-        app->getUserRoleUtil()->checkAndSetLogin(
-            parse(R"({"CLNT":{"TOKN":"t","RIGT":{"ROLE":{"AUT":1},"DACT":{"AUT":256},"MEAS":{"AUT":65536}}}})"), ok,
-            token);
+        app = offlineClient(true);
 
         JSONUtil* json = app->getJSONUtil();
         json->appendJson(description(), QStringLiteral("$.DATA.CH"));

@@ -17,6 +17,7 @@
 #include "util/TevaroApp.h"
 
 #include "GuiApplication.h"
+#include "OfflineClient.h"
 #include "LiveNotifications.h"
 #include "SimulatorTree.h"
 
@@ -56,12 +57,10 @@ struct SensorListBench
 {
     SensorListBench()
     {
-        guiApplication();
-        app.reset(new TevaroApp());
+        app = offlineClient(false);
         const Json::Value tree = simulatorTree();
         JSONUtil* json = app->getJSONUtil();
-        for (const std::string& key : tree.getMemberNames())
-            json->appendJson(tree[key], QString::fromStdString("$." + key));
+        appendTree(json, tree);
         json->appendJson(devices(tree["DATA"]["DEV"]), QStringLiteral("$.DATA.DEV"));
         json->appendJson(Json::Value(deviceCount), QStringLiteral("$.DATA.DEVCNT"));
 

@@ -21,6 +21,7 @@
 #include "util/UserManagementUtil.h"
 
 #include "GuiApplication.h"
+#include "OfflineClient.h"
 #include "LiveNotifications.h"
 #include "SimulatorTree.h"
 
@@ -69,12 +70,10 @@ struct UserManagementBench
 {
     UserManagementBench()
     {
-        guiApplication();
-        app.reset(new TevaroApp());
+        app = offlineClient(false);
         const Json::Value tree = simulatorTree();
         JSONUtil* json = app->getJSONUtil();
-        for (const std::string& key : tree.getMemberNames())
-            json->appendJson(tree[key], QString::fromStdString("$." + key));
+        appendTree(json, tree);
         json->appendJson(users(), QLatin1String(usersPath));
 
         worker.reset(new UserManagementUtil(nullptr));

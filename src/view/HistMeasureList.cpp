@@ -11,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -159,11 +158,13 @@ void HistMeasureList::buildTable()
     if (checkColumn() >= 0) {
         header->setSectionResizeMode(checkColumn(), QHeaderView::Fixed);
         table->setColumnWidth(checkColumn(), CHECK_COLUMN_WIDTH);
-        // One sheet for all rows: a sheet per button costs a style resolution each.
-        const int margin = (CHECK_CELL_ROOM - ZCheckButton(false).sizeHint().width()) / 2;
-        table->setStyleSheet(QStringLiteral("ZCheckButton#%1{margin-left:%2px;}")
+        // One sheet for all rows: a sheet per button costs a style resolution
+        // each. The margins put the button in the middle of its cell.
+        const QSize button = ZCheckButton(false).sizeHint();
+        table->setStyleSheet(QStringLiteral("ZCheckButton#%1{margin-left:%2px;margin-top:%3px;}")
                                  .arg(QString::fromLatin1(ROW_CHECK_BUTTON))
-                                 .arg(margin));
+                                 .arg((CHECK_CELL_ROOM - button.width()) / 2)
+                                 .arg(qMax(0, (ROW_HEIGHT - button.height()) / 2)));
     }
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
@@ -287,16 +288,11 @@ void HistMeasureList::fillRow(int row, const Measure& record)
                                 true));
     }
     if (checkColumn() >= 0) {
-        // The cell is taller than the button: a box keeps it in the middle.
-        auto* cell = new QWidget;
-        auto* layout = new QVBoxLayout(cell);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* button = new ZCheckButton(false, cell);
+        auto* button = new ZCheckButton(false);
         button->setObjectName(QString::fromLatin1(ROW_CHECK_BUTTON));
-        layout->addWidget(button, 0, Qt::AlignLeft | Qt::AlignVCenter);
         connect(button, SIGNAL(changeCheckStatus(bool)), this, SLOT(clickCheckbox()));
         connect(this, SIGNAL(enablingInput(bool)), button, SLOT(setEnabled(bool)));
-        table->setCellWidget(row, checkColumn(), cell);
+        table->setCellWidget(row, checkColumn(), button);
     }
 }
 
@@ -304,8 +300,7 @@ ZCheckButton* HistMeasureList::rowCheckButton(int row) const
 {
     if (checkColumn() < 0)
         return nullptr;
-    const QWidget* cell = ui->tblHistMeasureList->cellWidget(row, checkColumn());
-    return cell ? cell->findChild<ZCheckButton*>() : nullptr;
+    return qobject_cast<ZCheckButton*>(ui->tblHistMeasureList->cellWidget(row, checkColumn()));
 }
 
 QVector<Measure> HistMeasureList::selectedMeasures() const

@@ -34,8 +34,7 @@ ZCheckButton* headerCheck(QWidget* list) { return tableOf(list)->horizontalHeade
 ZCheckButton* rowCheck(QWidget* list, int row)
 {
     QTableWidget* table = tableOf(list);
-    QWidget* cell = table->cellWidget(row, table->columnCount() - 1);
-    return cell ? cell->findChild<ZCheckButton*>() : nullptr;
+    return qobject_cast<ZCheckButton*>(table->cellWidget(row, table->columnCount() - 1));
 }
 
 // Header texts; "[]" for the select-all button.
