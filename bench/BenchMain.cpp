@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -104,5 +105,9 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printRatios();
     benchmark::Shutdown();
-    return 0;
+    // The fixtures are function-local statics holding the application and shown
+    // widgets; torn down after main, behind Qt's own clean-up, they crash. The
+    // figures are out, so the process ends here without static destructors.
+    std::fflush(nullptr);
+    std::_Exit(0);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 namespace tevarobench {
@@ -29,6 +30,21 @@ void settleEvents()
 {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void showPlainTable(QTableWidget& table, int columns, int width, int height)
+{
+    table.resize(width, height);
+    table.show();
+    table.setColumnCount(columns);
+    settleEvents();
+}
+
+void renewRows(QTableWidget& table, int rows)
+{
+    table.clearContents();
+    table.setRowCount(0);
+    table.setRowCount(rows);
 }
 
 } // namespace tevarobench

@@ -213,7 +213,7 @@ void BM_ChannelListShow(benchmark::State& state)
     TableStructure tables[2] = {builtTable(), rotated(builtTable())};
     TableStructure header = headerTable();
     ChannelList list;
-    list.resize(1260, 668);
+    list.resize(screenWidth, screenHeight);
     list.show();
     list.setTableHeader(header);
     settleEvents();
@@ -235,7 +235,7 @@ void BM_ChannelListLiveValues(benchmark::State& state)
     TableStructure tables[2] = {withNewValues(builtTable(), 1), withNewValues(builtTable(), 2)};
     TableStructure header = headerTable();
     ChannelList list;
-    list.resize(1260, 668);
+    list.resize(screenWidth, screenHeight);
     list.show();
     list.setTableHeader(header);
     list.setTableData(tables[0]);
@@ -264,14 +264,9 @@ void BM_PlainQLabelTableFloor(benchmark::State& state)
     guiApplication();
     const TableStructure table = builtTable();
     QTableWidget widget;
-    widget.resize(1260, 668);
-    widget.show();
-    widget.setColumnCount(columnCount);
-    settleEvents();
+    showPlainTable(widget, columnCount);
     for (auto _ : state) {
-        widget.clearContents();
-        widget.setRowCount(0);
-        widget.setRowCount(channelCount);
+        renewRows(widget, channelCount);
         for (int r = 0; r < channelCount; ++r) {
             const QVector<TableCell>& cells = table.rowAt(r);
             for (int c = 0; c < cells.size(); ++c)

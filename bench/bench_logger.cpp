@@ -47,8 +47,6 @@ constexpr int refreshRecordings = 5000;
 constexpr int listRecordings = 2000;
 constexpr int fewRows = 200;
 constexpr int channelsPerRecording = 8;
-constexpr int screenWidth = 1260;
-constexpr int screenHeight = 668;
 
 const char* const memoryTablePath = "$.MEM.MTAB";
 const char* const timeFormat = "dd.MM.yyyy HH.mm.ss";   // the list's own
@@ -285,10 +283,7 @@ void BM_PlainTableFill(benchmark::State& state)
     const QString format = QString::fromLatin1(timeFormat);
     const QString separator = QStringLiteral("-");
     QTableWidget table;
-    table.setColumnCount(4);
-    table.resize(screenWidth, screenHeight);
-    table.show();
-    settleEvents();
+    showPlainTable(table, 4);
     for (auto _ : state) {
         table.setRowCount(0);
         table.setUpdatesEnabled(false);

@@ -120,7 +120,7 @@ struct DisplayBench
         json->appendJson(channels, QStringLiteral("$.DATA.MK"));
 
         display.reset(new MeasureDisplay(nullptr));
-        display->resize(1260, 668);
+        display->resize(screenWidth, screenHeight);
         display->show();
         MeasureDisplayUtil* util = display->getUtil();
         util->readChannelDescription();

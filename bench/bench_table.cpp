@@ -100,14 +100,9 @@ void BM_PlainQLabelTableFloor(benchmark::State& state)
     guiApplication();
     const TableStructure table = buildTable(rowCount);
     QTableWidget widget;
-    widget.resize(1000, 700);
-    widget.show();
-    widget.setColumnCount(columnCount);
-    settleEvents();
+    showPlainTable(widget, columnCount, 1000, 700);
     for (auto _ : state) {
-        widget.clearContents();
-        widget.setRowCount(0);
-        widget.setRowCount(rowCount);
+        renewRows(widget, rowCount);
         for (int r = 0; r < rowCount; ++r) {
             const QVector<TableCell>& cells = table.rowAt(r);
             for (int c = 0; c < cells.size(); ++c)

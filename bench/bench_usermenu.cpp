@@ -126,7 +126,7 @@ struct UserMenuBench
         json->appendJson(channels, QStringLiteral("$.DATA.MK"));
 
         screen.reset(new UserMenu(nullptr));
-        screen->resize(1260, 668);
+        screen->resize(screenWidth, screenHeight);
         screen->show();
         settleEvents();
         screen->deleteSetUserMenu(0, 0);   // a tap on the menu's name opens its grid
@@ -221,14 +221,9 @@ void BM_PlainQLabelGridFloor(benchmark::State& state)
     JSONUtil* json = bench().app->getJSONUtil();
     const int rows = cellCount / cellsPerRow;
     QTableWidget widget;
-    widget.resize(1260, 668);
-    widget.show();
-    widget.setColumnCount(cellsPerRow);
-    settleEvents();
+    showPlainTable(widget, cellsPerRow);
     for (auto _ : state) {
-        widget.clearContents();
-        widget.setRowCount(0);
-        widget.setRowCount(rows);
+        renewRows(widget, rows);
         for (int k = 0; k < cellCount; ++k) {
             widget.setCellWidget(k / cellsPerRow, k % cellsPerRow, new QLabel(plainCellText(json, k)));
             widget.setRowHeight(k / cellsPerRow, tileRowHeight);

@@ -123,7 +123,7 @@ bool CommonJSONUtil::getJSONbyPath(const QString& path, Json::Value& value)
     QVector<Json::Value> values;
     const bool found = getJSONbyPath(path, values);
     if (values.size() == 1)
-        value = values.first();
+        value.swap(values.first());
     else if (values.size() > 1)
         qWarning().noquote() << "It was returned more than 1 JSON-Object " + path;
     return found;

@@ -1,5 +1,7 @@
 #include "common/ExportDestination.h"
 
+#include <cmath>
+
 ExportDestination::ExportDestination(int id, const QString& uncPath, const QString& deviceText,
                                      const int& deviceTextId, double available, const QString& unit, double factor,
                                      bool sizeValid)
@@ -8,7 +10,7 @@ ExportDestination::ExportDestination(int id, const QString& uncPath, const QStri
       deviceText(deviceText),
       deviceTextId(deviceTextId),
       sizeValid(sizeValid),
-      available(available < 0.0 ? 0.0 : available),
+      available(std::isfinite(available) && available > 0.0 ? available : 0.0),
       factor(factor),
       unit(unit)
 {

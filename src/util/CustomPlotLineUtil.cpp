@@ -176,7 +176,7 @@ CustomPlotLineTask::CustomPlotLineTask(CustomPlotLineUtil* util) : QThread(nullp
 
 void CustomPlotLineTask::run()
 {
-    util->runFeed(this);
+    util->runFeed();
 }
 
 CustomPlotLineUtil::CustomPlotLineUtil(CustomPlotLine* owner, QObject* parent)

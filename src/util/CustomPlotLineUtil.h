@@ -33,10 +33,6 @@ class CustomPlotLineTask : public QThread
 public:
     explicit CustomPlotLineTask(CustomPlotLineUtil* util);
 
-signals:
-    // After each drained queue.
-    void finishedTask();
-
 protected:
     void run() override;
 
@@ -73,8 +69,6 @@ public:
     // Accepts the measurement's blocks; live blocks of its id that were
     // parked before are queued again.
     void setMeasure(const Measure& measure);
-    // Feed thread, structure lock held for reading.
-    bool acceptLine(const CharacteristicLine& line);
 
     void requestStartStop();
     void getMeasureState();
@@ -114,7 +108,9 @@ private:
     };
 
     // Feed thread: waits for queued arrays and drains them until stopped.
-    void runFeed(CustomPlotLineTask* thread);
+    void runFeed();
+    // Feed thread, structure lock held for reading.
+    bool acceptLine(const CharacteristicLine& line);
     void addMeasureData(const CharacteristicLine& line);
     // Feed thread, structure lock held for reading: keeps a live block of a
     // measurement not accepted yet.

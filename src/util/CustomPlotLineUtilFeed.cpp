@@ -172,7 +172,7 @@ void readTimes(const Json::Value& times, std::vector<double>& out, FaultLog& log
 
 } // namespace
 
-void CustomPlotLineUtil::runFeed(CustomPlotLineTask* thread)
+void CustomPlotLineUtil::runFeed()
 {
     for (;;) {
         QList<Json::Value> batch;
@@ -191,7 +191,6 @@ void CustomPlotLineUtil::runFeed(CustomPlotLineTask* thread)
             taken.swap(array);
             setChartData(std::move(taken));
         }
-        emit thread->finishedTask();
     }
 }
 

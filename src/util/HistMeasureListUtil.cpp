@@ -10,19 +10,20 @@
 
 namespace {
 
-const QString MEMORY_TABLE = QStringLiteral("$.MEM.MTAB");
 const QString MEMORY_RIGHTS = QStringLiteral("$.MEM.INP");
-const QString EXPORT_TABLE = QStringLiteral("$.EXP.MTAB");
 const QString EXPORT_RIGHTS = QStringLiteral("$.EXP.INP");
-const QString EXPORT_STATE = QStringLiteral("$.EXP.STAS");
-const QString DESTINATIONS = QStringLiteral("$.EXP.DEST");
-const QString TEMPLATES = QStringLiteral("$.EXP.TPL");
 
 // Instructions of the delete and export requests.
 const int INSTRUCTION_GET_WITH_VALUE = 1;
 const int INSTRUCTION_DEL = 2;
 
 } // namespace
+
+const QString HistMeasureListUtil::MEMORY_TABLE = QStringLiteral("$.MEM.MTAB");
+const QString HistMeasureListUtil::EXPORT_TABLE = QStringLiteral("$.EXP.MTAB");
+const QString HistMeasureListUtil::EXPORT_STATE = QStringLiteral("$.EXP.STAS");
+const QString HistMeasureListUtil::DESTINATIONS = QStringLiteral("$.EXP.DEST");
+const QString HistMeasureListUtil::TEMPLATES = QStringLiteral("$.EXP.TPL");
 
 HistMeasureListUtil::HistMeasureListUtil(const int& listMode, QObject* parent)
     : OverallUtil(parent), changed(false), listMode(listMode), exportState(0)
@@ -106,14 +107,8 @@ void HistMeasureListUtil::exportMeasure(const int& destinationId, const int& mea
 void HistMeasureListUtil::jsonTelegramm(GlobalEnums::InstructionType, QString path)
 {
     // A change at or around a table asked for makes it worth asking again.
-    if (!requested.isEmpty()) {
-        for (auto it = requested.begin(); it != requested.end();) {
-            if (path.startsWith(*it) || it->startsWith(path))
-                it = requested.erase(it);
-            else
-                ++it;
-        }
-    }
+    for (auto it = requested.begin(); it != requested.end();)
+        it = pathsRelated(path, *it) ? requested.erase(it) : std::next(it);
     // A whole "$.MEM" sent again concerns its table as much as one row does.
     if (pathsRelated(path, EXPORT_TABLE) || pathsRelated(path, MEMORY_TABLE) || pathsRelated(path, EXPORT_RIGHTS)
         || pathsRelated(path, MEMORY_RIGHTS)) {

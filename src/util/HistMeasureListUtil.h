@@ -69,6 +69,13 @@ public slots:
     void onUpdateHistMeasure();
 
 private:
+    // Nodes of the device tree the worker reads and asks for.
+    static const QString MEMORY_TABLE;
+    static const QString EXPORT_TABLE;
+    static const QString EXPORT_STATE;
+    static const QString DESTINATIONS;
+    static const QString TEMPLATES;
+
     // The elements of the table at path; a missing table is requested once.
     bool readTable(const QString& path, Json::Value& table);
     bool readNode(const QString& path, Json::Value& node);

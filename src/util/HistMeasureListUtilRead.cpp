@@ -58,7 +58,7 @@ bool HistMeasureListUtil::acceptKeyedRow(const Json::Value& element, const QStri
 
 void HistMeasureListUtil::readMeasures(QVector<Measure>& out)
 {
-    const QString table = QStringLiteral("$.MEM.MTAB");
+    const QString& table = MEMORY_TABLE;
     Json::Value elements;
     if (!readTable(table, elements))
         return;
@@ -110,7 +110,7 @@ void HistMeasureListUtil::readMeasures(QVector<Measure>& out)
 
 void HistMeasureListUtil::readExports(QVector<Measure>& out)
 {
-    const QString table = QStringLiteral("$.EXP.MTAB");
+    const QString& table = EXPORT_TABLE;
     Json::Value elements;
     if (!readTable(table, elements))
         return;
@@ -143,7 +143,7 @@ void HistMeasureListUtil::readExports(QVector<Measure>& out)
 void HistMeasureListUtil::readDestinations()
 {
     destinations.clear();
-    const QString table = QStringLiteral("$.EXP.DEST");
+    const QString& table = DESTINATIONS;
     Json::Value elements;
     if (!readTable(table, elements))
         return;
@@ -178,10 +178,9 @@ double HistMeasureListUtil::getTemplateFactor(const int& templateId)
 {
     // The container is read first, so a missing one is asked for as a whole.
     Json::Value templates;
-    if (!readTable(QStringLiteral("$.EXP.TPL"), templates))
+    if (!readTable(TEMPLATES, templates))
         return 0.0;
-    QString path = QStringLiteral("$.EXP.TPL[?(@.ID ==%TEMPLATE_ID%)].FACT");
-    path.replace(QStringLiteral("%TEMPLATE_ID%"), QString::number(templateId));
+    const QString path = QStringLiteral("%1[?(@.ID ==%2)].FACT").arg(TEMPLATES).arg(templateId);
     QVector<Json::Value> values;
     jsonUtil->getMasterJSONbyPath(path, values, false);
     return values.size() == 1 && isFiniteNumber(values.first()) ? values.first().asDouble() : 0.0;
@@ -192,5 +191,5 @@ void HistMeasureListUtil::readExportState()
     if (listMode != 2)
         return;
     Json::Value state;
-    exportState = readNode(QStringLiteral("$.EXP.STAS"), state) && state.isInt() ? state.asInt() : 0;
+    exportState = readNode(EXPORT_STATE, state) && state.isInt() ? state.asInt() : 0;
 }

@@ -352,10 +352,8 @@ bool LoggerUtil::isWatched(const QString& path) const
     if (watchedPaths.contains(path))
         return true;
     const QString file = QString::fromLatin1(MEASUREMENT_FILE_PATH);
-    if (path.size() <= file.size() || !path.startsWith(file) || !watchedPaths.contains(file))
-        return false;
-    const QChar next = path.at(file.size());
-    return next == QLatin1Char('.') || next == QLatin1Char('[');
+    // Below the name's node only: that is where the device confirms a new name.
+    return path.size() > file.size() && watchedPaths.contains(file) && pathsRelated(path, file);
 }
 
 void LoggerUtil::beforeJsonTelegramm()

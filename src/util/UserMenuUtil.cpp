@@ -617,9 +617,9 @@ void UserMenuUtil::deliverChoices()
     updatePath = source->getUpdatePath();
     source->deleteLater();   // it is still delivering its signal
 
+    // Only the description's items are wanted: no header (and no stored column choice) is built.
     ChannelListUtil items;
     items.readChannelDescription();
-    items.buildTableHeader();
     QStringList valueNames = items.getItemNames();
     QStringList valueWays = items.getItemWays();
 

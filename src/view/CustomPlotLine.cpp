@@ -210,8 +210,12 @@ LockedGraph* CustomPlotLine::lockedGraph(int index) const
 
 void CustomPlotLine::addCharacteristic(CharacteristicLine& line, int& index)
 {
-    AnnotatedWriteLocker structure(&graphStructureLock);
-    addGraphLocked(line, index);
+    {
+        AnnotatedWriteLocker structure(&graphStructureLock);
+        addGraphLocked(line, index);
+    }
+    if (index < VISIBLE_GRAPH_LIMIT)
+        legend->rebuild();
 }
 
 void CustomPlotLine::addGraphLocked(CharacteristicLine& line, int& index)
@@ -230,10 +234,8 @@ void CustomPlotLine::addGraphLocked(CharacteristicLine& line, int& index)
     line.setGraphIndex(index);
     graph->setVisible(index < VISIBLE_GRAPH_LIMIT);
     updateValueAxesState();
-    if (index < VISIBLE_GRAPH_LIMIT) {
+    if (index < VISIBLE_GRAPH_LIMIT)
         legend->addItem(line.getChannel(), colorFor(index), 0);
-        legend->rebuild();
-    }
     util->registerChannel(line.getChannel(), index);
 }
 
@@ -252,13 +254,18 @@ void CustomPlotLine::prepareGraphs(Measure& measure)
     if (measure.getStart() == preparedStart)
         return;
     preparedStart = measure.getStart();
-    AnnotatedWriteLocker structure(&graphStructureLock);
-    removeAllGraphsLocked();
-    for (CharacteristicLine line : measure.getChannels()) {
-        int index = 0;
-        addGraphLocked(line, index);
+    {
+        AnnotatedWriteLocker structure(&graphStructureLock);
+        removeAllGraphsLocked();
+        for (CharacteristicLine line : measure.getChannels()) {
+            int index = 0;
+            addGraphLocked(line, index);
+        }
+        util->setMeasure(measure);
     }
-    util->setMeasure(measure);
+    // Once for all graphs, and without holding up the feed.
+    if (graphCount() > 0)
+        legend->rebuild();
 }
 
 void CustomPlotLine::updateValueAxesState()
@@ -325,29 +332,37 @@ QMap<int, GraphDescriptor> CustomPlotLine::getGraphDescriptors()
     return descriptors;
 }
 
-void CustomPlotLine::setGraphDescriptor(const GraphDescriptor& descriptor)
+bool CustomPlotLine::applyGraphDescriptor(const GraphDescriptor& descriptor)
 {
     QCPGraph* graph = lockedGraph(descriptor.getIndex());
     if (!graph)
-        return;
+        return false;
     graph->setPen(QPen(descriptor.getColor()));
     graph->setVisible(descriptor.isVisible());
     if (descriptor.getAxis() == 0)
         graph->setValueAxis(yAxis);
     else if (descriptor.getAxis() == 1)
         graph->setValueAxis(yAxis2);
+    if (!graph->visible())
+        return false;
+    legend->addItem(graph->name(), descriptor.getColor(), graph->valueAxis() == yAxis2 ? 1 : 0);
+    return true;
+}
+
+void CustomPlotLine::setGraphDescriptor(const GraphDescriptor& descriptor)
+{
+    const bool listed = applyGraphDescriptor(descriptor);
     updateValueAxesState();
-    if (graph->visible()) {
-        legend->addItem(graph->name(), descriptor.getColor(), graph->valueAxis() == yAxis2 ? 1 : 0);
+    if (listed)
         legend->rebuild();
-    }
 }
 
 void CustomPlotLine::setGraphDescriptors(QMap<int, GraphDescriptor>& descriptors)
 {
     legend->clear();
     for (const GraphDescriptor& descriptor : descriptors)
-        setGraphDescriptor(descriptor);
+        applyGraphDescriptor(descriptor);
+    updateValueAxesState();
     legend->rebuild();
     updateAxes();
 }

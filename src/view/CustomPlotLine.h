@@ -123,11 +123,14 @@ private:
     void setupAxes();
     void buildShortCutButton();
     void placeShortCutButton();
-    // Both with the structure lock held for writing.
+    // Both with the structure lock held for writing; the caller rebuilds the legend.
     void addGraphLocked(CharacteristicLine& line, int& index);
     // Graphs, items, channel table, legend and value-axis labels.
     void removeAllGraphsLocked();
     void prepareGraphs(Measure& measure);
+    // Colour, visibility and value axis; a visible graph gets its legend entry,
+    // shown with the next rebuild. False for an unknown index or a hidden graph.
+    bool applyGraphDescriptor(const GraphDescriptor& descriptor);
     void updateValueAxesState();
     void rescaleAxis(QCPAxis* axis);
     // The value axes a gesture moves: the selected one, or both.

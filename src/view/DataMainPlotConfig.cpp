@@ -163,8 +163,6 @@ void DataMain::fillDateTimeRow()
 void DataMain::setPlotGraphs(QMap<int, GraphDescriptor>& descriptors)
 {
     graphs = descriptors;
-    ui->cbxDimensionLeft->clear();
-    ui->cbxDimensionRight->clear();
     QTableWidget* table = ui->tblChannelConfig;
     table->clearContents();
     table->setRowCount(0);
@@ -231,17 +229,15 @@ void DataMain::fillDimensionCombos()
     ui->cbxDimensionLeft->clear();
     QTableWidget* table = ui->tblChannelConfig;
     for (int row = 0; row < table->rowCount(); ++row) {
-        const auto* indexLabel = qobject_cast<QLabel*>(table->cellWidget(row, INDEX_COLUMN));
         const auto* side = qobject_cast<QComboBox*>(table->cellWidget(row, AXIS_COLUMN));
-        bool ok = false;
-        const int graphIndex = indexLabel ? static_cast<int>(indexLabel->text().toUInt(&ok)) : -1;
-        if (!ok || !side)
+        if (!side)
             continue;
-        // Equal units stay listed once per graph.
+        // The unit as the row shows it, from the working copy; equal units stay listed once per graph.
+        const QString unit = graphs.value(side->property(GRAPH_INDEX).toInt()).getDimension();
         if (side->currentIndex() == 0)
-            ui->cbxDimensionLeft->addItem(chart->getGraphDimension(graphIndex));
+            ui->cbxDimensionLeft->addItem(unit);
         else if (side->currentIndex() == 1)
-            ui->cbxDimensionRight->addItem(chart->getGraphDimension(graphIndex));
+            ui->cbxDimensionRight->addItem(unit);
     }
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 const double MINIMUM_NEEDED = 0.01;
-const int HEADER_TEXT_ID = 938;
+const int HEADER_TEXT_ID = 911;
 const int NO_DESTINATION_TEXT_ID = 919;
 const int UNITS_NOT_COMPARABLE_TEXT_ID = 1550;
 
@@ -47,7 +47,7 @@ ExportMeasureDialog::ExportMeasureDialog(QWidget* parent, const Measure& measure
         connect(mainWindow, &MainWindow::updateAppActive, this, &ExportMeasureDialog::close);
     closeOnLogout(this);
 
-    setTranslatable(ui->lblExportMeasureDialog_Header, 911, QStringLiteral("Messung exportieren"));
+    setTranslatable(ui->lblExportMeasureDialog_Header, HEADER_TEXT_ID, QStringLiteral("Messung exportieren"));
     setTranslatable(ui->gbxExportMeasureDialog_Storage, 914, QStringLiteral("Speicherort"));
     setTranslatable(ui->gbxExportMeasureDialog_FilePath, 918, QStringLiteral("Dateiname und Pfad"));
     setTranslatable(ui->lblExportMeasureDialog_Storagepath, 917, QStringLiteral("Dateipfad"));

@@ -19,14 +19,11 @@ const int ROW_SPACING = 4;
 PlotlineLegend::PlotlineLegend(QWidget* parent, int left, int top, int right, int gap)
     : QScrollArea(parent),
       shownWidth(-1),
-      shownHeight(-1),
       marginLeft(left),
       marginTop(top),
       marginRight(right),
       groupGap(gap),
       content(nullptr),
-      leftLayout(nullptr),
-      rightLayout(nullptr),
       leftGroup(nullptr),
       rightGroup(nullptr)
 {
@@ -73,47 +70,33 @@ void PlotlineLegend::clear()
 void PlotlineLegend::rebuild()
 {
     clearRows();
-    leftGroup = new QWidget(content);
-    rightGroup = new QWidget(content);
-    leftLayout = new QHBoxLayout(leftGroup);
-    rightLayout = new QHBoxLayout(rightGroup);
-    leftLayout->setSpacing(ROW_SPACING);
-    rightLayout->setSpacing(ROW_SPACING);
-    for (auto it = leftItems.constBegin(); it != leftItems.constEnd(); ++it)
-        addRow(leftLayout, leftWidgets, leftGroup, it.key(), it.value());
-    for (auto it = rightItems.constBegin(); it != rightItems.constEnd(); ++it)
-        addRow(rightLayout, rightWidgets, rightGroup, it.key(), it.value());
-    leftGroup->show();
-    rightGroup->show();
+    leftGroup = buildGroup(content, leftItems);
+    rightGroup = buildGroup(content, rightItems);
     layoutContent();
 }
 
-void PlotlineLegend::addRow(QHBoxLayout* layout, QList<QWidget*>& widgets, QWidget* group, const QString& name,
-                            const QColor& color)
+QWidget* PlotlineLegend::buildGroup(QWidget* parent, const QMap<QString, QColor>& items)
 {
-    auto* box = new ColorBox(color, group);
-    auto* label = new QLabel(name, group);
-    label->setTextFormat(Qt::PlainText);   // channel names come from the device
-    label->setStyleSheet(QStringLiteral("background-color:white;"));
-    layout->addWidget(box, 0, Qt::AlignCenter);
-    layout->addWidget(label, 0, Qt::AlignCenter);
-    widgets << box << label;
+    auto* group = new QWidget(parent);
+    auto* layout = new QHBoxLayout(group);
+    layout->setSpacing(ROW_SPACING);
+    for (auto it = items.constBegin(); it != items.constEnd(); ++it) {
+        auto* box = new ColorBox(it.value(), group);
+        auto* label = new QLabel(it.key(), group);
+        label->setTextFormat(Qt::PlainText);   // channel names come from the device
+        label->setStyleSheet(QStringLiteral("background-color:white;"));
+        layout->addWidget(box, 0, Qt::AlignCenter);
+        layout->addWidget(label, 0, Qt::AlignCenter);
+    }
+    group->show();
+    return group;
 }
 
 void PlotlineLegend::clearRows()
 {
-    if (!leftGroup && !rightGroup)
-        return;
-    qDeleteAll(leftWidgets);
-    qDeleteAll(rightWidgets);
-    leftWidgets.clear();
-    rightWidgets.clear();
-    delete leftLayout;
-    delete rightLayout;
+    // A group owns its layout and its rows.
     delete leftGroup;
     delete rightGroup;
-    leftLayout = nullptr;
-    rightLayout = nullptr;
     leftGroup = nullptr;
     rightGroup = nullptr;
 }
@@ -145,7 +128,6 @@ void PlotlineLegend::resizeEvent(QResizeEvent* event)
     // Called for the viewport's resizes too, after the frame's: the last one is the width that shows.
     // Kept also without rows, so the next rebuild puts the right group against this edge.
     shownWidth = event->size().width();
-    shownHeight = event->size().height();
     if (leftGroup && rightGroup)
         layoutContent();
 }

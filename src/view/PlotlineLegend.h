@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QList>
 #include <QMap>
 #include <QScrollArea>
 #include <QString>
 
-class QHBoxLayout;
 class SizeHintWidget;
 
 // The line chart's floating legend: a strip across the top of the chart,
@@ -44,23 +42,18 @@ private:
     void place();
     // Left group at the left edge, right group against the right edge, apart by at least the gap.
     void layoutContent();
-    void addRow(QHBoxLayout* layout, QList<QWidget*>& widgets, QWidget* group, const QString& name,
-                const QColor& color);
+    // One row per item, in a group of its own that owns the row widgets.
+    static QWidget* buildGroup(QWidget* parent, const QMap<QString, QColor>& items);
 
-    // Named apart from QWidget::width()/height(): the size of the last resize, -1 before it.
+    // Named apart from QWidget::width(): the width of the last resize, -1 before it.
     int shownWidth;
-    int shownHeight;
     QMap<QString, QColor> leftItems;
     QMap<QString, QColor> rightItems;
-    QList<QWidget*> leftWidgets;
-    QList<QWidget*> rightWidgets;
     int marginLeft;
     int marginTop;
     int marginRight;
     int groupGap;
     SizeHintWidget* content;
-    QHBoxLayout* leftLayout;
-    QHBoxLayout* rightLayout;
     QWidget* leftGroup;
     QWidget* rightGroup;
 };

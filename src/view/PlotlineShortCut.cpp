@@ -21,7 +21,7 @@ QIcon sideButton(const char* name, const char* state)
 } // namespace
 
 PlotlineShortCut::PlotlineShortCut(CustomPlotLine* chart, QWidget* parent)
-    : QWidget(parent), OverallView(), ui(new Ui::PlotlineShortCut), plot(chart), connected(false)
+    : QWidget(parent), OverallView(), ui(new Ui::PlotlineShortCut), plot(chart)
 {
     ensureTevaroResources();
     ui->setupUi(this);
@@ -45,31 +45,18 @@ PlotlineShortCut::PlotlineShortCut(CustomPlotLine* chart, QWidget* parent)
     setTranslatable(ui->lblPlotlineShortCutHist, 862, QStringLiteral("Messung laden"));
     setTranslatable(ui->tbtnPlotlineShortCutHist, 862, QStringLiteral("Messung laden"));
     language->update(this);
-}
 
-PlotlineShortCut::~PlotlineShortCut()
-{
-    delete ui;
-}
-
-void PlotlineShortCut::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    connectButtons();
-}
-
-void PlotlineShortCut::connectButtons()
-{
-    // The panel is shown and hidden many times; one connection per button.
-    if (connected)
-        return;
-    connected = true;
     connect(ui->btnPlotlineShortCutLegendOnOff, SIGNAL(changeCheckStatus(bool)), this, SLOT(changeLegendStatus(bool)));
     connect(ui->tbtnPlotlineShortCutAuto, SIGNAL(clicked()), this, SLOT(clickModeAuto()));
     connect(ui->tbtnPlotlineShortCutComplete, SIGNAL(clicked()), this, SLOT(clickModeComplete()));
     connect(ui->tbtnPlotlineShortCutManual, SIGNAL(clicked()), this, SLOT(clickModeManual()));
     connect(ui->tbtnPlotlineShortCutHist, SIGNAL(clicked()), this, SLOT(getHistRecords()));
     connect(ui->tbtnPlotlineShortCutActual, SIGNAL(clicked()), this, SLOT(setActualMeasure()));
+}
+
+PlotlineShortCut::~PlotlineShortCut()
+{
+    delete ui;
 }
 
 void PlotlineShortCut::clickModeManual()

@@ -6,7 +6,6 @@
 #include <QWidget>
 
 class CustomPlotLine;
-class QShowEvent;
 
 namespace Ui {
 class PlotlineShortCut;
@@ -42,12 +41,7 @@ public slots:
     void getHistRecords();
     void setActualMeasure();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    void connectButtons();
-
     Ui::PlotlineShortCut* ui;
     CustomPlotLine* plot;
     QIcon manualSelected;
@@ -56,5 +50,4 @@ private:
     QIcon autoIdle;
     QIcon completeSelected;
     QIcon completeIdle;
-    bool connected;
 };

@@ -50,7 +50,6 @@ UserManagement::UserManagement(QWidget* parent)
     : QWidget(parent),
       OverallView(),
       ui(new Ui::UserManagement),
-      selectedRow(-1),
       util(nullptr),
       clock(nullptr),
       addButton(nullptr),
@@ -139,6 +138,7 @@ void UserManagement::fitAddColumn()
 
 void UserManagement::initTimer()
 {
+    ui->lblUserManagementTime->setWordWrap(true);
     clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, &UserManagement::updateTime);
     clock->start(CLOCK_MS);
@@ -147,7 +147,6 @@ void UserManagement::initTimer()
 
 void UserManagement::updateTime()
 {
-    ui->lblUserManagementTime->setWordWrap(true);
     ui->lblUserManagementTime->setText(QDateTime::currentDateTime().toString(QStringLiteral(" dd.MM.yy \n hh:mm")));
 }
 
@@ -213,14 +212,13 @@ QWidget* UserManagement::dialogParent()
 
 void UserManagement::addUser(bool)
 {
-    auto* dialog = new UserManagementEditDialog(util, UserManagementUtil::NEW_USER, dialogParent());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The dialog deletes itself when closed.
+    new UserManagementEditDialog(util, UserManagementUtil::NEW_USER, dialogParent());
     util->getUserRoles();
 }
 
 void UserManagement::editUser(int row, int column)
 {
-    selectedRow = row;
     const int id = util->userIdAt(row);
     if (id == UserManagementUtil::NO_ID) {
         qWarning().noquote() << QStringLiteral("User row %1 has no user id: it can be neither edited nor deleted")
@@ -231,8 +229,7 @@ void UserManagement::editUser(int row, int column)
         askDelete(id);
         return;
     }
-    auto* dialog = new UserManagementEditDialog(util, id, dialogParent());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    new UserManagementEditDialog(util, id, dialogParent());
     // The record first, so the dialog can select the user's role from the list.
     util->getUser(id);
     util->getUserRoles();

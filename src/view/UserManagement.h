@@ -66,7 +66,6 @@ private:
     QWidget* dialogParent();
 
     Ui::UserManagement* ui;
-    int selectedRow;
     UserManagementUtil* util;   // owned
     QTimer* clock;
     QPushButton* addButton;

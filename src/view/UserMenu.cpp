@@ -32,6 +32,23 @@ const int TEXT_INSET = 8;
 const int MENU_TEXT_ID = 745;
 const int ADD_TEXT_ID = 479;
 
+// Row-height classes per template, one entry per pair of tiles; null for an unknown template.
+const QVector<int>* rowClassesOf(UserMenuUtil::TableStyle style)
+{
+    static const QVector<int> twelve{2, 2, 2, 2, 2, 2};
+    static const QVector<int> ten{0, 2, 2, 2, 2};
+    static const QVector<int> eight{0, 1, 2, 2};
+    switch (style) {
+    case UserMenuUtil::STYLE_TWELVE:
+        return &twelve;
+    case UserMenuUtil::STYLE_TEN:
+        return &ten;
+    case UserMenuUtil::STYLE_EIGHT:
+        return &eight;
+    }
+    return nullptr;
+}
+
 QStringList tileTexts(const QVariant& value)
 {
     if (value.userType() != qMetaTypeId<QVector<QString>>())
@@ -50,15 +67,12 @@ UserMenu::UserMenu(QWidget* parent)
       refreshTimer(nullptr),
       cellsPerRow(0),
       rowCount(0),
-      styleTwelveRows({2, 2, 2, 2, 2, 2}),
-      styleTenRows({0, 2, 2, 2, 2}),
-      styleEightRows({0, 1, 2, 2}),
       selectDialog(nullptr)
 {
     ui->setupUi(this);
 
     util = new UserMenuUtil(nullptr);
-    refreshTimer = new QTimer();
+    refreshTimer = new QTimer(this);
     refreshTimer->setSingleShot(true);
     connect(util, &UserMenuUtil::updateMenuList, this, &UserMenu::setMenuList);
     connect(util, &UserMenuUtil::updateUserMenu, this, &UserMenu::setUserMenu);
@@ -72,7 +86,6 @@ UserMenu::UserMenu(QWidget* parent)
 
 UserMenu::~UserMenu()
 {
-    delete refreshTimer;
     delete util;
     delete ui;
 }
@@ -111,19 +124,6 @@ void UserMenu::applyTableStyle(UserMenuUtil::TableStyle style)
     else
         qWarning("User menu template %d is unknown; the grid keeps %d rows.", int(style), rowCount);
     util->setRowCount(rowCount);
-}
-
-const QVector<int>* UserMenu::rowClassesOf(UserMenuUtil::TableStyle style) const
-{
-    switch (style) {
-    case UserMenuUtil::STYLE_TWELVE:
-        return &styleTwelveRows;
-    case UserMenuUtil::STYLE_TEN:
-        return &styleTenRows;
-    case UserMenuUtil::STYLE_EIGHT:
-        return &styleEightRows;
-    }
-    return nullptr;
 }
 
 int UserMenu::rowHeight(int row) const
@@ -214,9 +214,7 @@ void UserMenu::openAddDialog(bool checked)
 
 void UserMenu::getUserMenu(int index, UserMenuUtil::TableStyle style)
 {
-    // A menu just created: the list is read again, then the menu opens.
-    util->getJsonPath();
-    util->getMenuList();
+    // A menu just created: the store has read it in already.
     applyTableStyle(style);
     showingMenuList = false;
     util->getUserMenu(index);
@@ -286,11 +284,9 @@ bool UserMenu::refreshTilesInPlace(TableStructure& table)
         if (rows.at(row).size() != cellsPerRow)
             return false;
         for (int column = 0; column < cellsPerRow; ++column) {
-            auto* tile = qobject_cast<ZUserMenuWidget*>(tableObject->cellWidget(row, column));
-            if (!tile)
-                tile = tableObject->cellWidget(row, column)
-                           ? tableObject->cellWidget(row, column)->findChild<ZUserMenuWidget*>()
-                           : nullptr;
+            // The table places a tile inside a container of its own.
+            QWidget* holder = tableObject->cellWidget(row, column);
+            auto* tile = holder ? holder->findChild<ZUserMenuWidget*>() : nullptr;
             if (!tile)
                 return false;
             tiles.append(tile);
@@ -402,10 +398,8 @@ void UserMenu::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     // Back on the tab: the list, not the menu last open. A window shown
     // again by the system (restored) keeps what it showed.
-    if (!event->spontaneous()) {
-        util->getJsonPath();
-        util->getMenuList();
-    }
+    if (!event->spontaneous())
+        init();
 }
 
 void UserMenu::hideEvent(QHideEvent* event)

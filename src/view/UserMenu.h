@@ -5,7 +5,6 @@
 #include "util/UserMenuUtil.h"
 #include "view/OverallView.h"
 
-#include <QVector>
 #include <QWidget>
 
 class QTimer;
@@ -74,8 +73,6 @@ protected:
 
 private:
     void applyTableStyle(UserMenuUtil::TableStyle style);
-    // Row-height classes of a template; null for an unknown one.
-    const QVector<int>* rowClassesOf(UserMenuUtil::TableStyle style) const;
     void updateColumnCount();
     void setMenuListHeader();
     // Tiles side by side at the present width: one or two.
@@ -95,10 +92,6 @@ private:
     QTimer* refreshTimer;
     int cellsPerRow;
     int rowCount;
-    // Row-height classes per template, one entry per pair of tiles.
-    QVector<int> styleTwelveRows;
-    QVector<int> styleTenRows;
-    QVector<int> styleEightRows;
     UserMenuSelectValueDialog* selectDialog;
     int shownGridMenu = -1;   // the menu whose tiles the table holds; -1 none
 };

@@ -4,6 +4,8 @@
 #include "util/Language.h"
 #include "util/UserMenuUtil.h"
 
+#include <QButtonGroup>
+
 namespace {
 const int HEADER_INSET = 10;
 }
@@ -12,16 +14,15 @@ UserMenuAddDialog::UserMenuAddDialog(QWidget* parent)
     : ZDialog(parent),
       OverallView(),
       ui(new Ui::UserMenuAddDialog),
-      tableStyle(UserMenuUtil::STYLE_TWELVE)
+      styles(new QButtonGroup(this))
 {
     ui->setupUi(this);
     // The header runs across the panel, its text in line with the fields below.
     ui->lblUserMenuAddDialogHeader->setContentsMargins(HEADER_INSET, 0, HEADER_INSET, 0);
-    const QList<QToolButton*> buttons{ui->btnUserMenuAddStyle0, ui->btnUserMenuAddStyle1, ui->btnUserMenuAddStyle2};
-    for (QToolButton* button : buttons) {
-        button->setCheckable(true);
-        connect(button, &QToolButton::clicked, this, &UserMenuAddDialog::updateButtonGroup);
-    }
+    // Exclusive: exactly one template is chosen, also when the chosen one is tapped again.
+    styles->addButton(ui->btnUserMenuAddStyle0, UserMenuUtil::STYLE_TWELVE);
+    styles->addButton(ui->btnUserMenuAddStyle1, UserMenuUtil::STYLE_TEN);
+    styles->addButton(ui->btnUserMenuAddStyle2, UserMenuUtil::STYLE_EIGHT);
     ui->btnUserMenuAddStyle0->setChecked(true);
     connect(ui->btnUserMenuAddClose, &QPushButton::pressed, this, &UserMenuAddDialog::close);
     retranslate();
@@ -50,19 +51,9 @@ void UserMenuAddDialog::setUserMenuUtil(UserMenuUtil* menuUtil)
             Qt::UniqueConnection);
 }
 
-void UserMenuAddDialog::updateButtonGroup(bool checked)
+int UserMenuAddDialog::getTableStyle() const
 {
-    Q_UNUSED(checked)
-    // Exactly one template is chosen, also when the chosen one is tapped again.
-    const QList<QToolButton*> buttons{ui->btnUserMenuAddStyle0, ui->btnUserMenuAddStyle1, ui->btnUserMenuAddStyle2};
-    auto* chosen = qobject_cast<QToolButton*>(sender());
-    const int index = buttons.indexOf(chosen);
-    if (index < 0)
-        return;
-    for (QToolButton* button : buttons)
-        button->setChecked(false);
-    chosen->setChecked(true);
-    tableStyle = index;
+    return styles->checkedId();
 }
 
 void UserMenuAddDialog::createUserMenu(bool checked)
@@ -70,6 +61,6 @@ void UserMenuAddDialog::createUserMenu(bool checked)
     Q_UNUSED(checked)
     // The name as typed, an empty one too: it is only ever stored as a text.
     if (util)
-        util->addUserMenu(ui->edtUserMenuAddName->text(), UserMenuUtil::TableStyle(tableStyle));
+        util->addUserMenu(ui->edtUserMenuAddName->text(), UserMenuUtil::TableStyle(getTableStyle()));
     close();
 }

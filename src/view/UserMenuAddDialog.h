@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+class QButtonGroup;
 class UserMenuUtil;
 
 namespace Ui {
@@ -25,16 +26,15 @@ public:
     // The store the new menu goes to; "Add" does nothing before.
     void setUserMenuUtil(UserMenuUtil* menuUtil);
     // The chosen template, 0 to 2.
-    int getTableStyle() const { return tableStyle; }
+    int getTableStyle() const;
 
 public slots:
     void createUserMenu(bool checked);
-    void updateButtonGroup(bool checked);
 
 private:
     void retranslate();
 
     Ui::UserMenuAddDialog* ui;
     QPointer<UserMenuUtil> util;
-    int tableStyle;
+    QButtonGroup* styles;   // the three template buttons; a button's id is its template
 };

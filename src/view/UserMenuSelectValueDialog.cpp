@@ -40,7 +40,7 @@ UserMenuSelectValueDialog::UserMenuSelectValueDialog(UserMenuUtil* menuUtil, int
     ui->setupUi(this);
     // The header runs across the panel, its text in line with the fields below.
     ui->lblUserMenuSelectHeader->setContentsMargins(HEADER_INSET, 0, HEADER_INSET, 0);
-    refreshTimer = new QTimer();
+    refreshTimer = new QTimer(this);
     refreshTimer->setSingleShot(true);
     retranslate();
     language->update(this);
@@ -60,7 +60,6 @@ UserMenuSelectValueDialog::UserMenuSelectValueDialog(UserMenuUtil* menuUtil, int
 
 UserMenuSelectValueDialog::~UserMenuSelectValueDialog()
 {
-    delete refreshTimer;
     delete ui;
 }
 

@@ -13,12 +13,11 @@ const int TILE_MARGIN = 8;
 
 ZUserMenuWidget::ZUserMenuWidget(QWidget* parent)
     : ZStylableWidget(parent),
-      layout(new QGridLayout(this)),
       channelNumber(new QLabel(this)),
       channelName(new ZLabel(this)),
-      measureText(new ZMeasureTextWidget(true, this)),
-      spacer(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Preferred))
+      measureText(new ZMeasureTextWidget(true, this))
 {
+    auto* layout = new QGridLayout(this);
     // A press anywhere on the tile, the big value included, goes to the table.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     layout->setContentsMargins(TILE_MARGIN, TILE_MARGIN, TILE_MARGIN, TILE_MARGIN);
@@ -34,5 +33,5 @@ ZUserMenuWidget::ZUserMenuWidget(QWidget* parent)
     layout->addWidget(measureText, 0, 0, 1, 3);
     layout->addWidget(channelNumber, 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(channelName, 1, 1, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
-    layout->addItem(spacer, 1, 2);
+    layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Preferred), 1, 2);
 }

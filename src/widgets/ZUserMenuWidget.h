@@ -2,9 +2,7 @@
 
 #include "ZStylableWidget.h"
 
-class QGridLayout;
 class QLabel;
-class QSpacerItem;
 class ZLabel;
 class ZMeasureTextWidget;
 
@@ -24,9 +22,7 @@ public:
     ZMeasureTextWidget* getMeasureText() const { return measureText; }
 
 private:
-    QGridLayout* layout;
     QLabel* channelNumber;
     ZLabel* channelName;
     ZMeasureTextWidget* measureText;
-    QSpacerItem* spacer;
 };

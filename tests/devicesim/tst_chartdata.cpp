@@ -3,35 +3,17 @@
 // ring buffer's oldest time.
 
 #include "SimulatorProcess.h"
+#include "TelegramText.h"
 
 #include <QMap>
 #include <QThread>
 #include <QtTest>
 
-#include <memory>
 #include <string>
 
 namespace {
 
 const int sampleIntervalMs = 20;
-
-Json::Value json(const QByteArray& text)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value value;
-    std::string errors;
-    if (!reader->parse(text.constData(), text.constData() + text.size(), &value, &errors))
-        qFatal("Bad JSON in the test: %s", text.constData());
-    return value;
-}
-
-Json::Value listOf(const Json::Value& telegram)
-{
-    Json::Value list(Json::arrayValue);
-    list.append(telegram);
-    return list;
-}
 
 // The samples of chart blocks by time, each {address: value}.
 QMap<qint64, Json::Value> samplesOf(const Json::Value& blocks)

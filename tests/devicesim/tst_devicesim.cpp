@@ -1,6 +1,7 @@
 // The device simulator, driven over loopback as the client drives it.
 
 #include "SimulatorProcess.h"
+#include "TelegramText.h"
 
 #include <QMap>
 #include <QSet>
@@ -10,20 +11,8 @@
 #include <cmath>
 #include <functional>
 #include <string>
-#include <memory>
 
 namespace {
-
-Json::Value json(const QByteArray& text)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value value;
-    std::string errors;
-    if (!reader->parse(text.constData(), text.constData() + text.size(), &value, &errors))
-        qFatal("Bad JSON in the test: %s", text.constData());
-    return value;
-}
 
 QStringList pathsOf(const QVector<std::pair<QString, Json::Value>>& sets)
 {
@@ -37,14 +26,6 @@ QStringList pathsOf(const QVector<std::pair<QString, Json::Value>>& sets)
 double numberOf(const Json::Value& value)
 {
     return value.isString() ? std::stod(value.asString()) : value.asDouble();
-}
-
-// One telegram as a list of telegrams.
-Json::Value listOf(const Json::Value& telegram)
-{
-    Json::Value list(Json::arrayValue);
-    list.append(telegram);
-    return list;
 }
 
 } // namespace

@@ -4,17 +4,11 @@
 // too little space, bad names) and the memory a running measurement uses.
 
 #include "SimulatorProcess.h"
+#include "TelegramText.h"
 
 #include <QtTest>
 
 namespace {
-
-Json::Value listOf(const Json::Value& telegram)
-{
-    Json::Value list(Json::arrayValue);
-    list.append(telegram);
-    return list;
-}
 
 QStringList setPathsOf(const Json::Value& telegram)
 {

@@ -3,24 +3,12 @@
 // last login, and passwords kept out of every answer and log line.
 
 #include "SimulatorProcess.h"
+#include "TelegramText.h"
 
 #include <QDateTime>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
-
-Json::Value json(const QByteArray& text)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value value;
-    std::string errors;
-    if (!reader->parse(text.constData(), text.constData() + text.size(), &value, &errors))
-        qFatal("Bad JSON in the test: %s", text.constData());
-    return value;
-}
 
 Json::Value saveUser(const QByteArray& user)
 {

@@ -2,11 +2,11 @@
 
 #include "InputLimits.h"
 #include "JsonText.h"
+#include "NextId.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -62,15 +62,12 @@ void MeasurementControl::onFileName(DeviceState::Access& device, const Json::Val
 void MeasurementControl::start(DeviceState::Access& device, std::int64_t nowMs)
 {
     const Json::Value measurement = device.tree().valueAt(measurementPath);
-    std::int64_t id = memberOf(measurement, "ID").isInt64() ? memberOf(measurement, "ID").asInt64() : 0;
-    const Json::Value recordings = device.tree().valueAt("$.MEM.MTAB");
-    if (recordings.isArray()) {
-        for (const Json::Value& recording : recordings) {
-            if (memberOf(recording, "ID").isInt64())
-                id = std::max(id, memberOf(recording, "ID").asInt64());
-        }
+    const std::int64_t lastId = memberOf(measurement, "ID").isInt64() ? memberOf(measurement, "ID").asInt64() : 0;
+    std::int64_t id = 0;
+    if (!nextId(device.tree().valueAt("$.MEM.MTAB"), lastId, id)) {
+        qWarning("Measurement not started: no id is left above those of $.MEM.MTAB and the last measurement");
+        return;
     }
-    ++id;
 
     Json::Value state(Json::objectValue);
     state["ID"] = Json::Int64(id);

@@ -2,6 +2,7 @@
 
 #include "JsonText.h"
 #include "LiveTicker.h"
+#include "NextId.h"
 #include "SecretMask.h"
 #include "StorageUnits.h"
 #include "TelegramBuilder.h"
@@ -9,6 +10,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cmath>
 
 namespace devicesim {
 
@@ -105,14 +107,15 @@ bool RecordingExport::prepare(DeviceState::Access& device, const Json::Value& re
     const Json::Value& size = memberOf(recording, "SIZE");
     double recordingBytes = 0;
     double freeBytes = 0;
-    if (!factor.isNumeric() || !StorageUnits::bytesOf(size, recordingBytes)
+    // A factor written by a client may be anything; only a positive one gives a size.
+    if (!factor.isNumeric() || !(factor.asDouble() > 0) || !StorageUnits::bytesOf(size, recordingBytes)
         || !StorageUnits::bytesOf(memberOf(destination, "SIZE"), freeBytes)) {
         guard.refuse(device, what, "sizes, units or the factor of template 1 unknown", CommandGuard::noSpaceId,
                      "Nicht genügend Speicherplatz am Exportziel.");
         return false;
     }
     job.neededBytes = recordingBytes * factor.asDouble();
-    if (freeBytes < job.neededBytes) {
+    if (!std::isfinite(job.neededBytes) || freeBytes < job.neededBytes) {
         guard.refuse(device, what,
                      "needs " + std::to_string(job.neededBytes) + " bytes, " + std::to_string(freeBytes) + " free",
                      CommandGuard::noSpaceId, "Nicht genügend Speicherplatz am Exportziel.");
@@ -157,12 +160,14 @@ void RecordingExport::finish(const Job& job)
     if (!exports.isArray())
         exports = Json::Value(Json::arrayValue);
     std::int64_t id = 0;
-    for (const Json::Value& file : exports) {
-        if (memberOf(file, "ID").isInt64())
-            id = std::max(id, file["ID"].asInt64());
+    if (!nextId(exports, 0, id)) {
+        qWarning("Export of %s dropped: no file id is left above those in %s", toCompactText(job.file["FILE"]).c_str(),
+                 exportsPath);
+        device.applyAndPublish(TelegramBuilder().set(statePath, 1).build());
+        return;
     }
     Json::Value file = job.file;
-    file["ID"] = Json::Int64(id + 1);
+    file["ID"] = Json::Int64(id);
     file["DU"] = Json::Int64(nowMs());
     exports.append(file);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace devicesim {
 
@@ -72,7 +73,8 @@ bool SeededRecording::make(const Json::Value& entry, unsigned seed, std::size_t 
         for (std::size_t channel = 0; channel < levels.size(); ++channel) {
             const Level& level = levels[channel];
             const double span = level.high - level.low;
-            const std::int64_t key = id.asInt64() * 1000 + static_cast<std::int64_t>(channel);
+            // Unsigned: any id of the tree, however large, makes a key without overflow.
+            const auto key = static_cast<std::int64_t>(static_cast<std::uint64_t>(id.asInt64()) * 1000u + channel);
             const double centre = level.low + span * (0.5 + 0.15 * seededNoise(seed, key, -1));
             const double period = 900 + 600 * seededNoise(seed, key, -2);   // seconds
             const double swing = span * 0.2 * std::sin(2 * pi * seconds / period + 3 * seededNoise(seed, key, -3));

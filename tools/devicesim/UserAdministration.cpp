@@ -2,6 +2,7 @@
 
 #include "EntryRights.h"
 #include "JsonText.h"
+#include "NextId.h"
 #include "TelegramBuilder.h"
 
 #include <QtGlobal>
@@ -75,17 +76,6 @@ bool isTaken(const Json::Value& users, const Json::Value& name)
                        [&name](const Json::Value& user) { return memberOf(user, "NAME") == name; });
 }
 
-std::int64_t highestId(const Json::Value& users)
-{
-    std::int64_t highest = 0;
-    for (const Json::Value& user : users) {
-        const Json::Value& id = memberOf(user, "ID");
-        if (id.isInt64())
-            highest = std::max(highest, id.asInt64());
-    }
-    return highest;
-}
-
 // Why a "PW" member cannot be taken; empty when it can.
 std::string passwordProblem(const Json::Value& password)
 {
@@ -157,6 +147,7 @@ void UserAdministration::create(DeviceState::Access& device, Json::Value& users,
     const Json::Value& name = memberOf(user, "NAME");
     const Json::Value& role = memberAt(user, {"USRO", "ID"});
     const Json::Value& hint = memberOf(user, "HINT");
+    std::int64_t id = 0;
     const std::string reason = [&]() -> std::string {
         if (isBlank(name))
             return "the name is empty";
@@ -166,6 +157,8 @@ void UserAdministration::create(DeviceState::Access& device, Json::Value& users,
             return "unknown role " + toCompactText(role);
         if (!hint.isNull() && !hint.isString())
             return "the hint is not a text";
+        if (!nextId(users, 0, id))
+            return "no user id is left";
         return passwordProblem(memberOf(user, "PW"));
     }();
     if (!reason.empty()) {
@@ -174,7 +167,7 @@ void UserAdministration::create(DeviceState::Access& device, Json::Value& users,
     }
 
     Json::Value created(Json::objectValue);
-    created["ID"] = Json::Int64(highestId(users) + 1);
+    created["ID"] = Json::Int64(id);
     created["NAME"] = name;
     created["USRO"]["ID"] = role;
     created["HINT"] = hint.isString() ? hint : Json::Value("");
@@ -183,8 +176,8 @@ void UserAdministration::create(DeviceState::Access& device, Json::Value& users,
     if (!sendList(device, users))
         return;
     sessions.setPassword(name.asString(), user["PW"].asString());
-    qInfo("User %s (id %lld) created by \"%s\"", shown(name).c_str(),
-          static_cast<long long>(created["ID"].asInt64()), context.user.c_str());
+    qInfo("User %s (id %lld) created by \"%s\"", shown(name).c_str(), static_cast<long long>(id),
+          context.user.c_str());
 }
 
 void UserAdministration::change(DeviceState::Access& device, Json::Value& users, const Json::Value& user,
