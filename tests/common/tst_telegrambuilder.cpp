@@ -8,16 +8,6 @@
 
 namespace {
 
-TelegramRequest makeRequest(RequestType kind, const QString& path, const Json::Value& value, int mode)
-{
-    TelegramRequest request;
-    request.kind = kind;
-    request.path = path;
-    request.value = value;
-    request.mode = mode;
-    return request;
-}
-
 QString textOf(const TelegramRequest& request)
 {
     Json::Value telegram = TelegramBuilder::makeTemplate();
@@ -66,26 +56,26 @@ private slots:
         Json::Value value;
         if (!valueText.isEmpty())
             QVERIFY(Json::Reader().parse(valueText.toStdString(), value));
-        QCOMPARE(textOf(makeRequest(static_cast<RequestType>(kind), path, value, mode)), expected);
+        TelegramRequest request;
+        request.kind = static_cast<RequestType>(kind);
+        request.path = path;
+        request.value = value;
+        request.mode = mode;
+        QCOMPARE(textOf(request), expected);
     }
 
+    // Ids beyond 2^53 and 2^32 go out exactly.
     void messageAnswerKeepsSixtyFourBitIds()
     {
         TelegramRequest request;
         request.kind = REQUEST_MESSAGE;
         request.user = QStringLiteral("admin");
-        request.mid = 17;
-        request.muid = 4711;
+        request.mid = Q_INT64_C(9007199254740993);
+        request.muid = Q_INT64_C(-5000000000);
         request.mtyp = 1;
         request.value = Json::Value(1);
         QCOMPARE(textOf(request),
-                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[{\"MID\":17,\"MTYP\":1,\"MUID\":4711,\"USER\":\"admin\",\"VAL\":1}],\"VAL\":[]}}}\n"));
-
-        request.mid = Q_INT64_C(9007199254740993);   // beyond 2^53 and 2^32
-        request.muid = Q_INT64_C(-5000000000);
-        const QString text = textOf(request);
-        QVERIFY2(text.contains(QStringLiteral("\"MID\":9007199254740993")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("\"MUID\":-5000000000")), qPrintable(text));
+                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[{\"MID\":9007199254740993,\"MTYP\":1,\"MUID\":-5000000000,\"USER\":\"admin\",\"VAL\":1}],\"VAL\":[]}}}\n"));
     }
 };
 

@@ -40,8 +40,6 @@ void TestJsonObject::everyModifierEmptiesTheCache_data()
     QTest::addColumn<QByteArray>("expected");
 
     // Each starts from {"a":1} with a cached text and a stale change a = 2.
-    QTest::newRow("setJSON") << DocumentOperation([](JSONObject& d) { d.setJSON(fromText(R"({"s":1})")); })
-                             << QByteArray(R"({"s":1})");
     QTest::newRow("parse failing") << DocumentOperation([](JSONObject& d) { std::string t = "{"; d.parse(t); })
                                    << QByteArray(R"({"a":2})");
     QTest::newRow("parseMember") << DocumentOperation([](JSONObject& d) { d.parseMember("[4]", "b"); })
@@ -80,17 +78,14 @@ void TestJsonObject::parse_data()
     QTest::newRow("text around the object") << QByteArray(R"(xx{"a":1}yy)") << true
                                             << QByteArray(R"({"a":1})") << QByteArray(R"({"a":1}yy)");
     QTest::newRow("bare array") << QByteArray("[1,2]") << false << kOldRoot << QByteArray();
-    QTest::newRow("comment inside a string is kept") << QByteArray(R"({"s":"a/*x*/b","u":"http://x"})") << true
-                                                     << QByteArray(R"({"s":"a/*x*/b","u":"http://x"})") << QByteArray();
-    QTest::newRow("raw tab inside a string is kept") << QByteArray("{\"s\":\"a\tb\"}") << true
-                                                     << QByteArray(R"({"s":"a\tb"})") << QByteArray("{\"s\":\"a\tb\"}");
+    QTest::newRow("raw tab and comment inside a string are kept") << QByteArray("{\"s\":\"a\t/*x*/b\"}") << true
+                                                     << QByteArray(R"({"s":"a\t/*x*/b"})") << QByteArray("{\"s\":\"a\t/*x*/b\"}");
     QTest::newRow("escaped backslash ends before the quote") << QByteArray("{\"s\":\"a\\\\\"/*c*/}") << true
                                                              << QByteArray(R"({"s":"a\\"})") << QByteArray("{\"s\":\"a\\\\\"}");
     QTest::newRow("comments and whitespace outside strings") << QByteArray("/* {head} */\r\n// {line}\n{\t\"a\" : 1, /* c */\"b\":[1,\r\n2] // tail\n}")
                                                              << true << QByteArray(R"({"a":1,"b":[1,2]})")
                                                              << QByteArray(R"({"a" : 1, "b":[1,2] })");
     QTest::newRow("truncated") << QByteArray(R"({"a":{"b":1})") << false << kOldRoot << QByteArray();
-    QTest::newRow("unterminated comment") << QByteArray(R"({"a":1 /* open)") << false << kOldRoot << QByteArray();
     QTest::newRow("number too large for a double") << QByteArray(R"({"n":1e400})") << false << kOldRoot << QByteArray();
     QTest::newRow("nested 100000 levels") << QByteArray("{\"a\":") + QByteArray(100000, '[') + QByteArray(100000, ']') + "}"
                                           << false << kOldRoot << QByteArray();

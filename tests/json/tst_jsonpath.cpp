@@ -131,44 +131,35 @@ void TestJsonPath::query_data()
     };
 
     // Names, indices and the path text.
-    row("root alone", "$", "[]", {});
     row("beyond the end is a null hit", "$.A[5]", "[null]", {"$.A[5]"});
     fails("index on an object", "$.B[0]", "json");
 
     // Wildcards, descent, unions and slices.
     row("star on object in byte order", "$.B.*", "[2,1]", {"$.B.a", "$.B.b"});
     row("descent pre-order", "$..B", R"([{"a":2,"b":1},3,4])", {"$.B", "$.C.B", "$.C.D.B"});
-    row("union names keep quotes", "$.B['a','b']", "[]", {});
     row("slice step 0", "$.L[::0]", "[]", {});
     row("slice from the end", "$.L[-2:]", "[3,4]", {"$.L[3]", "$.L[4]"});
-    row("negative slice step is a name", "$.L[1:2:-1]", "[]", {});
     row("slice as union member", "$.L[0,3:]", "[0,3,4]", {"$.L[0]", "$.L[3]", "$.L[4]"});
     row("slice with huge step", "$.L[0:10:9223372036854775807]", "[0]", {"$.L[0]"});
     fails("slice bound beyond 64 bits", "$.L[99999999999999999999:]", "bad_lexical_cast");
 
     // Scripts.
-    row("length script", "$.A[(@.length-1)]", R"([{"ID":5}])", {"$.A[2]"});
     row("length script on each element", "$.M[*][(@.length-1)]", "[2,5]", {"$.M[0][1]", "$.M[1][2]"});
     row("nested path script", "$.C[($.Y.Z)]", "[3]", {"$.C.B"});
     fails("arithmetic script", "$.A[(1+2)]", "invalid_argument");
 
     // Filters.
     row("filter on number", "$.A[?(@.ID==5)]", R"([{"ID":5,"NAME":"Abc"},{"ID":5}])", {"$.A[0]", "$.A[2]"});
-    row("filter has member", "$.A[?(@.NAME)]", R"([{"ID":5,"NAME":"Abc"},{"ID":7,"NAME":"x y"}])",
-        {"$.A[0]", "$.A[1]"});
     row("filter missing member is empty text", "$.A[?(@.NAME<>abc)]", R"([{"ID":7,"NAME":"x y"},{"ID":5}])",
         {"$.A[1]", "$.A[2]"});
     fails("filter number against text", "$.A[?(@.ID==abc)]", "bad_lexical_cast");
     row("dotted operand selects only its user", "$.U[?(@.NAME==j.doe)]", R"([{"ID":-1,"NAME":"j.doe"}])",
         {"$.U[1]"});
     row("template filter", "$.T[?(@.ID ==3)].FACT", "[1.5]", {"$.T[0].FACT"});
-    row("greater or equal", "$.U[?(@.ID>=2)]", R"([{"ID":2,"NAME":"x y"},{"ID":3.5,"NAME":"J.Doe2"}])",
-        {"$.U[2]", "$.U[3]"});
     row("unknown operator selects nothing", "$.U[?(@.ID!=1)]", "[]", {});
 
     // Member names that look like syntax are plain names.
     row("star twice", "$.S.*.*", "[1,2,4,3]", {"$.S.*.*", "$.S....x", "$.S.1:2.v", "$.S.a,b.v"});
-    row("filter on member named star", "$.S[?(@.*)]", R"([{"*":1}])", {"$.S.*"});
 
     // Sub-expression markers.
     fails("marker without sub-expression", "$.A[#99]", "out_of_range");

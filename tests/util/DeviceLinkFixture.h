@@ -13,7 +13,6 @@
 #include "util/TevaroApp.h"
 #include "util/UserRoleUtil.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTest>
@@ -90,10 +89,7 @@ public:
         QMetaObject::Connection connection = QObject::connect(
             json(), &JSONUtil::loginAvailable, [&](Json::Value& reply) { answer = reply; ++loginAnswers; });
         send();
-        QElapsedTimer clock;
-        clock.start();
-        while (loginAnswers == 0 && clock.elapsed() < waitMs)
-            QTest::qWait(10);
+        (void)QTest::qWaitFor([this] { return loginAnswers > 0; }, waitMs);   // a timeout shows as no answer
         QTest::qWait(100);   // a second, spurious answer would arrive now
         QObject::disconnect(connection);
 
@@ -121,15 +117,11 @@ public:
         const Json::Value initial = simulator.treeValues(QStringLiteral("$.IPTH"));
         if (!initial.isArray() || initial.size() != 1 || !initial[0].isArray())
             return false;
-        QStringList paths;
-        for (const Json::Value& path : initial[0])
-            paths << QString::fromStdString(path.asString());
         return waitUntil([&] {
-            for (const QString& path : paths) {
-                QVector<Json::Value> values;
-                if (!json()->getMasterJSONbyPath(path, values, false))
+            QVector<Json::Value> values;
+            for (const Json::Value& path : initial[0])
+                if (!json()->getMasterJSONbyPath(QString::fromStdString(path.asString()), values, false))
                     return false;
-            }
             return true;
         }, waitMs);
     }
@@ -137,14 +129,7 @@ public:
     template <typename Condition>
     static bool waitUntil(Condition condition, int waitMs = 5000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition()) {
-            if (clock.elapsed() > waitMs)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
+        return QTest::qWaitFor(condition, waitMs);
     }
 
     // The requests the simulator received on one endpoint ("data", "path", ...), oldest first.
@@ -152,10 +137,9 @@ public:
     {
         Json::Value selected(Json::arrayValue);
         const std::string path = "/webservice/" + endpoint.toStdString();
-        for (const Json::Value& request : simulator.requestLog()) {
+        for (const Json::Value& request : simulator.requestLog())
             if (request["path"].asString() == path)
                 selected.append(request);
-        }
         return selected;
     }
 

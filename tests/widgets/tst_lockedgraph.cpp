@@ -51,45 +51,33 @@ class TestLockedGraph : public QObject
 private slots:
     void cleanup() { plot.clearGraphs(); }
 
-    void appendMergeAndTrim()
+    void mergeTrimAndCut()
     {
         LockedGraph* graph = newGraph();
-        QCOMPARE(graph->insertPoints(pts({{1, 1}, {2, 2}}), 100), 2);
-        QCOMPARE(graph->insertPoints(pts({{3, 3}, {4, 4}}), 100), 4);
-        // Equal keys take the new value, new keys go in between and in front.
-        QCOMPARE(graph->insertPoints(pts({{0, 0}, {2, 20}, {2.5, 25}, {4, 40}, {5, 50}}), 100), 7);
-        QCOMPARE(dump(graph->points()), QStringLiteral("0:0 1:1 2:20 2.5:25 3:3 4:40 5:50"));
-        QCOMPARE(graph->data()->size(), 7);
-
-        // Unsorted input with a duplicate and non-finite points is repaired.
+        graph->insertPoints(pts({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 100);
+        // Equal keys take the new value, new keys go in between and in front;
+        // unsorted input with non-finite points is repaired.
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        graph->insertPoints(pts({{7, 7}, {6, 6}, {nan, 1}, {8, std::numeric_limits<double>::infinity()}, {7, 70}}),
-                            100);
-        QCOMPARE(dump(graph->points()), QStringLiteral("0:0 1:1 2:20 2.5:25 3:3 4:40 5:50 6:6 7:70"));
-
+        QCOMPARE(graph->insertPoints(pts({{0, 0}, {2, 20}, {2.5, 25}, {7, 7}, {6, 6}, {nan, 1},
+                                          {8, std::numeric_limits<double>::infinity()}, {7, 70}}), 100), 8);
+        QCOMPARE(dump(graph->points()), QStringLiteral("0:0 1:1 2:20 2.5:25 3:3 4:4 6:6 7:70"));
         // Trimming keeps the newest, by a merge and by an append larger than the limit.
         QCOMPARE(graph->insertPoints(pts({{1, 10}}), 3), 3);
-        QCOMPARE(dump(graph->points()), QStringLiteral("5:50 6:6 7:70"));
+        QCOMPARE(dump(graph->points()), QStringLiteral("4:4 6:6 7:70"));
         QCOMPARE(graph->insertPoints(ramp(10, 5), 2), 2);
         QCOMPARE(dump(graph->points()), QStringLiteral("13:13 14:14"));
         QCOMPARE(graph->insertPoints(ramp(20, 1), 0), 1); // a limit below one keeps one
-        double key = 0;
-        QVERIFY(graph->lastKey(key));
-        QCOMPARE(key, 20.0);
-
         // With a window the points farthest from it go, first the far end.
         graph->clearPoints();
+        double key = 0;
         QVERIFY(!graph->lastKey(key));
         graph->insertPoints(ramp(0, 10), 100);
         const QCPRange window(2, 3);
         QCOMPARE(graph->insertPoints(ramp(10, 2), 4, &window), 4);
         QCOMPARE(dump(graph->points()), QStringLiteral("1:1 2:2 3:3 4:4"));
-    }
 
-    void cutAt()
-    {
+        // Cuts inside interpolate; at or outside the ends nothing changes.
         const ChartPoints line = pts({{10, 1}, {20, 3}, {30, 5}});
-        LockedGraph* graph = newGraph();
         const auto cut = [&](double t) {
             graph->clearPoints();
             graph->insertPoints(line, 100);
@@ -97,38 +85,26 @@ private slots:
         };
         QVERIFY(cut(15));
         QCOMPARE(dump(graph->points()), QStringLiteral("15:2 20:3 30:5"));
-        QVERIFY(cut(20));
-        QCOMPARE(dump(graph->points()), QStringLiteral("20:3 30:5"));
-        for (double t : {5.0, 10.0, 35.0}) {
+        for (double t : {10.0, 35.0}) {
             QVERIFY(!cut(t));
             QCOMPARE(dump(graph->points()), dump(line));
         }
-        graph->clearPoints();
-        graph->insertPoints(pts({{10, 1}}), 100);
-        QVERIFY(!graph->cutAt(15));
-        QVERIFY(!graph->cutAt(5));
-        QCOMPARE(graph->pointCount(), 1);
     }
 
     void valueRangeFollowsRemovedExtremes()
     {
         LockedGraph* graph = newGraph();
         double low = 0, high = 0;
-        QVERIFY(!graph->valueRange(low, high));
         const auto range = [&]() {
             return graph->valueRange(low, high) ? qMakePair(low, high) : qMakePair(qQNaN(), qQNaN());
         };
         graph->insertPoints(pts({{1, 5}, {2, -3}, {3, 1}, {4, 2}}), 100);
-        QCOMPARE(range(), qMakePair(-3.0, 5.0));
         graph->insertPoints(pts({{5, 0}}), 3); // trims both extremes
         QCOMPARE(range(), qMakePair(0.0, 2.0));
         QVERIFY(graph->cutAt(4.5)); // cuts the high one away, adds 1
         QCOMPARE(range(), qMakePair(0.0, 1.0));
-        graph->insertPoints(pts({{5, 0.5}}), 3); // replaces the low one
-        QCOMPARE(range(), qMakePair(0.5, 1.0));
         const QCPRange window(0, 1);
         graph->insertPoints(pts({{1, 9}}), 2, &window); // the window trim drops the newest
-        QCOMPARE(dump(graph->points()), QStringLiteral("1:9 4.5:1"));
         QCOMPARE(range(), qMakePair(1.0, 9.0));
         graph->clearPoints();
         QVERIFY(!graph->valueRange(low, high));
@@ -148,9 +124,7 @@ private slots:
                 maxCapacity = qMax(maxCapacity, capacity());
         }
         QVERIFY2(maxCapacity > 0 && maxCapacity <= maxPoints * 3 / 2, qPrintable(QString::number(maxCapacity)));
-        const ChartPoints kept = graph->points();
-        QCOMPARE(kept.first().key, next - maxPoints);
-        QCOMPARE(kept.last().key, next - 1);
+        QCOMPARE(graph->points().first().key, next - maxPoints);
 
         // A merge may grow it for a moment; the trim gives the memory back.
         ChartPoints between;
@@ -178,9 +152,7 @@ private slots:
             done = true;
         });
         int draws = 0;
-        bool whole = true;
-        bool sorted = true;
-        bool ranged = true;
+        bool whole = true, sorted = true, ranged = true;
         // No QVERIFY in the loop: returning early would leave the feeder running.
         while (!done || draws < 3) {
             plot.rescaleAxes();
@@ -197,9 +169,7 @@ private slots:
                 sorted = seen[i - 1].key < seen[i].key;
         }
         feeder.join();
-        QVERIFY(whole);
-        QVERIFY(sorted);
-        QVERIFY(ranged);
+        QVERIFY(whole && sorted && ranged);
         QCOMPARE(graph->pointCount(), 50 * block);
     }
 };

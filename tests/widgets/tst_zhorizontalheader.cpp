@@ -35,47 +35,30 @@ class TestZHorizontalHeader : public QObject
 private slots:
     void initTestCase() { ensureTevaroResources(); }
 
+    // A widget its owner deleted is skipped, the rest lie over their
+    // sections and come back to the caller with the header's end.
     void widgetsLieOverTheirSections()
     {
-        QTableWidget table(2, 3);
+        QTableWidget table(2, 4);
         QList<QWidget*> widgets = makeHeaderWidgets();
+        widgets.append(new ZLabel(QStringLiteral("Einheit")));
         auto* header = new ZHorizontalHeader(widgets, &table);
         table.setHorizontalHeader(header);
-        header->setSectionResizeMode(QHeaderView::Stretch);
         table.resize(630, 300);
         table.show();
         QVERIFY(QTest::qWaitForWindowExposed(&table));
+        delete widgets.takeAt(3);
+        table.grab();
+        QCOMPARE(header->sectionWidget(3), nullptr);
+        header->resizeSection(0, 100);
         table.grab();
         for (int i = 0; i < 3; ++i)
             QCOMPARE(header->sectionWidget(i)->geometry(),
                      QRect(header->sectionViewportPosition(i), 0, header->sectionSize(i), header->height()));
-        // Label and combo box are shown as they are; the check button centred in a container.
-        QCOMPARE(header->sectionWidget(1), widgets.at(1));
+        // The check button is centred in a container of the header's own.
         QVERIFY(header->sectionWidget(2)->isAncestorOf(widgets.at(2)));
         const QRect button(widgets.at(2)->mapTo(header, QPoint(0, 0)), widgets.at(2)->size());
         QVERIFY(qAbs(button.center().x() - header->sectionWidget(2)->geometry().center().x()) <= 1);
-
-        // Resizing the columns moves the widgets along.
-        header->setSectionResizeMode(QHeaderView::Interactive);
-        header->resizeSection(0, 100);
-        table.grab();
-        QCOMPARE(header->sectionWidget(1)->x(), header->sectionViewportPosition(1));
-        qDeleteAll(widgets);
-    }
-
-    void widgetDeletedByItsOwnerIsSkipped()
-    {
-        QTableWidget table(1, 3);
-        QList<QWidget*> widgets = makeHeaderWidgets();
-        auto* header = new ZHorizontalHeader(widgets, &table);
-        table.setHorizontalHeader(header);
-        table.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&table));
-        delete widgets.takeAt(1);
-        delete widgets.takeAt(1); // the check button, out of its container
-        table.grab();
-        QCOMPARE(header->sectionWidget(1), nullptr);
-        header->viewport()->repaint();
         table.setHorizontalHeader(new QHeaderView(Qt::Horizontal));
         QCOMPARE(widgets.at(0)->parentWidget(), nullptr);
         qDeleteAll(widgets);
@@ -86,6 +69,7 @@ private slots:
         QTableWidget table(3, 3);
         table.show();
         QVERIFY(QTest::qWaitForWindowExposed(&table));
+        const int plain = QApplication::allWidgets().size();
         QList<QWidget*> previous;
         // What a table does with a new widget header: the view deletes the
         // old header, the table deletes the old header's widgets.
@@ -106,11 +90,7 @@ private slots:
         table.setHorizontalHeader(new QHeaderView(Qt::Horizontal));
         qDeleteAll(previous);
         flushDeferredDeletes();
-        // Nothing parentless is left over but the table itself.
-        int parentless = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            parentless += !widget->parentWidget();
-        QCOMPARE(parentless, 1);
+        QCOMPARE(QApplication::allWidgets().size(), plain);
     }
 };
 

@@ -13,25 +13,22 @@ private slots:
     void tapOnCurrentTabReloads()
     {
         ZTabWidget tabs;
-        for (const char* name : {"Kanalliste", "Messwertanzeige", "Liniendiagramm"})
-            tabs.addTab(new QWidget, QString::fromLatin1(name));
-        tabs.resize(600, 300);
+        tabs.addTab(new QWidget, QStringLiteral("Kanalliste"));
+        tabs.addTab(new QWidget, QStringLiteral("Liniendiagramm"));
         tabs.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tabs));
         QSignalSpy reload(&tabs, &ZTabWidget::currentReload);
         auto tap = [&tabs](int index) {
             QTest::mouseClick(tabs.tabBar(), Qt::LeftButton, {}, tabs.tabBar()->tabRect(index).center());
         };
-        tap(0);
+        tap(1);
+        QCOMPARE(tabs.currentIndex(), 1);
+        QCOMPARE(reload.count(), 0);
+        tap(1);
         QCOMPARE(reload.count(), 1);
-        tap(2);
-        QCOMPARE(tabs.currentIndex(), 2);
-        QCOMPARE(reload.count(), 1);
-        tap(2);
-        QCOMPARE(reload.count(), 2);
         // A press in the page is not a tap on the tab.
         QTest::mouseClick(tabs.currentWidget(), Qt::LeftButton);
-        QCOMPARE(reload.count(), 2);
+        QCOMPARE(reload.count(), 1);
     }
 };
 
