@@ -110,16 +110,6 @@ std::size_t heapInUse()
     return info.uordblks + info.hblkhd;
 }
 
-double percentile(std::vector<double> samples, double p)
-{
-    if (samples.empty())
-        return 0.0;
-    const std::size_t rank = std::size_t(std::ceil(p * double(samples.size())));
-    const std::size_t index = std::min(samples.size() - 1, rank > 0 ? rank - 1 : 0);
-    std::nth_element(samples.begin(), samples.begin() + std::ptrdiff_t(index), samples.end());
-    return samples[index];
-}
-
 LineChartFixture::LineChartFixture(int channels, int maxPoints, int viewMode, bool shown)
     : channelCount(channels), maxPoints(maxPoints)
 {

@@ -54,8 +54,6 @@ void shiftChartPoints(ChartPoints& points, const SampleClock& clock, int channel
 // Heap bytes in use (arenas and mapped chunks).
 std::size_t heapInUse();
 
-// The p-th percentile (0..1) of the samples, nearest rank; 0 when empty.
-double percentile(std::vector<double> samples, double p);
 
 // A line chart whose running measurement has `channels` channels, so one
 // graph each; maxPoints is set in the settings before the chart reads it.

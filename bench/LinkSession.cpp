@@ -195,21 +195,4 @@ std::int64_t ReceivedListMonitor::lastAtOrBefore(const std::vector<std::int64_t>
     return after == stamps.begin() ? -1 : *(after - 1);
 }
 
-// ---- Statistics ----
-
-double percentile(std::vector<double> values, double rank)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const double position = std::ceil(rank / 100.0 * static_cast<double>(values.size()));
-    const std::size_t index = position < 1 ? 0 : static_cast<std::size_t>(position) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
-
-double mean(const std::vector<double>& values)
-{
-    return values.empty() ? 0 : std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
-}
-
 } // namespace tevarobench

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Statistics.h"
+
 // The device link (TevaroApp with its poll and receive threads) against the
 // real device simulator on loopback, for the device-link benchmarks. The
 // calling thread is the GUI thread: it owns the QCoreApplication (created on
@@ -94,8 +96,5 @@ private:
     std::thread thread;
 };
 
-// Nearest-rank percentile (0..100) of the values; 0 for none.
-double percentile(std::vector<double> values, double rank);
-double mean(const std::vector<double>& values);
 
 } // namespace tevarobench

@@ -23,6 +23,8 @@
 
 #include "ChartFixture.h"
 
+#include "common/JsonMember.h"
+
 #include "util/CustomPlotLineUtil.h"
 #include "view/CustomPlotLine.h"
 #include "widgets/LockedGraph.h"
@@ -108,11 +110,11 @@ struct PlainFeed
     void take(Json::Value array)
     {
         for (const Json::Value& block : array) {
-            const Json::Value* du = block.find("DU", "DU" + 2);
-            if (!du || !du->isArray())
+            const Json::Value& du = jsonMember(block, "DU");
+            if (!du.isArray())
                 continue;
             times.clear();
-            for (const Json::Value& time : *du)
+            for (const Json::Value& time : du)
                 times.push_back(time.asDouble() / 1000.0);
             for (std::size_t c = 0; c < keys.size(); ++c) {
                 const std::string& key = keys[c];

@@ -18,6 +18,7 @@
 #include "Ratio.h"
 
 #include "ChartFixture.h"
+#include "Statistics.h"
 #include "GuiApplication.h"
 
 #include "util/CustomPlotLineUtil.h"
@@ -299,11 +300,11 @@ void runLiveFrames(benchmark::State& state, int gapMs)
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         complete = source.finish() && complete;
         telegramsPerSecond = double(source.telegrams()) / seconds;
-        state.SetIterationTime(percentile(frames, 0.99));
+        state.SetIterationTime(percentile(frames, 99));
     }
-    state.counters["p50_ms"] = percentile(frames, 0.5) * 1e3;
-    state.counters["p99_ms"] = percentile(frames, 0.99) * 1e3;
-    state.counters["max_ms"] = percentile(frames, 1.0) * 1e3;
+    state.counters["p50_ms"] = percentile(frames, 50) * 1e3;
+    state.counters["p99_ms"] = percentile(frames, 99) * 1e3;
+    state.counters["max_ms"] = percentile(frames, 100) * 1e3;
     state.counters["telegrams_per_s"] = telegramsPerSecond;
     if (!complete)
         state.SkipWithError("the feed did not take every telegram");
