@@ -45,12 +45,6 @@ QString describe(const TableCell& cell)
     return cell.getValue().toString().isEmpty() ? QStringLiteral("-") : QStringLiteral("?");
 }
 
-// JSON written with single quotes, which keeps the texts here readable.
-Json::Value json(QString text)
-{
-    return ConfigMirrorFixture::parse(text.replace(QLatin1Char('\''), QLatin1Char('"')));
-}
-
 void notify(ChannelListUtil& util, GlobalEnums::InstructionType type, const QString& path)
 {
     util.beforeJsonTelegramm();
@@ -67,7 +61,7 @@ class TestChannelListUtil : public QObject
 private:
     std::unique_ptr<ConfigMirrorFixture> fixture;
 
-    void fill(const QString& path, const QString& text) { fixture->json()->appendJson(json(text), path); }
+    void fill(const QString& path, const QString& text) { fixture->json()->appendJson(parseQuoted(text), path); }
 
 private slots:
     void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
@@ -105,7 +99,7 @@ private slots:
 
         const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
         QVector<TableCell> row;
-        QCOMPARE(builder.buildRow(json(channel), QStringLiteral("$.DATA.MK[4]"), row),
+        QCOMPARE(builder.buildRow(parseQuoted(channel), QStringLiteral("$.DATA.MK[4]"), row),
                  !shown.isEmpty());
         QStringList described;
         for (const TableCell& cell : row) {

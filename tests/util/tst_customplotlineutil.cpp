@@ -25,12 +25,6 @@ namespace {
 
 const QString MAX_POINTS_KEY = QStringLiteral("Config/LineChart/Data/Max");
 
-// JSON written with single quotes, which keeps the texts here readable.
-Json::Value json(QString text)
-{
-    return ConfigMirrorFixture::parse(text.replace(QLatin1Char('\''), QLatin1Char('"')));
-}
-
 // "seconds:value" of each point.
 QString describe(const ChartPoints& points)
 {
@@ -106,7 +100,7 @@ private slots:
     {
         show(7, {QStringLiteral("A"), QStringLiteral("B")});
         QSignalSpy drawn(util.get(), &CustomPlotLineUtil::updateMeasureData);
-        Json::Value array = json(
+        Json::Value array = parseQuoted(
             "[{'ID':7,'SRC':1,'ATR':0,'FILE':'M','DU':[1000,2000,3000,4000,5000,6000,7000,8000,9000,10000],"
             "  'B':['12.5','','-','abc',7,null,{},'nan','inf',0]},"
             " {'ID':7,'SRC':1,'ATR':0,'DU':[11000,12000],'A':[1,2,3]},"
@@ -122,7 +116,7 @@ private slots:
         QCOMPARE(points(0), QStringLiteral("11:1 12:2 13:4 16:7 17:5"));
         QCOMPARE(log.matching(QStringLiteral("is no finite number; skipped")).size(), 2);   // once per kind
 
-        util->setChartData(json("{'ID':7}"));   // nothing to draw, nothing announced
+        util->setChartData(parseQuoted("{'ID':7}"));   // nothing to draw, nothing announced
         QCOMPARE(drawn.count(), 1);
     }
 
@@ -130,7 +124,7 @@ private slots:
     {
         show(7, {QStringLiteral("A")});
         LogCapture log;
-        util->setChartData(json(
+        util->setChartData(parseQuoted(
             "[5, 'x', {'ID':'7','SRC':1,'ATR':0,'DU':[1000],'A':[1]}, {'ID':7,'SRC':1.5,'ATR':0,'DU':[1000],'A':[1]},"
             " {'ID':7,'SRC':1,'ATR':0,'DU':'1000','A':[1]}, {'ID':7,'SRC':1,'ATR':0,'A':[1]},"
             " {'ID':7,'SRC':1,'ATR':0,'DU':['1000',2000,null,3000,true],'A':[1,2,3,4,5]},"
@@ -145,7 +139,7 @@ private slots:
         show(7, {QStringLiteral("A")});
         QSignalSpy attributes(util.get(), &CustomPlotLineUtil::checkPlotData);
         // Stored data of 8 goes; live data of 9 waits for its start telegram.
-        util->setChartData(json("[{'ID':8,'SRC':2,'ATR':0,'DU':[1000],'A':[1]},"
+        util->setChartData(parseQuoted("[{'ID':8,'SRC':2,'ATR':0,'DU':[1000],'A':[1]},"
                                 " {'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
         QCOMPARE(points(0), QString());
         QCOMPARE(attributes.count(), 0);
@@ -159,7 +153,7 @@ private slots:
             util->setMode(1);
         }
         attributes.clear();
-        util->setChartData(json("[{'ID':9,'SRC':1,'ATR':11,'DU':[3000],'A':[3]},"
+        util->setChartData(parseQuoted("[{'ID':9,'SRC':1,'ATR':11,'DU':[3000],'A':[3]},"
                                 " {'ID':9,'SRC':1,'ATR':11,'DU':[3500],'A':[3]}]"));
         QCOMPARE(points(0), QStringLiteral("2:2"));
         QCOMPARE(attributes.count(), 1);
@@ -180,7 +174,7 @@ private slots:
         const int arrays = 1000;
         std::thread sender([this] {
             for (int i = 0; i < arrays; ++i) {
-                Json::Value block = json("{'ID':7,'SRC':1,'ATR':0}");
+                Json::Value block = parseQuoted("{'ID':7,'SRC':1,'ATR':0}");
                 block["DU"].append(1000 * (i + 1));
                 block["A"].append(i);
                 Json::Value array(Json::arrayValue);
@@ -201,7 +195,7 @@ private slots:
         show(7, {QStringLiteral("A"), QStringLiteral("B")});
         Json::Value big(Json::arrayValue);
         for (int b = 0; b < 10; ++b) {
-            Json::Value block = json("{'ID':7,'SRC':1,'ATR':0}");
+            Json::Value block = parseQuoted("{'ID':7,'SRC':1,'ATR':0}");
             for (int i = 0; i < 50000; ++i) {
                 block["DU"].append(Json::Int64(1000) * (b * 50000 + i + 1));
                 block["A"].append(i);
@@ -213,20 +207,27 @@ private slots:
         QTRY_COMPARE(util->pendingCount(), 0);
 
         std::atomic<bool> receiving{true};
-        std::thread receiver([this, &receiving] {
+        std::atomic<int> sent{0};
+        std::thread receiver([this, &receiving, &sent] {
             const Json::Value telegram =
-                json("{'INST':{'SET':{'MEM':[{'ID':7,'SRC':1,'ATR':0,'DU':[1],'A':[1]}]}}}");
+                parseQuoted("{'INST':{'SET':{'MEM':[{'ID':7,'SRC':1,'ATR':0,'DU':[1],'A':[1]}]}}}");
             while (receiving) {
                 Json::Value copy = telegram;
                 fixture->json()->handleReceiveJSON(copy);
+                ++sent;
             }
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const auto feedsOn = [&sent] {
+            const int from = sent;
+            return QTest::qWaitFor([&] { return sent >= from + 20; }, 10000);
+        };
+        QVERIFY(feedsOn());
         util.reset();   // returns once the feed has stopped; ASan reports any later use
         const int kept = chart->lockedGraph(0)->pointCount();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const bool fedAfterwards = feedsOn();
         receiving = false;
         receiver.join();
+        QVERIFY(fedAfterwards);
         QCOMPARE(chart->lockedGraph(0)->pointCount(), kept);
     }
 
@@ -254,7 +255,7 @@ private slots:
         QCOMPARE(announced.getChannels().size(), 2);   // a number and a repeated address are left out
 
         // The stored measurement on show keeps its channels.
-        util->setChartData(json("[{'ID':3,'SRC':2,'ATR':0,'DU':[1000],'A':[1]}]"));
+        util->setChartData(parseQuoted("[{'ID':3,'SRC':2,'ATR':0,'DU':[1000],'A':[1]}]"));
         QCOMPARE(points(0), QStringLiteral("1:1"));
 
         // Live, a new start accepts nothing until the chart has the new graphs: its blocks wait.
@@ -266,7 +267,7 @@ private slots:
         measurement("{'STAT':{'MEAS':{'VAL':'START','ID':9,'STAT':6000,'STOT':0,'ADR':{'A':1}}}}");
         util->getMeasureState();
         QCOMPARE(announced.getChannels().size(), 0);
-        util->setChartData(json("[{'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
+        util->setChartData(parseQuoted("[{'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
         QCOMPARE(points(0), QStringLiteral("1:1"));
 
         measurement("{'STAT':{'MEAS':{'VAL':'STOP','ID':null,'STAT':6000,'STOT':7000}}}");

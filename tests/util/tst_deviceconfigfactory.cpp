@@ -11,8 +11,6 @@ namespace {
 
 const QString entryPath = QStringLiteral("$.DISP.T.E");
 
-Json::Value parse(const QString& text) { return ConfigMirrorFixture::parse(text); }
-
 } // namespace
 
 class TestDeviceConfigFactory : public QObject

@@ -13,11 +13,6 @@ namespace {
 
 const QString node = QStringLiteral("$.DISP.GEN.MEN");
 
-Json::Value parse(const QString& text)
-{
-    return ConfigMirrorFixture::parse(text);
-}
-
 Json::Value setElement(const QString& key, const Json::Value& value)
 {
     Json::Value element;

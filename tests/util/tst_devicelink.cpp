@@ -79,7 +79,7 @@ private slots:
             link.json()->login(data);
             QTest::qWait(50);
             link.json()->login(data);
-        }));
+        }, 5000, 300));
         QCOMPARE(link.loginAnswers, 1);
         QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
                  qPrintable(statusTexts(status).join(QLatin1Char('\n'))));

@@ -1,6 +1,7 @@
 // The mirror owner: path references into "CLNT", and queries while the
 // receive path changes the mirror.
 #include "../common/LogCapture.h"
+#include "TestJson.h"
 
 #include "util/JSONUtil.h"
 
@@ -9,13 +10,6 @@
 #include <atomic>
 
 namespace {
-
-Json::Value parse(const QString& text)
-{
-    Json::Value value;
-    Json::Reader().parse(text.toStdString(), value);
-    return value;
-}
 
 void fillClient(JSONUtil& util)
 {

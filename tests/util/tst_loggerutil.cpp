@@ -113,7 +113,8 @@ private slots:
             QVERIFY2(textAt(refresh(), 4).isEmpty(), qPrintable(start));
         }
         const QList<QPair<QString, QString>> remaining = {
-            {"-1", "---"}, {"18446744073709551615", ""},
+            {"-1", "---"}, {"18446744073709551615", ""}, {"3599", "59:59 (3599 s)"},
+            {"3600", "01:00:00 (3600 s)"}, {"86400", "1d 00:00:00 (86400 s)"},
             {"9223372036854775807", "106751991167300d 15:30:07 (9223372036854775807 s)"}};
         for (const auto& pair : remaining) {
             set(QStringLiteral("$.MEM.TRE.VAL"), pair.first);
@@ -137,14 +138,6 @@ private slots:
             set(QStringLiteral("$.MEM.RING"), pair.first);
             QCOMPARE(textAt(refresh(), 0, 0), QString::fromLatin1(pair.second));
         }
-    }
-
-    void formatDuration()
-    {
-        const QList<QPair<qint64, QString>> cases = {
-            {3599, "59:59"}, {3600, "01:00:00"}, {86399, "23:59:59"}, {86400, "1d 00:00:00"}};
-        for (const auto& pair : cases)
-            QCOMPARE(LoggerUtil::formatDuration(pair.first), pair.second);
     }
 
     void measurementNameCell()

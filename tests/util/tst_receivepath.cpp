@@ -1,6 +1,7 @@
 // The receive path: unwrapping answers, applying telegrams to the mirror and
 // the order of the change notifications.
 #include "../common/LogCapture.h"
+#include "TestJson.h"
 
 #include "util/JSONUtil.h"
 #include "util/ReceiveJSONTask.h"
@@ -8,13 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-Json::Value parse(const QString& text)
-{
-    Json::Value value;
-    Json::Reader().parse(text.toStdString(), value);
-    return value;
-}
 
 QString setElement(const QString& path, const QString& valueText)
 {

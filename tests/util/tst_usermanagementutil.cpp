@@ -2,6 +2,7 @@
 // user table from good and malformed device data, the exact user telegrams,
 // which notifications rebuild what, and the name check.
 #include "DeviceLinkFixture.h"
+#include "TestJson.h"
 
 #include "util/UserManagementUtil.h"
 
@@ -11,13 +12,6 @@
 namespace {
 
 // JSON written with single quotes, which keeps the texts here readable.
-Json::Value parse(QString text)
-{
-    Json::Value value;
-    Json::Reader().parse(text.replace(QLatin1Char('\''), QLatin1Char('"')).toStdString(), value);
-    return value;
-}
-
 QStringList texts(const TableStructure& table, int column)
 {
     QStringList cells;
@@ -29,7 +23,7 @@ QStringList texts(const TableStructure& table, int column)
 Json::Value userTelegram(const char* list, const QString& element)
 {
     Json::Value telegram = SimulatorProcess::telegramTemplate();
-    telegram["INST"][list]["VAL"].append(parse(element));
+    telegram["INST"][list]["VAL"].append(parseQuoted(element));
     return telegram;
 }
 
@@ -53,9 +47,9 @@ private:
     {
         Json::Value telegram = SimulatorProcess::setTelegram(USERS, users);
         telegram["INST"]["DEL"] = SimulatorProcess::delTelegram(USERS)["INST"]["DEL"];
+        const int before = tables;
         QVERIFY(link->simulator.injectTelegram(telegram) >= 0);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->mirror(USERS) == users; }));
-        QTest::qWait(50);   // the queued notifications reach the worker
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->mirror(USERS) == users && tables > before; }));
     }
 
     // The one user telegram sent since the request log was last cleared; clears it again.
@@ -92,7 +86,7 @@ private slots:
 
         // Wrong types give empty cells; ids that are no int of 0 or more name no user.
         const QString odd = QStringLiteral("a\"b\\c)]\u0001") + QString(10000, QLatin1Char('x'));
-        Json::Value users = parse(R"([
+        Json::Value users = parseQuoted(R"([
           'kein Objekt',
           {'ID':-5,'NAME':5,'USRO':{'ID':'2'},'LAST':{'DU':1.5}},
           {'ID':'12','NAME':'n','USRO':2,'LAST':7},
@@ -152,7 +146,7 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             telegram["INST"]["SET"]["VAL"].append(SimulatorProcess::setTelegram(
                 QStringLiteral("$.USMG.USLI[0].HINT"), QString::number(i).toStdString())["INST"]["SET"]["VAL"][0]);
-        QTest::qWait(200);
+        QTest::qWait(200);   // the rebuilds the calls above asked for
         const int settled = tables;
         QVERIFY(link->simulator.injectTelegram(telegram) >= 0);
         QVERIFY(DeviceLinkFixture::waitUntil(

@@ -1,18 +1,12 @@
 // Rights of the logged-in user: the login answer and the mask rule.
 #include "../common/LogCapture.h"
+#include "TestJson.h"
 
 #include "util/UserRoleUtil.h"
 
 #include <QtTest>
 
 namespace {
-
-Json::Value parse(const QString& text)
-{
-    Json::Value value;
-    Json::Reader().parse(text.toStdString(), value);
-    return value;
-}
 
 // Logs in with the masks DACT 0b100, ROLE 0b001, MEAS 0b010.
 void loginWithExampleMasks(UserRoleUtil& util)

@@ -83,6 +83,64 @@ public:
         return true;
     }
 
+    // start(), then a login as user: the first step of most screen tests.
+    bool startAs(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
+    {
+        return start() && login(user, password);
+    }
+
+    // Logs out when logged in, picks language (its title) when one is given, logs in as user.
+    bool relogin(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"),
+                 const QString& language = QString())
+    {
+        if (!window->isCurrentPage(MainWindow::LOGIN) && !logout())
+            return false;
+        if (!language.isEmpty() && !chooseLanguage(language))
+            return false;
+        return login(user, password);
+    }
+
+    // The home page, then one of its buttons.
+    bool openFromHome(const QString& homeButton)
+    {
+        window->setPage(MainWindow::HOME);
+        return click(homeButton);
+    }
+
+    // A telegram from the device; applyToTree false: only the client hears of it.
+    bool inject(const Json::Value& telegram, bool applyToTree = true)
+    {
+        return simulator.injectTelegram(telegram, applyToTree) >= 0;
+    }
+
+    bool injectSet(const QString& path, const Json::Value& value, bool applyToTree = true)
+    {
+        return inject(SimulatorProcess::setTelegram(path, value), applyToTree);
+    }
+
+    // The simulator's one value at path; null when path matches none or several.
+    Json::Value deviceValue(const QString& path)
+    {
+        const Json::Value found = simulator.treeValues(path);
+        return found.isArray() && found.size() == 1 ? found[0] : Json::Value();
+    }
+
+    // The client's own copy at path; null when it has none.
+    Json::Value mirrorValue(const QString& path) const
+    {
+        Json::Value value;
+        return app->getJSONUtil()->getMasterJSONbyPath(path, value, false) ? value : Json::Value();
+    }
+
+    // Whether any request body the device received so far contains text.
+    bool sentText(const QString& text)
+    {
+        for (const Json::Value& entry : simulator.requestLog())
+            if (entry["body"].isString() && QString::fromStdString(entry["body"].asString()).contains(text))
+                return true;
+        return false;
+    }
+
     bool logout()
     {
         app->stop();

@@ -4,10 +4,16 @@
 
 #include "common/TableStructure.h"
 #include "view/TableObject.h"
+#include "widgets/ZClickLabel.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
 #include <QWidget>
+
+#include <functional>
 
 namespace tabletest {
 
@@ -62,6 +68,77 @@ template <typename T>
 T* reportingAs(TableObject& object, int row, int column)
 {
     return qobject_cast<T*>(reporting(object, row, column));
+}
+
+// The text of a table item; empty when the cell has none.
+inline QString itemText(const QTableWidget* table, int row, int column)
+{
+    const QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+inline QStringList columnTexts(const QTableWidget* table, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << itemText(table, row, column);
+    return texts;
+}
+
+// A tap on the middle of a cell, as a finger gives it.
+inline void tapCell(QTableView* table, int row, int column)
+{
+    const QRect place = table->visualRect(table->model()->index(row, column));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
+}
+
+struct CellPlace
+{
+    int row = -1;
+    int column = -1;
+    bool found() const { return row >= 0; }
+};
+
+// The first cell of shown (row by row) that is wanted.
+inline CellPlace findCell(const TableStructure& shown, const std::function<bool(const TableCell&)>& wanted)
+{
+    for (int r = 0; r < shown.getRows().size(); ++r)
+        for (int c = 0; c < shown.getRows().at(r).size(); ++c)
+            if (wanted(shown.getRows().at(r).at(c)))
+                return {r, c};
+    return {};
+}
+
+inline CellPlace cellWithPath(const TableStructure& shown, const QString& path)
+{
+    return findCell(shown, [&](const TableCell& cell) { return cell.getPath() == path; });
+}
+
+// Opens a cell's line editor, types text over its content and presses
+// Return; false when no line editor opened.
+inline bool typeIntoCell(QTableWidget* table, int row, int column, const QString& text)
+{
+    QTableWidgetItem* item = table->item(row, column);
+    if (!item)
+        return false;
+    table->editItem(item);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!editor)
+        return false;
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    return true;
+}
+
+// Clicks the link a cell shows; false when it shows no visible, enabled one.
+inline bool clickLink(TableObject& object, int row, int column)
+{
+    auto* link = qobject_cast<ZClickLabel*>(reporting(object, row, column));
+    if (!link || !link->isVisible() || !link->isEnabled())
+        return false;
+    QTest::mouseClick(link, Qt::LeftButton);
+    return true;
 }
 
 // Widgets given to deleteLater are gone afterwards.

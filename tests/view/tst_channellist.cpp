@@ -4,6 +4,7 @@
 // setting, and handing a tapped channel to the measured-value display.
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "TableTestSupport.h"
 
 #include "util/ChannelListUtil.h"
 #include "view/ChannelList.h"
@@ -59,7 +60,7 @@ private:
     QString shown(int row, int column)
     {
         if (column == 0)
-            return table()->item(row, 0) ? table()->item(row, 0)->text() : QString();
+            return tabletest::itemText(table(), row, 0);
         ZMeasureTextWidget* widget = measure(row, column);
         if (!widget)
             return QStringLiteral("-");
@@ -67,13 +68,12 @@ private:
                + widget->property("measureStatus").toStringList().join(QLatin1Char(' '));
     }
 
-    void inject(const Json::Value& telegram) { QVERIFY(session->simulator.injectTelegram(telegram) >= 0); }
+    void inject(const Json::Value& telegram) { QVERIFY(session->inject(telegram)); }
 
     // Home, "Anzeige", the channel list tab.
     void showListPage()
     {
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
         tabs()->setCurrentIndex(0);
     }
 
@@ -101,11 +101,6 @@ private:
         QVERIFY(grabScreenshot(session->window, name));
     }
 
-    void login()
-    {
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-    }
-
 private slots:
     void initTestCase()
     {
@@ -116,7 +111,7 @@ private slots:
         channels = int(session->simulator.treeValues(QStringLiteral("$.DATA.MK[*]")).size());
         QVERIFY(channels >= 9);
         QCOMPARE(list()->getCycleTime(), ChannelListUtil::DEFAULT_CYCLE_MS);
-        login();
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
     }
 
     void cleanupTestCase() { session.reset(); }
@@ -195,7 +190,7 @@ private slots:
     void newDescriptionKeepsTheHeader()
     {
         openList();
-        const Json::Value original = session->simulator.treeValues(QStringLiteral("$.DATA.CH"))[0];
+        const Json::Value original = session->deviceValue(QStringLiteral("$.DATA.CH"));
         QWidget* const firstCombo = combo(1);
         Json::Value changed = original;
         changed["DESC"].resize(1);
@@ -215,7 +210,7 @@ private slots:
     void deletedChannelKeepsRowsAligned()
     {
         openList();
-        const Json::Value original = session->simulator.treeValues(QStringLiteral("$.DATA.MK[2]"))[0];
+        const Json::Value original = session->deviceValue(QStringLiteral("$.DATA.MK[2]"));
         // A deletion that leaves a null element behind.
         AtExit restore{[&] { inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK[2]"), original)); }};
         inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.MK[2]"), 1));
@@ -237,8 +232,7 @@ private slots:
         QTest::mouseClick(measure(4, 1), Qt::LeftButton);
         QCOMPARE(handed.size(), 0);
 
-        const QRect cell = table()->visualItemRect(table()->item(4, 0));
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        tabletest::tapCell(table(), 4, 0);
         QCOMPARE(handed.size(), 1);
         QCOMPARE(handed.first().first().toString(), QStringLiteral("$.DATA.MK[4]"));
         QCOMPARE(tabs()->currentIndex(), 1);
@@ -252,7 +246,7 @@ private slots:
         SettingsUtil::setValue(ITEM_KEY.arg(2), QVariant());
         SettingsUtil::setValue(ITEM_KEY.arg(3), QVariant());
         const QString itemList = QStringLiteral("$.DATA.CH.MVTB.ITEM");
-        const Json::Value four = session->simulator.treeValues(itemList)[0];
+        const Json::Value four = session->deviceValue(itemList);
         AtExit restore{[&] {
             inject(SimulatorProcess::setTelegram(itemList, four));
             for (int column = 1; column <= 3; ++column)
@@ -262,9 +256,8 @@ private slots:
         two.append("MW");
         two.append("MAW");
         inject(SimulatorProcess::setTelegram(itemList, two));
-        QTRY_COMPARE(session->simulator.treeValues(itemList)[0].size(), 2u);
-        QVERIFY(session->logout());
-        login();
+        QTRY_COMPARE(session->deviceValue(itemList).size(), 2u);
+        QVERIFY(session->relogin());
         showListPage();
         QTRY_VERIFY_WITH_TIMEOUT(combo(3) && combo(3)->count() == 2, 15000);
         QTRY_COMPARE_WITH_TIMEOUT(shown(1, 3), QStringLiteral("64.8|°C|LF1024"), 15000);
@@ -279,26 +272,11 @@ private slots:
     void englishWithLogoutDuringBuild()
     {
         util()->requestTableData();
-        QVERIFY(session->logout());   // during the build: it is dropped
-        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
-        login();
+        // Logged out during the build: it is dropped.
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
         openList();
         QCOMPARE(qobject_cast<ZLabel*>(header()->sectionWidget(0))->text(), QStringLiteral("Measuring channel"));
         grab(QStringLiteral("channellist-en.png"));
-    }
-
-    void manyLiveChannelsClosedDuringABuild()
-    {
-        session.reset(new ScreenSession({QStringLiteral("--channels"), QStringLiteral("500")}));
-        QVERIFY(session->start());
-        login();
-        showListPage();
-        QTRY_VERIFY_WITH_TIMEOUT(table()->rowCount() == 500, 60000);
-        // Live values reach the cells shown.
-        const QString before = shown(0, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(shown(0, 1) != before, 20000);
-        QTRY_VERIFY(util()->isBuilding());
-        session.reset();
     }
 };
 

@@ -3,6 +3,7 @@
 // measurement-start message.
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "ViewTestHelpers.h"
 
 #include "view/ChannelList.h"
 #include "view/CustomPlotLine.h"
@@ -14,38 +15,13 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMovie>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QToolTip>
 #include <QtTest>
 
-namespace {
-
-QImage pictureOf(const QIcon& icon)
-{
-    return icon.pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-// The button shows the picture, or for an animation any of its frames.
-bool shows(QAbstractButton* button, const QString& picture)
-{
-    const QImage shown = pictureOf(button->icon());
-    QMovie movie(picture);
-    if (movie.isValid() && movie.frameCount() > 1) {
-        for (int frame = 0; frame < movie.frameCount(); ++frame) {
-            movie.jumpToFrame(frame);
-            if (pictureOf(QIcon(movie.currentPixmap())) == shown)
-                return true;
-        }
-        return false;
-    }
-    const QImage expected = pictureOf(QIcon(picture));
-    return !expected.isNull() && shown == expected;
-}
-
-} // namespace
+using namespace viewtest;
 
 class TestDataMain : public QObject
 {
@@ -60,15 +36,9 @@ private:
     QTabWidget* tabs() { return session->find<QTabWidget>(QStringLiteral("tabwgtDisplay")); }
     ZAnimatedButton* ring() { return button("tbtnDataHeadLogger")->findChild<ZAnimatedButton*>(); }
 
-    void setDeviceValue(const QString& path, const Json::Value& value)
-    {
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(path, value)) >= 0);
-    }
-
     void enterFromHome(const char* homeButton)
     {
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QLatin1String(homeButton)));
+        QVERIFY(session->openFromHome(QLatin1String(homeButton)));
         QVERIFY(session->window->isCurrentPage(MainWindow::DATA_MAIN));
     }
 
@@ -77,8 +47,7 @@ private slots:
     {
         qputenv("TZ", "UTC");
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
     }
 
     void cleanupTestCase()
@@ -167,31 +136,32 @@ private slots:
     void ringAndConnection()
     {
         enterFromHome("tbtnHomeDisplay");
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 2);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 2));
         QTRY_VERIFY(ring()->isRunning()
                     && shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_inaktiv_31x31_01.gif")));
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 3);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 3));
         QTRY_VERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif")));
         // Selected, the logger button shows the second variant.
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));
         QVERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif")));
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 7);   // unknown: the picture stays
-        QTest::qWait(300);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 7));   // unknown: the picture stays
+        QVERIFY(session->injectSet(QStringLiteral("$.DATA.PROBE"), 1));   // a later change shows it was handled
+        QTRY_VERIFY(!session->mirrorValue(QStringLiteral("$.DATA.PROBE")).isNull());
         QVERIFY(shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_02.gif")));
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 1);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 1));
         QTRY_VERIFY(!ring()->isRunning()
                     && shows(button("tbtnDataHeadLogger"), QStringLiteral(":/pic/logger/icon_logger_31x31_green_white.bmp")));
 
         // The network name: a button with a tooltip, hidden without a name.
-        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "");
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.NET.SSID"), ""));
         QTRY_VERIFY(!button("tbtnDataHeadConnection")->isVisible());
-        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "Halle-3-WLAN");
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.NET.SSID"), "Halle-3-WLAN"));
         QTRY_VERIFY(button("tbtnDataHeadConnection")->isVisible());
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadConnection")));
         QTRY_VERIFY(QToolTip::isVisible());
         QVERIFY(QToolTip::text().contains(QStringLiteral("Halle-3-WLAN")));
-        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), 42);   // not a name: ignored
-        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "");
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.NET.SSID"), 42));   // not a name: ignored
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.NET.SSID"), ""));
         QTRY_VERIFY(!button("tbtnDataHeadConnection")->isVisible());
     }
 
@@ -224,12 +194,22 @@ private slots:
         QVERIFY(!session->window->statusBarObject()->text().contains(QStringLiteral("Messung")));
     }
 
+    void resetAfterLogin()
+    {
+        enterFromHome("tbtnHomeDisplay");
+        tabs()->setCurrentIndex(0);
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.NET.SSID"), "TEVARO-5A21"));
+        QTRY_VERIFY(button("tbtnDataHeadConnection")->isVisible());
+        QVERIFY(session->relogin());
+        QCOMPARE(tabs()->currentIndex(), 2);
+        // Shown again once the device's name is read anew.
+        QTRY_VERIFY(screen()->findChild<QToolButton*>(QStringLiteral("tbtnDataHeadConnection"))->isVisibleTo(screen()));
+    }
+
     void englishTitles()
     {
         // Chosen on the login page, the language reaches every page of the screen.
-        QVERIFY(session->logout());
-        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
         enterFromHome("tbtnHomeDisplay");
 
         const QStringList tabTitles{QStringLiteral("Channel list"), QStringLiteral("Measured value display"),
@@ -247,23 +227,6 @@ private slots:
         }
         QVERIFY(grabScreenshot(session->window, QStringLiteral("datamain-en-Memory.png")));
         QCOMPARE(button("tbtnDataBack")->text(), QStringLiteral("Back"));
-
-        QVERIFY(session->logout());
-        QVERIFY(session->chooseLanguage(QStringLiteral("Deutsch")));
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-    }
-
-    void resetAfterLogin()
-    {
-        enterFromHome("tbtnHomeDisplay");
-        tabs()->setCurrentIndex(0);
-        setDeviceValue(QStringLiteral("$.SERV.NET.SSID"), "TEVARO-5A21");
-        QTRY_VERIFY(button("tbtnDataHeadConnection")->isVisible());
-        QVERIFY(session->logout());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-        QCOMPARE(tabs()->currentIndex(), 2);
-        // Shown again once the device's name is read anew.
-        QTRY_VERIFY(screen()->findChild<QToolButton*>(QStringLiteral("tbtnDataHeadConnection"))->isVisibleTo(screen()));
     }
 };
 

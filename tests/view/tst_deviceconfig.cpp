@@ -7,10 +7,8 @@
 
 #include "util/DeviceConfigUtil.h"
 #include "view/DeviceConfig.h"
-#include "widgets/ZClickLabel.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
 using namespace tabletest;
@@ -20,13 +18,6 @@ namespace {
 const QString ROOT = QStringLiteral("$.DISP");
 const QString GENERAL = QStringLiteral("$.DISP.GEN.MEN");
 const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
-
-struct CellPlace
-{
-    int row = -1;
-    int column = -1;
-    bool found() const { return row >= 0; }
-};
 
 } // namespace
 
@@ -49,54 +40,31 @@ private:
                && config()->historyPaths().last() == path;
     }
 
-    CellPlace find(const std::function<bool(const TableCell&)>& wanted)
+    CellPlace placeOf(const QString& path) { return cellWithPath(table()->getTable(), path); }
+    TableCell cellOf(const QString& path)
     {
-        const TableStructure shown = table()->getTable();
-        for (int r = 0; r < shown.getRows().size(); ++r)
-            for (int c = 0; c < shown.getRows().at(r).size(); ++c)
-                if (wanted(shown.getRows().at(r).at(c)))
-                    return {r, c};
-        return {};
+        const CellPlace place = placeOf(path);
+        return table()->getTable().cellAt(place.row, place.column);
     }
-
-    CellPlace cellWithPath(const QString& path)
-    {
-        return find([&](const TableCell& cell) { return cell.getPath() == path; });
-    }
-
-    TableCell cellAt(const CellPlace& place) { return table()->getTable().cellAt(place.row, place.column); }
-    TableCell cellOf(const QString& path) { return cellAt(cellWithPath(path)); }
 
     void openLink(const QString& target)
     {
-        const CellPlace place = find([&](const TableCell& cell) {
+        const CellPlace place = findCell(table()->getTable(), [&](const TableCell& cell) {
             return cell.getCellType() == TableCell::LINK && cell.getValue().toString() == target;
         });
-        QVERIFY2(place.found(), qPrintable(target));
-        auto* link = reportingAs<ZClickLabel>(*table(), place.row, place.column);
-        QVERIFY(link);
-        QTest::mouseClick(link, Qt::LeftButton);
+        QVERIFY2(place.found() && clickLink(*table(), place.row, place.column), qPrintable(target));
     }
 
-    // Opens the line editor of a text or number cell, types text and presses Return.
-    void typeInto(const CellPlace& place, const QString& text)
+    // Types text into the cell of path once it takes input.
+    void typeInto(const QString& path, const QString& text)
     {
-        QVERIFY(place.found());
-        QTRY_VERIFY(table()->isInputEnabled() && cellAt(place).getRights() == TableCell::EDITABLE);
-        QVERIFY(table()->item(place.row, place.column));
-        table()->editItem(table()->item(place.row, place.column));
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(table()->isInputEnabled() && cellOf(path).getRights() == TableCell::EDITABLE);
+        QVERIFY(typeIntoCell(table(), placeOf(path).row, placeOf(path).column, text));
     }
 
     void openSettings()
     {
-        if (!session->window->isCurrentPage(MainWindow::HOME))
-            session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeSettings")));
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSettings")));
         QTRY_VERIFY(showing(ROOT));
     }
 
@@ -107,20 +75,12 @@ private:
         QTRY_VERIFY(showing(path, mayBeEmpty));
     }
 
-    void loginAs(const QString& user, const QString& password)
-    {
-        if (!session->window->isCurrentPage(MainWindow::LOGIN))
-            QVERIFY(session->logout());
-        QVERIFY(session->login(user, password));
-    }
-
 private slots:
     void initTestCase()
     {
         DeviceConfigUtil::setPendingWriteTimeout(800);
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(session->startAs());
     }
 
     void cleanupTestCase() { session.reset(); }
@@ -161,7 +121,7 @@ private slots:
         openTable(GENERAL, GENERAL);
         QVERIFY(session->simulator.clearRequestLog());
         session->simulator.setDelay(600, QStringLiteral("data"));   // holds the echo back a while
-        typeInto(cellWithPath(NAME_PATH), QStringLiteral(" Halle 4 "));
+        typeInto(NAME_PATH, QStringLiteral(" Halle 4 "));
         QTRY_COMPARE(session->configSets().size(), 1);
         QCOMPARE(session->configSets().first().first, NAME_PATH);
         QCOMPARE(session->configSets().first().second, Json::Value("Halle 4"));
@@ -186,11 +146,10 @@ private slots:
             QVERIFY(session->simulator.setEchoMode(QLatin1String(c.echo)));
             if (c.path.contains(QLatin1String("RATE"))) {
                 // Only the client hears of a higher limit; the device keeps 3600.
-                QVERIFY(session->simulator.injectTelegram(
-                            SimulatorProcess::setTelegram(QStringLiteral("$.SERV.LIM.RMAX"), 9999), false) >= 0);
+                QVERIFY(session->injectSet(QStringLiteral("$.SERV.LIM.RMAX"), 9999, false));
                 QTRY_VERIFY(cellOf(c.path).getMax() == 9999 && table()->isInputEnabled());
             }
-            typeInto(cellWithPath(c.path), c.typed);
+            typeInto(c.path, c.typed);
             QTRY_VERIFY(table()->isInputEnabled() && cellOf(c.path).getRights() == TableCell::EDITABLE);
             // Without an echo the device kept the value but never said so: the table shows what it knows.
             if (!c.shownAfter.isEmpty())
@@ -207,16 +166,13 @@ private slots:
 
         openLink(QStringLiteral("$.DATA.AIN[1].CFG"));
         QTRY_VERIFY(showing(QStringLiteral("$.DATA.AIN[1].CFG")));
-        Json::Value index;
-        QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.IDX.AIN"), index, false));
-        QCOMPARE(index.asInt(), 1);
+        QCOMPARE(session->mirrorValue(QStringLiteral("$.CLNT.IDX.AIN")).asInt(), 1);
         QVERIFY(session->configSets().isEmpty());   // the index stays local
-        QVERIFY(cellWithPath(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
+        QVERIFY(placeOf(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("config-ain1.png")));
 
         // The device removes the opened input: back to the selection table.
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.AIN[1]")))
-                >= 0);
+        QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.AIN[1]"))));
         QTRY_VERIFY(showing(QStringLiteral("$.DISP.AIN.MEN")));
         QCOMPARE(config()->historyPaths().size(), 2);
     }
@@ -231,11 +187,11 @@ private slots:
         for (const Case& c : cases) {
             openTable(c.link, c.link);
             // Columns fill in as their values arrive.
-            QTRY_VERIFY2(cellWithPath(c.path).found(), qPrintable(c.path));
+            QTRY_VERIFY2(placeOf(c.path).found(), qPrintable(c.path));
             if (!c.screenshot.isEmpty())
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
             QVERIFY(session->simulator.clearRequestLog());
-            typeInto(cellWithPath(c.path), c.typed);
+            typeInto(c.path, c.typed);
             QTRY_COMPARE(session->configSets().size(), 1);
             QCOMPARE(session->configSets().first().first, c.path);
             QCOMPARE(QString::fromStdString(session->configSets().first().second.asString()), c.typed);
@@ -245,7 +201,7 @@ private slots:
 
     void rightsFollowTheUserAndTheMeasurement()
     {
-        loginAs(QStringLiteral("bediener"), QStringLiteral("1234"));
+        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234")));
         openTable(GENERAL, GENERAL);
         QCOMPARE(cellOf(NAME_PATH).getRights(), int(TableCell::EDITABLE));
         QCOMPARE(cellOf(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL")).getRights(), int(TableCell::READ_ONLY));
@@ -256,23 +212,23 @@ private slots:
         QCOMPARE(cellOf(QStringLiteral("$.DISP.GEN.MEN.BEEP.VAL")).getRights(), int(TableCell::EDITABLE));
         session->rights()->setMeasurementRunning(false);
         QTRY_COMPARE(cellOf(NAME_PATH).getRights(), int(TableCell::EDITABLE));
-        loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(session->relogin());
     }
 
     void aChangeDuringAnEditWaits()
     {
         openTable(GENERAL, GENERAL);
-        const CellPlace name = cellWithPath(NAME_PATH);
+        const CellPlace name = placeOf(NAME_PATH);
         table()->editItem(table()->item(name.row, name.column));
         QVERIFY(table()->isEditing());
         const QString serial = QStringLiteral("$.DISP.GEN.MEN.SER.VAL");
         const QString before = cellOf(serial).getValue().toString();
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(serial, "SN-999")) >= 0);
+        QVERIFY(session->injectSet(serial, "SN-999"));
         QTest::qWait(600);
         QCOMPARE(cellOf(serial).getValue().toString(), before);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         // The next change rebuilds.
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(serial, "SN-1000")) >= 0);
+        QVERIFY(session->injectSet(serial, "SN-1000"));
         QTRY_COMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-1000"));
     }
 
@@ -298,7 +254,7 @@ private slots:
             session->window->setPage(MainWindow::DATA_MAIN);
             session->dataMain()->setDeviceConfigFromSensorList(path, sensor);
             QTRY_VERIFY(showing(path));
-            QVERIFY(session->simulator.injectTelegram(SimulatorProcess::delTelegram(deleted)) >= 0);
+            QVERIFY(session->inject(SimulatorProcess::delTelegram(deleted)));
             QTRY_COMPARE(session->dataMain()->getCurrentPage(), int(DataMain::SENSOR_PAGE));
         }
     }

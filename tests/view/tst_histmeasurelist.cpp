@@ -35,14 +35,7 @@ ZCheckButton* rowCheck(QWidget* list, int row)
     return qobject_cast<ZCheckButton*>(table->cellWidget(row, table->columnCount() - 1));
 }
 
-QStringList columnOf(QWidget* list, int column)
-{
-    QStringList texts;
-    QTableWidget* table = tableOf(list);
-    for (int row = 0; row < table->rowCount(); ++row)
-        texts << (table->item(row, column) ? table->item(row, column)->text() : QString());
-    return texts;
-}
+QStringList columnOf(QWidget* list, int column) { return tabletest::columnTexts(tableOf(list), column); }
 
 QList<int> idsOf(const HistMeasureList* list)
 {
@@ -72,11 +65,7 @@ bool press(QWidget* widget)
     return true;
 }
 
-void clickRow(QWidget* list, int row)
-{
-    QTableWidget* table = tableOf(list);
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(row, 0)).center());
-}
+void clickRow(QWidget* list, int row) { tabletest::tapCell(tableOf(list), row, 0); }
 
 Json::Value parsed(const char* text)
 {
@@ -96,7 +85,7 @@ class TestHistMeasureList : public QObject
     DataMain* screen() { return session->dataMain(); }
     bool inject(const QString& path, const Json::Value& value, bool toDevice = true)
     {
-        return session->simulator.injectTelegram(SimulatorProcess::setTelegram(path, value), toDevice) >= 0;
+        return session->injectSet(path, value, toDevice);
     }
 
     // The list of a logger page, opened with the link of the memory or export table; null when it did not open.
@@ -145,8 +134,7 @@ private slots:
     {
         qputenv("TZ", "UTC");
         session.reset(new ScreenSession({"--paused", "--export-ms", "300", "--empty-as-container"}));
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
     }
 
     void cleanupTestCase() { session.reset(); }
@@ -341,7 +329,7 @@ private slots:
         Json::Value emptied(Json::arrayValue);
         emptied.append(SimulatorProcess::delTelegram(QStringLiteral("$.MEM.MTAB")));
         emptied.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.MTAB"), Json::Value(Json::arrayValue)));
-        QVERIFY(session->simulator.injectTelegram(emptied) >= 0);
+        QVERIFY(session->inject(emptied));
         QVERIFY(ScreenSession::waitUntil([&] { return tableOf(list)->rowCount() == 0; }));
 
         // The client's memory node loses the table: it is read, and the device answers with the empty container.
@@ -349,7 +337,7 @@ private slots:
         Json::Value lost(Json::arrayValue);
         lost.append(SimulatorProcess::delTelegram(QStringLiteral("$.MEM")));
         lost.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.INP"), parsed(R"({"AUT":3})")));
-        QVERIFY(session->simulator.injectTelegram(lost, false) >= 0);
+        QVERIFY(session->inject(lost, false));
         QTest::qWait(5000);
         QCOMPARE(session->reads().count(QStringLiteral("$.MEM.MTAB")), 1);
         QCOMPARE(tableOf(list)->rowCount(), 0);
@@ -357,10 +345,8 @@ private slots:
 
     void repeatedLoginsLeaveOneReload()
     {
-        for (int login = 0; login < 50; ++login) {
-            QVERIFY(session->logout());
-            QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-        }
+        for (int login = 0; login < 50; ++login)
+            QVERIFY(session->relogin());
         // Rebuilt while hidden, as after a login; the header widgets of every round but the last go.
         auto* list =
             session->find<QWidget>(QStringLiteral("pLoggerDeleteExportedMeasure"))->findChild<HistMeasureList*>();

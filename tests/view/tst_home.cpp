@@ -1,32 +1,25 @@
 // The home page end to end: what a user lands on after a login, the ring
 // buffer on the header's logger button, the user-management right and where
-// each button leads.
+// each button leads (the Back key is in tst_mainwindow).
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "ViewTestHelpers.h"
 
 #include "view/Home.h"
 #include "widgets/ZAnimatedButton.h"
 
-#include <QEvent>
-#include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMovie>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
 
 namespace {
 
-const char* const RING_STILL = ":/pic/logger/icon_logger_31x31_white_green.bmp";
-const char* const RING_ACTIVE = ":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif";
-
-QImage pictureOf(const QIcon& icon)
-{
-    return icon.pixmap(31, 31).toImage().convertToFormat(QImage::Format_ARGB32);
-}
+const QString RING_STILL = QStringLiteral(":/pic/logger/icon_logger_31x31_white_green.bmp");
+const QString RING_ACTIVE = QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif");
 
 } // namespace
+
+using namespace viewtest;
 
 class TestHome : public QObject
 {
@@ -40,40 +33,7 @@ private:
     QToolButton* ringButton() { return button("tbtnHomeHeaderLogger"); }
     ZAnimatedButton* ring() { return ringButton()->findChild<ZAnimatedButton*>(); }
 
-    // The button shows the picture, or for an animation any of its frames.
-    bool ringShows(const char* picture)
-    {
-        const QImage shown = pictureOf(ringButton()->icon());
-        QMovie movie{QString::fromLatin1(picture)};
-        if (movie.isValid() && movie.frameCount() > 1) {
-            for (int frame = 0; frame < movie.frameCount(); ++frame) {
-                movie.jumpToFrame(frame);
-                if (pictureOf(QIcon(movie.currentPixmap())) == shown)
-                    return true;
-            }
-            return false;
-        }
-        const QImage expected = pictureOf(QIcon(QLatin1String(picture)));
-        return !expected.isNull() && shown == expected;
-    }
-
-    bool mirrorHas(const QString& path)
-    {
-        Json::Value value;
-        return session->json()->getMasterJSONbyPath(path, value, false);
-    }
-
-    void setDeviceValue(const QString& path, const Json::Value& value)
-    {
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(path, value)) >= 0);
-    }
-
-    void loginAs(const QString& user, const QString& password)
-    {
-        if (!session->window->isCurrentPage(MainWindow::LOGIN))
-            QVERIFY(session->logout());
-        QVERIFY(session->login(user, password));
-    }
+    bool ringShows(const QString& picture) { return shows(ringButton(), picture); }
 
 private slots:
     void initTestCase()
@@ -89,23 +49,23 @@ private slots:
 
     void ringBufferOnTheLoggerButton()
     {
-        loginAs(QStringLiteral("admin"), QStringLiteral("admin"));
+        QVERIFY(session->relogin());
         QTRY_VERIFY(ringShows(RING_STILL));
 
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 3);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 3));
         QTRY_VERIFY(ring()->isRunning() && ringShows(RING_ACTIVE));
 
         // Unknown states and a state of the wrong type keep the picture.
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 4);
-        setDeviceValue(QStringLiteral("$.MEM.RING"), "3");
-        setDeviceValue(QStringLiteral("$.DATA.PROBE"), 1);   // a later change shows the others were handled
-        QTRY_VERIFY(mirrorHas(QStringLiteral("$.DATA.PROBE")));
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 4));
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), "3"));
+        QVERIFY(session->injectSet(QStringLiteral("$.DATA.PROBE"), 1));   // a later change shows the others were handled
+        QTRY_VERIFY(!session->mirrorValue(QStringLiteral("$.DATA.PROBE")).isNull());
         QVERIFY(ring()->isRunning() && ringShows(RING_ACTIVE));
 
         QTRY_VERIFY(usersButton()->isEnabled());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("home-admin-ring3.png")));
 
-        setDeviceValue(QStringLiteral("$.MEM.RING"), 1);
+        QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 1));
         QTRY_VERIFY(!ring()->isRunning() && ringShows(RING_STILL));
     }
 
@@ -140,20 +100,20 @@ private slots:
 
     void userManagementFollowsTheRight()
     {
-        loginAs(QStringLiteral("bediener"), QStringLiteral("1234"));
-        // The device's right (admin only) keeps it off.
-        QTest::qWait(300);
+        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234")));
+        // The device's right (admin only) keeps it off once it is read.
+        QTRY_VERIFY(!session->mirrorValue(QStringLiteral("$.USMG.AUT")).isNull());
         QVERIFY(!usersButton()->isEnabled());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("home-bediener.png")));
 
         // A right every role holds while idle turns it on, at the value or with the whole node.
-        setDeviceValue(QStringLiteral("$.USMG.AUT"), 7);
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), 7));
         QTRY_VERIFY(usersButton()->isEnabled());
         Json::Value node(Json::objectValue);
         node["AUT"] = 65537;
-        setDeviceValue(QStringLiteral("$.USMG"), node);
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG"), node));
         QTRY_VERIFY(!usersButton()->isEnabled());
-        setDeviceValue(QStringLiteral("$.USMG.AUT"), 7);
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), 7));
 
         // A running measurement needs the measurement bit, which 7 lacks.
         session->rights()->setMeasurementRunning(true);
@@ -162,28 +122,17 @@ private slots:
         QTRY_VERIFY(usersButton()->isEnabled());
 
         // No whole number: off.
-        setDeviceValue(QStringLiteral("$.USMG.AUT"), "7");
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), "7"));
         QTRY_VERIFY(!usersButton()->isEnabled());
-        setDeviceValue(QStringLiteral("$.USMG.AUT"), 65537);
-    }
-
-    void backKeyLogsOut()
-    {
-        if (!session->window->isCurrentPage(MainWindow::HOME))
-            session->window->setPage(MainWindow::HOME);
-        QKeyEvent back(QEvent::KeyPress, Qt::Key_Back, Qt::NoModifier);
-        QCoreApplication::sendEvent(session->window, &back);
-        QTRY_VERIFY(session->window->isCurrentPage(MainWindow::LOGIN));
-        QVERIFY(session->json()->getToken().isEmpty());
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), 65537));
     }
 
     void noDeactivationMaskDeactivatesNothing()
     {
         session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--users"),
                                          QStringLiteral(DEVICESIM_USERS_NO_DEACTIVATION)}));
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("bediener"), QStringLiteral("1234")));
-        setDeviceValue(QStringLiteral("$.USMG.AUT"), 7);
+        QVERIFY(session->startAs(QStringLiteral("bediener"), QStringLiteral("1234")));
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), 7));
         QTRY_VERIFY(usersButton()->isEnabled());
     }
 };

@@ -104,10 +104,8 @@ private slots:
                                          QStringLiteral("--sample-interval"), QStringLiteral("50")}));
         // Small graphs: a stored window must stay filled however far the user pages.
         SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), QStringLiteral("3000"));
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->startAs());
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
     }
 
     void liveMeasurement()
@@ -263,8 +261,7 @@ private slots:
 
     void werkCannotStartStop()
     {
-        QVERIFY(session->logout());
-        QVERIFY(session->login(QStringLiteral("werk"), QStringLiteral("werk500")));
+        QVERIFY(session->relogin(QStringLiteral("werk"), QStringLiteral("werk500")));
         QTRY_VERIFY(!startStop()->text().isEmpty() && startStop()->text() != QStringLiteral("---"));
         QTest::qWait(300);
         QVERIFY(!startStop()->isEnabled());

@@ -3,6 +3,7 @@
 // rights, the name of the next measurement and the start/stop button.
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "TableTestSupport.h"
 
 #include "util/DeviceConfigUtil.h"
 #include "util/LoggerUtil.h"
@@ -12,7 +13,6 @@
 #include "view/TableObject.h"
 #include "widgets/ZClickLabel.h"
 
-#include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -43,11 +43,7 @@ private:
     HistMeasureList* listOn(int page) { return pages()->widget(page)->findChild<HistMeasureList*>(); }
     bool at(int page, int tab) { return pages()->currentIndex() == page && tabs()->currentIndex() == tab; }
 
-    QString shown(int row)
-    {
-        const QTableWidgetItem* item = memory()->item(row, VALUE);
-        return item ? item->text() : QString();
-    }
+    QString shown(int row) { return tabletest::itemText(memory(), row, VALUE); }
 
     TableCell nameCell()
     {
@@ -64,21 +60,18 @@ private:
 
     int deviceCount(const char* listPath)
     {
-        return int(session->simulator.treeValues(QLatin1String(listPath))[0].size());
+        return int(session->deviceValue(QLatin1String(listPath)).size());
     }
 
     void clickLink(TableObject* table, int row)
     {
         QTRY_VERIFY(qobject_cast<ZClickLabel*>(table->cellWidget(row, VALUE)));
-        auto* link = qobject_cast<ZClickLabel*>(table->cellWidget(row, VALUE));
-        QVERIFY(link->isEnabled());
-        QTest::mouseClick(link, Qt::LeftButton);
+        QVERIFY(tabletest::clickLink(*table, row, VALUE));
     }
 
     void openFromHome()
     {
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeLogger")));
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeLogger")));
         QVERIFY(session->window->isCurrentPage(MainWindow::DATA_MAIN));
         QVERIFY(at(Logger::STATUS_PAGE, Logger::MEMORY_TAB));
     }
@@ -87,12 +80,7 @@ private:
     void typeName(const QString& text)
     {
         QTRY_VERIFY(nameEditable());
-        memory()->editItem(memory()->item(NAME_ROW, VALUE));
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(tabletest::typeIntoCell(memory(), NAME_ROW, VALUE, text));
     }
 
     static int switchedOn(const QSignalSpy& input)
@@ -109,15 +97,14 @@ private:
         Json::Value burst(Json::arrayValue);
         for (int i = 0; i < 10; ++i)
             burst.append(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.SFP.VAL"), firstPercent + i));
-        QVERIFY(session->simulator.injectTelegram(burst, false) >= 0);
+        QVERIFY(session->inject(burst, false));
     }
 
 private slots:
     void initTestCase()
     {
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
     }
 
     void cleanupTestCase() { session.reset(); }
@@ -221,16 +208,14 @@ private slots:
         // device refuses, says so, and the cell is freed after the wait.
         DeviceConfigUtil::setPendingWriteTimeout(1000);
         const QString loose = QStringLiteral("^.{1,40}$");
-        QVERIFY(session->simulator.injectTelegram(
-                    SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.FILE.INP.REGX"),
-                                                  loose.toStdString()), false) >= 0);
+        QVERIFY(session->injectSet(QStringLiteral("$.SERV.STAT.MEAS.FILE.INP.REGX"), loose.toStdString(), false));
         QTRY_COMPARE(nameCell().getRegx(), loose);
         QVERIFY(session->simulator.clearRequestLog());
         typeName(QStringLiteral("Kessel A!"));
         QTRY_COMPARE(session->configSets().size(), 1);
         QCOMPARE(session->configSets().first().second, Json::Value("Kessel A!"));
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
-        QCOMPARE(session->simulator.treeValues(NAME_PATH)[0], Json::Value("Kessel_A"));
+        QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Kessel_A"));
         DeviceConfigUtil::setPendingWriteTimeout(5000);
     }
 
@@ -239,9 +224,9 @@ private slots:
         openFromHome();
         QTRY_VERIFY(loggerButton()->isEnabled() && chartButton()->isEnabled());
         // While the device's function value is not 0, neither button can be pressed.
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(START_STOP_PATH, 1), false) >= 0);
+        QVERIFY(session->injectSet(START_STOP_PATH, 1, false));
         QTRY_VERIFY(!loggerButton()->isEnabled() && !chartButton()->isEnabled());
-        QVERIFY(session->simulator.injectTelegram(SimulatorProcess::setTelegram(START_STOP_PATH, 0), false) >= 0);
+        QVERIFY(session->injectSet(START_STOP_PATH, 0, false));
         QTRY_VERIFY(loggerButton()->isEnabled() && chartButton()->isEnabled());
 
         QVERIFY(session->simulator.clearRequestLog());
@@ -252,7 +237,7 @@ private slots:
         QCOMPARE(session->configSets().size(), 1);
         QCOMPARE(session->configSets().first().second.asInt(), 1);
         // The running measurement's start, as the device keeps it.
-        const Json::Value start = session->simulator.treeValues(QStringLiteral("$.SERV.STAT.MEAS.STAT"))[0];
+        const Json::Value start = session->deviceValue(QStringLiteral("$.SERV.STAT.MEAS.STAT"));
         QVERIFY(start.isInt64());
         const QDateTime startTime = QDateTime::fromMSecsSinceEpoch(start.asInt64());
         QTRY_COMPARE(shown(4), startTime.toString(QStringLiteral("dd.MM.yyyy / HH:mm:ss")));

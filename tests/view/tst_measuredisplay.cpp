@@ -5,6 +5,7 @@
 // an open dialog, pictures, and 500 channels.
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "TableTestSupport.h"
 
 #include "util/MeasureDisplayUtil.h"
 #include "view/ChannelFunctionDialog.h"
@@ -47,18 +48,14 @@ private:
     QPushButton* trigger() { return inDialog<QPushButton>("btnFunctionDialogSetFunction"); }
     ZComboBox* menu() { return inDialog<ZComboBox>("cmbFunctionDialogMenu"); }
 
-    void inject(const Json::Value& telegram, bool applyToTree = true)
-    {
-        QVERIFY(session->simulator.injectTelegram(telegram, applyToTree) >= 0);
-    }
+    void inject(const Json::Value& telegram, bool applyToTree = true) { QVERIFY(session->inject(telegram, applyToTree)); }
 
     // The simulator's own value at path as the display writes it.
     QString deviceText(const QString& path)
     {
-        const Json::Value values = session->simulator.treeValues(path);
-        if (values.size() != 1)
+        const Json::Value node = session->deviceValue(path);
+        if (node.isNull())
             return QStringLiteral("?");
-        const Json::Value& node = values[0];
         return node.isString() ? QString::fromStdString(node.asString()) : QString::number(node.asDouble(), 'g', 6);
     }
 
@@ -76,24 +73,16 @@ private:
                && util()->getCurrentChannelPath() == channelPath(k);
     }
 
-    void login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
-    {
-        if (!session->window->isCurrentPage(MainWindow::LOGIN))
-            QVERIFY(session->logout());
-        QVERIFY(session->login(user, password));
-    }
-
     // Home, "Anzeige", the channel list, a tap on row k.
     void tapChannel(int k)
     {
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
         auto* tabs = session->find<QTabWidget>(QStringLiteral("tabwgtDisplay"));
         auto* tabBar = tabs->findChild<QTabBar*>();
         QTest::mouseClick(tabBar, Qt::LeftButton, Qt::NoModifier, tabBar->tabRect(0).center());
         TableObject* list = session->dataMain()->getChannelList()->tableObject();
         QTRY_VERIFY(list->rowCount() > k && list->item(k, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(k, 0)).center());
+        tabletest::tapCell(list, k, 0);
         QCOMPARE(tabs->currentIndex(), 1);
         QTRY_VERIFY2(shows(k), qPrintable(combo()->currentText() + " / " + util()->getCurrentChannelPath()));
     }
@@ -138,14 +127,9 @@ private:
     // Opens the value editor of row's column 1, types text and presses Return.
     void typeValue(int row, const QString& text)
     {
-        QTableWidgetItem* item = functionTable()->item(row, 1);
-        QVERIFY(item && functionTable()->isInputEnabled());
-        functionTable()->editItem(item);
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(functionTable()->isInputEnabled());
+        QVERIFY(tabletest::typeIntoCell(functionTable(), row, 1, text));
+        QWidget* editor = QApplication::focusWidget();
         QCoreApplication::processEvents();   // the view commits an accepted entry queued
         if (QApplication::focusWidget() == editor)
             QTest::keyClick(editor, Qt::Key_Escape);   // refused: the editor stays open
@@ -156,8 +140,7 @@ private slots:
     void initTestCase()
     {
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        login();
+        QVERIFY(session->startAs());
     }
 
     void cleanupTestCase() { session.reset(); }
@@ -209,12 +192,8 @@ private slots:
         QTRY_COMPARE(value()->measureValue(), QStringLiteral("48.9"));
         QTRY_COMPARE(session->reads().count(channelPath(3)), 1);
         // The client index names the shown channel, written into the mirror only.
-        Json::Value index;
-        QVERIFY(session->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.CH"), index, false));
-        QCOMPARE(index.asInt(), 3);
-        for (const QString& endpoint : {QStringLiteral("path"), QStringLiteral("config")})
-            for (const Json::Value& request : session->requests(endpoint))
-                QVERIFY(!QString::fromStdString(request["body"].asString()).contains(QStringLiteral("CLNT")));
+        QCOMPARE(session->mirrorValue(QStringLiteral("$.CLNT.CH")).asInt(), 3);
+        QVERIFY(!session->sentText(QStringLiteral("CLNT")));
     }
 
     void deletesResetOnlyForTheShownChannel()
@@ -238,7 +217,7 @@ private slots:
             QTRY_VERIFY(delivered);
             QCOMPARE(reset.size(), deleted.second);
             inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK"),
-                                                 session->simulator.treeValues(QStringLiteral("$.DATA.MK"))[0]), false);
+                                                 session->deviceValue(QStringLiteral("$.DATA.MK"))), false);
             tapChannel(1);
         }
         disconnect(session->json(), nullptr, this, nullptr);
@@ -266,7 +245,7 @@ private slots:
     void triggerNeverBlankAndClearsMaximumAndMinimum()
     {
         openDialog(1);
-        const Json::Value items = session->simulator.treeValues(QStringLiteral("$.DATA.CH.MADJ.ITEM"))[0];
+        const Json::Value items = session->deviceValue(QStringLiteral("$.DATA.CH.MADJ.ITEM"));
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), Json::Value(Json::arrayValue)),
                false);
         QTRY_COMPARE(menu()->count(), 0);
@@ -298,14 +277,14 @@ private slots:
         closeDialog();
 
         // An operator may clear but not zero.
-        login(QStringLiteral("bediener"), QStringLiteral("1234"));
+        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234")));
         openDialog(0);
         chooseFunction(QStringLiteral("Nullsetzen"));
         QTRY_VERIFY(functionTable()->rowCount() == 1);
         QVERIFY(!trigger()->isEnabled());
         chooseFunction(QStringLiteral("Max/Min löschen"));
         QVERIFY(trigger()->isEnabled());
-        login();   // the session ends: its dialog goes with it
+        QVERIFY(session->relogin());   // the session ends: its dialog goes with it
         QTRY_VERIFY(!dialog());
     }
 
@@ -323,7 +302,7 @@ private slots:
     {
         // A channel behind the first one that can be zeroed.
         int k = 1;
-        while (k < combo()->count() && session->simulator.treeValues(channelPath(k) + QStringLiteral(".FCT.TARA")).size() != 1)
+        while (k < combo()->count() && session->deviceValue(channelPath(k) + QStringLiteral(".FCT.TARA")).isNull())
             ++k;
         QVERIFY(k < combo()->count());
         openDialog(k);
@@ -372,9 +351,9 @@ private slots:
     void fiveHundredChannels()
     {
         session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--channels"), "500"}));
-        QVERIFY(session->start());
-        login();
+        QVERIFY(session->startAs());
         tapChannel(0);
+        QTRY_COMPARE_WITH_TIMEOUT(session->dataMain()->getChannelList()->tableObject()->rowCount(), 500, 60000);
         QTRY_COMPARE(combo()->count(), 500);
         session->dataMain()->setSelectedChannelFromChannelList(channelPath(499));
         QTRY_VERIFY(shows(499));
@@ -384,7 +363,7 @@ private slots:
         QVERIFY(util()->isWorking());
         QVERIFY(session->logout());
         QTRY_VERIFY(!util()->isWorking());
-        login();
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         openDialog(2);
         util()->requestChannelList();
         session.reset();   // closing during a build, with the dialog open

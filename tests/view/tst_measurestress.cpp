@@ -43,8 +43,7 @@ private slots:
     {
         session.reset(new ScreenSession({QStringLiteral("--channels"), QString::number(CHANNELS),
                                          QStringLiteral("--live-interval"), QStringLiteral("50")}));
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
         enterMeasurement();
 
         for (int round = 0; round < 24; ++round) {
@@ -60,8 +59,7 @@ private slots:
             }
             if (round == 12) {
                 // A new session in the middle of it all.
-                QVERIFY(session->logout());
-                QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+                QVERIFY(session->relogin());
                 enterMeasurement();
             }
             QTest::qWait(60);

@@ -82,8 +82,7 @@ private slots:
     void initTestCase()
     {
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
         QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
         QVERIFY(session->waitUntil([this] { return session->find<QPushButton>("btnDataStartStop")->isEnabled(); }));
         QVERIFY(session->click(QStringLiteral("btnDataStartStop")));
@@ -184,9 +183,7 @@ private slots:
 
     void englishPages()
     {
-        QVERIFY(session->logout());
-        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
         QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 10000);
         openSettings();

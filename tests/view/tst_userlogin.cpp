@@ -1,49 +1,22 @@
 // The login page in the running application, against the device simulator:
 // language switching, the login states and the picture of each state.
 #include "Screenshot.h"
-#include "SimulatorProcess.h"
+#include "ScreenSession.h"
 
-#include "util/AppContext.h"
-#include "util/JSONUtil.h"
-#include "util/SettingsUtil.h"
-#include "util/TevaroApp.h"
-#include "view/MainWindow.h"
 #include "view/UserLogin.h"
 #include "widgets/ZLabel.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QtTest>
-
-namespace {
-
-const int LOGIN_PAGE = 0;
-const int HOME_PAGE = 1;
-
-int countRequests(SimulatorProcess& simulator, const std::string& path)
-{
-    int count = 0;
-    for (const Json::Value& entry : simulator.requestLog())
-        if (entry["path"].asString() == path)
-            ++count;
-    return count;
-}
-
-} // namespace
 
 class TestUserLogin : public QObject
 {
     Q_OBJECT
 
 private:
-    SimulatorProcess simulator{{QStringLiteral("--paused")}};
-    TevaroApp* app = nullptr;
-    MainWindow* window = nullptr;
+    ScreenSession session;
     UserLogin* page = nullptr;
 
     template <typename T>
@@ -55,21 +28,14 @@ private:
     QLineEdit* nameEdit() { return child<QLineEdit>("leUserLoginName"); }
     QLineEdit* passwordEdit() { return child<QLineEdit>("leUserLoginPassword"); }
     QPushButton* confirmButton() { return child<QPushButton>("btnUserLoginConfirm"); }
-    QPushButton* configButton() { return child<QPushButton>("btnUserLoginConfig"); }
     QLabel* hint() { return child<QLabel>("lblUserLoginInfo"); }
-    QComboBox* languages() { return child<QComboBox>("cbxUserLoginLanguage"); }
-
-    int currentPage()
-    {
-        QStackedWidget* stack = window->findChild<QStackedWidget*>();
-        return stack ? stack->currentIndex() : -1;
-    }
-
-    QColor hintColour() { return hint()->palette().color(QPalette::Active, hint()->foregroundRole()); }
+    bool onPage(int mainPage) { return session.window->isCurrentPage(mainPage); }
+    int polls() { return session.requests(QStringLiteral("data")).size(); }
 
     bool inputsAre(bool enabled)
     {
-        for (QWidget* input : QList<QWidget*>{nameEdit(), passwordEdit(), configButton(), confirmButton(), languages()})
+        for (QWidget* input : QList<QWidget*>{nameEdit(), passwordEdit(), child<QWidget>("btnUserLoginConfig"),
+                                              confirmButton(), child<QWidget>("cbxUserLoginLanguage")})
             if (input->isEnabled() != enabled)
                 return false;
         return true;
@@ -82,23 +48,6 @@ private:
         passwordEdit()->clear();
         QTest::keyClicks(nameEdit(), user);
         QTest::keyClicks(passwordEdit(), password);
-    }
-
-    void chooseLanguage(const QString& title)
-    {
-        QComboBox* box = languages();
-        const int index = box->findText(title);
-        QVERIFY2(index >= 0, qPrintable(title));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
-
-    void backToLoginPage()
-    {
-        if (currentPage() != LOGIN_PAGE)
-            app->stop();
-        QTRY_COMPARE(currentPage(), LOGIN_PAGE);
-        QTRY_VERIFY(inputsEnabled());
     }
 
     // Lets pending layout work finish, as the event loop does before painting.
@@ -117,45 +66,31 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(simulator.start());
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/IPAdress"), QStringLiteral("127.0.0.1"));
-        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QString::number(simulator.port()));
-        SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE"));
-        app = new TevaroApp();
-        AppContext* context = AppContext::get();
-        window = context->getMainWindow();
-        AppContext::release();
-        QVERIFY(window);
-        window->resize(1280, 800);
-        page = window->findChild<UserLogin*>();
-        QVERIFY(page);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        QCOMPARE(currentPage(), LOGIN_PAGE);
-    }
-
-    void cleanupTestCase()
-    {
-        delete app;
+        QVERIFY(session.start());
+        page = session.find<UserLogin>(QString());
+        QVERIFY(page && onPage(MainWindow::LOGIN));
     }
 
     void init()
     {
-        QVERIFY(simulator.setDelay(0));
-        QVERIFY(simulator.clearRequestLog());
+        QVERIFY(session.simulator.setDelay(0));
+        QVERIFY(session.simulator.clearRequestLog());
     }
 
     void cleanup()
     {
-        chooseLanguage(QStringLiteral("Deutsch"));
-        backToLoginPage();
+        QVERIFY(session.chooseLanguage(QStringLiteral("Deutsch")));
+        if (!onPage(MainWindow::LOGIN))
+            session.app->stop();
+        QTRY_VERIFY(onPage(MainWindow::LOGIN) && inputsEnabled());
     }
 
     void switchingTheLanguageChangesTheTexts()
     {
-        chooseLanguage(QStringLiteral("English"));
+        QVERIFY(session.chooseLanguage(QStringLiteral("English")));
         QCOMPARE(confirmButton()->text(), QStringLiteral("Log in"));
         // The whole main window follows, the network page as well.
-        QLabel* headline = window->findChild<QLabel*>(QStringLiteral("lblNetworkHeadline"));
+        QLabel* headline = session.find<QLabel>(QStringLiteral("lblNetworkHeadline"));
         QVERIFY(headline);
         QCOMPARE(headline->text(), QStringLiteral("Network settings"));
         QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QString()).toString(),
@@ -165,7 +100,7 @@ private slots:
 
     void refusedLogin()
     {
-        QVERIFY(simulator.setDelay(600, QStringLiteral("login")));
+        QVERIFY(session.simulator.setDelay(600, QStringLiteral("login")));
         typeCredentials(QStringLiteral("admin"), QStringLiteral("wrong"));
         QTest::mouseClick(confirmButton(), Qt::LeftButton);
 
@@ -176,16 +111,16 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(inputsEnabled(), 10000);
         QCOMPARE(hint()->text(), QStringLiteral("Anmeldung konnte nicht durchgeführt werden"));
-        QCOMPARE(hintColour(), QColor(Qt::red));
+        QCOMPARE(hint()->palette().color(QPalette::Active, hint()->foregroundRole()), QColor(Qt::red));
         settle();
         QCOMPARE(static_cast<ZLabel*>(hint())->displayedText(), hint()->text());   // not elided
         QCOMPARE(passwordEdit()->text(), QString());
-        QVERIFY(app->getJSONUtil()->getToken().isEmpty());
+        QVERIFY(session.json()->getToken().isEmpty());
         save(QStringLiteral("login-refused.png"));
 
         // No session: the device is never polled.
         QTest::qWait(400);
-        QCOMPARE(countRequests(simulator, "/webservice/data"), 0);
+        QCOMPARE(polls(), 0);
 
         // Typing clears the hint.
         QTest::keyClicks(passwordEdit(), QStringLiteral("x"));
@@ -196,15 +131,15 @@ private slots:
     {
         typeCredentials(QStringLiteral(" admin "), QStringLiteral("admin"));
         QTest::mouseClick(confirmButton(), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(currentPage(), HOME_PAGE, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(countRequests(simulator, "/webservice/data") > 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(onPage(MainWindow::HOME), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 5000);
 
         // Logging out returns to the login page with the name kept.
-        app->stop();
-        QTRY_COMPARE(currentPage(), LOGIN_PAGE);
+        session.app->stop();
+        QTRY_VERIFY(onPage(MainWindow::LOGIN));
         QCOMPARE(nameEdit()->text(), QStringLiteral(" admin "));
         QCOMPARE(passwordEdit()->text(), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(countRequests(simulator, "/webservice/logout"), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(session.requests(QStringLiteral("logout")).size(), 1, 5000);
     }
 
     void keyboardAloneLogsIn()
@@ -212,8 +147,8 @@ private slots:
         // The page takes the keyboard whenever it shows, at start and after a logout.
         nameEdit()->clear();
         passwordEdit()->clear();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
+        session.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(session.window));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(nameEdit()));
 
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("admin"));
@@ -227,16 +162,16 @@ private slots:
 
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("admin"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(currentPage(), HOME_PAGE, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(onPage(MainWindow::HOME), 10000);
 
-        app->stop();
-        QTRY_COMPARE(currentPage(), LOGIN_PAGE);
+        session.app->stop();
+        QTRY_VERIFY(onPage(MainWindow::LOGIN));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(nameEdit()));
     }
 
     void loginWithoutAnswerGivesUp()
     {
-        QVERIFY(simulator.setDelay(2500, QStringLiteral("login")));
+        QVERIFY(session.simulator.setDelay(2500, QStringLiteral("login")));
         page->setLoginTimeout(300);
         typeCredentials(QStringLiteral("admin"), QStringLiteral("admin"));
         QTest::mouseClick(confirmButton(), Qt::LeftButton);
@@ -245,8 +180,8 @@ private slots:
         // The late acceptance changes nothing.
         QTest::qWait(3000);
         page->setLoginTimeout(65000);
-        QCOMPARE(currentPage(), LOGIN_PAGE);
-        QVERIFY(app->getJSONUtil()->getToken().isEmpty());
+        QVERIFY(onPage(MainWindow::LOGIN));
+        QVERIFY(session.json()->getToken().isEmpty());
     }
 
 };

@@ -3,6 +3,7 @@
 #include "../common/LogCapture.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
+#include "TableTestSupport.h"
 
 #include "util/UserManagementUtil.h"
 #include "view/MessageDialog.h"
@@ -55,18 +56,8 @@ private:
     ZCheckButton* hideSwitch() { return dialog<ZCheckButton>("btnUserManagementAddPassword"); }
     QPushButton* saveButton() { return dialog<QPushButton>("btnUserManagementAdd"); }
 
-    QString cell(int row, int column)
-    {
-        QTableWidgetItem* item = table()->item(row, column);
-        return item ? item->text() : QString();
-    }
-    QStringList names()
-    {
-        QStringList list;
-        for (int row = 0; row < table()->rowCount(); ++row)
-            list << cell(row, 0);
-        return list;
-    }
+    QString cell(int row, int column) { return tabletest::itemText(table(), row, column); }
+    QStringList names() { return tabletest::columnTexts(table(), 0); }
     int rowOf(const QString& user) { return names().indexOf(user); }
 
     void click(QWidget* widget)
@@ -101,22 +92,11 @@ private:
         QVERIFY(session->click(QStringLiteral("tbtnHomeUserManagement")));
         QTRY_VERIFY(rowOf(QStringLiteral("admin")) >= 0);
     }
-    // Logs in again, on the login page set to language (its title there) when one is given.
-    void relogin(const QString& user = QStringLiteral("admin"), const QString& secret = QStringLiteral("admin"),
-                 const QString& language = QString())
-    {
-        QVERIFY(session->logout());
-        if (!language.isEmpty())
-            QVERIFY(session->chooseLanguage(language));
-        QVERIFY(session->login(user, secret));
-    }
     QVector<Json::Value> userElements(const char* list) { return session->sentElements(QStringLiteral("user"), list); }
     // The simulator's user with that name, null when there is none.
     Json::Value deviceUser(const QString& user)
     {
-        const Json::Value found =
-            session->simulator.treeValues(QStringLiteral("$.USMG.USLI[?(@.NAME==\"%1\")]").arg(user));
-        return found.isArray() && found.size() == 1 ? found[0] : Json::Value();
+        return session->deviceValue(QStringLiteral("$.USMG.USLI[?(@.NAME==\"%1\")]").arg(user));
     }
     // Deleted by a second client logged in as admin, as another technician would.
     void otherClientDeletes(const QString& user)
@@ -170,11 +150,11 @@ private slots:
         };
         QVERIFY(fitsAdd());
         QVERIFY(session->click(QStringLiteral("tbtnUserManagementBack")));
-        relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English"));
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
         QCOMPARE(table()->rowCount(), 0);
         openPage();
         QVERIFY(add->text() == QStringLiteral("Add") && fitsAdd());
-        relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("Deutsch"));
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("Deutsch")));
     }
 
     void editDialogKeepsOrReplacesThePassword()
@@ -258,7 +238,7 @@ private slots:
         clickCell(QStringLiteral("werk"), 0);
         QTRY_VERIFY(dialog());
         QPointer<UserManagementEditDialog> open = dialog();
-        relogin();
+        QVERIFY(session->relogin());
         QVERIFY(!open);
 
         openPage();
@@ -290,8 +270,8 @@ private slots:
         QVERIFY(!session->simulator.login(QStringLiteral("bob"), CANARY).isEmpty());
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
         QTRY_VERIFY(cell(rowOf(QStringLiteral("bob")), 2).startsWith(today));
-        relogin(QStringLiteral("bob"), CANARY);
-        relogin();
+        QVERIFY(session->relogin(QStringLiteral("bob"), CANARY));
+        QVERIFY(session->relogin());
 
         // Edited without touching the password: the old one still works; then a new one replaces it.
         openPage();

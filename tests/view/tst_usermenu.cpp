@@ -54,8 +54,7 @@ private:
 
     void showTab()
     {
-        session->window->setPage(MainWindow::HOME);
-        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
         auto* tabs = session->find<QTabWidget>(QStringLiteral("tabwgtDisplay"));
         tabs->setCurrentIndex(0);
         tabs->setCurrentIndex(3);
@@ -68,11 +67,7 @@ private:
         return shown ? shown->findChild<ZUserMenuWidget*>() : nullptr;
     }
 
-    void tap(int row, int column)
-    {
-        const QRect cell = table()->visualRect(table()->model()->index(row, column));
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    }
+    void tap(int row, int column) { tabletest::tapCell(table(), row, column); }
 
     void addMenu(const QString& name, int style, const QString& picture = QString())
     {
@@ -125,7 +120,7 @@ private:
         connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
                 &scope, [&](GlobalEnums::InstructionType, const QString& changed) { seen = seen || changed == path; });
         connect(session->json(), &JSONUtil::afterTelegramAvailable, &scope, [&] { handled = seen; });
-        QVERIFY(session->simulator.injectTelegram(telegram) >= 0);
+        QVERIFY(session->inject(telegram));
         QTRY_VERIFY(handled);
     }
 
@@ -147,8 +142,7 @@ private slots:
     {
         QFile::remove(FileUtil::basePath() + QStringLiteral("/User/UserMenu.json"));   // of an earlier run
         session.reset(new ScreenSession());
-        QVERIFY(session->start());
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->startAs());
         showTab();
     }
 
@@ -217,7 +211,7 @@ private slots:
         Json::Value change(Json::arrayValue);
         change.append(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK[1].MV.T"), "<b>x</b>"));
         change.append(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK[1].MV.MW.VAL"), "<i>7</i>"));
-        QVERIFY(session->simulator.injectTelegram(change) >= 0);
+        QVERIFY(session->inject(change));
         QTRY_COMPARE(tile(0)->getMeasureText()->measureValue(), QStringLiteral("<i>7</i>"));
         QCOMPARE(tile(0)->getChannelName()->text(), QStringLiteral("<b>x</b>"));
         QCOMPARE(tile(0)->getChannelName()->textFormat(), Qt::PlainText);
@@ -260,8 +254,7 @@ private slots:
         injectHandled(SimulatorProcess::setTelegram(unshown, 1.5), unshown);
         QCOMPARE(notices, 0);
         const QString description = QStringLiteral("$.DATA.CH");
-        injectHandled(SimulatorProcess::setTelegram(description, session->simulator.treeValues(description)[0]),
-                      description);
+        injectHandled(SimulatorProcess::setTelegram(description, session->deviceValue(description)), description);
         QCOMPARE(notices, 1);
         QTRY_COMPARE(rebuilds, 1);
         QCOMPARE(scroll->value(), scrolled);
@@ -297,9 +290,7 @@ private slots:
         int refreshes = 0;
         QObject scope;   // ends the counting before the counter goes
         connect(screen()->getUtil(), &UserMenuUtil::updateAddSelectDialog, &scope, [&] { ++refreshes; });
-        QVERIFY(session->simulator.injectTelegram(
-                    SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK[2].MV.MAW.VAL"), "9.5"))
-                >= 0);
+        QVERIFY(session->injectSet(QStringLiteral("$.DATA.MK[2].MV.MAW.VAL"), "9.5"));
         QTRY_VERIFY(refreshes > 0);
         QCOMPARE(combo("cmbUserMenuSelectChannel")->currentText(), chosen);
         closeCell(QStringLiteral("btnUserMenuSelectSet"));
@@ -358,9 +349,7 @@ private slots:
 
     void picturesInEnglish()
     {
-        QVERIFY(session->logout());
-        QVERIFY(session->chooseLanguage(QStringLiteral("English")));
-        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
         showTab();
         QCOMPARE(session->find<QPushButton>(QStringLiteral("btnUserMenuListAdd"))->text(), QStringLiteral("Add"));
         QVERIFY(grabScreenshot(session->window, QStringLiteral("usermenu-en-list.png")));

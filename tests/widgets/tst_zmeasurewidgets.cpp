@@ -1,7 +1,7 @@
 // The measured-value widgets under the application style sheets: the status
 // becomes "measureStatus", the sheet turns it into the blinking overlay text
 // and the value colour, function flags become pictures in a 2 x 3 grid.
-#include "widgets/TevaroResources.h"
+#include "AppStyleSheet.h"
 #include "widgets/ZAnimatedLabel.h"
 #include "widgets/ZFlagIcon.h"
 #include "widgets/ZFlagWidget.h"
@@ -92,17 +92,7 @@ class TestZMeasureWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        ensureTevaroResources();
-        QString sheet;
-        for (const char* name : {":/qss/TevaroApp.qss", ":/qss/TevaroApp_Desktop.qss"}) {
-            QFile file(QString::fromLatin1(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            sheet += QString::fromUtf8(file.readAll());
-        }
-        qApp->setStyleSheet(sheet);
-    }
+    void initTestCase() { QVERIFY(!useApplicationStyleSheet().isEmpty()); }
 
     // The scaling and the large widget share the look; a status set again
     // after a clear must look the same.

@@ -1,7 +1,7 @@
 // The radio list of table cells: unique descriptions, the first option chosen,
 // a tap on another option reported once (both signals), a choice made by the
 // program never reported, and the chosen index always naming the checked button.
-#include "widgets/TevaroResources.h"
+#include "AppStyleSheet.h"
 #include "widgets/ZRadioButton.h"
 #include "widgets/ZRadioGroup.h"
 
@@ -31,17 +31,7 @@ class TestZRadioGroup : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        ensureTevaroResources();
-        QString sheet;
-        for (const char* name : {":/qss/TevaroApp.qss", ":/qss/TevaroApp_Desktop.qss"}) {
-            QFile file(QString::fromLatin1(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            sheet += QString::fromUtf8(file.readAll());
-        }
-        qApp->setStyleSheet(sheet);
-    }
+    void initTestCase() { QVERIFY(!useApplicationStyleSheet().isEmpty()); }
 
     // A choice made by the program, or moved by a re-added description, is
     // never reported.
