@@ -29,7 +29,9 @@ QSettings* settings()
 void setValueLocked(const QString& key, const QVariant& value)
 {
     QSettings* store = settings();
-    store->setValue(key, value);
+    // An empty value is kept as an empty key: QSettings would write an
+    // invalid QVariant as "@Invalid()", which no one editing the file expects.
+    store->setValue(key, value.isValid() ? value : QVariant(QString()));
     store->sync();
     // The values stay in force for this run; say once that they are not kept.
     static bool reported = false;

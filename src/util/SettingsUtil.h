@@ -18,7 +18,7 @@ public:
     static SettingsUtil* instance();
     static int useCount();
 
-    // Writes value and syncs the file at once.
+    // Writes value and syncs the file at once; an invalid value leaves the key empty.
     static void setValue(const QString& key, const QVariant& value);
     // The stored value; when the key holds no value, defaultValue is written
     // back and returned.

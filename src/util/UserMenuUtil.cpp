@@ -89,7 +89,7 @@ void UserMenuUtil::openFile()
         menuFile = new CommonJSONUtil(nullptr);
         return;
     }
-    FileUtil::createFile(filePath, true);
+    // A missing file stays missing: the first change writes it whole.
     std::unique_ptr<CommonJSONUtil> file(new CommonJSONUtil(filePath, nullptr));
     bool damaged = file->getFileState() == CommonJSONUtil::FILE_UNREADABLE;
     if (file->getFileState() == CommonJSONUtil::FILE_PARSED) {
@@ -112,7 +112,6 @@ void UserMenuUtil::openFile()
         qCritical().noquote() << "The user-menu file was damaged and has been moved to" << backup
                               << "; the user menus start empty";
         unreportedBackup = QFileInfo(backup).fileName();
-        FileUtil::createFile(filePath, true);
     } else {
         qCritical().noquote() << "The damaged user-menu file could not be moved aside and is left as it is;"
                               << "no user-menu change is saved while the program runs:" << filePath;

@@ -79,7 +79,7 @@ public slots:
 
 private:
     // Reads the file; a damaged one is moved aside (or, failing that, left
-    // alone with every change refused).
+    // alone with every change refused). A missing file is not created here.
     void openFile();
     bool moveFileAside(QString& backupPath);
     // Writes root as the new file and makes it the document; false (the

@@ -54,6 +54,7 @@ ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& na
         else if (!name.isEmpty() && names.count(name) == 1)
             at = names.indexOf(name);
         channelName = name;
+        knownNames = names;
         if (at >= 0) {
             channelPath = paths.at(at);
             listed = true;
@@ -227,10 +228,14 @@ void ChannelFunctionDialog::setChannelLabel(QStringList& names)
 {
     Q_UNUSED(names)   // the list is read with its paths, under the worker's lock
     const bool wasListed = listed;
+    const QString formerName = channelName;
     const bool moved = followChannel();
+    const bool renamed = channelName != formerName;
+    if (renamed)
+        ui->lblFunctionDialogChannel->setText(channelName);
     if (listed != wasListed || moved)
         applyListing();
-    if (listed && (moved || !wasListed))
+    if (listed && (moved || renamed || !wasListed))
         setChannel();   // the functions of the channel where it is now
 }
 
@@ -241,6 +246,8 @@ bool ChannelFunctionDialog::followChannel()
     QVector<QString> paths;
     QVector<QString> names;
     util->getChannelList(paths, names);
+    const QVector<QString> namesBefore = knownNames;
+    knownNames = names;
     const int at = paths.indexOf(channelPath);
     if (at >= 0 && names.at(at) == channelName) {
         listed = true;
@@ -252,6 +259,14 @@ bool ChannelFunctionDialog::followChannel()
         channelPath = paths.at(names.indexOf(channelName));
         listed = true;
         return true;
+    }
+    // Renamed where it stands: its name is gone and its place holds a name
+    // no channel bore before. A name listed before belongs to a channel
+    // that moved up into the place of this one, which is gone.
+    if (listed && at >= 0 && names.count(channelName) == 0 && !namesBefore.contains(names.at(at))
+        && names.count(names.at(at)) == 1) {
+        channelName = names.at(at);
+        return false;
     }
     listed = false;
     return false;

@@ -25,9 +25,10 @@ class ChannelFunctionDialog;
 //
 // The dialog belongs to the channel shown when it opened, known by its path
 // and name: it asks for that channel only, takes deliveries of that channel
-// only, follows it when the list moves it to another path, and offers no
-// trigger and no input while it is not listed. It closes when the session
-// ends. Opened and deleted (on close) by the measured-value display.
+// only, follows it when the list moves it to another path or the device
+// renames it, and offers no trigger and no input while it is not listed. It
+// closes when the session ends. Opened and deleted (on close) by the
+// measured-value display.
 class ChannelFunctionDialog : public ZDialog, public OverallView
 {
     Q_OBJECT
@@ -57,7 +58,8 @@ public slots:
     void setChannel();
 
 private:
-    // Looks the channel up in the display's list; true when it moved to another path.
+    // Looks the channel up in the display's list, taking a new name given in
+    // its place; true when it moved to another path.
     bool followChannel();
     // Trigger and input follow the listing and the shown function.
     void applyListing();
@@ -71,6 +73,7 @@ private:
     int channelIndex;
     QString channelPath;
     QString channelName;   // as listed, to know the channel again
+    QVector<QString> knownNames;   // the list's names when last looked at, to tell a rename from a move
     bool listed;
     QVector<ChannelData::Function> functionList;
     QVector<TableStructure> functionTables;

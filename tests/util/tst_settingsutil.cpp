@@ -55,10 +55,12 @@ private slots:
         // Written back and synced at once.
         QVERIFY(fileText().contains(QStringLiteral("[Config]\nStatusbar\\Show\\Value=true")));
 
-        // An empty default is written as unset, and stays unset on the next read.
+        // An empty default leaves the key empty, never Qt's invalid-value marker.
         const QString key = QStringLiteral("Config/TevaroApp/PollTime");
-        QVERIFY(!SettingsUtil::getValue(key, QVariant()).isValid());
-        QVERIFY(!SettingsUtil::getValue(key, QVariant()).isValid());
+        QVERIFY(SettingsUtil::getValue(key, QVariant()).toString().isEmpty());
+        QVERIFY(SettingsUtil::getValue(key, QVariant()).toString().isEmpty());
+        QVERIFY(fileText().contains(QStringLiteral("\nTevaroApp\\PollTime=\n")));
+        QVERIFY(!fileText().contains(QStringLiteral("@Invalid")));
 
         // The run script writes the address keys; this pins their file form.
         SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QStringLiteral("8080"));

@@ -110,7 +110,10 @@ private slots:
     {
         const QStringList names{"Kühlwasser Süd", "", "Noten 𝄞 😀"};
         {
+            // A first start: no file until the first change.
             UserMenuUtil store;
+            QVERIFY(menuList(store).isEmpty());
+            QVERIFY(!QFile::exists(menuFile()));
             store.addUserMenu(names[0], UserMenuUtil::STYLE_EIGHT);
             store.addUserMenu(names[1], UserMenuUtil::STYLE_TEN);
             store.addUserMenu(names[2], UserMenuUtil::STYLE_TWELVE);
@@ -141,10 +144,12 @@ private slots:
         {
             UserMenuUtil store;
             QCOMPARE(readFile(backup), content);
-            QCOMPARE(QFileInfo(menuFile()).size(), 0);
             QVERIFY(messages->isEmpty());   // shown with the list, once
             QVERIFY(menuList(store).isEmpty() && menuList(store).isEmpty());
             QCOMPARE(messageIds(), QList<int>{1490});
+            QVERIFY(!QFile::exists(menuFile()));   // until the first change
+            store.addUserMenu("Neu", UserMenuUtil::STYLE_EIGHT);
+            QCOMPARE(parsedFile()["MENU"].size(), 1u);
         }
         // A second damage keeps the first backup and adds one of its own.
         writeFile(menuFile(), "{");

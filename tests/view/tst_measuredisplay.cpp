@@ -329,7 +329,16 @@ private slots:
         for (const auto& set : session->configSets())
             QCOMPARE(set.first, own);
 
-        // Its own channel goes: no trigger and no input, and it stays on its channel.
+        // The device renames it: the dialog follows, usable as before.
+        QVERIFY(session->injectSet(channelPath(k - 1) + QStringLiteral(".MV.T"), "Kessel neu"));
+        QTRY_COMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), channelName(k - 1));
+        QTRY_VERIFY(dialog()->isChannelListed() && trigger()->isEnabled());
+        const int sets = session->configSets().size();
+        typeValue(0, QStringLiteral("9"));
+        expectLastSet(sets + 1, own, "9");
+
+        // Its own channel goes (the next one takes its place): no trigger and
+        // no input, and it stays on its channel.
         const QString name = inDialog<ZLabel>("lblFunctionDialogChannel")->text();
         inject(SimulatorProcess::delTelegram(channelPath(k - 1)));
         QTRY_VERIFY(!dialog()->isChannelListed());
