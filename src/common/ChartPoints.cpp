@@ -1,6 +1,15 @@
 #include "common/ChartPoints.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The share of QCPRange::maxRange a value may reach: a range from -limit to
+// +limit, widened by the rescale margin, stays narrower than maxRange.
+const double SHOWABLE_SHARE = 0.25;
+
+} // namespace
 
 void normalizeChartPoints(ChartPoints& points)
 {
@@ -20,4 +29,9 @@ void normalizeChartPoints(ChartPoints& points)
             points[kept++] = points[i];
     }
     points.resize(kept);
+}
+
+bool chartValueShowable(double value)
+{
+    return std::isfinite(value) && std::abs(value) <= QCPRange::maxRange * SHOWABLE_SHARE;
 }

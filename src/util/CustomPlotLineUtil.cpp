@@ -248,11 +248,13 @@ void CustomPlotLineUtil::clearData()
 void CustomPlotLineUtil::setMode(int value)
 {
     mode = value;
+    newestTime = 0.0;
 }
 
 void CustomPlotLineUtil::setMeasure(const Measure& value)
 {
     measure = value;
+    newestTime = 0.0;
     channelKeys.clear();
     const QList<CharacteristicLine> channels = measure.getChannels();
     channelKeys.reserve(size_t(channels.size()));

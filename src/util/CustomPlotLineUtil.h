@@ -115,6 +115,9 @@ private:
     // Feed thread, structure lock held for reading: keeps a live block of a
     // measurement not accepted yet.
     void parkBlock(Json::Value&& block, ParkState& state);
+    // Feed thread, structure lock held for reading: the sample times (s)
+    // taken for the accepted measurement.
+    QCPRange plausibleTimes() const;
     // GUI thread: a new live measurement started; drops what belongs to others.
     void dropOtherMeasurements(int measureId);
 
@@ -138,5 +141,6 @@ private:
     std::vector<ChannelKey> channelKeys;  // of measure, in its order (structure lock)
     quint64 parkedEpoch = 0;              // counts changes of parked by others (queueMutex)
     std::vector<double> blockTimes;       // feed scratch: a block's times, NaN where unusable
+    double newestTime = 0.0;              // s; newest sample time taken for measure (structure lock)
     QSet<QString> reportedChannels;       // feed: channels without a graph logged in this array
 };

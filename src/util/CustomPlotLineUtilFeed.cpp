@@ -7,10 +7,12 @@
 #include "util/CustomPlotLineUtil.h"
 
 #include "common/AnnotatedLocks.h"
+#include "common/ChartPoints.h"
 
 #include "view/CustomPlotLine.h"
 #include "widgets/LockedGraph.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QStringView>
 #include <QVarLengthArray>
@@ -26,6 +28,14 @@ namespace {
 const int MAX_PARKED_ARRAYS = 64;
 const int SHORT_TEXT = 64;
 
+// A sample time is taken from this long before the measurement's start up to
+// this far beyond the newest time known (the newest time taken, the start, and
+// the clock; for a stored measurement its stop). One time outside, such as a
+// garbled 1e18 ms, would stretch the time axis over ages. A day covers device
+// clocks set to another time zone.
+const double MAX_SECONDS_BEFORE_START = 24 * 3600.0;
+const double MAX_SECONDS_AHEAD = 24 * 3600.0;
+
 // What is wrong with part of an array; each kind is logged once per array.
 enum Fault : unsigned {
     NOT_OBJECT = 1u << 0,
@@ -35,7 +45,9 @@ enum Fault : unsigned {
     NO_VALUE_LIST = 1u << 4,
     BAD_TEXT = 1u << 5,
     NOT_FINITE = 1u << 6,
-    BAD_TYPE = 1u << 7
+    BAD_TYPE = 1u << 7,
+    NOT_SHOWABLE = 1u << 8,
+    FAR_TIME = 1u << 9
 };
 
 class FaultLog
@@ -98,7 +110,7 @@ bool parseNumberText(const char* begin, const char* end, double& out)
 
 enum class ValueKind { NUMBER, GAP, FAULT };
 
-ValueKind readValue(const Json::Value& value, double& out, Fault& fault)
+ValueKind readNumber(const Json::Value& value, double& out, Fault& fault)
 {
     switch (value.type()) {
     case Json::intValue:
@@ -131,6 +143,15 @@ ValueKind readValue(const Json::Value& value, double& out, Fault& fault)
     }
 }
 
+ValueKind readValue(const Json::Value& value, double& out, Fault& fault)
+{
+    const ValueKind kind = readNumber(value, out, fault);
+    if (kind != ValueKind::NUMBER || chartValueShowable(out))
+        return kind;
+    fault = NOT_SHOWABLE;
+    return ValueKind::FAULT;
+}
+
 QString shortText(const Json::Value& value)
 {
     if (!value.isString())
@@ -140,7 +161,12 @@ QString shortText(const Json::Value& value)
 
 void logValueFault(Fault fault, const Json::Value& value, const QString& channel)
 {
-    if (fault == BAD_TEXT)
+    if (fault == NOT_SHOWABLE)
+        qWarning().noquote() << QStringLiteral("Chart data: value %1 of channel %2 is beyond what the chart can show; "
+                                               "skipped")
+                                    .arg(value.isString() ? shortText(value) : QString::number(value.asDouble()),
+                                         channel);
+    else if (fault == BAD_TEXT)
         qWarning().noquote() << QStringLiteral("Chart data: value \"%1\" of channel %2 is no finite number; skipped")
                                     .arg(shortText(value), channel);
     else if (fault == NOT_FINITE)
@@ -151,20 +177,31 @@ void logValueFault(Fault fault, const Json::Value& value, const QString& channel
                                     .arg(channel);
 }
 
-// A block's times in seconds, NaN where a time is unusable.
-void readTimes(const Json::Value& times, std::vector<double>& out, FaultLog& log, Json::ArrayIndex blockIndex)
+// A block's times in seconds, NaN where a time is unusable or lies outside
+// plausible (seconds).
+void readTimes(const Json::Value& times, const QCPRange& plausible, std::vector<double>& out, FaultLog& log,
+               Json::ArrayIndex blockIndex)
 {
     out.clear();
     out.reserve(times.size());
     for (const Json::Value& time : times) {
         double seconds = std::numeric_limits<double>::quiet_NaN();
-        if (time.isNumeric() && std::isfinite(time.asDouble())) {
+        if (!time.isNumeric() || !std::isfinite(time.asDouble())) {
+            if (log.first(BAD_TIME))
+                qWarning().noquote() << QStringLiteral("Chart data: time %1 of block %2 is no finite number; "
+                                                       "its values are skipped")
+                                            .arg(out.size())
+                                            .arg(blockIndex);
+        } else if (!plausible.contains(time.asDouble() / 1000.0)) {
+            if (log.first(FAR_TIME))
+                qWarning().noquote() << QStringLiteral("Chart data: time %1 ms of block %2 lies far outside the "
+                                                       "measurement (%3 to %4 ms); its values are skipped")
+                                            .arg(time.asDouble(), 0, 'f', 0)
+                                            .arg(blockIndex)
+                                            .arg(plausible.lower * 1000.0, 0, 'f', 0)
+                                            .arg(plausible.upper * 1000.0, 0, 'f', 0);
+        } else {
             seconds = time.asDouble() / 1000.0;
-        } else if (log.first(BAD_TIME)) {
-            qWarning().noquote() << QStringLiteral("Chart data: time %1 of block %2 is no finite number; "
-                                                   "its values are skipped")
-                                        .arg(out.size())
-                                        .arg(blockIndex);
         }
         out.push_back(seconds);
     }
@@ -236,7 +273,7 @@ void CustomPlotLineUtil::setChartData(Json::Value jsonMem)
                 parkBlock(std::move(block), parking);
             continue;
         }
-        readTimes(*times, blockTimes, log, index);
+        readTimes(*times, plausibleTimes(), blockTimes, log, index);
         const Json::Value* file = memberOf(block, "FILE");
         QString fileName;   // made with the first line
         const Json::ArrayIndex timeCount = Json::ArrayIndex(blockTimes.size());
@@ -266,9 +303,10 @@ void CustomPlotLineUtil::setChartData(Json::Value jsonMem)
                 double number = 0.0;
                 Fault fault = BAD_TYPE;
                 const ValueKind kind = readValue(*it, number, fault);
-                if (kind == ValueKind::NUMBER)
+                if (kind == ValueKind::NUMBER) {
                     points.append(QCPGraphData(time, number));
-                else if (kind == ValueKind::FAULT && log.first(fault))
+                    newestTime = std::max(newestTime, time);
+                } else if (kind == ValueKind::FAULT && log.first(fault))
                     logValueFault(fault, *it, channel.address);
             }
             if (points.isEmpty())
@@ -288,6 +326,20 @@ void CustomPlotLineUtil::setChartData(Json::Value jsonMem)
     for (int attribute : attributes)
         emit checkPlotData(static_cast<GlobalEnums::GraphTelegramAttribute>(attribute));
     emit updateMeasureData();
+}
+
+QCPRange CustomPlotLineUtil::plausibleTimes() const
+{
+    const double start = measure.getStart() / 1000.0;
+    const double stop = measure.getStop() / 1000.0;
+    double newest = 0.0;
+    if (mode == 1 && stop > start) {
+        newest = stop;
+    } else {
+        // Live, the device clock runs on; it may differ from this one.
+        newest = std::max({start, newestTime, QDateTime::currentMSecsSinceEpoch() / 1000.0});
+    }
+    return QCPRange(start - MAX_SECONDS_BEFORE_START, newest + MAX_SECONDS_AHEAD);
 }
 
 void CustomPlotLineUtil::parkBlock(Json::Value&& block, ParkState& state)

@@ -141,6 +141,10 @@ private:
     qint64 shownStopMs() const;
     // Sets an x range only when it stays within the dates the axis can show.
     bool setTimeRange(const QCPRange& range);
+    // Sets a value axis's range only when QCustomPlot takes it
+    // (QCPRange::validRange); a refused range is logged. Rescale, drag and
+    // wheel all go through here.
+    bool setValueRange(QCPAxis* axis, const QCPRange& range);
     QColor colorFor(int index) const;
 
     DataMain* owner;
@@ -165,6 +169,7 @@ private:
     Measure shownMeasure;
     qint64 preparedStart;
     bool rescaleOnHistData;
+    bool valueRangeRefusalLogged = false;   // until a value range is taken again
     QSharedPointer<QCPAxisTickerDateTime> dateTimeTicker;
     QReadWriteLock graphStructureLock;
 };

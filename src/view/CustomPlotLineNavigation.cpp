@@ -6,6 +6,7 @@
 
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <QtDebug>
 #include <QtMath>
 
 #include <algorithm>
@@ -18,20 +19,12 @@ namespace {
 const double EARLIEST_TIME_S = 0.0;
 const double LATEST_TIME_S = 32503680000.0;   // the year 3000
 const double MIN_SPAN_S = 0.001;
-const double MIN_VALUE_SPAN = 1e-9;
-const double MAX_VALUE = 1e12;
 // A stored recording without a stop after its start is shown over this span.
 const qint64 MIN_RECORDING_MS = 10000;
 // One wheel notch (120) zooms in by 15 %.
 const double ZOOM_PER_NOTCH = 0.85;
 const double FOLLOW_MARGIN = 0.05;
 const double RESCALE_MARGIN = 0.01;
-
-bool valueRangeAllowed(const QCPRange& range)
-{
-    return std::isfinite(range.lower) && std::isfinite(range.upper) && range.upper - range.lower >= MIN_VALUE_SPAN
-           && range.lower > -MAX_VALUE && range.upper < MAX_VALUE;
-}
 
 } // namespace
 
@@ -107,9 +100,7 @@ void CustomPlotLine::rescaleAxis(QCPAxis* axis)
     if (!moved)
         return;
     const double margin = RESCALE_MARGIN * (highest - lowest);
-    const QCPRange range(lowest - margin, highest + margin);
-    if (valueRangeAllowed(range))
-        axis->setRange(range);
+    setValueRange(axis, QCPRange(lowest - margin, highest + margin));
 }
 
 QList<QCPAxis*> CustomPlotLine::gestureValueAxes()
@@ -128,6 +119,25 @@ bool CustomPlotLine::setTimeRange(const QCPRange& range)
         return false;
     xAxis->setRange(range);
     return true;
+}
+
+bool CustomPlotLine::setValueRange(QCPAxis* axis, const QCPRange& range)
+{
+    if (QCPRange::validRange(range)) {
+        axis->setRange(range);
+        valueRangeRefusalLogged = false;
+        return true;
+    }
+    // Once per run of refusals: a drag refused at every move would flood the log.
+    if (!valueRangeRefusalLogged) {
+        valueRangeRefusalLogged = true;
+        qWarning().noquote() << QStringLiteral("Chart: %1 value axis range %2 to %3 refused, QCustomPlot cannot show "
+                                               "it; the range stays")
+                                    .arg(axis == yAxis2 ? QStringLiteral("right") : QStringLiteral("left"))
+                                    .arg(range.lower, 0, 'g', 6)
+                                    .arg(range.upper, 0, 'g', 6);
+    }
+    return false;
 }
 
 void CustomPlotLine::customMousePress(QMouseEvent* event)
@@ -154,10 +164,8 @@ void CustomPlotLine::customMouseMove(QMouseEvent* event)
         const double press = axis == yAxis ? pressY : pressY2;
         const double valueShift = press - axis->pixelToCoord(position.y());
         const QCPRange range(axis->range().lower + valueShift, axis->range().upper + valueShift);
-        if (valueShift != 0.0 && valueRangeAllowed(range)) {
-            axis->setRange(range);
+        if (valueShift != 0.0 && setValueRange(axis, range))
             dragMoved = true;
-        }
     }
     updateAxes();
     queueReplot();
@@ -196,8 +204,7 @@ void CustomPlotLine::customMouseWheel(QWheelEvent* event)
         const double valueCenter = axis->pixelToCoord(position.y());
         const QCPRange range((axis->range().lower - valueCenter) * factor + valueCenter,
                              (axis->range().upper - valueCenter) * factor + valueCenter);
-        if (valueRangeAllowed(range))
-            axis->setRange(range);
+        setValueRange(axis, range);
     }
     updateAxes();
     queueReplot();

@@ -10,6 +10,7 @@
 #include "view/CustomPlotLine.h"
 #include "widgets/LockedGraph.h"
 
+#include <QDateTime>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QWriteLocker>
@@ -34,9 +35,9 @@ QString describe(const ChartPoints& points)
     return texts.join(QLatin1Char(' '));
 }
 
-Measure measureOf(int id, const QStringList& channels)
+Measure measureOf(int id, const QStringList& channels, qint64 start = 1000)
 {
-    Measure measure(QStringLiteral("M"), id, 1000, 0);
+    Measure measure(QStringLiteral("M"), id, start, 0);
     for (const QString& channel : channels)
         measure.addChannel(CharacteristicLine(QStringLiteral("M"), channel, QString(), QString(), id, 1, -1));
     return measure;
@@ -128,10 +129,37 @@ private slots:
             "[5, 'x', {'ID':'7','SRC':1,'ATR':0,'DU':[1000],'A':[1]}, {'ID':7,'SRC':1.5,'ATR':0,'DU':[1000],'A':[1]},"
             " {'ID':7,'SRC':1,'ATR':0,'DU':'1000','A':[1]}, {'ID':7,'SRC':1,'ATR':0,'A':[1]},"
             " {'ID':7,'SRC':1,'ATR':0,'DU':['1000',2000,null,3000,true],'A':[1,2,3,4,5]},"
-            " {'ID':7,'SRC':1,'ATR':0,'DU':[5000],'A':{'0':1}}, {'ID':7,'SRC':1,'ATR':0,'DU':[6000],'A':'9'}]"));
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[5000],'A':{'0':1}}, {'ID':7,'SRC':1,'ATR':0,'DU':[6000],'A':'9'},"
+            " {'ID':7,'SRC':1,'ATR':0,'DU':[7000,1e18,8000,-90000000,9000],'A':[1.7e308,5,'-1e300',7,8]}]"));
 
-        QCOMPARE(points(0), QStringLiteral("2:2 3:4"));
+        // A value no axis can show and times far outside the measurement are left out.
+        QCOMPARE(points(0), QStringLiteral("2:2 3:4 9:8"));
         QCOMPARE(log.matching(QStringLiteral("ID, SRC or ATR")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("beyond what the chart can show")).size(), 1);
+        QCOMPARE(log.matching(QStringLiteral("far outside the measurement")).size(), 1);
+
+        // A device clock ahead of this one: times are taken up to a day past the newest one taken.
+        const qint64 hour = 3600000;
+        const qint64 start = QDateTime::currentMSecsSinceEpoch() + 240 * hour;
+        chart->lockedGraph(0)->clearPoints();
+        accept(measureOf(7, {QStringLiteral("A")}, start));
+        const struct {
+            qint64 hours;   // after the start
+            bool taken;
+        } samples[] = {{1, true}, {30, false}, {20, true}, {30, true}};
+        QVector<double> taken;
+        for (int i = 0; i < 4; ++i) {
+            Json::Value array = parseQuoted("[{'ID':7,'SRC':1,'ATR':0}]");
+            array[0]["DU"].append(Json::Int64(start + samples[i].hours * hour));
+            array[0]["A"].append(i);
+            util->setChartData(array);
+            if (samples[i].taken)
+                taken << i;
+        }
+        QVector<double> values;
+        for (const QCPGraphData& point : chart->lockedGraph(0)->points())
+            values << point.value;
+        QCOMPARE(values, taken);
     }
 
     void otherMeasurements()

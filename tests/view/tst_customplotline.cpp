@@ -1,6 +1,7 @@
 // The line chart as a widget: graphs, colours, legend, descriptors, view
-// modes, rescaling and mouse navigation, with points put straight into the
-// graphs. The device side is tested end to end in tst_linechart.
+// modes, rescaling (tiny and huge values) and mouse navigation, with points
+// put straight into the graphs. The device side is tested end to end in tst_linechart.
+#include "../common/LogCapture.h"
 #include "util/CustomPlotLineUtil.h"
 #include "util/SettingsUtil.h"
 #include "view/CustomPlotLine.h"
@@ -12,6 +13,8 @@
 #include <QtTest>
 
 namespace {
+
+const QString COLOR_KEY = QStringLiteral("Config/LineChart/Graph/Color");
 
 Measure measureOf(int channels, qint64 start = 1709288100000)
 {
@@ -49,6 +52,8 @@ class TestCustomPlotLine : public QObject
 private slots:
     void init()
     {
+        // An empty setting gives the default colours, whatever a run before left.
+        SettingsUtil::setValue(COLOR_KEY, QString());
         button = new QPushButton;
         chart = new CustomPlotLine(nullptr, button);
         chart->resize(1000, 500);
@@ -66,6 +71,8 @@ private slots:
         start(chart, measureOf(21));
         QCOMPARE(chart->graphCount(), 21);
         const QList<QColor> colours = chart->getGraphColors();
+        QCOMPARE(colours.size(), 20);
+        QCOMPARE(colours.first(), QColor(QStringLiteral("#f44336")));
         // The 21st is hidden, has no legend entry and starts the colours again.
         QVERIFY(!chart->graph(20)->visible());
         QCOMPARE(chart->graph(20)->pen().color(), colours.at(0));
@@ -80,18 +87,15 @@ private slots:
         start(chart, measureOf(21));
         QCOMPARE(chart->lockedGraph(0)->pointCount(), 1);
 
-        // Colours from the setting repeat in order; an empty setting gives the defaults.
-        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Graph/Color"), QStringLiteral("#112233,#445566"));
-        CustomPlotLine twoColours(nullptr, button);
-        start(&twoColours, measureOf(3));
-        QCOMPARE(twoColours.graph(2)->pen().color(), QColor(QStringLiteral("#112233")));
-        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Graph/Color"), QStringLiteral(""));
-        CustomPlotLine noColours(nullptr, button);
-        QCOMPARE(noColours.getGraphColors(), colours);
-        QStringList names;
-        for (const QColor& colour : colours)
-            names.append(colour.name());
-        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Graph/Color"), names.join(QLatin1Char(',')));
+        // Colours from the setting repeat in order; an empty entry keeps its
+        // place with the default colour of that place.
+        SettingsUtil::setValue(COLOR_KEY, QStringLiteral("#112233,,#445566"));
+        CustomPlotLine threeColours(nullptr, button);
+        start(&threeColours, measureOf(4));
+        const QList<QColor> expected{QColor(QStringLiteral("#112233")), colours.at(1), QColor(QStringLiteral("#445566")),
+                                     QColor(QStringLiteral("#112233"))};
+        for (int index = 0; index < expected.size(); ++index)
+            QCOMPARE(threeColours.graph(index)->pen().color(), expected.at(index));
     }
 
     void descriptorsAndFormats()
@@ -132,6 +136,22 @@ private slots:
         QCOMPARE(chart->xAxis->range(), QCPRange(1000.0, 1010.0));
         QCOMPARE(chart->interactions(), QCP::Interactions());
 
+        // Tiny and huge readings get their range; one QCustomPlot cannot show is refused and logged.
+        const struct {
+            double low, high;
+            QCPRange range;
+        } readings[] = {{1e-10, 3e-10, QCPRange(-0.01 * 3e-10, 3e-10 + 0.01 * 3e-10)},
+                        {1e13, 2e13, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)},
+                        {-9e249, 9e249, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)}};
+        LogCapture log;
+        for (const auto& reading : readings) {
+            chart->lockedGraph(0)->clearPoints();
+            chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, reading.low}, {1010.0, reading.high}}), 1000);
+            chart->updateAxes();
+            QCOMPARE(chart->yAxis->range(), reading.range);
+        }
+        QCOMPARE(log.matching(QStringLiteral("left value axis range")).size(), 1);
+
         // An axis whose graphs hold only zeros keeps its range.
         chart->yAxis2->setRange(-3, 3);
         GraphDescriptor second = chart->getGraphDescriptor(1);
@@ -154,7 +174,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(chart));
         chart->setViewMode(0);
         chart->xAxis->setRange(1000, 1100);
-        chart->yAxis->setRange(0, 100);
+        chart->yAxis->setRange(0, 1e13);
         chart->yAxis2->setRange(0, 10);
         chart->replot();
         const QRect rect = chart->axisRect()->rect();
@@ -167,6 +187,7 @@ private slots:
         QApplication::sendEvent(chart, &wheel);
         QVERIFY(qAbs(chart->xAxis->range().size() - 85.0) < 1e-6);
         QVERIFY(qAbs(chart->xAxis->pixelToCoord(from.x()) - keyAtPress) < 0.2);
+        QVERIFY(qAbs(chart->yAxis->range().size() - 0.85e13) < 1e3);
 
         // A drag keeps the pressed time under the pointer; with the left axis
         // selected only that one moves vertically.

@@ -1,6 +1,8 @@
-// The line chart end to end against the simulator: start/stop, live graphs,
-// blocks in the start telegram itself, rights, the limit cut, and stored
-// recordings paged window by window. The simulator's request log is the witness.
+// The line chart end to end against the simulator: start/stop, live graphs
+// (absurd samples left out), blocks in the start telegram itself, rights, the
+// limit cut, and stored recordings paged window by window. The simulator's
+// request log is the witness.
+#include "../common/LogCapture.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
 #include "util/JSONUtil.h"
@@ -89,6 +91,24 @@ class TestLineChart : public QObject
         return count;
     }
 
+    // A chart block of the running measurement: CH01 reads 1.7e308 now and 20 at 1e18 ms.
+    Json::Value absurdSamples()
+    {
+        Json::Value id;
+        session->json()->getMasterJSONbyPath(QStringLiteral("$.SERV.STAT.MEAS.ID"), id, false);
+        Json::Value block(Json::objectValue);
+        block["ID"] = id;
+        block["SRC"] = 1;
+        block["ATR"] = 0;
+        block["DU"].append(Json::Int64(QDateTime::currentMSecsSinceEpoch()));
+        block["DU"].append(Json::Int64(1000000000000000000));
+        block["CH01"].append(1.7e308);
+        block["CH01"].append(20.0);
+        Json::Value telegram(Json::objectValue);
+        telegram["INST"]["SET"]["MEM"].append(block);
+        return telegram;
+    }
+
     void wheel(int delta)
     {
         const QPoint at = chart()->axisRect()->rect().center();
@@ -124,11 +144,24 @@ private slots:
         QCOMPARE(chart()->getLegend()->getLeftItems().size(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() > 20, 10000);
 
+        // An absurd value and an absurd time among the device's points are left out.
+        const double now = QDateTime::currentMSecsSinceEpoch() / 1000.0;
+        LogCapture log;
+        QVERIFY(session->simulator.injectTelegram(absurdSamples(), false) >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!log.matching(QStringLiteral("far outside the measurement")).isEmpty(), 5000);
+        QCOMPARE(log.matching(QStringLiteral("beyond what the chart can show")).size(), 1);
+
         session->dataMain()->toggleShortCutMenu();
         QVERIFY(session->click(QStringLiteral("btnPlotlineShortCutLegendOnOff")));
         QTRY_VERIFY(chart()->getLegend()->isVisible());
         QTest::qWait(400);   // the next redraw
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-live.png")));
+        for (int index = 0; index < 4; ++index) {
+            for (const QCPGraphData& point : chart()->lockedGraph(index)->points())
+                QVERIFY(point.key < now + 3600 && qAbs(point.value) < 1e6);
+        }
+        QVERIFY(chart()->xAxis->range().upper < now + 3600);
+        QVERIFY(chart()->yAxis->range().upper < 1e6);
 
         // Stopped, the graphs keep what they hold.
         clickStartStop();
