@@ -518,9 +518,9 @@ private slots:
                         numbers.append(shown);
                 for (const Json::Value& number : numbers) {
                     bool isNumber = number.isNumeric();
-                    const double held = isNumber ? number.asDouble()
-                                        : number.isString() ? QString::fromStdString(number.asString()).toDouble(&isNumber)
-                                                            : 0.0;
+                    double held = isNumber ? number.asDouble() : 0.0;
+                    if (number.isString())
+                        held = QString::fromStdString(number.asString()).toDouble(&isNumber);
                     if (!isNumber)
                         continue;
                     const QString typed = QString::number(held, 'f', places);
@@ -795,6 +795,15 @@ private slots:
         changesSince(reqId);
         QThread::msleep(200);
         QCOMPARE(changesSince(reqId).size(), 0u);
+
+        // The channel in front is removed: the one moved into its place goes on near its own value.
+        const double removed = numberOf(node("$.DATA.MK[0].MV.MW.VAL"));
+        const double moved = numberOf(node("$.DATA.MK[1].MV.MW.VAL"));
+        QVERIFY(std::fabs(removed - moved) > 5);
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::delTelegram("$.DATA.MK[0]")) > 0);
+        QCOMPARE(node("$.DATA.MK[0].ADR").asString(), std::string("CH02"));
+        const Json::Value next = nextLiveValue(QStringLiteral("$.DATA.MK[0]"));
+        QVERIFY2(std::fabs(numberOf(next) - moved) < 2, qPrintable(QString::number(numberOf(next))));
     }
 };
 
