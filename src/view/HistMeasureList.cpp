@@ -281,11 +281,11 @@ void HistMeasureList::fillRow(int row, const Measure& record)
         table->setItem(row, 1, cellItem(record.getPeriodText(format, QStringLiteral("-")), false));
     table->setItem(row, SIZE_COLUMN, cellItem(record.getSizeText(), true));
     if (listMode == DELETE_EXPORTS) {
+        // The device names its destinations with a text id, like its other texts.
         const ExportDestination destination = util->getDestinations().value(record.getDestinationId());
-        table->setItem(row, 3,
-                       cellItem(destination.getDeviceText() + QStringLiteral(" (") + destination.getUncPath()
-                                    + QStringLiteral(")"),
-                                true));
+        const QString name = language->getText(destination.getDeviceTextId(), destination.getDeviceText());
+        table->setItem(row, 3, cellItem(name + QStringLiteral(" (") + destination.getUncPath() + QStringLiteral(")"),
+                                        true));
     }
     if (checkColumn() >= 0) {
         auto* button = new ZCheckButton(false);

@@ -492,6 +492,58 @@ private slots:
         QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("; ")));
     }
 
+    void entryDigitsHoldValueAndLimits()
+    {
+        // "DG" counts every character typed: sign, digits, point and "DP" decimals ("-0.25" needs 5).
+        QStringList tooShort;
+        int entries = 0;
+        const auto resolved = [this](const Json::Value& limit) {
+            return limit.isObject() ? linked(limit)[0] : limit;
+        };
+        std::function<void(const Json::Value&, const QString&)> walk = [&](const Json::Value& value,
+                                                                            const QString& path) {
+            const Json::Value& input = value.isObject() ? value["INP"] : Json::Value::nullSingleton();
+            if (input.isObject() && input.isMember("DG")) {
+                ++entries;
+                const int digits = resolved(input["DG"]).asInt();
+                const int places = input.isMember("DP") ? resolved(input["DP"]).asInt() : 0;
+                Json::Value numbers(Json::arrayValue);
+                numbers.append(resolved(input["MIN"]));
+                numbers.append(resolved(input["MAX"]));
+                // An entry holds its value; a table column points at its values.
+                if (value.isMember("VAL"))
+                    numbers.append(value["VAL"]);
+                else if (value["PATH"].isString())
+                    for (const Json::Value& shown : linked(value))
+                        numbers.append(shown);
+                for (const Json::Value& number : numbers) {
+                    bool isNumber = number.isNumeric();
+                    double held = isNumber ? number.asDouble() : 0.0;
+                    if (number.isString())
+                        held = QString::fromStdString(number.asString()).toDouble(&isNumber);
+                    if (!isNumber)
+                        continue;
+                    const QString typed = QString::number(held, 'f', places);
+                    if (typed.size() > digits)
+                        tooShort << QStringLiteral("%1: \"%2\" in DG %3").arg(path, typed).arg(digits);
+                }
+            }
+            if (value.isObject()) {
+                for (const std::string& key : value.getMemberNames())
+                    walk(value[key], path + QLatin1Char('.') + QString::fromStdString(key));
+            } else if (value.isArray()) {
+                for (Json::ArrayIndex i = 0; i < value.size(); ++i)
+                    walk(value[i], path + QStringLiteral("[%1]").arg(i));
+            }
+        };
+        QStringList paths;
+        const Json::Value topLevel = simulator.treeValues("$.*", &paths);
+        for (int i = 0; i < paths.size(); ++i)
+            walk(topLevel[i], paths[i]);
+        QVERIFY(entries > 20);
+        QVERIFY2(tooShort.isEmpty(), qPrintable(tooShort.join("; ")));
+    }
+
     void sensorDevicesHaveTheSensorListsShape()
     {
         const Json::Value devices = node("$.DATA.DEV");
@@ -743,6 +795,15 @@ private slots:
         changesSince(reqId);
         QThread::msleep(200);
         QCOMPARE(changesSince(reqId).size(), 0u);
+
+        // The channel in front is removed: the one moved into its place goes on near its own value.
+        const double removed = numberOf(node("$.DATA.MK[0].MV.MW.VAL"));
+        const double moved = numberOf(node("$.DATA.MK[1].MV.MW.VAL"));
+        QVERIFY(std::fabs(removed - moved) > 5);
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::delTelegram("$.DATA.MK[0]")) > 0);
+        QCOMPARE(node("$.DATA.MK[0].ADR").asString(), std::string("CH02"));
+        const Json::Value next = nextLiveValue(QStringLiteral("$.DATA.MK[0]"));
+        QVERIFY2(std::fabs(numberOf(next) - moved) < 2, qPrintable(QString::number(numberOf(next))));
     }
 };
 

@@ -171,17 +171,34 @@ private slots:
         const Json::Value start = SimulatorProcess::lastSetIn(started, "$.SERV.STAT.MEAS.STAT");
         QVERIFY(start.isInt64() && start == SimulatorProcess::lastSetIn(started, "$.SERV.STAT.MEAS")["STAT"]);
 
+        // The time left falls with every second written; the free memory, a few
+        // bytes less each step, goes out at the device's resolution of three decimals.
         qint64 reqId = currentId();
         QVERIFY(simulator.pauseLiveValues(false));
-        const Json::Value steps = simulator.waitFor(admin, reqId, [free](const Json::Value& telegram) {
-            const Json::Value value = SimulatorProcess::lastSetIn(listOf(telegram), "$.MEM.SF.VAL");
-            return value.isDouble() && value.asDouble() < free;
+        Json::Int64 firstLeft = -1;
+        const Json::Value steps = simulator.waitFor(admin, reqId, [&firstLeft](const Json::Value& telegram) {
+            const Json::Value left = SimulatorProcess::lastSetIn(listOf(telegram), "$.MEM.TRE.VAL");
+            if (!left.isInt64())
+                return false;
+            if (firstLeft < 0)
+                firstLeft = left.asInt64();
+            return left.asInt64() < firstLeft;
         });
         QVERIFY(simulator.pauseLiveValues(true));
+        QVERIFY(firstLeft > 0);
+        const QRegularExpression resolution(QStringLiteral("^\\d+(\\.\\d{1,3})?$"));
+        int figures = 0;
+        for (const auto& set : SimulatorProcess::setsIn(steps)) {
+            if (set.first != QLatin1String("$.MEM.SF.VAL"))
+                continue;
+            ++figures;
+            const QString shown = QString::asprintf("%.16g", set.second.asDouble());   // as the logger shows it
+            QVERIFY2(resolution.match(shown).hasMatch() && set.second.asDouble() <= free, qPrintable(shown));
+        }
+        QVERIFY(figures > 0);
         const Json::Value last = steps[steps.size() - 1];
-        QVERIFY(SimulatorProcess::lastSetIn(listOf(last), "$.MEM.SF.VAL").asDouble() < free);
         QVERIFY(SimulatorProcess::lastSetIn(listOf(last), "$.MEM.SFP.VAL").isInt());
-        QVERIFY(SimulatorProcess::lastSetIn(listOf(last), "$.MEM.TRE.VAL").asInt64() > 0);
+        QVERIFY(SimulatorProcess::lastSetIn(listOf(last), "$.MEM.TRE.VAL").asInt64() < firstLeft);
         send("config", admin, SimulatorProcess::setTelegram("$.SERV.FCT.STST.VAL", 1));
     }
 };

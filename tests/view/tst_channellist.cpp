@@ -223,6 +223,32 @@ private slots:
         restore.now();
         QTRY_COMPARE(table()->rowCount(), channels);
         QTRY_COMPARE(shown(2, 0), QStringLiteral("CH03 Temperatur Außen "));
+
+        // The first channel goes while values are live: the one moved up keeps showing its own.
+        const Json::Value all = session->deviceValue(QStringLiteral("$.DATA.MK"));
+        AtExit restoreAll{[&] {
+            session->simulator.pauseLiveValues(true);
+            inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.MK")));
+            inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK"), all));
+        }};
+        const auto value = [this] { return shown(0, 1).section(QLatin1Char('|'), 0, 0); };
+        const QString first = value();
+        QVERIFY(session->simulator.pauseLiveValues(false));
+        QTRY_VERIFY(value() != first);
+        QVERIFY(session->simulator.pauseLiveValues(true));
+        const Json::Value behind = session->deviceValue(QStringLiteral("$.DATA.MK[1].MV.MW.VAL"));
+        const QString moved = QString::fromStdString(behind.asString());
+        inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.MK[0]")));
+        QTRY_COMPARE(shown(0, 0), QStringLiteral("CH02 Temperatur Vorlauf "));
+        QTRY_COMPARE(value(), moved);
+        QVERIFY(session->simulator.pauseLiveValues(false));
+        QTRY_VERIFY(value() != moved);
+        QVERIFY(session->simulator.pauseLiveValues(true));
+        QVERIFY2(std::fabs(value().toDouble() - moved.toDouble()) < 2, qPrintable(value() + " / " + moved));
+
+        restoreAll.now();
+        QTRY_COMPARE(table()->rowCount(), channels);
+        QTRY_COMPARE(shown(0, 1), QStringLiteral("78.42|°C|"));
     }
 
     void tappedChannelOpensInTheDisplay()

@@ -300,6 +300,32 @@ private slots:
         QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
     }
 
+    void destinationsInTheUsersLanguage()
+    {
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("English")));
+        HistMeasureList* list = openList(Logger::DELETE_EXPORTS_PAGE, 1);
+        QVERIFY(list);
+        QCOMPARE(columnOf(list, 3), QStringList{"USB stick (/media/usb0/export)"});
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode3_en.png")));
+
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
+        list = openList(Logger::EXPORT_PAGE, 3);
+        QVERIFY(list);
+        clickRow(list, 0);
+        QVERIFY(press(actionOf(list)));
+        QPointer<ExportMeasureDialog> dialog = session->window->findChild<ExportMeasureDialog*>();
+        QVERIFY(dialog);
+        auto* destinations = dialog->findChild<QComboBox*>(QStringLiteral("cbxExportMeasureDialog_StorageSelector"));
+        QCOMPARE(QStringList({destinations->itemText(0), destinations->itemText(1)}),
+                 QStringList({"USB stick", "Network drive"}));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("export_dialog_en.png")));
+        QVERIFY(press(buttonOf(dialog, "btnExportMeasureDialog_Cancel")));
+        QVERIFY(ScreenSession::waitUntil([&] { return dialog.isNull(); }));
+
+        QVERIFY(session->relogin(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("Deutsch")));
+        QVERIFY(session->logout());
+    }
+
     void userWithoutTheRight()
     {
         QVERIFY(session->login(QStringLiteral("bediener"), QStringLiteral("1234")));

@@ -241,6 +241,12 @@ private slots:
         QVERIFY(start.isInt64());
         const QDateTime startTime = QDateTime::fromMSecsSinceEpoch(start.asInt64());
         QTRY_COMPARE(shown(4), startTime.toString(QStringLiteral("dd.MM.yyyy / HH:mm:ss")));
+        // The running measurement's memory, reported by the device each step, shows as short figures.
+        QVERIFY(session->simulator.pauseLiveValues(false));
+        QTRY_VERIFY(shown(6) != QStringLiteral("01:02:03 (3723 s)"));
+        QVERIFY(session->simulator.pauseLiveValues(true));
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+(\\.\\d{1,3})? GB$")).match(shown(2)).hasMatch(),
+                 qPrintable(shown(2)));
         QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_memory_measuring.png")));
 
         const int recordings = deviceCount("$.MEM.MTAB");

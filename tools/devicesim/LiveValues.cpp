@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <set>
 
 namespace devicesim {
 
@@ -30,6 +32,13 @@ double offsetOf(const Json::Value& channel)
     return InputLimits::toNumber(memberAt(channel, {"FCT", "TARA", "OFFS", "VAL"}), offset) ? offset : 0.0;
 }
 
+// What names a channel wherever it stands in the list.
+std::string keyOf(const DeviceTree::Hit& channel)
+{
+    const Json::Value& address = memberOf(channel.value, "ADR");
+    return address.isString() ? "ADR " + address.asString() : channel.path;
+}
+
 } // namespace
 
 LiveValues::LiveValues(unsigned seed) : random(seed)
@@ -51,7 +60,10 @@ void LiveValues::step(DeviceState::Access& device)
         return;
 
     TelegramBuilder telegram;
+    std::set<std::string> listed;
     for (const DeviceTree::Hit& hit : hits) {
+        const std::string key = keyOf(hit);
+        listed.insert(key);
         const Json::Value& measured = memberOf(hit.value, "MV");
         const Json::Value& current = memberAt(measured, {"MW", "VAL"});
         double value = 0;
@@ -61,13 +73,13 @@ void LiveValues::step(DeviceState::Access& device)
         // The sensor's own value wanders; the channel shows it less its offset.
         const double offset = offsetOf(hit.value);
         double sensor = value + offset;
-        auto known = channels.find(hit.path);
+        auto known = channels.find(key);
         if (known == channels.end()) {
             Channel channel;
             channel.centre = sensor;
             channel.span = std::max(std::fabs(sensor) * 0.02, 0.5);
             channel.decimals = decimalsOf(current);
-            known = channels.emplace(hit.path, channel).first;
+            known = channels.emplace(key, channel).first;
         }
         walk(known->second, sensor);
         value = sensor - offset;
@@ -84,6 +96,9 @@ void LiveValues::step(DeviceState::Access& device)
         if (InputLimits::toNumber(minimum, extreme) && value < extreme)
             telegram.set(hit.path + ".MV.MIW.VAL", inFormOf(minimum, value, decimalsOf(minimum)));
     }
+    // A deleted channel is forgotten; one added later with its address starts afresh.
+    for (auto channel = channels.begin(); channel != channels.end();)
+        channel = listed.count(channel->first) ? std::next(channel) : channels.erase(channel);
     if (!telegram.isEmpty())
         device.applyAndPublish(telegram.build());
 }

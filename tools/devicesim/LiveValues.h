@@ -16,7 +16,9 @@ namespace devicesim {
 // its offset ($.DATA.MK[i].FCT.TARA.OFFS.VAL), so a new zero shifts the
 // values that follow. A value keeps its form: text with as many decimals as before,
 // or a number. Channels without a number, or flagged sensor offline ("X")
-// or sensor break ("-"), stay as they are.
+// or sensor break ("-"), stay as they are. A channel is known by its address
+// ("ADR"), so a channel that moves to another index when one in front of it
+// is deleted keeps wandering around its own value.
 class LiveValues
 {
 public:
@@ -36,7 +38,7 @@ private:
     // One step of a channel's sensor value.
     void walk(Channel& channel, double& value);
 
-    std::map<std::string, Channel> channels;   // by channel path
+    std::map<std::string, Channel> channels;   // by address; by path for a channel without one
     std::mt19937 random;
 };
 

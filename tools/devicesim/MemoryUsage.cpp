@@ -29,7 +29,13 @@ double MemoryUsage::bytesPerSecond(DeviceTree& tree) const
     return (channels.isArray() ? channels.size() : 0) * bytesPerValue * 1000.0 / sampleIntervalMs;
 }
 
-bool MemoryUsage::change(DeviceTree& tree, double deltaBytes, bool rounded, TelegramBuilder& telegram) const
+bool MemoryUsage::change(DeviceTree& tree, double deltaBytes, TelegramBuilder& telegram) const
+{
+    double unshown = 0;
+    return change(tree, deltaBytes, unshown, telegram);
+}
+
+bool MemoryUsage::change(DeviceTree& tree, double deltaBytes, double& unshown, TelegramBuilder& telegram) const
 {
     const Json::Value free = tree.valueAt(freePath);
     const Json::Value total = tree.valueAt(totalPath);
@@ -42,12 +48,12 @@ bool MemoryUsage::change(DeviceTree& tree, double deltaBytes, bool rounded, Tele
                  toCompactText(free).c_str(), toCompactText(total).c_str());
         return false;
     }
-    freeBytes = std::min(totalBytes, std::max(0.0, freeBytes + deltaBytes));
-    const double freeValue = rounded ? StorageUnits::rounded(freeBytes / perUnit) : freeBytes / perUnit;
-    const double usedPercent = std::round((totalBytes - freeBytes) / totalBytes * 100.0);
+    freeBytes = std::min(totalBytes, std::max(0.0, freeBytes + unshown + deltaBytes));
+    const double freeValue = StorageUnits::rounded(freeBytes / perUnit);
+    const int usedPercent = static_cast<int>(std::round((totalBytes - freeBytes) / totalBytes * 100.0));
 
     TelegramBuilder leaves;
-    leaves.set("$.MEM.SF.VAL", freeValue).set("$.MEM.SFP.VAL", static_cast<int>(usedPercent));
+    leaves.set("$.MEM.SF.VAL", freeValue).set("$.MEM.SFP.VAL", usedPercent);
     const double rate = bytesPerSecond(tree);
     if (rate > 0)
         leaves.set("$.MEM.TRE.VAL", Json::Int64(std::floor(freeBytes / rate)));
@@ -55,7 +61,8 @@ bool MemoryUsage::change(DeviceTree& tree, double deltaBytes, bool rounded, Tele
         qWarning("Free memory could not be updated in the tree");
         return false;
     }
-    telegram.set("$.MEM.SF.VAL", freeValue).set("$.MEM.SFP.VAL", static_cast<int>(usedPercent));
+    unshown = freeBytes - freeValue * perUnit;
+    telegram.set("$.MEM.SF.VAL", freeValue).set("$.MEM.SFP.VAL", usedPercent);
     if (rate > 0)
         telegram.set("$.MEM.TRE.VAL", Json::Int64(std::floor(freeBytes / rate)));
     return true;
@@ -72,7 +79,7 @@ void MemoryUsage::step(DeviceState::Access& device, std::int64_t nowMs)
     if (since == 0 || nowMs <= since)
         return;
     TelegramBuilder telegram;
-    if (change(device.tree(), -bytesPerSecond(device.tree()) * (nowMs - since) / 1000.0, false, telegram))
+    if (change(device.tree(), -bytesPerSecond(device.tree()) * (nowMs - since) / 1000.0, unshownBytes, telegram))
         device.publish(telegram.build());
 }
 

@@ -122,7 +122,7 @@ void RecordDeletion::run(DeviceState::Access& device, const Json::Value& element
                          toCompactText(memberOf(record, "ID")).c_str());
             recorder.forget(memberOf(record, "ID").asInt64());
         }
-        memory.change(device.tree(), freed, true, telegram);
+        memory.change(device.tree(), freed, telegram);
     } else if (exports) {
         returnSpace(device.tree(), removed, telegram);
     }
