@@ -13,3 +13,8 @@ bool pathsRelated(const QString& path, const QString& other)
     const QChar next = longer.at(shorter.size());
     return next == QLatin1Char('.') || next == QLatin1Char('[');
 }
+
+bool pathAtOrBelow(const QString& path, const QString& node)
+{
+    return path.size() >= node.size() && pathsRelated(path, node);
+}

@@ -222,8 +222,10 @@ void LoggerUtil::fillMeasurementName(TableStructure& table)
         cell.setAlignment(TableCell::ALIGN_RIGHT);
         setCell(table, cell, NAME_ROW, VALUE_COLUMN);
     } else if (file.isString()) {
+        // A plain text is the device's label for the name: shown, never edited.
         TableCell cell = getCell(table, NAME_ROW, VALUE_COLUMN);
         cell.setValue(QString::fromStdString(file.asString()));
+        cell.setCellType(TableCell::TEXT);
         cell.setRights(TableCell::NO_RIGHTS_INFO);
         setCell(table, cell, NAME_ROW, VALUE_COLUMN);
     } else if (!file.isNull()) {

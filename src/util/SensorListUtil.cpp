@@ -293,7 +293,8 @@ bool SensorListUtil::openSensor(int row, const QString& contPath, const QString&
         qWarning().noquote() << "Sensor path" << contPath << "could not be solved; nothing is opened";
         return false;
     }
-    if (solved != linkPath) {
+    // The link may name the element itself or a node inside it (its settings, for one).
+    if (!pathAtOrBelow(linkPath, solved)) {
         // The row shows an element the selection no longer names (another device chosen meanwhile).
         qInfo().noquote() << "Sensor row" << row << "shows" << linkPath << "but the selection names" << solved
                           << "- nothing is opened";

@@ -40,8 +40,9 @@ public:
     // Selects a device in the local mirror only (a negative index as 0), the
     // first sensor with it, and asks for its sensor table.
     void setDevice(int index);
-    // Opens the sensor of row when the link clicked there (linkPath) is the
-    // element contPath names for that row in the mirror now; false otherwise.
+    // Opens the sensor of row when the link clicked there (linkPath) lies at
+    // or below the element contPath names for that row in the mirror now;
+    // false otherwise.
     bool openSensor(int row, const QString& contPath, const QString& linkPath);
     // After a login: the description is read anew.
     void setDefault();

@@ -97,6 +97,7 @@ HistMeasureList::~HistMeasureList()
 
 void HistMeasureList::setDefault()
 {
+    chosenIds.clear();
     buildTable();
     applyMode();
 }
@@ -222,7 +223,9 @@ void HistMeasureList::showEvent(QShowEvent* event)
 
 void HistMeasureList::hideEvent(QHideEvent* event)
 {
+    // A list opened again starts without a choice.
     selectedRow = -1;
+    chosenIds.clear();
     if (listMode == EXPORT) {
         ui->tblHistMeasureList->clearSelection();
         ui->btnHistMeasureDelete->setEnabled(false);
@@ -259,6 +262,9 @@ void HistMeasureList::setHistMeasure(QVector<Measure> records, bool editableList
     clearList();
     measures = records;
     editable = editableList;
+    // Ticks are the user's to make: a list that allows no changes keeps none.
+    if (!editable && checkColumn() >= 0)
+        chosenIds.clear();
     QTableWidget* table = ui->tblHistMeasureList;
     table->setUpdatesEnabled(false);
     table->setRowCount(measures.size());
@@ -266,8 +272,32 @@ void HistMeasureList::setHistMeasure(QVector<Measure> records, bool editableList
         fillRow(row, measures.at(row));
     table->setUpdatesEnabled(true);
     emit enablingInput(editable);
-    if (listMode == EXPORT && util->getExportState() != 1)
-        ui->btnHistMeasureDelete->setEnabled(false);
+    restoreChoice();
+}
+
+void HistMeasureList::restoreChoice()
+{
+    if (checkColumn() >= 0) {
+        clickCheckbox();   // counts the rows ticked anew and keeps only their IDs
+    } else if (listMode == EXPORT) {
+        selectedRow = -1;
+        for (int row = 0; row < measures.size() && selectedRow < 0; ++row) {
+            if (chosenIds.contains(measures.at(row).getId()))
+                selectedRow = row;
+        }
+        chosenIds.clear();
+        if (selectedRow >= 0) {
+            chosenIds.insert(measures.at(selectedRow).getId());
+            ui->tblHistMeasureList->selectRow(selectedRow);
+        }
+        updateExportButton();
+    }
+}
+
+void HistMeasureList::updateExportButton()
+{
+    // The export needs the right on the export table as well as an idle exporter.
+    ui->btnHistMeasureDelete->setEnabled(rowValid(selectedRow) && util->getExportState() == 1 && editable);
 }
 
 void HistMeasureList::fillRow(int row, const Measure& record)
@@ -288,7 +318,7 @@ void HistMeasureList::fillRow(int row, const Measure& record)
                                         true));
     }
     if (checkColumn() >= 0) {
-        auto* button = new ZCheckButton(false);
+        auto* button = new ZCheckButton(chosenIds.contains(record.getId()));
         button->setObjectName(QString::fromLatin1(ROW_CHECK_BUTTON));
         connect(button, SIGNAL(changeCheckStatus(bool)), this, SLOT(clickCheckbox()));
         connect(this, SIGNAL(enablingInput(bool)), button, SLOT(setEnabled(bool)));
@@ -320,11 +350,12 @@ void HistMeasureList::measureClick(int row, int column)
     selectedRow = rowValid(row) ? row : -1;
     if (selectedRow < 0)
         return;
-    if (listMode == CHOOSE)
+    if (listMode == CHOOSE) {
         ui->btnHistMeasureLoad->setEnabled(true);
-    else if (listMode == EXPORT)
-        // The export needs the right on the export table as well as an idle exporter.
-        ui->btnHistMeasureDelete->setEnabled(util->getExportState() == 1 && editable);
+    } else if (listMode == EXPORT) {
+        chosenIds = {measures.at(selectedRow).getId()};
+        updateExportButton();
+    }
 }
 
 void HistMeasureList::getHistMeasure()
@@ -344,8 +375,12 @@ void HistMeasureList::clickCheckbox()
 {
     if (selectingAll)
         return;
-    const int selected = selectedMeasures().size();
-    ui->btnHistMeasureDelete->setEnabled(selected > 0);
+    const QVector<Measure> ticked = selectedMeasures();
+    chosenIds.clear();
+    for (const Measure& record : ticked)
+        chosenIds.insert(record.getId());
+    const int selected = ticked.size();
+    ui->btnHistMeasureDelete->setEnabled(editable && selected > 0);
     if (selected > 0 && selected == measures.size())
         emit changeCheckStatus(ZCheckButton::Checked);
     else if (selected == 0)
@@ -387,6 +422,8 @@ void HistMeasureList::deleteHistMeasure()
         return;
     emit enablingInput(false);
     util->deleteMeasures(selected);
+    // Handed to the device: the list it sends back starts without ticks.
+    chosenIds.clear();
     ui->btnHistMeasureDelete->setEnabled(false);
     // A device that refuses or ignores the delete sends no new list.
     deleteAnswerTimer->start(DELETE_ANSWER_MS);
@@ -396,6 +433,7 @@ void HistMeasureList::exportClicked()
 {
     ui->tblHistMeasureList->clearSelection();
     ui->btnHistMeasureDelete->setEnabled(false);
+    chosenIds.clear();
     if (!rowValid(selectedRow))
         return;
     new ExportMeasureDialog(getMainWindow(), measures.at(selectedRow), util->getDestinations(), util);

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QVector>
 #include <QWidget>
 
@@ -69,6 +70,9 @@ private:
     ZCheckButton* rowCheckButton(int row) const;
     QVector<Measure> selectedMeasures() const;
     bool rowValid(int row) const { return row >= 0 && row < measures.size(); }
+    // After a reload: the chosen records still listed are chosen again, the others forgotten.
+    void restoreChoice();
+    void updateExportButton();
 
     Ui::HistMeasureList* ui;
     int selectedRow;
@@ -80,4 +84,7 @@ private:
     bool selectingAll;
     QList<QPointer<QWidget>> headerWidgets;
     QTimer* deleteAnswerTimer;
+    // The records the user chose, by ID, which a reload of the shown list
+    // keeps: the ticked rows (modes 1 and 3) or the selected row (mode 2).
+    QSet<int> chosenIds;
 };

@@ -163,11 +163,6 @@ private slots:
         fixture->json()->clear();
         table = refresh();
         QCOMPARE(cellAt(table, 3).getRights(), int(TableCell::READ_ONLY));
-
-        set(QStringLiteral("$.SERV.STAT.MEAS"), QStringLiteral("{\"FILE\": \"Messung_0099\"}"));
-        table = refresh();
-        QCOMPARE(textAt(table, 3), QStringLiteral("Messung_0099"));
-        QCOMPARE(cellAt(table, 3).getRights(), int(TableCell::NO_RIGHTS_INFO));
     }
 
     void changeFilter()

@@ -181,9 +181,39 @@ private slots:
             QCOMPARE(action->isEnabled(), expected[0] == 'c');
         }
 
-        // Recordings 9 and 10, sent in row order; the device's new list removes them.
+        // Reloads keep the ticks of the recordings still listed (the client's view only):
+        // the rights sent again, recording 10 gone (its tick with it), recording 10 back.
         QVERIFY(press(rowCheck(list, 3)) && press(rowCheck(list, 2)));
+        const QString table = QStringLiteral("$.MEM.MTAB");
+        const Json::Value recordings = session->deviceValue(table);
+        Json::Value without10(Json::arrayValue);
+        for (const Json::Value& recording : recordings)
+            if (recording["ID"].asInt() != 10)
+                without10.append(recording);
+        // The device replaces a list as it does after a delete: DEL and SET in one telegram.
+        const auto replaced = [&](const Json::Value& records) {
+            Json::Value telegram = SimulatorProcess::delTelegram(table);
+            telegram["INST"]["SET"] = SimulatorProcess::setTelegram(table, records)["INST"]["SET"];
+            return telegram;
+        };
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        const struct { Json::Value telegram; const char* checks; } reloaded[] = {
+            {SimulatorProcess::setTelegram(QStringLiteral("$.MEM.INP"), parsed(R"({"AUT":3})")), "uuccu"},
+            {replaced(without10), "uucu"},
+            {replaced(recordings), "uucuu"},
+        };
+        for (const auto& reload : reloaded) {
+            reloads.clear();
+            QVERIFY(session->inject(reload.telegram, false));
+            QVERIFY(ScreenSession::waitUntil([&] { return reloads.count() > 0; }));
+            QCOMPARE(checksOf(list), QLatin1String(reload.checks));
+            QCOMPARE(headerCheck(list)->getButtonCheckState(), Check::Tristate);
+            QVERIFY(action->isEnabled());
+        }
         QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode1_checked.png")));
+
+        // Recordings 9 and 10, sent in row order; the device's new list removes them.
+        QVERIFY(press(rowCheck(list, 3)));
         QVERIFY(session->simulator.clearRequestLog());
         QVERIFY(press(action));
         QCOMPARE(checksOf(list), QStringLiteral("-----"));
@@ -207,6 +237,12 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 1));
         QVERIFY(ScreenSession::waitUntil([&] { return list->worker()->getExportState() == 1; }));
         clickRow(list, 0);
+        QVERIFY(actionOf(list)->isEnabled());
+        // A reload (a destination's free space changed) keeps the selected row, and the button with it.
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        QVERIFY(inject(QStringLiteral("$.EXP.DEST[0].SIZE.VAL"), 7.2, false));
+        QVERIFY(ScreenSession::waitUntil([&] { return reloads.count() > 0; }));
+        QVERIFY(tableOf(list)->selectionModel()->isRowSelected(0, QModelIndex()));
         QVERIFY(actionOf(list)->isEnabled());
 
         QVERIFY(press(actionOf(list)));
@@ -389,7 +425,7 @@ private slots:
         QVERIFY(reloads.wait());
         QTest::qWait(500);
         QCOMPARE(reloads.count(), 1);
-        QCOMPARE(checksOf(list), QStringLiteral("u"));
+        QCOMPARE(checksOf(list), QStringLiteral("c"));   // the reload keeps the tick
     }
 };
 

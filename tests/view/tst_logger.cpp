@@ -217,6 +217,22 @@ private slots:
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
         QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Kessel_A"));
         DeviceConfigUtil::setPendingWriteTimeout(5000);
+
+        // A plain text where the entry was is the device's label: shown, no editor opens on it.
+        const QString file = QStringLiteral("$.SERV.STAT.MEAS.FILE");
+        const Json::Value entry = session->deviceValue(file);
+        QVERIFY(session->injectSet(file, "Messung_Label", false));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Messung_Label") && memory()->isInputEnabled());
+        QVERIFY(!tabletest::typeIntoCell(memory(), NAME_ROW, VALUE, QStringLiteral("x")));
+        // The entry back: a text takes no members, so the node above brings it, and the name
+        // follows where the device confirms names.
+        Json::Value measurement(Json::objectValue);
+        measurement["FILE"] = entry;
+        Json::Value restored = SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS"), measurement);
+        const Json::Value name = SimulatorProcess::setTelegram(NAME_PATH, entry["VAL"]);
+        restored["INST"]["SET"]["VAL"].append(name["INST"]["SET"]["VAL"][0]);
+        QVERIFY(session->inject(restored, false));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
     }
 
     void startAndStopFromTheLogger()

@@ -7,6 +7,7 @@
 #include "ScreenSession.h"
 #include "TableTestSupport.h"
 
+#include "common/PathRelation.h"
 #include "util/SensorListUtil.h"
 #include "view/DeviceConfig.h"
 #include "view/SensorList.h"
@@ -61,13 +62,18 @@ private:
         return shown.contains(r, NAME_COLUMN) ? shown.cellAt(r, NAME_COLUMN).getValue().toString() : QString();
     }
 
-    // The table on screen is the one of device index (its links point into it).
+    QString linkPath(int r)
+    {
+        const TableStructure shown = table()->getTable();
+        return shown.contains(r, LINK_COLUMN) ? shown.cellAt(r, LINK_COLUMN).getPath() : QString();
+    }
+
+    // The table on screen is the one of device index (its links point into its first sensor).
     bool showsDevice(int index, int rows)
     {
         const TableStructure shown = table()->getTable();
         return shown.rowCount() == rows
-               && (rows == 0
-                   || shown.cellAt(0, LINK_COLUMN).getPath() == QStringLiteral("$.DATA.DEV[%1].SEN[0]").arg(index));
+               && (rows == 0 || pathAtOrBelow(linkPath(0), QStringLiteral("$.DATA.DEV[%1].SEN[0]").arg(index)));
     }
 
     int mirrorInt(const QString& path)
@@ -198,18 +204,30 @@ private slots:
         QTRY_COMPARE(deviceNames(), DEVICES);
     }
 
-    void openAndRenameOnKessel()
+    void openSensorsAndRenameOnKessel()
     {
-        showList();
-        choose(2, 8);
-        clickLink(2);
+        // The device's links name each sensor's settings inside it, as configuration tables
+        // do; links that name the sensor itself (the client's view only) open it the same.
         DeviceConfig* config = screen()->getDeviceConfig();
         const QString sensor = QStringLiteral("$.DATA.DEV[2].SEN[2].CFG");
-        QCOMPARE(config->historyPaths(), QStringList{sensor});
+        const QString linkColumn = QStringLiteral("$.DISP.SEM.TD[3].PATH");
+        const struct { Json::Value column; QString link; } shapes[] = {
+            {"$.DATA.DEV[($.CLNT.IDX.DEV)].SEN[*]", QStringLiteral("$.DATA.DEV[2].SEN[2]")},
+            {session->deviceValue(linkColumn), sensor},
+        };
+        for (const auto& shape : shapes) {
+            QVERIFY(session->injectSet(linkColumn, shape.column, false));
+            showList();
+            choose(2, 8);
+            QTRY_COMPARE(linkPath(2), shape.link);
+            clickLink(2);
+            QCOMPARE(screen()->getCurrentPage(), int(DataMain::CONFIG_PAGE));
+            QCOMPARE(config->historyPaths(), QStringList{sensor});
+        }
 
         // A rename there shows in the list.
         TableObject* settings = config->tableObject();
-        QTRY_VERIFY(settings->isInputEnabled() && settings->getTable().rowCount() > 0);
+        QTRY_VERIFY(settings->isInputEnabled() && settings->rowCount() > 0);
         const CellPlace name = cellWithPath(settings->getTable(), sensor + QStringLiteral(".KB.VAL"));
         QVERIFY(typeIntoCell(settings, name.row, name.column, QStringLiteral("Druck neu")));
         QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
