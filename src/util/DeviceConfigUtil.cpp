@@ -4,6 +4,7 @@
 #include "util/DeviceConfigUtil.h"
 
 #include "common/JsonMember.h"
+#include "common/PathRelation.h"
 #include "util/JSONUtil.h"
 
 #include <QDate>
@@ -62,6 +63,8 @@ DeviceConfigUtil::DeviceConfigUtil(QObject* parent)
                 Qt::DirectConnection);
         connect(jsonUtil, &JSONUtil::afterTelegramAvailable, this, &DeviceConfigUtil::afterJsonTelegramm,
                 Qt::DirectConnection);
+        connect(jsonUtil, &JSONUtil::writesDropped, this, &DeviceConfigUtil::noteDroppedWrites,
+                Qt::DirectConnection);
     }
     setBlockable(true);
 }
@@ -116,6 +119,8 @@ void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString 
             }
             if (!relevant)
                 relevant = isWatchedLocked(path);
+            if (!requestedReads.isEmpty())
+                allowReadsAroundLocked(path);
             if (building) {
                 if (changedDuringBuild.size() < MAX_CHANGES_DURING_BUILD)
                     changedDuringBuild.append(path);
@@ -267,6 +272,10 @@ bool DeviceConfigUtil::requestReadOnce(const QString& path)
 {
     if (path.isEmpty() || !jsonUtil)
         return false;
+    // What the device gave in this session (the node or one above it) is in the
+    // mirror as far as the device has it: asking again would bring nothing new.
+    if (jsonUtil->wasRead(path))
+        return false;
     {
         QMutexLocker locker(&mutex);
         if (requestedReads.contains(path))
@@ -281,6 +290,16 @@ void DeviceConfigUtil::resetRequestedReads()
 {
     QMutexLocker locker(&mutex);
     requestedReads.clear();
+}
+
+void DeviceConfigUtil::allowReadsAroundLocked(const QString& changed)
+{
+    for (auto it = requestedReads.begin(); it != requestedReads.end();) {
+        if (pathsOverlap(*it, changed))
+            it = requestedReads.erase(it);
+        else
+            ++it;
+    }
 }
 
 int DeviceConfigUtil::lookUp(const QString& path, Json::Value& value)
@@ -299,9 +318,15 @@ int DeviceConfigUtil::lookUp(const QString& path, Json::Value& value)
 bool DeviceConfigUtil::readNode(const QString& path, Json::Value& value)
 {
     const int found = lookUp(path, value);
-    if (found == 0)
+    // An object or list that is there may hold only what a read of a part of it brought.
+    if (found == 0 || (found == 1 && isContainer(value)))
         requestReadOnce(path);
     return found == 1;
+}
+
+bool DeviceConfigUtil::isContainer(const Json::Value& value)
+{
+    return value.isObject() || value.isArray();
 }
 
 QString DeviceConfigUtil::solvedPath(const QString& path)
@@ -373,6 +398,7 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
     {
         QMutexLocker locker(&mutex);
         pendingWrites = writes;
+        droppedWrites.clear();
         pendingAny = !pendingWrites.isEmpty();
         generation = ++pendingGeneration;
     }
@@ -385,24 +411,48 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
 
 void DeviceConfigUtil::expirePendingWrites(quint64 generation)
 {
-    QStringList dropped;
+    QStringList unconfirmed;
+    QStringList refused;
     {
         QMutexLocker locker(&mutex);
         if (generation != pendingGeneration || pendingWrites.isEmpty())
             return;
-        dropped = pendingWrites.keys();
+        for (auto it = pendingWrites.cbegin(); it != pendingWrites.cend(); ++it)
+            (droppedWrites.contains(it.key()) ? refused : unconfirmed).append(it.key());
         pendingWrites.clear();
+        droppedWrites.clear();
         pendingAny = false;
     }
-    qWarning().noquote() << "The device did not confirm these writes in time, they are dropped:"
-                         << dropped.join(QStringLiteral(", "));
+    if (!refused.isEmpty())
+        qInfo().noquote() << "Writes the device link dropped are let go:" << refused.join(QStringLiteral(", "));
+    if (!unconfirmed.isEmpty()) {
+        // The device may hold the new value or the old one: the table shows what a read brings.
+        qWarning().noquote() << "The device did not confirm these writes in time, they are read again:"
+                             << unconfirmed.join(QStringLiteral(", "));
+        if (jsonUtil)
+            jsonUtil->requestPaths(unconfirmed);
+        emit writesNotConfirmed(unconfirmed);
+    }
     emit updateConfigTable();
+}
+
+void DeviceConfigUtil::noteDroppedWrites(const QStringList& paths)
+{
+    QMutexLocker filterLock(&filterMutex);
+    if (detached)
+        return;
+    QMutexLocker locker(&mutex);
+    for (const QString& path : paths) {
+        if (pendingWrites.contains(path))
+            droppedWrites.insert(path);
+    }
 }
 
 void DeviceConfigUtil::clearPendingWrites()
 {
     QMutexLocker locker(&mutex);
     pendingWrites.clear();
+    droppedWrites.clear();
     pendingAny = false;
 }
 

@@ -58,6 +58,9 @@ public:
     // --- Writing back and pending writes.
     // Sends every changed editable cell (rights 2) as one configuration write
     // each and makes them the pending writes, replacing earlier ones.
+    // A write the device has not confirmed within the time-out is let go and its
+    // path read, so the table shows what the device holds (writesNotConfirmed);
+    // one the device refused is let go without either.
     void saveConfig(const TableStructure& table);
     void clearPendingWrites();
     bool hasPendingWrites();
@@ -110,6 +113,8 @@ signals:
     void updateConfigTable(TableStructure& table);
     void deleteConfigTable(QString path);
     void notExistingConfigPath();
+    // Writes let go unconfirmed; a read of each path is on its way.
+    void writesNotConfirmed(QStringList paths);
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);
@@ -136,10 +141,14 @@ protected:
     QString deviceText(const Json::Value& node);
     // Number of mirror values at path, nothing queued; value is set when there is exactly one.
     int lookUp(const QString& path, Json::Value& value);
-    // The same, and a read of path is queued (once) when nothing is there; true for exactly one value.
+    // The same, and a read of path is queued (once) when nothing is there, or an
+    // object or list is there that was not read in this session; true for exactly one value.
     bool readNode(const QString& path, Json::Value& value);
-    // Queues a read of path unless this util asked for it already; true when queued now.
+    // Queues a read of path unless the device accepted a read of it or of a node
+    // above it in this session, or this util asked for it already and nothing
+    // changed at, above or below it since; true when queued now.
     bool requestReadOnce(const QString& path);
+    static bool isContainer(const Json::Value& value);
     QString solvedPath(const QString& path);
 
     bool dirty;
@@ -150,11 +159,14 @@ protected:
 
 private:
     void expirePendingWrites(quint64 generation);
+    void noteDroppedWrites(const QStringList& paths);   // poll thread
     void beginBuild();
     // Swaps in the watched set of the build just ended; true when a change
     // that arrived during the build concerns it.
     bool finishBuild();
     bool isWatchedLocked(const QString& path) const;   // caller holds mutex
+    // A change at, above or below a read asked for allows asking again.
+    void allowReadsAroundLocked(const QString& changed);   // caller holds mutex
     static bool confirms(const QString& notified, const QString& written);
     bool readOptionPathChain(const Json::Value& object, QStringList& list, QStringList& chain);
     void readOptionArrayChain(const Json::Value& array, QStringList& list, QStringList& chain);
@@ -170,7 +182,8 @@ private:
     bool building;                        // a build collects its watched set
     QStringList changedDuringBuild;       // notified paths while building
     bool changeOverflow;                  // too many of them to keep: treat as relevant
-    QSet<QString> requestedReads;         // reads asked for since the last reset
+    QSet<QString> requestedReads;         // reads asked for since the last reset and no change around them
+    QSet<QString> droppedWrites;          // pending writes the device link dropped unsent
     quint64 pendingGeneration;            // counts saves, so a late timeout ignores newer writes
     std::atomic<bool> pendingAny;         // pendingWrites is not empty
 

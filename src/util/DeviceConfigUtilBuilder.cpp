@@ -12,6 +12,7 @@
 #include <QMutexLocker>
 #include <QtDebug>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -329,7 +330,8 @@ void DeviceConfigUtil::fillColumn(CommonJSONUtil& copy, const Json::Value& colum
     addWatchedPath(columnPath);
     // An existing but empty list is data too: nothing to ask the device for.
     const bool emptyList = !found && containerIsEmpty(copy, columnPath);
-    if (!found && !emptyList)
+    // Entries that are there may hold only what a read of a part of them brought.
+    if ((!found && !emptyList) || std::any_of(values.cbegin(), values.cend(), isContainer))
         requestReadOnce(columnPath);
 
     const int real = values.size();

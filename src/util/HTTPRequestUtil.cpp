@@ -354,7 +354,7 @@ bool HTTPRequestUtil::isStale(const QVariant& key, quint64 generation)
 void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
                                    const QString& defaultText, QStringList arguments)
 {
-    const QList<TelegramRequest> dropped = jsonUtil->takeRequests(ids, generation);
+    const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation);
     if (dropped.isEmpty())
         return;   // already gone, or the queue was cleared meanwhile
     QStringList paths;

@@ -93,6 +93,8 @@ public:
     void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids);
     // The same, and the queue generation the ids belong to.
     void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids, quint64& generation);
+    // The device accepted the requests with these ids: they leave the queue, and
+    // the reads among them count as read (wasRead).
     void removeRequests(const QList<qint64>& ids);
     // Removes the requests with these ids and returns them.
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids);
@@ -100,10 +102,20 @@ public:
     // restart at every clear, so an id of an earlier generation names another request.
     void removeRequests(const QList<qint64>& ids, quint64 generation);
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids, quint64 generation);
-    // Empties the queue and starts a new generation.
+    // takeRequests for requests the device will never carry out; announces the
+    // configuration writes among them with writesDropped.
+    QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation);
+    // Empties the queue and starts a new generation; what was read is forgotten.
     void clearRequests();
     int getRequestCount();
     quint64 getRequestGeneration();
+
+    // --- Reads of this session.
+    // True when the device accepted a read of path, or of a node above it, in
+    // this session; a "[*]" of a read covers every element. A node the mirror
+    // holds need not be whole: a read of one member of it brings only that
+    // member. A deleted node takes the reads around it along.
+    bool wasRead(const QString& path);
 
     // --- Receive path.
     // Unwraps answers {"ReqID", "ReqContent"} into the received list; returns
@@ -133,6 +145,8 @@ signals:
     void loginAvailable(Json::Value& reply);
     void beforeTelegramAvailable();
     void afterTelegramAvailable();
+    // Configuration writes the device refused or that failed too often; they left the queue unsent.
+    void writesDropped(QStringList paths);
 
 private:
     void announceResults(const std::vector<KORVALIS::JSON::TelegramResult>& results);
@@ -142,6 +156,8 @@ private:
     void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode);
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
     QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
+    void noteReads(const QList<TelegramRequest>& accepted);
+    void forgetReadsAround(const QString& deleted);
 
     QMutex tokenMutex;                        // guards token
     QString token;
@@ -153,6 +169,8 @@ private:
     QSet<QString> queuedReads;                // paths of the queued type-1 requests
     qint64 requestCounter;
     quint64 requestGeneration;                // counts clearRequests(); ids are unique within one
+    QMutex readsMutex;                        // guards readPaths
+    QSet<QString> readPaths;                  // reads the device accepted in this session
 
     KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
     QMutex chartMutex;                        // held while chart data is handed over and while the chart registers

@@ -145,6 +145,8 @@ void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
     emit beforeTelegramAvailable();
     for (const TelegramResult& result : results) {
         const QString path = QString::fromStdString(result.path);
+        if (result.result == TelegramResult::Applied && result.instruction == TelegramResult::Delete)
+            forgetReadsAround(path);
         if (result.result == TelegramResult::Applied)
             emit telegramAvailable(typeOf(result.instruction), path);
         emit telegramAvailable(static_cast<GlobalEnums::InstructionResult>(result.result), path);

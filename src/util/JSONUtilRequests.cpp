@@ -122,7 +122,7 @@ void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& id
 
 void JSONUtil::removeRequests(const QList<qint64>& ids)
 {
-    takeRequests(ids);
+    noteReads(takeRequests(ids));
 }
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
@@ -133,7 +133,7 @@ QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
 
 void JSONUtil::removeRequests(const QList<qint64>& ids, quint64 generation)
 {
-    takeRequests(ids, generation);
+    noteReads(takeRequests(ids, generation));
 }
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 generation)
@@ -142,6 +142,19 @@ QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 
     if (generation != requestGeneration)
         return QList<TelegramRequest>();
     return takeRequestsLocked(ids);
+}
+
+QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 generation)
+{
+    const QList<TelegramRequest> dropped = takeRequests(ids, generation);
+    QStringList writes;
+    for (const TelegramRequest& request : dropped) {
+        if (request.kind == REQUEST_CONFIG)
+            writes.append(request.path);
+    }
+    if (!writes.isEmpty())
+        emit writesDropped(writes);
+    return dropped;
 }
 
 QList<TelegramRequest> JSONUtil::takeRequestsLocked(const QList<qint64>& ids)
@@ -163,11 +176,15 @@ QList<TelegramRequest> JSONUtil::takeRequestsLocked(const QList<qint64>& ids)
 
 void JSONUtil::clearRequests()
 {
-    QMutexLocker locker(&queueMutex);
-    queue.clear();
-    queuedReads.clear();
-    requestCounter = 0;
-    ++requestGeneration;
+    {
+        QMutexLocker locker(&queueMutex);
+        queue.clear();
+        queuedReads.clear();
+        requestCounter = 0;
+        ++requestGeneration;
+    }
+    QMutexLocker locker(&readsMutex);
+    readPaths.clear();
 }
 
 int JSONUtil::getRequestCount()

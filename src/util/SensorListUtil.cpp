@@ -294,7 +294,7 @@ bool SensorListUtil::openSensor(int row, const QString& contPath, const QString&
         return false;
     }
     // The link may name the element itself or a node inside it (its settings, for one).
-    if (!pathAtOrBelow(linkPath, solved)) {
+    if (!pathCovers(solved, linkPath)) {
         // The row shows an element the selection no longer names (another device chosen meanwhile).
         qInfo().noquote() << "Sensor row" << row << "shows" << linkPath << "but the selection names" << solved
                           << "- nothing is opened";

@@ -22,6 +22,7 @@ const int STATUS_MS = 10000;
 const int TEXT_TABLE_UPDATED = 899;
 const int TEXT_SAVING = 424;
 const int TEXT_DOCUMENT_FAILED = 1020;
+const int TEXT_NOT_CONFIRMED = 1590;
 
 } // namespace
 
@@ -34,6 +35,7 @@ DeviceConfig::DeviceConfig(QWidget* parent)
       table(nullptr),
       keepScroll(false),
       refreshTimer(nullptr),
+      noticeTimer(nullptr),
       mode(0)
 {
     ui->setupUi(this);
@@ -50,10 +52,13 @@ DeviceConfig::DeviceConfig(QWidget* parent)
     connect(util, SIGNAL(updateConfigTable(TableStructure&)), this, SLOT(setConfigTable(TableStructure&)));
     connect(table, SIGNAL(clickValue(int&,int&,TableCell&)), this, SLOT(clickCellElement(int&,int&,TableCell&)));
     connect(table, SIGNAL(changeValue(int,int,TableCell&)), this, SLOT(saveConfig(int,int,TableCell&)));
+    connect(util, SIGNAL(writesNotConfirmed(QStringList)), this, SLOT(tellNotConfirmed()));
 
     refreshTimer = new QTimer();
     refreshTimer->setSingleShot(true);
     connect(refreshTimer, SIGNAL(timeout()), this, SLOT(updateConfigTable()));
+    noticeTimer = new QTimer(this);
+    noticeTimer->setSingleShot(true);
 }
 
 DeviceConfig::~DeviceConfig()
@@ -142,6 +147,7 @@ void DeviceConfig::openConfigPath(const QString& path, int newMode, const QStrin
 void DeviceConfig::resetConfig()
 {
     table->clearTableContent();
+    noticeTimer->stop();
     util->clearPendingWrites();
     util->resetRequestedReads();
     history.clear();
@@ -162,7 +168,10 @@ void DeviceConfig::setConfigTable(TableStructure& t)
         table->setColumnWidth(t.getHeader().size() - 1, LAST_COLUMN_WIDTH);
     }
     const bool enableInput = true;
-    const QString status = language->getText(TEXT_TABLE_UPDATED, QStringLiteral("Aktualisierung der Einstellung"));
+    // A notice of this screen still showing outranks the routine note.
+    QString status;
+    if (!noticeTimer->isActive())
+        status = language->getText(TEXT_TABLE_UPDATED, QStringLiteral("Aktualisierung der Einstellung"));
     table->setTableData(t, enableInput, status, keepScroll, scrollPos);
     pushTable(t);
 }
@@ -246,8 +255,16 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     Q_UNUSED(column)
     Q_UNUSED(cell)
     table->setInputEnabled(false);
+    noticeTimer->stop();   // the saving note takes the notice's place
     showStatus(language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern")), STATUS_MS);
     util->saveConfig(table->getTable());
+}
+
+void DeviceConfig::tellNotConfirmed()
+{
+    showStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
+               STATUS_MS);
+    noticeTimer->start(STATUS_MS);
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

@@ -54,6 +54,9 @@ public slots:
     // The back button: true when a previous table is shown, false when there is none.
     bool setFormerTable();
     void getFailure(TableObject::TableFailure failure, QString path);
+    // The device did not confirm a write: said on the status bar, where the
+    // routine note of the tables that follow does not replace it while it shows.
+    void tellNotConfirmed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,6 +75,7 @@ private:
     TableObject* table;
     bool keepScroll;
     QTimer* refreshTimer;
+    QTimer* noticeTimer;   // runs while a notice of this screen is on the status bar
     QString startPath;
     int mode;
 };

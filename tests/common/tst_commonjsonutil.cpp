@@ -2,9 +2,12 @@
 #include "LogCapture.h"
 
 #include "common/CommonJSONUtil.h"
+#include "common/PathRelation.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <tuple>
 
 namespace {
 
@@ -61,6 +64,17 @@ private slots:
         QCOMPARE(out.asInt(), 7);
         QVERIFY(!CommonJSONUtil::getValueByKeyPath(parse("[1]"), out, "A"));
         QVERIFY(!CommonJSONUtil::getValueByKeyPath(parse("{\"A\":3}"), out, "A.B"));
+
+        // (outer, path, outer covers path, the two overlap)
+        const std::tuple<const char*, const char*, bool, bool> relations[] = {
+            {"$.L[*].A", "$.L[2].A.B", true, true},  {"$.L[*].A", "$.L[*].A", true, true},
+            {"$.L[*].A.VAL", "$.L[*].A", false, true}, {"$.L[*].A", "$.L[2].AB", false, false},
+            {"$.L[1].A", "$.L[*].A", false, true},   {"$.L[1].A", "$.L[2]", false, false},
+            {"$.L", "$.L[?(@.ID==1)]", true, true}};
+        for (const auto& [outer, path, covers, overlap] : relations) {
+            QVERIFY2(pathCovers(outer, path) == covers, path);
+            QVERIFY2(pathsOverlap(outer, path) == overlap && pathsOverlap(path, outer) == overlap, path);
+        }
     }
 
     void queriesAndAppends()

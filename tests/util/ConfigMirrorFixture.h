@@ -45,9 +45,27 @@ public:
         json()->clearRequests();
     }
 
-    void fill(const QString& path, const QString& text) { json()->appendJson(parse(text), path); }
+    // Text merged at path as a change the device sends: nothing counts as read.
+    void merge(const QString& path, const QString& text) { json()->appendJson(parse(text), path); }
 
-    // The paths of the reads queued so far, in order; the queue is emptied.
+    // The device's answer to a read of path: text merged there, and the read accepted.
+    void fill(const QString& path, const QString& text)
+    {
+        merge(path, text);
+        json()->requestPath(path);
+        int kind = 0;
+        Json::Value telegram;
+        QList<qint64> ids;
+        json()->buildTelegram(kind, telegram, ids);
+        const Json::Value& reads = telegram["INST"]["GET"]["VAL"];
+        for (int i = 0; kind == REQUEST_PATH && i < ids.size(); ++i) {
+            if (reads[i]["DEST"]["PATH"].asString() == path.toStdString())
+                json()->removeRequests({ids.at(i)});
+        }
+    }
+
+    // The paths of the reads queued so far, in order; the queue is emptied
+    // without the device accepting them, so none counts as read.
     QStringList takeQueuedReads()
     {
         QStringList paths;
@@ -60,7 +78,7 @@ public:
                 break;
             for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
                 paths << QString::fromStdString(element["DEST"]["PATH"].asString());
-            json()->removeRequests(ids);
+            json()->takeRequests(ids);
         }
         return paths;
     }

@@ -115,11 +115,14 @@ private slots:
         }
     }
 
+    // Linked entries the device has not given whole in this session are read: one that is
+    // missing, and one that is there but came as a change, so may be only a part.
     void linkedAndMissingEntries()
     {
-        fixture->fill(QStringLiteral("$.SERV.INFO"),
-                      QStringLiteral("{\"FW\":{\"T\":\"Firmware\",\"ID\":20070,\"VAL\":\"2.4.1\"},"
-                                     "\"HW\":{\"T\":\"Hardware\",\"VAL\":\"B\"}}"));
+        fixture->fill(QStringLiteral("$.SERV.INFO.FW"),
+                      QStringLiteral("{\"T\":\"Firmware\",\"ID\":20070,\"VAL\":\"2.4.1\"}"));
+        fixture->merge(QStringLiteral("$.SERV.INFO.HW"),
+                       QStringLiteral("{\"T\":\"Hardware\",\"ID\":20071,\"VAL\":\"B\"}"));
         fixture->fill(QStringLiteral("$.DISP.N"),
                       QStringLiteral("{\"ROWS\":[\"FW\",\"HW\",\"GONE\",\"NONE\"],\"FW\":{\"PATH\":\"$.SERV.INFO.FW\"},"
                                      "\"HW\":{\"PATH\":\"$.SERV.INFO.HW\"},\"GONE\":{\"PATH\":\"$.SERV.INFO.GONE\"}}"));
@@ -148,7 +151,8 @@ private slots:
         QTest::addColumn<QStringList>("watched");
         const QStringList self{"$.DISP.N"};
         QTest::newRow("missing") << "" << false << self << self;
-        QTest::newRow("ROWS not a list") << "{\"T\":\"x\",\"ROWS\":\"GEN\"}" << true << self << self;
+        // The device gave the node whole: asking again would bring the same.
+        QTest::newRow("ROWS not a list") << "{\"T\":\"x\",\"ROWS\":\"GEN\"}" << true << QStringList() << self;
         QTest::newRow("description missing") << "{\"STAB\":{\"PATH\":\"$.DISP.NOWHERE\"}}" << true
                                              << QStringList{"$.DISP.NOWHERE"}
                                              << QStringList{"$.DISP.N", "$.DISP.NOWHERE"};
@@ -174,13 +178,21 @@ private slots:
             QCOMPARE(reads(), round == 0 ? read : QStringList());
         }
         QCOMPARE(util.getWatchedPaths(), watched);
+
+        // A change above it lets the device be asked again, once.
+        util.beforeJsonTelegramm();
+        util.jsonTelegramm(GlobalEnums::SET, QStringLiteral("$.DISP"));
+        util.afterJsonTelegramm();
+        ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"));
+        QCOMPARE(reads(), read);
     }
 
+    // The list came in parts, as changes, never read whole.
     void selectionTableFollowsItsRowCount()
     {
-        fixture->fill(QStringLiteral("$.DATA"),
-                      QStringLiteral("{\"AIN\":[{\"NR\":1,\"KB\":\"a\",\"CFG\":{\"T\":\"x\"}},{\"NR\":2,\"KB\":\"b\",\"CFG\":{\"T\":\"y\"}},"
-                                     "{\"NR\":3,\"CFG\":{}}]}"));
+        fixture->merge(QStringLiteral("$.DATA"),
+                       QStringLiteral("{\"AIN\":[{\"NR\":1,\"KB\":\"a\",\"CFG\":{\"T\":\"x\"}},{\"NR\":2,\"KB\":\"b\",\"CFG\":{\"T\":\"y\"}},"
+                                      "{\"NR\":3,\"CFG\":{}}]}"));
         const QString description = QStringLiteral(
             "{\"T\":\"Analog\",\"AUT\":3,\"IDX\":{\"PATH\":\"$.CLNT.IDX.AIN\"},\"CONT\":{\"PATH\":\"$.DATA.AIN[($.CLNT.IDX.AIN)]\"},"
             "\"RCNT\":{\"PATH\":\"$.DATA.AINCNT\"},\"TH\":[{\"T\":\"Nr.\"},{\"T\":\"Name\"},{\"T\":\"\"}],"
@@ -192,7 +204,8 @@ private slots:
         TableStructure table = buildColumns(util, "STAB", description);
         QCOMPARE(table.rowCount(), 0);   // no count yet: no column is filled
         QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DATA.AINCNT")));
-        QCOMPARE(reads(), QStringList{"$.DATA.AINCNT"});
+        // The count is missing; the entries of the link column may be parts.
+        QCOMPARE(reads(), QStringList({"$.DATA.AINCNT", "$.DATA.AIN[*].CFG"}));
 
         fixture->fill(QStringLiteral("$.DATA.AINCNT"), QStringLiteral("3"));
         table = buildColumns(util, "STAB", description);
@@ -212,12 +225,12 @@ private slots:
     void dataTables()
     {
         fixture->fill(QStringLiteral("$.SERV.E"), QStringLiteral("{\"VAL\":\"y\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
-        fixture->fill(QStringLiteral("$.DATA"),
-                      QStringLiteral("{\"A\":[{\"X\":0},{\"X\":1},{\"X\":2},{\"X\":3},{\"X\":4}],"
-                                     "\"B\":[{\"Y\":\"a\"},{\"Y\":\"b\"},{\"Y\":\"c\"},{\"Y\":\"d\"},{\"Y\":\"e\"},{\"Y\":\"f\"},{\"Y\":\"g\"}],"
-                                     "\"EVT\":[],\"CNT\":0,"
-                                     "\"E\":[{\"V\":{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}},"
-                                     "{\"V\":{\"PATH\":\"$.SERV.E\"}},{\"V\":[1]},{\"V\":{\"T\":\"label\"}}]}"));
+        fixture->merge(QStringLiteral("$.DATA"),
+                       QStringLiteral("{\"A\":[{\"X\":0},{\"X\":1},{\"X\":2},{\"X\":3},{\"X\":4}],"
+                                      "\"B\":[{\"Y\":\"a\"},{\"Y\":\"b\"},{\"Y\":\"c\"},{\"Y\":\"d\"},{\"Y\":\"e\"},{\"Y\":\"f\"},{\"Y\":\"g\"}],"
+                                      "\"EVT\":[],\"CNT\":0,"
+                                      "\"E\":[{\"V\":{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}},"
+                                      "{\"V\":{\"PATH\":\"$.SERV.E\"}},{\"V\":[1]},{\"V\":{\"T\":\"label\"}}]}"));
         DeviceConfigUtil util;
         TableStructure table = buildColumns(
             util, "DTAB",

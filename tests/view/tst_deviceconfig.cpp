@@ -7,6 +7,7 @@
 
 #include "util/DeviceConfigUtil.h"
 #include "view/DeviceConfig.h"
+#include "view/StatusBar.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -78,7 +79,7 @@ private:
 private slots:
     void initTestCase()
     {
-        DeviceConfigUtil::setPendingWriteTimeout(800);
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
         session.reset(new ScreenSession());
         QVERIFY(session->startAs());
     }
@@ -136,26 +137,78 @@ private slots:
 
     void unconfirmedWritesAreReleased()
     {
-        struct Case { const char* echo; QString path, typed, shownAfter; };
-        // Beyond the device's own limit: it keeps its value and says nothing.
-        const Case cases[] = {{"exact", "$.DISP.GEN.MEN.RATE.VAL", "5000", "10"},
-                              {"entry", "$.DISP.GEN.MEN.LOC.VAL", "Linie 5", "Linie 5"},
-                              {"none", "$.DISP.GEN.MEN.LOC.VAL", "Linie 6", ""}};
+        enum Answer { ECHOED, SILENT, REFUSED };
+        struct Case { const char* echo; QString path, typed, shownAfter; Answer answer; QString screenshot; };
+        // Beyond the device's own limit it keeps its value and says nothing; without an
+        // echo it takes the value and says nothing. Either way the cell then shows what
+        // the device holds, read once, and the user is told. A refused write is only let go.
+        const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
+        const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        const Case cases[] = {{"exact", rate, "5000", "10", SILENT, ""},
+                              {"entry", place, "Linie 5", "Linie 5", ECHOED, ""},
+                              {"none", place, "Linie 6", "Linie 6", SILENT, "config-not-confirmed.png"},
+                              {"exact", place, "Linie 7", "Linie 6", REFUSED, ""}};
+        const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
+        StatusBar* bar = session->window->statusBarObject();
+        QStringList shown;
+        QObject listening;   // the connection ends with this function, however it ends
+        connect(bar, &StatusBar::showMessage, &listening, [&shown](QString text, Severity, int) { shown << text; });
         for (const Case& c : cases) {
             openTable(GENERAL, GENERAL);
             QVERIFY(session->simulator.setEchoMode(QLatin1String(c.echo)));
-            if (c.path.contains(QLatin1String("RATE"))) {
+            if (c.path == rate) {
                 // Only the client hears of a higher limit; the device keeps 3600.
                 QVERIFY(session->injectSet(QStringLiteral("$.SERV.LIM.RMAX"), 9999, false));
                 QTRY_VERIFY(cellOf(c.path).getMax() == 9999 && table()->isInputEnabled());
             }
+            if (c.answer == REFUSED)
+                QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403,
+                                                      QStringLiteral("config")));
+            QVERIFY(session->simulator.clearRequestLog());
+            shown.clear();
             typeInto(c.path, c.typed);
+            QTRY_COMPARE(session->configSets().size(), 1);   // saved: the table waits for the device
             QTRY_VERIFY(table()->isInputEnabled() && cellOf(c.path).getRights() == TableCell::EDITABLE);
-            // Without an echo the device kept the value but never said so: the table shows what it knows.
-            if (!c.shownAfter.isEmpty())
-                QTRY_COMPARE(cellOf(c.path).getValue().toString(), c.shownAfter);
+            QTRY_COMPARE(cellOf(c.path).getValue().toString(), c.shownAfter);
+            QTRY_COMPARE(session->reads().count(c.path), c.answer == SILENT ? 1 : 0);
+            QCOMPARE(shown.contains(notConfirmed), c.answer == SILENT);
+            if (c.answer == SILENT)   // the table built after the read leaves the notice standing
+                QVERIFY2(bar->text().endsWith(notConfirmed), qPrintable(bar->text()));
+            if (!c.screenshot.isEmpty())
+                QVERIFY(grabScreenshot(session->window, c.screenshot));
         }
         QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")));
+    }
+
+    // Each table in a fresh session, then the other: "Analogeingänge" reads only
+    // $.DATA.AIN[*].KB.VAL, which must not pass for the inline entries $.DATA.AIN[*].KB.
+    void tablesSharingAListFillInEitherOrder()
+    {
+        const QString inputs = QStringLiteral("$.DISP.AIN.MEN");
+        const QString limits = QStringLiteral("$.DISP.ALRM.MEN");
+        const QStringList names{"Temperatur Halle", "Feuchte Halle", "Vorlauf"};
+        auto namesShown = [&] {
+            for (int i = 0; i < names.size(); ++i) {
+                const QString path = QStringLiteral("$.DATA.AIN[%1].KB.VAL").arg(i);
+                if (!placeOf(path).found() || cellOf(path).getValue().toString() != names.at(i))
+                    return false;
+            }
+            return true;
+        };
+        for (const auto& [first, second] : {std::pair{inputs, limits}, std::pair{limits, inputs}}) {
+            QVERIFY(session->relogin());
+            QVERIFY(session->simulator.clearRequestLog());
+            openTable(first, first);
+            QTRY_VERIFY2(namesShown(), qPrintable(first));
+            openTable(second, second);
+            QTRY_VERIFY2(namesShown(), qPrintable(second + " after " + first));
+            if (second == limits)
+                QVERIFY(grabScreenshot(session->window, QStringLiteral("config-alarmgrenzen.png")));
+            const QStringList reads = session->reads();
+            QCOMPARE(reads.count(QStringLiteral("$.DATA.AIN[*].KB")), 1);
+            for (const QString& path : reads)
+                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
+        }
     }
 
     void selectionTableOpensTheChosenInput()
@@ -181,7 +234,7 @@ private slots:
     {
         struct Case { QString link, path, typed, screenshot; };
         // Nested lists, two wildcards: the third sensor is the first of the second device.
-        const Case cases[] = {{"$.DISP.ALRM.MEN", "$.DATA.AIN[0].LIM.HI", "85.5", "config-alarmgrenzen.png"},
+        const Case cases[] = {{"$.DISP.ALRM.MEN", "$.DATA.AIN[0].LIM.HI", "85.5", ""},
                               {"$.DISP.ALRM.MEN", "$.DATA.AIN[1].KB.VAL", "Kessel", ""},
                               {"$.DISP.SENA.MEN", "$.DATA.DEV[1].SEN[0].KB", "Tankboden", "config-alle-fuehler.png"}};
         for (const Case& c : cases) {

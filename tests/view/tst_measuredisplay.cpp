@@ -17,6 +17,8 @@
 #include "widgets/ZMeasureDisplayWidget.h"
 #include "widgets/ZScaleLabel.h"
 
+#include <memory>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -200,21 +202,22 @@ private slots:
     {
         tapChannel(1);
         QSignalSpy reset(util(), SIGNAL(deleteSonsor()));
-        bool delivered = false;
+        // Shared, not on the stack: a queued call may still arrive after the disconnect.
+        const auto delivered = std::make_shared<bool>(false);
         connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
-                this, [&](GlobalEnums::InstructionType, QString path) {
-                    delivered = delivered || path == QLatin1String("$.MEM.MARK");
+                this, [delivered](GlobalEnums::InstructionType, QString path) {
+                    *delivered = *delivered || path == QLatin1String("$.MEM.MARK");
                 }, Qt::QueuedConnection);
         // Shown channel 1: a longer index is another channel; an ancestor is this one.
         const std::pair<QString, int> deletes[] = {{QStringLiteral("$.DATA.MK[10]"), 0},
                                                    {QStringLiteral("$.DATA.MK"), 1}};
         for (const auto& deleted : deletes) {
             reset.clear();
-            delivered = false;
+            *delivered = false;
             // Only the client hears of it; a mark after it tells when the display has seen it.
             inject(SimulatorProcess::delTelegram(deleted.first), false);
             inject(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.MARK"), Json::Value(deleted.first.toStdString())), false);
-            QTRY_VERIFY(delivered);
+            QTRY_VERIFY(*delivered);
             QCOMPARE(reset.size(), deleted.second);
             inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.MK"),
                                                  session->deviceValue(QStringLiteral("$.DATA.MK"))), false);
