@@ -18,18 +18,11 @@
 #include <QWaitCondition>
 #include <QWriteLocker>
 
+#include "common/ThreadSanitizerBuild.h"
+
 #include <climits>
 
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TEVARO_ANNOTATED_LOCKS 1
-#endif
-#endif
-#if !defined(TEVARO_ANNOTATED_LOCKS) && defined(__SANITIZE_THREAD__)
-#define TEVARO_ANNOTATED_LOCKS 1
-#endif
-
-#ifndef TEVARO_ANNOTATED_LOCKS
+#ifndef TEVARO_THREAD_SANITIZER
 
 using AnnotatedMutexLocker = QMutexLocker;
 using AnnotatedReadLocker = QReadLocker;

@@ -1,5 +1,6 @@
 #include "common/CommonJSONUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
 #include "common/TelegramBuilder.h"
 #include "common/ZZJSON.h"
@@ -7,7 +8,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QtDebug>
 
@@ -206,7 +206,7 @@ void CommonJSONUtil::appendJson(const Json::Value& value, const QString& path)
 
 void CommonJSONUtil::clear()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     document->clear();
 }
 
@@ -236,7 +236,7 @@ bool CommonJSONUtil::writeJsonFile(const QString& fileName, const Json::Value& t
 
 void CommonJSONUtil::reportFailedQuery(const QString& path)
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     qWarning().noquote() << "Failure during access at JSON Path: " + path + " JSON:\n"
                                 + LogRedaction::forLog(QString::fromStdString(document->toString()));
 }

@@ -1,10 +1,10 @@
 #include "dao/HTTPRequestDAO.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
 #include "dao/ReplyTimeout.h"
 #include "util/StatusMessageSink.h"
 
-#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -40,7 +40,7 @@ HTTPRequestDAO::~HTTPRequestDAO()
 void HTTPRequestDAO::requested(QVariant key, QString url, RequestMethod method, QByteArray data)
 {
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         if (busy)
             return;   // the caller tries again later
         busy = true;
@@ -115,7 +115,7 @@ void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
 
 void HTTPRequestDAO::addedReply(Reply reply)
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     replies.append(reply);
 }
 
@@ -126,19 +126,19 @@ void HTTPRequestDAO::showedErrorMessage(QString text)
 
 bool HTTPRequestDAO::isBusy()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return busy;
 }
 
 int HTTPRequestDAO::getReplyCount()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return replies.size();
 }
 
 QList<Reply> HTTPRequestDAO::takeAllReplies()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     QList<Reply> taken;
     taken.swap(replies);
     return taken;
@@ -146,7 +146,7 @@ QList<Reply> HTTPRequestDAO::takeAllReplies()
 
 Reply HTTPRequestDAO::takeFirstReply()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     if (replies.isEmpty())
         return Reply();
     return replies.takeFirst();
@@ -154,7 +154,7 @@ Reply HTTPRequestDAO::takeFirstReply()
 
 void HTTPRequestDAO::clearReplies()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     replies.clear();
 }
 
@@ -175,6 +175,6 @@ void HTTPRequestDAO::clearAccessCache()
 
 void HTTPRequestDAO::setBusy(bool value)
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     busy = value;
 }

@@ -1,5 +1,6 @@
 #include "json/JSONObject.h"
 
+#include "common/AnnotatedLocks.h"
 #include "json/JsonPath.h"
 
 #include <QDebug>
@@ -135,7 +136,7 @@ void JSONObject::clear()
 {
     Json::Value old;   // destroyed after the lock is released
     try {
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         id = -1;
         invalidateCache();
         name.clear();
@@ -146,13 +147,13 @@ void JSONObject::clear()
 
 int JSONObject::getId()
 {
-    QReadLocker locker(&lock);
+    AnnotatedReadLocker locker(&lock);
     return id;
 }
 
 void JSONObject::setId(int newId)
 {
-    QWriteLocker locker(&lock);
+    AnnotatedWriteLocker locker(&lock);
     id = newId;
 }
 
@@ -179,7 +180,7 @@ bool JSONObject::query(const std::string& path, std::vector<Json::Value>& values
     std::vector<Json::Value> found;
     bool result = false;
     try {
-        QReadLocker locker(&lock);
+        AnnotatedReadLocker locker(&lock);
         JsonPath evaluator;
         std::vector<const Json::Value*> hits;
         result = evaluator.query(root, path, &hits, paths);
@@ -204,7 +205,7 @@ void JSONObject::setJSON(const Json::Value& value)
 {
     try {
         Json::Value copy(value);   // copied before locking, old tree dropped after
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         copy = setJSONLocked(std::move(copy));
     } catch (const std::exception& e) {
         qWarning().noquote() << "JSON document could not take the value:" << e.what();
@@ -213,20 +214,20 @@ void JSONObject::setJSON(const Json::Value& value)
 
 Json::ValueType JSONObject::getType()
 {
-    QReadLocker locker(&lock);
+    AnnotatedReadLocker locker(&lock);
     return root.type();
 }
 
 std::string JSONObject::getName()
 {
-    QReadLocker locker(&lock);
+    AnnotatedReadLocker locker(&lock);
     return name;
 }
 
 std::string JSONObject::toString()
 {
-    QReadLocker locker(&lock);
-    QMutexLocker cacheLocker(&cacheMutex);
+    AnnotatedReadLocker locker(&lock);
+    AnnotatedMutexLocker cacheLocker(&cacheMutex);
     try {
         if (cachedText.empty())
             cachedText = Json::FastWriter().write(root);
@@ -246,7 +247,7 @@ void JSONObject::setMember(const Json::Value& value, const std::string& key)
     std::string error;
     try {
         Json::Value copy(value);   // copied before locking, old member dropped after
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         invalidateCache();
         copy = setMemberLocked(std::move(copy), key);
     } catch (const std::exception& e) {
@@ -263,7 +264,7 @@ void JSONObject::parseMember(const std::string& text, const std::string& key)
     std::string error;
     bool ok = readValue(text, parsed, error);
     try {
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         invalidateCache();
         if (ok)
             parsed = setMemberLocked(std::move(parsed), key);
@@ -317,7 +318,7 @@ void JSONObject::removeMember(const char* key)
 
 void JSONObject::removeMember(const std::string& key)
 {
-    QWriteLocker locker(&lock);
+    AnnotatedWriteLocker locker(&lock);
     invalidateCache();
     root.removeMember(key);
 }
@@ -337,7 +338,7 @@ void JSONObject::removeIndex(Json::Value& array, int index)
 
 void JSONObject::swapJSON(Json::Value& value)
 {
-    QWriteLocker locker(&lock);
+    AnnotatedWriteLocker locker(&lock);
     invalidateCache();
     root.swap(value);
 }
@@ -347,7 +348,7 @@ void JSONObject::reparse()
     std::string error;
     bool failed = false;
     try {
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         std::string text = cachedText;
         const bool nothingCached = text.empty();   // then the tree stays as it is
         failed = !parseLocked(text, &error) && !nothingCached;
@@ -387,19 +388,19 @@ bool JSONObject::isValidIndex(int index, Json::Value& array, bool append)
 
 Json::Value JSONObject::snapshot() const
 {
-    QReadLocker locker(&lock);
+    AnnotatedReadLocker locker(&lock);
     return root;
 }
 
 void JSONObject::read(const std::function<void(const Json::Value&)>& reader) const
 {
-    QReadLocker locker(&lock);
+    AnnotatedReadLocker locker(&lock);
     reader(root);
 }
 
 void JSONObject::setName(const std::string& newName)
 {
-    QWriteLocker locker(&lock);
+    AnnotatedWriteLocker locker(&lock);
     name = newName;
 }
 
@@ -444,7 +445,7 @@ bool JSONObject::parseText(std::string& text)
     bool ok = false;
     try {
         ok = readDocument(text, parsed, error);
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         invalidateCache();
         if (ok)
             root.swap(parsed);

@@ -1,6 +1,7 @@
 // Application of device telegrams to a document's tree.
 
 #include "json/JSONObject.h"
+#include "common/AnnotatedLocks.h"
 
 #include <QDebug>
 #include <QString>
@@ -452,7 +453,7 @@ bool JSONObject::applyTelegram(Json::Value& telegram, Json::Value* tree,
     bool ok = true;
     std::string error;
     try {
-        QWriteLocker locker(&lock);
+        AnnotatedWriteLocker locker(&lock);
         invalidateCache();
         TelegramApplier applier(*this, *tree, results);
         applier.applyList(deletes, TelegramResult::Delete);

@@ -1,7 +1,8 @@
 #include "util/AppContext.h"
 
+#include "common/AnnotatedLocks.h"
+
 #include <QMutex>
-#include <QMutexLocker>
 
 namespace {
 
@@ -18,7 +19,7 @@ int useCount = 0;
 
 AppContext* AppContext::get()
 {
-    QMutexLocker locker(&contextMutex());
+    AnnotatedMutexLocker locker(&contextMutex());
     if (!instance)
         instance = new AppContext();
     ++useCount;
@@ -27,7 +28,7 @@ AppContext* AppContext::get()
 
 void AppContext::release()
 {
-    QMutexLocker locker(&contextMutex());
+    AnnotatedMutexLocker locker(&contextMutex());
     if (useCount <= 1) {
         delete instance;
         instance = nullptr;

@@ -1,6 +1,7 @@
 #include "util/ChannelListUtil.h"
 
 #include "common/JsonMember.h"
+#include "common/ThreadHandOver.h"
 #include "util/ChannelListUtilGetTableDataWorker.h"
 #include "util/JSONUtil.h"
 #include "util/SettingsUtil.h"
@@ -61,7 +62,7 @@ ChannelListUtil::~ChannelListUtil()
     // The build uses the worker up to its last signal: nothing goes before the thread has ended.
     worker->abort();
     thread->quit();
-    thread->wait();
+    waitForThread(thread);
     delete worker;
     delete thread;
 }
@@ -212,7 +213,7 @@ void ChannelListUtil::requestTableData()
     if (!worker->takeRequest(buildInput()))
         return;   // the running build builds again with it
     // The thread ends right after the last build's finished(); an idle one returns at once.
-    thread->wait();
+    waitForThread(thread);
     emit worker->workRequested();
 }
 

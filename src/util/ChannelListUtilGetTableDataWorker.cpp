@@ -1,8 +1,8 @@
 #include "util/ChannelListUtilGetTableDataWorker.h"
 
+#include "common/AnnotatedLocks.h"
 #include "util/JSONUtil.h"
 
-#include <QMutexLocker>
 #include <QtDebug>
 
 #include <exception>
@@ -14,7 +14,7 @@ ChannelListUtilGetTableDataWorker::ChannelListUtilGetTableDataWorker(JSONUtil* j
 
 bool ChannelListUtilGetTableDataWorker::takeRequest(const ChannelListBuildInput& request)
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     if (working) {
         next = request;
         rerun = true;
@@ -29,7 +29,7 @@ bool ChannelListUtilGetTableDataWorker::takeRequest(const ChannelListBuildInput&
 
 void ChannelListUtilGetTableDataWorker::abort()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     if (working)
         aborting = true;
     rerun = false;
@@ -37,13 +37,13 @@ void ChannelListUtilGetTableDataWorker::abort()
 
 bool ChannelListUtilGetTableDataWorker::isWorking()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return working;
 }
 
 bool ChannelListUtilGetTableDataWorker::isAborting()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return aborting;
 }
 
@@ -85,7 +85,7 @@ void ChannelListUtilGetTableDataWorker::doWork()
 {
     ChannelListBuildInput current;
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         current = input;
     }
     for (;;) {
@@ -102,7 +102,7 @@ void ChannelListUtilGetTableDataWorker::doWork()
         {
             // Deciding to stop and clearing working happen together, so a
             // request is either taken by this loop or starts the thread anew.
-            QMutexLocker locker(&mutex);
+            AnnotatedMutexLocker locker(&mutex);
             publish = !aborting;
             again = rerun && !aborting;
             rerun = false;

@@ -5,6 +5,7 @@
 
 #include "common/AnnotatedLocks.h"
 #include "common/Severity.h"
+#include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
 #include "util/SettingsUtil.h"
 #include "util/StatusMessageSink.h"
@@ -215,12 +216,7 @@ CustomPlotLineUtil::~CustomPlotLineUtil()
         pending.clear();
         queueChanged.wakeAll();
     }
-    task->wait();
-    {
-        // The feed let go of queueMutex last; taking it once more shows
-        // ThreadSanitizer that the feed ended (it cannot see QThread::wait).
-        AnnotatedMutexLocker locker(&queueMutex);
-    }
+    waitForThread(task);
     delete task;
     task = nullptr;
 }

@@ -3,13 +3,13 @@
 // helpers that read device values type-checked.
 #include "util/DeviceConfigUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/JsonMember.h"
 #include "common/PathRelation.h"
 #include "util/JSONUtil.h"
 
 #include <QDate>
 #include <QLocale>
-#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QStringView>
 #include <QTime>
@@ -79,7 +79,7 @@ void DeviceConfigUtil::detachFromDeviceLink()
     if (jsonUtil)
         disconnect(jsonUtil, nullptr, this, nullptr);
     // A filter call already under way holds filterMutex until it returns.
-    QMutexLocker locker(&filterMutex);
+    AnnotatedMutexLocker locker(&filterMutex);
     detached = true;
 }
 
@@ -92,19 +92,19 @@ bool DeviceConfigUtil::isRunning()
 
 void DeviceConfigUtil::beforeJsonTelegramm()
 {
-    QMutexLocker filterLock(&filterMutex);
+    AnnotatedMutexLocker filterLock(&filterMutex);
     dirty = false;
 }
 
 void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
-    QMutexLocker filterLock(&filterMutex);
+    AnnotatedMutexLocker filterLock(&filterMutex);
     if (detached || path.isEmpty())
         return;
     try {
         bool relevant = false;
         {
-            QMutexLocker locker(&mutex);
+            AnnotatedMutexLocker locker(&mutex);
             if (!pendingWrites.isEmpty()) {
                 // The device confirms a write at its path, at the entry above it or below it.
                 for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
@@ -147,7 +147,7 @@ void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionResult result, QStr
 
 void DeviceConfigUtil::afterJsonTelegramm()
 {
-    QMutexLocker filterLock(&filterMutex);
+    AnnotatedMutexLocker filterLock(&filterMutex);
     if (!detached && dirty)
         emit updateConfigTable();
 }
@@ -205,7 +205,7 @@ void DeviceConfigUtil::addWatchedPath(const QString& path)
             key = match.captured(0).chopped(2);
     }
 
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     if (building) {
         buildWatched.insert(key);
         return;
@@ -218,7 +218,7 @@ void DeviceConfigUtil::addWatchedPath(const QString& path)
 
 void DeviceConfigUtil::clearWatchedPaths()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     watchedPaths.clear();
     watchedSorted.clear();
     buildWatched.clear();
@@ -226,19 +226,19 @@ void DeviceConfigUtil::clearWatchedPaths()
 
 QStringList DeviceConfigUtil::getWatchedPaths()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return QStringList(watchedSorted.cbegin(), watchedSorted.cend());
 }
 
 QString DeviceConfigUtil::getCurrentPath()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return currentPath;
 }
 
 void DeviceConfigUtil::beginBuild()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     building = true;
     buildWatched.clear();
     changedDuringBuild.clear();
@@ -247,7 +247,7 @@ void DeviceConfigUtil::beginBuild()
 
 bool DeviceConfigUtil::finishBuild()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     watchedPaths.swap(buildWatched);
     buildWatched.clear();
     watchedSorted = QVector<QString>(watchedPaths.cbegin(), watchedPaths.cend());
@@ -277,7 +277,7 @@ bool DeviceConfigUtil::requestReadOnce(const QString& path)
     if (jsonUtil->wasRead(path))
         return false;
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         if (requestedReads.contains(path))
             return false;
         requestedReads.insert(path);
@@ -288,7 +288,7 @@ bool DeviceConfigUtil::requestReadOnce(const QString& path)
 
 void DeviceConfigUtil::resetRequestedReads()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     requestedReads.clear();
 }
 
@@ -396,7 +396,7 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
 
     quint64 generation = 0;
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         pendingWrites = writes;
         droppedWrites.clear();
         pendingAny = !pendingWrites.isEmpty();
@@ -414,7 +414,7 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
     QStringList unconfirmed;
     QStringList refused;
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         if (generation != pendingGeneration || pendingWrites.isEmpty())
             return;
         for (auto it = pendingWrites.cbegin(); it != pendingWrites.cend(); ++it)
@@ -450,7 +450,7 @@ void DeviceConfigUtil::noteDroppedWrites(const QStringList& paths)
 
 void DeviceConfigUtil::clearPendingWrites()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     pendingWrites.clear();
     droppedWrites.clear();
     pendingAny = false;
@@ -463,7 +463,7 @@ bool DeviceConfigUtil::hasPendingWrites()
 
 QStringList DeviceConfigUtil::getPendingWritePaths()
 {
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     return pendingWrites.keys();
 }
 

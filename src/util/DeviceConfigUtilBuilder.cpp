@@ -4,12 +4,12 @@
 // the device once, and every path the table depends on is watched.
 #include "util/DeviceConfigUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/CommonJSONUtil.h"
 #include "json/JSONObject.h"
 #include "util/JSONUtil.h"
 
 #include <QHash>
-#include <QMutexLocker>
 #include <QtDebug>
 
 #include <algorithm>
@@ -38,7 +38,7 @@ QImage DeviceConfigUtil::configIcon(int number)
     // Builders on several threads share the decoded pictures.
     static QMutex iconMutex;
     static QHash<int, QImage> icons;
-    QMutexLocker locker(&iconMutex);
+    AnnotatedMutexLocker locker(&iconMutex);
     const auto known = icons.constFind(number);
     if (known != icons.constEnd())
         return *known;
@@ -50,7 +50,7 @@ QImage DeviceConfigUtil::configIcon(int number)
 QString DeviceConfigUtil::processRequest(const QString& path)
 {
     {
-        QMutexLocker locker(&mutex);
+        AnnotatedMutexLocker locker(&mutex);
         currentPath = path;
     }
     if (!jsonUtil)

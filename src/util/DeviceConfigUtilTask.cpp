@@ -2,9 +2,10 @@
 // request queue in which a burst of requests collapses into one build.
 #include "util/DeviceConfigUtil.h"
 
+#include "common/AnnotatedLocks.h"
+#include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
 
-#include <QMutexLocker>
 #include <QThread>
 #include <QtDebug>
 
@@ -25,7 +26,7 @@ DeviceConfigUtilTask::~DeviceConfigUtilTask()
     // so nothing goes before the thread has ended.
     worker->stop();
     thread->quit();
-    thread->wait();
+    waitForThread(thread);
     delete worker;
     worker = nullptr;
     delete thread;
@@ -73,7 +74,7 @@ DeviceConfigUtilWork::DeviceConfigUtilWork(DeviceConfigUtil* owner)
 
 void DeviceConfigUtilWork::addRequest(const ConfigTableRequest& request)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     queue.append(request);
 }
 
@@ -85,7 +86,7 @@ QString DeviceConfigUtilWork::takeRequest()
 
 QString DeviceConfigUtilWork::takeRequest(bool& force)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     force = false;
     if (queue.isEmpty())
         return QString();
@@ -104,7 +105,7 @@ QString DeviceConfigUtilWork::takeRequest(bool& force)
 
 int DeviceConfigUtilWork::queueSize()
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     return queue.size();
 }
 

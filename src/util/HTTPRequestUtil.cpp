@@ -1,5 +1,6 @@
 #include "util/HTTPRequestUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/ZZJSON.h"
 #include "util/AppContext.h"
 #include "util/JSONUtil.h"
@@ -8,7 +9,6 @@
 #include "util/TevaroApp.h"
 #include "util/WebServiceAddress.h"
 
-#include <QMutexLocker>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -111,13 +111,13 @@ void HTTPRequestUtil::buildBaseUrl()
                QStringLiteral("Die Adresse des Geräts ist ungültig (Host \"%1\", Port \"%2\"); es wird nichts gesendet."),
                {host, port});
     }
-    QMutexLocker locker(&baseUrlMutex);
+    AnnotatedMutexLocker locker(&baseUrlMutex);
     baseUrl = base;
 }
 
 QString HTTPRequestUtil::getBaseUrl()
 {
-    QMutexLocker locker(&baseUrlMutex);
+    AnnotatedMutexLocker locker(&baseUrlMutex);
     return baseUrl;
 }
 

@@ -12,7 +12,6 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QtDebug>
 
@@ -207,13 +206,13 @@ void JSONUtil::getInternationalisationFromID(const Json::Value& node, int& id, Q
 
 void JSONUtil::setToken(const QString& value)
 {
-    QMutexLocker locker(&tokenMutex);
+    AnnotatedMutexLocker locker(&tokenMutex);
     token = value;
 }
 
 QString JSONUtil::getToken()
 {
-    QMutexLocker locker(&tokenMutex);
+    AnnotatedMutexLocker locker(&tokenMutex);
     return token;
 }
 

@@ -11,7 +11,6 @@
 #include "util/MessageDialogUtil.h"
 #include "util/TevaroApp.h"
 
-#include <QMutexLocker>
 #include <QtDebug>
 
 #include <exception>
@@ -70,7 +69,7 @@ void JSONUtil::addReceiveJSON(const Json::Value& value)
 {
     if (value.empty())
         return;
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     if (value.isObject()) {
         received.append(value);
     } else if (value.isArray()) {
@@ -81,7 +80,7 @@ void JSONUtil::addReceiveJSON(const Json::Value& value)
 
 Json::Value JSONUtil::getReceiveJSON(const int& index)
 {
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     if (index < 0 || index >= received.size())
         return Json::Value();
     return received.at(index);
@@ -89,7 +88,7 @@ Json::Value JSONUtil::getReceiveJSON(const int& index)
 
 bool JSONUtil::takeReceiveJSON(Json::Value& telegram)
 {
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     if (received.isEmpty())
         return false;
     telegram = received.takeFirst();
@@ -98,20 +97,20 @@ bool JSONUtil::takeReceiveJSON(Json::Value& telegram)
 
 void JSONUtil::removeReceiveJSON(const int& index)
 {
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     if (index >= 0 && index < received.size())
         received.removeAt(index);
 }
 
 int JSONUtil::getReceiveCount()
 {
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     return received.size();
 }
 
 void JSONUtil::clearReceiveJSON()
 {
-    QMutexLocker locker(&receivedMutex);
+    AnnotatedMutexLocker locker(&receivedMutex);
     received.clear();
 }
 

@@ -2,9 +2,9 @@
 // telegram builder's use of the queue.
 #include "util/JSONUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/TelegramBuilder.h"
 
-#include <QMutexLocker>
 
 void JSONUtil::requestPath(const QString& path)
 {
@@ -13,7 +13,7 @@ void JSONUtil::requestPath(const QString& path)
 
 void JSONUtil::requestPaths(const QStringList& paths)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     for (const QString& path : paths) {
         TelegramRequest request;
         request.kind = REQUEST_PATH;
@@ -82,7 +82,7 @@ void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value
 
 void JSONUtil::addRequest(TelegramRequest& request)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     addRequestLocked(request);
 }
 
@@ -106,7 +106,7 @@ void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& id
 void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids, quint64& generation)
 {
     kind = 0;
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     generation = requestGeneration;
     if (queue.isEmpty())
         return;
@@ -127,7 +127,7 @@ void JSONUtil::removeRequests(const QList<qint64>& ids)
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     return takeRequestsLocked(ids);
 }
 
@@ -138,7 +138,7 @@ void JSONUtil::removeRequests(const QList<qint64>& ids, quint64 generation)
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 generation)
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     if (generation != requestGeneration)
         return QList<TelegramRequest>();
     return takeRequestsLocked(ids);
@@ -177,24 +177,24 @@ QList<TelegramRequest> JSONUtil::takeRequestsLocked(const QList<qint64>& ids)
 void JSONUtil::clearRequests()
 {
     {
-        QMutexLocker locker(&queueMutex);
+        AnnotatedMutexLocker locker(&queueMutex);
         queue.clear();
         queuedReads.clear();
         requestCounter = 0;
         ++requestGeneration;
     }
-    QMutexLocker locker(&readsMutex);
+    AnnotatedMutexLocker locker(&readsMutex);
     readPaths.clear();
 }
 
 int JSONUtil::getRequestCount()
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     return queue.size();
 }
 
 quint64 JSONUtil::getRequestGeneration()
 {
-    QMutexLocker locker(&queueMutex);
+    AnnotatedMutexLocker locker(&queueMutex);
     return requestGeneration;
 }

@@ -2,15 +2,14 @@
 // a node the mirror holds only in part is not taken for one that was read.
 #include "util/JSONUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/PathRelation.h"
-
-#include <QMutexLocker>
 
 bool JSONUtil::wasRead(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    QMutexLocker locker(&readsMutex);
+    AnnotatedMutexLocker locker(&readsMutex);
     if (readPaths.contains(path))
         return true;
     for (const QString& read : qAsConst(readPaths)) {
@@ -29,7 +28,7 @@ void JSONUtil::noteReads(const QList<TelegramRequest>& accepted)
     }
     if (paths.isEmpty())
         return;
-    QMutexLocker locker(&readsMutex);
+    AnnotatedMutexLocker locker(&readsMutex);
     for (const QString& path : qAsConst(paths))
         readPaths.insert(path);
 }
@@ -37,7 +36,7 @@ void JSONUtil::noteReads(const QList<TelegramRequest>& accepted)
 void JSONUtil::forgetReadsAround(const QString& deleted)
 {
     // A read above the deleted node, of it or below it: a "[*]" read goes with any element deleted.
-    QMutexLocker locker(&readsMutex);
+    AnnotatedMutexLocker locker(&readsMutex);
     for (auto it = readPaths.begin(); it != readPaths.end();) {
         if (pathsOverlap(*it, deleted))
             it = readPaths.erase(it);

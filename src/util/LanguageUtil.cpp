@@ -1,5 +1,6 @@
 #include "util/LanguageUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/CommonJSONUtil.h"
 #include "util/FileUtil.h"
 #include "util/JSONUtil.h"
@@ -8,9 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QReadLocker>
 #include <QStringList>
-#include <QWriteLocker>
 #include <QtDebug>
 
 #include <algorithm>
@@ -268,7 +267,7 @@ bool LanguageUtil::setLanguage(const int& index, bool persist)
     const QString key = localList.at(index)->key;
     currentIndex = index;
     {
-        QWriteLocker locker(&tablesLock);
+        AnnotatedWriteLocker locker(&tablesLock);
         currentKey = key;
     }
     if (persist)
@@ -318,7 +317,7 @@ bool LanguageUtil::readTexts(const int& index)
                                     .arg(localList.at(index)->jsonPath)
                                     .arg(skipped);
 
-    QWriteLocker locker(&tablesLock);
+    AnnotatedWriteLocker locker(&tablesLock);
     texts.swap(newTexts);
     hs.swap(newHs);
     hl.swap(newHl);
@@ -364,14 +363,14 @@ bool LanguageUtil::extractFileFromJSONFile(const int& index)
             }
         }
     }
-    QWriteLocker locker(&tablesLock);
+    AnnotatedWriteLocker locker(&tablesLock);
     files.swap(newFiles);
     return true;
 }
 
 QString LanguageUtil::getText(const int& kind, const int& id, const QString& defaultText)
 {
-    QReadLocker locker(&tablesLock);
+    AnnotatedReadLocker locker(&tablesLock);
     const QMap<int, QString>* table = nullptr;
     switch (kind) {
     case TEXT:
@@ -426,7 +425,7 @@ QList<QPair<int, int>> LanguageUtil::orderedIndexes()
 
 QString LanguageUtil::getCurrentKey()
 {
-    QReadLocker locker(&tablesLock);
+    AnnotatedReadLocker locker(&tablesLock);
     return currentKey;
 }
 

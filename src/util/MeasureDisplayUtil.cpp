@@ -1,14 +1,15 @@
 #include "util/MeasureDisplayUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/ChannelDataFlags.h"
 #include "common/CommonJSONUtil.h"
+#include "common/ThreadHandOver.h"
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
 #include "util/MeasureDisplayUtilChannelBuilder.h"
 #include "util/MeasureDisplayUtilGetTableDataWorker.h"
 #include "util/TevaroApp.h"
 
-#include <QMutexLocker>
 #include <QThread>
 #include <QtDebug>
 
@@ -64,7 +65,7 @@ MeasureDisplayUtil::~MeasureDisplayUtil()
 {
     worker->abort();
     thread->quit();
-    thread->wait();
+    waitForThread(thread);
     delete worker;
     delete thread;
 }
@@ -88,7 +89,7 @@ void MeasureDisplayUtil::readChannelDescription()
     lastDescription = node;
     unwritableClientPaths.clear();
     // A display path refused before is tried again once the description changed.
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     refusedDisplayPath.clear();
 }
 
@@ -104,7 +105,7 @@ void MeasureDisplayUtil::requestChannelList()
     handOverChangedNames();
     QString path = description.displayPath;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         if (path == refusedDisplayPath)
             path.clear();   // not queried (and reported) on every refresh
     }
@@ -130,7 +131,7 @@ bool MeasureDisplayUtil::handOverChangedNames()
         return false;   // kept for the next request
     QStringList names;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         if (!channelList.comboChanged)
             return false;
         channelList.comboChanged = false;
@@ -158,45 +159,45 @@ bool MeasureDisplayUtil::isWorking()
 
 QVector<QString> MeasureDisplayUtil::getChannelNames()
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     return channelList.names;
 }
 
 QVector<QString> MeasureDisplayUtil::getChannelPaths()
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     return channelList.paths;
 }
 
 void MeasureDisplayUtil::getChannelList(QVector<QString>& paths, QVector<QString>& names)
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     paths = channelList.paths;
     names = channelList.names;
 }
 
 QString MeasureDisplayUtil::getCurrentChannelPath()
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     return channelList.currentPath;
 }
 
 int MeasureDisplayUtil::getCurrentChannelIndex()
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     return channelList.currentIndex();
 }
 
 void MeasureDisplayUtil::resendChannelNames()
 {
-    QMutexLocker locker(&worker->mutex());
+    AnnotatedMutexLocker locker(&worker->mutex());
     channelList.comboChanged = true;
 }
 
 void MeasureDisplayUtil::reset()
 {
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         channelList.clear();
         refusedDisplayPath.clear();
         ++listGeneration;   // a build still running belongs to the session before
@@ -226,7 +227,7 @@ void MeasureDisplayUtil::requestChannel(const bool& loadFunctions, int index)
 {
     QString path;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         if (index >= 0 && index < channelList.paths.size())
             path = channelList.paths.at(index);
     }
@@ -245,7 +246,7 @@ void MeasureDisplayUtil::selectChannel(const QString& path, const bool& loadFunc
 {
     bool listed = false;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         listed = channelList.select(path);
     }
     if (listed)
@@ -256,7 +257,7 @@ void MeasureDisplayUtil::requestChannelFunctions(const QString& path)
 {
     bool listed = false;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         listed = channelList.indexOf(path) >= 0;
     }
     if (listed)
@@ -276,7 +277,7 @@ void MeasureDisplayUtil::buildChannelData(const QString& path, const bool& loadF
     int index = -1;
     QString channelPath;
     {
-        QMutexLocker locker(&worker->mutex());
+        AnnotatedMutexLocker locker(&worker->mutex());
         index = channelList.indexOf(path);
         if (index >= 0) {
             channelList.currentPath = path;

@@ -1,10 +1,10 @@
 #include "util/MeasureDisplayUtilGetTableDataWorker.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/CommonJSONUtil.h"
 #include "util/JSONUtil.h"
 #include "util/MeasureDisplayUtil.h"
 
-#include <QMutexLocker>
 
 namespace {
 // Stands in the result list before a query; no hit can be this very text.
@@ -20,7 +20,7 @@ bool MeasureDisplayUtilGetTableDataWorker::requestWork(const QString& path, cons
                                                        quint64 buildGeneration)
 {
     {
-        QMutexLocker locker(&lock);
+        AnnotatedMutexLocker locker(&lock);
         if (working)
             return false;
         working = true;
@@ -35,20 +35,20 @@ bool MeasureDisplayUtilGetTableDataWorker::requestWork(const QString& path, cons
 
 bool MeasureDisplayUtilGetTableDataWorker::isWorking()
 {
-    QMutexLocker locker(&lock);
+    AnnotatedMutexLocker locker(&lock);
     return working;
 }
 
 void MeasureDisplayUtilGetTableDataWorker::abort()
 {
-    QMutexLocker locker(&lock);
+    AnnotatedMutexLocker locker(&lock);
     if (working)
         aborted = true;
 }
 
 bool MeasureDisplayUtilGetTableDataWorker::isAborted()
 {
-    QMutexLocker locker(&lock);
+    AnnotatedMutexLocker locker(&lock);
     return aborted;
 }
 
@@ -69,7 +69,7 @@ void MeasureDisplayUtilGetTableDataWorker::doWork()
     QStringList ways;
     quint64 buildGeneration = 0;
     {
-        QMutexLocker locker(&lock);
+        AnnotatedMutexLocker locker(&lock);
         path = displayPath;
         ways = descriptionWays;
         buildGeneration = generation;
@@ -100,7 +100,7 @@ void MeasureDisplayUtilGetTableDataWorker::doWork()
     }
 
     {
-        QMutexLocker locker(&lock);
+        AnnotatedMutexLocker locker(&lock);
         if (!aborted)
             util->takeChannelList(paths, names, buildGeneration, refusedPath);
         working = false;

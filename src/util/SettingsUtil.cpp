@@ -1,10 +1,10 @@
 #include "util/SettingsUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "util/FileUtil.h"
 
 #include <QAtomicInt>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QSettings>
 #include <QStringList>
 #include <QtDebug>
@@ -62,13 +62,13 @@ QString SettingsUtil::fileName()
 
 void SettingsUtil::setValue(const QString& key, const QVariant& value)
 {
-    QMutexLocker locker(&settingsMutex());
+    AnnotatedMutexLocker locker(&settingsMutex());
     setValueLocked(key, value);
 }
 
 QVariant SettingsUtil::getValue(const QString& key, const QVariant& defaultValue)
 {
-    QMutexLocker locker(&settingsMutex());
+    AnnotatedMutexLocker locker(&settingsMutex());
     const QVariant stored = settings()->value(key, QString());
     if (stored.isNull()) {
         setValueLocked(key, defaultValue);

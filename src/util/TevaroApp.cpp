@@ -1,5 +1,6 @@
 #include "util/TevaroApp.h"
 
+#include "common/ThreadHandOver.h"
 #include "util/AppContext.h"
 #include "util/HTTPRequestPollTask.h"
 #include "util/HTTPRequestUtil.h"
@@ -300,9 +301,9 @@ void TevaroApp::startReceiveTask()
 
 void TevaroApp::waitForEndedThreads()
 {
-    if (pollTask && !pollTask->wait(THREAD_END_WAIT_MS))
+    if (pollTask && !waitForThread(pollTask, THREAD_END_WAIT_MS))
         qWarning() << "Poll thread of the last session did not end in time";
-    if (receiveThread && !receiveThread->wait(THREAD_END_WAIT_MS))
+    if (receiveThread && !waitForThread(receiveThread, THREAD_END_WAIT_MS))
         qWarning() << "Receive thread of the last session did not end in time";
 }
 

@@ -1,9 +1,9 @@
 #include "util/UserRoleUtil.h"
 
+#include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
 #include "common/ZZJSON.h"
 
-#include <QMutexLocker>
 #include <QtDebug>
 
 #include <cmath>
@@ -155,13 +155,13 @@ void UserRoleUtil::setMeasurementRunning(const bool& running)
 
 void UserRoleUtil::setUserName(const QString& name)
 {
-    QMutexLocker locker(&nameMutex);
+    AnnotatedMutexLocker locker(&nameMutex);
     userName = name;
 }
 
 QString UserRoleUtil::getUserName()
 {
-    QMutexLocker locker(&nameMutex);
+    AnnotatedMutexLocker locker(&nameMutex);
     return userName;
 }
 

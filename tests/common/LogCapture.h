@@ -3,8 +3,9 @@
 // Records every Qt log message while it exists (from any thread), so a test
 // can look at what was logged. Messages are not printed.
 
+#include "common/AnnotatedLocks.h"
+
 #include <QMutex>
-#include <QMutexLocker>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -13,7 +14,7 @@ class LogCapture
 public:
     LogCapture()
     {
-        QMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex());
         current() = this;
         previous = qInstallMessageHandler(&LogCapture::handler);
     }
@@ -21,7 +22,7 @@ public:
     ~LogCapture()
     {
         qInstallMessageHandler(previous);
-        QMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex());
         current() = nullptr;
     }
 
@@ -30,7 +31,7 @@ public:
 
     QStringList messages() const
     {
-        QMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex());
         return recorded;
     }
 
@@ -41,14 +42,14 @@ public:
 
     void clear()
     {
-        QMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex());
         recorded.clear();
     }
 
 private:
     static void handler(QtMsgType, const QMessageLogContext&, const QString& message)
     {
-        QMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex());
         if (current())
             current()->recorded.append(message);
     }

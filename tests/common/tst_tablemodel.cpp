@@ -4,6 +4,7 @@
 
 #include "common/ChannelData.h"
 #include "common/TableStructure.h"
+#include "common/ThreadHandOver.h"
 
 #include <QThread>
 #include <QtTest>
@@ -141,7 +142,7 @@ private slots:
         QMetaObject::invokeMethod(&producer, "produce", Qt::QueuedConnection, Q_ARG(int, 40));
         QTRY_COMPARE(receiver.channel.getChannelIndex(), 3);
         thread.quit();
-        thread.wait();
+        waitForThread(&thread);
         QCOMPARE(receiver.tableThread, QThread::currentThread());
         QCOMPARE(receiver.table.cellAt(39, 1).getPath(), QStringLiteral("$.CONF[39].VAL"));
         QCOMPARE(receiver.channel.getFunctionTables().at(0).rowCount(), 40);

@@ -5,6 +5,7 @@
 #include "../common/LogCapture.h"
 #include "ConfigMirrorFixture.h"
 
+#include "common/AnnotatedLocks.h"
 #include "util/CustomPlotLineUtil.h"
 #include "util/SettingsUtil.h"
 #include "view/CustomPlotLine.h"
@@ -13,7 +14,6 @@
 #include <QDateTime>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QWriteLocker>
 #include <QtTest>
 
 #include <atomic>
@@ -65,7 +65,7 @@ private:
             chart->addCharacteristic(line, index);
             indexes << index;
         }
-        QWriteLocker structure(&chart->structureLock());
+        AnnotatedWriteLocker structure(&chart->structureLock());
         for (int i = 0; i < channels.size(); ++i)
             util->registerChannel(channels.at(i), indexes.at(i));
         util->setMode(mode);
@@ -74,7 +74,7 @@ private:
 
     void accept(const Measure& measure)
     {
-        QWriteLocker structure(&chart->structureLock());
+        AnnotatedWriteLocker structure(&chart->structureLock());
         util->setMeasure(measure);
     }
 
@@ -177,7 +177,7 @@ private slots:
 
         // A stored measurement on show: live blocks are not drawn, their attribute still counts, once.
         {
-            QWriteLocker structure(&chart->structureLock());
+            AnnotatedWriteLocker structure(&chart->structureLock());
             util->setMode(1);
         }
         attributes.clear();
@@ -288,7 +288,7 @@ private slots:
 
         // Live, a new start accepts nothing until the chart has the new graphs: its blocks wait.
         {
-            QWriteLocker structure(&chart->structureLock());
+            AnnotatedWriteLocker structure(&chart->structureLock());
             util->setMode(0);
             util->setMeasure(announced);
         }

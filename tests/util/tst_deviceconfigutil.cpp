@@ -4,6 +4,7 @@
 // built, and a threaded util destroyed in the middle of a build.
 #include "ConfigMirrorFixture.h"
 #include "SimulatorProcess.h"
+#include "common/ThreadHandOver.h"
 
 #include <QSignalSpy>
 #include <QThread>
@@ -235,7 +236,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rows.load(), BIG_ROWS, 60000);
 
         done = true;
-        receiver->wait();
+        waitForThread(receiver);
         delete receiver;
         QVERIFY(sent > 0);
     }

@@ -3,6 +3,7 @@
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
+#include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
 
 #include <QtTest>
@@ -81,7 +82,7 @@ private slots:
         }
         done = true;
         for (QThread* reader : readers) {
-            QVERIFY(reader->wait(30000));
+            QVERIFY(waitForThread(reader, 30000));
             delete reader;
         }
         QCOMPARE(failures.load(), 0);

@@ -3,6 +3,7 @@
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
+#include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
 #include "util/ReceiveJSONTask.h"
 
@@ -162,7 +163,7 @@ private slots:
         QTRY_COMPARE(recorder.events.filter(QStringLiteral("type ")), expected);
 
         task.stop();
-        QVERIFY(thread.wait(5000));
+        QVERIFY(waitForThread(&thread, 5000));
         QCOMPARE(finished.count(), 1);
     }
 

@@ -1,6 +1,7 @@
 // The request queue: ids, de-duplication of reads, batching of the head run of
 // one request type, acknowledgement by ids.
 #include "common/GlobalEnums.h"
+#include "common/ThreadHandOver.h"
 #include "common/ZZJSON.h"
 #include "util/JSONUtil.h"
 
@@ -116,7 +117,7 @@ private slots:
             threads.last()->start();
         }
         for (QThread* thread : threads) {
-            QVERIFY(thread->wait(30000));
+            QVERIFY(waitForThread(thread, 30000));
             delete thread;
         }
         QCOMPARE(util.getRequestCount(), perThread + 4 * perThread);

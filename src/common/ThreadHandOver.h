@@ -1,0 +1,69 @@
+#pragma once
+
+// Hand-overs between threads that ThreadSanitizer cannot see.
+//
+// Qt orders a queued signal, a posted call and the end of a QThread through
+// locks inside its own, uninstrumented library. In a ThreadSanitizer build
+// announceHandOver(from) marks that everything the calling thread did so far
+// is handed over, and acceptHandOver(from) that the calling thread takes over
+// all that was announced for `from` before. In every other build both are
+// empty inline functions.
+//
+// Queued signals need nothing at the call sites: in a ThreadSanitizer build
+// every program carries a hook (QueuedCallHandOver.cpp) that announces each
+// emitted signal for its sender and accepts each delivered queued call for
+// its sender. The end of a thread is announced by its finished() signal;
+// waitForThread() accepts it once the thread has ended.
+
+#include "common/ThreadSanitizerBuild.h"
+
+#include <QObject>
+#include <QThread>
+
+#include <climits>
+
+#ifdef TEVARO_THREAD_SANITIZER
+
+#include <sanitizer/tsan_interface.h>
+
+#include <cstdint>
+
+namespace ThreadHandOverDetail {
+
+// One synchronisation address per sender, kept apart from the sender's own
+// memory, which may be freed while its queued calls are still on their way.
+// Two senders sharing an address merely synchronise a little more.
+inline const void* keyOf(const QObject* from)
+{
+    static std::uint64_t keys[4096];
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(from));
+    return &keys[(bits * 0x9E3779B97F4A7C15ull) >> 52];
+}
+
+} // namespace ThreadHandOverDetail
+
+inline void announceHandOver(const QObject* from)
+{
+    __tsan_release(const_cast<void*>(ThreadHandOverDetail::keyOf(from)));
+}
+
+inline void acceptHandOver(const QObject* from)
+{
+    __tsan_acquire(const_cast<void*>(ThreadHandOverDetail::keyOf(from)));
+}
+
+#else
+
+inline void announceHandOver(const QObject*) {}
+inline void acceptHandOver(const QObject*) {}
+
+#endif
+
+// QThread::wait(); when the thread has ended, the caller takes over what it did.
+inline bool waitForThread(QThread* thread, unsigned long timeMs = ULONG_MAX)
+{
+    const bool ended = thread->wait(timeMs);
+    if (ended)
+        acceptHandOver(thread);
+    return ended;
+}
