@@ -30,13 +30,13 @@
 
 namespace ThreadHandOverDetail {
 
-// One synchronisation address per sender, kept apart from the sender's own
+// One synchronisation address per object, kept apart from the object's own
 // memory, which may be freed while its queued calls are still on their way.
-// Two senders sharing an address merely synchronise a little more.
-inline const void* keyOf(const QObject* from)
+// Two objects sharing an address merely synchronise a little more.
+inline void* keyOf(const QObject* object)
 {
     static std::uint64_t keys[4096];
-    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(from));
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
     return &keys[(bits * 0x9E3779B97F4A7C15ull) >> 52];
 }
 
@@ -44,12 +44,12 @@ inline const void* keyOf(const QObject* from)
 
 inline void announceHandOver(const QObject* from)
 {
-    __tsan_release(const_cast<void*>(ThreadHandOverDetail::keyOf(from)));
+    __tsan_release(ThreadHandOverDetail::keyOf(from));
 }
 
 inline void acceptHandOver(const QObject* from)
 {
-    __tsan_acquire(const_cast<void*>(ThreadHandOverDetail::keyOf(from)));
+    __tsan_acquire(ThreadHandOverDetail::keyOf(from));
 }
 
 #else

@@ -48,25 +48,14 @@ DeviceConfigUtil::DeviceConfigUtil(QObject* parent)
       building(false),
       changeOverflow(false),
       pendingGeneration(0),
-      pendingAny(false),
-      detached(false)
+      pendingAny(false)
 {
     GlobalEnums::registerMetaTypes();
     TableStructure::registerMetaTypes();
-    if (jsonUtil) {
-        // Direct: the filter runs in the receive thread, under its own locks.
-        connect(jsonUtil,
-                QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), this,
-                QOverload<GlobalEnums::InstructionType, QString>::of(&DeviceConfigUtil::jsonTelegramm),
-                Qt::DirectConnection);
-        connect(jsonUtil, &JSONUtil::beforeTelegramAvailable, this, &DeviceConfigUtil::beforeJsonTelegramm,
-                Qt::DirectConnection);
-        connect(jsonUtil, &JSONUtil::afterTelegramAvailable, this, &DeviceConfigUtil::afterJsonTelegramm,
-                Qt::DirectConnection);
-        connect(jsonUtil, &JSONUtil::writesDropped, this, &DeviceConfigUtil::noteDroppedWrites,
-                Qt::DirectConnection);
-    }
     setBlockable(true);
+    // Last: from here on the filter runs in the receive thread.
+    if (jsonUtil)
+        jsonUtil->addChangeFilter(this);
 }
 
 DeviceConfigUtil::~DeviceConfigUtil()
@@ -77,10 +66,7 @@ DeviceConfigUtil::~DeviceConfigUtil()
 void DeviceConfigUtil::detachFromDeviceLink()
 {
     if (jsonUtil)
-        disconnect(jsonUtil, nullptr, this, nullptr);
-    // A filter call already under way holds filterMutex until it returns.
-    AnnotatedMutexLocker locker(&filterMutex);
-    detached = true;
+        jsonUtil->removeChangeFilter(this);
 }
 
 bool DeviceConfigUtil::isRunning()
@@ -92,14 +78,12 @@ bool DeviceConfigUtil::isRunning()
 
 void DeviceConfigUtil::beforeJsonTelegramm()
 {
-    AnnotatedMutexLocker filterLock(&filterMutex);
     dirty = false;
 }
 
 void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
-    AnnotatedMutexLocker filterLock(&filterMutex);
-    if (detached || path.isEmpty())
+    if (path.isEmpty())
         return;
     try {
         bool relevant = false;
@@ -147,8 +131,7 @@ void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionResult result, QStr
 
 void DeviceConfigUtil::afterJsonTelegramm()
 {
-    AnnotatedMutexLocker filterLock(&filterMutex);
-    if (!detached && dirty)
+    if (dirty)
         emit updateConfigTable();
 }
 
@@ -438,10 +421,7 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
 
 void DeviceConfigUtil::noteDroppedWrites(const QStringList& paths)
 {
-    QMutexLocker filterLock(&filterMutex);
-    if (detached)
-        return;
-    QMutexLocker locker(&mutex);
+    AnnotatedMutexLocker locker(&mutex);
     for (const QString& path : paths) {
         if (pendingWrites.contains(path))
             droppedWrites.insert(path);

@@ -39,7 +39,8 @@ struct ConfigTableRequest
 // them, and reports deleted paths.
 //
 // Threads: the change filter (jsonTelegramm, beforeJsonTelegramm,
-// afterJsonTelegramm) runs in the receive thread through direct connections;
+// afterJsonTelegramm) runs in the receive thread and noteDroppedWrites in the
+// poll thread, called by the device link (JSONUtil::addChangeFilter);
 // building runs on the caller's thread here and on the build thread in
 // DeviceConfigUtilTask; saveConfig runs on the GUI thread. mutex guards the
 // pending writes, the watched paths, the reads already asked for and the
@@ -122,9 +123,13 @@ public slots:
     void beforeJsonTelegramm();
     void afterJsonTelegramm();
 
+public:
+    // Configuration writes the device link dropped unsent (poll thread).
+    void noteDroppedWrites(const QStringList& paths);
+
 protected:
-    // Disconnects the change filter and waits until a call of it running in
-    // the receive thread has ended. Safe to call more than once.
+    // Removes the change filter and waits until a call of it running in the
+    // receive thread has ended. Safe to call more than once.
     void detachFromDeviceLink();
 
     // Device values, type-checked: a missing member or a non-object reads as null.
@@ -159,7 +164,6 @@ protected:
 
 private:
     void expirePendingWrites(quint64 generation);
-    void noteDroppedWrites(const QStringList& paths);   // poll thread
     void beginBuild();
     // Swaps in the watched set of the build just ended; true when a change
     // that arrived during the build concerns it.
@@ -186,9 +190,6 @@ private:
     QSet<QString> droppedWrites;          // pending writes the device link dropped unsent
     quint64 pendingGeneration;            // counts saves, so a late timeout ignores newer writes
     std::atomic<bool> pendingAny;         // pendingWrites is not empty
-
-    QMutex filterMutex;                   // held by every filter call; the destructor waits on it
-    bool detached;                        // the filter is disconnected (under filterMutex)
 };
 
 // A DeviceConfigUtil with a build thread of its own: getConfigTable queues

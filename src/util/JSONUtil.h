@@ -17,9 +17,12 @@
 #include <QVector>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <vector>
 
 class CustomPlotLineUtil;
+class DeviceConfigUtil;
 class HTTPRequestUtil;
 class LanguageUtil;
 
@@ -36,7 +39,8 @@ class MasterJSON;
 // Callable from any thread: the mirror queries, the request entry points and
 // the queue operations. The mirror has its own reader/writer lock; queries get
 // copies of what they find. The queue, the received list and the token each
-// have a mutex of their own, and no two of these locks are ever held together.
+// have a mutex of their own, and no two of these locks are ever held together;
+// a change filter's lock is held while the filter runs, which may take them.
 class JSONUtil : public CommonJSONUtil
 {
     Q_OBJECT
@@ -67,6 +71,14 @@ public:
     QString getToken();
     HTTPRequestUtil* getHTTPRequestUtil();
     void setCustomPlotLineUtil(CustomPlotLineUtil* chartUtil);
+
+    // --- Change filters: called in the thread that applies a telegram (the
+    // receive thread) before its paths are announced, for each applied path
+    // and afterwards, and in the thread that drops configuration writes (the
+    // poll thread). Once removeChangeFilter returns, no call into that filter
+    // is under way or still to come.
+    void addChangeFilter(DeviceConfigUtil* filter);
+    void removeChangeFilter(DeviceConfigUtil* filter);
 
     void login(Json::Value& loginData);
     void handleLoginReply(const QByteArray& data);
@@ -175,6 +187,14 @@ private:
     KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
     QMutex chartMutex;                        // held while chart data is handed over and while the chart registers
     CustomPlotLineUtil* chartUtil;            // guarded by chartMutex
+    struct ChangeFilterGate;
+    using ChangeFilters = std::vector<std::shared_ptr<ChangeFilterGate>>;
+    // The filters registered now; the copy is called without the list lock.
+    ChangeFilters changeFilterSnapshot();
+    // Calls each of filters not removed since, under its gate.
+    static void callChangeFilters(const ChangeFilters& filters, const std::function<void(DeviceConfigUtil*)>& call);
+    QMutex filterListMutex;                   // guards changeFilters
+    QList<std::shared_ptr<ChangeFilterGate>> changeFilters;
     QSet<int> keysHeld;                       // F11/F12 currently held down
     bool chordDumped;                         // the held chord already wrote its dump
 };

@@ -8,6 +8,7 @@
 #include "json/MasterJSON.h"
 #include "util/AppContext.h"
 #include "util/CustomPlotLineUtil.h"
+#include "util/DeviceConfigUtil.h"
 #include "util/MessageDialogUtil.h"
 #include "util/TevaroApp.h"
 
@@ -139,19 +140,74 @@ void JSONUtil::handleReceiveJSON(Json::Value& telegram)
     }
 }
 
+// A registered change filter. The announcing thread keeps it alive while it
+// calls the filter, so removing the filter can wait for that call.
+struct JSONUtil::ChangeFilterGate
+{
+    explicit ChangeFilterGate(DeviceConfigUtil* filter) : filter(filter) {}
+
+    DeviceConfigUtil* const filter;
+    QMutex mutex;           // held while the filter is called and while it is removed
+    bool removed = false;   // under mutex
+};
+
+void JSONUtil::addChangeFilter(DeviceConfigUtil* filter)
+{
+    auto gate = std::make_shared<ChangeFilterGate>(filter);
+    AnnotatedMutexLocker locker(&filterListMutex);
+    changeFilters.append(gate);
+}
+
+void JSONUtil::removeChangeFilter(DeviceConfigUtil* filter)
+{
+    std::shared_ptr<ChangeFilterGate> gate;
+    {
+        AnnotatedMutexLocker locker(&filterListMutex);
+        for (int i = 0; i < changeFilters.size() && !gate; ++i) {
+            if (changeFilters.at(i)->filter == filter)
+                gate = changeFilters.takeAt(i);
+        }
+    }
+    if (!gate)
+        return;
+    AnnotatedMutexLocker locker(&gate->mutex);   // waits for a call under way
+    gate->removed = true;
+}
+
+JSONUtil::ChangeFilters JSONUtil::changeFilterSnapshot()
+{
+    AnnotatedMutexLocker locker(&filterListMutex);
+    return ChangeFilters(changeFilters.cbegin(), changeFilters.cend());   // no list shared with the GUI thread
+}
+
+void JSONUtil::callChangeFilters(const ChangeFilters& filters, const std::function<void(DeviceConfigUtil*)>& call)
+{
+    for (const std::shared_ptr<ChangeFilterGate>& gate : filters) {
+        AnnotatedMutexLocker locker(&gate->mutex);
+        if (!gate->removed)
+            call(gate->filter);
+    }
+}
+
 void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
 {
+    const ChangeFilters filters = changeFilterSnapshot();
+    callChangeFilters(filters, [](DeviceConfigUtil* filter) { filter->beforeJsonTelegramm(); });
     emit beforeTelegramAvailable();
     for (const TelegramResult& result : results) {
         const QString path = QString::fromStdString(result.path);
         if (result.result == TelegramResult::Applied && result.instruction == TelegramResult::Delete)
             forgetReadsAround(path);
-        if (result.result == TelegramResult::Applied)
-            emit telegramAvailable(typeOf(result.instruction), path);
+        if (result.result == TelegramResult::Applied) {
+            const GlobalEnums::InstructionType type = typeOf(result.instruction);
+            callChangeFilters(filters, [type, &path](DeviceConfigUtil* filter) { filter->jsonTelegramm(type, path); });
+            emit telegramAvailable(type, path);
+        }
         emit telegramAvailable(static_cast<GlobalEnums::InstructionResult>(result.result), path);
         if (path == QLatin1String("$.IPTH"))
             requestInitialPaths();
     }
+    callChangeFilters(filters, [](DeviceConfigUtil* filter) { filter->afterJsonTelegramm(); });
     emit afterTelegramAvailable();
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/AnnotatedLocks.h"
 #include "common/TelegramBuilder.h"
+#include "util/DeviceConfigUtil.h"
 
 
 void JSONUtil::requestPath(const QString& path)
@@ -152,8 +153,11 @@ QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 
         if (request.kind == REQUEST_CONFIG)
             writes.append(request.path);
     }
-    if (!writes.isEmpty())
+    if (!writes.isEmpty()) {
+        callChangeFilters(changeFilterSnapshot(),
+                          [&writes](DeviceConfigUtil* filter) { filter->noteDroppedWrites(writes); });
         emit writesDropped(writes);
+    }
     return dropped;
 }
 

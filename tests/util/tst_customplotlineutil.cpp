@@ -3,6 +3,7 @@
 // accepted yet, the feed thread under load and while the worker goes, the
 // measurement state and the point limit setting.
 #include "../common/LogCapture.h"
+#include "../common/QueuedSignalSpy.h"
 #include "ConfigMirrorFixture.h"
 
 #include "common/AnnotatedLocks.h"
@@ -165,15 +166,18 @@ private slots:
     void otherMeasurements()
     {
         show(7, {QStringLiteral("A")});
-        QSignalSpy attributes(util.get(), &CustomPlotLineUtil::checkPlotData);
+        // The feed thread emits too: the spy takes the signal queued.
+        QueuedSignalSpy attributes(util.get(), &CustomPlotLineUtil::checkPlotData);
         // Stored data of 8 goes; live data of 9 waits for its start telegram.
         util->setChartData(parseQuoted("[{'ID':8,'SRC':2,'ATR':0,'DU':[1000],'A':[1]},"
                                 " {'ID':9,'SRC':1,'ATR':0,'DU':[2000],'A':[2]}]"));
         QCOMPARE(points(0), QString());
+        QCoreApplication::processEvents();
         QCOMPARE(attributes.count(), 0);
 
         accept(measureOf(9, {QStringLiteral("A")}));
         QTRY_COMPARE(points(0), QStringLiteral("2:2"));
+        QTRY_COMPARE(attributes.count(), 1);
 
         // A stored measurement on show: live blocks are not drawn, their attribute still counts, once.
         {
@@ -184,6 +188,7 @@ private slots:
         util->setChartData(parseQuoted("[{'ID':9,'SRC':1,'ATR':11,'DU':[3000],'A':[3]},"
                                 " {'ID':9,'SRC':1,'ATR':11,'DU':[3500],'A':[3]}]"));
         QCOMPARE(points(0), QStringLiteral("2:2"));
+        QCoreApplication::processEvents();
         QCOMPARE(attributes.count(), 1);
     }
 

@@ -1,6 +1,7 @@
 // The device link keeps working through slow, failing and malformed answers
 // of the device simulator.
 #include "../common/LogCapture.h"
+#include "../common/QueuedSignalSpy.h"
 #include "DeviceLinkFixture.h"
 
 #include "util/StatusMessageSink.h"
@@ -75,8 +76,8 @@ private slots:
 
         // A refused telegram is sent once, dropped and reported.
         QVERIFY(link.simulator.clearRequestLog());
-        QSignalSpy status(StatusMessageSink::instance(),
-                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
+        QueuedSignalSpy status(StatusMessageSink::instance(),
+                               SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
         link.json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
         QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.json()->getRequestCount() == 0; }));
@@ -112,16 +113,18 @@ private slots:
         QVERIFY(link.setUp());
         QVERIFY(link.startSession());
         QSignalSpy loggedOut(link.app.get(), SIGNAL(onLogout()));
-        QSignalSpy status(StatusMessageSink::instance(),
-                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
+        QueuedSignalSpy status(StatusMessageSink::instance(),
+                               SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)));
 
         QVERIFY(link.simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
         QVERIFY(DeviceLinkFixture::waitUntil([&] { return loggedOut.count() == 1; }));
         QVERIFY(!link.app->isStarted());
-        bool told = false;
-        for (const QList<QVariant>& message : status)
-            told = told || message.at(0).toInt() == 1457;
-        QVERIFY(told);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] {
+            for (const QList<QVariant>& message : status)
+                if (message.at(0).toInt() == 1457)
+                    return true;
+            return false;
+        }));
     }
 };
 

@@ -2,6 +2,7 @@
 // with the device's memory nodes and values of the wrong kind, the
 // measurement-name cell, the durations and the change filter.
 #include "ConfigMirrorFixture.h"
+#include "SimulatorProcess.h"
 
 #include "util/LoggerUtil.h"
 
@@ -56,6 +57,14 @@ private:
         for (const QString& path : paths)
             emit fixture->json()->telegramAvailable(GlobalEnums::SET, path);
         emit fixture->json()->afterTelegramAvailable();
+        return spy.size();
+    }
+    // The device's echo of a value, applied through the device link.
+    int echo(const QString& path, const Json::Value& value)
+    {
+        QSignalSpy spy(logger.get(), QOverload<>::of(&LoggerUtil::updateLogger));
+        Json::Value telegram = SimulatorProcess::setTelegram(path, value);
+        fixture->json()->handleReceiveJSON(telegram);
         return spy.size();
     }
 
@@ -151,7 +160,7 @@ private slots:
         LoggerUtil::setCell(table, name, 3, 2);
         logger->saveConfig(table);
         QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::READ_ONLY));
-        QCOMPARE(batch({FILE_PATH + QStringLiteral(".VAL"), FILE_PATH}), 1);
+        QCOMPARE(echo(FILE_PATH + QStringLiteral(".VAL"), Json::Value("Neu_1")), 1);
         QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::EDITABLE));
 
         // A new login forgets a write still waiting.
