@@ -26,13 +26,14 @@ namespace {
 
 // QtTest installs a signal spy of its own for -vs and removes it at the end
 // of QTest::qExec, before the test object and its threads are destroyed.
-// Its set is kept here and called from ours, which stays installed.
+// Its set is kept here and called from ours, which stays installed. Relaxed:
+// the set is static, and the hook itself must not order threads.
 std::atomic<QSignalSpyCallbackSet*> chained{nullptr};
 
 void signalBegins(QObject* sender, int index, void** argv)
 {
     announceHandOver(sender);
-    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_acquire);
+    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_relaxed);
     if (other && other->signal_begin_callback)
         other->signal_begin_callback(sender, index, argv);
 }
@@ -42,21 +43,21 @@ void signalEnds(QObject* sender, int index)
     // After finished() the thread touches nothing of ours any more.
     if (qobject_cast<QThread*>(sender))
         announceHandOver(sender);
-    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_acquire);
+    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_relaxed);
     if (other && other->signal_end_callback)
         other->signal_end_callback(sender, index);
 }
 
 void slotBegins(QObject* receiver, int index, void** argv)
 {
-    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_acquire);
+    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_relaxed);
     if (other && other->slot_begin_callback)
         other->slot_begin_callback(receiver, index, argv);
 }
 
 void slotEnds(QObject* receiver, int index)
 {
-    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_acquire);
+    const QSignalSpyCallbackSet* other = chained.load(std::memory_order_relaxed);
     if (other && other->slot_end_callback)
         other->slot_end_callback(receiver, index);
 }
@@ -86,5 +87,5 @@ QSignalSpyCallbackSet handOverCallbacks = {signalBegins, slotBegins, signalEnds,
 // hand-over callbacks; a set registered here is called from them.
 void qt_register_signal_spy_callbacks(QSignalSpyCallbackSet* callbackSet)
 {
-    chained.store(callbackSet, std::memory_order_release);
+    chained.store(callbackSet, std::memory_order_relaxed);
 }

@@ -1,6 +1,7 @@
 #include "util/MessageDialogUtil.h"
 
 #include "common/Severity.h"
+#include "common/ThreadHandOver.h"
 #include "util/AppContext.h"
 #include "util/JSONUtil.h"
 #include "util/TevaroApp.h"
@@ -191,6 +192,7 @@ void MessageDialogUtil::deliver(const structMessage& message)
     }
     // The session is checked on the GUI thread, where the line is shown: a
     // line converted just before a logout must not appear after it.
+    announceHandOver(this);   // a posted call has no sender
     QMetaObject::invokeMethod(this, "showStatusLine", Qt::AutoConnection, Q_ARG(structMessage, message));
 }
 
