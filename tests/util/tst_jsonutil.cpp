@@ -1,10 +1,14 @@
-// The mirror owner: path references into "CLNT", and queries while the
-// receive path changes the mirror.
+// The mirror owner: the request queue (ids, reads queued once, the head run
+// of one request type batched, acknowledgement by ids and generation), the
+// receive path (unwrapping answers, applying telegrams, the order of the
+// change notifications, the receive loop), path references into "CLNT", and
+// queries and producers on several threads.
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
 #include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
+#include "util/ReceiveJSONTask.h"
 
 #include <QtTest>
 
@@ -12,11 +16,65 @@
 
 namespace {
 
-void fillClient(JSONUtil& util)
+const int SET = GlobalEnums::SET;
+
+struct Built
 {
-    util.appendJson(parse(QStringLiteral("{\"US\":{\"ID\":7,\"NAME\":\"admin\"},\"IDX\":{\"DEV\":2},\"OBJ\":{\"A\":1}}")),
-                    QStringLiteral("$.CLNT"));
+    int kind = -1;
+    Json::Value telegram;
+    QList<qint64> ids;
+};
+
+Built build(JSONUtil& util)
+{
+    Built built;
+    util.buildTelegram(built.kind, built.telegram, built.ids);
+    return built;
 }
+
+QStringList readPaths(const Built& built)
+{
+    QStringList paths;
+    for (const Json::Value& element : built.telegram["INST"]["GET"]["VAL"])
+        paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+    return paths;
+}
+
+QString setElement(const QString& path, const QString& valueText)
+{
+    return QStringLiteral("{\"DEST\":{\"PATH\":\"%1\"},\"MODE\":0,\"VAL\":%2}").arg(path, valueText);
+}
+
+QString telegram(const QStringList& sets, const QStringList& dels = {})
+{
+    return QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[%1]},\"SET\":{\"VAL\":[%2]}}}")
+        .arg(dels.join(QLatin1Char(',')), sets.join(QLatin1Char(',')));
+}
+
+// Records every notification of a JSONUtil in the order it arrives.
+class Recorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Recorder(JSONUtil* util, Qt::ConnectionType type = Qt::DirectConnection)
+    {
+        connect(util, SIGNAL(beforeTelegramAvailable()), this, SLOT(before()), type);
+        connect(util, SIGNAL(afterTelegramAvailable()), this, SLOT(after()), type);
+        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)),
+                this, SLOT(typed(GlobalEnums::InstructionType,QString)), type);
+        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionResult,QString)),
+                this, SLOT(result(GlobalEnums::InstructionResult,QString)), type);
+    }
+
+    QStringList events;
+
+public slots:
+    void before() { events << QStringLiteral("before"); }
+    void after() { events << QStringLiteral("after"); }
+    void typed(GlobalEnums::InstructionType type, QString path) { events << QStringLiteral("type %1 %2").arg(type).arg(path); }
+    void result(GlobalEnums::InstructionResult result, QString path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); }
+};
 
 } // namespace
 
@@ -25,11 +83,168 @@ class TestJSONUtil : public QObject
     Q_OBJECT
 
 private slots:
+    void queueKeepsReadsOnceAndBatchesTheHeadRun()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        util.requestConfig(QStringLiteral("$.C"), Json::Value(1), SET);
+        util.requestConfig(QStringLiteral("$.C"), Json::Value(2), SET);   // writes are never merged
+        util.requestConfig(QString(), Json::Value(3), SET);               // no path: nothing queued
+        util.requestPath(QStringLiteral("$.D"));
+        QCOMPARE(util.getRequestCount(), 5);
+
+        const Built first = build(util);
+        QCOMPARE(readPaths(first), (QStringList{"$.A", "$.B"}));
+        QCOMPARE(build(util).ids, first.ids);   // building does not change the queue
+        util.removeRequests(first.ids);
+
+        // Once acknowledged, the same read may be queued again.
+        util.requestPath(QStringLiteral("$.A"));
+        const Built second = build(util);
+        QCOMPARE(second.kind, int(REQUEST_CONFIG));
+        QCOMPARE(second.ids, (QList<qint64>{3, 4}));
+        QCOMPARE(second.telegram["INST"]["SET"]["VAL"][1]["VAL"].asInt(), 2);
+        util.removeRequests(second.ids);
+        QCOMPARE(readPaths(build(util)), (QStringList{"$.D", "$.A"}));
+    }
+
+    void idsOfAnEarlierGenerationRemoveNothing()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        int kind = 0;
+        Json::Value built;
+        QList<qint64> oldIds;
+        quint64 oldGeneration = 0;
+        util.buildTelegram(kind, built, oldIds, oldGeneration);
+
+        util.clearRequests();
+        util.requestPath(QStringLiteral("$.C"));
+        util.requestConfig(QStringLiteral("$.D"), Json::Value(1), SET);
+        util.removeRequests(oldIds, oldGeneration);
+        QVERIFY(util.takeRequests(oldIds, oldGeneration).isEmpty());
+        QCOMPARE(util.getRequestCount(), 2);
+        QCOMPARE(readPaths(build(util)), QStringList{"$.C"});
+    }
+
+    void producersOnSeveralThreads()
+    {
+        JSONUtil util;
+        const int perThread = 500;
+        QList<QThread*> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads << QThread::create([&util, t, perThread] {
+                for (int i = 0; i < perThread; ++i) {
+                    util.requestPath(QStringLiteral("$.P%1").arg(i));   // shared paths: de-duplicated
+                    util.requestConfig(QStringLiteral("$.T%1").arg(t), Json::Value(i), SET);
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(waitForThread(thread, 30000));
+            delete thread;
+        }
+        QCOMPARE(util.getRequestCount(), perThread + 4 * perThread);
+
+        // Ids are unique and increase in queue order.
+        qint64 last = 0;
+        int total = 0;
+        while (util.getRequestCount() > 0) {
+            const Built built = build(util);
+            for (qint64 id : built.ids) {
+                QVERIFY(id > last);
+                last = id;
+            }
+            total += built.ids.size();
+            util.removeRequests(built.ids);
+        }
+        QCOMPARE(total, 5 * perThread);
+    }
+
+    void unwrapsAnswers_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("telegrams");
+        QTest::addColumn<qint64>("reqId");
+
+        const QString t1 = telegram({setElement(QStringLiteral("$.A"), QStringLiteral("1"))});
+        const QString t2 = telegram({setElement(QStringLiteral("$.B"), QStringLiteral("2"))});
+        const QString answer = QStringLiteral("{\"ReqID\":%1,\"ReqContent\":%2}");
+        QTest::newRow("wrapped array") << QStringList{answer.arg(5).arg("[" + t1 + "," + t2 + "]")} << 2 << qint64(5);
+        QTest::newRow("id beyond 32 bits") << QStringList{answer.arg(Q_INT64_C(8589934592)).arg(t1)} << 1
+                                           << Q_INT64_C(8589934592);
+        QTest::newRow("newest id of several") << QStringList{answer.arg(3).arg(t1), answer.arg(4).arg(t2)} << 2 << qint64(4);
+        QTest::newRow("deep nesting is skipped") << QStringList{QString(5000, '[') + QString(5000, ']'), answer.arg(3).arg(t1)}
+                                                 << 1 << qint64(3);
+    }
+
+    void unwrapsAnswers()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(int, telegrams);
+        QFETCH(qint64, reqId);
+
+        LogCapture log;
+        JSONUtil util;
+        QList<Reply> replies;
+        for (const QString& answer : answers)
+            replies << Reply(QVariant(QStringLiteral("dataRequest")), answer.toUtf8());
+        QCOMPARE(util.handleReplies(-1, replies), reqId);
+        QCOMPARE(util.getReceiveCount(), telegrams);
+    }
+
+    // Deletions first, then the writes; an element that fails gets only its result.
+    void notificationOrder()
+    {
+        LogCapture log;
+        JSONUtil util;
+        util.appendJson(parse(QStringLiteral("{\"x\":1}")), QStringLiteral("$.A"));
+        Recorder recorder(&util);
+        Json::Value value = parse(telegram({setElement(QStringLiteral("X.Y"), QStringLiteral("1")),
+                                            setElement(QStringLiteral("$.L[x]"), QStringLiteral("1")),
+                                            setElement(QStringLiteral("$.B"), QStringLiteral("2"))},
+                                           {QStringLiteral("{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}")}));
+        util.handleReceiveJSON(value);
+        QCOMPARE(recorder.events, (QStringList{"before", "type 2 $.A", "result 0 $.A", "result 1 X.Y", "result 3 $.L[x]",
+                                               "type 3 $.B", "result 0 $.B", "after"}));
+        QVERIFY(util.getSnapshot()["A"].empty());
+    }
+
+    void receiveLoopAppliesInOrderAndStops()
+    {
+        JSONUtil util;
+        Recorder recorder(&util, Qt::QueuedConnection);
+        // The task runs when the thread starts, ends it and, from there, gives itself back to this thread.
+        QThread thread;
+        ReceiveJSONTask task(&util, 5);
+        QThread* home = QThread::currentThread();
+        task.moveToThread(&thread);
+        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
+        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        connect(&task, &ReceiveJSONTask::finishedReceiveTask, [&task, home] { task.moveToThread(home); });
+        QSignalSpy finished(&task, SIGNAL(finishedReceiveTask()));
+        thread.start();
+
+        QStringList expected;
+        for (int i = 0; i < 40; ++i) {
+            const QString path = QStringLiteral("$.N%1").arg(i);
+            util.addReceiveJSON(parse(telegram({setElement(path, QString::number(i))})));
+            expected << QStringLiteral("type 3 ") + path;
+        }
+        QTRY_COMPARE(recorder.events.filter(QStringLiteral("type ")), expected);
+        task.stop();
+        QVERIFY(waitForThread(&thread, 5000));
+        QCOMPARE(finished.count(), 1);
+    }
+
     void solvesClientReferences_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-
         QTest::newRow("number") << "$.USMG.USLI[?(@.ID==($.CLNT.US.ID))]" << "$.USMG.USLI[?(@.ID==7)]";
         QTest::newRow("missing node") << "$.X[($.CLNT.NO.ID)]" << "$.X[($.CLNT.NO.ID)]";
         QTest::newRow("object is not spliced") << "$.X[($.CLNT.OBJ)]" << "$.X[($.CLNT.OBJ)]";
@@ -39,9 +254,9 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, expected);
-
         JSONUtil util;
-        fillClient(util);
+        util.appendJson(parse(QStringLiteral("{\"US\":{\"ID\":7,\"NAME\":\"admin\"},\"IDX\":{\"DEV\":2},\"OBJ\":{\"A\":1}}")),
+                        QStringLiteral("$.CLNT"));
         LogCapture log;
         util.getAndSolvePath(path);
         QCOMPARE(path, expected);
@@ -53,7 +268,6 @@ private slots:
         JSONUtil util;
         std::atomic<bool> done{false};
         std::atomic<int> failures{0};
-
         QList<QThread*> readers;
         for (int r = 0; r < 3; ++r) {
             readers << QThread::create([&] {
@@ -72,11 +286,11 @@ private slots:
         }
 
         for (int i = 0; i < 2000; ++i) {
-            Json::Value telegram = parse(QStringLiteral(
+            Json::Value value = parse(QStringLiteral(
                 "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%1]\"},\"MODE\":0}]},"
                 "\"SET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%2].MW\"},\"VAL\":%3}]}}}")
-                                             .arg(i % 7).arg(i % 11).arg(i));
-            util.handleReceiveJSON(telegram);
+                                      .arg(i % 7).arg(i % 11).arg(i));
+            util.handleReceiveJSON(value);
             if (i % 500 == 0)
                 util.clear();
         }

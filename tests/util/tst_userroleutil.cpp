@@ -4,7 +4,10 @@
 
 #include "util/UserRoleUtil.h"
 
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <limits>
 
 namespace {
 
@@ -53,7 +56,9 @@ private slots:
 
         UserRoleUtil util;
         loginWithExampleMasks(util);
+        QSignalSpy updates(&util, SIGNAL(updateRights()));
         util.setMeasurementRunning(measuring);
+        QCOMPARE(updates.count(), measuring ? 1 : 0);   // a change of the measurement state re-checks the screens
         QCOMPARE(util.checkNodeRights(parse(node)), rights);
     }
 
@@ -105,6 +110,12 @@ private slots:
         QVERIFY(ok);
         QVERIFY(!log.all().contains(QStringLiteral("s3cret")));
         QCOMPARE(util.checkRights(0b001), 1);   // ROLE 0b001 still in force
+
+        // Masks with bit 63 set, as the device sends them (unsigned): role 2^63 + 1, deactivation 2^63 + 2048.
+        util.checkAndSetLogin(parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{\"ROLE\":{\"AUT\":9223372036854775809},"
+                                                   "\"DACT\":{\"AUT\":9223372036854777856}}}}")), ok, token);
+        QCOMPARE(util.checkRights(1), 2);   // lacks the role's bit 63
+        QCOMPARE(util.checkRights(std::numeric_limits<qint64>::min() | 2048), 3);
 
         // Without a deactivation mask nothing is deactivated.
         UserRoleUtil withoutDeactivation;
