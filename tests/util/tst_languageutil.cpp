@@ -1,5 +1,7 @@
-// Language files: first copy, refresh by version, repair of broken local
-// copies, selection and fallback, and the text tables.
+// Language files: the ones carried in the resources (strict format, the same
+// texts in every language, the manual they name), first copy, refresh by
+// version, repair of broken local copies, selection and fallback, and the
+// text tables.
 #include "common/CommonJSONUtil.h"
 #include "util/FileUtil.h"
 #include "util/LanguageUtil.h"
@@ -10,10 +12,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QVersionNumber>
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -101,8 +105,33 @@ private slots:
     {
         ensureTevaroResources();
         QVERIFY(QDir(FileUtil::basePath()).removeRecursively());
+    }
+
+    // Each file starts with a byte-order mark and parses strictly (one object, no comments, no
+    // duplicate keys); every language has the texts of the German one, no more, no fewer.
+    void resourceFilesAreStrictAndComplete()
+    {
+        QMap<QString, QSet<int>> ids;
+        for (const QString& key : RESOURCE_FOLDERS.keys()) {
+            QByteArray text = readFile(resourceJson(key));
+            QVERIFY2(text.startsWith("\xEF\xBB\xBF"), qPrintable(key));
+            text.remove(0, 3);
+            Json::CharReaderBuilder builder;
+            Json::CharReaderBuilder::strictMode(&builder.settings_);
+            builder["rejectDupKeys"] = true;
+            Json::Value root;
+            std::string errors;
+            QVERIFY2(std::unique_ptr<Json::CharReader>(builder.newCharReader())
+                         ->parse(text.constData(), text.constData() + text.size(), &root, &errors),
+                     errors.c_str());
+            for (const Json::Value& entry : root["LT"])
+                ids[key] << entry["ID"].asInt();
+        }
+        QVERIFY(!ids["DE"].isEmpty());
         for (const QString& key : RESOURCE_FOLDERS.keys())
-            QVERIFY2(resourceFile(key).isObject(), qPrintable(key));
+            QVERIFY2(ids[key] == ids["DE"], qPrintable(key));
+        const QByteArray manual = readFile(QStringLiteral(":/lang/de_DE/Bedienungsanleitung.pdf"));
+        QVERIFY(manual.startsWith("%PDF-1.") && manual.trimmed().endsWith("%%EOF"));
     }
 
     void firstStartCopiesEveryLanguage()

@@ -19,16 +19,8 @@ public:
     int releases = 0;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        ++presses;
-        event->accept();
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        ++releases;
-        event->accept();
-    }
+    void keyPressEvent(QKeyEvent* event) override { ++presses; event->accept(); }
+    void keyReleaseEvent(QKeyEvent* event) override { ++releases; event->accept(); }
 };
 
 void key(QWidget* target, QEvent::Type type, int key, bool autoRepeat = false)
@@ -49,19 +41,10 @@ class TestMasterJSONDump : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(QDir().mkpath(FileUtil::basePath()));
-    }
-
-    void init()
-    {
-        for (const QString& name : dumps())
-            QFile::remove(FileUtil::basePath() + QLatin1Char('/') + name);
-    }
-
     void chordWritesTheMirrorOnce()
     {
+        QDir(FileUtil::basePath()).removeRecursively();
+        QVERIFY(QDir().mkpath(FileUtil::basePath()));
         JSONUtil util;
         util.appendJson(Json::Value("visible"), QStringLiteral("$.DATA.NAME"));
         util.appendJson(Json::Value("7f3a9c0d"), QStringLiteral("$.CLNT.TOKN"));
@@ -92,18 +75,17 @@ private slots:
         const QStringList written = dumps();
         QCOMPARE(written.size(), 1);
 
-        CommonJSONUtil reread(FileUtil::basePath() + QLatin1Char('/') + written.first(), nullptr);
-        Json::Value value;
-        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
-        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("visible"));
         // The token and every password are masked, wherever they are.
-        QFile file(FileUtil::basePath() + QLatin1Char('/') + written.first());
+        const QString path = FileUtil::basePath() + QLatin1Char('/') + written.first();
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
-        QVERIFY(!text.contains("7f3a9c0d"));
-        QVERIFY(!text.contains("secret"));
-        QVERIFY(reread.getJSONbyPath(QStringLiteral("$.USMG.USLI[1].PASS.VAL"), value));
-        QCOMPARE(QString::fromStdString(value.asString()), QStringLiteral("***"));
+        QVERIFY(!text.contains("7f3a9c0d") && !text.contains("secret"));
+        Json::Value value;
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.USMG.USLI[1].PASS.VAL"), value));
+        QCOMPARE(value, Json::Value("***"));
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
+        QCOMPARE(value, Json::Value("visible"));
 
         // Every event reached the widget.
         QCOMPARE(widget.presses, 8);

@@ -1,9 +1,10 @@
-// The settings store: defaults written back, lists, the file's place and format.
+// The settings store: the file's place and format, defaults written back at
+// once, lists, and use from several threads.
+#include "TestFiles.h"
+
 #include "util/FileUtil.h"
 #include "util/SettingsUtil.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
@@ -13,21 +14,7 @@
 
 namespace {
 
-QString fileText()
-{
-    QFile file(SettingsUtil::fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-QVariantList toVariants(const QStringList& texts)
-{
-    QVariantList list;
-    for (const QString& text : texts)
-        list.append(text);
-    return list;
-}
+QString fileText() { return QString::fromUtf8(readFile(SettingsUtil::fileName())); }
 
 } // namespace
 
@@ -36,29 +23,22 @@ class TestSettingsUtil : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        // A first start: no data folder yet.
-        QVERIFY(QDir(FileUtil::basePath()).removeRecursively());
-    }
-
     void fileInTheDataFolderWithDefaultsWrittenBack()
     {
+        QVERIFY(QDir(FileUtil::basePath()).removeRecursively());   // a first start: no data folder yet
         const QString expected = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                                  + QStringLiteral("/TEVARO500/Ini/TEVARO500.ini");
         QCOMPARE(SettingsUtil::fileName(), expected);
         QVERIFY(!QFile::exists(expected));
 
-        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Statusbar/Show/Value"), QStringLiteral("true"))
-                     .toString(),
-                 QStringLiteral("true"));
+        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Statusbar/Show/Value"), QStringLiteral("true")),
+                 QVariant(QStringLiteral("true")));
         // Written back and synced at once.
         QVERIFY(fileText().contains(QStringLiteral("[Config]\nStatusbar\\Show\\Value=true")));
 
         // An empty default leaves the key empty, never Qt's invalid-value marker.
-        const QString key = QStringLiteral("Config/TevaroApp/PollTime");
-        QVERIFY(SettingsUtil::getValue(key, QVariant()).toString().isEmpty());
-        QVERIFY(SettingsUtil::getValue(key, QVariant()).toString().isEmpty());
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(SettingsUtil::getValue(QStringLiteral("Config/TevaroApp/PollTime"), QVariant()).toString().isEmpty());
         QVERIFY(fileText().contains(QStringLiteral("\nTevaroApp\\PollTime=\n")));
         QVERIFY(!fileText().contains(QStringLiteral("@Invalid")));
 
@@ -67,19 +47,14 @@ private slots:
         QVERIFY(fileText().contains(QStringLiteral("\nNetwork\\WebServer\\Port=8080\n")));
     }
 
-    // Lists are stored as one comma-joined text.
+    // Lists are stored as one comma-joined text; an empty one as one empty text.
     void valueLists()
     {
-        const QStringList colours{"#f44336", "#32CD32", "#cddc39"};
-        const QVector<std::pair<QString, QStringList>> cases{{"Config/LineChart/Graph/Color", colours},
-                                                             {"Config/Test/List3", QStringList()}};
-        QSettings reader(SettingsUtil::fileName(), QSettings::IniFormat);
-        for (const auto& list : cases) {
-            const QStringList expected = list.second.isEmpty() ? QStringList{""} : list.second;
-            QCOMPARE(SettingsUtil::getValueList(list.first, toVariants(list.second)), toVariants(expected));
-            reader.sync();
-            QCOMPARE(reader.value(list.first).toStringList().join(QLatin1Char(',')), expected.join(QLatin1Char(',')));
-        }
+        const QVariantList colours{"#f44336", "#32CD32", "#cddc39"};
+        QCOMPARE(SettingsUtil::getValueList(QStringLiteral("Config/LineChart/Graph/Color"), colours), colours);
+        QCOMPARE(SettingsUtil::getValueList(QStringLiteral("Config/Test/List3"), QVariantList()), QVariantList{""});
+        QVERIFY(fileText().contains(QStringLiteral("\nLineChart\\Graph\\Color=\"#f44336,#32CD32,#cddc39\"\n")));
+        QVERIFY(fileText().contains(QStringLiteral("\nTest\\List3=\n")));
     }
 
     void usableFromSeveralThreads()
@@ -87,9 +62,8 @@ private slots:
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t) {
             threads.emplace_back([t]() {
-                const QString key = QStringLiteral("Config/Test/Thread%1").arg(t);
                 for (int i = 0; i < 50; ++i) {
-                    SettingsUtil::setValue(key, i);
+                    SettingsUtil::setValue(QStringLiteral("Config/Test/Thread%1").arg(t), i);
                     SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE"));
                 }
             });
