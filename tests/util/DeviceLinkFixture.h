@@ -19,29 +19,6 @@
 
 #include <memory>
 
-// Records the change notifications of a JSONUtil, delivered queued to the
-// thread that created the recorder.
-class NotificationRecorder : public QObject
-{
-public:
-    explicit NotificationRecorder(JSONUtil* util)
-    {
-        connect(util, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), this,
-                [this](GlobalEnums::InstructionType type, QString path) {
-                    events << QStringLiteral("%1 %2").arg(type).arg(path);
-                },
-                Qt::QueuedConnection);
-    }
-
-    // "type path" of every applied element.
-    QStringList events;
-
-    bool seen(GlobalEnums::InstructionType type, const QString& path) const
-    {
-        return events.contains(QStringLiteral("%1 %2").arg(type).arg(path));
-    }
-};
-
 class DeviceLinkFixture
 {
 public:
@@ -111,11 +88,6 @@ public:
         if (!login(QStringLiteral("admin"), QStringLiteral("admin")))
             return false;
         app->start();
-        return waitForInitialPaths(waitMs);
-    }
-
-    bool waitForInitialPaths(int waitMs = 10000)
-    {
         const Json::Value initial = simulator.treeValues(QStringLiteral("$.IPTH"));
         if (!initial.isArray() || initial.size() != 1 || !initial[0].isArray())
             return false;

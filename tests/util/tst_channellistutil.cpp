@@ -45,13 +45,6 @@ QString describe(const TableCell& cell)
     return cell.getValue().toString().isEmpty() ? QStringLiteral("-") : QStringLiteral("?");
 }
 
-void notify(ChannelListUtil& util, GlobalEnums::InstructionType type, const QString& path)
-{
-    util.beforeJsonTelegramm();
-    util.jsonTelegramm(type, path);
-    util.afterJsonTelegramm();
-}
-
 } // namespace
 
 class TestChannelListUtil : public QObject
@@ -186,7 +179,7 @@ private slots:
         util.readChannelDescription();
         QSignalSpy data(&util, SIGNAL(updateTableData()));
         QSignalSpy header(&util, SIGNAL(updateTableHeader()));
-        notify(util, GlobalEnums::InstructionType(type), path);
+        ConfigMirrorFixture::notify(util, path, GlobalEnums::InstructionType(type));
         QCOMPARE(data.size(), dataSignals);
         QCOMPARE(header.size(), headerSignals);
     }

@@ -180,9 +180,7 @@ private slots:
         QCOMPARE(util.getWatchedPaths(), watched);
 
         // A change above it lets the device be asked again, once.
-        util.beforeJsonTelegramm();
-        util.jsonTelegramm(GlobalEnums::SET, QStringLiteral("$.DISP"));
-        util.afterJsonTelegramm();
+        ConfigMirrorFixture::notify(util, QStringLiteral("$.DISP"));
         ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"));
         QCOMPARE(reads(), read);
     }

@@ -60,13 +60,6 @@ private:
                                      "{\"PATH\":\"$.DATA.BIG[*].N\"}]}}"));
     }
 
-    void notify(DeviceConfigUtil& util, GlobalEnums::InstructionType type, const QString& path)
-    {
-        util.beforeJsonTelegramm();
-        util.jsonTelegramm(type, path);
-        util.afterJsonTelegramm();
-    }
-
 private slots:
     void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
     void cleanupTestCase() { fixture.reset(); }
@@ -146,7 +139,7 @@ private slots:
         QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
         QSignalSpy deletions(&util, SIGNAL(deleteConfigTable(QString)));
 
-        notify(util, GlobalEnums::InstructionType(type), path);
+        ConfigMirrorFixture::notify(util, path, GlobalEnums::InstructionType(type));
         QCOMPARE(refreshes.count(), refresh ? 1 : 0);
         QCOMPARE(deletions.count(), type == GlobalEnums::DEL ? 1 : 0);
         if (!written.isEmpty())
@@ -164,7 +157,7 @@ private slots:
 
         util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.E.VAL"), QStringLiteral("a")),
                                  changedCell(QStringLiteral("$.DISP.F.VAL"), QStringLiteral("b"))}));
-        notify(util, GlobalEnums::SET, QStringLiteral("$.DISP.E"));
+        ConfigMirrorFixture::notify(util, QStringLiteral("$.DISP.E"));
         QCOMPARE(util.getPendingWritePaths(), QStringList{"$.DISP.F.VAL"});
 
         QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
