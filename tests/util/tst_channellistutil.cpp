@@ -149,63 +149,37 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("display path is refused")).size(), 1);
     }
 
-    void changeFilter_data()
-    {
-        QTest::addColumn<QString>("updatePath");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("dataSignals");
-        QTest::addColumn<int>("headerSignals");
-
-        const int set = GlobalEnums::SET;
-        QTest::newRow("the description") << "$.DATA.MK" << set << "$.DATA.CH" << 1 << 1;
-        QTest::newRow("inside the description") << "$.DATA.MK" << set << "$.DATA.CH.MVTB" << 0 << 0;
-        QTest::newRow("a deletion anywhere") << "$.DATA.MK" << int(GlobalEnums::DEL) << "$.MEM.RING" << 1 << 0;
-        QTest::newRow("channels arrive above the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK" << 1 << 0;
-        QTest::newRow("beside the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK[2].ADR" << 0 << 0;
-    }
-
     void changeFilter()
     {
-        QFETCH(QString, updatePath);
-        QFETCH(int, type);
-        QFETCH(QString, path);
-        QFETCH(int, dataSignals);
-        QFETCH(int, headerSignals);
-
-        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
-        fixture->json()->appendJson(Json::Value(updatePath.toStdString()), QStringLiteral("$.DATA.CH.UPD.PATH"));
-        ChannelListUtil util;
-        util.readChannelDescription();
-        QSignalSpy data(&util, SIGNAL(updateTableData()));
-        QSignalSpy header(&util, SIGNAL(updateTableHeader()));
-        ConfigMirrorFixture::notify(util, path, GlobalEnums::InstructionType(type));
-        QCOMPARE(data.size(), dataSignals);
-        QCOMPARE(header.size(), headerSignals);
+        const int set = GlobalEnums::SET;
+        const struct { const char* updatePath; int type; const char* path; int dataSignals, headerSignals; } rows[] = {
+                    {"$.DATA.MK", set, "$.DATA.CH", 1, 1},                  // the description
+                    {"$.DATA.MK", set, "$.DATA.CH.MVTB", 0, 0},             // inside the description
+                    {"$.DATA.MK", GlobalEnums::DEL, "$.MEM.RING", 1, 0},    // a deletion anywhere
+                    {"$.DATA.MK[*].MV", set, "$.DATA.MK", 1, 0},            // channels arrive above the update path
+                    {"$.DATA.MK[*].MV", set, "$.DATA.MK[2].ADR", 0, 0}};    // beside the update path
+        for (const auto& row : rows) {
+            fixture->reset();
+            fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+            fixture->json()->appendJson(Json::Value(row.updatePath), QStringLiteral("$.DATA.CH.UPD.PATH"));
+            ChannelListUtil util;
+            util.readChannelDescription();
+            QSignalSpy data(&util, SIGNAL(updateTableData()));
+            QSignalSpy header(&util, SIGNAL(updateTableHeader()));
+            ConfigMirrorFixture::notify(util, row.path, GlobalEnums::InstructionType(row.type));
+            QVERIFY2(data.size() == row.dataSignals && header.size() == row.headerSignals, row.path);
+        }
     }
 
-    void cycleTime_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<int>("cycle");
-        QTest::addColumn<bool>("warned");
-
-        QTest::newRow("none") << "" << 200 << false;
-        QTest::newRow("whole number") << " 1000 " << 1000 << false;
-        QTest::newRow("fraction") << "12.5" << 200 << true;
-        QTest::newRow("below the least") << "10" << 50 << true;
-        QTest::newRow("the least") << "50" << 50 << false;
-    }
-
+    // Whole numbers from the least cycle on; anything else warns and keeps a default.
     void cycleTime()
     {
-        QFETCH(QString, setting);
-        QFETCH(int, cycle);
-        QFETCH(bool, warned);
-
-        LogCapture log;
-        QCOMPARE(ChannelListUtil::cycleTimeFromSetting(setting), cycle);
-        QCOMPARE(!log.matching(QStringLiteral("Config/Channellist/CycleTime")).isEmpty(), warned);
+        const struct { const char* setting; int cycle; bool warned; } rows[] = {{"", 200, false}, {" 1000 ", 1000, false}, {"12.5", 200, true}, {"10", 50, true}, {"50", 50, false}};
+        for (const auto& row : rows) {
+            LogCapture log;
+            QCOMPARE(ChannelListUtil::cycleTimeFromSetting(row.setting), row.cycle);
+            QCOMPARE(!log.matching(QStringLiteral("Config/Channellist/CycleTime")).isEmpty(), row.warned);
+        }
     }
 
     void requestDuringBuildIsBuiltAfterIt()

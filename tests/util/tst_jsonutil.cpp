@@ -2,14 +2,20 @@
 // of one request type batched, acknowledgement by ids and generation), the
 // receive path (unwrapping answers, applying telegrams, the order of the
 // change notifications, the receive loop), path references into "CLNT", and
-// queries and producers on several threads.
+// queries and producers on several threads, and the mirror written to a file
+// while F11 and F12 are held.
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
+#include "common/CommonJSONUtil.h"
 #include "common/ThreadHandOver.h"
+#include "util/FileUtil.h"
 #include "util/JSONUtil.h"
 #include "util/ReceiveJSONTask.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <QtTest>
 
 #include <atomic>
@@ -75,6 +81,28 @@ public slots:
     void typed(GlobalEnums::InstructionType type, QString path) { events << QStringLiteral("type %1 %2").arg(type).arg(path); }
     void result(GlobalEnums::InstructionResult result, QString path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); }
 };
+
+class KeyCounter : public QWidget
+{
+public:
+    int presses = 0;
+    int releases = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { ++presses; event->accept(); }
+    void keyReleaseEvent(QKeyEvent* event) override { ++releases; event->accept(); }
+};
+
+void key(QWidget* target, QEvent::Type type, int key, bool autoRepeat = false)
+{
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(target, &event);
+}
+
+QStringList dumps()
+{
+    return QDir(FileUtil::basePath()).entryList({QStringLiteral("MasterJson_*.json")}, QDir::Files, QDir::Name);
+}
 
 } // namespace
 
@@ -301,7 +329,59 @@ private slots:
         }
         QCOMPARE(failures.load(), 0);
     }
+    // Holding F11 and F12 together writes the mirror into the data folder,
+    // once per chord, token and passwords masked; the keys still reach the widgets.
+    void chordWritesTheMirrorOnce()
+    {
+        QDir(FileUtil::basePath()).removeRecursively();
+        QVERIFY(QDir().mkpath(FileUtil::basePath()));
+        JSONUtil util;
+        util.appendJson(Json::Value("visible"), QStringLiteral("$.DATA.NAME"));
+        util.appendJson(Json::Value("7f3a9c0d"), QStringLiteral("$.CLNT.TOKN"));
+        Json::Value users(Json::arrayValue);
+        users[0]["NAME"] = "admin";
+        users[0]["PW"] = "admin-secret";
+        users[1]["NAME"] = "bediener";
+        users[1]["PASS"]["VAL"] = "1234-secret";
+        util.appendJson(users, QStringLiteral("$.USMG.USLI"));
+        KeyCounter widget;
+
+        key(&widget, QEvent::KeyPress, Qt::Key_F11);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        // Auto-repeat sends release/press pairs while the keys are held.
+        for (int i = 0; i < 5; ++i) {
+            key(&widget, QEvent::KeyRelease, Qt::Key_F12, true);
+            key(&widget, QEvent::KeyPress, Qt::Key_F12, true);
+        }
+        QVERIFY(dumps().isEmpty());
+
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        // F11 still held: pressing F12 again belongs to the same chord.
+        QTest::qWait(5);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
+
+        const QStringList written = dumps();
+        QCOMPARE(written.size(), 1);
+
+        // The token and every password are masked, wherever they are.
+        const QString path = FileUtil::basePath() + QLatin1Char('/') + written.first();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(!text.contains("7f3a9c0d") && !text.contains("secret"));
+        Json::Value value;
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.USMG.USLI[1].PASS.VAL"), value));
+        QCOMPARE(value, Json::Value("***"));
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
+        QCOMPARE(value, Json::Value("visible"));
+
+        // Every event reached the widget.
+        QCOMPARE(widget.presses, 8);
+        QCOMPARE(widget.releases, 8);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestJSONUtil)
+QTEST_MAIN(TestJSONUtil)
 #include "tst_jsonutil.moc"
