@@ -57,30 +57,18 @@ QString telegram(const QStringList& sets, const QStringList& dels = {})
         .arg(dels.join(QLatin1Char(',')), sets.join(QLatin1Char(',')));
 }
 
-// Records every notification of a JSONUtil in the order it arrives.
-class Recorder : public QObject
+// Records every notification of util into events, in the order it arrives in the context's thread.
+void record(JSONUtil& util, QStringList& events, QObject* context, Qt::ConnectionType type = Qt::DirectConnection)
 {
-    Q_OBJECT
-
-public:
-    explicit Recorder(JSONUtil* util, Qt::ConnectionType type = Qt::DirectConnection)
-    {
-        connect(util, SIGNAL(beforeTelegramAvailable()), this, SLOT(before()), type);
-        connect(util, SIGNAL(afterTelegramAvailable()), this, SLOT(after()), type);
-        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionType,QString)),
-                this, SLOT(typed(GlobalEnums::InstructionType,QString)), type);
-        connect(util, SIGNAL(telegramAvailable(GlobalEnums::InstructionResult,QString)),
-                this, SLOT(result(GlobalEnums::InstructionResult,QString)), type);
-    }
-
-    QStringList events;
-
-public slots:
-    void before() { events << QStringLiteral("before"); }
-    void after() { events << QStringLiteral("after"); }
-    void typed(GlobalEnums::InstructionType type, QString path) { events << QStringLiteral("type %1 %2").arg(type).arg(path); }
-    void result(GlobalEnums::InstructionResult result, QString path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); }
-};
+    QObject::connect(&util, &JSONUtil::beforeTelegramAvailable, context, [&events] { events << "before"; }, type);
+    QObject::connect(&util, &JSONUtil::afterTelegramAvailable, context, [&events] { events << "after"; }, type);
+    QObject::connect(&util, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), context,
+                     [&events](int kind, const QString& path) { events << QStringLiteral("type %1 %2").arg(kind).arg(path); },
+                     type);
+    QObject::connect(&util, QOverload<GlobalEnums::InstructionResult, QString>::of(&JSONUtil::telegramAvailable), context,
+                     [&events](int result, const QString& path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); },
+                     type);
+}
 
 class KeyCounter : public QWidget
 {
@@ -231,13 +219,14 @@ private slots:
         LogCapture log;
         JSONUtil util;
         util.appendJson(parse(QStringLiteral("{\"x\":1}")), QStringLiteral("$.A"));
-        Recorder recorder(&util);
+        QStringList events;
+        record(util, events, this);
         Json::Value value = parse(telegram({setElement(QStringLiteral("X.Y"), QStringLiteral("1")),
                                             setElement(QStringLiteral("$.L[x]"), QStringLiteral("1")),
                                             setElement(QStringLiteral("$.B"), QStringLiteral("2"))},
                                            {QStringLiteral("{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}")}));
         util.handleReceiveJSON(value);
-        QCOMPARE(recorder.events, (QStringList{"before", "type 2 $.A", "result 0 $.A", "result 1 X.Y", "result 3 $.L[x]",
+        QCOMPARE(events, (QStringList{"before", "type 2 $.A", "result 0 $.A", "result 1 X.Y", "result 3 $.L[x]",
                                                "type 3 $.B", "result 0 $.B", "after"}));
         QVERIFY(util.getSnapshot()["A"].empty());
     }
@@ -245,7 +234,9 @@ private slots:
     void receiveLoopAppliesInOrderAndStops()
     {
         JSONUtil util;
-        Recorder recorder(&util, Qt::QueuedConnection);
+        QStringList events;
+        QObject scope;   // goes first, with the notifications still queued for it
+        record(util, events, &scope, Qt::QueuedConnection);
         // The task runs when the thread starts, ends it and, from there, gives itself back to this thread.
         QThread thread;
         ReceiveJSONTask task(&util, 5);
@@ -263,7 +254,7 @@ private slots:
             util.addReceiveJSON(parse(telegram({setElement(path, QString::number(i))})));
             expected << QStringLiteral("type 3 ") + path;
         }
-        QTRY_COMPARE(recorder.events.filter(QStringLiteral("type ")), expected);
+        QTRY_COMPARE(events.filter(QStringLiteral("type ")), expected);
         task.stop();
         QVERIFY(waitForThread(&thread, 5000));
         QCOMPARE(finished.count(), 1);
