@@ -200,11 +200,9 @@ private slots:
         const int arrays = 1000;
         std::thread sender([this] {
             for (int i = 0; i < arrays; ++i) {
-                Json::Value block = parseQuoted("{'ID':7,'SRC':1,'ATR':0}");
-                block["DU"].append(1000 * (i + 1));
-                block["A"].append(i);
-                Json::Value array(Json::arrayValue);
-                array.append(block);
+                Json::Value array = parseQuoted("[{'ID':7,'SRC':1,'ATR':0}]");
+                array[0]["DU"].append(1000 * (i + 1));
+                array[0]["A"].append(i);
                 util->addChartData(array);
             }
         });
@@ -269,9 +267,9 @@ private slots:
                     announced = m;
                     ++announcements;
                 });
-        const auto measurement = [this](const QString& text) {
+        const auto measurement = [this](QString text) {
             fixture->reset();
-            fixture->fill(QStringLiteral("$.SERV"), QString(text).replace(QLatin1Char('\''), QLatin1Char('"')));
+            fixture->fill(QStringLiteral("$.SERV"), text.replace('\'', '"'));
         };
 
         measurement("{'STAT':{'MEAS':{'VAL':'START','ID':9,'STAT':5000,'STOT':0,'FILE':{'VAL':'Messung_0009'},"

@@ -2,6 +2,8 @@
 // texts in every language, the manual they name), first copy, refresh by
 // version, repair of broken local copies, selection and fallback, and the
 // text tables.
+#include "TestFiles.h"
+
 #include "common/CommonJSONUtil.h"
 #include "util/FileUtil.h"
 #include "util/LanguageUtil.h"
@@ -44,39 +46,10 @@ QString resourceText(const QString& key, int id)
     return QString();
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray toText(const Json::Value& value)
-{
-    return QByteArray::fromStdString(Json::writeString(Json::StreamWriterBuilder(), value));
-}
-
-QString localBase()
-{
-    return FileUtil::basePath() + QStringLiteral("/Lang/");
-}
-
-QString localJson(const QString& key)
-{
-    return localBase() + key + QLatin1Char('/') + key + QStringLiteral(".json");
-}
-
-QString selection()
-{
-    return SettingsUtil::getValue(QLatin1String(SELECTION), QString()).toString();
-}
+QByteArray toText(const Json::Value& value) { return QByteArray::fromStdString(Json::writeString(Json::StreamWriterBuilder(), value)); }
+QString localBase() { return FileUtil::basePath() + QStringLiteral("/Lang/"); }
+QString localJson(const QString& key) { return localBase() + key + QLatin1Char('/') + key + QStringLiteral(".json"); }
+QString selection() { return SettingsUtil::getValue(QLatin1String(SELECTION), QString()).toString(); }
 
 int indexOf(LanguageUtil& util, const QString& key)
 {
@@ -169,9 +142,9 @@ private slots:
         Json::Value local = resourceFile(QStringLiteral("EN"));
         local["INFO"]["VER"] = version.toStdString();
         local["MARK"] = "local";
-        writeFile(localJson(QStringLiteral("EN")), toText(local));
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(local)));
         const QString backup = localJson(QStringLiteral("EN")) + QStringLiteral(".bak");
-        writeFile(backup, "an older backup");
+        QVERIFY(writeFile(backup, "an older backup"));
 
         LanguageUtil util;
         QCOMPARE(!readFile(localJson(QStringLiteral("EN"))).contains("\"MARK\""), replaced);
@@ -197,7 +170,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
-        writeFile(localJson(QStringLiteral("EN")), content);
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), content));
 
         LanguageUtil util;
         QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
@@ -213,7 +186,7 @@ private slots:
         Json::Reader().parse(R"([1, "text", null, [], {"ID": "70", "T": "by text id"}, {"ID": 70},
                                  {"ID": 220, "T": "Value X", "HS": 5}])", file["LT"]);
         Json::Reader().parse("[1, {}]", file["FILE"]);
-        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(file)));
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
 
         LanguageUtil util;
@@ -231,7 +204,7 @@ private slots:
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("XX"));
         QVERIFY(QDir(localBase() + QStringLiteral("DE")).removeRecursively());
         // A plain file where the folder belongs: German cannot be copied.
-        writeFile(localBase() + QStringLiteral("DE"), "no folder");
+        QVERIFY(writeFile(localBase() + QStringLiteral("DE"), "no folder"));
         {
             LanguageUtil util;
             QCOMPARE(util.getLanguageInfo(0, LanguageUtil::KEY).toString(), QStringLiteral("CS"));
@@ -254,7 +227,7 @@ private slots:
         entry["ID"] = 220;
         entry["T"] = "changed";
         file["LT"].append(entry);
-        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(file)));
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("ZZ"));
         QVERIFY(util.setLanguage(english, false));
         QCOMPARE(selection(), QStringLiteral("ZZ"));   // applied again, not chosen: nothing stored
