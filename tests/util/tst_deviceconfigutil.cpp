@@ -67,7 +67,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void initTestCase()
+    {
+        QCOMPARE(DeviceConfigUtil::getPendingWriteTimeout(), 5000);   // the device has 5 s to confirm a write
+        fixture.reset(new ConfigMirrorFixture());
+    }
     void cleanupTestCase() { fixture.reset(); }
 
     void init()
@@ -318,48 +322,28 @@ private slots:
         QCOMPARE(tables.load(), 2);
     }
 
-    void filter_data()
-    {
-        QTest::addColumn<QString>("watched");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("refresh");
-        QTest::addColumn<bool>("confirmed");
-
-        const int set = GlobalEnums::SET;
-        const int del = GlobalEnums::DEL;
-        QTest::newRow("below a watched path") << "$.DISP.GEN" << "" << set << "$.DISP.GEN.MEN.NAME.VAL" << true << false;
-        QTest::newRow("unrelated path") << "$.DISP.GEN" << "" << set << "$.DATA.X" << false << false;
-        QTest::newRow("element of a watched list") << "$.X.L[*].V" << "" << set << "$.X.L[3].V" << true << false;
-        QTest::newRow("write confirmed by its list") << "" << "$.DATA.A[1].HI" << set << "$.DATA.A" << true << true;
-        QTest::newRow("longer member name confirms nothing") << "" << "$.DISP.E.VAL" << set << "$.DISP.E.VALX" << false
-                                                             << false;
-        QTest::newRow("deletion of a watched path") << "$.DISP.GEN" << "" << del << "$.DISP.GEN.MEN" << true << false;
-    }
-
+    // Refreshes for changes at or below a watched path; a write is confirmed by a change of it or a node holding it.
     void filter()
     {
-        QFETCH(QString, watched);
-        QFETCH(QString, written);
-        QFETCH(int, type);
-        QFETCH(QString, path);
-        QFETCH(bool, refresh);
-        QFETCH(bool, confirmed);
-
-        DeviceConfigUtil util;
-        util.addWatchedPath(watched);
-        if (!written.isEmpty())
-            util.saveConfig(tableOf({changedCell(written, QStringLiteral("x"))}));
-        QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
-        QSignalSpy deletions(&util, SIGNAL(deleteConfigTable(QString)));
-
-        ConfigMirrorFixture::notify(util, path, GlobalEnums::InstructionType(type));
-        QCOMPARE(refreshes.count(), refresh ? 1 : 0);
-        QCOMPARE(deletions.count(), type == GlobalEnums::DEL ? 1 : 0);
-        if (!written.isEmpty())
-            QCOMPARE(util.hasPendingWrites(), !confirmed);
-
+        const int set = GlobalEnums::SET;
+        const struct { const char* watched; const char* written; int type; const char* path; bool refresh; } rows[] = {
+            {"$.DISP.GEN", "", set, "$.DISP.GEN.MEN.NAME.VAL", true}, {"$.DISP.GEN", "", set, "$.DATA.X", false},
+            {"$.X.L[*].V", "", set, "$.X.L[3].V", true},             // an element of a watched list
+            {"", "$.DATA.A[1].HI", set, "$.DATA.A", true},            // confirmed by its list
+            {"", "$.DISP.E.VAL", set, "$.DISP.E.VALX", false},        // a longer member name confirms nothing
+            {"$.DISP.GEN", "", GlobalEnums::DEL, "$.DISP.GEN.MEN", true}};
+        for (const auto& row : rows) {
+            DeviceConfigUtil util;
+            util.addWatchedPath(row.watched);
+            if (*row.written)
+                util.saveConfig(tableOf({changedCell(row.written, QStringLiteral("x"))}));
+            QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
+            QSignalSpy deletions(&util, SIGNAL(deleteConfigTable(QString)));
+            ConfigMirrorFixture::notify(util, row.path, GlobalEnums::InstructionType(row.type));
+            QVERIFY2(refreshes.count() == (row.refresh ? 1 : 0), row.path);
+            QCOMPARE(deletions.count(), row.type == GlobalEnums::DEL ? 1 : 0);
+            QCOMPARE(util.hasPendingWrites(), *row.written && !row.refresh);
+        }
     }
 
     void unconfirmedWritesExpire()
@@ -382,33 +366,24 @@ private slots:
         QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
     }
 
-    void changeDuringBuildRefreshes_data()
-    {
-        QTest::addColumn<QString>("changed");
-        QTest::addColumn<int>("refreshes");
-        QTest::newRow("a value of the new table") << "$.DISP.B.E.VAL" << 1;
-        QTest::newRow("a path neither table shows") << "$.DISP.C.X" << 0;
-    }
-
-    // The change arrives after the new table's values were read and before
-    // its watched paths replace the old table's.
+    // A change that arrives after the new table's values were read and before its watched
+    // paths replace the old table's refreshes when the new table shows it.
     void changeDuringBuildRefreshes()
     {
-        QFETCH(QString, changed);
-        QFETCH(int, refreshes);
-
         fixture->fill(QStringLiteral("$.DISP"),
                       QStringLiteral("{\"A\":{\"ROWS\":[\"E\"],\"E\":{\"VAL\":1}},\"B\":{\"ROWS\":[\"E\"],\"E\":{\"VAL\":2}}}"));
-        DeviceConfigUtil util;
-        ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.A"));
-        QSignalSpy spy(&util, SIGNAL(updateConfigTable()));
-        connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure&) {
-            Json::Value telegram = SimulatorProcess::setTelegram(changed, 3);
-            fixture->json()->handleReceiveJSON(telegram);
-        });
-        util.processRequest(QStringLiteral("$.DISP.B"));
-        QCOMPARE(spy.count(), refreshes);
-        QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DISP.B.E")));
+        for (const auto& row : {qMakePair(QStringLiteral("$.DISP.B.E.VAL"), 1), qMakePair(QStringLiteral("$.DISP.C.X"), 0)}) {
+            DeviceConfigUtil util;
+            ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.A"));
+            QSignalSpy spy(&util, SIGNAL(updateConfigTable()));
+            connect(&util, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure&) {
+                Json::Value telegram = SimulatorProcess::setTelegram(row.first, 3);
+                fixture->json()->handleReceiveJSON(telegram);
+            });
+            util.processRequest(QStringLiteral("$.DISP.B"));
+            QCOMPARE(spy.count(), row.second);
+            QVERIFY(util.getWatchedPaths().contains(QStringLiteral("$.DISP.B.E")));
+        }
     }
 
     void destroyedDuringBuildWhileNotificationsFlow()
