@@ -60,47 +60,31 @@ private slots:
     void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
     void init() { fixture->reset(); }
 
-    void rows_data()
-    {
-        QTest::addColumn<QString>("channel");
-        QTest::addColumn<QStringList>("columnWays");
-        QTest::addColumn<QStringList>("shown");   // empty: no row
-
-        const QStringList maxMin{"MV.MW", "MV.MAW", "MV.MIW"};
-        QTest::newRow("each column keeps its marks")
-            << "{'ADR':'M01','MV':{'T':'Kessel','MW':{'VAL':'21.53','DIM':'°C'},'MAW':{'VAL':'25.10','DIM':'°C'},"
-               " 'MIW':{'VAL':'18.02','DIM':'°C'},'STF':{'VAL':['O','h','l','Z',5]}}}"
-            << maxMin << QStringList{"M01 Kessel ", "21.53|°C|1", "25.10|°C|1000", "18.02|°C|2000"};
-        QTest::newRow("numbers with six digits")
-            << "{'ADR':'M03','MV':{'MW':{'VAL':1234567},'MAW':{'VAL':0.000012345},'MIW':{'VAL':25.0}}}"
-            << maxMin << QStringList{"M03 ", "1.23457e+06||0", "1.2345e-05||0", "25||0"};
-        QTest::newRow("mistyped members")
-            << "{'ADR':7,'MV':{'T':'Außen','MW':{'VAL':true,'DIM':5},'MAW':{'VAL':{'x':1}},'MIW':{},"
-               " 'STF':{'VAL':'h'}}}"
-            << maxMin << QStringList{"Außen ", "---||0", "---||0", "---||0"};
-        QTest::newRow("missing and mistyped items")
-            << "{'ADR':'M04','MV':{'MW':'12.5','STF':7}}" << QStringList{"MV.MW", "MV.XX", ""}
-            << QStringList{"M04 ", "-", "-", "-"};
-        QTest::newRow("null channel") << "null" << maxMin << QStringList();
-    }
-
+    // A row per channel: its description and, per value column, "value|unit|status bits" with the marks that column keeps.
     void rows()
     {
-        QFETCH(QString, channel);
-        QFETCH(QStringList, columnWays);
-        QFETCH(QStringList, shown);
-
-        const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
-        QVector<TableCell> row;
-        QCOMPARE(builder.buildRow(parseQuoted(channel), QStringLiteral("$.DATA.MK[4]"), row),
-                 !shown.isEmpty());
-        QStringList described;
-        for (const TableCell& cell : row) {
-            described << describe(cell);
-            if (cell.getCellType() == TableCell::TEXT || cell.getCellType() == TableCell::MEASURE)
-                QCOMPARE(cell.getPath(), QStringLiteral("$.DATA.MK[4]"));
-        }
-        QCOMPARE(described, shown);
+        const auto check = [this](const QString& channel, const QStringList& columnWays, const QStringList& shown) {
+            const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
+            QVector<TableCell> row;
+            QCOMPARE(builder.buildRow(parseQuoted(channel), QStringLiteral("$.DATA.MK[4]"), row), !shown.isEmpty());
+            QStringList described;
+            for (const TableCell& cell : row) {
+                described << describe(cell);
+                if (cell.getCellType() == TableCell::TEXT || cell.getCellType() == TableCell::MEASURE)
+                    QCOMPARE(cell.getPath(), QStringLiteral("$.DATA.MK[4]"));
+            }
+            QCOMPARE(described, shown);
+        };
+        const QStringList maxMin{"MV.MW", "MV.MAW", "MV.MIW"};
+        check("{'ADR':'M01','MV':{'T':'Kessel','MW':{'VAL':'21.53','DIM':'°C'},'MAW':{'VAL':'25.10','DIM':'°C'},"
+              " 'MIW':{'VAL':'18.02','DIM':'°C'},'STF':{'VAL':['O','h','l','Z',5]}}}",
+              maxMin, {"M01 Kessel ", "21.53|°C|1", "25.10|°C|1000", "18.02|°C|2000"});
+        check("{'ADR':'M03','MV':{'MW':{'VAL':1234567},'MAW':{'VAL':0.000012345},'MIW':{'VAL':25.0}}}", maxMin,
+              {"M03 ", "1.23457e+06||0", "1.2345e-05||0", "25||0"});
+        check("{'ADR':7,'MV':{'T':'Außen','MW':{'VAL':true,'DIM':5},'MAW':{'VAL':{'x':1}},'MIW':{},'STF':{'VAL':'h'}}}",
+              maxMin, {"Außen ", "---||0", "---||0", "---||0"});   // mistyped members
+        check("{'ADR':'M04','MV':{'MW':'12.5','STF':7}}", {"MV.MW", "MV.XX", ""}, {"M04 ", "-", "-", "-"});
+        check("null", maxMin, {});
     }
 
     void descriptionKeepsWhatTheDeviceDoesNotReplace()

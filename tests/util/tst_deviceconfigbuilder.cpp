@@ -52,49 +52,32 @@ private slots:
         fixture->login();
     }
 
-    void rowLayout_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QVector<int>>("types");
-        QTest::addColumn<QVector<int>>("spans");
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QStringList>("texts");
-
-        const QString e = QStringLiteral("$.DISP.N.E");
-        QTest::newRow("icon and unit")
-            << "{\"T\":\"Rate\",\"ICON\":9901,\"VAL\":10,\"DIM\":\"s\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}"
-            << QVector<int>{4, 0, 2, 0} << QVector<int>{1, 1, 1, 1}
-            << QStringList{e + ".ICON", e + ".T", e + ".VAL", e + ".DIM"} << QStringList{"", "Rate", "10", "s"};
-        QTest::newRow("link opens the sub-node")
-            << "{\"T\":\"Allgemein\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543},\"MEN\":{\"ROWS\":[]}}"
-            << QVector<int>{0, 18, 8, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", e + ".VAL", ""}
-            << QStringList{"Allgemein", "", e + ".MEN", ""};
-        QTest::newRow("value linked elsewhere makes no text input")
-            << "{\"T\":\"Name\",\"VAL\":{\"PATH\":\"$.SERV.NAME\"},\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"
-            << QVector<int>{0, 18, 18, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", "", ""}
-            << QStringList{"Name", "", "", ""};
-    }
-
+    // The four cells of a ROWS entry: types, column spans, write paths and texts.
     void rowLayout()
     {
-        QFETCH(QString, entry);
-        QFETCH(QVector<int>, types);
-        QFETCH(QVector<int>, spans);
-        QFETCH(QStringList, paths);
-        QFETCH(QStringList, texts);
-
-        DeviceConfigUtil util;
-        const TableStructure table = buildEntry(util, entry);
-        const QVector<TableCell>& row = table.rowAt(0);
-        for (int c = 0; c < 4; ++c) {
-            QCOMPARE(int(row[c].getCellType()), types[c]);
-            QCOMPARE(row[c].getColumnSpan(), spans[c]);
-            QCOMPARE(row[c].getPath(), paths[c]);
-            if (types[c] == int(TableCell::ICON))   // a known icon number carries its picture
-                QVERIFY(!row[c].getValue().value<QImage>().isNull());
-            else
-                QCOMPARE(row[c].getValue().toString(), texts[c]);
-        }
+        const auto check = [this](const QString& entry, const QVector<int>& types, const QVector<int>& spans,
+                                  const QStringList& paths, const QStringList& texts) {
+            DeviceConfigUtil util;
+            const QVector<TableCell> row = buildEntry(util, entry).rowAt(0);
+            for (int c = 0; c < 4; ++c) {
+                QCOMPARE(int(row[c].getCellType()), types[c]);
+                QCOMPARE(row[c].getColumnSpan(), spans[c]);
+                QCOMPARE(row[c].getPath(), paths[c]);
+                if (types[c] == int(TableCell::ICON))   // a known icon number carries its picture
+                    QVERIFY(!row[c].getValue().value<QImage>().isNull());
+                else
+                    QCOMPARE(row[c].getValue().toString(), texts[c]);
+            }
+        };
+        const QString e = QStringLiteral("$.DISP.N.E");
+        check("{\"T\":\"Rate\",\"ICON\":9901,\"VAL\":10,\"DIM\":\"s\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}", {4, 0, 2, 0},
+              {1, 1, 1, 1}, {e + ".ICON", e + ".T", e + ".VAL", e + ".DIM"}, {"", "Rate", "10", "s"});
+        // A link opens the sub-node.
+        check("{\"T\":\"Allgemein\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543},\"MEN\":{\"ROWS\":[]}}", {0, 18, 8, 18},
+              {2, 1, 2, 1}, {e + ".T", "", e + ".VAL", ""}, {"Allgemein", "", e + ".MEN", ""});
+        // A value linked elsewhere makes no text input.
+        check("{\"T\":\"Name\",\"VAL\":{\"PATH\":\"$.SERV.NAME\"},\"INP\":{\"MODE\":\"A\",\"AUT\":7}}", {0, 18, 18, 18},
+              {2, 1, 2, 1}, {e + ".T", "", "", ""}, {"Name", "", "", ""});
     }
 
     // Unknown icons give no picture. "HIDD": null shows the entry; booleans and numbers by their

@@ -83,22 +83,25 @@ private slots:
     }
 
 
-    void modes_data()
+    // The cell of every input mode: type, value, data and rights; 18 is no cell.
+    void modes()
     {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QVariant>("data");
-        QTest::addColumn<int>("rights");
-
         const QString inp = QStringLiteral("{\"VAL\":%1,\"INP\":{\"MODE\":\"%2\",\"AUT\":7%3}}");
         auto entry = [&](const char* value, const char* mode, const char* more = "") {
             return inp.arg(QString::fromUtf8(value), QString::fromUtf8(mode), QString::fromUtf8(more));
         };
         // Defaults: no value, no data, editable for the role.
-        const auto row = [](const char* name, const QString& entry, int type, const QVariant& value = QString(""),
-                            const QVariant& data = QString(""), int rights = 2) {
-            QTest::newRow(name) << entry << type << value << data << rights;
+        const auto row = [this](const char* name, const QString& entry, int type, const QVariant& value = QString(""),
+                                const QVariant& data = QString(""), int rights = 2) {
+            fixture->fill(entryPath, entry);
+            DeviceConfigUtil util;
+            TableCell cell;
+            util.setInputCell(parse(entry), entryPath, cell);
+            QVERIFY2(int(cell.getCellType()) == type, name);
+            QCOMPARE(cell.getValue(), value);
+            QCOMPARE(cell.getData(), data);
+            QCOMPARE(cell.getRights(), rights);
+            QCOMPARE(cell.getPath(), type == 18 ? QString() : entryPath + ".VAL");
         };
         const QString none;
 
@@ -126,26 +129,6 @@ private slots:
             entry("2", "REF", ",\"TAB\":[{\"REF\":2,\"TXT\":5},{\"REF\":2,\"TXT\":\"b\"}]"), 18, none, none, 1);
         row("M: the entry exists", entry("null", "M"), 8, entryPath);
         row("mode as a number", "{\"VAL\":1,\"INP\":{\"MODE\":5,\"AUT\":7}}", 18);
-    }
-
-    void modes()
-    {
-        QFETCH(QString, entry);
-        QFETCH(int, type);
-        QFETCH(QVariant, value);
-        QFETCH(QVariant, data);
-        QFETCH(int, rights);
-
-        fixture->fill(entryPath, entry);
-        DeviceConfigUtil util;
-        TableCell cell;
-        util.setInputCell(parse(entry), entryPath, cell);
-
-        QCOMPARE(int(cell.getCellType()), type);
-        QCOMPARE(cell.getValue(), value);
-        QCOMPARE(cell.getData(), data);
-        QCOMPARE(cell.getRights(), rights);
-        QCOMPARE(cell.getPath(), type == 18 ? QString() : entryPath + ".VAL");
     }
 
     // Rows that need an "INP" object are skipped without one; "M" needs exactly one node that is not null.
@@ -187,76 +170,53 @@ private slots:
         QCOMPARE(after.getMax(), 100.0);
     }
 
-    void rights_data()
-    {
-        QTest::addColumn<qint64>("role");
-        QTest::addColumn<qint64>("deactivated");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("pending");
-        QTest::addColumn<int>("rights");
-
-        const QString number = "{\"VAL\":5,\"INP\":{\"MODE\":\"Z\",\"AUT\":%1}}";
-        const QString link = "{\"INP\":{\"MODE\":\"M\",\"AUT\":65543}}";
-        QTest::newRow("may change") << qint64(1) << qint64(256) << number.arg(7) << false << 2;
-        QTest::newRow("mask not a number") << qint64(1) << qint64(256) << number.arg("\"7\"") << false << 1;
-        QTest::newRow("deactivated for role 3") << qint64(4) << qint64(1024) << number.arg(1031) << false << 3;
-        QTest::newRow("read only while a write is pending") << qint64(1) << qint64(256) << number.arg(7) << true << 1;
-        QTest::newRow("links stay usable while a write is pending") << qint64(1) << qint64(256) << link << true << 2;
-    }
-
+    // The role's rights reach the cell; a mask that is no number leaves it read-only; while a write
+    // is pending, inputs are read-only and links stay usable.
     void rights()
     {
-        QFETCH(qint64, role);
-        QFETCH(qint64, deactivated);
-        QFETCH(QString, entry);
-        QFETCH(bool, pending);
-        QFETCH(int, rights);
-
-        fixture->login(role, deactivated);
-        fixture->fill(entryPath, entry);
-        DeviceConfigUtil util;
-        if (pending)
-            util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.OTHER.VAL"), QStringLiteral("x"))}));
-        TableCell cell;
-        util.setInputCell(parse(entry), entryPath, cell);
-        QCOMPARE(cell.getRights(), rights);
+        const QString number = "{\"VAL\":5,\"INP\":{\"MODE\":\"Z\",\"AUT\":%1}}";
+        const QString link = "{\"INP\":{\"MODE\":\"M\",\"AUT\":65543}}";
+        const struct { qint64 role, deactivated; QString entry; bool pending; int rights; } rows[] = {
+            {1, 256, number.arg(7), false, 2}, {1, 256, number.arg("\"7\""), false, 1}, {4, 1024, number.arg(1031), false, 3},
+            {1, 256, number.arg(7), true, 1}, {1, 256, link, true, 2}};
+        for (const auto& row : rows) {
+            fixture->login(row.role, row.deactivated);
+            fixture->fill(entryPath, row.entry);
+            DeviceConfigUtil util;
+            if (row.pending)
+                util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.OTHER.VAL"), QStringLiteral("x"))}));
+            TableCell cell;
+            util.setInputCell(parse(row.entry), entryPath, cell);
+            QVERIFY2(cell.getRights() == row.rights, qPrintable(row.entry));
+        }
     }
 
-    void pathChainsEnd_data()
-    {
-        QTest::addColumn<QString>("links");
-        QTest::addColumn<QString>("warning");
-
-        // Each member of $.L points at the next one.
-        QString chain;
-        for (int i = 0; i < 20; ++i)
-            chain += QStringLiteral("\"P%1\":{\"PATH\":\"$.L.P%2\"},").arg(i).arg(i + 1);
-        chain += QStringLiteral("\"P20\":{\"VAL\":\"end\"}");
-        QTest::newRow("loop") << "{\"P0\":{\"PATH\":\"$.L.P1\"},\"P1\":{\"PATH\":\"$.L.P0\"}}"
-                              << "stop at a repeated path or after 16 links: $.L.P0";
-        QTest::newRow("too long") << "{" + chain + "}" << "stop at a repeated path or after 16 links: $.L.P16";
-    }
-
+    // "PATH" links that loop, or run longer than 16 links, end the walk with a warning.
     void pathChainsEnd()
     {
-        QFETCH(QString, links);
-        QFETCH(QString, warning);
-
-        fixture->fill(QStringLiteral("$.L"), links);
-        DeviceConfigUtil util;
-        LogCapture log;
-        Json::Value value = parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}"));
-        QString path = QStringLiteral("$.START");
-        util.resolvePathNode(value, path);
-        QVERIFY(value.isObject() && value.isMember("PATH"));
-        QVERIFY2(log.matching(warning).size() == 1, qPrintable(log.all()));
-
-        QStringList options;
-        util.readOptionList(parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}")), options);
-        QVERIFY(options.isEmpty());
-
+        QString chain;   // each member of $.L points at the next one
+        for (int i = 0; i < 20; ++i)
+            chain += QStringLiteral("\"P%1\":{\"PATH\":\"$.L.P%2\"},").arg(i).arg(i + 1);
+        const QList<QPair<QString, QString>> rows{
+            {"{\"P0\":{\"PATH\":\"$.L.P1\"},\"P1\":{\"PATH\":\"$.L.P0\"}}", "$.L.P0"},
+            {"{" + chain + "\"P20\":{\"VAL\":\"end\"}}", "$.L.P16"}};
+        for (const auto& row : rows) {
+            fixture->fill(QStringLiteral("$.L"), row.first);
+            DeviceConfigUtil util;
+            LogCapture log;
+            Json::Value value = parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}"));
+            QString path = QStringLiteral("$.START");
+            util.resolvePathNode(value, path);
+            QVERIFY(value.isObject() && value.isMember("PATH"));
+            QCOMPARE(log.matching("stop at a repeated path or after 16 links: " + row.second).size(), 1);
+            QStringList options;
+            util.readOptionList(parse(QStringLiteral("{\"PATH\":\"$.L.P0\"}")), options);
+            QVERIFY(options.isEmpty());
+        }
+        // Option lists that name each other are read once each.
         fixture->fill(QStringLiteral("$.O"), QStringLiteral("{\"A\":[\"a\",{\"PATH\":\"$.O.B\"}],\"B\":[\"b\",{\"PATH\":\"$.O.A\"}]}"));
-        util.readOptionList(parse(QStringLiteral("{\"PATH\":\"$.O.A\"}")), options);
+        QStringList options;
+        DeviceConfigUtil().readOptionList(parse(QStringLiteral("{\"PATH\":\"$.O.A\"}")), options);
         QCOMPARE(options, QStringList({"a", "b"}));
     }
 

@@ -76,33 +76,23 @@ private slots:
         QVERIFY(table.rowCount() > 0);
     }
 
-    void encodings_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("input");
-        QTest::addColumn<QString>("sent");
-
-        QTest::newRow("number as typed") << "RATE" << 2 << QVariant("0012") << "\"0012\"";
-        QTest::newRow("empty number") << "RATE" << 2 << QVariant("") << "null";
-        QTest::newRow("text trimmed") << "NAME" << 3 << QVariant(" x ") << "\"x\"";
-        QTest::newRow("radio index") << "DMOD" << 9 << QVariant(2) << "2";
-        QTest::newRow("combo text") << "TUNIT" << 11 << QVariant("K") << "\"K\"";
-        QTest::newRow("time in its format") << "TOFF" << 6 << QVariant(QTime(23, 15)) << "\"23:15\"";
-        QTest::newRow("date in its format") << "DATE" << 7 << QVariant(QDate(2026, 3, 6)) << "\"06.03.2026\"";
-    }
-
+    // Each input mode's value as it is sent: the cell type, what was entered, the value in the telegram.
     void encodings()
     {
-        QFETCH(QString, key);
-        QFETCH(int, type);
-        QFETCH(QVariant, input);
-        QFETCH(QString, sent);
-
-        QCOMPARE(typeOf(key), type);
-        Json::Value expected(Json::arrayValue);
-        expected.append(setElement(key, parse(sent)));
-        QCOMPARE(ZZJSON::toQString(save({{key, input}})), ZZJSON::toQString(expected));
+        const struct { const char* key; int type; QVariant input; const char* sent; } rows[] = {
+            {"RATE", 2, "0012", "\"0012\""},                 // a number as typed
+            {"RATE", 2, "", "null"},                          // no number
+            {"NAME", 3, " x ", "\"x\""},                      // text trimmed
+            {"DMOD", 9, 2, "2"},                              // radio index
+            {"TUNIT", 11, "K", "\"K\""},                      // combo text
+            {"TOFF", 6, QTime(23, 15), "\"23:15\""},          // time in its format
+            {"DATE", 7, QDate(2026, 3, 6), "\"06.03.2026\""}};   // date in its format
+        for (const auto& row : rows) {
+            QVERIFY2(typeOf(row.key) == row.type, row.key);
+            Json::Value expected(Json::arrayValue);
+            expected.append(setElement(row.key, parse(row.sent)));
+            QCOMPARE(ZZJSON::toQString(save({{row.key, row.input}})), ZZJSON::toQString(expected));
+        }
     }
 
     void threeCellsInPathOrder()

@@ -126,56 +126,37 @@ private slots:
         QCOMPARE(util.getText(LanguageUtil::FILES, document["ID"].asInt(), QString()), path);
     }
 
-    void refreshByVersion_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("older patch") << resourceVersion(QStringLiteral("EN"), -1) << true;
-        QTest::newRow("same") << resourceVersion(QStringLiteral("EN"), 0) << false;
-        QTest::newRow("no number") << "beta" << true;
-    }
-
+    // An older patch version or one that is no number is replaced; the replaced copy is the backup.
     void refreshByVersion()
     {
-        QFETCH(QString, version);
-        QFETCH(bool, replaced);
-        Json::Value local = resourceFile(QStringLiteral("EN"));
-        local["INFO"]["VER"] = version.toStdString();
-        local["MARK"] = "local";
-        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(local)));
         const QString backup = localJson(QStringLiteral("EN")) + QStringLiteral(".bak");
-        QVERIFY(writeFile(backup, "an older backup"));
-
-        LanguageUtil util;
-        QCOMPARE(!readFile(localJson(QStringLiteral("EN"))).contains("\"MARK\""), replaced);
-        if (replaced)
-            QVERIFY(readFile(backup).contains("\"MARK\""));   // the replaced copy, not the older backup
-        else
-            QCOMPARE(readFile(backup), QByteArray("an older backup"));
+        for (const auto& row : {qMakePair(resourceVersion(QStringLiteral("EN"), -1), true),
+                                qMakePair(resourceVersion(QStringLiteral("EN"), 0), false), qMakePair(QString("beta"), true)}) {
+            Json::Value local = resourceFile(QStringLiteral("EN"));
+            local["INFO"]["VER"] = row.first.toStdString();
+            local["MARK"] = "local";
+            QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(local)) && writeFile(backup, "an older backup"));
+            LanguageUtil util;
+            QCOMPARE(!readFile(localJson(QStringLiteral("EN"))).contains("\"MARK\""), row.second);
+            QCOMPARE(readFile(backup).contains("\"MARK\""), row.second);   // the replaced copy, not the older backup
+            QCOMPARE(readFile(backup) == "an older backup", !row.second);
+        }
     }
 
-    void brokenLocalCopyIsRepaired_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("cut off") << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\"");
-        QTest::newRow("INFO of wrong types")
-            << QByteArray("{\"INFO\":{\"VER\":9,\"ORD\":\"20\",\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},"
-                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
-        QTest::newRow("another language's file")
-            << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":0,\"LANG\":{\"K\":\"DE\",\"T\":\"Deutsch\"}},"
-                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
-    }
-
+    // A local copy cut off, with INFO of wrong types or of another language is set aside and copied anew.
     void brokenLocalCopyIsRepaired()
     {
-        QFETCH(QByteArray, content);
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
-        QVERIFY(writeFile(localJson(QStringLiteral("EN")), content));
-
-        LanguageUtil util;
-        QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
-        QCOMPARE(readFile(localJson(QStringLiteral("EN"))), readFile(resourceJson(QStringLiteral("EN"))));
-        QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));   // the user's choice survives the repair
+        for (const QByteArray& content :
+             {QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\""),
+              QByteArray("{\"INFO\":{\"VER\":9,\"ORD\":\"20\",\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},\"LT\":[{\"ID\":70,\"T\":\"x\"}]}"),
+              QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":0,\"LANG\":{\"K\":\"DE\",\"T\":\"Deutsch\"}},\"LT\":[{\"ID\":70,\"T\":\"x\"}]}")}) {
+            QVERIFY(writeFile(localJson(QStringLiteral("EN")), content));
+            LanguageUtil util;
+            QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
+            QCOMPARE(readFile(localJson(QStringLiteral("EN"))), readFile(resourceJson(QStringLiteral("EN"))));
+            QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));   // the user's choice survives the repair
+        }
     }
 
     void malformedEntriesAreSkipped()
