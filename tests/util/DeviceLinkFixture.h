@@ -7,7 +7,6 @@
 #include "SimulatorClientSettings.h"
 #include "SimulatorProcess.h"
 
-#include "common/ZZJSON.h"
 #include "util/HTTPRequestUtil.h"
 #include "util/JSONUtil.h"
 #include "util/TevaroApp.h"
@@ -46,38 +45,33 @@ public:
 
     JSONUtil* json() { return app->getJSONUtil(); }
     HTTPRequestUtil* http() { return json()->getHTTPRequestUtil(); }
-    UserRoleUtil* rights() { return app->getUserRoleUtil(); }
 
-    // Sends a login and evaluates the answer as the login screen does. The
-    // number of loginAvailable signals seen is left in loginAnswers.
-    bool login(const QString& user, const QString& password, int waitMs = 5000)
+    // Sends a login (twice, 50 ms apart, when twice is set) and evaluates the
+    // answer as the login screen does; the answers seen are left in loginAnswers.
+    bool login(const QString& user, const QString& password, bool twice = false)
     {
         Json::Value data(Json::objectValue);
         data["USER"] = user.toStdString();
         data["PASS"] = password.toStdString();
-        return evaluateLogin([&] { json()->login(data); }, waitMs);
-    }
-
-    // settleMs: how long to wait after the first answer for a spurious second one.
-    template <typename Send>
-    bool evaluateLogin(Send send, int waitMs = 5000, int settleMs = 0)
-    {
         loginAnswers = 0;
         Json::Value answer;
-        QMetaObject::Connection connection = QObject::connect(
+        const QMetaObject::Connection connection = QObject::connect(
             json(), &JSONUtil::loginAvailable, [&](Json::Value& reply) { answer = reply; ++loginAnswers; });
-        send();
-        (void)QTest::qWaitFor([this] { return loginAnswers > 0; }, waitMs);   // a timeout shows as no answer
-        if (settleMs > 0)
-            QTest::qWait(settleMs);
+        json()->login(data);
+        if (twice) {
+            QTest::qWait(50);
+            json()->login(data);
+        }
+        (void)waitUntil([this] { return loginAnswers > 0; });   // a timeout shows as no answer
+        if (twice)
+            QTest::qWait(300);   // time for a spurious second answer
         QObject::disconnect(connection);
-
         bool ok = false;
         QString token;
-        rights()->checkAndSetLogin(answer, ok, token);
+        app->getUserRoleUtil()->checkAndSetLogin(answer, ok, token);
         json()->setToken(ok ? token : QString());
         if (!ok)
-            rights()->reset();
+            app->getUserRoleUtil()->reset();
         return ok;
     }
 
