@@ -144,6 +144,7 @@ private slots:
         QCOMPARE(batch("$.USMG.USLI[1].NAME"), qMakePair(before + 2, 2));
         QCOMPARE(batch("$.USMG"), qMakePair(before + 3, 3));   // the whole node sent again
         QCOMPARE(batch("$.DATA.CH[3].MV.MW.VAL"), qMakePair(before + 3, 3));
+        QCOMPARE(batch("$.USMG.USRO[1].DESC"), qMakePair(before + 4, 3));   // role texts: the table shows them
 
         // A thousand changed users in one telegram rebuild the table once.
         Json::Value telegram = SimulatorProcess::telegramTemplate();
@@ -152,7 +153,7 @@ private slots:
                 QStringLiteral("$.USMG.USLI[0].HINT"), QString::number(i).toStdString())["INST"]["SET"]["VAL"][0]);
         fixture->json()->handleReceiveJSON(telegram);
         QCOMPARE(fixture->mirror(QStringLiteral("$.USMG.USLI[0].HINT")), Json::Value("999"));
-        QCOMPARE(tables, before + 4);
+        QCOMPARE(tables, before + 5);
     }
 
     void nameCheck()
