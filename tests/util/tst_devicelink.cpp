@@ -6,16 +6,119 @@
 // checked, in the mirror owner and the request builder.
 #include "../common/LogCapture.h"
 #include "../common/QueuedSignalSpy.h"
-#include "DeviceLinkFixture.h"
+#include "SimulatorClientSettings.h"
+#include "SimulatorProcess.h"
 #include "TestJson.h"
 
+#include "util/HTTPRequestUtil.h"
+#include "util/JSONUtil.h"
 #include "util/StatusMessageSink.h"
+#include "util/TevaroApp.h"
+#include "util/UserRoleUtil.h"
 
 #include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
 
 namespace {
+
+// A client (TevaroApp with its device link) pointed at a freshly started
+// device simulator through the settings file of the test's own data folder,
+// with the short poll and receive intervals that let a test run in seconds.
+class DeviceLink
+{
+public:
+    DeviceLink() : simulator({QStringLiteral("--paused")}) {}
+
+    ~DeviceLink()
+    {
+        app.reset();   // ends the threads before the simulator goes
+        simulator.stop();
+    }
+
+    // Starts the simulator and the client; replyTimeoutMs bounds every reply.
+    bool setUp(int replyTimeoutMs = 5000)
+    {
+        if (!simulator.start())
+            return false;
+        pointClientAtSimulator(simulator);
+        app.reset(new TevaroApp());
+        json()->getHTTPRequestUtil()->setReplyTimeout(replyTimeoutMs);
+        return true;
+    }
+
+    JSONUtil* json() { return app->getJSONUtil(); }
+
+    // Sends a login (twice, 50 ms apart, when twice is set) and evaluates the
+    // answer as the login screen does; the answers seen are left in loginAnswers.
+    bool login(const QString& user, const QString& password, bool twice = false)
+    {
+        Json::Value data(Json::objectValue);
+        data["USER"] = user.toStdString();
+        data["PASS"] = password.toStdString();
+        loginAnswers = 0;
+        Json::Value answer;
+        const QMetaObject::Connection connection = QObject::connect(
+            json(), &JSONUtil::loginAvailable, [&](Json::Value& reply) { answer = reply; ++loginAnswers; });
+        json()->login(data);
+        if (twice) {
+            QTest::qWait(50);
+            json()->login(data);
+        }
+        (void)QTest::qWaitFor([this] { return loginAnswers > 0; }, 5000);   // a timeout shows as no answer
+        if (twice)
+            QTest::qWait(300);   // time for a spurious second answer
+        QObject::disconnect(connection);
+        bool ok = false;
+        QString token;
+        app->getUserRoleUtil()->checkAndSetLogin(answer, ok, token);
+        json()->setToken(ok ? token : QString());
+        if (!ok)
+            app->getUserRoleUtil()->reset();
+        return ok;
+    }
+
+    // Logs in as admin and starts communication; waits until every initial
+    // path is in the mirror.
+    bool startSession()
+    {
+        if (!login(QStringLiteral("admin"), QStringLiteral("admin")))
+            return false;
+        app->start();
+        const Json::Value initial = simulator.treeValues(QStringLiteral("$.IPTH"))[0];
+        return initial.isArray() && QTest::qWaitFor([&] {
+            QVector<Json::Value> values;
+            for (const Json::Value& path : initial)
+                if (!json()->getMasterJSONbyPath(QString::fromStdString(path.asString()), values, false))
+                    return false;
+            return true;
+        }, 10000);
+    }
+
+    // The requests the simulator received on one endpoint ("data", "path", ...), oldest first.
+    Json::Value requests(const QString& endpoint)
+    {
+        Json::Value selected(Json::arrayValue);
+        const std::string path = "/webservice/" + endpoint.toStdString();
+        for (const Json::Value& request : simulator.requestLog())
+            if (request["path"].asString() == path)
+                selected.append(request);
+        return selected;
+    }
+
+    Json::Value mirror(const QString& path)
+    {
+        Json::Value value;
+        json()->getMasterJSONbyPath(path, value, false);
+        return value;
+    }
+
+    SimulatorProcess simulator;
+    std::unique_ptr<TevaroApp> app;
+    int loginAnswers = 0;
+};
+
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 5000); }
 
 const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
 const QString LOCATION_PATH = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
@@ -38,10 +141,10 @@ QStringList readPaths(const Json::Value& request)
 }
 
 // Writes value to path and waits until the device's echo reached the mirror.
-bool writeAndAwaitEcho(DeviceLinkFixture& link, const QString& path, const QString& value)
+bool writeAndAwaitEcho(DeviceLink& link, const QString& path, const QString& value)
 {
     link.json()->requestConfig(path, Json::Value(value.toStdString()), GlobalEnums::SET);
-    return DeviceLinkFixture::waitUntil([&] { return link.mirror(path) == Json::Value(value.toStdString()); });
+    return waitUntil([&] { return link.mirror(path) == Json::Value(value.toStdString()); });
 }
 
 } // namespace
@@ -52,13 +155,13 @@ class TestDeviceLink : public QObject
 
 private:
     std::unique_ptr<LogCapture> log;   // the whole session's log, for the token
-    std::unique_ptr<DeviceLinkFixture> link;
+    std::unique_ptr<DeviceLink> link;
     std::unique_ptr<QueuedSignalSpy> status;
 
     // Whether a status-bar text with that id (and these arguments, when given) was shown.
     bool shown(int id, const QStringList& arguments = QStringList())
     {
-        return DeviceLinkFixture::waitUntil([&] {
+        return waitUntil([&] {
             for (const QList<QVariant>& message : *status)
                 if (message.at(0).toInt() == id && (arguments.isEmpty() || message.at(2).toStringList() == arguments))
                     return true;
@@ -70,7 +173,7 @@ private slots:
     void initTestCase()
     {
         log.reset(new LogCapture());
-        link.reset(new DeviceLinkFixture());
+        link.reset(new DeviceLink());
         QVERIFY(link->setUp());
         status.reset(new QueuedSignalSpy(StatusMessageSink::instance(),
                                          SIGNAL(showTextMessage(int,QString,QStringList,Severity,int))));
@@ -132,14 +235,14 @@ private slots:
         QVERIFY(link->simulator.clearRequestLog());
         QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 4, 503, QStringLiteral("config")));
         link->json()->requestConfig(NAME_PATH, Json::Value("Halle 8"), GlobalEnums::SET);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->json()->getRequestCount() == 0; }));
+        QVERIFY(waitUntil([&] { return link->json()->getRequestCount() == 0; }));
         QCOMPARE(link->requests(QStringLiteral("config")).size(), 4u);
 
         // A refused telegram is sent once, dropped and reported.
         QVERIFY(link->simulator.clearRequestLog());
         QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
         link->json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->json()->getRequestCount() == 0; }));
+        QVERIFY(waitUntil([&] { return link->json()->getRequestCount() == 0; }));
         QCOMPARE(link->requests(QStringLiteral("config")).size(), 1u);
         QVERIFY(shown(1455, {QStringLiteral("404"), NAME_PATH}));
 
@@ -158,7 +261,7 @@ private slots:
         const QString token = link->json()->getToken();
         QSignalSpy loggedOut(link->app.get(), SIGNAL(onLogout()));
         QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return loggedOut.count() == 1; }));
+        QVERIFY(waitUntil([&] { return loggedOut.count() == 1; }));
         QVERIFY(!link->app->isStarted());
         QVERIFY(shown(1457));
 
@@ -171,18 +274,18 @@ private slots:
 
     void slowTelegramTimesOutAndIsResent()
     {
-        DeviceLinkFixture slow;
+        DeviceLink slow;
         QVERIFY(slow.setUp(300));
         QVERIFY(slow.startSession());
         QVERIFY(slow.simulator.clearRequestLog());
 
         QVERIFY(slow.simulator.setDelay(1000, QStringLiteral("config")));
         slow.json()->requestConfig(NAME_PATH, Json::Value("Halle 6"), GlobalEnums::SET);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return slow.requests(QStringLiteral("config")).size() >= 2; }));
+        QVERIFY(waitUntil([&] { return slow.requests(QStringLiteral("config")).size() >= 2; }));
         QCOMPARE(slow.json()->getRequestCount(), 1);   // still queued while it times out
 
         QVERIFY(slow.simulator.clearFaults());
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return slow.mirror(NAME_PATH) == Json::Value("Halle 6"); }));
+        QVERIFY(waitUntil([&] { return slow.mirror(NAME_PATH) == Json::Value("Halle 6"); }));
         // Every attempt carried the same telegram.
         const Json::Value writes = slow.requests(QStringLiteral("config"));
         for (const Json::Value& write : writes)

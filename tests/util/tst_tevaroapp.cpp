@@ -3,17 +3,15 @@
 // session starting clean with the messages of its login answer, a device
 // message answered before the logout it asks for, closing with a slow logout,
 // and a refused login and closing on the login page.
-#include "DeviceLinkFixture.h"
+#include "../view/ScreenSession.h"
 #include "TestJson.h"
 
 #include "util/FileUtil.h"
-#include "view/MainWindow.h"
+#include "util/HTTPRequestUtil.h"
 #include "view/MessageDialog.h"
 #include "view/StatusBar.h"
-#include "view/UserLogin.h"
 
 #include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextEdit>
@@ -24,7 +22,7 @@
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& condition) { return DeviceLinkFixture::waitUntil(condition, 8000); }
+bool waitUntil(const std::function<bool()>& condition) { return ScreenSession::waitUntil(condition, 8000); }
 
 } // namespace
 
@@ -33,8 +31,8 @@ class TestTevaroApp : public QObject
     Q_OBJECT
 
 private:
-    DeviceLinkFixture link;
-    SimulatorProcess& simulator = link.simulator;
+    ScreenSession session;
+    SimulatorProcess& simulator = session.simulator;
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
 
@@ -53,27 +51,15 @@ private:
 
     std::string tokenQuery() { return "TOKN=" + app->getJSONUtil()->getToken().toStdString(); }
 
-    // Fills in and confirms the login screen.
-    void submitLogin(const QString& user, const QString& password)
-    {
-        UserLogin* page = window->getLoginPage();
-        window->setPage(MainWindow::LOGIN);
-        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginName"))->setText(user);
-        page->findChild<QLineEdit*>(QStringLiteral("leUserLoginPassword"))->setText(password);
-        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
-    }
-
     // The session is up once the first answers arrived: the device sends its
     // changes from the first data request on.
     bool login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
     {
-        submitLogin(user, password);
-        return waitUntil([this] { return window->isCurrentPage(MainWindow::HOME) && app->isStarted(); })
-               && waitUntil([this] {
-                      Json::Value paths;
-                      return app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, false)
-                             && paths.isArray();
-                  });
+        return session.login(user, password) && waitUntil([this] {
+                   Json::Value paths;
+                   return app->isStarted() && app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, false)
+                          && paths.isArray();
+               });
     }
 
     MessageDialog* dialog() { return OverallView::getMessageDialog(); }
@@ -90,11 +76,10 @@ private slots:
     void initTestCase()
     {
         QDir(FileUtil::basePath()).removeRecursively();
-        QVERIFY(link.setUp());
-        app = link.app.get();
-        window = app->getMainWindow();
-        QVERIFY(window && window->isCurrentPage(MainWindow::LOGIN));
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(session.start());
+        app = session.app.get();
+        window = session.window;
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
     }
 
     // Back on the home page logs out and ends both threads; the next login starts clean.
@@ -126,7 +111,7 @@ private slots:
         // a left-over received telegram would have been applied before the initial paths.
         QCOMPARE(firstIndexOf(QStringLiteral("login")), 0);
         QCOMPARE(QString::fromStdString(simulator.requestLog().toStyledString()).indexOf("STALE"), -1);
-        QVERIFY(link.requests(QStringLiteral("data"))[0]["query"].asString().find("REQID=-1") != std::string::npos);
+        QVERIFY(session.requests(QStringLiteral("data"))[0]["query"].asString().find("REQID=-1") != std::string::npos);
         Json::Value value;
         QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.STALE"), value, false));
         QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.LATE"), value, false));
@@ -179,7 +164,7 @@ private slots:
         QCOMPARE(answered.size(), 0);   // closed without the answer
         QVERIFY(visibleAfterSecond && stillEnding);
         QCOMPARE(logout.size(), 1);
-        QCOMPARE(link.requests(QStringLiteral("logout")).size(), 1u);
+        QCOMPARE(session.requests(QStringLiteral("logout")).size(), 1);
         QVERIFY(simulator.clearFaults());
         QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, 8000);   // the late answer still comes
         window->show();
@@ -192,7 +177,10 @@ private slots:
         int answers = 0;
         QObject scope;
         connect(app->getJSONUtil(), &JSONUtil::loginAvailable, &scope, [&] { ++answers; });
-        submitLogin(QStringLiteral("admin"), QStringLiteral("wrong"));
+        window->setPage(MainWindow::LOGIN);
+        session.find<QLineEdit>(QStringLiteral("leUserLoginName"))->setText(QStringLiteral("admin"));
+        session.find<QLineEdit>(QStringLiteral("leUserLoginPassword"))->setText(QStringLiteral("wrong"));
+        QVERIFY(session.click(QStringLiteral("btnUserLoginConfirm")));
         QVERIFY(waitUntil([&] { return answers == 1; }));
         QVERIFY(!app->isStarted() && window->isCurrentPage(MainWindow::LOGIN));
 
