@@ -3,14 +3,17 @@
 // that loop, the local index of a selection table. Its work: which queued
 // request is built, bursts of requests, the change filter (watched paths,
 // pending writes, deletions), writes the device never confirms, changes that
-// arrive while a table is built, and a threaded util destroyed in the middle
-// of a build.
+// arrive while a table is built, a threaded util destroyed in the middle of a
+// build, and the values written back in the form each input mode sends.
 #include "../common/LogCapture.h"
 #include "ConfigMirrorFixture.h"
 #include "SimulatorProcess.h"
+#include "common/CommonJSONUtil.h"
 #include "common/ThreadHandOver.h"
+#include "common/ZZJSON.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -248,6 +251,62 @@ private slots:
         util.writeLocalIndex(table, 2);
         QCOMPARE(table.getContPath(), QStringLiteral("$.DATA.AIN[2]"));
         QCOMPARE(fixture->json()->getRequestCount(), 0);   // nothing goes to the device
+    }
+
+    // Writing back a table built from the simulator's own description of the general settings: each
+    // input mode's value goes in the form it is sent in (the cell type, what was entered, the value
+    // sent), several cells in path order.
+    void writesInTheFormOfEachInputMode()
+    {
+        const QString node = QStringLiteral("$.DISP.GEN.MEN");
+        const Json::Value device = CommonJSONUtil(QFileInfo(QStringLiteral(__FILE__)).absolutePath()
+                                                      + QStringLiteral("/../../tools/devicesim/device_tree.json"),
+                                                  nullptr).getSnapshot();
+        fixture->fill(node, ZZJSON::toQString(device["DISP"]["GEN"]["MEN"]));
+        fixture->fill(QStringLiteral("$.SERV.LIST"), ZZJSON::toQString(device["SERV"]["LIST"]));
+        DeviceConfigUtil util;
+        const TableStructure table = ConfigMirrorFixture::build(util, node);
+        // Saves a copy of the table with the cells of keys edited; the SET elements sent, as text.
+        const auto save = [&](const QList<QPair<QString, QVariant>>& edits) {
+            TableStructure edited = table;
+            for (const auto& edit : edits)
+                for (int row = 0; row < table.rowCount(); ++row)
+                    for (int column = 0; column < table.rowAt(row).size(); ++column)
+                        if (table.cellAt(row, column).getPath() == node + "." + edit.first + ".VAL") {
+                            edited.getRow(row)[column].setValue(edit.second);
+                            edited.getRow(row)[column].setChanged(true);
+                        }
+            fixture->takeQueuedReads();
+            util.saveConfig(edited);
+            int kind = 0;
+            return ZZJSON::toQString(fixture->takeTelegram(kind)["INST"]["SET"]["VAL"]);
+        };
+        const auto sent = [&](const QList<QPair<QString, Json::Value>>& values) {
+            Json::Value elements(Json::arrayValue);
+            for (const auto& value : values)
+                elements.append(parse(QStringLiteral("{\"DEST\":{\"DEV\":1,\"PATH\":\"%1.%2.VAL\",\"PROP\":\"\"},\"MODE\":0}")
+                                          .arg(node, value.first)))["VAL"] = value.second;
+            return ZZJSON::toQString(elements);
+        };
+        const struct { const char* key; int type; QVariant input; const char* sent; } rows[] = {
+            {"RATE", 2, "0012", "\"0012\""},                 // a number as typed
+            {"RATE", 2, "", "null"},                          // no number
+            {"NAME", 3, " x ", "\"x\""},                      // text trimmed
+            {"DMOD", 9, 2, "2"},                              // radio index
+            {"TUNIT", 11, "K", "\"K\""},                      // combo text
+            {"TOFF", 6, QTime(23, 15), "\"23:15\""},          // time in its format
+            {"DATE", 7, QDate(2026, 3, 6), "\"06.03.2026\""}};   // date in its format
+        for (const auto& row : rows) {
+            int type = -1;
+            for (int r = 0; r < table.rowCount(); ++r)
+                for (const TableCell& cell : table.rowAt(r))
+                    if (cell.getPath() == node + "." + row.key + ".VAL")
+                        type = cell.getCellType();
+            QVERIFY2(type == row.type, row.key);
+            QCOMPARE(save({{row.key, row.input}}), sent({{row.key, parse(row.sent)}}));
+        }
+        QCOMPARE(save({{"RATE", QVariant("15")}, {"NAME", QVariant(" Halle 4 ")}, {"BEEP", QVariant(false)}}),
+                 sent({{"BEEP", Json::Value(false)}, {"NAME", Json::Value("Halle 4")}, {"RATE", Json::Value("15")}}));
     }
 
     // A forced request beats later refreshes; of several forced ones the newest is built.
