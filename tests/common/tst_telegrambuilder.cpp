@@ -15,6 +15,13 @@ QString textOf(const TelegramRequest& request)
     return ZZJSON::toQString(telegram);
 }
 
+// The whole telegram around its lists' elements, as the client writes it.
+QString wire(const char* deletes, const char* gets, const char* sets, const char* messages = "")
+{
+    return QStringLiteral(R"({"INST":{"DEL":{"VAL":[%1]},"GET":{"VAL":[%2]},"SET":{"MSG":[%4],"VAL":[%3]}}})" "\n")
+        .arg(deletes, gets, sets, messages);
+}
+
 } // namespace
 
 class TestTelegramBuilder : public QObject
@@ -22,46 +29,30 @@ class TestTelegramBuilder : public QObject
     Q_OBJECT
 
 private slots:
-    void wireText_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("valueText");   // JSON text, empty for null
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("expected");
-
-        const QString empty = QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n");
-
-        QTest::newRow("read of $.IPTH") << int(REQUEST_PATH) << "$.IPTH" << "" << int(GlobalEnums::GET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.IPTH\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
-        QTest::newRow("config set") << int(REQUEST_CONFIG) << "$.DISP.SR.VAL" << "100" << int(GlobalEnums::SET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.DISP.SR.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":100}]}}}\n";
-        QTest::newRow("config delete") << int(REQUEST_CONFIG) << "$.MEM.LIST[2]" << "" << int(GlobalEnums::DEL)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.MEM.LIST[2]\"},\"MODE\":0}]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
-        QTest::newRow("config read adds nothing") << int(REQUEST_CONFIG) << "$.A" << "1" << int(GlobalEnums::GET) << empty;
-        QTest::newRow("export read with filter") << int(REQUEST_EXPORT) << "$.EXP" << "[1,2]" << int(GlobalEnums::GET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.EXP\"},\"MODE\":0,\"VAL\":[1,2]}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n";
-        QTest::newRow("non-ASCII is escaped") << int(REQUEST_CONFIG) << "$.A" << "\"M\\u00fcller\"" << int(GlobalEnums::SET)
-            << "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":\"$.A\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":\"M\\u00fcller\"}]}}}\n";
-    }
-
     void wireText()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, path);
-        QFETCH(QString, valueText);
-        QFETCH(int, mode);
-        QFETCH(QString, expected);
-
-        Json::Value value;
-        if (!valueText.isEmpty())
-            QVERIFY(Json::Reader().parse(valueText.toStdString(), value));
-        TelegramRequest request;
-        request.kind = static_cast<RequestType>(kind);
-        request.path = path;
-        request.value = value;
-        request.mode = mode;
-        QCOMPARE(textOf(request), expected);
+        const struct { const char* name; RequestType kind; const char* path; const char* value; int mode; QString expected; } rows[] = {
+            {"read of $.IPTH", REQUEST_PATH, "$.IPTH", "", GlobalEnums::GET, wire("", R"({"DEST":{"PATH":"$.IPTH"},"MODE":0})", "")},
+            {"config set", REQUEST_CONFIG, "$.DISP.SR.VAL", "100", GlobalEnums::SET,
+             wire("", "", R"({"DEST":{"DEV":1,"PATH":"$.DISP.SR.VAL","PROP":""},"MODE":0,"VAL":100})")},
+            {"config set of null", REQUEST_CONFIG, "$.A", "", GlobalEnums::SET,
+             wire("", "", R"({"DEST":{"DEV":1,"PATH":"$.A","PROP":""},"MODE":0,"VAL":null})")},
+            {"config delete", REQUEST_CONFIG, "$.MEM.LIST[2]", "", GlobalEnums::DEL,
+             wire(R"({"DEST":{"PATH":"$.MEM.LIST[2]"},"MODE":0})", "", "")},
+            {"config read adds nothing", REQUEST_CONFIG, "$.A", "1", GlobalEnums::GET, wire("", "", "")},
+            {"export read with filter", REQUEST_EXPORT, "$.EXP", "[1,2]", GlobalEnums::GET,
+             wire("", R"({"DEST":{"PATH":"$.EXP"},"MODE":0,"VAL":[1,2]})", "")},
+            {"non-ASCII is escaped", REQUEST_CONFIG, "$.A", R"("M\u00fcller")", GlobalEnums::SET,
+             wire("", "", R"({"DEST":{"DEV":1,"PATH":"$.A","PROP":""},"MODE":0,"VAL":"M\u00fcller"})")},
+        };
+        for (const auto& row : rows) {
+            TelegramRequest request;
+            request.kind = row.kind;
+            request.path = QString::fromLatin1(row.path);
+            QVERIFY(!*row.value || Json::Reader().parse(row.value, request.value));
+            request.mode = row.mode;
+            QVERIFY2(textOf(request) == row.expected, row.name);
+        }
     }
 
     // Ids beyond 2^53 and 2^32 go out exactly.
@@ -74,8 +65,7 @@ private slots:
         request.muid = Q_INT64_C(-5000000000);
         request.mtyp = 1;
         request.value = Json::Value(1);
-        QCOMPARE(textOf(request),
-                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[{\"MID\":9007199254740993,\"MTYP\":1,\"MUID\":-5000000000,\"USER\":\"admin\",\"VAL\":1}],\"VAL\":[]}}}\n"));
+        QCOMPARE(textOf(request), wire("", "", "", R"({"MID":9007199254740993,"MTYP":1,"MUID":-5000000000,"USER":"admin","VAL":1})"));
     }
 };
 

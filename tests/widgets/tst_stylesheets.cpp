@@ -29,9 +29,8 @@ namespace {
 // Messages that say something about the sheets or the pictures they name.
 QStringList styleComplaints(const LogCapture& log)
 {
-    static const QRegularExpression about(
-        "parse|stylesheet|style sheet|property|QPixmap|QImage|Cannot open|Could not|QFont",
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression about("parse|stylesheet|style sheet|property|QPixmap|QImage|Cannot open|Could not|QFont",
+                                          QRegularExpression::CaseInsensitiveOption);
     return log.messages().filter(about);
 }
 
@@ -76,7 +75,7 @@ private slots:
             const QString name = it.next().captured(1).trimmed();
             QVERIFY2(name.startsWith(":/") && !QImage(name).isNull(), qPrintable(name + " is missing"));
         }
-        QCOMPARE(count, 30); // 2 radio, 4 arrows, the calendar, 17 flags, 6 templates
+        QCOMPARE(count, 30);   // 2 radio, 4 arrows, the calendar, 17 flags, 6 templates
     }
 
     void picturesLoadedByNameExist()
@@ -128,9 +127,9 @@ private slots:
         window.resize(1280, 800);
         auto* rows = new QVBoxLayout(&window);
         auto* header = named(new QWidget, "wgtDataHeader");
+        header->setFixedHeight(60);
         auto* chart = named(new QToolButton(header), "tbtnDataHeadChart");
         chart->setGeometry(0, 0, 52, 52);
-        header->setFixedHeight(60);
         rows->addWidget(header);
         auto* body = named(new ZStylableWidget, "stackedWidgetLogger");
         auto* side = new QVBoxLayout(body);
@@ -169,8 +168,7 @@ private slots:
         QVERIFY(grabScreenshot(combo->view()->window(), QStringLiteral("widgets-combo.png")));
         QVERIFY(combo->view()->visualRect(combo->model()->index(1, 0)).height() >= 50);
         combo->hidePopup();
-        const QStringList complaints = styleComplaints(*log);
-        QVERIFY2(complaints.isEmpty(), qPrintable(complaints.join('\n')));
+        QVERIFY2(styleComplaints(*log).isEmpty(), qPrintable(styleComplaints(*log).join('\n')));
     }
 
     void dialogVeilsTheWindow()

@@ -107,24 +107,18 @@ private slots:
         QVERIFY(animation.isNull());
     }
 
-    void labelBlinkAlpha()
-    {
-        const qint64 someDay = 1700000000000LL - 1700000000000LL % 4096;
-        const QPair<qint64, int> cases[] = {
-            {someDay + 1648, 255}, // the fade-out begins
-            {someDay + 1748, 239}, // InOutCubic: a quarter of the way 1/16 done
-            {someDay + 2047, 0},
-            {someDay + 2448, 255},       // solid again, not stuck at the last fade frame
-            {qint64(-4096 + 1848), 127}, // before the epoch
-        };
-        for (const auto& c : cases)
-            QCOMPARE(ZAnimatedLabel::blinkAlpha(c.first), c.second);
-    }
-
     // Frames only while fading; a stop in a fade repaints the kept colour
     // solid, then nothing more whatever the clock says.
-    void labelRepaintsOnlyWhileFadingAndStopsSolid()
+    void labelBlinksOnTheWallClockAndStopsSolid()
     {
+        const qint64 someDay = 1700000000000LL - 1700000000000LL % 4096;
+        // The fade-out begins; InOutCubic a quarter of the way is 1/16 done; solid again, not stuck
+        // at the last fade frame; before the epoch.
+        const QPair<qint64, int> alphas[] = {{someDay + 1648, 255}, {someDay + 1748, 239}, {someDay + 2047, 0},
+                                             {someDay + 2448, 255}, {qint64(-4096 + 1848), 127}};
+        for (const auto& [time, alpha] : alphas)
+            QCOMPARE(ZAnimatedLabel::blinkAlpha(time), alpha);
+
         ClockedLabel label(100);
         label.startAnimation();
         label.show();

@@ -1,14 +1,23 @@
 // The small controls: the three-state check button's states, signals and
 // pictures; ZComboBox leaving the wheel to its table and reporting its popup;
-// ZTabWidget's reload tap; the date and time editors; ZTooltip.
+// ZTabWidget's reload tap; the date and time editors; ZTooltip; the labels
+// (ZLabel elides, ZClickLabel debounces, ZScaleLabel fits its font to its size,
+// also under a style sheet); and the widget header of tables.
+#include "widgets/Repolish.h"
+#include "widgets/TevaroResources.h"
 #include "widgets/ZCalendarWidget.h"
 #include "widgets/ZCheckButton.h"
+#include "widgets/ZClickLabel.h"
 #include "widgets/ZComboBox.h"
 #include "widgets/ZDateEdit.h"
+#include "widgets/ZHorizontalHeader.h"
+#include "widgets/ZLabel.h"
+#include "widgets/ZScaleLabel.h"
 #include "widgets/ZTabWidget.h"
 #include "widgets/ZTimeEdit.h"
 #include "widgets/ZTooltip.h"
 
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -41,12 +50,19 @@ public:
     using ZTimeEdit::lineEdit;
 };
 
-// What the visible tip reads as, once its markup is rendered.
-QString shownTipText()
+// A click label on a clock the test sets.
+class ClockedClickLabel : public ZClickLabel
 {
-    QTextDocument document;
-    document.setHtml(QToolTip::text());
-    return document.toPlainText();
+public:
+    qint64 now = 0;
+
+protected:
+    qint64 currentTimeMs() const override { return now; }
+};
+
+qreal textWidth(const QFont& font, const QString& text)
+{
+    return QFontMetricsF(font).boundingRect(text).width();
 }
 
 } // namespace
@@ -56,6 +72,8 @@ class TestZControls : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ensureTevaroResources(); }
+
     void checkButtonTransitions()
     {
         using C = ZCheckButton;
@@ -90,15 +108,14 @@ private slots:
             c.act(button);
             QVERIFY2(got == c.emitted && button.getButtonCheckState() == c.expected, c.name);
             const QImage picture(QString(":/pic/icon/%1_checkbox.png").arg(pictures[c.expected]));
-            QVERIFY(!picture.isNull());
-            QVERIFY2(button.icon().pixmap(26, 26).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                         == picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), c.name);
+            QVERIFY2(!picture.isNull() && button.icon().pixmap(26, 26).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                              == picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), c.name);
         }
     }
 
     void comboLeavesTheWheelAndReportsItsPopup()
     {
-        QStringList events; // outlives the combo box, which reports closing when destroyed
+        QStringList events;   // outlives the combo box, which reports closing when destroyed
         QTableWidget table(40, 1);
         table.resize(300, 200);
         auto* combo = new ZComboBox;
@@ -108,8 +125,7 @@ private slots:
         table.show();
         QVERIFY(QTest::qWaitForWindowExposed(&table));
         QSignalSpy changed(combo, QOverload<int>::of(&QComboBox::currentIndexChanged));
-        QVERIFY(!turnWheel(combo, -120));
-        QVERIFY(!turnWheel(combo, 120));
+        QVERIFY(!turnWheel(combo, -120) && !turnWheel(combo, 120));
         QCOMPARE(changed.count(), 0);
 
         // The popup signals come before opening and before closing.
@@ -136,11 +152,9 @@ private slots:
         QSignalSpy reload(&tabs, &ZTabWidget::currentReload);
         for (int expected : {0, 1}) {
             QTest::mouseClick(tabs.tabBar(), Qt::LeftButton, {}, tabs.tabBar()->tabRect(1).center());
-            QCOMPARE(tabs.currentIndex(), 1);
-            QCOMPARE(reload.count(), expected);
+            QVERIFY(tabs.currentIndex() == 1 && reload.count() == expected);
         }
-        // A press in the page is not a tap on the tab.
-        QTest::mouseClick(tabs.currentWidget(), Qt::LeftButton);
+        QTest::mouseClick(tabs.currentWidget(), Qt::LeftButton);   // a press in the page is not a tap on the tab
         QCOMPARE(reload.count(), 1);
     }
 
@@ -156,7 +170,7 @@ private slots:
         QSignalSpy changed(edit, &QDateTimeEdit::timeChanged);
         edit->updateClock();
         edit->updateClock();
-        QCOMPARE(edit->time(), QTime(0, 0, 1)); // wraps at midnight
+        QCOMPARE(edit->time(), QTime(0, 0, 1));   // wraps at midnight
         QCOMPARE(changed.count(), 0);
         edit->setEnabled(false);
         edit->updateClock();
@@ -171,7 +185,7 @@ private slots:
         QSignalSpy focused(edit, &ZDateTimeEdit::focusDateTime);
         edit->setFocus();
         QTRY_COMPARE(focused.count(), 1);
-        edit->lineEdit()->deselect(); // focused without a selection is still being edited
+        edit->lineEdit()->deselect();   // focused without a selection is still being edited
         edit->updateClock();
         QCOMPARE(edit->time(), QTime(0, 0, 1));
         first->setFocus();
@@ -182,7 +196,7 @@ private slots:
 
     void calendarPopupIsReported()
     {
-        QStringList events; // outlives the editor, whose calendar reports hiding when destroyed
+        QStringList events;   // outlives the editor, whose calendar reports hiding when destroyed
         ZDateEdit edit;
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
@@ -210,13 +224,14 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QPointer<ZTooltip> tip = new ZTooltip(QStringLiteral("Pegel < 3 & <b>1</b>"), button, &window, 400);
-        QCOMPARE(shownTipText(), QStringLiteral("Pegel < 3 & <b>1</b>"));
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        QCOMPARE(shown.toPlainText(), QStringLiteral("Pegel < 3 & <b>1</b>"));
         QWidget* label = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->inherits("QTipLabel") && w->isVisible())
                 label = w;
-        QVERIFY(label);
-        QVERIFY((label->pos() - button->mapToGlobal(QPoint(0, 39))).manhattanLength() < 40);
+        QVERIFY(label && (label->pos() - button->mapToGlobal(QPoint(0, 39))).manhattanLength() < 40);
         QTRY_VERIFY_WITH_TIMEOUT(tip.isNull(), 3000);
 
         // Nothing to show under or no time to show it: reported, nothing shown.
@@ -231,7 +246,108 @@ private slots:
         QVERIFY(QToolTip::isVisible());
         window.resize(1024, 768);
         QTRY_VERIFY(!QToolTip::isVisible());
-        delete lasting; // the object keeps its own time
+        delete lasting;   // the object keeps its own time
+    }
+
+    // ZLabel elides only when too wide; ZClickLabel takes presses 100 ms apart
+    // as one click, and a swallowed press does not restart the wait.
+    void labelElidesAndClickLabelDebounces()
+    {
+        ZLabel label(QStringLiteral("M01 Temperatur Kessel Vorlauf"));
+        label.setContentsMargins(0, 0, 0, 0);
+        label.resize(1000, 30);
+        QCOMPARE(label.displayedText(), label.text());
+        label.resize(80, 30);
+        const QString shown = label.displayedText();
+        QVERIFY(shown.endsWith(QChar(0x2026)) && label.text().startsWith(shown.chopped(1)));
+        QVERIFY(label.fontMetrics().horizontalAdvance(shown) <= 80);
+
+        QWidget parent;
+        auto* clickLabel = new ClockedClickLabel;
+        clickLabel->setParent(&parent);
+        clickLabel->setGeometry(0, 0, 100, 40);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        QSignalSpy spy(clickLabel, &ZClickLabel::clicked);
+        for (qint64 t : {1000, 1060, 1100, 1101}) {
+            clickLabel->now = t;
+            QTest::mouseClick(clickLabel, Qt::LeftButton);
+        }
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void scaleLabelFitsTextAndSize()
+    {
+        QCOMPARE(ZScaleLabel::fitPointSize({40, 100}, {50, 1.2}), 1.0);    // too narrow stays 1
+        QCOMPARE(ZScaleLabel::fitPointSize({508, 100}, {0, 1.2}), 1.0);   // no text width
+        ZScaleLabel label;
+        label.setContentsMargins(0, 0, 0, 0);
+        label.resize(508, 100);
+        label.setText(QStringLiteral("1"));
+        const qreal oneDigit = label.font().pointSizeF();
+        label.setText(QStringLiteral("-1234.567"));   // the fit uses the new text, not the previous one
+        QVERIFY(label.font().pointSizeF() < oneDigit);
+        // A connection by signature reaches the fitting setter, not QLabel's.
+        QVERIFY(QMetaObject::invokeMethod(&label, "setText", Q_ARG(QString, QStringLiteral("7"))));
+        QCOMPARE(label.font().pointSizeF(), oneDigit);
+        label.setText(QStringLiteral("-1234.567"));
+        const qreal width = textWidth(label.font(), label.text());
+        QVERIFY2(width <= 508.0 && width >= 490.0, qPrintable(QString::number(width)));
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        label.resize(2000, 40);   // height-bound: 40 px high gives 40 / 1.25 = 32 points
+        QCOMPARE(label.font().pointSizeF(), 32.0);
+
+        // A sheet may restyle the value and re-polish it on every status change; the fitted size stays.
+        QWidget page;
+        page.setObjectName("wgtMeasureDisplayMainValue");
+        page.setStyleSheet("#wgtMeasureDisplayMainValue ZScaleLabel { font-weight: bold; color: red; }");
+        auto* styled = new ZScaleLabel(&page);
+        styled->setContentsMargins(0, 0, 0, 0);
+        styled->setGeometry(0, 0, 508, 120);
+        page.resize(600, 200);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        styled->setText(QStringLiteral("-1234.567"));
+        const qreal fitted = styled->font().pointSizeF();
+        QVERIFY(styled->font().bold() && fitted > 20.0);
+        repolish(styled);
+        QCOMPARE(styled->font().pointSizeF(), fitted);
+        // Dropping the bold rule makes the text narrower: refitted, larger.
+        page.setStyleSheet("#wgtMeasureDisplayMainValue ZScaleLabel { color: blue; }");
+        QVERIFY(!styled->font().bold() && styled->font().pointSizeF() > fitted);
+        QVERIFY(textWidth(styled->font(), styled->text()) <= 508.0);
+    }
+
+    // Every widget of a table header lies over its section, a check button centred
+    // in a container of the header's own; one its owner deleted is skipped, and
+    // the rest come back to the caller with the header's end.
+    void headerWidgetsLieOverTheirSections()
+    {
+        QTableWidget table(2, 4);
+        auto* combo = new ZComboBox;
+        combo->addItems({QStringLiteral("Messwert"), QStringLiteral("Maximalwert")});
+        QList<QWidget*> widgets{new ZLabel(QStringLiteral("Messkanal")), combo, new ZCheckButton(true),
+                                new ZLabel(QStringLiteral("Einheit"))};
+        auto* header = new ZHorizontalHeader(widgets, &table);
+        table.setHorizontalHeader(header);
+        table.resize(630, 300);
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        delete widgets.takeAt(3);
+        table.grab();
+        QCOMPARE(header->sectionWidget(3), nullptr);
+        header->resizeSection(0, 100);
+        table.grab();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(header->sectionWidget(i)->geometry(),
+                     QRect(header->sectionViewportPosition(i), 0, header->sectionSize(i), header->height()));
+        QVERIFY(header->sectionWidget(2)->isAncestorOf(widgets.at(2)));
+        const QRect button(widgets.at(2)->mapTo(header, QPoint(0, 0)), widgets.at(2)->size());
+        QVERIFY(qAbs(button.center().x() - header->sectionWidget(2)->geometry().center().x()) <= 1);
+        table.setHorizontalHeader(new QHeaderView(Qt::Horizontal));
+        QCOMPARE(widgets.at(0)->parentWidget(), nullptr);
+        qDeleteAll(widgets);
     }
 };
 

@@ -16,7 +16,9 @@ class CountingWindow : public QWidget
     Q_OBJECT
 
 public:
+    CountingWindow() { resize(1280, 800); }
     int counter = 0;
+    QLineEdit* edit = new QLineEdit(this);
 
 public slots:
     void addDialogCounter() { ++counter; }
@@ -45,19 +47,15 @@ class TestZDialog : public QObject
 private slots:
     void init()
     {
-        m_window = new CountingWindow;
-        m_window->resize(1280, 800);
-        m_edit = new QLineEdit(m_window);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        QApplication::setActiveWindow(m_window);
-        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        window = new CountingWindow;
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
     void cleanup()
     {
-        delete m_window;
-        m_window = nullptr;
+        delete window;
         QCOMPARE(ZDialog::openDialogCount(), 0);
     }
 
@@ -67,54 +65,54 @@ private slots:
     {
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ZDialog needs the window it covers"));
         ZDialog withoutWindow(nullptr);
-        auto* first = new ZDialog(m_window);
-        auto* second = new ZDialog(m_window, Qt::Dialog | Qt::WindowStaysOnTopHint); // both go with the window below
+        auto* first = new ZDialog(window);
+        auto* second = new ZDialog(window, Qt::Dialog | Qt::WindowStaysOnTopHint);   // both go with the window below
         QVERIFY(!second->isWindow());
         QCoreApplication::processEvents();
         first->hide();
-        QCOMPARE(m_window->counter, 0);
+        QCOMPARE(window->counter, 0);
         first->show();
         first->show();
         second->show();
         QCOMPARE(second->geometry(), QRect(0, 0, 1280, 800));
-        QCOMPARE(m_window->counter, 2);
+        QCOMPARE(window->counter, 2);
         first->close();
-        QCOMPARE(m_window->counter, 1);
+        QCOMPARE(window->counter, 1);
         // The window hidden and shown again keeps the count balanced.
-        m_window->hide();
-        QCOMPARE(m_window->counter, 0);
-        m_window->show();
-        QCOMPARE(m_window->counter, 1);
-        m_window->resize(1024, 768);
+        window->hide();
+        QCOMPARE(window->counter, 0);
+        window->show();
+        QCOMPARE(window->counter, 1);
+        window->resize(1024, 768);
         QTRY_COMPARE(second->size(), QSize(1024, 768));
         delete second;
-        QCOMPARE(m_window->counter, 0);
+        QCOMPARE(window->counter, 0);
 
-        QPointer<ZDialog> orphan = new ZDialog(m_window);
+        QPointer<ZDialog> orphan = new ZDialog(window);
         orphan->show();
         QCOMPARE(ZDialog::openDialogCount(), 1);
-        delete m_window;
-        m_window = nullptr;
+        delete window;
+        window = nullptr;
         QVERIFY(orphan.isNull());
-        QCOMPARE(ZDialog::openDialogCount(), 0);
     }
 
     void shownDialogsHoldTheKeyboardAndHandItBack()
     {
-        ButtonDialog lower(m_window, 2);
-        ButtonDialog upper(m_window, 1);
+        ButtonDialog lower(window, 2);
+        ButtonDialog upper(window, 1);
         QCoreApplication::processEvents();
-        m_edit->setFocus();
+        const auto focused = [this] { return window->focusWidget(); };
+        window->edit->setFocus();
         lower.show();
         QCOMPARE(focused(), lower.button(0));
         // Keys aimed at the covered field are dropped; Tab stays inside the dialog.
-        QTest::keyClicks(m_edit, QStringLiteral("ef"));
-        QCOMPARE(m_edit->text(), QString());
+        QTest::keyClicks(window->edit, QStringLiteral("ef"));
+        QCOMPARE(window->edit->text(), QString());
         QSignalSpy clicked(lower.button(0), SIGNAL(clicked()));
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Return);
+        QTest::keyClick(window->windowHandle(), Qt::Key_Return);
         QCOMPARE(clicked.size(), 1);
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
         QCoreApplication::processEvents();
         QCOMPARE(focused(), lower.button(0));
 
@@ -128,16 +126,13 @@ private slots:
         lower.hide();
         QCOMPARE(focused(), upper.button(0));
         upper.hide();
-        QCOMPARE(focused(), m_edit);
-        QTest::keyClick(m_window->windowHandle(), 'g');
-        QCOMPARE(m_edit->text(), QStringLiteral("g"));
+        QCOMPARE(focused(), window->edit);
+        QTest::keyClick(window->windowHandle(), 'g');
+        QCOMPARE(window->edit->text(), QStringLiteral("g"));
     }
 
 private:
-    QWidget* focused() const { return m_window->focusWidget(); }
-
-    CountingWindow* m_window = nullptr;
-    QLineEdit* m_edit = nullptr;
+    CountingWindow* window = nullptr;
 };
 
 QTEST_MAIN(TestZDialog)
