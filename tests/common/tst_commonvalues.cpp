@@ -1,20 +1,28 @@
-// The small value types of the program: a channel's status letters and
-// function flags as bit words, storage sizes between the instrument's units,
-// and the records behind the line chart and the measurement lists (chart
-// points, channel lines, measurements and export destinations).
+// The value types of the program: a channel's status letters and function
+// flags as bit words, storage sizes between the instrument's units, the
+// records behind the line chart and the measurement lists (chart points,
+// channel lines, measurements and export destinations), and the table types:
+// cell equality (which decides what a partial rebuild redraws), copies that
+// stay apart, and tables crossing threads through queued signals that pass
+// them by reference.
+#include "common/ChannelData.h"
 #include "common/ChannelDataFlags.h"
 #include "common/CharacteristicLine.h"
 #include "common/ChartPoints.h"
 #include "common/ExportDestination.h"
 #include "common/Measure.h"
 #include "common/StorageSize.h"
+#include "common/TableStructure.h"
 
 #include <json/json.h>
 
+#include <QThread>
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -25,6 +33,56 @@ QList<QPair<double, double>> pairs(const ChartPoints& points)
         result.append({p.key, p.value});
     return result;
 }
+
+using CellChange = std::function<void(TableCell&)>;
+
+TableCell sampleCell()
+{
+    TableCell cell;
+    cell.setCellType(TableCell::NUMBER_EDIT);
+    cell.setPath(QStringLiteral("$.CONF.A.VAL"));
+    cell.setValue(QStringLiteral("12.5"));
+    cell.setLimitFlags(TableCell::MIN | TableCell::MAX);
+    cell.setMin(0.0);
+    cell.setMax(100.0);
+    return cell;
+}
+
+TableStructure sampleTable(int rows)
+{
+    TableStructure table;
+    table.setHeader({TableEntry(QStringLiteral("Name")), TableEntry(QStringLiteral("Wert"))});
+    QVector<QVector<TableCell>> cells;
+    for (int r = 0; r < rows; ++r) {
+        TableCell value = sampleCell();
+        value.setPath(QStringLiteral("$.CONF[%1].VAL").arg(r));
+        cells.append({TableCell(), value});
+    }
+    table.setRows(cells);
+    return table;
+}
+
+// Emits tables and channels from its own thread with by-reference signals.
+class TableProducer : public QObject
+{
+    Q_OBJECT
+
+signals:
+    void updateTableData(TableStructure& table);
+    void updateChannelData(ChannelData& channel);
+
+public slots:
+    void produce(int rows)
+    {
+        TableStructure table = sampleTable(rows);
+        emit updateTableData(table);
+        ChannelData channel;
+        channel.setValue(QStringLiteral("21.53"));
+        channel.setChannelIndex(3);
+        channel.setFunctionTables({table});
+        emit updateChannelData(channel);
+    }
+};
 
 } // namespace
 
@@ -106,9 +164,62 @@ private slots:
         std::sort(list.begin(), list.end(), measureLessThan);
         QCOMPARE((QList<int>{list[0].getId(), list[1].getId(), list[2].getId()}), (QList<int>{5, 6, 3}));
         QVERIFY(!measureLessThan(list[0], list[0]));
-        // Queued signals carry them.
-        QCOMPARE(QVariant::fromValue(copy).value<Measure>().getChannels().size(), 1);
-        QVERIFY(qRegisterMetaType<QVector<Measure>>() != QMetaType::UnknownType);
+        QCOMPARE(QVariant::fromValue(copy).value<Measure>().getChannels().size(), 1);   // queued signals carry them
+    }
+    // Equality decides what a partial rebuild redraws: the changed flag does
+    // not count, a NaN limit or an emptied value does. Validators apply to ROWS
+    // tables only, so a table whose producer never sets the kind must be one.
+    void cellEqualityAndNewTables()
+    {
+        QCOMPARE(TableStructure().getTableType(), int(TableStructure::ROWS));
+        QCOMPARE(ChannelData().getTable().getTableType(), int(TableStructure::ROWS));
+        const TableCell original = sampleCell();
+        const CellChange changes[] = {[](TableCell& c) { c.setMax(std::nan("")); },
+                                      [](TableCell& c) { c.setRegx("^[0-9]$"); },
+                                      [](TableCell& c) { c.setData(QVariant()); }};
+        for (const CellChange& change : changes) {
+            TableCell other = original;
+            change(other);
+            QVERIFY(!(original == other) && !(other == original));
+        }
+        TableCell flagged = original;
+        flagged.setChanged(true);
+        QVERIFY(original == flagged);
+
+        // Row changes stay in their table.
+        TableStructure table = sampleTable(3);
+        const TableStructure copy = table;
+        table.getRow(1)[1].setValue(QStringLiteral("99"));
+        table.getRow(1)[1].setChanged(true);
+        QCOMPARE(table.cellAt(1, 1).getValue().toString(), QStringLiteral("99"));
+        QCOMPARE(copy.cellAt(1, 1).getValue().toString(), QStringLiteral("12.5"));
+        QVERIFY(!copy.cellAt(1, 1).isChanged());
+        QVERIFY(table.contains(2, 1) && !table.contains(3, 0) && !table.contains(0, 2) && !table.contains(-1, 0));
+    }
+
+    void tablesCrossThreadsByReferenceSignals()
+    {
+        TableStructure::registerMetaTypes();
+        ChannelData::registerMetaTypes();
+        QThread thread;
+        TableProducer producer;
+        producer.moveToThread(&thread);
+        TableStructure table;
+        ChannelData channel;
+        QThread* tableThread = nullptr;
+        connect(&producer, &TableProducer::updateTableData, this, [&](TableStructure& received) {
+            table = received;
+            tableThread = QThread::currentThread();
+        });
+        connect(&producer, &TableProducer::updateChannelData, this, [&](ChannelData& received) { channel = received; });
+        thread.start();
+        QMetaObject::invokeMethod(&producer, "produce", Qt::QueuedConnection, Q_ARG(int, 40));
+        QTRY_COMPARE(channel.getChannelIndex(), 3);
+        thread.quit();
+        thread.wait();
+        QCOMPARE(tableThread, QThread::currentThread());
+        QCOMPARE(table.cellAt(39, 1).getPath(), QStringLiteral("$.CONF[39].VAL"));
+        QCOMPARE(channel.getFunctionTables().at(0).rowCount(), 40);
     }
 };
 

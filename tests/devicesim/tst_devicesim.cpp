@@ -1,10 +1,17 @@
 // The device simulator, driven over loopback as the client drives it: logins
-// and tokens, the change log, reads, writes within limits and rights,
-// measurement, channel functions, live values and the default tree's shape.
+// and tokens, the change log, reads, writes within limits and rights, users
+// (created, changed and deleted at "user", the refusals, the last login, and
+// passwords kept out of every answer and log line), recordings (paged back,
+// deleted, exported, with their refusals), a running measurement's chart
+// blocks, memory and ring-buffer time, channel functions, live values and the
+// default tree's entries.
 
-#include "SimulatorSession.h"
+#include "../json/JsonTestText.h"
+#include "SimulatorProcess.h"
 
+#include <QDateTime>
 #include <QMap>
+#include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 
@@ -12,6 +19,51 @@
 #include <functional>
 
 namespace {
+
+const int sampleIntervalMs = 20;
+
+// One telegram as a list of telegrams.
+Json::Value listOf(const Json::Value& telegram)
+{
+    Json::Value list(Json::arrayValue);
+    list.append(telegram);
+    return list;
+}
+
+// The path of every SET in a list of telegrams, in order.
+QStringList setPaths(const Json::Value& telegrams)
+{
+    QStringList paths;
+    for (const auto& set : SimulatorProcess::setsIn(telegrams))
+        paths << set.first;
+    return paths;
+}
+
+// The "ID" of every element of a list.
+QList<qint64> idsOf(const Json::Value& list)
+{
+    QList<qint64> ids;
+    for (const Json::Value& item : list)
+        ids << item["ID"].asInt64();
+    return ids;
+}
+
+// The samples of chart blocks by time, each {address: value}.
+QMap<qint64, Json::Value> samplesOf(const Json::Value& blocks)
+{
+    QMap<qint64, Json::Value> samples;
+    for (const Json::Value& block : blocks)
+        for (Json::ArrayIndex j = 0; j < block["DU"].size(); ++j)
+            for (const std::string& key : block.getMemberNames())
+                if (key.compare(0, 2, "CH") == 0)
+                    samples[block["DU"][j].asInt64()][key] = block[key][j];
+    return samples;
+}
+
+Json::Value saveUser(const QByteArray& user)
+{
+    return SimulatorProcess::setTelegram(QStringLiteral("$.USMG.USLI"), fromText(user));
+}
 
 // A number of the tree (a number or a text holding one) as a double.
 double numberOf(const Json::Value& value)
@@ -33,19 +85,71 @@ void walk(const Json::Value& node, const QString& path, const std::function<void
 
 } // namespace
 
-class tst_DeviceSimulator : public QObject, public SimulatorSession
+class tst_DeviceSimulator : public QObject
 {
     Q_OBJECT
 
-public:
-    tst_DeviceSimulator() : SimulatorSession({"--paused", "--live-interval", "50"}) {}
+    SimulatorProcess simulator{
+        {"--paused", "--export-ms", "500", "--live-interval", "50", "--sample-interval", QString::number(sampleIntervalMs)}};
+    QString token, service, operatorToken;   // administrator, service, operator
 
-private:
+    qint64 currentId() { return simulator.data(token, -1).reqId; }
+    // Every telegram the device has sent client (the administrator when empty)
+    // after reqId, which then follows the answer.
+    Json::Value changesSince(qint64& reqId, const QString& client = QString())
+    {
+        return simulator.waitFor(client.isEmpty() ? token : client, reqId, [](const Json::Value&) { return false; }, 0);
+    }
+    // The one node of the simulator's tree at a concrete path; null when there is none.
+    Json::Value node(const QString& path)
+    {
+        const Json::Value values = simulator.treeValues(path);
+        return values.size() == 1 ? values[0] : Json::Value();
+    }
+    // Posts telegram to endpoint as client; what the device then sent client (null: no 200).
+    Json::Value send(const QString& endpoint, const QString& client, const Json::Value& telegram)
+    {
+        qint64 reqId = currentId();
+        if (simulator.post(endpoint, client, telegram) != 200)
+            return Json::Value();
+        return changesSince(reqId, client);
+    }
+    Json::Value configWrite(const QString& client, const QString& path, const Json::Value& value)
+    {
+        return send(QStringLiteral("config"), client, SimulatorProcess::setTelegram(path, value));
+    }
+    Json::Value toggleMeasurement(const QString& client) { return configWrite(client, "$.SERV.FCT.STST.VAL", 1); }
+    // The chart blocks the device answers a paging telegram with.
+    Json::Value page(const QVector<Json::Value>& requests)
+    {
+        return SimulatorProcess::listIn(send("measure", token, SimulatorProcess::pagingTelegram(requests)), "MEM");
+    }
+    // True when the device answered a telegram sent as client with a refusal
+    // only: one German status-bar message, no change.
+    bool refuses(const QString& endpoint, const QString& client, const Json::Value& telegram)
+    {
+        const Json::Value telegrams = send(endpoint, client, telegram);
+        const Json::Value messages = SimulatorProcess::listIn(telegrams, "MSG");
+        return telegrams.size() == 1 && messages.size() == 1 && messages[0]["MTYP"] == 0
+            && messages[0]["MSG"]["T"].isString() && SimulatorProcess::setsIn(telegrams).isEmpty()
+            && SimulatorProcess::deletesIn(telegrams).isEmpty();
+    }
+
     // The nodes a "PATH" member points at.
     Json::Value linked(const Json::Value& link)
     {
         return simulator.treeValues(QString::fromStdString(link["PATH"].asString()));
     }
+    Json::Value users() { return node(QStringLiteral("$.USMG.USLI")); }
+    // The user list the device sent after the telegram (a DEL and a SET of it); null when none.
+    Json::Value sentList(const Json::Value& telegram)
+    {
+        const Json::Value telegrams = send("user", token, telegram);
+        if (SimulatorProcess::deletesIn(telegrams) != QStringList{"$.USMG.USLI"})
+            return Json::Value();
+        return SimulatorProcess::lastSetIn(telegrams, QStringLiteral("$.USMG.USLI"));
+    }
+    bool logsIn(const QString& user, const QString& password) { return !simulator.login(user, password).isEmpty(); }
     // Runs live values until the channel's value changed once, then pauses them.
     Json::Value nextLiveValue(const QString& channel)
     {
@@ -61,8 +165,14 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(start()); }
-    void init() { QVERIFY(simulator.setEchoMode("exact") && simulator.setEmptyReadsAsContainer(false)); }
+    void initTestCase()
+    {
+        QVERIFY(simulator.start());
+        token = simulator.login("admin", "admin");
+        service = simulator.login("service", "service");
+        operatorToken = simulator.login("bediener", "1234");
+        QVERIFY(!token.isEmpty() && !service.isEmpty() && !operatorToken.isEmpty());
+    }
     void cleanupTestCase() { QVERIFY2(simulator.stop(), "SIGTERM ends the simulator with exit code 0"); }
 
     void loginAnswerRefusalsAndUnknownTokens()
@@ -72,7 +182,7 @@ private slots:
         client.removeMember("TOKN");
         // Masks with bit 63 go out as unsigned numbers, which the text comparison tells from negative ones.
         QCOMPARE(QString::fromStdString(client.toStyledString()),
-                 QString::fromStdString(json(R"({"US":{"ID":9,"NAME":"werk"},"RIGT":{"ROLE":{"AUT":9223372036854775809},
+                 QString::fromStdString(fromText(R"({"US":{"ID":9,"NAME":"werk"},"RIGT":{"ROLE":{"AUT":9223372036854775809},
                      "MEAS":{"AUT":9223372036854841344},"DACT":{"AUT":9223372036854777856}}})").toStyledString()));
 
         const Json::Value refused = simulator.loginReply("admin", "Admin");
@@ -122,52 +232,36 @@ private slots:
 
     // A write within the entry's limits and the writer's rights is applied and
     // echoed; any other is refused without a word: no echo, the value stays.
-    void writesWithinLimitsAndRightsOnly_data()
+    void writesWithinLimitsAndRightsOnly()
     {
-        QTest::addColumn<QString>("user");   // empty: the administrator
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<QByteArray>("stored");   // as the device keeps and echoes it; empty: refused
         const QByteArray longText = '"' + QByteArray(20000, 'x') + '"';
-        const struct { const char *name, *user, *path; QByteArray sent, stored; } rows[] = {
-            {"number typed as text", "", "$.DISP.GEN.MEN.RATE.VAL", R"("15")", "15"},
-            {"table cell", "", "$.DATA.AIN[1].LIM.HI", R"("85.5")", "85.5"},
-            {"above a limit from a path", "", "$.DISP.GEN.MEN.RATE.VAL", "5000", ""},
-            {"not a number", "", "$.DISP.GEN.MEN.EXPT.VAL", R"("viel")", ""},
-            {"below a missing channel", "", "$.DATA.MK[9].FCT.CLMX.VAL", "1", ""},
-            {"a missing channel", "", "$.DATA.MK[12]", "1", ""},
-            {"form body over 8 KB, admin-only entry", "", "$.DISP.GEN.MEN.LOC.VAL", longText, longText},
+        const struct { const char *name, *user, *path; QByteArray sent, stored; } rows[] = {   // stored empty: refused
+            {"number typed as text", "admin", "$.DISP.GEN.MEN.RATE.VAL", R"("15")", "15"},
+            {"table cell", "admin", "$.DATA.AIN[1].LIM.HI", R"("85.5")", "85.5"},
+            {"above a limit from a path", "admin", "$.DISP.GEN.MEN.RATE.VAL", "5000", ""},
+            {"not a number", "admin", "$.DISP.GEN.MEN.EXPT.VAL", R"("viel")", ""},
+            {"below a missing channel", "admin", "$.DATA.MK[9].FCT.CLMX.VAL", "1", ""},
+            {"a missing channel", "admin", "$.DATA.MK[12]", "1", ""},
+            {"form body over 8 KB, admin-only entry", "admin", "$.DISP.GEN.MEN.LOC.VAL", longText, longText},
             // LOC is the administrator's (AUT 1), NAME every role's (7), EXPT deactivated for the operator (1031).
             {"operator, admin-only entry", "bediener", "$.DISP.GEN.MEN.LOC.VAL", R"("Linie 8")", ""},
             {"operator, entry of every role", "bediener", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 9")", R"("Halle 9")"},
             {"operator, deactivated entry", "bediener", "$.DISP.GEN.MEN.EXPT.VAL", "3", ""},
             {"role mask with bit 63", "werk", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 10")", ""},
         };
-        for (const auto& r : rows)
-            QTest::newRow(r.name) << r.user << r.path << r.sent << r.stored;
-    }
-
-    void writesWithinLimitsAndRightsOnly()
-    {
-        QFETCH(QString, user);
-        QFETCH(QString, path);
-        QFETCH(QByteArray, sent);
-        QFETCH(QByteArray, stored);
-        const QString client = user.isEmpty() ? token : simulator.login(user, user == "werk" ? "werk500" : "1234");
-        QVERIFY(!client.isEmpty());
-        const Json::Value before = simulator.treeValues(path);
-        QVERIFY(!(before == json("[" + sent + "]")));
-        const Json::Value telegrams = configWrite(client, path, json(sent));
-        if (stored.isEmpty()) {
-            QCOMPARE(telegrams.size(), 0u);
-            QVERIFY(simulator.treeValues(path) == before);
-        } else {
-            QCOMPARE(setPaths(telegrams), QStringList{path});
-            QVERIFY(SimulatorProcess::lastSetIn(telegrams, path) == json(stored));
-            QVERIFY(simulator.treeValues(path) == json("[" + stored + "]"));
-        }
-        if (client != token)
+        const QMap<QString, QString> passwords{{"admin", "admin"}, {"bediener", "1234"}, {"werk", "werk500"}};
+        for (const auto& r : rows) {
+            const QString client = simulator.login(r.user, passwords[r.user]);
+            const Json::Value before = simulator.treeValues(r.path);
+            QVERIFY2(!client.isEmpty() && !(before == fromText("[" + r.sent + "]")), r.name);
+            const Json::Value telegrams = configWrite(client, r.path, fromText(r.sent));
+            if (r.stored.isEmpty())
+                QVERIFY2(telegrams.empty() && simulator.treeValues(r.path) == before, r.name);
+            else
+                QVERIFY2(setPaths(telegrams) == QStringList{r.path} && SimulatorProcess::lastSetIn(telegrams, r.path) == fromText(r.stored)
+                             && simulator.treeValues(r.path) == fromText("[" + r.stored + "]"), r.name);
             QCOMPARE(simulator.logout(client), 200);
+        }
     }
 
     void roleWithoutDeactivationMaskKeepsItsRights()
@@ -207,50 +301,9 @@ private slots:
         };
         for (const auto& [body, status] : bodies) {
             QCOMPARE(simulator.postRaw("config?TOKN=" + token, body), status);
-            QVERIFY(simulator.treeValues("$.SERV.LIM.RMAX") == json("[3600]"));
+            QVERIFY(simulator.treeValues("$.SERV.LIM.RMAX") == fromText("[3600]"));
             QCOMPARE(simulator.data(token, -1).status, 200);
         }
-    }
-
-    void startAndStopMeasurement()
-    {
-        const Json::Value idle = node("$.SERV.FCT.STST");
-        const Json::Value startStop = SimulatorProcess::setTelegram("$.SERV.FCT.STST.VAL", 1);
-        Json::Value telegrams = send("config", token, startStop);
-        const QStringList paths = setPaths(telegrams);
-        // The client's write first, then the new state, its "VAL" as an element of its own, the function idle again.
-        QCOMPARE(paths.first(), QString("$.SERV.FCT.STST.VAL"));
-        QVERIFY(paths.indexOf("$.SERV.STAT.MEAS") > 0 && paths.indexOf("$.SERV.STAT.MEAS.VAL") > paths.indexOf("$.SERV.STAT.MEAS"));
-        QCOMPARE(paths.last(), QString("$.SERV.FCT.STST.VAL"));
-        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.STAT.MEAS.VAL") == "START");
-        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.VAL") == 0);
-        // The function's new text comes with a text id of its own.
-        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.T") != idle["T"]);
-        const Json::Value id = SimulatorProcess::lastSetIn(telegrams, "$.SERV.FCT.STST.ID");
-        QVERIFY(id.isInt() && id != idle["ID"]);
-
-        // Meanwhile only entries with the measurement bit may change.
-        const QString client = simulator.login("bediener", "1234");
-        QCOMPARE(configWrite(client, "$.DISP.GEN.MEN.NAME.VAL", "Halle 11").size(), 0u);   // AUT 7
-        QCOMPARE(setPaths(configWrite(client, "$.DISP.GEN.MEN.BEEP.VAL", false)), QStringList{"$.DISP.GEN.MEN.BEEP.VAL"});
-        QCOMPARE(simulator.logout(client), 200);
-
-        // Stop: the same write again. Stopped, live values go on, chart data not.
-        qint64 reqId = currentId();
-        QCOMPARE(simulator.post("config", token, startStop), 200);
-        QVERIFY(SimulatorProcess::lastSetIn(changesSince(reqId), "$.SERV.STAT.MEAS.VAL") == "STOP");
-        QVERIFY(node("$.SERV.FCT.STST") == idle);
-        QVERIFY(!nextLiveValue(QStringLiteral("$.DATA.MK[1]")).isNull());
-        QCOMPARE(SimulatorProcess::listIn(changesSince(reqId), "MEM").size(), 0u);
-    }
-
-    void raisedMessageHasHighIds()
-    {
-        qint64 reqId = currentId();
-        QCOMPARE(simulator.raiseMessage(json(R"({"MSG":{"ID":964,"T":"Bitte Fühler prüfen"}})")).size(), 1u);
-        const Json::Value messages = SimulatorProcess::listIn(changesSince(reqId), "MSG");
-        QCOMPARE(messages.size(), 1u);
-        QVERIFY(messages[0]["MID"].asInt64() > (qint64(1) << 31) && messages[0]["MUID"].isInt64());
     }
 
     // Text ids name one text each; "DG" counts every character typed (sign,
@@ -276,7 +329,7 @@ private slots:
                 return;
             ++entries;
             const int places = input.isMember("DP") ? resolved(input["DP"]).asInt() : 0;
-            Json::Value numbers = value.isMember("VAL") || !value["PATH"].isString() ? json("[]") : linked(value);
+            Json::Value numbers = value.isMember("VAL") || !value["PATH"].isString() ? fromText("[]") : linked(value);
             for (const Json::Value& number : {resolved(input["MIN"]), resolved(input["MAX"]), value["VAL"]})
                 numbers.append(number);
             for (const Json::Value& number : numbers) {
@@ -297,23 +350,126 @@ private slots:
     }
 
     // The device information and event rows (which no screen test opens) link their entries and table.
-    void informationAndEventRowsLinkTheirNodes()
+    void userRefusalsChangeAndSendNothing_data()
     {
-        const Json::Value root = node("$.DISP");
-        for (const char* key : {"INFO", "EVT"})
-            QVERIFY2(root[key]["INP"]["MODE"] == "M" && root[key]["ID"].isInt() && root[key]["MEN"]["ID"].isInt(), key);
-        // Device information: entries linked through "PATH", the last two without "ID".
-        const Json::Value info = root["INFO"]["MEN"];
-        QCOMPARE(info["ROWS"].size(), 3u);
-        for (Json::ArrayIndex i = 0; i < 3; ++i) {
-            const Json::Value entry = linked(info[info["ROWS"][i].asString()])[0];
-            QVERIFY(entry["T"].isString() && entry["VAL"].isString() && entry.isMember("ID") == (i == 0));
-        }
-        // Events: one header per column, every column as long as the others: empty.
-        const Json::Value events = linked(root["EVT"]["MEN"]["DTAB"])[0];
-        QVERIFY(events["TH"].size() == events["TD"].size() && events["TD"][0]["INP"]["MODE"] == "DU");
-        for (const Json::Value& column : events["TD"])
-            QCOMPARE(linked(column).size(), 0u);
+        QTest::addColumn<bool>("byService");
+        QTest::addColumn<QString>("endpoint");
+        QTest::addColumn<QByteArray>("telegram");
+        QTest::addColumn<QString>("logged");
+        const auto create = [](const QByteArray& user) { return SimulatorProcess::toBody(saveUser(user)); };
+        const QByteArray bob = create(R"({"ID":-1,"NAME":"bob","PW":"geheim","USRO":{"ID":3},"HINT":""})");
+        const struct { const char* name; bool byService; const char* endpoint; QByteArray telegram; const char* logged; } rows[] = {
+            {"blank name", false, "user", create(R"({"ID":-1,"NAME":"  ","PW":"x","USRO":{"ID":3}})"),
+             R"(Creating user "  " by "admin" refused: the name is empty)"},
+            {"taken name", false, "user", create(R"({"ID":-1,"NAME":"bediener","PW":"x","USRO":{"ID":3}})"), "the name is taken"},
+            {"unknown role", false, "user", create(R"({"ID":-1,"NAME":"bob","PW":"x","USRO":{"ID":9}})"), "unknown role 9"},
+            {"no password", false, "user", create(R"({"ID":-1,"NAME":"bob","USRO":{"ID":3}})"), "no password"},
+            {"unknown id", false, "user", create(R"({"ID":99,"HINT":"x","USRO":{"ID":3}})"),
+             R"(Changing user 99 by "admin" refused: no such user)"},
+            {"change to an unknown role", false, "user", create(R"({"ID":7,"USRO":{"ID":0}})"), "unknown role 0"},
+            {"change to an empty password", false, "user", create(R"({"ID":7,"PW":""})"), "the password is empty"},
+            {"own user", false, "user", SimulatorProcess::toBody(SimulatorProcess::deleteUserTelegram(1)),
+             R"(Deleting user 1 by "admin" refused: it is the sender's own user)"},
+            {"unknown user deleted", false, "user", SimulatorProcess::toBody(SimulatorProcess::deleteUserTelegram(99)),
+             "no such user"},
+            {"no right to manage users", true, "user", bob, R"(User telegram by "service" refused: read-only)"},
+            {"not at user", false, "config", bob, R"(sent to "config" instead of "user")"},
+            {"plain write into the list", false, "config",
+             SimulatorProcess::toBody(SimulatorProcess::setTelegram("$.USMG.USLI[2].NAME", "boss")),
+             R"(SET of "$.USMG.USLI[2].NAME" refused: users change only through user commands)"},
+            {"the whole list deleted", false, "user", SimulatorProcess::toBody(SimulatorProcess::delTelegram("$.USMG.USLI")),
+             R"(DEL of "$.USMG.USLI" refused)"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << r.byService << r.endpoint << r.telegram << r.logged;
+    }
+
+    void userRefusalsChangeAndSendNothing()
+    {
+        QFETCH(bool, byService);
+        QFETCH(QString, endpoint);
+        QFETCH(QByteArray, telegram);
+        QFETCH(QString, logged);
+        const Json::Value before = users();
+        QVERIFY(simulator.clearLog());
+        QCOMPARE(send(endpoint, byService ? service : token, fromText(telegram)), Json::Value(Json::arrayValue));
+        QVERIFY(users() == before);
+        const QStringList refusals = simulator.logLines().filter(QStringLiteral(" refused: "));
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY2(refusals.first().contains(logged), qPrintable(refusals.first()));
+    }
+
+    void usersCreatedChangedDeletedAndLoggedIn()
+    {
+        // Created with the highest id + 1, never logged in; the password is not in the list.
+        Json::Value list = sentList(saveUser(R"({"HINT":"Schicht B","ID":-1,"NAME":"bob","PW":"geheim","USRO":{"ID":3}})"));
+        QCOMPARE(list.size(), 6u);
+        QCOMPARE(SimulatorProcess::toBody(list[5]),
+                 QByteArray(R"({"HINT":"Schicht B","ID":10,"LAST":{"DU":-1},"NAME":"bob","USRO":{"ID":3}})" "\n"));
+        QVERIFY(users() == list);
+
+        // A login is the user's last login: one leaf SET for every client.
+        qint64 reqId = currentId();
+        const qint64 loginStarted = QDateTime::currentMSecsSinceEpoch();
+        QVERIFY(logsIn("bob", "geheim"));
+        const Json::Value stamps = changesSince(reqId);
+        QCOMPARE(SimulatorProcess::setsIn(stamps).size(), 1);
+        const Json::Value lastLogin = SimulatorProcess::lastSetIn(stamps, QStringLiteral("$.USMG.USLI[5].LAST.DU"));
+        QVERIFY(lastLogin.isInt64() && lastLogin.asInt64() >= loginStarted
+                && lastLogin.asInt64() <= QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(users()[5]["LAST"]["DU"] == lastLogin);
+
+        // A change without "PW" keeps the password; "NAME" is ignored.
+        list = sentList(saveUser(R"({"HINT":"Frühschicht","ID":10,"NAME":"robert","USRO":{"ID":2}})"));
+        QVERIFY(list[5]["NAME"] == "bob" && list[5]["USRO"]["ID"] == 2 && list[5]["HINT"] == "Frühschicht");
+        QVERIFY(logsIn("bob", "geheim"));
+        QVERIFY(!sentList(saveUser(R"({"ID":10,"PW":"neu","USRO":{"ID":2}})")).isNull());
+        QVERIFY(!logsIn("bob", "geheim") && logsIn("bob", "neu"));
+
+        // Deleted: the password is forgotten, also for a namesake the device lists later.
+        list = sentList(SimulatorProcess::deleteUserTelegram(10));
+        QCOMPARE(list.size(), 5u);
+        QVERIFY(!logsIn("bob", "neu"));
+        list.append(fromText(R"({"HINT":"","ID":11,"LAST":{"DU":-1},"NAME":"bob","USRO":{"ID":3}})"));
+        Json::Value namesake = SimulatorProcess::setTelegram("$.USMG.USLI", list);
+        namesake["INST"]["DEL"] = SimulatorProcess::delTelegram("$.USMG.USLI")["INST"]["DEL"];
+        QVERIFY(simulator.injectTelegram(namesake) >= 0);
+        QVERIFY(!logsIn("bob", "neu"));
+
+        QVERIFY(!sentList(SimulatorProcess::deleteUserTelegram(11)).isNull());
+        list = sentList(saveUser(R"({"ID":-1,"NAME":"bob","PW":"anders","USRO":{"ID":3}})"));
+        QCOMPARE(list[5]["ID"].asInt(), 10);
+        QVERIFY(!logsIn("bob", "neu") && logsIn("bob", "anders"));
+        QVERIFY(!sentList(SimulatorProcess::deleteUserTelegram(10)).isNull());
+    }
+
+    void userPasswordsStayOutOfAnswersAndLogs()
+    {
+        const QByteArray canary = "Kanarie-7f3a";
+        QVERIFY(simulator.clearLog() && simulator.clearRequestLog());
+        qint64 reqId = currentId();
+
+        // Plain literals: moc loses its way in raw strings that end in a quote.
+        const QByteArray carl = "{\"ID\":-1,\"NAME\":\"carl\",\"PW\":\"" + canary + "\",\"USRO\":{\"ID\":3}}";
+        QVERIFY(!sentList(saveUser(carl)).isNull());
+        QCOMPARE(send("user", token, saveUser(carl)), Json::Value(Json::arrayValue));     // taken: refused
+        QCOMPARE(send("user", service, saveUser(carl)), Json::Value(Json::arrayValue));   // no right
+        QVERIFY(!sentList(saveUser("{\"ID\":10,\"PW\":\"" + canary + "2\"}")).isNull());
+        QVERIFY(logsIn("carl", canary + "2"));
+        QCOMPARE(simulator.postRaw("login", "USER=carl&PASS=" + canary), 400);
+        QCOMPARE(simulator.postRaw("user?TOKN=" + token, "{\"INST\":{\"SET\":{\"VAL\":[{\"VAL\":{\"PW\":\"" + canary), 400);
+        // A password object, and a password in JSON written inside a string.
+        QCOMPARE(simulator.postRaw("user?TOKN=" + token, "{\"PW\":{\"OLD\":\"a\", \"NEW\":\"" + canary
+                                                             + "\"},\"HINT\":\"{\\\"PW\\\":\\\"" + canary + "\\\"}\","),
+                 400);
+        QVERIFY(!sentList(SimulatorProcess::deleteUserTelegram(10)).isNull());
+
+        const QByteArray log = simulator.logLines().join('\n').toUtf8();
+        QVERIFY2(!log.contains(canary) && log.contains(R"("PW":"***")") && log.contains("PASS=***"), log.constData());
+        QVERIFY(!SimulatorProcess::toBody(changesSince(reqId)).contains(canary));
+        QVERIFY(!SimulatorProcess::toBody(simulator.treeValues(QStringLiteral("$"))).contains(canary));
+        // Only the request log keeps bodies as they came, for tests.
+        QVERIFY(SimulatorProcess::toBody(simulator.requestLog()).contains(canary));
     }
 
     void sensorSettingsAreCopiedIntoTheList()
@@ -326,7 +482,7 @@ private slots:
         telegrams = configWrite(token, sensor + ".CFG.TYP.VAL", "Pt100");
         QCOMPARE(setPaths(telegrams), (QStringList{sensor + ".CFG.TYP.VAL", sensor + ".TYP", sensor + ".CHG"}));
         // The type is the administrator's: a refused write changes neither.
-        QCOMPARE(configWrite(simulator.login("bediener", "1234"), sensor + ".CFG.TYP.VAL", "NTC").size(), 0u);
+        QCOMPARE(configWrite(operatorToken, sensor + ".CFG.TYP.VAL", "NTC").size(), 0u);
         QVERIFY(node(sensor + ".TYP") == "Pt100" && node(sensor + ".CHG") == 2);
     }
 
@@ -336,14 +492,13 @@ private slots:
             {"$.DATA.DEV[($.CLNT.IDX.DEV)].SENCNT", "$.DATA.DEV[2].SENCNT", "$.CLNT.IDX"});
         telegram["INST"]["SET"] = SimulatorProcess::setTelegram("$.CLNT.IDX.DEV", 2)["INST"]["SET"];
         telegram["INST"]["DEL"] = SimulatorProcess::delTelegram("$.CLNT.IDX.SEN")["INST"]["DEL"];
-        const QString other = simulator.login("service", "service");
         qint64 reqId = currentId();
         qint64 otherReqId = reqId;
         QCOMPARE(simulator.post("config", token, telegram), 200);
         // Only the solved read and the asker's own read of "$.CLNT" are answered, to the asker alone.
         QCOMPARE(setPaths(changesSince(reqId)), (QStringList{"$.DATA.DEV[2].SENCNT", "$.CLNT.IDX"}));
-        QCOMPARE(changesSince(otherReqId, other).size(), 0u);
-        QVERIFY(node("$.CLNT.IDX") == json(R"({"AIN":0,"DEV":0,"SEN":0})"));
+        QCOMPARE(changesSince(otherReqId, service).size(), 0u);
+        QVERIFY(node("$.CLNT.IDX") == fromText(R"({"AIN":0,"DEV":0,"SEN":0})"));
     }
 
     void emptyWildcardReadsAnsweredWithTheirContainerWhenAsked()
@@ -354,14 +509,9 @@ private slots:
         QVERIFY(simulator.setEmptyReadsAsContainer(true));
         auto sets = SimulatorProcess::setsIn(send("path", token, reads));
         QCOMPARE(sets.size(), 2);   // no container, no answer
-        QVERIFY(sets[0].first == "$.DATA.EVT" && sets[0].second == json("[]"));
+        QVERIFY(sets[0].first == "$.DATA.EVT" && sets[0].second == fromText("[]"));
         QVERIFY(sets[1].first == "$.MEM.MTAB" && sets[1].second == node("$.MEM.MTAB"));
-        // An event the device logs (sent through the change log) is found from then on.
-        QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram(
-                    "$.DATA.EVT[0]", json(R"({"DU":1709366400000,"TXT":"Netzausfall"})"))) > 0);
-        sets = SimulatorProcess::setsIn(send("path", token, SimulatorProcess::getTelegram({"$.DATA.EVT[*].DU"})));
-        QCOMPARE(sets.size(), 1);
-        QVERIFY(sets[0].first == "$.DATA.EVT[0].DU" && sets[0].second == Json::Int64(1709366400000));
+        QVERIFY(simulator.setEmptyReadsAsContainer(false));
     }
 
     void clearingExtremesTakesTheValueInOneTelegram()
@@ -384,20 +534,19 @@ private slots:
     {
         const QString channel = "$.DATA.MK[1]";   // offset -100 ... 100, one decimal
         QVERIFY(!nextLiveValue(channel).isNull());   // the device knows the channel's value
-        const QStringList items{".FCT.TARA.OFFS.VAL", ".MV.MW.VAL", ".MV.MAW.VAL", ".MV.MIW.VAL", ".MV.MTW.VAL"};
+        QStringList paths;   // the offset, then the value, maximum, minimum and mean
+        for (const char* item : {".FCT.TARA.OFFS.VAL", ".MV.MW.VAL", ".MV.MAW.VAL", ".MV.MIW.VAL", ".MV.MTW.VAL"})
+            paths << channel + item;
         const auto values = [&] {
             QList<double> numbers;
-            for (const QString& item : items)
-                numbers << numberOf(node(channel + item));
+            for (const QString& path : paths)
+                numbers << numberOf(node(path));
             return numbers;
         };
         const QList<double> before = values();
         const double value = before[1];
         QVERIFY(std::fabs(value) > 10);
         const auto text = [](double number) { return Json::Value(QString::number(number, 'f', 1).toStdString()); };
-        QStringList paths;
-        for (const QString& item : items)
-            paths << channel + item;
 
         const QString function = channel + ".FCT.TARA.VAL";
         Json::Value telegrams = configWrite(token, function, 1);
@@ -417,12 +566,258 @@ private slots:
         QVERIFY(node(channel) == zeroed);
         const QList<double> shown = values();
         telegrams = configWrite(token, paths[0], text(before[0]));
-        QCOMPARE(telegrams.size(), 1u);
-        QCOMPARE(setPaths(telegrams), paths);
-        for (int i = 1; i < items.size(); ++i)
+        QVERIFY(telegrams.size() == 1 && setPaths(telegrams) == paths);
+        for (int i = 1; i < paths.size(); ++i)
             QVERIFY2(node(paths[i]) == text(shown[i] + value), qPrintable(paths[i]));
     }
 
+    void recordingsOfTheTreePageBackToTheAskerOnly()
+    {
+        const Json::Value recording = node("$.MEM.MTAB[0]");
+        QCOMPARE(recording["ID"].asInt(), 12);
+        const qint64 start = recording["STAT"].asInt64();
+        const qint64 stop = recording["STOT"].asInt64();
+        qint64 serviceId = currentId();
+
+        // The whole recording: 2000 of its 5431 samples, first and last among them, in blocks of 500.
+        const Json::Value oldestFirst = page({SimulatorProcess::pagingRequest(12, start, stop, 0)});
+        QCOMPARE(oldestFirst.size(), 4u);
+        qint64 previous = start - 1;
+        for (Json::ArrayIndex i = 0; i < oldestFirst.size(); ++i) {
+            const Json::Value& block = oldestFirst[i];
+            QCOMPARE(block["ATR"].asInt(), i == 0 ? 11 : 12);
+            QVERIFY(block["ID"] == 12 && block["SRC"] == 2 && block["FILE"] == recording["FILE"]);
+            QCOMPARE(block["DU"].size(), 500u);
+            for (const Json::Value& time : block["DU"]) {
+                QVERIFY(time.asInt64() > previous);
+                previous = time.asInt64();
+            }
+        }
+        QVERIFY(oldestFirst[0]["DU"][0].asInt64() == start && previous == stop);
+
+        const Json::Value newestFirst = page({SimulatorProcess::pagingRequest(12, start, stop, 1)});
+        QVERIFY(newestFirst.size() == 4 && newestFirst[0]["ATR"] == 11);
+        QVERIFY(newestFirst[0]["DU"][0].asInt64() > newestFirst[1]["DU"][499].asInt64());
+        QVERIFY(samplesOf(newestFirst) == samplesOf(oldestFirst));
+
+        // Two windows in one telegram: an answer each.
+        const Json::Value windows = page({SimulatorProcess::pagingRequest(12, start + 10000, start + 20000),
+                                          SimulatorProcess::pagingRequest(12, start + 20500, start + 30000)});
+        QVERIFY(windows.size() == 2 && windows[0]["ATR"] == 11 && windows[1]["ATR"] == 11);
+        QVERIFY(windows[0]["DU"].size() == 11 && windows[1]["DU"][0].asInt64() == start + 21000);
+        QCOMPARE(SimulatorProcess::listIn(changesSince(serviceId, service), "MEM").size(), 0u);
+    }
+
+    void badPagingRequestsAreLoggedAndUnanswered()
+    {
+        const std::pair<QByteArray, bool> requests[] = {   // a paging request, whether it is logged as refused
+            {R"({"ID":-1})", false},                           // the end of paging
+            {R"({"DIRC":0,"ID":12,"LOW":1,"UP":2})", false},   // outside the recording
+            {R"({"DIRC":0,"ID":99,"LOW":1,"UP":2})", true},
+            {R"({"DIRC":0,"ID":"12","LOW":1,"UP":2})", true},
+            {R"({"DIRC":0,"ID":12,"LOW":1.5,"UP":2})", true},
+            {R"({"DIRC":0,"ID":12,"LOW":2,"UP":1})", true},
+            {R"({"DIRC":2,"ID":12,"LOW":1,"UP":2})", true},
+            {R"("12")", true},
+        };
+        const Json::Value list = node("$.MEM.MTAB");
+        for (const auto& [request, refused] : requests) {
+            QVERIFY(simulator.clearLog());
+            QCOMPARE(page({fromText(request)}).size(), 0u);
+            QVERIFY2(simulator.logLines("warning").size() == (refused ? 1 : 0), request.constData());
+        }
+        // A read of the list still answers the list, which paging leaves as it was.
+        const Json::Value read = send("path", token, SimulatorProcess::getTelegram({"$.MEM.MTAB"}));
+        QVERIFY(list.size() >= 2 && SimulatorProcess::lastSetIn(read, "$.MEM.MTAB") == list && node("$.MEM.MTAB") == list);
+    }
+
+    void deletingRecordingsFreesMemoryAndForgetsThem()
+    {
+        const Json::Value before = node("$.MEM.MTAB");
+        QCOMPARE(before.size(), 5u);
+        const Json::Value del = SimulatorProcess::deleteRecordsTelegram("$.MEM.MTAB", "12,13");
+        QVERIFY(refuses("measure", operatorToken, del));   // read-only for the operator
+        QVERIFY(refuses("export", token, del));            // not the endpoint for recordings
+        QVERIFY(refuses("measure", token, SimulatorProcess::deleteRecordsTelegram("$.MEM.MTAB", "99")));
+        QVERIFY(node("$.MEM.MTAB") == before);
+
+        const Json::Value telegrams = send("measure", token, del);
+        QCOMPARE(telegrams.size(), 1u);
+        QCOMPARE(SimulatorProcess::deletesIn(telegrams), QStringList{"$.MEM.MTAB"});
+        QCOMPARE(setPaths(telegrams), (QStringList{"$.MEM.MTAB", "$.MEM.SF.VAL", "$.MEM.SFP.VAL", "$.MEM.TRE.VAL"}));
+        QCOMPARE(idsOf(SimulatorProcess::lastSetIn(telegrams, "$.MEM.MTAB")), (QList<qint64>{9, 10, 11}));
+        // 1.5 MB + 0.75 MB freed of 3.8 GB, 2.2 GB free.
+        QCOMPARE(SimulatorProcess::lastSetIn(telegrams, "$.MEM.SF.VAL").asDouble(), 2.202);
+        QCOMPARE(node("$.MEM.SF.VAL").asDouble(), 2.202);
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.MEM.SFP.VAL") == 42);
+        QVERIFY(SimulatorProcess::lastSetIn(telegrams, "$.MEM.TRE.VAL").isInt64());
+        QCOMPARE(page({SimulatorProcess::pagingRequest(12, 0, 4102444800000)}).size(), 0u);
+    }
+
+    void exportingAndDeletingExports()
+    {
+        const Json::Value destinations = node("$.EXP.DEST");
+        QVERIFY(refuses("export", operatorToken, SimulatorProcess::exportTelegram(2, 9)));   // no right
+        QVERIFY(refuses("config", service, SimulatorProcess::exportTelegram(2, 9)));
+        QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(7, 9)));   // unknown
+        QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(2, 99)));
+        QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(3, 9)));   // size null
+        // 2.5 Mb x 0.4 = 1 MB, but 0.5 MB free.
+        QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(2, 10)));
+        QVERIFY(node("$.EXP.DEST") == destinations && node("$.EXP.STAS") == 1);
+
+        // 350 kB x 0.4 = 140 kB onto 0.5 MB.
+        qint64 reqId = currentId();
+        QCOMPARE(simulator.post("export", service, SimulatorProcess::exportTelegram(2, 9)), 200);
+        QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(1, 9)));   // busy
+        const Json::Value telegrams = simulator.waitFor(token, reqId, [](const Json::Value& telegram) {
+            return SimulatorProcess::lastSetIn(listOf(telegram), "$.EXP.STAS") == 1;
+        });
+        QVERIFY(SimulatorProcess::lastSetIn(listOf(telegrams[0]), "$.EXP.STAS") == 2);
+        const Json::Value done = listOf(telegrams[telegrams.size() - 1]);
+        QCOMPARE(SimulatorProcess::deletesIn(done), QStringList{"$.EXP.MTAB"});
+        QCOMPARE(setPaths(done), (QStringList{"$.EXP.MTAB", "$.EXP.DEST[1].SIZE.VAL", "$.EXP.STAS"}));
+        const Json::Value files = SimulatorProcess::lastSetIn(done, "$.EXP.MTAB");
+        QCOMPARE(idsOf(files), (QList<qint64>{4, 9, 10}));
+        QVERIFY(files[2]["FILE"] == "Messung_0009.csv" && files[2]["DEST"]["ID"] == 2 && files[2]["DU"].asInt64() > 1709366400000);
+        QVERIFY(files[2]["SIZE"]["VAL"] == 140.0 && files[2]["SIZE"]["DIM"]["T"] == "kB");
+        QCOMPARE(SimulatorProcess::lastSetIn(done, "$.EXP.DEST[1].SIZE.VAL").asDouble(), 0.363);
+
+        const Json::Value del = SimulatorProcess::deleteRecordsTelegram("$.EXP.MTAB", "9,10");
+        QVERIFY(refuses("export", operatorToken, del));
+        QVERIFY(refuses("measure", service, del));
+        const Json::Value deleted = send("export", service, del);
+        QCOMPARE(deleted.size(), 1u);
+        QCOMPARE(SimulatorProcess::deletesIn(deleted), QStringList{"$.EXP.MTAB"});
+        QCOMPARE(idsOf(SimulatorProcess::lastSetIn(deleted, "$.EXP.MTAB")), QList<qint64>{4});
+        QCOMPARE(SimulatorProcess::lastSetIn(deleted, "$.EXP.DEST[1].SIZE.VAL").asDouble(), 0.7);   // 0.2 MB and 140 kB back
+    }
+
+    void badFileNamesAreRefused()
+    {
+        const Json::Value file = node("$.SERV.STAT.MEAS.FILE");
+        const QString name = QStringLiteral("$.SERV.STAT.MEAS.FILE.VAL");
+        QVERIFY(refuses("config", token, SimulatorProcess::setTelegram(name, "Halle 3!")));
+        QVERIFY(refuses("config", token, SimulatorProcess::setTelegram("$.SERV.STAT.MEAS.FILE", "Messung_A")));
+        QVERIFY(node("$.SERV.STAT.MEAS.FILE") == file);
+        QVERIFY(SimulatorProcess::lastSetIn(configWrite(token, name, "Messung_A"), name) == "Messung_A");
+    }
+
+    // Start and stop are a write of the start/stop function, which is not for the
+    // factory service's role: the write is echoed first, then the new state (its
+    // "VAL" an element of its own), then the function idle again under a text id
+    // of its own. While measuring only entries with the measurement bit may
+    // change, and chart blocks stream on the sample grid, none left out; stopped,
+    // the recording pages back what was streamed, and live values go on alone.
+    void measurementStartsStreamsStopsAndPagesBack()
+    {
+        QCOMPARE(toggleMeasurement(simulator.login("werk", "werk500")).size(), 0u);
+        QVERIFY(!simulator.state()["measuring"].asBool());
+        // A channel with text values, one with numbers, one without a number.
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.SERV.STAT.MEAS.ADR",
+                                                                       fromText(R"(["CH01","CH03","CH09"])"))) > 0);
+        const Json::Value file = node("$.SERV.STAT.MEAS.FILE.VAL");
+        const Json::Value idle = node("$.SERV.FCT.STST");
+        qint64 reqId = currentId();
+        const Json::Value start = toggleMeasurement(token);
+        const QStringList paths = setPaths(start);
+        QVERIFY(paths.first() == "$.SERV.FCT.STST.VAL" && paths.last() == "$.SERV.FCT.STST.VAL");
+        QVERIFY(paths.indexOf("$.SERV.STAT.MEAS") > 0 && paths.indexOf("$.SERV.STAT.MEAS.VAL") > paths.indexOf("$.SERV.STAT.MEAS"));
+        QVERIFY(SimulatorProcess::lastSetIn(start, "$.SERV.STAT.MEAS.VAL") == "START");
+        QVERIFY(SimulatorProcess::lastSetIn(start, "$.SERV.FCT.STST.VAL") == 0);
+        QVERIFY(SimulatorProcess::lastSetIn(start, "$.SERV.FCT.STST.T") != idle["T"]);
+        const Json::Value id = SimulatorProcess::lastSetIn(start, "$.SERV.FCT.STST.ID");
+        QVERIFY(id.isInt() && id != idle["ID"] && SimulatorProcess::listIn(start, "MEM").empty());
+        QCOMPARE(configWrite(operatorToken, "$.DISP.GEN.MEN.NAME.VAL", "Halle 11").size(), 0u);   // AUT 7
+        QCOMPARE(setPaths(configWrite(operatorToken, "$.DISP.GEN.MEN.BEEP.VAL", false)), QStringList{"$.DISP.GEN.MEN.BEEP.VAL"});
+
+        QVERIFY(simulator.pauseLiveValues(false));
+        int blockCount = 0;
+        Json::Value telegrams = simulator.waitFor(token, reqId, [&blockCount](const Json::Value& telegram) {
+            blockCount += int(SimulatorProcess::listIn(listOf(telegram), "MEM").size());
+            return blockCount >= 4;
+        });
+        QVERIFY(simulator.pauseLiveValues(true));
+        for (const Json::Value& telegram : changesSince(reqId))
+            telegrams.append(telegram);
+        const Json::Value measurement = SimulatorProcess::lastSetIn(start, "$.SERV.STAT.MEAS");
+        const Json::Value streamed = SimulatorProcess::listIn(telegrams, "MEM");
+        QVERIFY(streamed.size() >= 4);
+        qint64 previous = measurement["STAT"].asInt64() - 1;
+        for (const Json::Value& block : streamed) {
+            QVERIFY(block["ID"] == measurement["ID"] && block["FILE"] == file && block["SRC"] == 1 && block["ATR"] == 0);
+            for (const Json::Value& time : block["DU"]) {
+                QVERIFY(time.asInt64() > previous && time.asInt64() % sampleIntervalMs == 0);
+                QVERIFY(previous < measurement["STAT"].asInt64() || time.asInt64() == previous + sampleIntervalMs);
+                previous = time.asInt64();
+            }
+            for (const char* channel : {"CH01", "CH03", "CH09"})
+                QCOMPARE(block[channel].size(), block["DU"].size());
+            QVERIFY(block["CH01"][0].isString() && std::stod(block["CH01"][0].asString()) > 0);
+            QVERIFY(block["CH03"][0].isDouble() && block["CH09"][0] == "-");
+        }
+
+        const Json::Value stop = toggleMeasurement(token);
+        QVERIFY(SimulatorProcess::lastSetIn(stop, "$.SERV.STAT.MEAS.VAL") == "STOP" && node("$.SERV.FCT.STST") == idle);
+        const Json::Value stopped = SimulatorProcess::lastSetIn(stop, "$.SERV.STAT.MEAS");
+        QVERIFY(stopped["STOT"].isInt64());
+        const Json::Value paged = page({SimulatorProcess::pagingRequest(
+            measurement["ID"].asInt64(), measurement["STAT"].asInt64(), stopped["STOT"].asInt64())});
+        QVERIFY(paged.size() > 0 && paged[0]["SRC"] == 2 && paged[0]["FILE"] == file);
+        QVERIFY(samplesOf(paged) == samplesOf(streamed));
+        reqId = currentId();
+        QVERIFY(!nextLiveValue(QStringLiteral("$.DATA.MK[1]")).isNull());
+        QVERIFY(SimulatorProcess::listIn(changesSince(reqId), "MEM").empty());
+    }
+
+    // The time left falls with every second written; the free memory, a few bytes
+    // less each step, goes out at the device's resolution of three decimals. The
+    // ring buffer's oldest time follows at most once a second while the ring runs.
+    void runningMeasurementUsesMemoryAndMovesTheRingsOldestTime()
+    {
+        const double free = node("$.MEM.SF.VAL").asDouble();
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.SERV.LIM.RMAX", 1)) > 0);
+        const Json::Value started = toggleMeasurement(token);
+        const Json::Value start = SimulatorProcess::lastSetIn(started, "$.SERV.STAT.MEAS.STAT");
+        QVERIFY(start.isInt64() && start == SimulatorProcess::lastSetIn(started, "$.SERV.STAT.MEAS")["STAT"]);
+
+        qint64 reqId = currentId();
+        QVERIFY(simulator.pauseLiveValues(false));
+        Json::Int64 firstLeft = -1;
+        QVector<qint64> limits;
+        const Json::Value steps = simulator.waitFor(token, reqId, [&](const Json::Value& telegram) {
+            const Json::Value left = SimulatorProcess::lastSetIn(listOf(telegram), "$.MEM.TRE.VAL");
+            if (left.isInt64() && firstLeft < 0)
+                firstLeft = left.asInt64();
+            const Json::Value limit = SimulatorProcess::lastSetIn(listOf(telegram), "$.SERV.STAT.MEAS.LIMT");
+            if (!limit.isNull())
+                limits << limit.asInt64();
+            return limits.size() >= 3 && left.isInt64() && left.asInt64() < firstLeft;
+        }, 6000);
+        QVERIFY(firstLeft > 0 && limits.size() >= 3);
+        QVERIFY(limits[0] > start.asInt64());
+        for (int i = 1; i < limits.size(); ++i)
+            QVERIFY2(limits[i] - limits[i - 1] >= 1000, "at most once a second");
+        const QRegularExpression resolution(QStringLiteral("^\\d+(\\.\\d{1,3})?$"));
+        int figures = 0;
+        for (const auto& set : SimulatorProcess::setsIn(steps)) {
+            if (set.first != QLatin1String("$.MEM.SF.VAL"))
+                continue;
+            ++figures;
+            const QString shown = QString::asprintf("%.16g", set.second.asDouble());   // as the logger shows it
+            QVERIFY2(resolution.match(shown).hasMatch() && set.second.asDouble() <= free, qPrintable(shown));
+        }
+        const Json::Value last = listOf(steps[steps.size() - 1]);
+        QVERIFY(figures > 0 && SimulatorProcess::lastSetIn(last, "$.MEM.SFP.VAL").isInt());
+        QVERIFY(SimulatorProcess::lastSetIn(last, "$.MEM.TRE.VAL").asInt64() < firstLeft);
+
+        // Once the ring stops, so does its oldest time.
+        QVERIFY(simulator.injectTelegram(SimulatorProcess::setTelegram("$.MEM.RING", 2)) > 0);
+        changesSince(reqId);
+        QThread::msleep(1300);
+        QVERIFY(SimulatorProcess::lastSetIn(changesSince(reqId), "$.SERV.STAT.MEAS.LIMT").isNull());
+        QVERIFY(simulator.pauseLiveValues(true));
+    }
     void liveValuesChangeUntilPaused()
     {
         QStringList channelPaths;
