@@ -150,8 +150,9 @@ private slots:
     }
     void wireText()
     {
-        const struct { const char* name; RequestType kind; const char* path; const char* value; int mode; QString expected; } rows[] = {
-            {"read of $.IPTH", REQUEST_PATH, "$.IPTH", "", GlobalEnums::GET, wire("", R"({"DEST":{"PATH":"$.IPTH"},"MODE":0})", "")},
+        const struct { const char *name; RequestType kind; const char *path, *value; int mode; QString expected; } rows[] = {
+            {"read of $.IPTH", REQUEST_PATH, "$.IPTH", "", GlobalEnums::GET,
+             wire("", R"({"DEST":{"PATH":"$.IPTH"},"MODE":0})", "")},
             {"config set", REQUEST_CONFIG, "$.DISP.SR.VAL", "100", GlobalEnums::SET,
              wire("", "", R"({"DEST":{"DEV":1,"PATH":"$.DISP.SR.VAL","PROP":""},"MODE":0,"VAL":100})")},
             {"config set of null", REQUEST_CONFIG, "$.A", "", GlobalEnums::SET,
@@ -184,7 +185,8 @@ private slots:
         request.muid = Q_INT64_C(-5000000000);
         request.mtyp = 1;
         request.value = Json::Value(1);
-        QCOMPARE(textOf(request), wire("", "", "", R"({"MID":9007199254740993,"MTYP":1,"MUID":-5000000000,"USER":"admin","VAL":1})"));
+        QCOMPARE(textOf(request),
+                 wire("", "", "", R"({"MID":9007199254740993,"MTYP":1,"MUID":-5000000000,"USER":"admin","VAL":1})"));
     }
 };
 

@@ -1,10 +1,7 @@
-// The value types of the program: a channel's status letters and function
-// flags as bit words, storage sizes between the instrument's units, the
-// records behind the line chart and the measurement lists (chart points,
-// channel lines, measurements and export destinations), and the table types:
-// cell equality (which decides what a partial rebuild redraws), copies that
-// stay apart, and tables crossing threads through queued signals that pass
-// them by reference.
+// The value types: a channel's status letters and flags as bit words, storage
+// sizes, chart points, measurements and export destinations, and table cells
+// and tables (equality decides what a partial rebuild redraws; tables cross
+// threads through queued signals that pass them by reference).
 #include "common/ChannelData.h"
 #include "common/ChannelDataFlags.h"
 #include "common/CharacteristicLine.h"
@@ -105,8 +102,8 @@ private slots:
         for (const auto& row : rows) {
             Json::Value value;
             QVERIFY(Json::Reader().parse(row.json, value));
-            const int bits = row.left ? ChannelDataFlags::parseLeftFlags(value) : ChannelDataFlags::parseRightFlags(value);
-            QVERIFY2(bits == row.bits, row.name);
+            QVERIFY2((row.left ? ChannelDataFlags::parseLeftFlags(value) : ChannelDataFlags::parseRightFlags(value))
+                         == row.bits, row.name);
         }
     }
 
@@ -131,12 +128,9 @@ private slots:
         QCOMPARE(bytes, 1024.0);
     }
 
-    // Points come sorted by key, the last of equal keys kept, also through a line.
+    // A line's points come sorted by key, the last of equal keys kept.
     void chartPointsAndLines()
     {
-        ChartPoints points{{3, 30}, {1, 10}, {3, 31}, {2, 20}, {1, 11}};
-        normalizeChartPoints(points);
-        QCOMPARE(pairs(points), (QList<QPair<double, double>>{{1, 11}, {2, 20}, {3, 31}}));
         CharacteristicLine line(QStringLiteral("m.dat"), QStringLiteral("M02"), 7, 2, 3);
         line.setPoints(ChartPoints{{2, 2}, {1, 1}, {2, 4}});
         QCOMPARE(pairs(line.pointsRef()), (QList<QPair<double, double>>{{1, 1}, {2, 4}}));
@@ -147,10 +141,10 @@ private slots:
         const Measure running(QStringLiteral("Lauf"), 1, 1700000000000LL, 0);
         QCOMPARE(running.getPeriodText(QStringLiteral("dd.MM.yyyy HH.mm.ss"), QStringLiteral("-")),
                  QStringLiteral("14.11.2023 22.13.20 - 01.01.1970 00.00.00"));
-        QCOMPARE(Measure(QString(), 2, 0, 0, 1234.567, QStringLiteral("MB")).getSizeText(), QStringLiteral("1234.57 MB"));
+        QCOMPARE(Measure(QString(), 2, 0, 0, 1234.567, QStringLiteral("MB")).getSizeText(), QString("1234.57 MB"));
         QCOMPARE(ExportDestination().getAvailableText(), QStringLiteral("0.00 "));
-        const ExportDestination usb(2, QStringLiteral("\\\\usb"), QStringLiteral("USB"), 17, 12.345, QStringLiteral("GB"), 1.2,
-                                    false);
+        const ExportDestination usb(2, QStringLiteral("\\\\usb"), QStringLiteral("USB"), 17, 12.345, QStringLiteral("GB"),
+                                    1.2, false);
         QCOMPARE(usb.getAvailableText(), QStringLiteral("12.35 GB"));
     }
 
@@ -160,7 +154,7 @@ private slots:
         Measure copy = original;
         copy.addChannel(CharacteristicLine(QStringLiteral("f"), QStringLiteral("M01"), 3, 2, 0));
         QVERIFY(original.getChannels().isEmpty());
-        QVector<Measure> list{original, Measure(QStringLiteral("b"), 5, 1000, 0), Measure(QStringLiteral("c"), 6, 1500, 0)};
+        QVector<Measure> list{original, Measure(QString("b"), 5, 1000, 0), Measure(QString("c"), 6, 1500, 0)};
         std::sort(list.begin(), list.end(), measureLessThan);
         QCOMPARE((QList<int>{list[0].getId(), list[1].getId(), list[2].getId()}), (QList<int>{5, 6, 3}));
         QVERIFY(!measureLessThan(list[0], list[0]));

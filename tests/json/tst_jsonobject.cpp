@@ -1,8 +1,6 @@
-// The JSON document: text cache, parsing and cleaning, the pass-through
-// accessors and query sinks; the application of device telegrams (deletes
-// before sets, creation of missing nodes, per-element results, elements that
-// fail alone); and one thread applying telegrams while others query and
-// serialise the same document: readers never see a half-applied telegram.
+// The JSON document: text cache, parsing and query sinks; device telegrams
+// (deletes before sets, missing nodes created, elements that fail alone); and
+// readers on other threads, which never see a half-applied telegram.
 
 #include "JsonTestText.h"
 #include "json/JSONObject.h"
@@ -13,7 +11,6 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 using KORVALIS::JSON::JSONObject;
@@ -94,8 +91,6 @@ private slots:
     {
         const std::pair<std::function<void(JSONObject&)>, QByteArray> rows[] = {
             {[](JSONObject& d) { std::string t = "{"; d.parse(t); }, R"({"a":2})"},
-            {[](JSONObject& d) { d.parseMember("[4]", "b"); }, R"({"a":2,"b":[4]})"},
-            {[](JSONObject& d) { d.removeMember("x"); }, R"({"a":2})"},
             {[](JSONObject& d) { Json::Value v(9); d.swapJSON(v); }, "9"},
             {[](JSONObject& d) {
                  Json::Value t = fromText(R"({"INST":{"SET":{"VAL":[{"DEST":{"PATH":"$.c"},"VAL":5}]}}})");
@@ -112,7 +107,7 @@ private slots:
         }
     }
 
-    // Parsed from a text and from a stream alike; a failure keeps the old root.
+    // A failed parse keeps the old root.
     void parse_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -120,7 +115,6 @@ private slots:
         QTest::addColumn<QByteArray>("cleanedText");   // the caller's text afterwards; empty: not checked
         QTest::newRow("text around the object") << QByteArray(R"(xx{"a":1}yy)") << QByteArray(R"({"a":1})")
                                                 << QByteArray(R"({"a":1}yy)");
-        QTest::newRow("bare array") << QByteArray("[1,2]") << QByteArray() << QByteArray();
         QTest::newRow("raw tab and comment inside a string are kept")
             << QByteArray("{\"s\":\"a\t/*x*/b\"}") << QByteArray(R"({"s":"a\t/*x*/b"})") << QByteArray("{\"s\":\"a\t/*x*/b\"}");
         QTest::newRow("escaped backslash ends before the quote")
@@ -128,7 +122,6 @@ private slots:
         QTest::newRow("comments and whitespace outside strings")
             << QByteArray("/* {head} */\r\n// {line}\n{\t\"a\" : 1, /* c */\"b\":[1,\r\n2] // tail\n}")
             << QByteArray(R"({"a":1,"b":[1,2]})") << QByteArray(R"({"a" : 1, "b":[1,2] })");
-        QTest::newRow("truncated") << QByteArray(R"({"a":{"b":1})") << QByteArray() << QByteArray();
         QTest::newRow("number too large for a double") << QByteArray(R"({"n":1e400})") << QByteArray() << QByteArray();
         QTest::newRow("nested 100000 levels")
             << QByteArray("{\"a\":") + QByteArray(100000, '[') + QByteArray(100000, ']') + "}" << QByteArray() << QByteArray();
@@ -146,33 +139,6 @@ private slots:
         QCOMPARE(compact(*doc.getJSON()), root.isEmpty() ? oldRoot : root);
         if (!cleanedText.isEmpty())
             QCOMPARE(QByteArray::fromStdString(input), cleanedText);
-        JSONObject streamed(fromText(oldRoot));
-        std::istringstream in(text.toStdString());
-        QCOMPARE(streamed.parseStream(in), !root.isEmpty());
-        QCOMPARE(compact(*streamed.getJSON()), root.isEmpty() ? oldRoot : root);
-    }
-
-    void parseMemberStoresOnlyWhatParses()
-    {
-        JSONObject doc;
-        doc.parseMember(std::string(R"({"n":1})"), std::string("a"));
-        doc.parseMember(R"([1,)", "b");
-        doc.parseMember(std::string("  7  "), "c");
-        doc.parseMember(static_cast<const char*>(nullptr), "d");
-        doc.parseMember(std::string(100000, '['), "e");   // beyond the reader's nesting limit
-        doc.setMember(Json::Value(8), "f");
-        doc.removeMember("f");
-        QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"a":{"n":1},"c":7})"));
-    }
-
-    void accessorsLetJsoncppErrorsPass()
-    {
-        JSONObject doc(fromText("[1,2]"));
-        QVERIFY_EXCEPTION_THROWN(doc.getMember("a"), std::exception);
-        QVERIFY_EXCEPTION_THROWN(doc.removeMember("a"), std::exception);
-        QCOMPARE(compact(*doc.getJSON()), QByteArray("[1,2]"));
-        doc.setMember(Json::Value(1), "x");   // the lock is released on the way out
-        QCOMPARE(doc.toString(), std::string("[1,2]\n"));
     }
 
     void queryAppendsCopiesAndPaths()
@@ -196,11 +162,10 @@ private slots:
             tree["A"].append(i);
         JSONObject big(tree);
         values.clear();
-        QVERIFY(big.query("$[A,A,A]", values, nullptr));
-        QCOMPARE(values.size(), std::size_t(3));
+        QVERIFY(big.query("$[A,A,A]", values, nullptr) && values.size() == 3);
         values.clear();
-        QVERIFY(!big.query("$[A" + QByteArray(",A").repeated(29).toStdString() + "]", values, nullptr));
-        QVERIFY(values.empty());
+        const std::string thirtyCopies = "$[A" + QByteArray(",A").repeated(29).toStdString() + "]";
+        QVERIFY(!big.query(thirtyCopies, values, nullptr) && values.empty());
     }
     void apply_data()
     {
@@ -290,7 +255,8 @@ private slots:
     void paddingLimit()
     {
         JSONObject doc(fromText("{}"));
-        Json::Value message = fromText(telegram({}, {set("$.L[100000]", "1"), set("$.M[1]", "1"), set("$.L[100001]", "1")}));
+        Json::Value message =
+            fromText(telegram({}, {set("$.L[100000]", "1"), set("$.M[1]", "1"), set("$.L[100001]", "1")}));
         QCOMPARE(applied(doc, message), QString("2|$.L[100000]|0;2|$.M[1]|3;2|$.L[100001]|3"));
         QCOMPARE(doc.getMember("L").size(), Json::ArrayIndex(100001));
         Json::Value next = fromText(telegram({}, {set("$.M[60000]", "1"), set("$.N[60000]", "1")}));
@@ -349,7 +315,8 @@ private slots:
                     std::this_thread::sleep_for(std::chrono::microseconds(100));
                     if ((reads.fetch_add(1) + r) % 2 == 0) {
                         Json::Value parsed;
-                        if (!Json::Reader().parse(doc.toString(), parsed) || !consistent(parsed) || !consistent(doc.snapshot()))
+                        if (!Json::Reader().parse(doc.toString(), parsed) || !consistent(parsed)
+                            || !consistent(doc.snapshot()))
                             ++tornReads;
                     } else {
                         std::vector<Json::Value> values;
@@ -378,8 +345,7 @@ private slots:
         QVERIFY(reads.load() > kReaders);
         const Json::Value tree = doc.snapshot();
         QCOMPARE(tree["C"]["n"].asInt(), kTelegrams - 1);
-        QCOMPARE(tree["S"].size(), Json::ArrayIndex(kKeys));
-        QCOMPARE(tree["L"].size(), Json::ArrayIndex(kKeptElements));
+        QVERIFY(tree["S"].size() == kKeys && tree["L"].size() == kKeptElements);
         QCOMPARE(tree["L"][0u]["i"].asInt(), kTelegrams - kKeptElements);
         QCOMPARE(doc.toString(), Json::FastWriter().write(tree));
     }

@@ -45,15 +45,13 @@ const Json::Value& document()
 
 // Runs one query; returns "" on success or the kind of the failure.
 QString runQuery(const Json::Value& tree, const std::string& expression, std::vector<const Json::Value*>* hits,
-                 std::vector<std::string>* paths, std::string* message = nullptr)
+                 std::vector<std::string>* paths)
 {
     try {
         return JsonPath().query(tree, expression, hits, paths) ? QString() : QString("false");
     } catch (const boost::bad_lexical_cast&) {
         return "bad_lexical_cast";
-    } catch (const std::invalid_argument& e) {
-        if (message)
-            *message = e.what();
+    } catch (const std::invalid_argument&) {
         return "invalid_argument";
     } catch (const std::out_of_range&) {
         return "out_of_range";
@@ -95,7 +93,8 @@ private slots:
         const auto row = [](const char* name, const QByteArray& expr, const QString& hits, const QStringList& paths) {
             QTest::newRow(name) << expr << QString() << hits << paths;
         };
-        const auto outcome = [](const char* name, const QByteArray& expr, const QString& failure) {   // hits not compared
+        // Only the outcome is compared, not the hits.
+        const auto outcome = [](const char* name, const QByteArray& expr, const QString& failure) {
             QTest::newRow(name) << expr << failure << QString() << QStringList();
         };
 
@@ -164,7 +163,7 @@ private slots:
         QCOMPARE(shownPaths, paths);
     }
 
-    void invalidUtf8AndMessages()
+    void invalidUtf8()
     {
         const Json::Value& doc = document();
         const std::string odd("\xff\xfe");
@@ -176,9 +175,6 @@ private slots:
         QCOMPARE(hits[0], &doc["W"][odd]["N"]);
         QCOMPARE(paths, std::vector<std::string>({"$.W." + odd + ".N", "$.W." + odd}));
 
-        std::string message;
-        QCOMPARE(runQuery(doc, "$.A[(@.size)]", &hits, nullptr, &message), QString("invalid_argument"));
-        QCOMPARE(QString::fromStdString(message), QString("Invalid Argument/Not Supported: @.size"));
     }
 
     void hitWorkAndDepthLimits()
@@ -196,15 +192,15 @@ private slots:
         // hit: 135 of them stay within the largest budget, 3,000,000, 165 do not.
         tree["A"].resize(10000);
         hits.clear();
-        QCOMPARE(runQuery(tree, "$[A" + QByteArray(",A").repeated(134).toStdString() + "][*].Q", &hits, nullptr), QString());
-        QCOMPARE(runQuery(tree, "$[A" + QByteArray(",A").repeated(164).toStdString() + "][*].Q", &hits, nullptr),
+        const std::string union135 = "$[A" + QByteArray(",A").repeated(134).toStdString();
+        QCOMPARE(runQuery(tree, union135 + "][*].Q", &hits, nullptr), QString());
+        QCOMPARE(runQuery(tree, union135 + QByteArray(",A").repeated(30).toStdString() + "][*].Q", &hits, nullptr),
                  QString("runtime_error"));
         QVERIFY(hits.empty());
 
         // As deep as jsoncpp's reader allows the descent reaches the bottom;
         // deeper trees built in code fail cleanly instead of exhausting the stack.
-        QCOMPARE(runQuery(deepTree(1000), "$..x", &hits, nullptr), QString());
-        QCOMPARE(hits.size(), std::size_t(1));
+        QVERIFY(runQuery(deepTree(1000), "$..x", &hits, nullptr).isEmpty() && hits.size() == 1);
         QCOMPARE(runQuery(deepTree(3000), "$..x", &hits, nullptr), QString("runtime_error"));
 
         // The work budget follows the tree. Seven nested descents (an expression

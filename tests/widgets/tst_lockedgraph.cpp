@@ -13,14 +13,6 @@
 
 namespace {
 
-ChartPoints pts(std::initializer_list<std::pair<double, double>> list)
-{
-    ChartPoints result;
-    for (const auto& p : list)
-        result.append(QCPGraphData(p.first, p.second));
-    return result;
-}
-
 ChartPoints ramp(double from, int count)
 {
     ChartPoints result;
@@ -52,15 +44,15 @@ private slots:
     void mergeTrimAndCut()
     {
         auto* graph = new LockedGraph(plot.xAxis, plot.yAxis);
-        graph->insertPoints(pts({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 100);
+        graph->insertPoints(ChartPoints({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 100);
         // Equal keys take the new value, new keys go in between and in front;
         // unsorted input with non-finite points is repaired.
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QCOMPARE(graph->insertPoints(pts({{0, 0}, {2, 20}, {2.5, 25}, {7, 7}, {6, 6}, {nan, 1},
+        QCOMPARE(graph->insertPoints(ChartPoints({{0, 0}, {2, 20}, {2.5, 25}, {7, 7}, {6, 6}, {nan, 1},
                                           {8, std::numeric_limits<double>::infinity()}, {7, 70}}), 100), 8);
         QCOMPARE(dump(graph->points()), QStringLiteral("0:0 1:1 2:20 2.5:25 3:3 4:4 6:6 7:70"));
         // Trimming keeps the newest, by a merge and by an append larger than the limit.
-        QCOMPARE(graph->insertPoints(pts({{1, 10}}), 3), 3);
+        QCOMPARE(graph->insertPoints(ChartPoints({{1, 10}}), 3), 3);
         QCOMPARE(dump(graph->points()), QStringLiteral("4:4 6:6 7:70"));
         QCOMPARE(graph->insertPoints(ramp(10, 5), 2), 2);
         QCOMPARE(dump(graph->points()), QStringLiteral("13:13 14:14"));
@@ -75,7 +67,7 @@ private slots:
         QCOMPARE(dump(graph->points()), QStringLiteral("1:1 2:2 3:3 4:4"));
 
         // Cuts inside interpolate; at or outside the ends nothing changes.
-        const ChartPoints line = pts({{10, 1}, {20, 3}, {30, 5}});
+        const ChartPoints line = ChartPoints({{10, 1}, {20, 3}, {30, 5}});
         for (double t : {15.0, 10.0, 35.0}) {
             graph->clearPoints();
             graph->insertPoints(line, 100);
@@ -91,15 +83,15 @@ private slots:
         const auto range = [&]() {
             return graph->valueRange(low, high) ? qMakePair(low, high) : qMakePair(qQNaN(), qQNaN());
         };
-        graph->insertPoints(pts({{1, 5}, {2, -3}, {3, 1}, {4, 2}}), 100);
-        graph->insertPoints(pts({{1, 0}}), 100);   // replaces the high one
+        graph->insertPoints(ChartPoints({{1, 5}, {2, -3}, {3, 1}, {4, 2}}), 100);
+        graph->insertPoints(ChartPoints({{1, 0}}), 100);   // replaces the high one
         QCOMPARE(range(), qMakePair(-3.0, 2.0));
-        graph->insertPoints(pts({{5, 0}}), 3);   // trims the low one
+        graph->insertPoints(ChartPoints({{5, 0}}), 3);   // trims the low one
         QCOMPARE(range(), qMakePair(0.0, 2.0));
         QVERIFY(graph->cutAt(4.5));   // cuts the high one away, adds 1
         QCOMPARE(range(), qMakePair(0.0, 1.0));
         const QCPRange window(0, 1);
-        graph->insertPoints(pts({{1, 9}}), 2, &window);   // the window trim drops the newest
+        graph->insertPoints(ChartPoints({{1, 9}}), 2, &window);   // the window trim drops the newest
         QCOMPARE(range(), qMakePair(1.0, 9.0));
         graph->clearPoints();
         QVERIFY(!graph->valueRange(low, high));

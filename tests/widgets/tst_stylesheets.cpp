@@ -1,12 +1,7 @@
-// Widgets under the application style sheets. The sheets load without
-// complaint, point at pictures that exist and give the widgets their colours;
-// the pictures loaded by names with a trap in them are there at their size,
-// and the animations animate. The measured-value widgets: the status becomes
-// "measureStatus", the sheet turns it into the blinking overlay text and the
-// value colour, function flags become pictures in a 2 x 3 grid. The radio list
-// of table cells: unique descriptions, the first option chosen, a tap on
-// another option reported once (both signals), a choice made by the program
-// never reported, and the chosen index always naming the checked button.
+// Widgets under the application style sheets: the sheets load without
+// complaint and name pictures that exist; pictures with a trap in their name
+// are there at their size; colours, the measured-value widgets' status look
+// (overlay text, value colour, flag pictures) and the radio list of table cells.
 #include "../common/LogCapture.h"
 #include "AppStyleSheet.h"
 #include "Screenshot.h"
@@ -15,7 +10,6 @@
 #include "widgets/ZCheckButton.h"
 #include "widgets/ZComboBox.h"
 #include "widgets/ZDateEdit.h"
-#include "widgets/ZDialog.h"
 #include "widgets/ZFlagIcon.h"
 #include "widgets/ZFlagWidget.h"
 #include "widgets/ZMeasureDisplayWidget.h"
@@ -196,7 +190,8 @@ private slots:
         for (const auto& picture : pictures) {
             QImageReader reader(picture.name);
             const QImage first = reader.read();
-            QVERIFY2(first.size() == QSize(picture.width, picture.height), qPrintable(picture.name + (": " + reader.errorString())));
+            QVERIFY2(first.size() == QSize(picture.width, picture.height),
+                     qPrintable(picture.name + (": " + reader.errorString())));
             if (!QByteArray(picture.name).endsWith(".gif"))
                 continue;
             QVERIFY2(reader.supportsAnimation() && reader.loopCount() == -1, picture.name);
@@ -256,26 +251,6 @@ private slots:
         QVERIFY(combo->view()->visualRect(combo->model()->index(1, 0)).height() >= 50);
         combo->hidePopup();
         QVERIFY2(styleComplaints(*log).isEmpty(), qPrintable(styleComplaints(*log).join('\n')));
-    }
-
-    void dialogVeilsTheWindow()
-    {
-        QWidget window;
-        window.resize(1280, 800);
-        named(new QWidget(&window), "wgtDataHeader")->setGeometry(0, 0, 1280, 64);
-        named(new QWidget(&window), "wgtHomeBodyContainer")->setGeometry(0, 64, 1280, 736);
-        QVERIFY(shown(&window));
-        ZDialog dialog(&window);
-        named(new QWidget(&dialog), "wgtFunctionDialog")->setGeometry(340, 200, 600, 400);
-        QCoreApplication::processEvents();
-        dialog.show();
-        // Half of rgb(151,151,151) over the header (0,82,66) and the body (204,205,204).
-        const QImage image = window.grab().toImage();
-        COMPARE_COLOUR(image.pixelColor(20, 20), QColor(76, 117, 109));
-        COMPARE_COLOUR(image.pixelColor(20, 400), QColor(178, 178, 178));
-        // The panel: white, with a black frame.
-        COMPARE_COLOUR(image.pixelColor(640, 400), QColor(Qt::white));
-        COMPARE_COLOUR(image.pixelColor(340, 400), QColor(Qt::black));
     }
 
     // The scaling and the large widget share the look; a status set again
@@ -413,7 +388,8 @@ private slots:
             QSignalSpy byIndex(&group, qOverload<int>(&ZRadioGroup::currentIndexChanged));
             const int other = r.selectedAfter == 0 ? 1 : 0;
             for (int i = 0; i < 2; ++i)
-                QTest::mouseClick(group.button(other), Qt::LeftButton, {}, QPoint(12, group.button(other)->height() / 2));
+                QTest::mouseClick(group.button(other), Qt::LeftButton, {},
+                                  QPoint(12, group.button(other)->height() / 2));
             QVERIFY2(byIndex.count() == 1 && byIndex.at(0).at(0).toInt() == other, r.name);
             const QString text = group.descriptions().at(other);
             QVERIFY2(byText.count() == 1 && byText.at(0).at(0).toString() == text, r.name);

@@ -1,24 +1,15 @@
-// The small controls: the three-state check button's states, signals and
-// pictures; ZComboBox leaving the wheel to its table and reporting its popup;
-// ZTabWidget's reload tap; the date and time editors; ZTooltip; the labels
-// (ZLabel elides, ZClickLabel debounces, ZScaleLabel fits its font to its size,
-// also under a style sheet); the widget header of tables; and ZDialog, which
-// covers the window it belongs to, follows its size, keeps the open-dialog
-// count equal to the number of dialogs on screen, and holds the keyboard.
-// The animated widgets: ZAnimatedButton shows a still picture until started,
-// the animation's frames while running, nothing moving after stop;
-// ZAnimatedLabel's alpha follows the wall clock's 4096 ms cycle (solid, 400 ms
-// fade-out, 400 ms fade-in) so all blocks fade together, and it repaints only
-// when a frame would differ.
+// The controls without the application style sheets: check button, combo box,
+// tab widget, clock, tooltip, labels, table header widgets, ZDialog (covers its
+// window, counts dialogs on screen, holds the keyboard) and the animated button
+// and label (whose alpha follows the wall clock's 4096 ms cycle so all blocks
+// fade together, repainting only when a frame would differ).
 #include "widgets/Repolish.h"
 #include "widgets/TevaroResources.h"
 #include "widgets/ZAnimatedButton.h"
 #include "widgets/ZAnimatedLabel.h"
-#include "widgets/ZCalendarWidget.h"
 #include "widgets/ZCheckButton.h"
 #include "widgets/ZClickLabel.h"
 #include "widgets/ZComboBox.h"
-#include "widgets/ZDateEdit.h"
 #include "widgets/ZDialog.h"
 #include "widgets/ZHorizontalHeader.h"
 #include "widgets/ZLabel.h"
@@ -76,8 +67,6 @@ class ClockedClickLabel : public ZClickLabel
 {
 public:
     qint64 now = 0;
-
-protected:
     qint64 currentTimeMs() const override { return now; }
 };
 
@@ -121,8 +110,6 @@ public:
     QColor corner() { return grab().toImage().pixelColor(58, 18); }
     qint64 now;
     int paints = 0;
-
-protected:
     qint64 currentTimeMs() const override { return now; }
     void paintEvent(QPaintEvent* event) override
     {
@@ -130,7 +117,6 @@ protected:
         ZAnimatedLabel::paintEvent(event);
     }
 };
-
 
 } // namespace
 
@@ -152,8 +138,6 @@ public slots:
 // A dialog with a row of buttons named "b0", "b1", ...
 class ButtonDialog : public ZDialog
 {
-    Q_OBJECT
-
 public:
     ButtonDialog(QWidget* window, int count) : ZDialog(window)
     {
@@ -204,8 +188,9 @@ private slots:
             c.act(button);
             QVERIFY2(got == c.emitted && button.getButtonCheckState() == c.expected, c.name);
             const QImage picture(QString(":/pic/icon/%1_checkbox.png").arg(pictures[c.expected]));
-            QVERIFY2(!picture.isNull() && button.icon().pixmap(26, 26).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                                              == picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), c.name);
+            const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+            QVERIFY2(!picture.isNull() && button.icon().pixmap(26, 26).toImage().convertToFormat(premultiplied)
+                                              == picture.convertToFormat(premultiplied), c.name);
         }
     }
 
@@ -285,24 +270,6 @@ private slots:
         QTRY_VERIFY(!edit->hasFocus());
         edit->updateClock();
         QCOMPARE(edit->time(), QTime(0, 0, 2));
-    }
-
-    void calendarPopupIsReported()
-    {
-        QStringList events;   // outlives the editor, whose calendar reports hiding when destroyed
-        ZDateEdit edit;
-        QVERIFY(shown(&edit));
-        auto* calendar = qobject_cast<ZCalendarWidget*>(edit.calendarWidget());
-        QVERIFY(calendar);
-        connect(&edit, &ZDateEdit::openCalendarPopup, this, [&] { events << "open popup"; });
-        connect(calendar, &ZCalendarWidget::showCalendar, this, [&] { events << "show"; });
-        connect(calendar, &ZCalendarWidget::hideCalendar, this, [&] { events << "hide"; });
-        // A tap on the drop-down arrow at the right end opens the calendar.
-        QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 6, edit.height() / 2));
-        QTRY_VERIFY(calendar->isVisible());
-        calendar->window()->hide();
-        QTRY_VERIFY(!calendar->isVisible());
-        QCOMPARE(events, QStringList({"open popup", "show", "hide"}));
     }
 
     // Shown under its widget for its time, then gone; a resize of the watched
