@@ -84,6 +84,7 @@ private slots:
         QVERIFY(!CommonJSONUtil::getValueByKeyPath(parse("[1]"), out, "A"));
         QVERIFY(!CommonJSONUtil::getValueByKeyPath(parse(R"({"A":3})"), out, "A.B"));
 
+        QVERIFY(pathsRelated("$.MEM", "$.MEM.MTAB[2].ID") && pathsRelated("$.L[1]", "$.L") && !pathsRelated("$.L", "$.LX"));
         // (outer, path, outer covers path, the two overlap)
         const std::tuple<const char*, const char*, bool, bool> relations[] = {
             {"$.L[*].A", "$.L[2].A.B", true, true},  {"$.L[*].A", "$.L[*].A", true, true},
@@ -121,6 +122,7 @@ private slots:
         QCOMPARE(util.getSnapshot()["B"], parse(R"({"b":1,"C":5})"));
         QCOMPARE(util.getSnapshot().size(), 4u);   // nothing added for a text that is no path
     }
+
     // Plain literals: moc loses its way in raw strings that end in a quote.
     void redactToken()
     {
@@ -148,6 +150,7 @@ private slots:
         QVERIFY(logged.startsWith("{\"TOKN\":\"***\"") && logged.size() < 200);
         QCOMPARE(LogRedaction::forLog(QStringLiteral("short"), 100), QStringLiteral("short"));
     }
+
     void wireText()
     {
         const struct { const char *name; RequestType kind; const char *path, *value; int mode; QString expected; } rows[] = {

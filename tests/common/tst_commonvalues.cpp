@@ -160,6 +160,7 @@ private slots:
         QVERIFY(!measureLessThan(list[0], list[0]));
         QCOMPARE(QVariant::fromValue(copy).value<Measure>().getChannels().size(), 1);   // queued signals carry them
     }
+
     // Equality decides what a partial rebuild redraws: the changed flag does
     // not count, a NaN limit or an emptied value does. Validators apply to ROWS
     // tables only, so a table whose producer never sets the kind must be one.

@@ -92,12 +92,14 @@ class tst_DeviceSimulator : public QObject
     {
         return simulator.waitFor(client.isEmpty() ? token : client, reqId, [](const Json::Value&) { return false; }, 0);
     }
+
     // The one node of the simulator's tree at a concrete path; null when there is none.
     Json::Value node(const QString& path)
     {
         const Json::Value values = simulator.treeValues(path);
         return values.size() == 1 ? values[0] : Json::Value();
     }
+
     // Posts telegram to endpoint as client; what the device then sent client (null: no 200).
     Json::Value send(const QString& endpoint, const QString& client, const Json::Value& telegram)
     {
@@ -116,6 +118,7 @@ class tst_DeviceSimulator : public QObject
     {
         return listIn(send("measure", token, SimulatorProcess::pagingTelegram(requests)), "MEM");
     }
+
     // True when the device answered a telegram sent as client with a refusal
     // only: one German status-bar message, no change.
     bool refuses(const QString& endpoint, const QString& client, const Json::Value& telegram)
@@ -164,6 +167,7 @@ private slots:
         operatorToken = simulator.login("bediener", "1234");
         QVERIFY(!token.isEmpty() && !service.isEmpty() && !operatorToken.isEmpty());
     }
+
     void cleanupTestCase() { QVERIFY2(simulator.stop(), "SIGTERM ends the simulator with exit code 0"); }
 
     void loginAnswerRefusalsAndUnknownTokens()
@@ -768,6 +772,7 @@ private slots:
         QVERIFY(lastSetIn(changesSince(reqId), "$.SERV.STAT.MEAS.LIMT").isNull());
         QVERIFY(simulator.pauseLiveValues(true));
     }
+
     void liveValuesChangeUntilPaused()
     {
         QStringList channelPaths;

@@ -46,7 +46,6 @@ QString applied(JSONObject& doc, Json::Value& message, bool* ok = nullptr)
     return parts.join(';');
 }
 
-
 constexpr int kTelegrams = 10000;
 constexpr int kReaders = 4;
 constexpr int kKeptElements = 10;   // $.L keeps its last 10 appended elements
@@ -167,6 +166,7 @@ private slots:
         const std::string thirtyCopies = "$[A" + QByteArray(",A").repeated(29).toStdString() + "]";
         QVERIFY(!big.query(thirtyCopies, values, nullptr) && values.empty());
     }
+
     void apply_data()
     {
         QTest::addColumn<QByteArray>("start");
@@ -300,6 +300,7 @@ private slots:
         QCOMPARE(applied(doc, *doc.getJSON()), QString("2|$.INST|0;2|$.B|0"));
         QCOMPARE(compact(*doc.getJSON()), QByteArray(R"({"B":1,"INST":5})"));
     }
+
     void readersSeeWholeTelegrams()
     {
         KORVALIS::HighLevelCommunication::MasterJSON master;

@@ -66,7 +66,6 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-
 enum class Ink { None, Black, Red, Blue };
 
 // Grabs in the blink's solid phase (0 .. 1647 ms of the 4096 ms cycle).
@@ -156,6 +155,7 @@ private slots:
         sheet = useApplicationStyleSheet();
         QVERIFY(styleComplaints(*log).isEmpty());
     }
+
     void cleanupTestCase() { log.reset(); }
 
     void picturesNamedBySheetsExist()

@@ -481,6 +481,7 @@ private slots:
         QTest::keyClick(window.windowHandle(), 'g');
         QCOMPARE(window.edit->text(), QStringLiteral("g"));
     }
+
     void buttonStillUntilStartedAndAfterStop()
     {
         ensureTevaroResources();
