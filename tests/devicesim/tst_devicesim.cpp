@@ -296,7 +296,7 @@ private slots:
     void treeEntriesAreConsistent()
     {
         QMap<qint64, QString> texts;
-        QStringList faults;
+        QStringList clashes;
         int entries = 0;
         const auto resolved = [this](const Json::Value& limit) { return limit.isObject() ? linked(limit)[0] : limit; };
         QStringList paths;
@@ -309,7 +309,7 @@ private slots:
             if (value["ID"].isInt64() && value["ID"].asInt64() >= 20000 && value["T"].isString()) {
                 const QString text = QString::fromStdString(value["T"].asString());
                 if (texts.value(value["ID"].asInt64(), text) != text)
-                    faults << path + ": " + texts.value(value["ID"].asInt64()) + " / " + text;
+                    clashes << path + ": " + texts.value(value["ID"].asInt64()) + " / " + text;
                 texts.insert(value["ID"].asInt64(), text);
             }
             const Json::Value& input = value["INP"];
@@ -326,11 +326,11 @@ private slots:
                                                       : isNumber ? number.asDouble() : 0.0;
                 const QString typed = QString::number(held, 'f', places);
                 if (isNumber && typed.size() > resolved(input["DG"]).asInt())
-                    faults << QStringLiteral("%1: \"%2\" in DG %3").arg(path, typed).arg(resolved(input["DG"]).asInt());
+                    clashes << QStringLiteral("%1: \"%2\" in DG %3").arg(path, typed).arg(resolved(input["DG"]).asInt());
             }
         }
         QVERIFY(texts.size() > 50 && entries > 20);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("; ")));
     }
 
     void userRefusalsChangeAndSendNothing_data()
