@@ -9,7 +9,9 @@
 #include "widgets/ZAnimatedLabel.h"
 #include "widgets/ZCheckButton.h"
 #include "widgets/ZClickLabel.h"
+#include "widgets/ZCalendarWidget.h"
 #include "widgets/ZComboBox.h"
+#include "widgets/ZDateEdit.h"
 #include "widgets/ZDialog.h"
 #include "widgets/ZHorizontalHeader.h"
 #include "widgets/ZLabel.h"
@@ -222,6 +224,25 @@ private slots:
     }
 
     // A tap on the tab already shown asks for a reload; other taps switch.
+    void calendarPopupIsReported()
+    {
+        QStringList events; // outlives the editor, whose calendar reports hiding when destroyed
+        ZDateEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        auto* calendar = qobject_cast<ZCalendarWidget*>(edit.calendarWidget());
+        QVERIFY(calendar);
+        connect(&edit, &ZDateEdit::openCalendarPopup, this, [&] { events << "open popup"; });
+        connect(calendar, &ZCalendarWidget::showCalendar, this, [&] { events << "show"; });
+        connect(calendar, &ZCalendarWidget::hideCalendar, this, [&] { events << "hide"; });
+        // A tap on the drop-down arrow at the right end opens the calendar.
+        QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 6, edit.height() / 2));
+        QTRY_VERIFY(calendar->isVisible());
+        calendar->window()->hide();
+        QTRY_VERIFY(!calendar->isVisible());
+        QCOMPARE(events, QStringList({"open popup", "show", "hide"}));
+    }
+
     void tapOnCurrentTabReloads()
     {
         ZTabWidget tabs;
