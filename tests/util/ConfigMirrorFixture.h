@@ -83,6 +83,33 @@ public:
         return paths;
     }
 
+    // The mirror's value at path; null when there is none.
+    Json::Value mirror(const QString& path)
+    {
+        Json::Value value;
+        json()->getMasterJSONbyPath(path, value, false);
+        return value;
+    }
+
+    // One batch of change notifications with that one path, as the device link delivers it.
+    template <typename Worker>
+    static void notify(Worker& worker, const QString& path, GlobalEnums::InstructionType type = GlobalEnums::SET)
+    {
+        worker.beforeJsonTelegramm();
+        worker.jsonTelegramm(type, path);
+        worker.afterJsonTelegramm();
+    }
+
+    // The next queued telegram, accepted by the device; kind 0 when the queue is empty.
+    Json::Value takeTelegram(int& kind)
+    {
+        Json::Value telegram;
+        QList<qint64> ids;
+        json()->buildTelegram(kind, telegram, ids);
+        json()->removeRequests(ids);
+        return telegram;
+    }
+
     // Builds the table for path on util's own thread; emitted tells whether a table came out.
     static TableStructure build(DeviceConfigUtil& util, const QString& path, bool* emitted = nullptr)
     {

@@ -7,7 +7,6 @@
 #include "SimulatorClientSettings.h"
 #include "SimulatorProcess.h"
 
-#include "common/ZZJSON.h"
 #include "util/HTTPRequestUtil.h"
 #include "util/JSONUtil.h"
 #include "util/TevaroApp.h"
@@ -18,29 +17,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Records the change notifications of a JSONUtil, delivered queued to the
-// thread that created the recorder.
-class NotificationRecorder : public QObject
-{
-public:
-    explicit NotificationRecorder(JSONUtil* util)
-    {
-        connect(util, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), this,
-                [this](GlobalEnums::InstructionType type, QString path) {
-                    events << QStringLiteral("%1 %2").arg(type).arg(path);
-                },
-                Qt::QueuedConnection);
-    }
-
-    // "type path" of every applied element.
-    QStringList events;
-
-    bool seen(GlobalEnums::InstructionType type, const QString& path) const
-    {
-        return events.contains(QStringLiteral("%1 %2").arg(type).arg(path));
-    }
-};
 
 class DeviceLinkFixture
 {
@@ -69,38 +45,33 @@ public:
 
     JSONUtil* json() { return app->getJSONUtil(); }
     HTTPRequestUtil* http() { return json()->getHTTPRequestUtil(); }
-    UserRoleUtil* rights() { return app->getUserRoleUtil(); }
 
-    // Sends a login and evaluates the answer as the login screen does. The
-    // number of loginAvailable signals seen is left in loginAnswers.
-    bool login(const QString& user, const QString& password, int waitMs = 5000)
+    // Sends a login (twice, 50 ms apart, when twice is set) and evaluates the
+    // answer as the login screen does; the answers seen are left in loginAnswers.
+    bool login(const QString& user, const QString& password, bool twice = false)
     {
         Json::Value data(Json::objectValue);
         data["USER"] = user.toStdString();
         data["PASS"] = password.toStdString();
-        return evaluateLogin([&] { json()->login(data); }, waitMs);
-    }
-
-    // settleMs: how long to wait after the first answer for a spurious second one.
-    template <typename Send>
-    bool evaluateLogin(Send send, int waitMs = 5000, int settleMs = 0)
-    {
         loginAnswers = 0;
         Json::Value answer;
-        QMetaObject::Connection connection = QObject::connect(
+        const QMetaObject::Connection connection = QObject::connect(
             json(), &JSONUtil::loginAvailable, [&](Json::Value& reply) { answer = reply; ++loginAnswers; });
-        send();
-        (void)QTest::qWaitFor([this] { return loginAnswers > 0; }, waitMs);   // a timeout shows as no answer
-        if (settleMs > 0)
-            QTest::qWait(settleMs);
+        json()->login(data);
+        if (twice) {
+            QTest::qWait(50);
+            json()->login(data);
+        }
+        (void)waitUntil([this] { return loginAnswers > 0; });   // a timeout shows as no answer
+        if (twice)
+            QTest::qWait(300);   // time for a spurious second answer
         QObject::disconnect(connection);
-
         bool ok = false;
         QString token;
-        rights()->checkAndSetLogin(answer, ok, token);
+        app->getUserRoleUtil()->checkAndSetLogin(answer, ok, token);
         json()->setToken(ok ? token : QString());
         if (!ok)
-            rights()->reset();
+            app->getUserRoleUtil()->reset();
         return ok;
     }
 
@@ -111,11 +82,6 @@ public:
         if (!login(QStringLiteral("admin"), QStringLiteral("admin")))
             return false;
         app->start();
-        return waitForInitialPaths(waitMs);
-    }
-
-    bool waitForInitialPaths(int waitMs = 10000)
-    {
         const Json::Value initial = simulator.treeValues(QStringLiteral("$.IPTH"));
         if (!initial.isArray() || initial.size() != 1 || !initial[0].isArray())
             return false;

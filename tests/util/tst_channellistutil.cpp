@@ -45,13 +45,6 @@ QString describe(const TableCell& cell)
     return cell.getValue().toString().isEmpty() ? QStringLiteral("-") : QStringLiteral("?");
 }
 
-void notify(ChannelListUtil& util, GlobalEnums::InstructionType type, const QString& path)
-{
-    util.beforeJsonTelegramm();
-    util.jsonTelegramm(type, path);
-    util.afterJsonTelegramm();
-}
-
 } // namespace
 
 class TestChannelListUtil : public QObject
@@ -67,47 +60,31 @@ private slots:
     void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
     void init() { fixture->reset(); }
 
-    void rows_data()
-    {
-        QTest::addColumn<QString>("channel");
-        QTest::addColumn<QStringList>("columnWays");
-        QTest::addColumn<QStringList>("shown");   // empty: no row
-
-        const QStringList maxMin{"MV.MW", "MV.MAW", "MV.MIW"};
-        QTest::newRow("each column keeps its marks")
-            << "{'ADR':'M01','MV':{'T':'Kessel','MW':{'VAL':'21.53','DIM':'°C'},'MAW':{'VAL':'25.10','DIM':'°C'},"
-               " 'MIW':{'VAL':'18.02','DIM':'°C'},'STF':{'VAL':['O','h','l','Z',5]}}}"
-            << maxMin << QStringList{"M01 Kessel ", "21.53|°C|1", "25.10|°C|1000", "18.02|°C|2000"};
-        QTest::newRow("numbers with six digits")
-            << "{'ADR':'M03','MV':{'MW':{'VAL':1234567},'MAW':{'VAL':0.000012345},'MIW':{'VAL':25.0}}}"
-            << maxMin << QStringList{"M03 ", "1.23457e+06||0", "1.2345e-05||0", "25||0"};
-        QTest::newRow("mistyped members")
-            << "{'ADR':7,'MV':{'T':'Außen','MW':{'VAL':true,'DIM':5},'MAW':{'VAL':{'x':1}},'MIW':{},"
-               " 'STF':{'VAL':'h'}}}"
-            << maxMin << QStringList{"Außen ", "---||0", "---||0", "---||0"};
-        QTest::newRow("missing and mistyped items")
-            << "{'ADR':'M04','MV':{'MW':'12.5','STF':7}}" << QStringList{"MV.MW", "MV.XX", ""}
-            << QStringList{"M04 ", "-", "-", "-"};
-        QTest::newRow("null channel") << "null" << maxMin << QStringList();
-    }
-
+    // A row per channel: its description and, per value column, "value|unit|status bits" with the marks that column keeps.
     void rows()
     {
-        QFETCH(QString, channel);
-        QFETCH(QStringList, columnWays);
-        QFETCH(QStringList, shown);
-
-        const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
-        QVector<TableCell> row;
-        QCOMPARE(builder.buildRow(parseQuoted(channel), QStringLiteral("$.DATA.MK[4]"), row),
-                 !shown.isEmpty());
-        QStringList described;
-        for (const TableCell& cell : row) {
-            described << describe(cell);
-            if (cell.getCellType() == TableCell::TEXT || cell.getCellType() == TableCell::MEASURE)
-                QCOMPARE(cell.getPath(), QStringLiteral("$.DATA.MK[4]"));
-        }
-        QCOMPARE(described, shown);
+        const auto check = [this](const QString& channel, const QStringList& columnWays, const QStringList& shown) {
+            const ChannelListUtilRows builder(inputFor(columnWays), fixture->json());
+            QVector<TableCell> row;
+            QCOMPARE(builder.buildRow(parseQuoted(channel), QStringLiteral("$.DATA.MK[4]"), row), !shown.isEmpty());
+            QStringList described;
+            for (const TableCell& cell : row) {
+                described << describe(cell);
+                if (cell.getCellType() == TableCell::TEXT || cell.getCellType() == TableCell::MEASURE)
+                    QCOMPARE(cell.getPath(), QStringLiteral("$.DATA.MK[4]"));
+            }
+            QCOMPARE(described, shown);
+        };
+        const QStringList maxMin{"MV.MW", "MV.MAW", "MV.MIW"};
+        check("{'ADR':'M01','MV':{'T':'Kessel','MW':{'VAL':'21.53','DIM':'°C'},'MAW':{'VAL':'25.10','DIM':'°C'},"
+              " 'MIW':{'VAL':'18.02','DIM':'°C'},'STF':{'VAL':['O','h','l','Z',5]}}}",
+              maxMin, {"M01 Kessel ", "21.53|°C|1", "25.10|°C|1000", "18.02|°C|2000"});
+        check("{'ADR':'M03','MV':{'MW':{'VAL':1234567},'MAW':{'VAL':0.000012345},'MIW':{'VAL':25.0}}}", maxMin,
+              {"M03 ", "1.23457e+06||0", "1.2345e-05||0", "25||0"});
+        check("{'ADR':7,'MV':{'T':'Außen','MW':{'VAL':true,'DIM':5},'MAW':{'VAL':{'x':1}},'MIW':{},'STF':{'VAL':'h'}}}",
+              maxMin, {"Außen ", "---||0", "---||0", "---||0"});   // mistyped members
+        check("{'ADR':'M04','MV':{'MW':'12.5','STF':7}}", {"MV.MW", "MV.XX", ""}, {"M04 ", "-", "-", "-"});
+        check("null", maxMin, {});
     }
 
     void descriptionKeepsWhatTheDeviceDoesNotReplace()
@@ -156,63 +133,37 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("display path is refused")).size(), 1);
     }
 
-    void changeFilter_data()
-    {
-        QTest::addColumn<QString>("updatePath");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("dataSignals");
-        QTest::addColumn<int>("headerSignals");
-
-        const int set = GlobalEnums::SET;
-        QTest::newRow("the description") << "$.DATA.MK" << set << "$.DATA.CH" << 1 << 1;
-        QTest::newRow("inside the description") << "$.DATA.MK" << set << "$.DATA.CH.MVTB" << 0 << 0;
-        QTest::newRow("a deletion anywhere") << "$.DATA.MK" << int(GlobalEnums::DEL) << "$.MEM.RING" << 1 << 0;
-        QTest::newRow("channels arrive above the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK" << 1 << 0;
-        QTest::newRow("beside the update path") << "$.DATA.MK[*].MV" << set << "$.DATA.MK[2].ADR" << 0 << 0;
-    }
-
     void changeFilter()
     {
-        QFETCH(QString, updatePath);
-        QFETCH(int, type);
-        QFETCH(QString, path);
-        QFETCH(int, dataSignals);
-        QFETCH(int, headerSignals);
-
-        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
-        fixture->json()->appendJson(Json::Value(updatePath.toStdString()), QStringLiteral("$.DATA.CH.UPD.PATH"));
-        ChannelListUtil util;
-        util.readChannelDescription();
-        QSignalSpy data(&util, SIGNAL(updateTableData()));
-        QSignalSpy header(&util, SIGNAL(updateTableHeader()));
-        notify(util, GlobalEnums::InstructionType(type), path);
-        QCOMPARE(data.size(), dataSignals);
-        QCOMPARE(header.size(), headerSignals);
+        const int set = GlobalEnums::SET;
+        const struct { const char* updatePath; int type; const char* path; int dataSignals, headerSignals; } rows[] = {
+                    {"$.DATA.MK", set, "$.DATA.CH", 1, 1},                  // the description
+                    {"$.DATA.MK", set, "$.DATA.CH.MVTB", 0, 0},             // inside the description
+                    {"$.DATA.MK", GlobalEnums::DEL, "$.MEM.RING", 1, 0},    // a deletion anywhere
+                    {"$.DATA.MK[*].MV", set, "$.DATA.MK", 1, 0},            // channels arrive above the update path
+                    {"$.DATA.MK[*].MV", set, "$.DATA.MK[2].ADR", 0, 0}};    // beside the update path
+        for (const auto& row : rows) {
+            fixture->reset();
+            fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+            fixture->json()->appendJson(Json::Value(row.updatePath), QStringLiteral("$.DATA.CH.UPD.PATH"));
+            ChannelListUtil util;
+            util.readChannelDescription();
+            QSignalSpy data(&util, SIGNAL(updateTableData()));
+            QSignalSpy header(&util, SIGNAL(updateTableHeader()));
+            ConfigMirrorFixture::notify(util, row.path, GlobalEnums::InstructionType(row.type));
+            QVERIFY2(data.size() == row.dataSignals && header.size() == row.headerSignals, row.path);
+        }
     }
 
-    void cycleTime_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<int>("cycle");
-        QTest::addColumn<bool>("warned");
-
-        QTest::newRow("none") << "" << 200 << false;
-        QTest::newRow("whole number") << " 1000 " << 1000 << false;
-        QTest::newRow("fraction") << "12.5" << 200 << true;
-        QTest::newRow("below the least") << "10" << 50 << true;
-        QTest::newRow("the least") << "50" << 50 << false;
-    }
-
+    // Whole numbers from the least cycle on; anything else warns and keeps a default.
     void cycleTime()
     {
-        QFETCH(QString, setting);
-        QFETCH(int, cycle);
-        QFETCH(bool, warned);
-
-        LogCapture log;
-        QCOMPARE(ChannelListUtil::cycleTimeFromSetting(setting), cycle);
-        QCOMPARE(!log.matching(QStringLiteral("Config/Channellist/CycleTime")).isEmpty(), warned);
+        const struct { const char* setting; int cycle; bool warned; } rows[] = {{"", 200, false}, {" 1000 ", 1000, false}, {"12.5", 200, true}, {"10", 50, true}, {"50", 50, false}};
+        for (const auto& row : rows) {
+            LogCapture log;
+            QCOMPARE(ChannelListUtil::cycleTimeFromSetting(row.setting), row.cycle);
+            QCOMPARE(!log.matching(QStringLiteral("Config/Channellist/CycleTime")).isEmpty(), row.warned);
+        }
     }
 
     void requestDuringBuildIsBuiltAfterIt()

@@ -25,8 +25,6 @@
 
 namespace {
 
-const QString MAX_POINTS_KEY = QStringLiteral("Config/LineChart/Data/Max");
-
 // "seconds:value" of each point.
 QString describe(const ChartPoints& points)
 {
@@ -140,27 +138,21 @@ private slots:
         QCOMPARE(log.matching(QStringLiteral("far outside the measurement")).size(), 1);
 
         // A device clock ahead of this one: times are taken up to a day past the newest one taken.
+        // Hours after the start: 30 is more than a day past 1, but not past 20.
         const qint64 hour = 3600000;
         const qint64 start = QDateTime::currentMSecsSinceEpoch() + 240 * hour;
         chart->lockedGraph(0)->clearPoints();
         accept(measureOf(7, {QStringLiteral("A")}, start));
-        const struct {
-            qint64 hours;   // after the start
-            bool taken;
-        } samples[] = {{1, true}, {30, false}, {20, true}, {30, true}};
-        QVector<double> taken;
-        for (int i = 0; i < 4; ++i) {
+        for (int hours : {1, 30, 20, 30}) {
             Json::Value array = parseQuoted("[{'ID':7,'SRC':1,'ATR':0}]");
-            array[0]["DU"].append(Json::Int64(start + samples[i].hours * hour));
-            array[0]["A"].append(i);
+            array[0]["DU"].append(Json::Int64(start + hours * hour));
+            array[0]["A"].append(hours);
             util->setChartData(array);
-            if (samples[i].taken)
-                taken << i;
         }
         QVector<double> values;
         for (const QCPGraphData& point : chart->lockedGraph(0)->points())
             values << point.value;
-        QCOMPARE(values, taken);
+        QCOMPARE(values, (QVector<double>{1, 20, 30}));
     }
 
     void otherMeasurements()
@@ -192,13 +184,14 @@ private slots:
         QCOMPARE(attributes.count(), 1);
     }
 
+    // Below the least limit of 1000 points the default holds.
     void maxPointsSetting()
     {
-        SettingsUtil::setValue(MAX_POINTS_KEY, 999);
-        QCOMPARE(CustomPlotLineUtil(nullptr).getMaxPoints(), 500000);
-        SettingsUtil::setValue(MAX_POINTS_KEY, 2000);
-        QCOMPARE(CustomPlotLineUtil(nullptr).getMaxPoints(), 2000);
-        SettingsUtil::setValue(MAX_POINTS_KEY, 500000);
+        for (int limit : {999, 1000}) {
+            SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), limit);
+            QCOMPARE(CustomPlotLineUtil(nullptr).getMaxPoints(), limit < 1000 ? 500000 : limit);
+        }
+        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), 500000);
     }
 
     void feedUnderLoad()
@@ -207,11 +200,9 @@ private slots:
         const int arrays = 1000;
         std::thread sender([this] {
             for (int i = 0; i < arrays; ++i) {
-                Json::Value block = parseQuoted("{'ID':7,'SRC':1,'ATR':0}");
-                block["DU"].append(1000 * (i + 1));
-                block["A"].append(i);
-                Json::Value array(Json::arrayValue);
-                array.append(block);
+                Json::Value array = parseQuoted("[{'ID':7,'SRC':1,'ATR':0}]");
+                array[0]["DU"].append(1000 * (i + 1));
+                array[0]["A"].append(i);
                 util->addChartData(array);
             }
         });
@@ -276,9 +267,9 @@ private slots:
                     announced = m;
                     ++announcements;
                 });
-        const auto measurement = [this](const QString& text) {
+        const auto measurement = [this](QString text) {
             fixture->reset();
-            fixture->fill(QStringLiteral("$.SERV"), QString(text).replace(QLatin1Char('\''), QLatin1Char('"')));
+            fixture->fill(QStringLiteral("$.SERV"), text.replace('\'', '"'));
         };
 
         measurement("{'STAT':{'MEAS':{'VAL':'START','ID':9,'STAT':5000,'STOT':0,'FILE':{'VAL':'Messung_0009'},"

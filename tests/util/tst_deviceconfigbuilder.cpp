@@ -52,49 +52,32 @@ private slots:
         fixture->login();
     }
 
-    void rowLayout_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QVector<int>>("types");
-        QTest::addColumn<QVector<int>>("spans");
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QStringList>("texts");
-
-        const QString e = QStringLiteral("$.DISP.N.E");
-        QTest::newRow("icon and unit")
-            << "{\"T\":\"Rate\",\"ICON\":9901,\"VAL\":10,\"DIM\":\"s\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}"
-            << QVector<int>{4, 0, 2, 0} << QVector<int>{1, 1, 1, 1}
-            << QStringList{e + ".ICON", e + ".T", e + ".VAL", e + ".DIM"} << QStringList{"", "Rate", "10", "s"};
-        QTest::newRow("link opens the sub-node")
-            << "{\"T\":\"Allgemein\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543},\"MEN\":{\"ROWS\":[]}}"
-            << QVector<int>{0, 18, 8, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", e + ".VAL", ""}
-            << QStringList{"Allgemein", "", e + ".MEN", ""};
-        QTest::newRow("value linked elsewhere makes no text input")
-            << "{\"T\":\"Name\",\"VAL\":{\"PATH\":\"$.SERV.NAME\"},\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"
-            << QVector<int>{0, 18, 18, 18} << QVector<int>{2, 1, 2, 1} << QStringList{e + ".T", "", "", ""}
-            << QStringList{"Name", "", "", ""};
-    }
-
+    // The four cells of a ROWS entry: types, column spans, write paths and texts.
     void rowLayout()
     {
-        QFETCH(QString, entry);
-        QFETCH(QVector<int>, types);
-        QFETCH(QVector<int>, spans);
-        QFETCH(QStringList, paths);
-        QFETCH(QStringList, texts);
-
-        DeviceConfigUtil util;
-        const TableStructure table = buildEntry(util, entry);
-        const QVector<TableCell>& row = table.rowAt(0);
-        for (int c = 0; c < 4; ++c) {
-            QCOMPARE(int(row[c].getCellType()), types[c]);
-            QCOMPARE(row[c].getColumnSpan(), spans[c]);
-            QCOMPARE(row[c].getPath(), paths[c]);
-            if (types[c] == int(TableCell::ICON))   // a known icon number carries its picture
-                QVERIFY(!row[c].getValue().value<QImage>().isNull());
-            else
-                QCOMPARE(row[c].getValue().toString(), texts[c]);
-        }
+        const auto check = [this](const QString& entry, const QVector<int>& types, const QVector<int>& spans,
+                                  const QStringList& paths, const QStringList& texts) {
+            DeviceConfigUtil util;
+            const QVector<TableCell> row = buildEntry(util, entry).rowAt(0);
+            for (int c = 0; c < 4; ++c) {
+                QCOMPARE(int(row[c].getCellType()), types[c]);
+                QCOMPARE(row[c].getColumnSpan(), spans[c]);
+                QCOMPARE(row[c].getPath(), paths[c]);
+                if (types[c] == int(TableCell::ICON))   // a known icon number carries its picture
+                    QVERIFY(!row[c].getValue().value<QImage>().isNull());
+                else
+                    QCOMPARE(row[c].getValue().toString(), texts[c]);
+            }
+        };
+        const QString e = QStringLiteral("$.DISP.N.E");
+        check("{\"T\":\"Rate\",\"ICON\":9901,\"VAL\":10,\"DIM\":\"s\",\"INP\":{\"MODE\":\"Z\",\"AUT\":7}}", {4, 0, 2, 0},
+              {1, 1, 1, 1}, {e + ".ICON", e + ".T", e + ".VAL", e + ".DIM"}, {"", "Rate", "10", "s"});
+        // A link opens the sub-node.
+        check("{\"T\":\"Allgemein\",\"INP\":{\"MODE\":\"M\",\"AUT\":65543},\"MEN\":{\"ROWS\":[]}}", {0, 18, 8, 18},
+              {2, 1, 2, 1}, {e + ".T", "", e + ".VAL", ""}, {"Allgemein", "", e + ".MEN", ""});
+        // A value linked elsewhere makes no text input.
+        check("{\"T\":\"Name\",\"VAL\":{\"PATH\":\"$.SERV.NAME\"},\"INP\":{\"MODE\":\"A\",\"AUT\":7}}", {0, 18, 18, 18},
+              {2, 1, 2, 1}, {e + ".T", "", "", ""}, {"Name", "", "", ""});
     }
 
     // Unknown icons give no picture. "HIDD": null shows the entry; booleans and numbers by their
@@ -143,48 +126,34 @@ private slots:
         QCOMPARE(reads(), QStringList({"$.SERV.INFO.HW", "$.SERV.INFO.GONE"}));
     }
 
-    void nodesWithoutATableAreReadOnce_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<bool>("emitted");
-        QTest::addColumn<QStringList>("read");
-        QTest::addColumn<QStringList>("watched");
-        const QStringList self{"$.DISP.N"};
-        QTest::newRow("missing") << "" << false << self << self;
-        // The device gave the node whole: asking again would bring the same.
-        QTest::newRow("ROWS not a list") << "{\"T\":\"x\",\"ROWS\":\"GEN\"}" << true << QStringList() << self;
-        QTest::newRow("description missing") << "{\"STAB\":{\"PATH\":\"$.DISP.NOWHERE\"}}" << true
-                                             << QStringList{"$.DISP.NOWHERE"}
-                                             << QStringList{"$.DISP.N", "$.DISP.NOWHERE"};
-    }
-
+    // A node the device gave whole but that holds no table is not asked for again, nor a missing
+    // one read once, until a change above it came; a missing description is read and watched.
     void nodesWithoutATableAreReadOnce()
     {
-        QFETCH(QString, node);
-        QFETCH(bool, emitted);
-        QFETCH(QStringList, read);
-        QFETCH(QStringList, watched);
-
-        if (!node.isEmpty())
-            fixture->fill(QStringLiteral("$.DISP.N"), node);
-        DeviceConfigUtil util;
-        for (int round = 0; round < 2; ++round) {
-            bool got = false;
-            const TableStructure table = ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"), &got);
-            QCOMPARE(got, emitted);
-            if (emitted)   // an emitted table names the node it was asked for
-                QCOMPARE(table.getPath(), QStringLiteral("$.DISP.N"));
-            QCOMPARE(table.rowCount(), 0);
-            QCOMPARE(reads(), round == 0 ? read : QStringList());
+        const QStringList self{"$.DISP.N"};
+        const struct { const char* node; bool emitted; QStringList read, watched; } rows[] = {
+            {"", false, self, self},
+            {"{\"T\":\"x\",\"ROWS\":\"GEN\"}", true, {}, self},
+            {"{\"STAB\":{\"PATH\":\"$.DISP.NOWHERE\"}}", true, {"$.DISP.NOWHERE"}, {"$.DISP.N", "$.DISP.NOWHERE"}}};
+        for (const auto& row : rows) {
+            fixture->reset();
+            if (*row.node)
+                fixture->fill(QStringLiteral("$.DISP.N"), row.node);
+            DeviceConfigUtil util;
+            for (int round = 0; round < 2; ++round) {
+                bool got = false;
+                const TableStructure table = ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"), &got);
+                QCOMPARE(got, row.emitted);
+                if (got)   // an emitted table names the node it was asked for
+                    QCOMPARE(table.getPath(), QStringLiteral("$.DISP.N"));
+                QCOMPARE(table.rowCount(), 0);
+                QCOMPARE(reads(), round == 0 ? row.read : QStringList());
+            }
+            QCOMPARE(util.getWatchedPaths(), row.watched);
+            ConfigMirrorFixture::notify(util, QStringLiteral("$.DISP"));
+            ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"));
+            QCOMPARE(reads(), row.read);
         }
-        QCOMPARE(util.getWatchedPaths(), watched);
-
-        // A change above it lets the device be asked again, once.
-        util.beforeJsonTelegramm();
-        util.jsonTelegramm(GlobalEnums::SET, QStringLiteral("$.DISP"));
-        util.afterJsonTelegramm();
-        ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.N"));
-        QCOMPARE(reads(), read);
     }
 
     // The list came in parts, as changes, never read whole.
@@ -257,39 +226,29 @@ private slots:
         QCOMPARE(reads(), QStringList{"$.DATA.NOEVT[*].U"});
     }
 
-    void malformedColumnTables_data()
+    // A column past the header is skipped; row counts out of range and a TD that is no list give no rows.
+    void malformedColumnTables()
     {
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("rows");
-
+        fixture->fill(QStringLiteral("$.DATA"),
+                      QStringLiteral("{\"L\":[{\"A\":1,\"B\":2},{\"A\":3,\"B\":4},{\"A\":5,\"B\":6}],\"CNEG\":-1,\"CBIG\":20000}"));
         const QString th = QStringLiteral("\"TH\":[{\"T\":\"A\"}]");
         const QString td = QStringLiteral("\"TD\":[{\"PATH\":\"$.DATA.L[*].A\"},{\"PATH\":\"$.DATA.L[*].B\"}]");
         const QString rcnt = QStringLiteral("\"RCNT\":{\"PATH\":\"$.DATA.C%1\"}");
-        // The second column has no header entry and is skipped.
-        QTest::newRow("column past the header") << "{\"AUT\":4294967296," + th + "," + td + "}" << 3;
-        QTest::newRow("negative row count") << "{" + rcnt.arg("NEG") + "," + th + "," + td + "}" << 0;
-        QTest::newRow("row count too large") << "{" + rcnt.arg("BIG") + "," + th + "," + td + "}" << 0;
-        QTest::newRow("TD not a list") << "{" + th + ",\"TD\":{\"PATH\":\"$.DATA.L[*].A\"}}" << 0;
-    }
-
-    void malformedColumnTables()
-    {
-        QFETCH(QString, description);
-        QFETCH(int, rows);
-
-        fixture->fill(QStringLiteral("$.DATA"),
-                      QStringLiteral("{\"L\":[{\"A\":1,\"B\":2},{\"A\":3,\"B\":4},{\"A\":5,\"B\":6}],"
-                                     "\"CNEG\":-1,\"CBIG\":20000}"));
-        const bool selection = description.contains(QStringLiteral("RCNT"));
-        DeviceConfigUtil util;
-        bool emitted = false;
-        const TableStructure table = buildColumns(util, selection ? "STAB" : "DTAB", description, &emitted);
-        QVERIFY(emitted);
-        QCOMPARE(table.rowCount(), rows);
-        QCOMPARE(table.getAut(), 0);   // a level beyond int counts as none
-        for (int r = 0; r < table.rowCount(); ++r)
-            QCOMPARE(table.rowAt(r).size(), table.getHeader().size());
-        QCOMPARE(reads(), QStringList());
+        const QList<QPair<QString, int>> rows{{"{\"AUT\":4294967296," + th + "," + td + "}", 3},
+                                              {"{" + rcnt.arg("NEG") + "," + th + "," + td + "}", 0},
+                                              {"{" + rcnt.arg("BIG") + "," + th + "," + td + "}", 0},
+                                              {"{" + th + ",\"TD\":{\"PATH\":\"$.DATA.L[*].A\"}}", 0}};
+        for (const auto& row : rows) {
+            DeviceConfigUtil util;
+            bool emitted = false;
+            const TableStructure table = buildColumns(util, row.first.contains("RCNT") ? "STAB" : "DTAB", row.first, &emitted);
+            QVERIFY(emitted);
+            QCOMPARE(table.rowCount(), row.second);
+            QCOMPARE(table.getAut(), 0);   // a level beyond int counts as none
+            for (int r = 0; r < table.rowCount(); ++r)
+                QCOMPARE(table.rowAt(r).size(), table.getHeader().size());
+            QCOMPARE(reads(), QStringList());
+        }
     }
 };
 

@@ -1,13 +1,14 @@
-// Writing configuration cells back, end to end: the table is built from the
-// simulator's own description, a cell is edited and saved, and the
-// configuration telegrams the simulator received carry the value in the
-// form each input mode sends.
+// Writing configuration cells back: the table is built from the simulator's
+// own description of the general settings, cells are edited and saved, and
+// the configuration telegram carries each value in the form its input mode
+// sends, the elements in path order.
 #include "ConfigMirrorFixture.h"
-#include "DeviceLinkFixture.h"
 
+#include "common/CommonJSONUtil.h"
+#include "common/ZZJSON.h"
+
+#include <QFileInfo>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -31,114 +32,77 @@ class TestDeviceConfigWrites : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<DeviceLinkFixture> link;
-    std::unique_ptr<DeviceConfigUtil> util;
+    ConfigMirrorFixture fixture;
+    DeviceConfigUtil util;
     TableStructure table;
 
-    // Row and column of the input cell of the entry key.
-    bool findInput(const QString& key, int& row, int& column)
-    {
-        const QString path = node + "." + key + ".VAL";
-        for (row = 0; row < table.rowCount(); ++row)
-            for (column = 0; column < table.rowAt(row).size(); ++column)
-                if (table.cellAt(row, column).getPath() == path)
-                    return true;
-        return false;
-    }
-
-    // Saves a copy of the table with the given cells edited; the SET elements
-    // the simulator received for it, once count of them arrived.
-    Json::Value save(const QList<QPair<QString, QVariant>>& edits, int count)
+    // Saves a copy of the table with the given cells edited; the SET elements sent for it.
+    Json::Value save(const QList<QPair<QString, QVariant>>& edits)
     {
         TableStructure edited = table;
         for (const auto& edit : edits) {
-            int row = 0;
-            int column = 0;
-            if (!findInput(edit.first, row, column))
-                return Json::Value();
-            TableCell& cell = edited.getRow(row)[column];
-            cell.setValue(edit.second);
-            cell.setChanged(true);
+            for (int row = 0; row < table.rowCount(); ++row)
+                for (int column = 0; column < table.rowAt(row).size(); ++column)
+                    if (table.cellAt(row, column).getPath() == node + "." + edit.first + ".VAL") {
+                        edited.getRow(row)[column].setValue(edit.second);
+                        edited.getRow(row)[column].setChanged(true);
+                    }
         }
-        link->simulator.clearRequestLog();
-        util->saveConfig(edited);
+        fixture.takeQueuedReads();
+        util.saveConfig(edited);
+        int kind = 0;
+        return fixture.takeTelegram(kind)["INST"]["SET"]["VAL"];
+    }
 
-        Json::Value elements(Json::arrayValue);
-        DeviceLinkFixture::waitUntil([&] {
-            elements = Json::Value(Json::arrayValue);
-            for (const Json::Value& request : link->requests(QStringLiteral("config"))) {
-                const Json::Value telegram = parse(QString::fromStdString(request["body"].asString()));
-                for (const Json::Value& element : telegram["INST"]["SET"]["VAL"])
-                    elements.append(element);
-            }
-            return int(elements.size()) >= count;
-        });
-        return elements;
+    int typeOf(const QString& key)
+    {
+        for (int row = 0; row < table.rowCount(); ++row)
+            for (const TableCell& cell : table.rowAt(row))
+                if (cell.getPath() == node + "." + key + ".VAL")
+                    return cell.getCellType();
+        return -1;
     }
 
 private slots:
     void initTestCase()
     {
-        link.reset(new DeviceLinkFixture());
-        QVERIFY(link->setUp());
-        QVERIFY(link->startSession());
-        link->json()->requestPath(QStringLiteral("$.DISP"));
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->mirror(node).isObject(); }));
-
-        util.reset(new DeviceConfigUtil());
-        table = ConfigMirrorFixture::build(*util, node);
+        const QString tree = QFileInfo(QStringLiteral(__FILE__)).absolutePath()
+                             + QStringLiteral("/../../tools/devicesim/device_tree.json");
+        const Json::Value device = CommonJSONUtil(tree, nullptr).getSnapshot();
+        fixture.login();
+        fixture.fill(node, ZZJSON::toQString(device["DISP"]["GEN"]["MEN"]));
+        fixture.fill(QStringLiteral("$.SERV.LIST"), ZZJSON::toQString(device["SERV"]["LIST"]));
+        table = ConfigMirrorFixture::build(util, node);
         QVERIFY(table.rowCount() > 0);
     }
 
-    void cleanupTestCase()
-    {
-        util.reset();
-        link.reset();
-    }
-
-    void encodings_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("input");
-        QTest::addColumn<QString>("sent");
-
-        QTest::newRow("number as typed") << "RATE" << 2 << QVariant("0012") << "\"0012\"";
-        QTest::newRow("empty number") << "RATE" << 2 << QVariant("") << "null";
-        QTest::newRow("text trimmed") << "NAME" << 3 << QVariant(" x ") << "\"x\"";
-        QTest::newRow("radio index") << "DMOD" << 9 << QVariant(2) << "2";
-        QTest::newRow("combo text") << "TUNIT" << 11 << QVariant("K") << "\"K\"";
-        QTest::newRow("time in its format") << "TOFF" << 6 << QVariant(QTime(23, 15)) << "\"23:15\"";
-        QTest::newRow("date in its format") << "DATE" << 7 << QVariant(QDate(2026, 3, 6)) << "\"06.03.2026\"";
-    }
-
+    // Each input mode's value as it is sent: the cell type, what was entered, the value in the telegram.
     void encodings()
     {
-        QFETCH(QString, key);
-        QFETCH(int, type);
-        QFETCH(QVariant, input);
-        QFETCH(QString, sent);
-
-        int row = 0;
-        int column = 0;
-        QVERIFY(findInput(key, row, column));
-        QCOMPARE(int(table.cellAt(row, column).getCellType()), type);
-
-        const Json::Value elements = save({{key, input}}, 1);
-        Json::Value expected(Json::arrayValue);
-        expected.append(setElement(key, parse(sent)));
-        QCOMPARE(QString::fromStdString(elements.toStyledString()), QString::fromStdString(expected.toStyledString()));
+        const struct { const char* key; int type; QVariant input; const char* sent; } rows[] = {
+            {"RATE", 2, "0012", "\"0012\""},                 // a number as typed
+            {"RATE", 2, "", "null"},                          // no number
+            {"NAME", 3, " x ", "\"x\""},                      // text trimmed
+            {"DMOD", 9, 2, "2"},                              // radio index
+            {"TUNIT", 11, "K", "\"K\""},                      // combo text
+            {"TOFF", 6, QTime(23, 15), "\"23:15\""},          // time in its format
+            {"DATE", 7, QDate(2026, 3, 6), "\"06.03.2026\""}};   // date in its format
+        for (const auto& row : rows) {
+            QVERIFY2(typeOf(row.key) == row.type, row.key);
+            Json::Value expected(Json::arrayValue);
+            expected.append(setElement(row.key, parse(row.sent)));
+            QCOMPARE(ZZJSON::toQString(save({{row.key, row.input}})), ZZJSON::toQString(expected));
+        }
     }
 
     void threeCellsInPathOrder()
     {
-        const Json::Value elements =
-            save({{"RATE", QVariant("15")}, {"NAME", QVariant(" Halle 4 ")}, {"BEEP", QVariant(false)}}, 3);
         Json::Value expected(Json::arrayValue);
         expected.append(setElement("BEEP", Json::Value(false)));
         expected.append(setElement("NAME", Json::Value("Halle 4")));
         expected.append(setElement("RATE", Json::Value("15")));
-        QCOMPARE(QString::fromStdString(elements.toStyledString()), QString::fromStdString(expected.toStyledString()));
+        QCOMPARE(ZZJSON::toQString(save({{"RATE", QVariant("15")}, {"NAME", QVariant(" Halle 4 ")}, {"BEEP", QVariant(false)}})),
+                 ZZJSON::toQString(expected));
     }
 };
 

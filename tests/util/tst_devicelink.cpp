@@ -1,43 +1,47 @@
-// The device link against the real device simulator over loopback: login,
-// the first data request, the initial paths, writes and their echo, batching,
-// request ids beyond 32 bits.
+// The device link against the real device simulator over loopback, in one
+// session whose steps run in order: login, the first data request and the
+// initial paths, failed and malformed answers, and a refused token that ends
+// the session. A second, short session sees a slow answer time out and the
+// telegram resent. Request ids, batching and telegram texts are decided, and
+// checked, in the mirror owner and the request builder.
+#include "../common/LogCapture.h"
+#include "../common/QueuedSignalSpy.h"
 #include "DeviceLinkFixture.h"
+#include "TestJson.h"
 
-#include "common/CommonJSONUtil.h"
 #include "util/StatusMessageSink.h"
 
-#include <QFileInfo>
 #include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
 
-#include <limits>
-
 namespace {
 
-// The simulator's tree file in the source tree, found from this file's place.
-QString treeFile()
-{
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/devicesim/device_tree.json");
-}
-
-// The texts that reached the status bar.
-QStringList statusTexts(const QSignalSpy& spy)
-{
-    QStringList texts;
-    for (const QList<QVariant>& arguments : spy)
-        texts << arguments.at(0).toString();
-    return texts;
-}
+const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+const QString LOCATION_PATH = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
 
 QString queryItem(const Json::Value& request, const QString& key)
 {
     return QUrlQuery(QString::fromStdString(request["query"].asString())).queryItemValue(key, QUrl::FullyDecoded);
 }
 
-QString bodyOf(const Json::Value& request)
+QString bodyOf(const Json::Value& request) { return QString::fromStdString(request["body"].asString()); }
+
+// The paths a read telegram asks for.
+QStringList readPaths(const Json::Value& request)
 {
-    return QString::fromStdString(request["body"].asString());
+    QStringList paths;
+    const Json::Value telegram = parse(bodyOf(request));
+    for (const Json::Value& element : telegram["INST"]["GET"]["VAL"])
+        paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+    return paths;
+}
+
+// Writes value to path and waits until the device's echo reached the mirror.
+bool writeAndAwaitEcho(DeviceLinkFixture& link, const QString& path, const QString& value)
+{
+    link.json()->requestConfig(path, Json::Value(value.toStdString()), GlobalEnums::SET);
+    return DeviceLinkFixture::waitUntil([&] { return link.mirror(path) == Json::Value(value.toStdString()); });
 }
 
 } // namespace
@@ -46,136 +50,143 @@ class TestDeviceLink : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<LogCapture> log;   // the whole session's log, for the token
+    std::unique_ptr<DeviceLinkFixture> link;
+    std::unique_ptr<QueuedSignalSpy> status;
+
+    // Whether a status-bar text with that id (and these arguments, when given) was shown.
+    bool shown(int id, const QStringList& arguments = QStringList())
+    {
+        return DeviceLinkFixture::waitUntil([&] {
+            for (const QList<QVariant>& message : *status)
+                if (message.at(0).toInt() == id && (arguments.isEmpty() || message.at(2).toStringList() == arguments))
+                    return true;
+            return false;
+        });
+    }
+
 private slots:
+    void initTestCase()
+    {
+        log.reset(new LogCapture());
+        link.reset(new DeviceLinkFixture());
+        QVERIFY(link->setUp());
+        status.reset(new QueuedSignalSpy(StatusMessageSink::instance(),
+                                         SIGNAL(showTextMessage(int,QString,QStringList,Severity,int))));
+    }
+
+    void cleanupTestCase()
+    {
+        link.reset();
+        log.reset();
+    }
+
     void login()
     {
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp());
-
-        QVERIFY(!link.login(QStringLiteral("admin"), QStringLiteral("wrong")));
-        QVERIFY(link.login(QStringLiteral("admin"), QStringLiteral("admin")));
-        QVERIFY(!link.json()->getToken().isEmpty());
-
-        const Json::Value logins = link.requests(QStringLiteral("login"));
+        QVERIFY(!link->login(QStringLiteral("admin"), QStringLiteral("wrong")));
+        QVERIFY(link->login(QStringLiteral("admin"), QStringLiteral("admin")));
+        QVERIFY(!link->json()->getToken().isEmpty());
+        const Json::Value logins = link->requests(QStringLiteral("login"));
         QCOMPARE(bodyOf(logins[logins.size() - 1]), QStringLiteral("{\"PASS\":\"admin\",\"USER\":\"admin\"}\n"));
 
-        // Right masks with bit 63 set are taken by their bits: werk's role
-        // mask is 2^63 + 1, its deactivation mask 2^63 + 2048.
-        QVERIFY(link.login(QStringLiteral("werk"), QStringLiteral("werk500")));
-        const qint64 top = std::numeric_limits<qint64>::min();
-        QCOMPARE(link.rights()->checkRights(1), 2);            // lacks the role's bit 63
-        QCOMPARE(link.rights()->checkRights(top | 2048), 3);   // covers the deactivation mask
-        Json::Value node(Json::objectValue);
-        node["INP"]["AUT"] = Json::UInt64(9223372036854775809ULL);   // 2^63 + 1, as the device sends it
-        QCOMPARE(link.rights()->checkNodeRights(node), 1);
-
         // A second login while the first is pending aborts the first silently.
-        QVERIFY(link.simulator.setDelay(300, QStringLiteral("login")));
-        Json::Value data(Json::objectValue);
-        data["USER"] = "admin";
-        data["PASS"] = "admin";
-        QSignalSpy status(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
-        QVERIFY(link.evaluateLogin([&] {
-            link.json()->login(data);
-            QTest::qWait(50);
-            link.json()->login(data);
-        }, 5000, 300));
-        QCOMPARE(link.loginAnswers, 1);
-        QVERIFY2(statusTexts(status).filter(QStringLiteral("HTTP-Request Failure")).isEmpty(),
-                 qPrintable(statusTexts(status).join(QLatin1Char('\n'))));
+        QVERIFY(link->simulator.setDelay(300, QStringLiteral("login")));
+        QSignalSpy failures(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QVERIFY(link->login(QStringLiteral("admin"), QStringLiteral("admin"), true));
+        QCOMPARE(link->loginAnswers, 1);
+        for (const QList<QVariant>& message : failures)
+            QVERIFY2(!message.at(0).toString().contains(QStringLiteral("HTTP-Request Failure")),
+                     qPrintable(message.at(0).toString()));
+        QVERIFY(link->simulator.clearFaults());
     }
 
     void sessionLoadsTheInitialPaths()
     {
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp());
-        QVERIFY(link.startSession());
-
-        // The poll thread's first request is the data request with REQID=-1.
-        const Json::Value data = link.requests(QStringLiteral("data"));
-        QVERIFY(data.size() >= 2);
+        QVERIFY(link->startSession());
+        // The poll thread's first request is the data request with REQID=-1 and the token.
+        const Json::Value data = link->requests(QStringLiteral("data"));
         QCOMPARE(queryItem(data[0], QStringLiteral("REQID")), QStringLiteral("-1"));
-        QCOMPARE(queryItem(data[0], QStringLiteral("TOKN")), link.json()->getToken());
+        QCOMPARE(queryItem(data[0], QStringLiteral("TOKN")), link->json()->getToken());
 
         // Then $.IPTH is read, and then every path it lists, in one telegram.
-        const Json::Value reads = link.requests(QStringLiteral("path"));
-        QVERIFY(reads.size() >= 2);
-        QCOMPARE(bodyOf(reads[0]),
-                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.IPTH\"},\"MODE\":0}]},\"SET\":{\"MSG\":[],\"VAL\":[]}}}\n"));
-        Json::Value second;
-        QVERIFY(Json::Reader().parse(reads[1]["body"].asString(), second));
-        const Json::Value initial = link.simulator.treeValues(QStringLiteral("$.IPTH"))[0];
-        QCOMPARE(second["INST"]["GET"]["VAL"].size(), initial.size());
-        for (Json::ArrayIndex i = 0; i < initial.size(); ++i)
-            QCOMPARE(second["INST"]["GET"]["VAL"][i]["DEST"]["PATH"], initial[i]);
-
-        // The mirror holds the values fixed in the simulator's tree file at
-        // paths nothing changes while live values are paused.
-        QVERIFY2(QFileInfo::exists(treeFile()), qPrintable(treeFile()));
-        CommonJSONUtil file(treeFile(), nullptr);
-        for (const QString& path : {QStringLiteral("$.USMG.USLI[2].NAME"), QStringLiteral("$.EXP.TPL"),
-                                    QStringLiteral("$.MEM.SG")}) {
-            Json::Value expected;
-            QVERIFY2(file.getJSONbyPath(path, expected), qPrintable(path));
-            QVERIFY(!expected.isNull());
-            QCOMPARE(ZZJSON::toQString(link.mirror(path)), ZZJSON::toQString(expected));
-        }
+        const Json::Value reads = link->requests(QStringLiteral("path"));
+        QCOMPARE(readPaths(reads[0]), QStringList{"$.IPTH"});
+        QStringList initial;
+        const Json::Value listed = link->simulator.treeValues(QStringLiteral("$.IPTH"))[0];
+        for (const Json::Value& path : listed)
+            initial << QString::fromStdString(path.asString());
+        QCOMPARE(readPaths(reads[1]), initial);
     }
 
-    void requestIdsBeyond32BitsGoBackToTheDevice()
+    // A server error is resent at most three times; the queue moves on after every dropped telegram.
+    void failedAndMalformedAnswers()
     {
-        DeviceLinkFixture link({QStringLiteral("--paused"), QStringLiteral("--high-ids")});
-        QVERIFY(link.setUp());
-        QVERIFY(link.startSession());
-        const qint64 limit = Q_INT64_C(1) << 32;
+        // Two failures, then success: sent three times, applied once.
+        QVERIFY(link->simulator.clearRequestLog());
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 2, 500, QStringLiteral("config")));
+        QVERIFY(writeAndAwaitEcho(*link, NAME_PATH, QStringLiteral("Halle 7")));
+        QCOMPARE(link->requests(QStringLiteral("config")).size(), 3u);
 
-        // The answer to REQID=-1 brings the device's id, above 2^32; the next
-        // data request carries exactly that id.
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link.http()->getReqId() > limit; }));
-        QVERIFY(DeviceLinkFixture::waitUntil([&] {
-            const Json::Value all = link.requests(QStringLiteral("data"));
-            return queryItem(all[all.size() - 1], QStringLiteral("REQID")).toLongLong() > limit;
-        }));
-        const Json::Value data = link.requests(QStringLiteral("data"));
-        const qint64 sent = queryItem(data[data.size() - 1], QStringLiteral("REQID")).toLongLong();
-        QVERIFY(sent <= link.simulator.state()["reqId"].asInt64());
+        // Four failures: sent four times, then dropped.
+        QVERIFY(link->simulator.clearRequestLog());
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 4, 503, QStringLiteral("config")));
+        link->json()->requestConfig(NAME_PATH, Json::Value("Halle 8"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->json()->getRequestCount() == 0; }));
+        QCOMPARE(link->requests(QStringLiteral("config")).size(), 4u);
+
+        // A refused telegram is sent once, dropped and reported.
+        QVERIFY(link->simulator.clearRequestLog());
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
+        link->json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->json()->getRequestCount() == 0; }));
+        QCOMPARE(link->requests(QStringLiteral("config")).size(), 1u);
+        QVERIFY(shown(1455, {QStringLiteral("404"), NAME_PATH}));
+
+        QVERIFY(writeAndAwaitEcho(*link, LOCATION_PATH, QStringLiteral("Linie 10")));
+        QCOMPARE(link->mirror(NAME_PATH), Json::Value("Halle 7"));
+
+        // Empty and malformed answers are survived.
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::EmptyBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(*link, NAME_PATH, QStringLiteral("Halle 11")));
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(*link, LOCATION_PATH, QStringLiteral("Linie 12")));
     }
 
-    // Writes queued in a row go out in one telegram and come back as echo; a read queued twice goes out once.
-    void writesAreBatchedAndEchoedAndReadsNotDuplicated()
+    void refusedTokenEndsTheSession()
     {
-        DeviceLinkFixture link;
-        QVERIFY(link.setUp());
-        QVERIFY(link.startSession());
-        NotificationRecorder recorder(link.json());
+        const QString token = link->json()->getToken();
+        QSignalSpy loggedOut(link->app.get(), SIGNAL(onLogout()));
+        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return loggedOut.count() == 1; }));
+        QVERIFY(!link->app->isStarted());
+        QVERIFY(shown(1457));
 
-        // Hold the transport busy with a slow data request while queuing.
-        QVERIFY(link.simulator.setDelay(400, QStringLiteral("data")));
-        QTest::qWait(100);
-        QVERIFY(link.simulator.clearRequestLog());
-        const QString name = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
-        link.json()->requestConfig(QStringLiteral("$.DISP.GEN.MEN.LOC.VAL"), Json::Value("Linie 3"), GlobalEnums::SET);
-        link.json()->requestConfig(name, Json::Value("Halle 5"), GlobalEnums::SET);
-        link.json()->requestPath(QStringLiteral("$.DISP.GEN.MEN.LOC"));
-        link.json()->requestPath(QStringLiteral("$.DISP.GEN.MEN.LOC"));
-        QCOMPARE(link.json()->getRequestCount(), 3);
-        QVERIFY(link.simulator.setDelay(0));
+        // Neither the status bar nor the log ever showed the token.
+        QVERIFY(!log->all().contains(token));
+        for (const QList<QVariant>& message : *status)
+            QVERIFY(!message.at(2).toStringList().join(QString()).contains(token));
+        link.reset();
+    }
 
-        QTRY_VERIFY_WITH_TIMEOUT(link.json()->getRequestCount() == 0, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.seen(GlobalEnums::SET, name), 5000);
+    void slowTelegramTimesOutAndIsResent()
+    {
+        DeviceLinkFixture slow;
+        QVERIFY(slow.setUp(300));
+        QVERIFY(slow.startSession());
+        QVERIFY(slow.simulator.clearRequestLog());
 
-        const Json::Value writes = link.requests(QStringLiteral("config"));
-        QCOMPARE(writes.size(), 1u);
-        QCOMPARE(bodyOf(writes[0]),
-                 QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":["
-                                "{\"DEST\":{\"DEV\":1,\"PATH\":\"$.DISP.GEN.MEN.LOC.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":\"Linie 3\"},"
-                                "{\"DEST\":{\"DEV\":1,\"PATH\":\"$.DISP.GEN.MEN.NAME.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":\"Halle 5\"}]}}}\n"));
+        QVERIFY(slow.simulator.setDelay(1000, QStringLiteral("config")));
+        slow.json()->requestConfig(NAME_PATH, Json::Value("Halle 6"), GlobalEnums::SET);
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return slow.requests(QStringLiteral("config")).size() >= 2; }));
+        QCOMPARE(slow.json()->getRequestCount(), 1);   // still queued while it times out
 
-        const Json::Value reads = link.requests(QStringLiteral("path"));
-        QCOMPARE(reads.size(), 1u);
-        Json::Value telegram;
-        QVERIFY(Json::Reader().parse(reads[0]["body"].asString(), telegram));
-        QCOMPARE(telegram["INST"]["GET"]["VAL"].size(), 1u);
+        QVERIFY(slow.simulator.clearFaults());
+        QVERIFY(DeviceLinkFixture::waitUntil([&] { return slow.mirror(NAME_PATH) == Json::Value("Halle 6"); }));
+        // Every attempt carried the same telegram.
+        const Json::Value writes = slow.requests(QStringLiteral("config"));
+        for (const Json::Value& write : writes)
+            QCOMPARE(write["body"], writes[0]["body"]);
     }
 };
 

@@ -1,28 +1,24 @@
-// File helpers: copies never overwrite, resource copies are writable, and
-// replacing keeps or restores a backup.
+// The files the client keeps and opens: copies never overwrite, resource
+// copies are writable, replacing keeps or restores a backup; the settings
+// file's place and format, defaults written back at once, lists, use from
+// several threads; the links and paths passed to the desktop viewer.
 #include "../common/LogCapture.h"
+#include "TestFiles.h"
 
+#include "util/DocumentOpener.h"
 #include "util/FileUtil.h"
+#include "util/SettingsUtil.h"
 #include "widgets/TevaroResources.h"
 
-#include <QDir>
-#include <QFile>
+#include <QStandardPaths>
 #include <QtTest>
+
+#include <thread>
+#include <vector>
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QString settingsText() { return QString::fromUtf8(readFile(SettingsUtil::fileName())); }
 
 } // namespace
 
@@ -31,29 +27,71 @@ class TestFileUtil : public QObject
     Q_OBJECT
 
 private:
-    QString dir;
+    const QString dir = FileUtil::basePath() + QStringLiteral("/FileUtilTest/");
 
 private slots:
     void initTestCase()
     {
         ensureTevaroResources();
-        dir = FileUtil::basePath() + QStringLiteral("/FileUtilTest");
-        QDir(dir).removeRecursively();
-        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(QDir(FileUtil::basePath()).removeRecursively());   // a first start: no data folder yet
+    }
+
+    void settingsFileWithDefaultsWrittenBack()
+    {
+        const QString expected = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                                 + QStringLiteral("/TEVARO500/Ini/TEVARO500.ini");
+        QCOMPARE(SettingsUtil::fileName(), expected);
+        QVERIFY(!QFile::exists(expected));
+
+        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Statusbar/Show/Value"), QStringLiteral("true")),
+                 QVariant(QStringLiteral("true")));
+        // Written back and synced at once.
+        QVERIFY(settingsText().contains(QStringLiteral("[Config]\nStatusbar\\Show\\Value=true")));
+
+        // An empty default leaves the key empty, never Qt's invalid-value marker.
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(SettingsUtil::getValue(QStringLiteral("Config/TevaroApp/PollTime"), QVariant()).toString().isEmpty());
+        QVERIFY(settingsText().contains(QStringLiteral("\nTevaroApp\\PollTime=\n")));
+        QVERIFY(!settingsText().contains(QStringLiteral("@Invalid")));
+
+        // The run script writes the address keys; this pins their file form.
+        SettingsUtil::setValue(QStringLiteral("Config/Network/WebServer/Port"), QStringLiteral("8080"));
+        QVERIFY(settingsText().contains(QStringLiteral("\nNetwork\\WebServer\\Port=8080\n")));
+
+        // Lists are stored as one comma-joined text; an empty one as one empty text.
+        const QVariantList colours{"#f44336", "#32CD32", "#cddc39"};
+        QCOMPARE(SettingsUtil::getValueList(QStringLiteral("Config/LineChart/Graph/Color"), colours), colours);
+        QCOMPARE(SettingsUtil::getValueList(QStringLiteral("Config/Test/List3"), QVariantList()), QVariantList{""});
+        QVERIFY(settingsText().contains(QStringLiteral("\nLineChart\\Graph\\Color=\"#f44336,#32CD32,#cddc39\"\n")));
+        QVERIFY(settingsText().contains(QStringLiteral("\nTest\\List3=\n")));
+    }
+
+    void settingsFromSeveralThreads()
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([t]() {
+                for (int i = 0; i < 50; ++i) {
+                    SettingsUtil::setValue(QStringLiteral("Config/Test/Thread%1").arg(t), i);
+                    SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("DE"));
+                }
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        for (int t = 0; t < 4; ++t)
+            QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Test/Thread%1").arg(t), 0).toInt(), 49);
     }
 
     void copies()
     {
-        const QString source = dir + QStringLiteral("/source.txt");
-        const QString destination = dir + QStringLiteral("/destination.txt");
-        writeFile(source, "new");
-        writeFile(destination, "old");
+        QVERIFY(writeFile(dir + "source.txt", "new") && writeFile(dir + "destination.txt", "old"));
         LogCapture log;
-        QVERIFY(!FileUtil::copyFile(source, destination, false));   // never overwrites
-        QCOMPARE(readFile(destination), QByteArray("old"));
+        QVERIFY(!FileUtil::copyFile(dir + "source.txt", dir + "destination.txt", false));   // never overwrites
+        QCOMPARE(readFile(dir + "destination.txt"), QByteArray("old"));
 
         // A copy from the resources is writable, so it can later be renamed and replaced.
-        const QString copied = dir + QStringLiteral("/copied/TevaroApp.qss");
+        const QString copied = dir + QStringLiteral("copied/TevaroApp.qss");
         QVERIFY(FileUtil::copyFile(QStringLiteral(":/qss/TevaroApp.qss"), copied, true));
         QCOMPARE(QFile::permissions(copied) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                 | QFileDevice::ReadGroup | QFileDevice::ReadOther),
@@ -63,21 +101,37 @@ private slots:
     // Replacing keeps the old file as the backup; a failed replace restores it.
     void replaceWithBackup()
     {
-        const QString source = dir + QStringLiteral("/fresh.json");
-        const QString target = dir + QStringLiteral("/target.json");
-        writeFile(source, "fresh");
-        writeFile(target, "old");
-        writeFile(target + QStringLiteral(".bak"), "older");
-        QVERIFY(FileUtil::replaceWithBackup(source, target));
+        const QString target = dir + QStringLiteral("target.json");
+        QVERIFY(writeFile(dir + "fresh.json", "fresh") && writeFile(target, "old") && writeFile(target + ".bak", "older"));
+        QVERIFY(FileUtil::replaceWithBackup(dir + "fresh.json", target));
         QCOMPARE(readFile(target), QByteArray("fresh"));
-        QCOMPARE(readFile(target + QStringLiteral(".bak")), QByteArray("old"));
+        QCOMPARE(readFile(target + ".bak"), QByteArray("old"));
 
-        const QString kept = dir + QStringLiteral("/kept.json");
-        writeFile(kept, "mine");
         LogCapture log;
-        QVERIFY(!FileUtil::replaceWithBackup(dir + QStringLiteral("/no-source.json"), kept));
-        QCOMPARE(readFile(kept), QByteArray("mine"));
-        QVERIFY(!QFile::exists(kept + QStringLiteral(".bak")));
+        QVERIFY(!FileUtil::replaceWithBackup(dir + QStringLiteral("no-source.json"), target));
+        QCOMPARE(readFile(target), QByteArray("fresh"));
+        QVERIFY(!QFile::exists(target + ".bak"));   // moved back, not copied
+    }
+
+    // Absolute files and web links are opened; relative paths, files on another host and scripts are refused.
+    void documentTargets()
+    {
+        const QList<QPair<QString, QUrl>> targets{
+            {"/opt/doc/handbuch.pdf", QUrl::fromLocalFile("/opt/doc/handbuch.pdf")},
+            {"http://example.org/a.pdf", QUrl("http://example.org/a.pdf")},
+            {"doc/x.pdf", QUrl()}, {"file://server/share/x.pdf", QUrl()}, {"javascript:alert(1)", QUrl()}};
+        QList<QUrl> opened;
+        DocumentOpener::setHook([&opened](const QUrl& url) {
+            opened.append(url);
+            return true;
+        });
+        for (const auto& target : targets) {
+            QCOMPARE(DocumentOpener::toUrl(target.first), target.second);
+            opened.clear();
+            QCOMPARE(DocumentOpener::open(target.first), !target.second.isEmpty());
+            QCOMPARE(opened.size(), target.second.isEmpty() ? 0 : 1);
+        }
+        DocumentOpener::setHook(DocumentOpener::Hook());
     }
 };
 

@@ -19,20 +19,7 @@ QString quoted(QString text)
     return text.replace(QLatin1Char('\''), QLatin1Char('"'));
 }
 
-QString compact(const Json::Value& value)
-{
-    return QString::fromStdString(Json::FastWriter().write(value)).trimmed();
-}
-
 struct Emitted { bool emitted = false; bool editable = false; QVector<Measure> records; };
-
-// One batch of change notifications with that one path.
-void notify(HistMeasureListUtil& util, const QString& path)
-{
-    util.beforeJsonTelegramm();
-    util.jsonTelegramm(GlobalEnums::InstructionType(0), path);
-    util.afterJsonTelegramm();
-}
 
 Emitted read(HistMeasureListUtil& util)
 {
@@ -89,11 +76,8 @@ private:
     QPair<int, QString> takeTelegram()
     {
         int kind = 0;
-        Json::Value telegram;
-        QList<qint64> taken;
-        fixture->json()->buildTelegram(kind, telegram, taken);
-        fixture->json()->removeRequests(taken);
-        return {kind, kind ? compact(telegram) : QString()};
+        const Json::Value telegram = fixture->takeTelegram(kind);
+        return {kind, kind ? QString::fromStdString(Json::FastWriter().write(telegram)).trimmed() : QString()};
     }
 
 private slots:
@@ -161,7 +145,7 @@ private slots:
         QCOMPARE(exporting.getExportState(), 1);
         fixture->fill(QStringLiteral("$.EXP.STAS"), QStringLiteral("2"));
         QSignalSpy reloads(&exporting, QOverload<>::of(&HistMeasureListUtil::updateHistMeasure));
-        notify(exporting, QStringLiteral("$.EXP.STAS"));
+        ConfigMirrorFixture::notify(exporting, QStringLiteral("$.EXP.STAS"));
         QCOMPARE(exporting.getExportState(), 2);
         QCOMPARE(reloads.count(), 0);
 
@@ -200,9 +184,9 @@ private slots:
         QCOMPARE(fixture->takeQueuedReads(), QStringList());
 
         // A rights node counts with what it holds, a namesake does not.
-        notify(util, QStringLiteral("$.EXP.INPX"));
+        ConfigMirrorFixture::notify(util, QStringLiteral("$.EXP.INPX"));
         QCOMPARE(reloads.count(), 1);
-        notify(util, QStringLiteral("$.MEM.INP.AUT"));
+        ConfigMirrorFixture::notify(util, QStringLiteral("$.MEM.INP.AUT"));
         QCOMPARE(reloads.count(), 2);
         emit fixture->rights()->updateRights();
         QCOMPARE(reloads.count(), 3);

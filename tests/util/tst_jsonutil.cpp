@@ -1,21 +1,95 @@
-// The mirror owner: path references into "CLNT", and queries while the
-// receive path changes the mirror.
+// The mirror owner: the request queue (ids, reads queued once, the head run
+// of one request type batched, acknowledgement by ids and generation), the
+// receive path (unwrapping answers, applying telegrams, the order of the
+// change notifications, the receive loop), path references into "CLNT", and
+// queries and producers on several threads, and the mirror written to a file
+// while F11 and F12 are held.
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
+#include "common/CommonJSONUtil.h"
 #include "common/ThreadHandOver.h"
+#include "util/FileUtil.h"
 #include "util/JSONUtil.h"
+#include "util/ReceiveJSONTask.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <QtTest>
 
 #include <atomic>
 
 namespace {
 
-void fillClient(JSONUtil& util)
+const int SET = GlobalEnums::SET;
+
+struct Built
 {
-    util.appendJson(parse(QStringLiteral("{\"US\":{\"ID\":7,\"NAME\":\"admin\"},\"IDX\":{\"DEV\":2},\"OBJ\":{\"A\":1}}")),
-                    QStringLiteral("$.CLNT"));
+    int kind = -1;
+    Json::Value telegram;
+    QList<qint64> ids;
+};
+
+Built build(JSONUtil& util)
+{
+    Built built;
+    util.buildTelegram(built.kind, built.telegram, built.ids);
+    return built;
+}
+
+QStringList readPaths(const Built& built)
+{
+    QStringList paths;
+    for (const Json::Value& element : built.telegram["INST"]["GET"]["VAL"])
+        paths << QString::fromStdString(element["DEST"]["PATH"].asString());
+    return paths;
+}
+
+QString setElement(const QString& path, const QString& valueText)
+{
+    return QStringLiteral("{\"DEST\":{\"PATH\":\"%1\"},\"MODE\":0,\"VAL\":%2}").arg(path, valueText);
+}
+
+QString telegram(const QStringList& sets, const QStringList& dels = {})
+{
+    return QStringLiteral("{\"INST\":{\"DEL\":{\"VAL\":[%1]},\"SET\":{\"VAL\":[%2]}}}")
+        .arg(dels.join(QLatin1Char(',')), sets.join(QLatin1Char(',')));
+}
+
+// Records every notification of util into events, in the order it arrives in the context's thread.
+void record(JSONUtil& util, QStringList& events, QObject* context, Qt::ConnectionType type = Qt::DirectConnection)
+{
+    QObject::connect(&util, &JSONUtil::beforeTelegramAvailable, context, [&events] { events << "before"; }, type);
+    QObject::connect(&util, &JSONUtil::afterTelegramAvailable, context, [&events] { events << "after"; }, type);
+    QObject::connect(&util, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable), context,
+                     [&events](int kind, const QString& path) { events << QStringLiteral("type %1 %2").arg(kind).arg(path); },
+                     type);
+    QObject::connect(&util, QOverload<GlobalEnums::InstructionResult, QString>::of(&JSONUtil::telegramAvailable), context,
+                     [&events](int result, const QString& path) { events << QStringLiteral("result %1 %2").arg(result).arg(path); },
+                     type);
+}
+
+class KeyCounter : public QWidget
+{
+public:
+    int presses = 0;
+    int releases = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { ++presses; event->accept(); }
+    void keyReleaseEvent(QKeyEvent* event) override { ++releases; event->accept(); }
+};
+
+void key(QWidget* target, QEvent::Type type, int key, bool autoRepeat = false)
+{
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(target, &event);
+}
+
+QStringList dumps()
+{
+    return QDir(FileUtil::basePath()).entryList({QStringLiteral("MasterJson_*.json")}, QDir::Files, QDir::Name);
 }
 
 } // namespace
@@ -25,26 +99,170 @@ class TestJSONUtil : public QObject
     Q_OBJECT
 
 private slots:
-    void solvesClientReferences_data()
+    void queueKeepsReadsOnceAndBatchesTheHeadRun()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected");
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        util.requestConfig(QStringLiteral("$.C"), Json::Value(1), SET);
+        util.requestConfig(QStringLiteral("$.C"), Json::Value(2), SET);   // writes are never merged
+        util.requestConfig(QString(), Json::Value(3), SET);               // no path: nothing queued
+        util.requestPath(QStringLiteral("$.D"));
+        QCOMPARE(util.getRequestCount(), 5);
 
-        QTest::newRow("number") << "$.USMG.USLI[?(@.ID==($.CLNT.US.ID))]" << "$.USMG.USLI[?(@.ID==7)]";
-        QTest::newRow("missing node") << "$.X[($.CLNT.NO.ID)]" << "$.X[($.CLNT.NO.ID)]";
-        QTest::newRow("object is not spliced") << "$.X[($.CLNT.OBJ)]" << "$.X[($.CLNT.OBJ)]";
+        const Built first = build(util);
+        QCOMPARE(readPaths(first), (QStringList{"$.A", "$.B"}));
+        QCOMPARE(build(util).ids, first.ids);   // building does not change the queue
+        util.removeRequests(first.ids);
+
+        // Once acknowledged, the same read may be queued again.
+        util.requestPath(QStringLiteral("$.A"));
+        const Built second = build(util);
+        QCOMPARE(second.kind, int(REQUEST_CONFIG));
+        QCOMPARE(second.ids, (QList<qint64>{3, 4}));
+        QCOMPARE(second.telegram["INST"]["SET"]["VAL"][1]["VAL"].asInt(), 2);
+        util.removeRequests(second.ids);
+        QCOMPARE(readPaths(build(util)), (QStringList{"$.D", "$.A"}));
     }
 
+    void idsOfAnEarlierGenerationRemoveNothing()
+    {
+        JSONUtil util;
+        util.requestPath(QStringLiteral("$.A"));
+        util.requestPath(QStringLiteral("$.B"));
+        int kind = 0;
+        Json::Value built;
+        QList<qint64> oldIds;
+        quint64 oldGeneration = 0;
+        util.buildTelegram(kind, built, oldIds, oldGeneration);
+
+        util.clearRequests();
+        util.requestPath(QStringLiteral("$.C"));
+        util.requestConfig(QStringLiteral("$.D"), Json::Value(1), SET);
+        util.removeRequests(oldIds, oldGeneration);
+        QVERIFY(util.takeRequests(oldIds, oldGeneration).isEmpty());
+        QCOMPARE(util.getRequestCount(), 2);
+        QCOMPARE(readPaths(build(util)), QStringList{"$.C"});
+    }
+
+    void producersOnSeveralThreads()
+    {
+        JSONUtil util;
+        const int perThread = 500;
+        QList<QThread*> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads << QThread::create([&util, t, perThread] {
+                for (int i = 0; i < perThread; ++i) {
+                    util.requestPath(QStringLiteral("$.P%1").arg(i));   // shared paths: de-duplicated
+                    util.requestConfig(QStringLiteral("$.T%1").arg(t), Json::Value(i), SET);
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(waitForThread(thread, 30000));
+            delete thread;
+        }
+        QCOMPARE(util.getRequestCount(), perThread + 4 * perThread);
+
+        // Ids are unique and increase in queue order.
+        qint64 last = 0;
+        int total = 0;
+        while (util.getRequestCount() > 0) {
+            const Built built = build(util);
+            for (qint64 id : built.ids) {
+                QVERIFY(id > last);
+                last = id;
+            }
+            total += built.ids.size();
+            util.removeRequests(built.ids);
+        }
+        QCOMPARE(total, 5 * perThread);
+    }
+
+    // The telegrams of data answers go to the receive queue; the newest ReqID is kept, also beyond 32 bits.
+    void unwrapsAnswers()
+    {
+        const QString t1 = telegram({setElement(QStringLiteral("$.A"), QStringLiteral("1"))});
+        const QString t2 = telegram({setElement(QStringLiteral("$.B"), QStringLiteral("2"))});
+        const QString answer = QStringLiteral("{\"ReqID\":%1,\"ReqContent\":%2}");
+        const struct { QStringList answers; int telegrams; qint64 reqId; } rows[] = {
+            {{answer.arg(5).arg("[" + t1 + "," + t2 + "]")}, 2, 5},
+            {{answer.arg(Q_INT64_C(8589934592)).arg(t1)}, 1, Q_INT64_C(8589934592)},
+            {{answer.arg(3).arg(t1), answer.arg(4).arg(t2)}, 2, 4},
+            {{QString(5000, '[') + QString(5000, ']'), answer.arg(3).arg(t1)}, 1, 3}};   // deep nesting is skipped
+        LogCapture log;
+        for (const auto& row : rows) {
+            JSONUtil util;
+            QList<Reply> replies;
+            for (const QString& text : row.answers)
+                replies << Reply(QVariant(QStringLiteral("dataRequest")), text.toUtf8());
+            QCOMPARE(util.handleReplies(-1, replies), row.reqId);
+            QCOMPARE(util.getReceiveCount(), row.telegrams);
+        }
+    }
+
+    // Deletions first, then the writes; an element that fails gets only its result.
+    void notificationOrder()
+    {
+        LogCapture log;
+        JSONUtil util;
+        util.appendJson(parse(QStringLiteral("{\"x\":1}")), QStringLiteral("$.A"));
+        QStringList events;
+        record(util, events, this);
+        Json::Value value = parse(telegram({setElement(QStringLiteral("X.Y"), QStringLiteral("1")),
+                                            setElement(QStringLiteral("$.L[x]"), QStringLiteral("1")),
+                                            setElement(QStringLiteral("$.B"), QStringLiteral("2"))},
+                                           {QStringLiteral("{\"DEST\":{\"PATH\":\"$.A\"},\"MODE\":0}")}));
+        util.handleReceiveJSON(value);
+        QCOMPARE(events, (QStringList{"before", "type 2 $.A", "result 0 $.A", "result 1 X.Y", "result 3 $.L[x]",
+                                               "type 3 $.B", "result 0 $.B", "after"}));
+        QVERIFY(util.getSnapshot()["A"].empty());
+    }
+
+    void receiveLoopAppliesInOrderAndStops()
+    {
+        JSONUtil util;
+        QStringList events;
+        QObject scope;   // goes first, with the notifications still queued for it
+        record(util, events, &scope, Qt::QueuedConnection);
+        // The task runs when the thread starts, ends it and, from there, gives itself back to this thread.
+        QThread thread;
+        ReceiveJSONTask task(&util, 5);
+        QThread* home = QThread::currentThread();
+        task.moveToThread(&thread);
+        connect(&thread, SIGNAL(started()), &task, SLOT(executeReceiveTask()));
+        connect(&task, SIGNAL(finishedReceiveTask()), &thread, SLOT(quit()), Qt::DirectConnection);
+        connect(&task, &ReceiveJSONTask::finishedReceiveTask, [&task, home] { task.moveToThread(home); });
+        QSignalSpy finished(&task, SIGNAL(finishedReceiveTask()));
+        thread.start();
+
+        QStringList expected;
+        for (int i = 0; i < 40; ++i) {
+            const QString path = QStringLiteral("$.N%1").arg(i);
+            util.addReceiveJSON(parse(telegram({setElement(path, QString::number(i))})));
+            expected << QStringLiteral("type 3 ") + path;
+        }
+        QTRY_COMPARE(events.filter(QStringLiteral("type ")), expected);
+        task.stop();
+        QVERIFY(waitForThread(&thread, 5000));
+        QCOMPARE(finished.count(), 1);
+    }
+
+    // A number at a "CLNT" reference is put in; a missing node or an object leaves the path as it is.
     void solvesClientReferences()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, expected);
-
         JSONUtil util;
-        fillClient(util);
+        util.appendJson(parse(QStringLiteral("{\"US\":{\"ID\":7,\"NAME\":\"admin\"},\"OBJ\":{\"A\":1}}")), QStringLiteral("$.CLNT"));
         LogCapture log;
-        util.getAndSolvePath(path);
-        QCOMPARE(path, expected);
+        for (const auto& row : {qMakePair(QString("$.USMG.USLI[?(@.ID==($.CLNT.US.ID))]"), QString("$.USMG.USLI[?(@.ID==7)]")),
+                                qMakePair(QString("$.X[($.CLNT.NO.ID)]"), QString("$.X[($.CLNT.NO.ID)]")),
+                                qMakePair(QString("$.X[($.CLNT.OBJ)]"), QString("$.X[($.CLNT.OBJ)]"))}) {
+            QString path = row.first;
+            util.getAndSolvePath(path);
+            QCOMPARE(path, row.second);
+        }
         QCOMPARE(util.getRequestCount(), 0);   // references never queue reads
     }
 
@@ -53,7 +271,6 @@ private slots:
         JSONUtil util;
         std::atomic<bool> done{false};
         std::atomic<int> failures{0};
-
         QList<QThread*> readers;
         for (int r = 0; r < 3; ++r) {
             readers << QThread::create([&] {
@@ -72,11 +289,11 @@ private slots:
         }
 
         for (int i = 0; i < 2000; ++i) {
-            Json::Value telegram = parse(QStringLiteral(
+            Json::Value value = parse(QStringLiteral(
                 "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%1]\"},\"MODE\":0}]},"
                 "\"SET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%2].MW\"},\"VAL\":%3}]}}}")
-                                             .arg(i % 7).arg(i % 11).arg(i));
-            util.handleReceiveJSON(telegram);
+                                      .arg(i % 7).arg(i % 11).arg(i));
+            util.handleReceiveJSON(value);
             if (i % 500 == 0)
                 util.clear();
         }
@@ -87,7 +304,59 @@ private slots:
         }
         QCOMPARE(failures.load(), 0);
     }
+    // Holding F11 and F12 together writes the mirror into the data folder,
+    // once per chord, token and passwords masked; the keys still reach the widgets.
+    void chordWritesTheMirrorOnce()
+    {
+        QDir(FileUtil::basePath()).removeRecursively();
+        QVERIFY(QDir().mkpath(FileUtil::basePath()));
+        JSONUtil util;
+        util.appendJson(Json::Value("visible"), QStringLiteral("$.DATA.NAME"));
+        util.appendJson(Json::Value("7f3a9c0d"), QStringLiteral("$.CLNT.TOKN"));
+        Json::Value users(Json::arrayValue);
+        users[0]["NAME"] = "admin";
+        users[0]["PW"] = "admin-secret";
+        users[1]["NAME"] = "bediener";
+        users[1]["PASS"]["VAL"] = "1234-secret";
+        util.appendJson(users, QStringLiteral("$.USMG.USLI"));
+        KeyCounter widget;
+
+        key(&widget, QEvent::KeyPress, Qt::Key_F11);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        // Auto-repeat sends release/press pairs while the keys are held.
+        for (int i = 0; i < 5; ++i) {
+            key(&widget, QEvent::KeyRelease, Qt::Key_F12, true);
+            key(&widget, QEvent::KeyPress, Qt::Key_F12, true);
+        }
+        QVERIFY(dumps().isEmpty());
+
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        // F11 still held: pressing F12 again belongs to the same chord.
+        QTest::qWait(5);
+        key(&widget, QEvent::KeyPress, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F12);
+        key(&widget, QEvent::KeyRelease, Qt::Key_F11);
+
+        const QStringList written = dumps();
+        QCOMPARE(written.size(), 1);
+
+        // The token and every password are masked, wherever they are.
+        const QString path = FileUtil::basePath() + QLatin1Char('/') + written.first();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(!text.contains("7f3a9c0d") && !text.contains("secret"));
+        Json::Value value;
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.USMG.USLI[1].PASS.VAL"), value));
+        QCOMPARE(value, Json::Value("***"));
+        QVERIFY(CommonJSONUtil(path, nullptr).getJSONbyPath(QStringLiteral("$.DATA.NAME"), value));
+        QCOMPARE(value, Json::Value("visible"));
+
+        // Every event reached the widget.
+        QCOMPARE(widget.presses, 8);
+        QCOMPARE(widget.releases, 8);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestJSONUtil)
+QTEST_MAIN(TestJSONUtil)
 #include "tst_jsonutil.moc"

@@ -1,5 +1,9 @@
-// Language files: first copy, refresh by version, repair of broken local
-// copies, selection and fallback, and the text tables.
+// Language files: the ones carried in the resources (strict format, the same
+// texts in every language, the manual they name), first copy, refresh by
+// version, repair of broken local copies, selection and fallback, and the
+// text tables.
+#include "TestFiles.h"
+
 #include "common/CommonJSONUtil.h"
 #include "util/FileUtil.h"
 #include "util/LanguageUtil.h"
@@ -10,10 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QVersionNumber>
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -40,39 +46,10 @@ QString resourceText(const QString& key, int id)
     return QString();
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray toText(const Json::Value& value)
-{
-    return QByteArray::fromStdString(Json::writeString(Json::StreamWriterBuilder(), value));
-}
-
-QString localBase()
-{
-    return FileUtil::basePath() + QStringLiteral("/Lang/");
-}
-
-QString localJson(const QString& key)
-{
-    return localBase() + key + QLatin1Char('/') + key + QStringLiteral(".json");
-}
-
-QString selection()
-{
-    return SettingsUtil::getValue(QLatin1String(SELECTION), QString()).toString();
-}
+QByteArray toText(const Json::Value& value) { return QByteArray::fromStdString(Json::writeString(Json::StreamWriterBuilder(), value)); }
+QString localBase() { return FileUtil::basePath() + QStringLiteral("/Lang/"); }
+QString localJson(const QString& key) { return localBase() + key + QLatin1Char('/') + key + QStringLiteral(".json"); }
+QString selection() { return SettingsUtil::getValue(QLatin1String(SELECTION), QString()).toString(); }
 
 int indexOf(LanguageUtil& util, const QString& key)
 {
@@ -101,8 +78,33 @@ private slots:
     {
         ensureTevaroResources();
         QVERIFY(QDir(FileUtil::basePath()).removeRecursively());
+    }
+
+    // Each file starts with a byte-order mark and parses strictly (one object, no comments, no
+    // duplicate keys); every language has the texts of the German one, no more, no fewer.
+    void resourceFilesAreStrictAndComplete()
+    {
+        QMap<QString, QSet<int>> ids;
+        for (const QString& key : RESOURCE_FOLDERS.keys()) {
+            QByteArray text = readFile(resourceJson(key));
+            QVERIFY2(text.startsWith("\xEF\xBB\xBF"), qPrintable(key));
+            text.remove(0, 3);
+            Json::CharReaderBuilder builder;
+            Json::CharReaderBuilder::strictMode(&builder.settings_);
+            builder["rejectDupKeys"] = true;
+            Json::Value root;
+            std::string errors;
+            QVERIFY2(std::unique_ptr<Json::CharReader>(builder.newCharReader())
+                         ->parse(text.constData(), text.constData() + text.size(), &root, &errors),
+                     errors.c_str());
+            for (const Json::Value& entry : root["LT"])
+                ids[key] << entry["ID"].asInt();
+        }
+        QVERIFY(!ids["DE"].isEmpty());
         for (const QString& key : RESOURCE_FOLDERS.keys())
-            QVERIFY2(resourceFile(key).isObject(), qPrintable(key));
+            QVERIFY2(ids[key] == ids["DE"], qPrintable(key));
+        const QByteArray manual = readFile(QStringLiteral(":/lang/de_DE/Bedienungsanleitung.pdf"));
+        QVERIFY(manual.startsWith("%PDF-1.") && manual.trimmed().endsWith("%%EOF"));
     }
 
     void firstStartCopiesEveryLanguage()
@@ -124,56 +126,37 @@ private slots:
         QCOMPARE(util.getText(LanguageUtil::FILES, document["ID"].asInt(), QString()), path);
     }
 
-    void refreshByVersion_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("older patch") << resourceVersion(QStringLiteral("EN"), -1) << true;
-        QTest::newRow("same") << resourceVersion(QStringLiteral("EN"), 0) << false;
-        QTest::newRow("no number") << "beta" << true;
-    }
-
+    // An older patch version or one that is no number is replaced; the replaced copy is the backup.
     void refreshByVersion()
     {
-        QFETCH(QString, version);
-        QFETCH(bool, replaced);
-        Json::Value local = resourceFile(QStringLiteral("EN"));
-        local["INFO"]["VER"] = version.toStdString();
-        local["MARK"] = "local";
-        writeFile(localJson(QStringLiteral("EN")), toText(local));
         const QString backup = localJson(QStringLiteral("EN")) + QStringLiteral(".bak");
-        writeFile(backup, "an older backup");
-
-        LanguageUtil util;
-        QCOMPARE(!readFile(localJson(QStringLiteral("EN"))).contains("\"MARK\""), replaced);
-        if (replaced)
-            QVERIFY(readFile(backup).contains("\"MARK\""));   // the replaced copy, not the older backup
-        else
-            QCOMPARE(readFile(backup), QByteArray("an older backup"));
+        for (const auto& row : {qMakePair(resourceVersion(QStringLiteral("EN"), -1), true),
+                                qMakePair(resourceVersion(QStringLiteral("EN"), 0), false), qMakePair(QString("beta"), true)}) {
+            Json::Value local = resourceFile(QStringLiteral("EN"));
+            local["INFO"]["VER"] = row.first.toStdString();
+            local["MARK"] = "local";
+            QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(local)) && writeFile(backup, "an older backup"));
+            LanguageUtil util;
+            QCOMPARE(!readFile(localJson(QStringLiteral("EN"))).contains("\"MARK\""), row.second);
+            QCOMPARE(readFile(backup).contains("\"MARK\""), row.second);   // the replaced copy, not the older backup
+            QCOMPARE(readFile(backup) == "an older backup", !row.second);
+        }
     }
 
-    void brokenLocalCopyIsRepaired_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("cut off") << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\"");
-        QTest::newRow("INFO of wrong types")
-            << QByteArray("{\"INFO\":{\"VER\":9,\"ORD\":\"20\",\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},"
-                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
-        QTest::newRow("another language's file")
-            << QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":0,\"LANG\":{\"K\":\"DE\",\"T\":\"Deutsch\"}},"
-                          "\"LT\":[{\"ID\":70,\"T\":\"x\"}]}");
-    }
-
+    // A local copy cut off, with INFO of wrong types or of another language is set aside and copied anew.
     void brokenLocalCopyIsRepaired()
     {
-        QFETCH(QByteArray, content);
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
-        writeFile(localJson(QStringLiteral("EN")), content);
-
-        LanguageUtil util;
-        QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
-        QCOMPARE(readFile(localJson(QStringLiteral("EN"))), readFile(resourceJson(QStringLiteral("EN"))));
-        QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));   // the user's choice survives the repair
+        for (const QByteArray& content :
+             {QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":20,\"LANG\":{\"K\":\"EN\""),
+              QByteArray("{\"INFO\":{\"VER\":9,\"ORD\":\"20\",\"LANG\":{\"K\":\"EN\",\"T\":\"English\"}},\"LT\":[{\"ID\":70,\"T\":\"x\"}]}"),
+              QByteArray("{\"INFO\":{\"VER\":\"9.9.9\",\"ORD\":0,\"LANG\":{\"K\":\"DE\",\"T\":\"Deutsch\"}},\"LT\":[{\"ID\":70,\"T\":\"x\"}]}")}) {
+            QVERIFY(writeFile(localJson(QStringLiteral("EN")), content));
+            LanguageUtil util;
+            QCOMPARE(readFile(localJson(QStringLiteral("EN")) + QStringLiteral(".bak")), content);
+            QCOMPARE(readFile(localJson(QStringLiteral("EN"))), readFile(resourceJson(QStringLiteral("EN"))));
+            QCOMPARE(util.getCurrentKey(), QStringLiteral("EN"));   // the user's choice survives the repair
+        }
     }
 
     void malformedEntriesAreSkipped()
@@ -184,7 +167,7 @@ private slots:
         Json::Reader().parse(R"([1, "text", null, [], {"ID": "70", "T": "by text id"}, {"ID": 70},
                                  {"ID": 220, "T": "Value X", "HS": 5}])", file["LT"]);
         Json::Reader().parse("[1, {}]", file["FILE"]);
-        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(file)));
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("EN"));
 
         LanguageUtil util;
@@ -202,7 +185,7 @@ private slots:
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("XX"));
         QVERIFY(QDir(localBase() + QStringLiteral("DE")).removeRecursively());
         // A plain file where the folder belongs: German cannot be copied.
-        writeFile(localBase() + QStringLiteral("DE"), "no folder");
+        QVERIFY(writeFile(localBase() + QStringLiteral("DE"), "no folder"));
         {
             LanguageUtil util;
             QCOMPARE(util.getLanguageInfo(0, LanguageUtil::KEY).toString(), QStringLiteral("CS"));
@@ -225,7 +208,7 @@ private slots:
         entry["ID"] = 220;
         entry["T"] = "changed";
         file["LT"].append(entry);
-        writeFile(localJson(QStringLiteral("EN")), toText(file));
+        QVERIFY(writeFile(localJson(QStringLiteral("EN")), toText(file)));
         SettingsUtil::setValue(QLatin1String(SELECTION), QStringLiteral("ZZ"));
         QVERIFY(util.setLanguage(english, false));
         QCOMPARE(selection(), QStringLiteral("ZZ"));   // applied again, not chosen: nothing stored

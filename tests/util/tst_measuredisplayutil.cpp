@@ -12,46 +12,33 @@
 
 namespace {
 
-const char* const DESCRIPTION = R"({
-  "DISP": {"PATH": "$.DATA.MK[*]"}, "UPD": {"PATH": "$.DATA.MK"},
-  "DESC": [{"WAY": "ADR"}, {"WAY": "MV.T"}, {"WAY": "NONE"}],
-  "MVTB": {"MW": {"WAY": "MV.MW"}, "MAW": {"WAY": "MV.MAW"}, "MIW": {"WAY": "MV.MIW"}},
-  "FL": {"WAY": "MV.STF"}, "BE": {"WAY": "MV.BE"}, "FR": {"WAY": "MV.FR"},
+const char* const DESCRIPTION = R"({"DISP": {"PATH": "$.DATA.MK[*]"}, "UPD": {"PATH": "$.DATA.MK"},
+  "DESC": [{"WAY": "ADR"}, {"WAY": "MV.T"}, {"WAY": "NONE"}], "FL": {"WAY": "MV.STF"}, "BE": {"WAY": "MV.BE"},
+  "MVTB": {"MW": {"WAY": "MV.MW"}, "MAW": {"WAY": "MV.MAW"}, "MIW": {"WAY": "MV.MIW"}}, "FR": {"WAY": "MV.FR"},
   "COMP": [{"WAY": "MV.CJ"}, {"WAY": "MV.CT"}, {"WAY": "MV.CP"}, {"WAY": "MV.XX"}, {"WAY": 4}],
-  "MADJ": {"ITEM": ["CLMX", "TARA", "GONE", 7, "BAD"],
-           "CLMX": {"WAY": "FCT.CLMX", "ADD": []},
+  "MADJ": {"ITEM": ["CLMX", "TARA", "GONE", 7, "BAD"], "CLMX": {"WAY": "FCT.CLMX", "ADD": []},
            "TARA": {"WAY": "FCT.TARA", "ADD": [{"WAY": "FCT.TARA.OFFS"}, {"WAY": "FCT.TARA.ODD"}, {"WAY": 3}]},
-           "GONE": {"WAY": "FCT.GONE", "ADD": []},
-           "BAD": {"WAY": "FCT.BAD"}},
+           "GONE": {"WAY": "FCT.GONE", "ADD": []}, "BAD": {"WAY": "FCT.BAD"}},
   "CLNT": [{"WAY": "IDX", "PATH": "$.CLNT.CH"}, {"WAY": "ADR", "PATH": "$.CLNT.ADR"}]})";
 
 // Channel 0: numbers, an object unit, CJ and CTP active (CJ, CT and CP rows),
 // functions. Channel 1: strings, CT only, a value item without VAL. Element
 // 2 is no channel (a delete in mode 1 leaves a null). Channel 3: mistyped members.
 const char* const CHANNELS = R"([
-  {"IDX": 0, "ADR": "CH01", "MV": {"T": "Kessel",
-     "MW": {"VAL": 21.530000000000001, "DIM": {"T": "Pa", "ID": 20301}},
-     "MAW": {"T": "Max", "VAL": 1234567}, "MIW": {"T": "Min", "VAL": "-0.5"},
-     "STF": {"VAL": ["O", "h", "l", "Z", 5]}, "FR": {"CJ": true, "CTP": true, "XYZ": true, "CT": 1},
-     "BE": "-200 ... 850 °C",
-     "CJ": {"T": "Vergleichsstelle", "VAL": "23.4", "DIM": "°C"},
-     "CT": {"T": "Temperaturkompensation", "VAL": 20, "DIM": "°C"},
-     "CP": {"T": "Druckkompensation", "VAL": "1013", "DIM": {"T": "mbar"}},
-     "XX": {"T": "Unbekannt", "VAL": "1"}},
+  {"IDX": 0, "ADR": "CH01", "MV": {"T": "Kessel", "MW": {"VAL": 21.530000000000001, "DIM": {"T": "Pa", "ID": 20301}},
+     "MAW": {"T": "Max", "VAL": 1234567}, "MIW": {"T": "Min", "VAL": "-0.5"}, "STF": {"VAL": ["O", "h", "l", "Z", 5]},
+     "FR": {"CJ": true, "CTP": true, "XYZ": true, "CT": 1}, "BE": "-200 ... 850 °C",
+     "CJ": {"T": "Vergleichsstelle", "VAL": "23.4", "DIM": "°C"}, "CT": {"T": "Temperaturkompensation", "VAL": 20, "DIM": "°C"},
+     "CP": {"T": "Druckkompensation", "VAL": "1013", "DIM": {"T": "mbar"}}, "XX": {"T": "Unbekannt", "VAL": "1"}},
    "FCT": {"CLMX": {"T": "Max/Min löschen", "VAL": 0, "INP": {"MODE": "Z", "AUT": 3}},
            "TARA": {"T": "Nullsetzen", "VAL": 0, "INP": {"MODE": "Z", "AUT": 2},
-                    "OFFS": {"T": "Offset", "VAL": "0.00", "DIM": "°C",
-                             "INP": {"MODE": "Z", "AUT": 3, "MIN": -100, "MAX": 100, "DP": 2}},
+                    "OFFS": {"T": "Offset", "VAL": "0.00", "DIM": "°C", "INP": {"MODE": "Z", "AUT": 3, "MIN": -100, "MAX": 100, "DP": 2}},
                     "ODD": {"T": "Verworfen", "VAL": true, "INP": {"MODE": "Z", "AUT": 3}}},
            "BAD": {"T": "Ohne ADD", "VAL": 0, "INP": {"MODE": "Z", "AUT": 3}}}},
-  {"IDX": 1, "NR": 7, "ADR": "CH02", "MV": {"T": "Vorlauf",
-     "MW": {"DIM": "°C"}, "MAW": {"T": "Max"}, "MIW": {"T": "Min", "VAL": [1]},
-     "STF": {"VAL": "O"}, "FR": {"CT": true, "CJ": false},
-     "CJ": {"T": "Vergleichsstelle", "VAL": "23.4", "DIM": "°C"},
+  {"IDX": 1, "NR": 7, "ADR": "CH02", "MV": {"T": "Vorlauf", "MW": {"DIM": "°C"}, "MAW": {"T": "Max"}, "MIW": {"T": "Min", "VAL": [1]},
+     "STF": {"VAL": "O"}, "FR": {"CT": true, "CJ": false}, "CJ": {"T": "Vergleichsstelle", "VAL": "23.4", "DIM": "°C"},
      "CT": {"T": "Temperaturkompensation", "VAL": "20.0", "DIM": "°C"}}},
-  null,
-  {"IDX": "3", "ADR": 3, "MV": "kaputt", "FCT": 5}
-])";
+  null, {"IDX": "3", "ADR": 3, "MV": "kaputt", "FCT": 5}])";
 
 const QString CHANNEL0 = QStringLiteral("$.DATA.MK[0]");
 const QString CHANNEL1 = QStringLiteral("$.DATA.MK[1]");
@@ -202,10 +189,7 @@ private slots:
         util->saveFunctionTable(edited);
         util->triggerFunction(TableStructure());   // no path: nothing
         int kind = 0;
-        Json::Value telegram;
-        QList<qint64> ids;
-        fixture->json()->buildTelegram(kind, telegram, ids);
-        const Json::Value& sets = telegram["INST"]["SET"]["VAL"];
+        const Json::Value sets = fixture->takeTelegram(kind)["INST"]["SET"]["VAL"];
         QCOMPARE(int(sets.size()), 1);
         QCOMPARE(QString::fromStdString(sets[0]["DEST"]["PATH"].asString()), offset.getPath());
         QCOMPARE(QString::fromStdString(sets[0]["VAL"].asString()), QStringLiteral("12.50"));
@@ -225,6 +209,17 @@ private slots:
         QVERIFY(fixture->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.CH"), index, false));
         QCOMPARE(index.asInt(), 1);
         QCOMPARE(fixture->takeQueuedReads(), QStringList({CHANNEL1}));
+    }
+
+    // A change below the update path, or of a node holding it (the first load of the channels), refreshes the data.
+    void changeFilter()
+    {
+        fixture->fill(QStringLiteral("$.DATA.CH.UPD.PATH"), QStringLiteral("\"$.LIVE.MK\""));
+        auto util = readyUtil();
+        QSignalSpy data(util.get(), SIGNAL(updateChannelData()));
+        for (const char* path : {"$.LIVE.MK[1].MV.MW", "$.LIVE", "$.LIVEX", "$.DATA.MK"})
+            ConfigMirrorFixture::notify(*util, path);
+        QCOMPARE(data.count(), 2);
     }
 
     void currentChannelAndHandOver()

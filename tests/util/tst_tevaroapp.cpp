@@ -1,7 +1,10 @@
-// The application object against the device simulator: login through the
-// login screen, the session's start, logout and closing, and device messages
-// with their answers.
+// The application object against the device simulator, in steps that run in
+// order: login through the login screen, back on the home page, the next
+// session starting clean with the messages of its login answer, a device
+// message answered before the logout it asks for, closing with a slow logout,
+// and a refused login and closing on the login page.
 #include "DeviceLinkFixture.h"
+#include "TestJson.h"
 
 #include "util/FileUtil.h"
 #include "view/MainWindow.h"
@@ -21,17 +24,7 @@
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& condition)
-{
-    return DeviceLinkFixture::waitUntil(condition, 8000);
-}
-
-Json::Value parse(const std::string& text)
-{
-    Json::Value value;
-    Json::Reader().parse(text, value);
-    return value;
-}
+bool waitUntil(const std::function<bool()>& condition) { return DeviceLinkFixture::waitUntil(condition, 8000); }
 
 } // namespace
 
@@ -45,21 +38,20 @@ private:
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
 
-    Json::Value requests(const QString& endpoint) { return link.requests(endpoint); }
-
     // Index in the request log of the first request to endpoint whose body
     // or query contains part; -1 when none.
-    int firstIndexOf(const Json::Value& log, const QString& endpoint, const std::string& part = std::string())
+    int firstIndexOf(const QString& endpoint, const std::string& part = std::string())
     {
+        const Json::Value log = simulator.requestLog();
         for (Json::ArrayIndex i = 0; i < log.size(); ++i) {
-            if (log[i]["path"].asString() != "/webservice/" + endpoint.toStdString())
-                continue;
-            if (part.empty() || log[i]["body"].asString().find(part) != std::string::npos
-                || log[i]["query"].asString().find(part) != std::string::npos)
+            if (log[i]["path"].asString() == "/webservice/" + endpoint.toStdString()
+                && (log[i]["body"].asString() + log[i]["query"].asString()).find(part) != std::string::npos)
                 return int(i);
         }
         return -1;
     }
+
+    std::string tokenQuery() { return "TOKN=" + app->getJSONUtil()->getToken().toStdString(); }
 
     // Fills in and confirms the login screen.
     void submitLogin(const QString& user, const QString& password)
@@ -71,70 +63,27 @@ private:
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnUserLoginConfirm")), Qt::LeftButton);
     }
 
+    // The session is up once the first answers arrived: the device sends its
+    // changes from the first data request on.
     bool login(const QString& user = QStringLiteral("admin"), const QString& password = QStringLiteral("admin"))
     {
         submitLogin(user, password);
-        if (!waitUntil([this] { return window->isCurrentPage(MainWindow::HOME) && app->isStarted(); }))
-            return false;
-        // The session is up once the first answers arrived: the device sends
-        // its changes from the first data request on.
-        return waitUntil([this] {
-            Json::Value paths;
-            return app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, false) && paths.isArray();
-        });
-    }
-
-    void pressBack()
-    {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Back, Qt::NoModifier);
-        QApplication::sendEvent(window, &press);
+        return waitUntil([this] { return window->isCurrentPage(MainWindow::HOME) && app->isStarted(); })
+               && waitUntil([this] {
+                      Json::Value paths;
+                      return app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.IPTH"), paths, false)
+                             && paths.isArray();
+                  });
     }
 
     MessageDialog* dialog() { return OverallView::getMessageDialog(); }
 
-    QString dialogText()
+    bool dialogShows(const QString& text)
     {
-        return dialog()->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText();
-    }
-
-    void pressDialogButton(int index)
-    {
-        QPushButton* button = dialog()->findChild<QPushButton*>(QStringLiteral("btnMessageDialog%1").arg(index));
-        QVERIFY(button && button->isVisible());
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-
-    // Raises one device message and waits until the dialog shows it.
-    Json::Value raiseDialog(const char* message)
-    {
-        const Json::Value raised = simulator.raiseMessage(parse(message));
-        if (!raised.isArray() || raised.size() != 1)
-            return Json::Value();
-        const QString text = QString::fromStdString(raised[0]["MSG"]["T"].asString());
-        if (!waitUntil([&] { return dialog()->isVisible() && dialogText() == text; })) {
-            qWarning() << "Dialog shows" << dialogText() << "instead of" << text;
-            return Json::Value();
-        }
-        return raised[0];
-    }
-
-    // The answer telegram a button of raised sends, as the device logs it.
-    static Json::Value answerTo(const Json::Value& raised, int value)
-    {
-        Json::Value expected(Json::objectValue);
-        for (const char* key : {"MID", "MUID", "MTYP"})
-            expected[key] = raised[key];
-        expected["USER"] = "admin";
-        expected["VAL"] = value;
-        return expected;
-    }
-
-    bool answered(const Json::Value& expected)
-    {
-        for (const Json::Value& answer : simulator.messageAnswers())
-            if (answer == expected)
-                return true;
-        return false;
+        return waitUntil([&] {
+            return dialog()->isVisible()
+                   && dialog()->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText() == text;
+        });
     }
 
 private slots:
@@ -144,37 +93,19 @@ private slots:
         QVERIFY(link.setUp());
         app = link.app.get();
         window = app->getMainWindow();
-        QVERIFY(window);
-        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(window && window->isCurrentPage(MainWindow::LOGIN));
         QVERIFY(QTest::qWaitForWindowExposed(window));
-    }
-
-    void init()
-    {
-        if (app->isStarted())
-            app->stop();
-        window->setPage(MainWindow::LOGIN);
-        while (dialog()->queuedCount() > 0)
-            dialog()->hideMessage(0);
-        // Threads end within stop(); only its logout is still on its way.
-        if (app->isStarted()) {
-            const std::string token = "TOKN=" + app->getJSONUtil()->getToken().toStdString();
-            app->stop();
-            QVERIFY(waitUntil([&] { return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), token) >= 0; }));
-        }
-        QVERIFY(simulator.clearRequestLog());
     }
 
     // Back on the home page logs out and ends both threads; the next login starts clean.
     void backOnHomeLogsOutAndTheNextLoginStartsClean()
     {
         QVERIFY(login());
-        const QString token = app->getJSONUtil()->getToken();
-        pressBack();
+        const std::string token = tokenQuery();
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Back, Qt::NoModifier);
+        QApplication::sendEvent(window, &back);
         QVERIFY(!app->isStarted());
-        QVERIFY(waitUntil([&] {
-            return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), "TOKN=" + token.toStdString()) >= 0;
-        }));
+        QVERIFY(waitUntil([&] { return firstIndexOf(QStringLiteral("logout"), token) >= 0; }));
         QVERIFY(simulator.clearRequestLog());
 
         // Left-overs of the ended session.
@@ -186,48 +117,45 @@ private slots:
 
         // The next login answer brings messages: the line shown before the
         // home page stays, the dialog shows the other.
-        QVERIFY(simulator.raiseMessage(
-                             parse(R"([{"MTYP":0,"MTD":8000,"MSG":{"T":"Willkommen"}},{"MTYP":1,"MSG":{"T":"Wartung fällig"}}])"),
-                             false, true)
-                    .isArray());
+        QVERIFY(simulator.raiseMessage(parse(R"([{"MTYP":0,"MTD":8000,"MSG":{"T":"Willkommen"}},
+                                                 {"MTYP":1,"MSG":{"T":"Wartung fällig"}}])"), false, true).isArray());
         QVERIFY(login(QStringLiteral("service"), QStringLiteral("service")));
-        QVERIFY(waitUntil([this] { return dialog()->isVisible() && dialogText() == QStringLiteral("Wartung fällig"); }));
+        QVERIFY(dialogShows(QStringLiteral("Wartung fällig")));
         QVERIFY(OverallView::getStatusBar()->text().endsWith(QStringLiteral("  Willkommen")));
         // Nothing of the ended session went out, before or after the login;
         // a left-over received telegram would have been applied before the initial paths.
-        const Json::Value log = simulator.requestLog();
-        QCOMPARE(firstIndexOf(log, QStringLiteral("login")), 0);
-        for (const Json::Value& request : log)
-            QVERIFY(request["body"].asString().find("STALE") == std::string::npos
-                    && request["query"].asString().find("STALE") == std::string::npos);
-        QVERIFY(requests(QStringLiteral("data"))[0]["query"].asString().find("REQID=-1") != std::string::npos);
+        QCOMPARE(firstIndexOf(QStringLiteral("login")), 0);
+        QCOMPARE(QString::fromStdString(simulator.requestLog().toStyledString()).indexOf("STALE"), -1);
+        QVERIFY(link.requests(QStringLiteral("data"))[0]["query"].asString().find("REQID=-1") != std::string::npos);
         Json::Value value;
         QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.STALE"), value, false));
         QVERIFY(!app->getJSONUtil()->getMasterJSONbyPath(QStringLiteral("$.LATE"), value, false));
+        dialog()->hideMessage(0);
     }
 
-    // A button sends its answer; one that also logs out sends the answer before the logout.
-    void dialogButtonsSendTheAnswer()
+    // A button that also logs out sends the answer before the logout.
+    void dialogAnswerGoesOutBeforeTheLogout()
     {
-        QVERIFY(login());
-        const Json::Value asked = raiseDialog(
-            R"({"MSG":{"T":"Filter prüfen"},"INP":{"TAB":[{"T":"Ja","OPRT":1,"VAL":1},{"T":"Nein","OPRT":1,"VAL":0}]}})");
-        QVERIFY(asked.isObject());
-        pressDialogButton(1);
-        QVERIFY(waitUntil([&] { return answered(answerTo(asked, 0)); }));
-
-        const std::string token = "TOKN=" + app->getJSONUtil()->getToken().toStdString();
+        const std::string token = tokenQuery();
         QVERIFY(simulator.setDelay(300, QStringLiteral("config")));
-        const Json::Value raised = raiseDialog(
-            R"({"MSG":{"T":"Beenden?"},"INP":{"TAB":[{"T":"Antworten und abmelden","OPRT":3,"VAL":2}]}})");
-        QVERIFY(raised.isObject());
-        pressDialogButton(0);
+        const Json::Value raised = simulator.raiseMessage(
+            parse(R"({"MSG":{"T":"Beenden?"},"INP":{"TAB":[{"T":"Antworten und abmelden","OPRT":3,"VAL":2}]}})"))[0];
+        QVERIFY(dialogShows(QString::fromStdString(raised["MSG"]["T"].asString())));
+        QTest::mouseClick(dialog()->findChild<QPushButton*>(QStringLiteral("btnMessageDialog0")), Qt::LeftButton);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
-        QVERIFY(answered(answerTo(raised, 2)));
-        QVERIFY(waitUntil([&] { return firstIndexOf(simulator.requestLog(), QStringLiteral("logout"), token) >= 0; }));
-        const Json::Value log = simulator.requestLog();
-        const int answerAt = firstIndexOf(log, QStringLiteral("config"), raised["MID"].asString());
-        QVERIFY(answerAt >= 0 && answerAt < firstIndexOf(log, QStringLiteral("logout"), token));
+
+        Json::Value expected(Json::objectValue);
+        for (const char* key : {"MID", "MUID", "MTYP"})
+            expected[key] = raised[key];
+        expected["USER"] = "service";
+        expected["VAL"] = 2;
+        bool answered = false;
+        for (const Json::Value& answer : simulator.messageAnswers())
+            answered = answered || answer == expected;
+        QVERIFY(answered);
+        QVERIFY(waitUntil([&] { return firstIndexOf(QStringLiteral("logout"), token) >= 0; }));
+        const int answerAt = firstIndexOf(QStringLiteral("config"), raised["MID"].asString());
+        QVERIFY(answerAt >= 0 && answerAt < firstIndexOf(QStringLiteral("logout"), token));
         QVERIFY(simulator.clearFaults());
     }
 
@@ -236,6 +164,7 @@ private slots:
     void closeWaitsForTheLogoutBoundedOnce()
     {
         QVERIFY(login());
+        QVERIFY(simulator.clearRequestLog());
         QVERIFY(simulator.setDelay(5000, QStringLiteral("logout")));
         QSignalSpy logout(app, SIGNAL(onLogout()));
         QSignalSpy answered(app->getJSONUtil()->getHTTPRequestUtil(), SIGNAL(logoutFinished()));
@@ -250,16 +179,16 @@ private slots:
         QCOMPARE(answered.size(), 0);   // closed without the answer
         QVERIFY(visibleAfterSecond && stillEnding);
         QCOMPARE(logout.size(), 1);
-        QCOMPARE(requests(QStringLiteral("logout")).size(), 1u);
+        QCOMPARE(link.requests(QStringLiteral("logout")).size(), 1u);
         QVERIFY(simulator.clearFaults());
-        // The late answer still comes; the next test starts without it.
-        QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, 8000);   // the late answer still comes
         window->show();
     }
 
     // A refused login stays on the login page; closing there sends no logout.
     void refusedLoginAndClosingOnTheLoginPage()
     {
+        QVERIFY(simulator.clearRequestLog());
         int answers = 0;
         QObject scope;
         connect(app->getJSONUtil(), &JSONUtil::loginAvailable, &scope, [&] { ++answers; });
@@ -271,7 +200,8 @@ private slots:
         QVERIFY(window->close());
         QCOMPARE(logout.size(), 1);
         QTest::qWait(200);
-        QCOMPARE(requests(QStringLiteral("data")).size() + requests(QStringLiteral("logout")).size(), 0u);
+        QCOMPARE(firstIndexOf(QStringLiteral("data")), -1);
+        QCOMPARE(firstIndexOf(QStringLiteral("logout")), -1);
         window->show();
     }
 };

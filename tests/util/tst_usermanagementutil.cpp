@@ -1,9 +1,9 @@
-// The user-management worker on a real device link to the simulator: the
-// user table from good and malformed device data, the exact user telegrams,
-// which notifications rebuild what, and the name check.
-#include "DeviceLinkFixture.h"
-#include "TestJson.h"
+// The user-management worker on a mirror filled by the test: the user table
+// from good and malformed device data, the exact user telegrams, which
+// notifications rebuild what, and the name check.
+#include "ConfigMirrorFixture.h"
 
+#include "SimulatorProcess.h"
 #include "util/UserManagementUtil.h"
 
 #include <QApplication>
@@ -11,7 +11,6 @@
 
 namespace {
 
-// JSON written with single quotes, which keeps the texts here readable.
 QStringList texts(const TableStructure& table, int column)
 {
     QStringList cells;
@@ -36,38 +35,38 @@ class TestUserManagementUtil : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<DeviceLinkFixture> link;
-    std::unique_ptr<UserManagementUtil> util;   // goes first, before the link
+    std::unique_ptr<ConfigMirrorFixture> fixture;
+    std::unique_ptr<UserManagementUtil> util;   // goes first, before the fixture
     TableStructure lastTable;
     int tables = 0;
     QVector<QVector<QVariant>> records;
 
-    // Replaces the user list as the device does (DEL + SET); waits until the worker had it.
+    // Replaces the user list as the device does (DEL + SET).
     void setUsers(const Json::Value& users)
     {
         Json::Value telegram = SimulatorProcess::setTelegram(USERS, users);
         telegram["INST"]["DEL"] = SimulatorProcess::delTelegram(USERS)["INST"]["DEL"];
-        const int before = tables;
-        QVERIFY(link->simulator.injectTelegram(telegram) >= 0);
-        QVERIFY(DeviceLinkFixture::waitUntil([&] { return link->mirror(USERS) == users && tables > before; }));
+        fixture->json()->handleReceiveJSON(telegram);
     }
 
-    // The one user telegram sent since the request log was last cleared; clears it again.
-    Json::Value sentUserTelegram()
+    // The one telegram queued since the last call, taken as the device accepts it.
+    Json::Value sentTelegram()
     {
-        Json::Value body;
-        if (DeviceLinkFixture::waitUntil([&] { return link->requests(QStringLiteral("user")).size() == 1; }))
-            Json::Reader().parse(link->requests(QStringLiteral("user"))[0]["body"].asString(), body);
-        link->simulator.clearRequestLog();
-        return body;
+        int kind = 0;
+        const Json::Value telegram = fixture->takeTelegram(kind);
+        return fixture->json()->getRequestCount() == 0 ? telegram : Json::Value();
     }
 
 private slots:
     void initTestCase()
     {
-        link.reset(new DeviceLinkFixture());
-        QVERIFY(link->setUp());
-        QVERIFY(link->startSession());
+        fixture.reset(new ConfigMirrorFixture());
+        fixture->login();
+        fixture->fill(QStringLiteral("$.USMG"), QString(R"({"USRO": [{"ID": 1, "DESC": {"T": "Administrator"}},
+            {"ID": 2, "DESC": {"T": "Service"}}, {"ID": 3, "DESC": {"T": "Bediener"}}], "USLI": [
+            {"ID": 1, "NAME": "admin", "USRO": {"ID": 1}, "HINT": "Werkszugang"},
+            {"ID": 2, "NAME": "service", "USRO": {"ID": 2}, "HINT": ""},
+            {"ID": 7, "NAME": "bediener", "USRO": {"ID": 3}, "HINT": "Schicht A"}]})"));
         util.reset(new UserManagementUtil());
         connect(util.get(), &UserManagementUtil::updateUserList, this, [this](TableStructure& table) {
             lastTable = table;
@@ -77,12 +76,18 @@ private slots:
                 [this](QVector<QVariant>& record) { records.append(record); });
     }
 
+    void cleanupTestCase()
+    {
+        util.reset();
+        fixture.reset();
+    }
+
     void tableFromGoodAndMalformedUsers()
     {
         util->getUserRoles();
         util->getUserList();
-        QCOMPARE(util->getIds(), QVector<int>({1, 2, 7, 8, 9}));   // the cells: on the screen
-        const Json::Value deviceUsers = link->mirror(USERS);
+        QCOMPARE(util->getIds(), QVector<int>({1, 2, 7}));   // the cells: on the screen
+        const Json::Value deviceUsers = fixture->mirror(USERS);
 
         // Wrong types give empty cells; ids that are no int of 0 or more name no user.
         const QString odd = QStringLiteral("a\"b\\c)]\u0001") + QString(10000, QLatin1Char('x'));
@@ -102,24 +107,25 @@ private slots:
         util->getUser(-5);
         QVERIFY(records.isEmpty());
         setUsers(deviceUsers);
-        QCOMPARE(util->getIds(), QVector<int>({1, 2, 7, 8, 9}));
+        QCOMPARE(util->getIds(), QVector<int>({1, 2, 7}));
     }
 
     void exactUserTelegrams()
     {
-        QVERIFY(link->simulator.clearRequestLog() && util->deleteUser(7));
-        QCOMPARE(sentUserTelegram(), userTelegram("DEL", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI'},'VAL':{'ID':7}}"));
+        fixture->takeQueuedReads();
+        QVERIFY(util->deleteUser(7));
+        QCOMPARE(sentTelegram(), userTelegram("DEL", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI'},'VAL':{'ID':7}}"));
 
         // Created with the name trimmed, comment and password as typed.
         QVERIFY(util->saveUser(-1, -1, 3, {" bob ", " Schicht \"B\" ", " g\u00e9heim "}, false));
-        QCOMPARE(sentUserTelegram(),
+        QCOMPARE(sentTelegram(),
                  userTelegram("SET", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI','DEV':1,'PROP':''},'VAL':{"
                                      "'HINT':' Schicht \\'B\\' ','ID':-1,'NAME':'bob','PW':' g\u00e9heim ',"
                                      "'USRO':{'ID':3}}}"));
 
         // Changed without a new password: no "PW".
         QVERIFY(util->saveUser(8, -1, 2, {"praktikant", "neu", ""}, true));
-        QCOMPARE(sentUserTelegram(),
+        QCOMPARE(sentTelegram(),
                  userTelegram("SET", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI','DEV':1,'PROP':''},'VAL':{'HINT':'neu',"
                                      "'ID':8,'NAME':'praktikant','USRO':{'ID':2}}}"));
     }
@@ -127,9 +133,7 @@ private slots:
     void notificationsReadWhatChanged()
     {
         const auto batch = [this](const char* path) {
-            util->beforeJsonTelegramm();
-            util->jsonTelegramm(GlobalEnums::SET, QLatin1String(path));
-            util->afterJsonTelegramm();
+            ConfigMirrorFixture::notify(*util, QLatin1String(path));
             return qMakePair(tables, records.size());
         };
         records.clear();
@@ -146,18 +150,14 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             telegram["INST"]["SET"]["VAL"].append(SimulatorProcess::setTelegram(
                 QStringLiteral("$.USMG.USLI[0].HINT"), QString::number(i).toStdString())["INST"]["SET"]["VAL"][0]);
-        QTest::qWait(200);   // the rebuilds the calls above asked for
-        const int settled = tables;
-        QVERIFY(link->simulator.injectTelegram(telegram) >= 0);
-        QVERIFY(DeviceLinkFixture::waitUntil(
-            [&] { return link->mirror(QStringLiteral("$.USMG.USLI[0].HINT")) == Json::Value("999"); }));
-        QTest::qWait(200);
-        QCOMPARE(tables, settled + 1);
+        fixture->json()->handleReceiveJSON(telegram);
+        QCOMPARE(fixture->mirror(QStringLiteral("$.USMG.USLI[0].HINT")), Json::Value("999"));
+        QCOMPARE(tables, before + 4);
     }
 
     void nameCheck()
     {
-        Json::Value users = link->mirror(USERS);
+        Json::Value users = fixture->mirror(USERS);
         for (const char* name : {"a)]b", "back\\slash", "M\u00fcller"}) {
             Json::Value user = users[0];
             user["ID"] = int(users.size()) + 20;
@@ -165,13 +165,12 @@ private slots:
             users.append(user);
         }
         setUsers(users);
-        QVERIFY(link->simulator.clearRequestLog());
+        fixture->takeQueuedReads();
         for (const char* name : {"a)]b", "back\\slash", "  M\u00fcller\t"})
             QVERIFY2(util->userExists(QString::fromUtf8(name)), name);
         for (const char* name : {"Muller", "   ", "\"] || true"})
             QVERIFY2(!util->userExists(QString::fromUtf8(name)), name);
-        QTest::qWait(300);
-        QCOMPARE(link->requests(QStringLiteral("path")).size(), 0u);   // judged from the mirror alone
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());   // judged from the mirror alone
     }
 };
 

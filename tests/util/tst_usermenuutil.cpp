@@ -2,14 +2,13 @@
 // files, changes that cannot be saved, the tiles' texts from the mirror, the
 // change flags and the cell dialog's choices.
 #include "ConfigMirrorFixture.h"
+#include "TestFiles.h"
 
 #include "common/ChannelDataFlags.h"
 #include "util/FileUtil.h"
 #include "util/StatusMessageSink.h"
 #include "util/UserMenuUtil.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -20,24 +19,10 @@ namespace {
 QString folder() { return FileUtil::basePath() + "/User"; }
 QString menuFile() { return folder() + "/UserMenu.json"; }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QVERIFY(QDir().mkpath(folder()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // JSON written with single quotes, which keeps the texts here readable.
 QByteArray json(QString text) { return text.replace('\'', '"').toUtf8(); }
 
-Json::Value parsedFile() { return ConfigMirrorFixture::parse(QString::fromUtf8(readFile(menuFile()))); }
+Json::Value parsedFile() { return parse(QString::fromUtf8(readFile(menuFile()))); }
 
 QStringList menuList(UserMenuUtil& store)
 {
@@ -140,7 +125,7 @@ private slots:
     {
         const QByteArray content = json("{'MENU':{'NAME':'A','ST':0}}");
         const QString backup = menuFile() + ".bak";
-        writeFile(menuFile(), content);
+        QVERIFY(writeFile(menuFile(), content));
         {
             UserMenuUtil store;
             QCOMPARE(readFile(backup), content);
@@ -152,7 +137,7 @@ private slots:
             QCOMPARE(parsedFile()["MENU"].size(), 1u);
         }
         // A second damage keeps the first backup and adds one of its own.
-        writeFile(menuFile(), "{");
+        QVERIFY(writeFile(menuFile(), "{"));
         UserMenuUtil store;
         QCOMPARE(readFile(backup), content);
         const QStringList backups = QDir(folder()).entryList({"UserMenu.json.*.bak"}, QDir::Files);
@@ -163,13 +148,13 @@ private slots:
     void incompleteEntriesKept()
     {
         // With a byte-order mark, as an editor may save it.
-        writeFile(menuFile(), "\xEF\xBB\xBF" + json("{'MENU':[{'NAME':'A','ST':0}, {'NAME':5,'ST':1}, 'Text',"
+        QVERIFY(writeFile(menuFile(), "\xEF\xBB\xBF" + json("{'MENU':[{'NAME':'A','ST':0}, {'NAME':5,'ST':1}, 'Text',"
                                                     " {'NAME':'B','ST':1.0}, {'NAME':'C','ST':7,'CELL':["
                                                     "  {'IDX':0,'CHAN':{'PATH':'$.DATA.MK[*]'},'VAL':{'WAY':'MV.MW'}},"
                                                     " {'IDX':'1','CHAN':{'PATH':'$.DATA.MK[0]'},'VAL':{'WAY':'MV.MW'}},"
                                                     "  {'IDX':1,'CHAN':{'PATH':'$.DATA.MK[0]'},'VAL':{'WAY':'MV.MW'}},"
                                                     "  {'IDX':2,'CHAN':{'PATH':'$.DATA.MK[1]'},'VAL':{'WAY':'MV[0]'}},"
-                                                    "  3]}], 'OTHER':true}"));
+                                                    "  3]}], 'OTHER':true}")));
         UserMenuUtil store;
         QCOMPARE(menuList(store), QStringList({"A", "B", "C"}));
         QVERIFY(!QFile::exists(menuFile() + ".bak"));
@@ -190,7 +175,7 @@ private slots:
     {
         // The file turns into a folder after loading: the writes fail, nothing changes.
         const QByteArray content = json("{'MENU':[{'NAME':'Eins','ST':0}]}");
-        writeFile(menuFile(), content);
+        QVERIFY(writeFile(menuFile(), content));
         UserMenuUtil store;
         QCOMPARE(menuList(store), QStringList{"Eins"});
         QSignalSpy opened(&store, &UserMenuUtil::openMenu);
@@ -221,7 +206,7 @@ private slots:
                          .arg(idx ? "," : "")
                          .arg(idx)
                          .arg(assigned[idx].section(':', 0, 0), assigned[idx].section(':', 1));
-        writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[" + cells + "]}]}"));
+        QVERIFY(writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[" + cells + "]}]}")));
         UserMenuUtil store;
         const QVector<TableCell> tiles = grid(store, 0, 4);
         QCOMPARE(tiles.size(), 8);
@@ -246,9 +231,7 @@ private slots:
         store.addUserMenu("M", UserMenuUtil::STYLE_TWELVE);
         grid(store, 0, 6);
         QSignalSpy channels(&store, &UserMenuUtil::updateActiveChannels);
-        store.beforeJsonTelegramm();
-        store.jsonTelegramm(GlobalEnums::SET, "$.DATA.CH.UPD");
-        store.afterJsonTelegramm();
+        ConfigMirrorFixture::notify(store, "$.DATA.CH.UPD");
         QCOMPARE(channels.count(), 1);
 
         // The choices come without blocking, the deleted channel left out.
