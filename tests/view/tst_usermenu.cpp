@@ -68,6 +68,7 @@ private:
         QWidget* shown = table()->cellWidget(cell / screen()->getCellsPerRow(), cell % screen()->getCellsPerRow());
         return shown ? shown->findChild<ZUserMenuWidget*>() : nullptr;
     }
+    QString valueOf(int cell) { return tile(cell) ? tile(cell)->getMeasureText()->measureValue() : QString(); }
     void addMenu(const QString& name, int style, const QString& picture = QString())
     {
         QVERIFY(screen()->isShowingMenuList());
