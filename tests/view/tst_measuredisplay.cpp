@@ -431,7 +431,7 @@ private slots:
             inject(SimulatorProcess::delTelegram(deleted.first), false);
             inject(SimulatorProcess::setTelegram(QStringLiteral("$.MEM.MARK"), Json::Value(deleted.first.toStdString())), false);
             QTRY_VERIFY(*delivered);
-            QCOMPARE(reset.size(), deleted.second);
+            QTRY_COMPARE(reset.size(), deleted.second);
             inject(SimulatorProcess::setTelegram("$.DATA.MK", session->deviceValue(QStringLiteral("$.DATA.MK"))), false);
             tapChannel(1);
         }
@@ -568,6 +568,9 @@ private slots:
     {
         session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--channels"), "500"}));
         QVERIFY(session->startAs());
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
+        tabs()->setCurrentIndex(0);
+        QTRY_COMPARE_WITH_TIMEOUT(listTable()->rowCount(), 500, 60000);
         tapChannel(0);
         QTRY_COMPARE_WITH_TIMEOUT(combo()->count(), 500, 60000);
         session->dataMain()->setSelectedChannelFromChannelList(channelPath(499));
