@@ -1,16 +1,35 @@
 // The line chart as a widget: graphs, colours, legend, descriptors, view
-// modes, rescaling (tiny and huge values) and mouse navigation, with points
-// put straight into the graphs. The device side is tested end to end in tst_linechart.
+// modes, rescaling (tiny and huge values), mouse navigation and the side
+// panel, with points put straight into the graphs. The device side is tested
+// end to end in tst_linechart. Last, the chart under load through the device
+// link's receive path: a device thread streams chart data into 20 graphs at
+// full rate, starts a new measurement every 200 ms and moves the limit every
+// 500 ms while the GUI thread redraws, pans and rescales. Run under the
+// sanitizers, it must end without a report, a hang or a graph holding points
+// of another measurement.
 #include "../common/LogCapture.h"
+#include "../util/ConfigMirrorFixture.h"
+#include "Screenshot.h"
+#include "SimulatorProcess.h"
+#include "ViewTestHelpers.h"
+
 #include "util/CustomPlotLineUtil.h"
 #include "util/SettingsUtil.h"
 #include "view/CustomPlotLine.h"
 #include "view/PlotlineLegend.h"
+#include "view/PlotlineShortCut.h"
 #include "widgets/LockedGraph.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -27,12 +46,59 @@ Measure measureOf(int channels, qint64 start = 1709288100000)
     return measure;
 }
 
+// Texts of a legend group's labels, left to right.
+QStringList labelsOf(const QWidget* group)
+{
+    QList<QLabel*> labels = group->findChildren<QLabel*>();
+    std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) { return a->x() < b->x(); });
+    QStringList texts;
+    for (const QLabel* label : labels)
+        texts << label->text();
+    return texts;
+}
+
 ChartPoints pointsOf(std::initializer_list<std::pair<double, double>> list)
 {
     ChartPoints points;
     for (const auto& point : list)
         points.append(QCPGraphData(point.first, point.second));
     return points;
+}
+
+const int CHANNELS = 20;
+const int STRESS_MS = 3000;
+const int MIN_REDRAWS = 5;
+
+// A new measurement: its state, then its VAL as an element of its own.
+Json::Value startTelegram(int id, qint64 startMs)
+{
+    Json::Value state = parseQuoted("{'STOT':0,'FILE':{'VAL':'Stress'}}");
+    state["ID"] = id;
+    state["STAT"] = Json::Int64(startMs);
+    for (int c = 0; c < CHANNELS; ++c) {
+        state["ADR"].append("CH" + std::to_string(c));
+        state["DIM"].append("V");
+        state["KB"].append("Kanal");
+    }
+    Json::Value telegram = SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS"), state);
+    telegram["INST"]["SET"]["VAL"].append(
+        SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.VAL"), "START")["INST"]["SET"]["VAL"][0]);
+    return telegram;
+}
+
+// 20 samples of every channel, the value telling the measurement apart.
+Json::Value dataTelegram(int id, qint64 firstMs)
+{
+    Json::Value block = parseQuoted("{'SRC':1,'ATR':0,'FILE':'Stress'}");
+    block["ID"] = id;
+    for (int j = 0; j < 20; ++j) {
+        block["DU"].append(Json::Int64(firstMs + j));
+        for (int c = 0; c < CHANNELS; ++c)
+            block["CH" + std::to_string(c)].append(id);
+    }
+    Json::Value telegram;
+    telegram["INST"]["SET"]["MEM"].append(block);
+    return telegram;
 }
 
 } // namespace
@@ -96,6 +162,92 @@ private slots:
                                      QColor(QStringLiteral("#112233"))};
         for (int index = 0; index < expected.size(); ++index)
             QCOMPARE(threeColours.graph(index)->pen().color(), expected.at(index));
+    }
+
+    void legendLaysOutSides()
+    {
+        QWidget chart;
+        chart.resize(900, 300);
+        auto* legend = new PlotlineLegend(&chart, 150, 24, 150, 64);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.resize(1000, 300);
+        QCOMPARE(legend->width(), 700);   // follows the chart's width
+        const auto flushRight = [legend] {
+            return legend->getRightGroup()->x() + legend->getRightGroup()->width() == legend->viewport()->width();
+        };
+
+        legend->addItem(QStringLiteral("Druck"), Qt::red, 0);
+        legend->addItem(QStringLiteral("Abluft"), Qt::blue, 0);
+        legend->addItem(QStringLiteral("Abluft"), Qt::green, 0);   // replaces the colour
+        legend->addItem(QStringLiteral("Ignoriert"), Qt::black, 2);
+        legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
+        legend->rebuild();
+        QCOMPARE(labelsOf(legend->getLeftGroup()), QStringList({"Abluft", "Druck"}));
+        QCOMPARE(labelsOf(legend->getRightGroup()), QStringList({"Feuchte"}));
+        QCOMPARE(legend->getLeftItems().value(QStringLiteral("Abluft")), QColor(Qt::green));
+        QVERIFY(flushRight());
+
+        // Too many names: the right group keeps its gap and the strip scrolls.
+        for (int i = 0; i < 12; ++i)
+            legend->addItem(QStringLiteral("Kanal mit langem Namen %1").arg(i), Qt::gray, 0);
+        legend->rebuild();
+        const QWidget* left = legend->getLeftGroup();
+        QVERIFY(legend->getRightGroup()->x() - (left->x() + left->width()) >= 64);
+        QVERIFY(grabScreenshot(&chart, QStringLiteral("plotline-legend.png")));
+
+        // Resized while empty: the next rows still end at the new right edge.
+        legend->clear();
+        chart.resize(1200, 300);
+        legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
+        legend->rebuild();
+        QVERIFY(flushRight());
+    }
+
+    void sidePanel()
+    {
+        const QString pic = QStringLiteral(":/pic/icon/icon_sidebar-button_%1_80x39_%2_V1.0.png");
+        PlotlineShortCut panel(chart);
+        panel.resize(240, 640);
+        auto* manual = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutManual"));
+        auto* follow = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutAuto"));
+        auto* complete = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutComplete"));
+        auto* back = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutActual"));
+
+        // Shown again and again, every button keeps one connection.
+        for (int i = 0; i < 3; ++i) {
+            panel.show();
+            panel.hide();
+        }
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        {
+            LogCapture log;
+            follow->dumpObjectInfo();
+            back->dumpObjectInfo();
+            QCOMPARE(log.matching(QStringLiteral("clickModeAuto")).size(), 1);
+            QCOMPARE(log.matching(QStringLiteral("setActualMeasure")).size(), 1);
+        }
+
+        QTest::mouseClick(follow, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 1);
+        QVERIFY(viewtest::shows(follow, pic.arg("auto", "orange")));
+        QTest::mouseClick(manual, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 0);
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")) && viewtest::shows(follow, pic.arg("auto", "grau")));
+        panel.setViewMode(7);   // no mode of the panel: the marks stay
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")));
+
+        // A stored measurement offers only the return to the running one.
+        panel.setHistMeasureMode(1);
+        QVERIFY(back->isVisible());
+        QVERIFY(!manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
+        QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
+        QTest::mouseClick(back, Qt::LeftButton);
+        QCOMPARE(chart->isHistMeasure(), 0);
+        QCOMPARE(chart->getViewMode(), 2);
+        QVERIFY(manual->isEnabled() && follow->isEnabled() && complete->isEnabled());
+        QVERIFY(viewtest::shows(complete, pic.arg("gesamte-messung", "orange")));
     }
 
     void descriptorsAndFormats()
@@ -228,6 +380,76 @@ private slots:
         QTest::qWait(400);
         QCOMPARE(replots.count(), 1);
         QCOMPARE(chart->xAxis->range().upper, 2049.0);
+    }
+
+    void feedStartsAndLimitsWhileDrawing()
+    {
+        ConfigMirrorFixture fixture;
+        fixture.login();
+        // Graphs trim all the time, and a redraw stays affordable under the sanitizers.
+        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), QStringLiteral("5000"));
+        QPushButton button;
+        CustomPlotLine chart(nullptr, &button);
+        chart.resize(1000, 500);
+        chart.show();
+        chart.setDefault();
+        std::atomic<bool> running(true);
+        std::atomic<int> currentId(1);
+
+        std::thread device([&] {
+            QElapsedTimer clock;
+            clock.start();
+            qint64 nextStart = 0;
+            qint64 nextLimit = 500;
+            qint64 time = 1700000000000;
+            int id = 0;
+            while (running) {
+                Json::Value telegram;
+                if (clock.elapsed() >= nextStart) {
+                    fixture.json()->handleReceiveJSON(telegram = startTelegram(++id, time));
+                    currentId = id;
+                    nextStart += 200;
+                }
+                if (clock.elapsed() >= nextLimit) {
+                    telegram = SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.LIMT"), Json::Int64(time - 200));
+                    fixture.json()->handleReceiveJSON(telegram);
+                    nextLimit += 500;
+                }
+                fixture.json()->handleReceiveJSON(telegram = dataTelegram(id, time));
+                time += 20;
+                // About 80,000 values a second, four times an instrument's fastest
+                // stream, which the feed keeps up with even under the sanitizers.
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+
+        QElapsedTimer clock;
+        clock.start();
+        int redraws = 0;
+        int mostPoints = 0;
+        // At least some redraws however slow the machine is.
+        while ((clock.elapsed() < STRESS_MS || redraws < MIN_REDRAWS) && clock.elapsed() < 20 * STRESS_MS) {
+            if (LockedGraph* graph = chart.lockedGraph(0))
+                mostPoints = std::max(mostPoints, graph->pointCount());
+            QCoreApplication::processEvents();
+            chart.setViewMode(redraws % 3);
+            chart.xAxis->moveRange(0.5);
+            chart.customReplot();
+            chart.replot();
+            ++redraws;
+        }
+        running = false;
+        device.join();
+
+        // Once the queue is drained, the graphs hold points of the last measurement only.
+        QTRY_VERIFY_WITH_TIMEOUT(chart.getUtil()->pendingCount() == 0, 10000);
+        QTest::qWait(300);
+        QCOMPARE(chart.graphCount(), CHANNELS);
+        for (int c = 0; c < CHANNELS; ++c) {
+            for (const QCPGraphData& point : chart.lockedGraph(c)->points())
+                QCOMPARE(int(point.value), currentId.load());
+        }
+        QVERIFY(mostPoints > 100);
     }
 };
 

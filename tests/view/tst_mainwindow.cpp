@@ -1,23 +1,34 @@
-// The main window: the Back key, closing, the fallback language and the
-// language switch over the whole window.
+// The main window: the Back key, closing, the status bar (text form, timing
+// across page changes, messages from other threads), the fallback language and
+// the language switch over the whole window and the odd cases of a widget tree.
 #include "util/AppContext.h"
 #include "util/FileUtil.h"
 #include "util/Language.h"
 #include "util/SettingsUtil.h"
+#include "util/StatusMessageSink.h"
 #include "util/TevaroApp.h"
 #include "view/MainWindow.h"
 #include "view/OverallView.h"
+#include "view/StatusBar.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDockWidget>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
+
+const QString SELECTION = QStringLiteral("Config/Language/Selection");
 
 // Reaches the shared Language the way every screen does.
 class LanguageProbe : public OverallView
@@ -26,25 +37,46 @@ public:
     Language* get() const { return language; }
 };
 
-// Every translatable widget below root: (widget, the text it shows).
-QList<QPair<QWidget*, QString>> translatedTexts(QWidget* root)
+QString shownText(const QWidget* widget)
 {
-    QList<QPair<QWidget*, QString>> result;
-    for (QWidget* widget : root->findChildren<QWidget*>()) {
-        bool ok = false;
-        const int id = widget->property("Language_ID").toInt(&ok);
-        if (!ok || id == -1)
-            continue;
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            result.append({widget, label->text()});
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            result.append({widget, button->text()});
-        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            result.append({widget, edit->placeholderText()});
-        else if (auto* box = qobject_cast<QGroupBox*>(widget))
-            result.append({widget, box->title()});
-    }
-    return result;
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->placeholderText();
+    if (auto* box = qobject_cast<const QGroupBox*>(widget))
+        return box->title();
+    return QStringLiteral("<none>");
+}
+
+template <class W>
+W* translatable(QWidget* parent, const QVariant& id, const QString& defaultText)
+{
+    W* widget = new W(parent);
+    widget->setProperty("Language_ID", id);
+    widget->setProperty("Language_Default", defaultText);
+    return widget;
+}
+
+// A table whose header carries ids (one per column, or too few).
+QTableWidget* headedTable(QWidget* parent, const QStringList& ids)
+{
+    auto* table = new QTableWidget(1, 4, parent);
+    for (int column = 0; column < 4; ++column)
+        table->setHorizontalHeaderItem(column, new QTableWidgetItem(QStringLiteral("alt%1").arg(column)));
+    table->horizontalHeader()->setProperty("Language_ID", ids);
+    const QStringList defaults = QStringList({"Messwert", "bleibt", "Vorgabe", "Manuell"}).mid(0, ids.size());
+    table->horizontalHeader()->setProperty("Language_Default", defaults);
+    return table;
+}
+
+QStringList headerTexts(const QTableWidget* table)
+{
+    QStringList texts;
+    for (int column = 0; column < table->columnCount(); ++column)
+        texts << table->horizontalHeaderItem(column)->text();
+    return texts;
 }
 
 } // namespace
@@ -57,16 +89,36 @@ private:
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
 
+    StatusBar* bar() { return window->statusBarObject(); }
+    QLineEdit* barLine() { return window->findChild<QLineEdit*>(QStringLiteral("ledtDockbar")); }
+    bool barVisible()
+    {
+        auto* dock = window->findChild<QDockWidget*>(QStringLiteral("dockStatusBar"));
+        return dock && dock->isVisible() && window->dockWidgetArea(dock) == Qt::BottomDockWidgetArea;
+    }
+
+    // A text of the language files posted from the device link's thread; an
+    // argument's own "%2" stays as it is.
+    static void postText()
+    {
+        std::thread([] {
+            StatusMessageSink::postText(1455, QStringLiteral("default %1 %2"),
+                                        {QStringLiteral("404"), QStringLiteral("$.A.%2")}, SEVERITY_ERROR, 10000);
+        }).join();
+    }
+
 private slots:
     void initTestCase()
     {
         QDir(FileUtil::basePath()).removeRecursively();
         // A choice no language file offers: the window falls back without storing it.
-        SettingsUtil::setValue(QStringLiteral("Config/Language/Selection"), QStringLiteral("XX"));
+        SettingsUtil::setValue(SELECTION, QStringLiteral("XX"));
         app = new TevaroApp(nullptr);
         window = app->getMainWindow();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(LanguageProbe().get()->getCurrentKey(), QStringLiteral("DE"));
+        QCOMPARE(SettingsUtil::getValue(SELECTION, QString()).toString(), QStringLiteral("XX"));
     }
 
     void cleanupTestCase()
@@ -74,19 +126,6 @@ private slots:
         delete app;
         QVERIFY(!AppContext::get()->getApp());
         AppContext::release();
-    }
-
-    void init()
-    {
-        window->setPage(MainWindow::LOGIN);
-    }
-
-    void fallbackLanguageIsNotStored()
-    {
-        LanguageProbe probe;
-        QCOMPARE(probe.get()->getCurrentKey(), QStringLiteral("DE"));
-        QCOMPARE(SettingsUtil::getValue(QStringLiteral("Config/Language/Selection"), QString()).toString(),
-                 QStringLiteral("XX"));
     }
 
     void backKey_data()
@@ -111,26 +150,97 @@ private slots:
         QCOMPARE(logout.size(), logouts);
     }
 
-    void languageSwitchReachesEveryTranslatableWidget()
+    void statusBar()
     {
-        LanguageProbe probe;
-        Language* language = probe.get();
+        window->setPage(MainWindow::HOME);
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
+        emit bar()->showMessage(QStringLiteral("X"), SEVERITY_ERROR, 300);
+        QVERIFY(barVisible());
+        const QString text = barLine()->text();
+        QCOMPARE(text.mid(19), QStringLiteral("  X"));
+        const QDateTime shown = QDateTime::fromString(text.left(19), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        QVERIFY(shown >= before.addMSecs(-before.time().msec()) && shown <= QDateTime::currentDateTime());
+        QCOMPARE(barLine()->property("ZZActive").toBool(), true);
+        QTRY_VERIFY_WITH_TIMEOUT(!barVisible(), 5000);
+        QCOMPARE(barLine()->text(), QString());
+        QCOMPARE(barLine()->property("ZZActive").toBool(), false);
+
+        // A page change keeps a message until its time is over.
+        emit bar()->showPermanent(true);
+        emit bar()->showMessage(QStringLiteral("welcome"), SEVERITY_NOTICE, 800);
+        emit bar()->showPermanent(false);   // the login page is left
+        QVERIFY(barVisible() && bar()->text().endsWith(QStringLiteral("welcome")));
+        emit bar()->showPermanent(true);    // and entered again
+        QVERIFY(bar()->text().endsWith(QStringLiteral("welcome")));
+        emit bar()->showPermanent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!barVisible(), 5000);
+        QCOMPARE(bar()->text(), QString());
+
+        std::thread([this] { emit bar()->showMessage(QStringLiteral("from a worker"), SEVERITY_ERROR, 10000); }).join();
+        QTRY_VERIFY(bar()->text().endsWith(QStringLiteral("  from a worker")));
+        std::thread([] { StatusMessageSink::post(QStringLiteral("from the link"), SEVERITY_ERROR, 10000); }).join();
+        QTRY_VERIFY(bar()->text().endsWith(QStringLiteral("  from the link")) && barVisible());
+        postText();
+        QTRY_COMPARE(bar()->text().mid(21), QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP 404); verworfen: $.A.%2"));
+    }
+
+    // Every translatable widget of the window and the odd cases below it follow a
+    // switch; the choice is stored, and a tree built later takes the language in force.
+    void languageSwitch()
+    {
+        Language* language = LanguageProbe().get();
         int english = -1;
         int german = -1;
         QVERIFY(language->findLanguage(QStringLiteral("EN"), english));
         QVERIFY(language->findLanguage(QStringLiteral("DE"), german));
+        auto* odd = new QWidget(window);
+        auto* box = translatable<QGroupBox>(odd, 70, "Manuell");
+        auto* unknown = translatable<QLabel>(odd, 999999, "Vorgabe");
+        QList<QLabel*> untouched{translatable<QLabel>(odd, -1, "bleibt"), translatable<QLabel>(odd, "abc", "kaputt")};
+        for (QLabel* label : untouched)
+            label->setText(QStringLiteral("alt"));
+        QTableWidget* table = headedTable(odd, {"220", "-1", "abc", "70"});
+        QTableWidget* shortTable = headedTable(odd, {"220", "-1", "abc"});
 
         language->update(english, window);
-        const QList<QPair<QWidget*, QString>> shown = translatedTexts(window);
-        QVERIFY(shown.size() > 10);
-        for (const auto& text : shown)
-            QCOMPARE(text.second, language->getText(text.first->property("Language_ID").toInt(),
-                                                    text.first->property("Language_Default").toString()));
+        const QString measured = language->getText(220, QStringLiteral("?"));
+        const QString manual = language->getText(70, QStringLiteral("?"));
+        QCOMPARE(measured, QStringLiteral("Measured value "));
+        QCOMPARE(manual, QStringLiteral("Manual"));
+        QCOMPARE(SettingsUtil::getValue(SELECTION, QString()).toString(), QStringLiteral("EN"));
+        postText();
+        QTRY_COMPARE(bar()->text().mid(21), QStringLiteral("Request rejected by the device (HTTP 404) and dropped: $.A.%2"));
+        int translated = 0;
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            bool ok = false;
+            const int id = widget->property("Language_ID").toInt(&ok);
+            if (!ok || id == -1 || shownText(widget) == QLatin1String("<none>"))
+                continue;
+            ++translated;
+            QCOMPARE(shownText(widget), language->getText(id, widget->property("Language_Default").toString()));
+        }
+        QVERIFY(translated > 10);
+        QCOMPARE(box->title(), manual);
+        QCOMPARE(unknown->text(), QStringLiteral("Vorgabe"));
+        for (QLabel* label : untouched)
+            QCOMPARE(label->text(), QStringLiteral("alt"));
+        QCOMPARE(headerTexts(table), QStringList({measured, "alt1", "Vorgabe", manual}));
+        // An id list shorter than the columns leaves the whole header alone.
+        QCOMPARE(headerTexts(shortTable), QStringList({"alt0", "alt1", "alt2", "alt3"}));
+
         language->update(german, window);
+        QCOMPARE(language->getCurrentKey(), QStringLiteral("DE"));
+        QCOMPARE(SettingsUtil::getValue(SELECTION, QString()).toString(), QStringLiteral("DE"));
+        auto* later = translatable<QGroupBox>(odd, 70, "?");
+        language->update(odd);
+        QCOMPARE(later->title(), language->getText(70, QString()));
+        QVERIFY(later->title() != manual);
+        delete odd;
     }
 
     void closingOnTheLoginPageStillLogsOut()
     {
+        window->setPage(MainWindow::LOGIN);
         QList<bool> visibleAtLogout;
         QMetaObject::Connection connection =
             connect(app, &TevaroApp::onLogout, [&]() { visibleAtLogout.append(window->isVisible()); });

@@ -27,7 +27,6 @@ const QStringList DEVICES{QStringLiteral(" 17 Pumpe"), QStringLiteral(" 18 Tank"
                           QStringLiteral(" 20 Reserve")};
 const QStringList UNNAMED{QString(), QString(), QString(), QString()};
 const QString DEVICE_INDEX = QStringLiteral("$.CLNT.IDX.DEV");
-const QString SENSOR_INDEX = QStringLiteral("$.CLNT.IDX.SEN");
 const char* const DEVICE_COUNT = "$.DATA.DEVCNT";
 const int LINK_COLUMN = 3;
 const int NAME_COLUMN = 2;
@@ -46,6 +45,7 @@ private:
     TableObject* table() { return list()->tableObject(); }
     QComboBox* devices() { return session->find<QComboBox>(QStringLiteral("cmbDeviceListMenu")); }
     bool onSensorPage() { return screen()->getCurrentPage() == DataMain::SENSOR_PAGE; }
+    bool mirrorHolds(const QString& path, int value) { return session->mirrorValue(path) == value; }
 
     QStringList deviceNames()
     {
@@ -55,34 +55,20 @@ private:
         return names;
     }
 
-    // The text the name column shows in row r of the table on screen.
-    QString sensorName(int r)
+    // The cell of the table on screen at (r, c); an empty one when it has none.
+    TableCell shown(int r, int c)
     {
-        const TableStructure shown = table()->getTable();
-        return shown.contains(r, NAME_COLUMN) ? shown.cellAt(r, NAME_COLUMN).getValue().toString() : QString();
+        const TableStructure onScreen = table()->getTable();
+        return onScreen.contains(r, c) ? onScreen.cellAt(r, c) : TableCell();
     }
-
-    QString linkPath(int r)
-    {
-        const TableStructure shown = table()->getTable();
-        return shown.contains(r, LINK_COLUMN) ? shown.cellAt(r, LINK_COLUMN).getPath() : QString();
-    }
+    QString sensorName(int r) { return shown(r, NAME_COLUMN).getValue().toString(); }
 
     // The table on screen is the one of device index (its links point into its first sensor).
     bool showsDevice(int index, int rows)
     {
-        const TableStructure shown = table()->getTable();
-        return shown.rowCount() == rows
-               && (rows == 0 || pathCovers(QStringLiteral("$.DATA.DEV[%1].SEN[0]").arg(index), linkPath(0)));
+        return table()->getTable().rowCount() == rows
+               && (rows == 0 || pathCovers(QStringLiteral("$.DATA.DEV[%1].SEN[0]").arg(index), shown(0, LINK_COLUMN).getPath()));
     }
-
-    int mirrorInt(const QString& path)
-    {
-        const Json::Value value = session->mirrorValue(path);
-        return value.isInt() ? value.asInt() : -100;
-    }
-
-    void inject(const Json::Value& telegrams) { QVERIFY(session->inject(telegrams)); }
 
     // The device sets these values, then (mark) bumps device 0's change marker so the list refreshes.
     void change(std::initializer_list<std::pair<const char*, Json::Value>> values, bool mark = true)
@@ -93,14 +79,16 @@ private:
             telegrams.append(SimulatorProcess::setTelegram(QLatin1String(value.first), value.second));
         if (mark)
             telegrams.append(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.DEV[0].CHG"), ++marker));
-        inject(telegrams);
+        QVERIFY(session->inject(telegrams));
     }
 
-    void showList()
+    void showList(int device = -1, int rows = 0)
     {
         QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")));
         QVERIFY(onSensorPage());
         QTRY_COMPARE(deviceNames(), DEVICES);
+        if (device >= 0)
+            choose(device, rows);
     }
 
     void choose(int index, int rows)
@@ -133,11 +121,10 @@ private slots:
         QVERIFY(grabScreenshot(session->window, QStringLiteral("sensorlist_pumpe.png")));
 
         // Choosing a device selects it in the local mirror only, with its first sensor.
-        session->json()->appendJson(Json::Value(1), SENSOR_INDEX);
+        session->json()->appendJson(Json::Value(1), QStringLiteral("$.CLNT.IDX.SEN"));
         QVERIFY(session->simulator.clearRequestLog());
         choose(1, 1);
-        QCOMPARE(mirrorInt(DEVICE_INDEX), 1);
-        QCOMPARE(mirrorInt(SENSOR_INDEX), 0);
+        QVERIFY(mirrorHolds(DEVICE_INDEX, 1) && mirrorHolds(QStringLiteral("$.CLNT.IDX.SEN"), 0));
         QVERIFY(!session->sentText(QStringLiteral("CLNT")));
 
         // Another device chosen: the old rows open nothing until its table shows.
@@ -154,8 +141,7 @@ private slots:
 
     void refreshesOnlyWhileShown()
     {
-        showList();
-        choose(0, 2);
+        showList(0, 2);
         // Hidden, the list neither reads nor rebuilds; showing it catches up.
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
         QSignalSpy lists(list()->sensorListUtil(), SIGNAL(updateDeviceList(QStringList&)));
@@ -172,8 +158,7 @@ private slots:
 
     void countsAndNames()
     {
-        showList();
-        choose(0, 2);
+        showList(0, 2);
         LogCapture log;
         // A description path with more matches than devices adds nothing.
         change({{DEVICE_COUNT, 3}});
@@ -181,14 +166,15 @@ private slots:
 
         // Counts that are no device count give no list and one warning each, never an allocation.
         QSignalSpy lists(list()->sensorListUtil(), SIGNAL(updateDeviceList(QStringList&)));
+        const auto warnings = [&log] { return log.matching(QStringLiteral("no devices are listed")).size(); };
         for (const Json::Value& count : {Json::Value(2000000000), Json::Value(2.5)}) {
             log.clear();
             change({{DEVICE_COUNT, count}});
-            QTRY_VERIFY(devices()->count() == 0 && log.matching(QStringLiteral("no devices are listed")).size() == 1);
+            QTRY_VERIFY(devices()->count() == 0 && warnings() == 1);
             const int shown = lists.count();
             change({});
             QTRY_VERIFY(lists.count() > shown);
-            QCOMPARE(log.matching(QStringLiteral("no devices are listed")).size(), 1);
+            QCOMPARE(warnings(), 1);
         }
         change({{DEVICE_COUNT, 4}});
         QTRY_COMPARE(deviceNames(), DEVICES);
@@ -199,7 +185,7 @@ private slots:
         choose(1, 1);
         change({{"$.DATA.DEV[3].NAME", "Reserve 2"}});
         QTRY_COMPARE(devices()->itemText(3), QStringLiteral(" 20 Reserve 2"));
-        QCOMPARE(mirrorInt(DEVICE_INDEX), 1);
+        QVERIFY(mirrorHolds(DEVICE_INDEX, 1));
         change({{"$.DATA.DEV[1].ADR", "18"}, {"$.DATA.DEV[1].NAME", "Tank"}, {"$.DATA.DEV[3].NAME", "Reserve"}});
         QTRY_COMPARE(deviceNames(), DEVICES);
     }
@@ -217,9 +203,8 @@ private slots:
         };
         for (const auto& shape : shapes) {
             QVERIFY(session->injectSet(linkColumn, shape.column, false));
-            showList();
-            choose(2, 8);
-            QTRY_COMPARE(linkPath(2), shape.link);
+            showList(2, 8);
+            QTRY_COMPARE(shown(2, LINK_COLUMN).getPath(), shape.link);
             clickLink(2);
             QCOMPARE(screen()->getCurrentPage(), int(DataMain::CONFIG_PAGE));
             QCOMPARE(config->historyPaths(), QStringList{sensor});
@@ -238,8 +223,7 @@ private slots:
     // Empty or missing data is asked for at most once, however often the list refreshes.
     void emptyDataStaysQuiet()
     {
-        showList();
-        choose(3, 0);
+        showList(3, 0);
         QVERIFY(session->simulator.clearRequestLog());
         QTest::qWait(5000);
         QVERIFY2(session->reads().size() <= 1, qPrintable(session->reads().join(QLatin1Char(' '))));
@@ -253,11 +237,10 @@ private slots:
         QTRY_COMPARE(devices()->count(), 0);
         // Devices counted, their list gone: what the list and its table show is asked for once.
         change({{DEVICE_COUNT, 4}}, false);
-        inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.DEV")));
+        QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.DEV"))));
         QTest::qWait(1500);
         const QStringList reads = session->reads().filter(QStringLiteral("$.DATA.DEV"));
-        QVERIFY2(reads.size() == QSet<QString>(reads.cbegin(), reads.cend()).size(),
-                 qPrintable(reads.join(QLatin1Char(' '))));
+        QVERIFY2(reads.size() == QSet<QString>(reads.cbegin(), reads.cend()).size(), qPrintable(reads.join(QLatin1Char(' '))));
         QVERIFY(session->simulator.setEmptyReadsAsContainer(false));
         change({{"$.DATA.DEV", all}}, false);
         QTRY_COMPARE(deviceNames(), DEVICES);
@@ -268,7 +251,7 @@ private slots:
     {
         const Json::Value description = session->deviceValue(QStringLiteral("$.DATA.SE"));
         QVERIFY(description.isObject());
-        inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.SE")));
+        QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.SE"))));
         QVERIFY(session->relogin());
         QSignalSpy tables(list()->sensorListUtil(), SIGNAL(updateSensorTable(TableStructure&)));
         QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")));
@@ -283,7 +266,7 @@ private slots:
         QTRY_COMPARE(deviceNames(), UNNAMED);
         devices()->setCurrentIndex(2);
         QTest::qWait(600);
-        QCOMPARE(mirrorInt(DEVICE_INDEX), 0);
+        QVERIFY(mirrorHolds(DEVICE_INDEX, 0));
         QCOMPARE(tables.count(), 0);
 
         // The missing parts arrive: names and the table follow; the chosen

@@ -1,20 +1,34 @@
-// The table widget: partial rebuilds, the edit chain that brings every user
-// change back exactly once, combo lists made on first use, link and document
-// cells, teardown with open popups.
+// The table widget: the cell factory (every cell type under every rights
+// state), partial rebuilds, the edit chain that brings every user change back
+// exactly once, combo lists made on first use, link and document cells,
+// header widgets the table owns, teardown with open popups, and every cell
+// under the application style sheets. Its delegate: the numeric validator,
+// which validators the line editor gets from a cell's limits, and the single
+// path by which a change enters the held table.
 
+#include "../common/LogCapture.h"
+#include "AppStyleSheet.h"
 #include "TableTestSupport.h"
 
 #include "util/DocumentOpener.h"
+#include "view/DoubleValidator.h"
+#include "view/EditTableDelegate.h"
 #include "widgets/TevaroResources.h"
 #include "widgets/ZCheckButton.h"
 #include "widgets/ZClickLabel.h"
 #include "widgets/ZComboBox.h"
+#include "widgets/ZMeasureTextWidget.h"
 #include "widgets/ZTimeEdit.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPixmap>
+#include <QRegExpValidator>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <memory>
 
 using namespace tabletest;
 
@@ -22,19 +36,65 @@ namespace {
 
 const QStringList options{QStringLiteral("aus"), QStringLiteral("ein"), QStringLiteral("auto")};
 
-// Every document the table asked to open; the viewer is never started.
-struct OpenerRecorder
+// A typical value and data of each cell type.
+TableCell sampleCell(int type, int rights)
 {
-    explicit OpenerRecorder(bool succeed)
-    {
-        DocumentOpener::setHook([this, succeed](const QUrl& url) {
-            opened.append(url);
-            return succeed;
-        });
-    }
-    ~OpenerRecorder() { DocumentOpener::setHook(DocumentOpener::Hook()); }
+    const QMap<int, std::pair<QVariant, QVariant>> samples{
+        {TableCell::CHECK, {true, ""}},
+        {TableCell::NUMBER_EDIT, {"12.5", ""}},
+        {TableCell::ICON, {QPixmap(16, 16), ""}},
+        {TableCell::CLOCK, {QTime(12, 30, 15), "HH:mm:ss"}},
+        {TableCell::TIME, {QTime(12, 30, 15), "HH:mm:ss"}},
+        {TableCell::DATE, {QDate(2024, 2, 29), "dd.MM.yyyy"}},
+        {TableCell::LINK, {"$.CONF.SUB", ""}},
+        {TableCell::RADIO_GROUP, {1, options}},
+        {TableCell::COMBO_INDEX, {1, options}},
+        {TableCell::COMBO_TEXT, {"auto", options}},
+        {TableCell::MEASURE, {QStringList{"21.53", "°C"}, 1024}},
+        {TableCell::DOCUMENT_LINK, {"PDF", "/tmp/manual.pdf"}},
+        {TableCell::LINK_LABEL, {"<a href=\"https://example.org\">Hilfe</a>", ""}},
+        {TableCell::ANIMATION, {":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif", ""}}};
+    const auto sample = samples.value(type, {QStringLiteral("Text %1").arg(type), ""});
+    return cell(TableCell::CellType(type), sample.first, rights, sample.second);
+}
 
-    QList<QUrl> opened;
+TableCell editCell(TableCell::CellType type, int limits = 0)
+{
+    TableCell cell;
+    cell.setCellType(type);
+    cell.setRights(TableCell::EDITABLE);
+    cell.setValue(QStringLiteral("12"));
+    cell.setLimitFlags(limits);
+    cell.setMin(0.0);
+    cell.setMax(100.0);
+    cell.setDp(2);
+    cell.setDg(5);
+    return cell;
+}
+
+// A plain table widget with the delegate and an item for the one held cell.
+struct DelegateFixture
+{
+    explicit DelegateFixture(const TableCell& cell, int tableType = TableStructure::ROWS)
+    {
+        TableStructure table;
+        table.setTableType(tableType);
+        table.setRows({{cell}});
+        view.setItemDelegate(&delegate);
+        delegate.setTable(table);
+        view.setRowCount(1);
+        view.setColumnCount(1);
+        view.setItem(0, 0, new QTableWidgetItem(cell.getValue().toString()));
+    }
+    ~DelegateFixture() { view.setItemDelegate(nullptr); }
+
+    QLineEdit* openEditor()
+    {
+        return static_cast<QLineEdit*>(delegate.createEditor(view.viewport(), {}, view.model()->index(0, 0)));
+    }
+
+    QTableWidget view;
+    EditTableDelegate delegate{&view};
 };
 
 } // namespace
@@ -54,6 +114,97 @@ private slots:
         });
     }
 
+    void cellByTypeAndRights_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("rights");
+        for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17, 18, 99})
+            for (int rights = 0; rights <= 3; ++rights)
+                QTest::addRow("type %d, rights %d", type, rights) << type << rights;
+    }
+
+    void cellByTypeAndRights()
+    {
+        QFETCH(int, type);
+        QFETCH(int, rights);
+        // Per widget type: its class, whether a container holds it, whether its
+        // enabled state follows the rights. Types not listed are items.
+        struct Shown { const char* name; bool inContainer; bool followsRights; };
+        const QMap<int, Shown> widgets{{1, {"ZCheckButton", true, true}},   {4, {"QLabel", false, false}},
+                                       {5, {"ZTimeEdit", false, true}},     {6, {"ZTimeEdit", false, true}},
+                                       {7, {"ZDateEdit", false, true}},     {8, {"ZClickLabel", false, true}},
+                                       {9, {"ZRadioGroup", true, true}},    {10, {"ZComboBox", true, true}},
+                                       {11, {"ZComboBox", true, true}},     {12, {"ZMeasureTextWidget", true, true}},
+                                       {15, {"ZClickLabel", true, false}},  {16, {"QLabel", true, false}},
+                                       {17, {"QLabel", false, false}}};
+        const Shown shown = widgets.value(type, {"item", false, false});
+        const bool editable = rights == TableCell::EDITABLE;
+        // Without access every cell is an item; without edit rights a document link is a plain label.
+        const QString expected = rights == TableCell::NO_ACCESS ? QStringLiteral("item")
+                                 : type == 15 && !editable    ? QStringLiteral("ZLabel")
+                                                              : QString(shown.name);
+
+        TableObject object;
+        show(object, table({{cell(TableCell::TEXT, QStringLiteral("Bezeichnung"), 0), sampleCell(type, rights)}}, 2));
+        QWidget* widget = object.cellWidget(0, 1);
+        QTableWidgetItem* item = object.item(0, 1);
+        if (expected == QLatin1String("item")) {
+            QVERIFY(item && !widget);
+            // Line-editor items without rights information keep the default flags.
+            QCOMPARE(bool(item->flags() & Qt::ItemIsSelectable), (type == 2 || type == 3) && rights == 0);
+            QCOMPARE(item->text(), rights == TableCell::NO_ACCESS ? QStringLiteral("-------------")
+                                                                 : sampleCell(type, rights).getValue().toString());
+            return;
+        }
+        QVERIFY(!item && widget);
+        QWidget* inner = reporting(object, 0, 1);
+        QCOMPARE(QString(inner->metaObject()->className()), expected);
+        QCOMPARE(inner != widget, shown.inContainer);
+        QCOMPARE(inner->isEnabled(), !shown.followsRights || editable);
+    }
+
+    // Value, unit and status flags of measure cells, also from odd device data.
+    void measureCellValues()
+    {
+        TableObject object;
+        show(object, table({{cell(TableCell::MEASURE, QStringList{"21.53", "°C"}, 0, 1024),
+                             cell(TableCell::MEASURE, QStringList{"1", "2", "3"}, 0, 2),
+                             cell(TableCell::MEASURE, QStringLiteral("7"), 0, QStringLiteral("x"))}},
+                           3));
+        auto shown = [&object](int column) {
+            auto* measure = reportingAs<ZMeasureTextWidget>(object, 0, column);
+            return measure ? QStringList{measure->measureValue(), measure->measureUnit()}
+                                 + measure->property("measureStatus").toStringList()
+                           : QStringList();
+        };
+        QCOMPARE(shown(0), (QStringList{"21.53", "°C", "LF1024"}));
+        QCOMPARE(shown(1), (QStringList{"", "", "LF2"}));
+        QCOMPARE(shown(2), (QStringList{"7", ""}));
+    }
+
+    void ownerSuppliedWidget()
+    {
+        TableObject object;
+        QList<QPointer<QWidget>> supplied;
+        connect(&object, &TableObject::detectDisplayWidget, &object,
+                [&object, &supplied](int row, int column, TableCell request) {
+                    supplied.append(new QLabel(request.getValue().toString()));
+                    object.insertCellWidget(supplied.last(), request, row, column);
+                });
+        TableCell editable = cell(TableCell::OWNER_WIDGET, QStringLiteral("Kachel A"), TableCell::EDITABLE);
+        show(object, table({{editable, cell(TableCell::OWNER_WIDGET, QStringLiteral("Kachel B"), TableCell::READ_ONLY)}}, 2));
+        QCOMPARE(supplied.size(), 2);
+        QCOMPARE(reporting(object, 0, 0), supplied.at(0).data());
+        QVERIFY(supplied.at(0)->isEnabled() && !supplied.at(1)->isEnabled());
+        object.setInputEnabled(false);
+        QVERIFY(!supplied.at(0)->isEnabled());
+
+        // Outside the table: refused, and the widget stays the caller's.
+        QLabel stray;
+        object.insertCellWidget(&stray, editable, 5, 0);
+        QVERIFY(!stray.parent());
+    }
+
     void refreshRebuildsOnlyChangedCells()
     {
         TableObject object;
@@ -71,8 +222,7 @@ private slots:
         QCOMPARE(reportingAs<ZCheckButton>(object, 1, 0)->getButtonCheckState(), ZCheckButton::Unchecked);
         QCOMPARE(object.item(0, 1)->text(), QStringLiteral("neu"));
         flushDeletes();
-        QVERIFY(!check);
-        QVERIFY(combo);
+        QVERIFY(!check && combo);
 
         // A widget cell that becomes a text cell leaves no widget behind.
         TableStructure third = object.getTable();
@@ -130,34 +280,34 @@ private slots:
         QVERIFY(!object.isEditing());
     }
 
-    void linkClickCanBeQueued()
-    {
-        // The owner registers nothing itself: the table makes its signals queueable.
-        TableObject object;
-        show(object, table({{cell(TableCell::TEXT, "Eingänge", 0), cell(TableCell::LINK, "$.CONF.IN")}}, 2), false);
-        QObject receiver;
-        QStringList received;
-        connect(&object, &TableObject::clickValue, &receiver,
-                [&received](int&, int&, TableCell& clicked) { received << clicked.getValue().toString(); },
-                Qt::QueuedConnection);
-        QTest::mouseClick(reportingAs<ZClickLabel>(object, 0, 1), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        QCOMPARE(received, QStringList{QStringLiteral("$.CONF.IN")});
-    }
-
-    // Document links: an empty path is dropped quietly; a failing viewer and a
-    // refused (relative) target both tell the owner. Label links open only
-    // web targets, and only with rights.
+    // Links: the owner registers nothing itself, the table makes its signals
+    // queueable. Document links: an empty path is dropped quietly; a failing
+    // viewer and a refused (relative) target both tell the owner. Label links
+    // open only web targets, and only with rights.
     void linksOpenOnlySafeTargets()
     {
-        OpenerRecorder opener(false);
+        QList<QUrl> opened;
+        DocumentOpener::setHook([&opened](const QUrl& url) {
+            opened.append(url);
+            return false;
+        });
         TableObject object;
         const QString text = QStringLiteral("<a href=\"https://example.org/hilfe\">Hilfe</a>");
         show(object, table({{cell(TableCell::DOCUMENT_LINK, "PDF", 2, QString()),
                              cell(TableCell::DOCUMENT_LINK, "PDF", 2, QStringLiteral("/opt/doc/x.pdf")),
                              cell(TableCell::DOCUMENT_LINK, "PDF", 2, QStringLiteral("doc/x.pdf")),
-                             cell(TableCell::LINK_LABEL, text), cell(TableCell::LINK_LABEL, text, 1)}},
-                           5));
+                             cell(TableCell::LINK_LABEL, text), cell(TableCell::LINK_LABEL, text, 1),
+                             cell(TableCell::LINK, "$.CONF.IN")}},
+                           6));
+        QObject receiver;
+        QStringList received;
+        connect(&object, &TableObject::clickValue, &receiver,
+                [&received](int&, int&, TableCell& clicked) { received << clicked.getValue().toString(); },
+                Qt::QueuedConnection);
+        QTest::mouseClick(reportingAs<ZClickLabel>(object, 0, 5), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(received, QStringList{QStringLiteral("$.CONF.IN")});
+
         QSignalSpy failures(&object, &TableObject::detectFailure);
         for (int column = 0; column < 3; ++column)
             QTest::mouseClick(reportingAs<ZClickLabel>(object, 0, column), Qt::LeftButton);
@@ -168,9 +318,46 @@ private slots:
         auto* label = reportingAs<QLabel>(object, 0, 3);
         emit label->linkActivated(QStringLiteral("javascript:alert(1)"));
         emit label->linkActivated(QStringLiteral("https://example.org/hilfe"));
-        QCOMPARE(opener.opened, (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/opt/doc/x.pdf")),
-                                             QUrl(QStringLiteral("https://example.org/hilfe"))}));
+        QCOMPARE(opened, (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/opt/doc/x.pdf")),
+                                      QUrl(QStringLiteral("https://example.org/hilfe"))}));
         QCOMPARE(reportingAs<QLabel>(object, 0, 4)->textInteractionFlags(), Qt::NoTextInteraction);
+    }
+
+    // Header widgets belong to the table: rebuilds with fresh ones leave nothing
+    // behind, and widgets kept from one header to the next survive.
+    void headerWidgetsAreOwned()
+    {
+        TableObject object;
+        object.resize(600, 400);
+        object.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&object));
+        const TableStructure rows = table({{cell(TableCell::TEXT, "M01", 0), cell(TableCell::COMBO_INDEX, 0, 2, options),
+                                            cell(TableCell::CHECK, true)},
+                                           {cell(TableCell::TEXT, "M02", 0), cell(TableCell::MEASURE, QStringList{"1.5", "V"}, 0, 0),
+                                            cell(TableCell::CHECK, false)}},
+                                          3);
+        int baseline = 0;
+        for (int i = 0; i < 20; ++i) {
+            auto* combo = new ZComboBox;
+            combo->addItems(options);
+            QList<QWidget*> fresh{new QLabel(QStringLiteral("Messkanal")), combo, new ZCheckButton(true)};
+            object.setHeaderWidgets(fresh, true);
+            object.setTableData(rows, true, QString(), false, 0);
+            flushDeletes();
+            baseline = i == 0 ? QApplication::allWidgets().size() : baseline;
+        }
+        QCOMPARE(QApplication::allWidgets().size(), baseline);
+
+        auto* label = new QLabel(QStringLiteral("Messkanal"));
+        QPointer<QWidget> kept(label), dropped(new ZComboBox), added(new ZCheckButton(false));
+        QList<QWidget*> first{label, dropped};
+        QList<QWidget*> second{label, added};
+        object.setHeaderWidgets(first, true);
+        object.setHeaderWidgets(second, true);
+        object.setHeaderWidgets(second, true);   // the same list once more deletes nothing
+        flushDeletes();
+        QVERIFY(kept && !dropped && added);
+        QVERIFY(object.horizontalHeader()->isAncestorOf(added));
     }
 
     void destroyedWithOpenPopups()
@@ -189,6 +376,152 @@ private slots:
         QVERIFY(object->isEditing());
         delete object;
         QVERIFY(!combo);
+    }
+
+    // Every cell type under the application style sheets: every cell is laid out
+    // and visible, and the delegate's backgrounds survive the sheet.
+    void everyCellTypeUnderTheStyleSheet()
+    {
+        useApplicationStyleSheet();
+        TableObject object;
+        connect(&object, &TableObject::detectDisplayWidget, &object, [&object](int row, int column, TableCell request) {
+            object.insertCellWidget(new QLabel(request.getValue().toString()), request, row, column);
+        });
+        QVector<QVector<TableCell>> rows;
+        for (int type = 0; type <= 18; ++type)
+            rows.append({cell(TableCell::TEXT, QString::number(type), 0), sampleCell(type, TableCell::EDITABLE)});
+        rows.append({cell(TableCell::TEXT, QStringLiteral("nur lesen"), 0), sampleCell(TableCell::TEXT_EDIT, 1)});
+        rows.append({cell(TableCell::TEXT, QStringLiteral("kein Zugriff"), 0), sampleCell(TableCell::COMBO_INDEX, 3)});
+        TableStructure shown = table(rows, 2);
+        shown.setHeaderVisible(true);
+        object.setTableHeader(shown);
+        object.setTableStyle(4);
+        object.setTableData(shown, true, QString(), false, 0);
+        object.resize(820, 600);
+        object.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&object));
+        flushDeletes();   // replaced cells gone, layout requests handled
+        // Rows that fit their content know their height once laid out.
+        object.resize(820, object.horizontalHeader()->height() + object.verticalHeader()->length() + 2 * object.frameWidth());
+        flushDeletes();
+
+        for (int r = 0; r < object.rowCount(); ++r) {
+            QVERIFY2(object.viewport()->rect().contains(object.visualRect(object.model()->index(r, 1))),
+                     qPrintable(QStringLiteral("row %1 is cut off").arg(r)));
+            QVERIFY2(!object.cellWidget(r, 1) || object.cellWidget(r, 1)->isVisible(),
+                     qPrintable(QStringLiteral("row %1 is hidden").arg(r)));
+        }
+        const QImage image = object.grab().toImage();
+        const QPoint origin = object.viewport()->mapTo(&object, QPoint(3, 3));
+        auto backgroundOf = [&](int row) {
+            return image.pixelColor(origin + object.visualRect(object.model()->index(row, 1)).topLeft());
+        };
+        QCOMPARE(backgroundOf(2), QColor(248, 248, 248));    // editable number
+        QCOMPARE(backgroundOf(20), QColor(200, 200, 200));   // no access
+        qApp->setStyleSheet(QString());
+    }
+
+    void doubleValidator()
+    {
+        struct Case { int maxLength; bool range; const char* input; QValidator::State state; };
+        const Case cases[] = {
+            {5, false, "123456", QValidator::Invalid},      // six digits
+            {5, false, "-12345", QValidator::Acceptable},   // the minus is not counted
+            {0, true, "12.345", QValidator::Invalid},       // too many decimals
+        };
+        for (const Case& c : cases) {
+            DoubleValidator validator(nullptr);
+            validator.setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
+            validator.setNotation(QDoubleValidator::StandardNotation);
+            validator.setMaxLength(c.maxLength, !c.range);
+            if (c.range)
+                validator.setRange(0.0, 100.0, 2);
+            QString input = QString::fromLatin1(c.input);
+            int pos = input.size();
+            QVERIFY2(validator.validate(input, pos) == c.state, c.input);
+        }
+    }
+
+    void validatorFromLimits()
+    {
+        enum Kind { None, Numeric, Pattern };
+        struct Case { const char* name; int tableType, cellType, limits; Kind kind; const char* typed; bool warning;
+                      const char* regx; double min; };
+        const int rows = TableStructure::ROWS;
+        const int number = TableCell::NUMBER_EDIT;
+        const int all = TableCell::MIN | TableCell::MAX | TableCell::DP | TableCell::DG;
+        const Case cases[] = {
+            {"number, all limits", rows, number, all, Numeric, "12.5", false, "", 0.0},
+            {"number, DG only", rows, number, TableCell::DG, None, "abc", false, "", 0.0},
+            {"number, STAB table", TableStructure::STAB, number, all, None, "abc", false, "", 0.0},
+            // An impossible range is left out rather than refusing every number.
+            {"number, MIN not a number", rows, number, TableCell::MIN | TableCell::MAX, Numeric, "50", true, "", qQNaN()},
+            {"text, REGX", rows, TableCell::TEXT_EDIT, TableCell::REGX, Pattern, "123", false, "[0-9]{3}", 0.0},
+            // Patterns QRegExp cannot read would lock the cell: no validator, a warning.
+            {"text, lazy quantifier", rows, TableCell::TEXT_EDIT, TableCell::REGX, None, "ABC", true, "[A-Z]+?", 0.0},
+        };
+        for (const Case& c : cases) {
+            TableCell cell = editCell(TableCell::CellType(c.cellType), c.limits);
+            cell.setRegx(QString::fromLatin1(c.regx));
+            cell.setMin(c.min);
+            DelegateFixture fixture(cell, c.tableType);
+            LogCapture log;
+            const std::unique_ptr<QLineEdit> editor(fixture.openEditor());
+            QVERIFY2(log.messages().size() == (c.warning ? 1 : 0), c.name);
+
+            const QValidator* validator = editor->validator();
+            auto* numeric = qobject_cast<const DoubleValidator*>(validator);
+            auto* pattern = qobject_cast<const QRegExpValidator*>(validator);
+            QVERIFY2(c.kind == None ? editor->findChildren<QValidator*>().isEmpty()
+                                    : (c.kind == Numeric ? numeric != nullptr : pattern != nullptr),
+                     c.name);
+            if (numeric) {
+                QCOMPARE(numeric->locale().decimalPoint(), QLatin1Char('.'));
+                QCOMPARE(numeric->bottom(), c.warning ? -qInf() : 0.0);
+                QCOMPARE(numeric->top(), c.warning ? qInf() : 100.0);
+                QString six = QStringLiteral("123456");
+                int pos = 6;
+                QCOMPARE(numeric->validate(six, pos), c.limits & TableCell::DG ? QValidator::Invalid
+                                                                                 : QValidator::Acceptable);
+            }
+            if (pattern)
+                QCOMPARE(pattern->regExp().pattern(), QString::fromLatin1(c.regx));
+            // The cell takes what the user types.
+            QTest::keyClicks(editor.get(), QString::fromLatin1(c.typed));
+            QVERIFY2(editor->text() == QLatin1String(c.typed) && (!validator || editor->hasAcceptableInput()), c.name);
+        }
+    }
+
+    void changeEntersTheTableOnce()
+    {
+        TableCell combo = editCell(TableCell::COMBO_INDEX);
+        combo.setValue(2);
+        DelegateFixture fixture(combo);
+        QSignalSpy updates(&fixture.delegate, &EditTableDelegate::updateCellValue);
+
+        fixture.delegate.setCellValue(0, 0, QVariant(2));     // the same entry again
+        fixture.delegate.setCellValue(0, 0, QVariant("2"));   // the same text
+        QCOMPARE(updates.count(), 0);
+        QVERIFY(!fixture.delegate.getCell(0, 0).isChanged());
+
+        fixture.delegate.setCellValue(0, 0, QVariant(3));
+        fixture.delegate.setCellValue(1, 0, QVariant(4));   // outside the table
+        QCOMPARE(updates.count(), 1);
+        QVERIFY(fixture.delegate.getCell(0, 0).isChanged());
+        QCOMPARE(fixture.delegate.getTable().cellAt(0, 0).getValue().toInt(), 3);
+    }
+
+    void committingAfterTheTableWasCleared()
+    {
+        DelegateFixture fixture(editCell(TableCell::TEXT_EDIT));
+        // A listener that empties the view while it hears of the change.
+        QObject::connect(&fixture.delegate, &EditTableDelegate::updateCellValue, &fixture.view,
+                         [&fixture]() { fixture.view.setRowCount(0); });
+        const std::unique_ptr<QLineEdit> editor(fixture.openEditor());
+        editor->setText(QStringLiteral("neu"));
+        fixture.delegate.setModelData(editor.get(), fixture.view.model(), fixture.view.model()->index(0, 0));
+        QCOMPARE(fixture.view.rowCount(), 0);
+        QCOMPARE(fixture.delegate.getCell(0, 0).getValue().toString(), QStringLiteral("neu"));
     }
 };
 
