@@ -19,9 +19,7 @@
 
 namespace {
 
-const char* const START_STOP_BODY =
-    "{\"INST\":{\"DEL\":{\"VAL\":[]},\"GET\":{\"VAL\":[]},\"SET\":{\"MSG\":[],\"VAL\":[{\"DEST\":{\"DEV\":1,\"PATH\":"
-    "\"$.SERV.FCT.STST.VAL\",\"PROP\":\"\"},\"MODE\":0,\"VAL\":1}]}}}";
+const QString START_STOP = QStringLiteral("$.SERV.FCT.STST.VAL");
 const QString STATE = QStringLiteral("$.SERV.STAT.MEAS.VAL");
 
 // A recording of $.MEM.MTAB as the stored-measurement list hands it to the chart.
@@ -61,27 +59,19 @@ class TestLineChart : public QObject
     void startStopElsewhere(bool running)
     {
         const QString token = session->simulator.login(QStringLiteral("service"), QStringLiteral("service"));
-        QCOMPARE(session->simulator.post(QStringLiteral("config"), token,
-                                         SimulatorProcess::setTelegram(QStringLiteral("$.SERV.FCT.STST.VAL"), 1)),
-                 200);
+        QCOMPARE(session->simulator.post(QStringLiteral("config"), token, SimulatorProcess::setTelegram(START_STOP, 1)), 200);
         QTRY_COMPARE_WITH_TIMEOUT(measuring(), running, 5000);
     }
 
-    Json::Value recordings()
+    // The first entry of $.MEM.MTAB that is wanted (the list is asked for while the mirror lacks it).
+    Json::Value recording(const std::function<bool(const Json::Value&)>& wanted)
     {
         Json::Value list;
         session->json()->getMasterJSONbyPath(QStringLiteral("$.MEM.MTAB"), list, true);
-        return list;
-    }
-
-    // Drags the chart by dx pixels and lets the answer arrive.
-    void drag(int dx)
-    {
-        const QPoint from = chart()->axisRect()->rect().center();
-        QTest::mousePress(chart(), Qt::LeftButton, Qt::NoModifier, from);
-        QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(dx, 0)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(chart(), &move);
-        QTest::mouseRelease(chart(), Qt::LeftButton, Qt::NoModifier, from + QPoint(dx, 0));
+        for (const Json::Value& entry : list)
+            if (wanted(entry))
+                return entry;
+        return Json::Value();
     }
 
     void wheel(int delta)
@@ -109,9 +99,8 @@ private slots:
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-empty.png")));
         session->simulator.clearRequestLog();
         clickStartStop();
-        QTRY_COMPARE(session->requests(QStringLiteral("config")).size(), 1);
-        QCOMPARE(QString::fromStdString(session->requests(QStringLiteral("config")).first()["body"].asString()).trimmed(),
-                 QLatin1String(START_STOP_BODY));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QVERIFY(session->configSets().first() == std::make_pair(START_STOP, Json::Value(1)));
 
         // One graph per recorded channel, with unit and legend entry.
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 5000);
@@ -172,29 +161,31 @@ private slots:
 
     void storedRecordingIsPaged()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(recordings().isArray() && recordings().size() > 0, 5000);
         Json::Value twelve;
-        for (const Json::Value& entry : recordings())
-            if (entry["ID"].asInt() == 12)
-                twelve = entry;
-        const Measure recording = recordingOf(twelve);
+        QTRY_VERIFY_WITH_TIMEOUT((twelve = recording([](const Json::Value& entry) { return entry["ID"] == 12; })).isObject(),
+                                 5000);
+        const Measure stored = recordingOf(twelve);
         session->simulator.clearRequestLog();
-        chart()->loadHistMeasure(recording);
+        chart()->loadHistMeasure(stored);
 
         // One window over the recording plus 1 % on either side.
         QTRY_COMPARE_WITH_TIMEOUT(windows().size(), 1, 5000);
         const Json::Value first = windows().first()["VAL"];
-        const double span = (recording.getStop() - recording.getStart()) / 1000.0;
+        const double span = (stored.getStop() - stored.getStart()) / 1000.0;
         QVERIFY(first["ID"] == 12 && first["DIRC"] == 0);
-        QVERIFY(qAbs(first["LOW"].asInt64() - (recording.getStart() - qint64(span * 10))) <= 1);
-        QVERIFY(qAbs(first["UP"].asInt64() - (recording.getStop() + qint64(span * 10))) <= 1);
+        QVERIFY(qAbs(first["LOW"].asInt64() - (stored.getStart() - qint64(span * 10))) <= 1);
+        QVERIFY(qAbs(first["UP"].asInt64() - (stored.getStop() + qint64(span * 10))) <= 1);
         QVERIFY(!startStop()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(1)->pointCount() > 1000, 5000);
         QTest::qWait(400);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-stored.png")));
 
         // Back in time asks with direction 1, a zoom with 0.
-        drag(200);
+        const QPoint middle = chart()->axisRect()->rect().center();
+        QTest::mousePress(chart(), Qt::LeftButton, Qt::NoModifier, middle);
+        QMouseEvent move(QEvent::MouseMove, QPointF(middle + QPoint(200, 0)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(chart(), &move);
+        QTest::mouseRelease(chart(), Qt::LeftButton, Qt::NoModifier, middle + QPoint(200, 0));
         QTRY_COMPARE(windows().size(), 2);
         wheel(240);
         QTRY_COMPARE(windows().size(), 3);
@@ -228,13 +219,10 @@ private slots:
         // The run's own recording, once the list holds it.
         const qint64 firstMs = qint64(streamed.first().key * 1000);
         Json::Value own;
-        QTRY_VERIFY_WITH_TIMEOUT(([&] {
-                                     for (const Json::Value& entry : recordings())
-                                         if (entry["STAT"].asInt64() <= firstMs && entry["STOT"].asInt64() > firstMs)
-                                             own = entry;
-                                     return own.isObject();
-                                 }()),
-                                 5000);
+        const auto isOwn = [&](const Json::Value& entry) {
+            return entry["STAT"].asInt64() <= firstMs && entry["STOT"].asInt64() > firstMs;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT((own = recording(isOwn)).isObject(), 5000);
         chart()->loadHistMeasure(recordingOf(own));
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() >= streamed.size(), 5000);
         const ChartPoints paged = chart()->lockedGraph(0)->points();
@@ -247,7 +235,7 @@ private slots:
     }
 
     // The selection works on a copy: at the limit of 20 only checked channels
-    // may change, Cancel keeps the screen's graphs, OK hands the choice back.
+    // may change, and Cancel keeps the screen's graphs.
     void channelSelection()
     {
         QMap<int, GraphDescriptor> graphs;
@@ -260,32 +248,26 @@ private slots:
         QVERIFY(session->window->findChildren<ChannelSelection*>().isEmpty());   // not the channel column
 
         QPointer<ChannelSelection> dialog;
-        QTableWidget* rows = nullptr;
         const auto open = [&] {
             screen->showChannelDialog(0);
-            const QList<ChannelSelection*> shown = session->window->findChildren<ChannelSelection*>();
-            dialog = shown.size() == 1 && shown.first()->isVisible() ? shown.first() : nullptr;
-            rows = dialog ? dialog->findChild<QTableWidget*>(QStringLiteral("tblChannelSelectionTable")) : nullptr;
-            return rows != nullptr;
+            dialog = session->window->findChild<ChannelSelection*>();
+            return dialog && dialog->isVisible();
         };
-        const auto check = [&](int row) { return qobject_cast<ZCheckButton*>(rows->cellWidget(row, 1)); };
+        const auto rows = [&] { return dialog->findChild<QTableWidget*>(QStringLiteral("tblChannelSelectionTable")); };
+        const auto check = [&](int row) { return qobject_cast<ZCheckButton*>(rows()->cellWidget(row, 1)); };
         const auto checkedCount = [&] {
             int checked = 0;
-            for (int row = 0; row < rows->rowCount(); ++row)
+            for (int row = 0; row < rows()->rowCount(); ++row)
                 checked += check(row)->getButtonCheckState() == ZCheckButton::Checked;
             return checked;
         };
         const auto tapRow = [&](int row) {   // on the channel text
-            rows->scrollToItem(rows->item(row, 0));
-            QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(rows->item(row, 0)).center());
-        };
-        const auto closeWith = [&](const char* button) {
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
-            QTRY_VERIFY(dialog.isNull());
+            rows()->scrollToItem(rows()->item(row, 0));
+            QTest::mouseClick(rows()->viewport(), Qt::LeftButton, {}, rows()->visualItemRect(rows()->item(row, 0)).center());
         };
 
         QVERIFY(open());
-        QCOMPARE(rows->item(24, 0)->text(), QStringLiteral("CH25 °C Temperatur"));   // in channel order
+        QCOMPARE(rows()->item(24, 0)->text(), QStringLiteral("CH25 °C Temperatur"));   // in channel order
         QCOMPARE(checkedCount(), 25);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("channel-selection.png")));
         for (int row = 0; row < 5; ++row)
@@ -297,18 +279,11 @@ private slots:
         QTest::mouseClick(check(5), Qt::LeftButton);
         QCOMPARE(checkedCount(), 19);
         QVERIFY(check(0)->isEnabled());
-        closeWith("btnCancel");
-
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnCancel")), Qt::LeftButton);
+        QTRY_VERIFY(dialog.isNull());
         QVERIFY(open());
         QCOMPARE(checkedCount(), 25);
-        for (int row = 0; row < 6; ++row)
-            tapRow(row);
-        closeWith("btnOK");
-
-        QVERIFY(open());
-        QCOMPARE(checkedCount(), 19);
-        QCOMPARE(check(6)->getButtonCheckState(), ZCheckButton::Checked);
-        closeWith("btnCancel");
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnCancel")), Qt::LeftButton);
     }
 
     void werkCannotStartStop()
