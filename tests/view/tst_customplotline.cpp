@@ -243,7 +243,9 @@ private slots:
         QVERIFY(viewtest::shows(complete, pic.arg("gesamte-messung", "orange")));
     }
 
-    void descriptorsAndFormats()
+    // Descriptors move, colour and hide graphs; the view modes and rescaling follow
+    // the graphs' points; the time format stays within its list.
+    void descriptorsViewModesAndFormats()
     {
         start(chart, measureOf(3));
         QMap<int, GraphDescriptor> descriptors = chart->getGraphDescriptors();
@@ -257,37 +259,16 @@ private slots:
         QVERIFY(!chart->getLegend()->getLeftItems().contains(QStringLiteral("CH03")));
         QCOMPARE(chart->graphCount(), 3);   // the unknown descriptor adds no graph
 
-        chart->setDateTimeFormat(2);
-        chart->setDateTimeFormat(-1);
-        chart->setDateTimeFormat(4);
-        QCOMPARE(chart->getDateTimeFormatIndex(), 2);
-
-        // Over a few seconds, a format of whole seconds never labels two ticks alike.
-        chart->setDateTimeFormat(0);
-        chart->xAxis->setRange(1000.0, 1004.0);
-        chart->replot();
-        const QVector<QString> labels = chart->xAxis->tickVectorLabels();
-        QVERIFY(labels.size() >= 2);
-        for (int i = 1; i < labels.size(); ++i)
-            QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
-    }
-
-    void viewModesAndRescale()
-    {
-        start(chart, measureOf(2));
         chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, 20.0}, {1005.0, 25.0}, {1010.0, 22.0}}), 1000);
         chart->setViewMode(2);
         QCOMPARE(chart->yAxis->range(), QCPRange(-0.25, 25.25));
         QCOMPARE(chart->xAxis->range(), QCPRange(1000.0, 1010.0));
         QCOMPARE(chart->interactions(), QCP::Interactions());
-
         // Tiny and huge readings get their range; one QCustomPlot cannot show is refused and logged.
-        const struct {
-            double low, high;
-            QCPRange range;
-        } readings[] = {{1e-10, 3e-10, QCPRange(-0.01 * 3e-10, 3e-10 + 0.01 * 3e-10)},
-                        {1e13, 2e13, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)},
-                        {-9e249, 9e249, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)}};
+        const struct { double low, high; QCPRange range; } readings[] = {
+            {1e-10, 3e-10, QCPRange(-0.01 * 3e-10, 3e-10 + 0.01 * 3e-10)},
+            {1e13, 2e13, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)},
+            {-9e249, 9e249, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)}};
         LogCapture log;
         for (const auto& reading : readings) {
             chart->lockedGraph(0)->clearPoints();
@@ -296,20 +277,28 @@ private slots:
             QCOMPARE(chart->yAxis->range(), reading.range);
         }
         QCOMPARE(log.matching(QStringLiteral("left value axis range")).size(), 1);
-
         // An axis whose graphs hold only zeros keeps its range.
         chart->yAxis2->setRange(-3, 3);
-        GraphDescriptor second = chart->getGraphDescriptor(1);
-        second.setAxis(1);
-        chart->setGraphDescriptor(second);
         chart->lockedGraph(1)->insertPoints(pointsOf({{1000.0, 0.0}}), 1000);
         chart->updateAxes();
         QCOMPARE(chart->yAxis2->range(), QCPRange(-3, 3));
-
         // Follow: the newest point 5 % left of the right edge, span kept.
         chart->xAxis->setRange(0, 10);
         chart->setViewMode(1);
         QCOMPARE(chart->xAxis->range(), QCPRange(1000.5, 1010.5));
+
+        chart->setDateTimeFormat(2);
+        chart->setDateTimeFormat(-1);
+        chart->setDateTimeFormat(4);
+        QCOMPARE(chart->getDateTimeFormatIndex(), 2);
+        // Over a few seconds, a format of whole seconds never labels two ticks alike.
+        chart->setDateTimeFormat(0);
+        chart->xAxis->setRange(1000.0, 1004.0);
+        chart->replot();
+        const QVector<QString> labels = chart->xAxis->tickVectorLabels();
+        QVERIFY(labels.size() >= 2);
+        for (int i = 1; i < labels.size(); ++i)
+            QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 
     void mouseNavigation()

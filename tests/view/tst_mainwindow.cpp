@@ -115,8 +115,7 @@ private slots:
         SettingsUtil::setValue(SELECTION, QStringLiteral("XX"));
         app = new TevaroApp(nullptr);
         window = app->getMainWindow();
-        QVERIFY(window);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
         QCOMPARE(LanguageProbe().get()->getCurrentKey(), QStringLiteral("DE"));
         QCOMPARE(SettingsUtil::getValue(SELECTION, QString()).toString(), QStringLiteral("XX"));
     }
@@ -189,13 +188,12 @@ private slots:
     void languageSwitch()
     {
         Language* language = LanguageProbe().get();
-        int english = -1;
-        int german = -1;
-        QVERIFY(language->findLanguage(QStringLiteral("EN"), english));
-        QVERIFY(language->findLanguage(QStringLiteral("DE"), german));
+        int english = -1, german = -1;
+        QVERIFY(language->findLanguage(QStringLiteral("EN"), english) && language->findLanguage(QStringLiteral("DE"), german));
+        // Odd cases below the window, checked with the rest: a group box, an unknown id (its default).
         auto* odd = new QWidget(window);
-        auto* box = translatable<QGroupBox>(odd, 70, "Manuell");
-        auto* unknown = translatable<QLabel>(odd, 999999, "Vorgabe");
+        translatable<QGroupBox>(odd, 70, "Manuell");
+        translatable<QLabel>(odd, 999999, "Vorgabe");
         QList<QLabel*> untouched{translatable<QLabel>(odd, -1, "bleibt"), translatable<QLabel>(odd, "abc", "kaputt")};
         for (QLabel* label : untouched)
             label->setText(QStringLiteral("alt"));
@@ -220,8 +218,6 @@ private slots:
             QCOMPARE(shownText(widget), language->getText(id, widget->property("Language_Default").toString()));
         }
         QVERIFY(translated > 10);
-        QCOMPARE(box->title(), manual);
-        QCOMPARE(unknown->text(), QStringLiteral("Vorgabe"));
         for (QLabel* label : untouched)
             QCOMPARE(label->text(), QStringLiteral("alt"));
         QCOMPARE(headerTexts(table), QStringList({measured, "alt1", "Vorgabe", manual}));
