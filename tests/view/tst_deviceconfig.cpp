@@ -1,10 +1,8 @@
-// The device configuration and the sensor list end to end, through the real
-// device link and the simulator in one session. The sensor list: device names
-// and sensor tables from the device's description, choosing devices, opening a
-// sensor in the configuration screen, refreshes and what the list makes of a
-// broken, empty or late description. The configuration: walking the tables,
-// writing values back and what the device answers, rights, deletions and the
-// measurement screen's frame around it.
+// The sensor list and the device configuration end to end in one session on the
+// simulator. The list: devices and sensor tables from the device's description,
+// refreshes, opening a sensor's settings, a broken, empty or late description.
+// The configuration: walking the tables, writes and what the device answers,
+// rights, deletions and the measurement screen's frame around it.
 #include "../common/LogCapture.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -82,10 +80,11 @@ private:
         QTRY_VERIFY(showing(target, mayBeEmpty));
     }
 
-    // Types text into the cell of path once it takes input.
+    // Types text into the cell of path once it shows and takes input.
     void typeInto(const QString& path, const QString& text)
     {
-        QTRY_VERIFY(table()->isInputEnabled() && cellOf(path).getRights() == TableCell::EDITABLE);
+        QTRY_VERIFY(table()->isInputEnabled() && cellOf(path).getRights() == TableCell::EDITABLE
+                    && table()->item(placeOf(path).row, placeOf(path).column));
         QVERIFY(typeIntoCell(table(), placeOf(path).row, placeOf(path).column, text));
     }
 
@@ -177,8 +176,7 @@ private slots:
 
     void devicesChosenAndStaleRows()
     {
-        showList();
-        QTRY_VERIFY(showsDevice(0, 2));
+        showList(0, 2);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("sensorlist_pumpe.png")));
 
         // Choosing a device selects it in the local mirror only, with its first sensor.
@@ -392,19 +390,14 @@ private slots:
             for (const QString& path : reads)
                 QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
         }
-    }
 
-    void selectionTableOpensTheChosenInput()
-    {
-        openTable(INPUTS);
+        // The selection table opens the chosen input, its index kept local; the
+        // device removes the input: back to the selection table.
         QVERIFY(session->simulator.clearRequestLog());
         openLink(QStringLiteral("$.DATA.AIN[1].CFG"));
         QCOMPARE(session->mirrorValue(QStringLiteral("$.CLNT.IDX.AIN")).asInt(), 1);
-        QVERIFY(session->configSets().isEmpty());   // the index stays local
-        QVERIFY(placeOf(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
+        QVERIFY(session->configSets().isEmpty() && placeOf(QStringLiteral("$.DATA.AIN[1].KB.VAL")).found());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("config-ain1.png")));
-
-        // The device removes the opened input: back to the selection table.
         QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.AIN[1]"))));
         QTRY_VERIFY(showing(INPUTS));
         QCOMPARE(config()->historyPaths().size(), 2);

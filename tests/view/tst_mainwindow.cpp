@@ -154,15 +154,12 @@ private slots:
         window->setPage(MainWindow::HOME);
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
         emit bar()->showMessage(QStringLiteral("X"), SEVERITY_ERROR, 300);
-        QVERIFY(barVisible());
         const QString text = barLine()->text();
-        QCOMPARE(text.mid(19), QStringLiteral("  X"));
         const QDateTime shown = QDateTime::fromString(text.left(19), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        QVERIFY(barVisible() && barLine()->property("ZZActive").toBool() && text.mid(19) == QLatin1String("  X"));
         QVERIFY(shown >= before.addMSecs(-before.time().msec()) && shown <= QDateTime::currentDateTime());
-        QCOMPARE(barLine()->property("ZZActive").toBool(), true);
         QTRY_VERIFY_WITH_TIMEOUT(!barVisible(), 5000);
-        QCOMPARE(barLine()->text(), QString());
-        QCOMPARE(barLine()->property("ZZActive").toBool(), false);
+        QVERIFY(barLine()->text().isEmpty() && !barLine()->property("ZZActive").toBool());
 
         // A page change keeps a message until its time is over.
         emit bar()->showPermanent(true);
