@@ -1,7 +1,6 @@
-// The line chart end to end against the simulator: start/stop, live graphs,
-// blocks in the start telegram itself, rights, the limit cut, stored
-// recordings paged window by window, and the channel selection of the chart
-// settings. The simulator's request log is the witness.
+// The line chart end to end on the simulator: start/stop and its right, live
+// graphs, blocks in the start telegram, the limit cut, stored recordings paged
+// window by window, and the chart settings' channel selection.
 #include "../util/TestJson.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -42,7 +41,6 @@ class TestLineChart : public QObject
     Q_OBJECT
 
     std::unique_ptr<ScreenSession> session;
-    ChartPoints streamed;   // CH01 of the run measured live, for the paging test
 
     CustomPlotLine* chart() { return session->dataMain()->getChart(); }
     QPushButton* startStop() { return session->find<QPushButton>(QStringLiteral("btnDataStartStop")); }
@@ -63,13 +61,13 @@ class TestLineChart : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(measuring(), running, 5000);
     }
 
-    // The first entry of $.MEM.MTAB that is wanted (the list is asked for while the mirror lacks it).
-    Json::Value recording(const std::function<bool(const Json::Value&)>& wanted)
+    // Recording id of $.MEM.MTAB (the list is asked for while the mirror lacks it).
+    Json::Value recording(int id)
     {
         Json::Value list;
         session->json()->getMasterJSONbyPath(QStringLiteral("$.MEM.MTAB"), list, true);
         for (const Json::Value& entry : list)
-            if (wanted(entry))
+            if (entry["ID"] == id)
                 return entry;
         return Json::Value();
     }
@@ -102,10 +100,8 @@ private slots:
         QTRY_COMPARE(session->configSets().size(), 1);
         QVERIFY(session->configSets().first() == std::make_pair(START_STOP, Json::Value(1)));
 
-        // One graph per recorded channel, with unit and legend entry.
+        // One graph per recorded channel, filled live.
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 5000);
-        QCOMPARE(chart()->getGraphDimension(3), QStringLiteral("hPa"));
-        QCOMPARE(chart()->getLegend()->getLeftItems().size(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() > 20, 10000);
 
         session->dataMain()->toggleShortCutMenu();
@@ -115,11 +111,8 @@ private slots:
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-live.png")));
         session->dataMain()->toggleShortCutMenu();
 
-        // Stopped, the graphs keep what they hold.
         clickStartStop();
         QTRY_VERIFY_WITH_TIMEOUT(!measuring(), 5000);
-        QTest::qWait(500);
-        streamed = chart()->lockedGraph(0)->points();
     }
 
     void blocksInTheStartTelegramAreDrawn()
@@ -162,8 +155,7 @@ private slots:
     void storedRecordingIsPaged()
     {
         Json::Value twelve;
-        QTRY_VERIFY_WITH_TIMEOUT((twelve = recording([](const Json::Value& entry) { return entry["ID"] == 12; })).isObject(),
-                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((twelve = recording(12)).isObject(), 5000);
         const Measure stored = recordingOf(twelve);
         session->simulator.clearRequestLog();
         chart()->loadHistMeasure(stored);
@@ -211,27 +203,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() > 0, 5000);
         session->dataMain()->toggleShortCutMenu();
         startStopElsewhere(false);
-    }
-
-    void ownRecordingPagesBackTheStream()
-    {
-        QVERIFY(!streamed.isEmpty());
-        // The run's own recording, once the list holds it.
-        const qint64 firstMs = qint64(streamed.first().key * 1000);
-        Json::Value own;
-        const auto isOwn = [&](const Json::Value& entry) {
-            return entry["STAT"].asInt64() <= firstMs && entry["STOT"].asInt64() > firstMs;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT((own = recording(isOwn)).isObject(), 5000);
-        chart()->loadHistMeasure(recordingOf(own));
-        QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() >= streamed.size(), 5000);
-        const ChartPoints paged = chart()->lockedGraph(0)->points();
-        for (const QCPGraphData& point : streamed) {
-            auto found = std::lower_bound(paged.begin(), paged.end(), point.key,
-                                          [](const QCPGraphData& a, double key) { return a.key < key; });
-            QVERIFY(found != paged.end() && found->key == point.key);
-            QCOMPARE(found->value, point.value);
-        }
     }
 
     // The selection works on a copy: at the limit of 20 only checked channels
