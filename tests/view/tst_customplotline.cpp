@@ -1,8 +1,6 @@
-// The line chart as a widget, with points put straight into the graphs:
-// graphs, colours, legend, descriptors, view modes, rescaling (tiny and huge
-// values), mouse navigation and the side panel; last, the chart under load
-// through the device link's receive path. The device side is tested end to
-// end in tst_linechart.
+// The line chart as a widget, points put straight into its graphs: colours,
+// legend, descriptors, view modes, rescaling, mouse, side panel; last, under load
+// through the device link's receive path. End to end: tst_linechart.
 #include "../common/LogCapture.h"
 #include "../util/ConfigMirrorFixture.h"
 #include "Screenshot.h"
@@ -146,8 +144,7 @@ private slots:
         start(chart, measureOf(21));
         QCOMPARE(chart->lockedGraph(0)->pointCount(), 1);
 
-        // Colours from the setting repeat in order; an empty entry keeps its
-        // place with the default colour of that place.
+        // Colours from the setting repeat; an empty entry takes the default of its place.
         SettingsUtil::setValue(COLOR_KEY, QStringLiteral("#112233,,#445566"));
         CustomPlotLine threeColours(nullptr, button);
         start(&threeColours, measureOf(4));
@@ -195,52 +192,6 @@ private slots:
         legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
         legend->rebuild();
         QVERIFY(flushRight());
-    }
-
-    void sidePanel()
-    {
-        const QString pic = QStringLiteral(":/pic/icon/icon_sidebar-button_%1_80x39_%2_V1.0.png");
-        PlotlineShortCut panel(chart);
-        panel.resize(240, 640);
-        auto* manual = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutManual"));
-        auto* follow = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutAuto"));
-        auto* complete = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutComplete"));
-        auto* back = panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCutActual"));
-
-        // Shown again and again, every button keeps one connection.
-        for (int i = 0; i < 3; ++i) {
-            panel.show();
-            panel.hide();
-        }
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        {
-            LogCapture log;
-            follow->dumpObjectInfo();
-            back->dumpObjectInfo();
-            QCOMPARE(log.matching(QStringLiteral("clickModeAuto")).size(), 1);
-            QCOMPARE(log.matching(QStringLiteral("setActualMeasure")).size(), 1);
-        }
-
-        QTest::mouseClick(follow, Qt::LeftButton);
-        QCOMPARE(chart->getViewMode(), 1);
-        QVERIFY(viewtest::shows(follow, pic.arg("auto", "orange")));
-        QTest::mouseClick(manual, Qt::LeftButton);
-        QCOMPARE(chart->getViewMode(), 0);
-        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")) && viewtest::shows(follow, pic.arg("auto", "grau")));
-        panel.setViewMode(7);   // no mode of the panel: the marks stay
-        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")));
-
-        // A stored measurement offers only the return to the running one.
-        panel.setHistMeasureMode(1);
-        QVERIFY(back->isVisible());
-        QVERIFY(!manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
-        QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
-        QTest::mouseClick(back, Qt::LeftButton);
-        QCOMPARE(chart->isHistMeasure(), 0);
-        QCOMPARE(chart->getViewMode(), 2);
-        QVERIFY(manual->isEnabled() && follow->isEnabled() && complete->isEnabled());
-        QVERIFY(viewtest::shows(complete, pic.arg("gesamte-messung", "orange")));
     }
 
     // Descriptors move, colour and hide graphs; the view modes and rescaling follow
@@ -301,7 +252,7 @@ private slots:
             QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 
-    void mouseNavigation()
+    void mouseNavigationAndSidePanel()
     {
         start(chart, measureOf(2));
         chart->show();
@@ -311,8 +262,7 @@ private slots:
         chart->yAxis->setRange(0, 1e13);
         chart->yAxis2->setRange(0, 10);
         chart->replot();
-        const QRect rect = chart->axisRect()->rect();
-        const QPoint from = rect.center();
+        const QPoint from = chart->axisRect()->rect().center();
         const double keyAtPress = chart->xAxis->pixelToCoord(from.x());
 
         // One notch forward shrinks the span to 85 % around the pointer; both value axes zoom.
@@ -323,8 +273,7 @@ private slots:
         QVERIFY(qAbs(chart->xAxis->pixelToCoord(from.x()) - keyAtPress) < 0.2);
         QVERIFY(qAbs(chart->yAxis->range().size() - 0.85e13) < 1e3);
 
-        // A drag keeps the pressed time under the pointer; with the left axis
-        // selected only that one moves vertically.
+        // A drag keeps the pressed time under the pointer; a selected axis moves alone.
         chart->yAxis->setSelectedParts(QCPAxis::spAxis | QCPAxis::spTickLabels);
         const QCPRange right = chart->yAxis2->range();
         const QCPRange left = chart->yAxis->range();
@@ -344,6 +293,49 @@ private slots:
         QApplication::sendEvent(chart, &move);
         QTest::mouseRelease(chart, Qt::LeftButton, Qt::NoModifier, from);
         QCOMPARE(chart->xAxis->range(), time);
+
+        const QString pic = QStringLiteral(":/pic/icon/icon_sidebar-button_%1_80x39_%2_V1.0.png");
+        PlotlineShortCut panel(chart);
+        panel.resize(240, 640);
+        const auto button = [&panel](const char* name) {
+            return panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCut") + QLatin1String(name));
+        };
+        QToolButton *manual = button("Manual"), *follow = button("Auto"), *complete = button("Complete"), *back = button("Actual");
+
+        // Shown again and again, every button keeps one connection.
+        for (int i = 0; i < 3; ++i) {
+            panel.show();
+            panel.hide();
+        }
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        {
+            LogCapture log;
+            follow->dumpObjectInfo();
+            back->dumpObjectInfo();
+            QCOMPARE(log.matching(QStringLiteral("clickModeAuto")).size(), 1);
+            QCOMPARE(log.matching(QStringLiteral("setActualMeasure")).size(), 1);
+        }
+
+        QTest::mouseClick(follow, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 1);
+        QVERIFY(viewtest::shows(follow, pic.arg("auto", "orange")));
+        QTest::mouseClick(manual, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 0);
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")) && viewtest::shows(follow, pic.arg("auto", "grau")));
+        panel.setViewMode(7);   // no mode of the panel: the marks stay
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")));
+
+        // A stored measurement offers only the return to the running one.
+        panel.setHistMeasureMode(1);
+        QVERIFY(back->isVisible());
+        QVERIFY(!manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
+        QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
+        QTest::mouseClick(back, Qt::LeftButton);
+        QCOMPARE(chart->isHistMeasure(), 0);
+        QCOMPARE(chart->getViewMode(), 2);
+        QVERIFY(manual->isEnabled() && follow->isEnabled() && complete->isEnabled());
+        QVERIFY(viewtest::shows(complete, pic.arg("gesamte-messung", "orange")));
     }
 
     void replotsAreCoalesced()
@@ -364,10 +356,9 @@ private slots:
         QCOMPARE(chart->xAxis->range().upper, 2049.0);
     }
 
-    // A device thread streams chart data into 20 graphs at full rate, starts a new
-    // measurement every 200 ms and moves the limit every 500 ms while the GUI thread
-    // redraws, pans and rescales. Under the sanitizers it must end without a report,
-    // a hang or a graph holding points of another measurement.
+    // A device thread streams into 20 graphs, starts a measurement every 200 ms and
+    // moves the limit every 500 ms while the GUI thread redraws, pans and rescales:
+    // no sanitizer report, no hang, no graph with points of another measurement.
     void feedStartsAndLimitsWhileDrawing()
     {
         ConfigMirrorFixture fixture;
@@ -403,8 +394,7 @@ private slots:
                 }
                 fixture.json()->handleReceiveJSON(telegram = dataTelegram(id, time));
                 time += 20;
-                // About 80,000 values a second, four times an instrument's fastest
-                // stream, which the feed keeps up with even under the sanitizers.
+                // 80,000 values a second: four times an instrument's fastest stream.
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
         });

@@ -1,8 +1,6 @@
-// The sensor list and the device configuration end to end in one session on the
-// simulator. The list: devices and sensor tables from the device's description,
-// refreshes, opening a sensor's settings, a broken, empty or late description.
-// The configuration: walking the tables, writes and what the device answers,
-// rights, deletions and the measurement screen's frame around it.
+// The sensor list and the device configuration end to end in one session: the
+// list from the device's description (also broken, empty or late), refreshes,
+// sensors opened; the tables walked, writes and answers, rights, deletions.
 #include "../common/LogCapture.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -198,10 +196,11 @@ private slots:
         QVERIFY(onSensorPage());
     }
 
-    void refreshesOnlyWhileShown()
+    // Hidden, the list neither reads nor rebuilds; showing it catches up; shown, a
+    // sensor's change marker refreshes the table. Device counts and names.
+    void refreshesCountsAndNames()
     {
         showList(0, 2);
-        // Hidden, the list neither reads nor rebuilds; showing it catches up.
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
         QSignalSpy lists(list()->sensorListUtil(), SIGNAL(updateDeviceList(QStringList&)));
         change({{"$.DATA.DEV[0].SEN[1].KB", "Rücklauf 2"}});
@@ -210,21 +209,16 @@ private slots:
         QCOMPARE(sensorName(1), QStringLiteral("Rücklauf"));
         showList();
         QTRY_COMPARE(sensorName(1), QStringLiteral("Rücklauf 2"));
-        // Shown, a sensor's change marker refreshes the table.
         change({{"$.DATA.DEV[0].SEN[1].KB", "Rücklauf"}, {"$.DATA.DEV[0].SEN[1].CHG", 7}}, false);
         QTRY_COMPARE(sensorName(1), QStringLiteral("Rücklauf"));
-    }
 
-    void countsAndNames()
-    {
-        showList(0, 2);
         LogCapture log;
         // A description path with more matches than devices adds nothing.
         change({{DEVICE_COUNT, 3}});
         QTRY_COMPARE(deviceNames(), UNNAMED.mid(1));
 
         // Counts that are no device count give no list and one warning each, never an allocation.
-        QSignalSpy lists(list()->sensorListUtil(), SIGNAL(updateDeviceList(QStringList&)));
+        lists.clear();
         const auto warnings = [&log] { return log.matching(QStringLiteral("no devices are listed")).size(); };
         for (const Json::Value& count : {Json::Value(2000000000), Json::Value(2.5)}) {
             log.clear();
@@ -251,8 +245,7 @@ private slots:
 
     void openSensorsAndRenameOnKessel()
     {
-        // The device's links name each sensor's settings inside it, as configuration tables
-        // do; links that name the sensor itself (the client's view only) open it the same.
+        // Links name each sensor's settings inside it; ones naming the sensor open it the same.
         const QString sensor = QStringLiteral("$.DATA.DEV[2].SEN[2].CFG");
         const QString linkColumn = QStringLiteral("$.DISP.SEM.TD[3].PATH");
         const struct { Json::Value column; QString link; } shapes[] = {
@@ -282,8 +275,7 @@ private slots:
         QTest::qWait(5000);
         QVERIFY2(session->reads().size() <= 1, qPrintable(session->reads().join(QLatin1Char(' '))));
 
-        // The device answers empty reads with their (empty) container, which
-        // changes the list's data: a read of it on each refresh would never end.
+        // Empty reads answered with an empty container change the list's data: no reading loop.
         const Json::Value all = session->deviceValue(QStringLiteral("$.DATA.DEV"));
         QVERIFY(session->simulator.setEmptyReadsAsContainer(true));
         QVERIFY(session->simulator.clearRequestLog());
@@ -323,8 +315,7 @@ private slots:
         QVERIFY(mirrorHolds(DEVICE_INDEX, 0));
         QCOMPARE(tables.count(), 0);
 
-        // The missing parts arrive: names and the table follow; the chosen
-        // (empty) name is gone, so the first device is chosen.
+        // The missing parts arrive: names and table follow, the first device chosen.
         change({{"$.DATA.SE.DESC", description["DESC"]}, {"$.DATA.SE.TAB", description["TAB"]}}, false);
         QTRY_VERIFY(deviceNames() == DEVICES && showsDevice(0, 2));
     }
@@ -351,8 +342,7 @@ private slots:
         QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
         QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
 
-        // The build of the table left arrives after the reset of a new login: dropped,
-        // and the configuration button then opens the root, not that session's table.
+        // A table built before a login's reset is dropped: the button opens the root.
         openTable(GENERAL);
         TableStructure late = table()->getTable();
         config()->resetConfig();
@@ -391,8 +381,7 @@ private slots:
                 QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
         }
 
-        // The selection table opens the chosen input, its index kept local; the
-        // device removes the input: back to the selection table.
+        // The selection opens the chosen input (index kept local); removed: back to the selection.
         QVERIFY(session->simulator.clearRequestLog());
         openLink(QStringLiteral("$.DATA.AIN[1].CFG"));
         QCOMPARE(session->mirrorValue(QStringLiteral("$.CLNT.IDX.AIN")).asInt(), 1);
@@ -403,11 +392,9 @@ private slots:
         QCOMPARE(config()->historyPaths().size(), 2);
     }
 
-    // Each write sends the value shown (trimmed) and ends with the cell taking input
-    // again. Beyond the device's own limit it keeps its value and says nothing; without
-    // an echo it takes the value and says nothing. Either way the cell then shows what
-    // the device holds, read once, and the user is told. A refused write is only let go.
-    // Data tables resolve nested lists: the third sensor is the first of the second device.
+    // A write sends the value (trimmed); the cell takes input again. Unconfirmed (over the
+    // device's limit, or no echo): the cell shows what the device holds, read once, and the
+    // user is told; refused (403): only let go. The third sensor is device 2's first.
     void writesAndWhatTheDeviceAnswers()
     {
         enum Answer { ECHOED, SILENT, REFUSED };

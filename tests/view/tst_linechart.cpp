@@ -21,19 +21,6 @@ namespace {
 const QString START_STOP = QStringLiteral("$.SERV.FCT.STST.VAL");
 const QString STATE = QStringLiteral("$.SERV.STAT.MEAS.VAL");
 
-// A recording of $.MEM.MTAB as the stored-measurement list hands it to the chart.
-Measure recordingOf(const Json::Value& entry)
-{
-    Measure measure(QString::fromStdString(entry["FILE"].asString()), entry["ID"].asInt(), entry["STAT"].asInt64(),
-                    entry["STOT"].asInt64(), entry["SIZE"]["VAL"].asDouble(), QStringLiteral("MB"));
-    for (Json::ArrayIndex i = 0; i < entry["ADR"].size(); ++i)
-        measure.addChannel(CharacteristicLine(measure.getName(), QString::fromStdString(entry["ADR"][i].asString()),
-                                              QString::fromStdString(entry["DIM"].get(i, "").asString()),
-                                              QString::fromStdString(entry["KB"].get(i, "").asString()),
-                                              measure.getId(), 2, -1));
-    return measure;
-}
-
 } // namespace
 
 class TestLineChart : public QObject
@@ -61,15 +48,24 @@ class TestLineChart : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(measuring(), running, 5000);
     }
 
-    // Recording id of $.MEM.MTAB (the list is asked for while the mirror lacks it).
-    Json::Value recording(int id)
+    // Recording 12 of $.MEM.MTAB as the stored-measurement list hands it to the chart
+    // (the list is asked for while the mirror lacks it); without channels until then.
+    Measure recordingTwelve()
     {
         Json::Value list;
         session->json()->getMasterJSONbyPath(QStringLiteral("$.MEM.MTAB"), list, true);
-        for (const Json::Value& entry : list)
-            if (entry["ID"] == id)
-                return entry;
-        return Json::Value();
+        Measure measure;
+        for (const Json::Value& entry : list) {
+            if (entry["ID"] != 12)
+                continue;
+            measure = Measure(QString::fromStdString(entry["FILE"].asString()), 12, entry["STAT"].asInt64(),
+                              entry["STOT"].asInt64(), entry["SIZE"]["VAL"].asDouble(), QStringLiteral("MB"));
+            for (Json::ArrayIndex i = 0; i < entry["ADR"].size(); ++i)
+                measure.addChannel(CharacteristicLine(measure.getName(), QString::fromStdString(entry["ADR"][i].asString()),
+                                                      QString::fromStdString(entry["DIM"].get(i, "").asString()),
+                                                      QString::fromStdString(entry["KB"].get(i, "").asString()), 12, 2, -1));
+        }
+        return measure;
     }
 
     void wheel(int delta)
@@ -154,9 +150,8 @@ private slots:
 
     void storedRecordingIsPaged()
     {
-        Json::Value twelve;
-        QTRY_VERIFY_WITH_TIMEOUT((twelve = recording(12)).isObject(), 5000);
-        const Measure stored = recordingOf(twelve);
+        Measure stored;
+        QTRY_VERIFY_WITH_TIMEOUT(!(stored = recordingTwelve()).getChannels().isEmpty(), 5000);
         session->simulator.clearRequestLog();
         chart()->loadHistMeasure(stored);
 

@@ -1,6 +1,5 @@
-// The main window: the Back key, closing, the status bar (text form, timing
-// across page changes, messages from other threads), the fallback language and
-// the language switch over the whole window and the odd cases of a widget tree.
+// The main window: Back key, closing, the status bar (form, timing, other threads),
+// fallback language and the language switch, with the odd cases of a widget tree.
 #include "util/AppContext.h"
 #include "util/FileUtil.h"
 #include "util/Language.h"
@@ -59,12 +58,11 @@ W* translatable(QWidget* parent, const QVariant& id, const QString& defaultText)
     return widget;
 }
 
-// A table whose header carries ids (one per column, or too few).
+// A table whose header carries ids (one per column, or too few), and its header texts.
 QTableWidget* headedTable(QWidget* parent, const QStringList& ids)
 {
     auto* table = new QTableWidget(1, 4, parent);
-    for (int column = 0; column < 4; ++column)
-        table->setHorizontalHeaderItem(column, new QTableWidgetItem(QStringLiteral("alt%1").arg(column)));
+    table->setHorizontalHeaderLabels({"alt0", "alt1", "alt2", "alt3"});
     table->horizontalHeader()->setProperty("Language_ID", ids);
     const QStringList defaults = QStringList({"Messwert", "bleibt", "Vorgabe", "Manuell"}).mid(0, ids.size());
     table->horizontalHeader()->setProperty("Language_Default", defaults);
@@ -97,8 +95,7 @@ private:
         return dock && dock->isVisible() && window->dockWidgetArea(dock) == Qt::BottomDockWidgetArea;
     }
 
-    // A text of the language files posted from the device link's thread; an
-    // argument's own "%2" stays as it is.
+    // A language-file text posted from another thread; an argument's own "%2" stays.
     static void postText()
     {
         std::thread([] {
@@ -180,8 +177,7 @@ private slots:
         QTRY_COMPARE(bar()->text().mid(21), QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP 404); verworfen: $.A.%2"));
     }
 
-    // Every translatable widget of the window and the odd cases below it follow a
-    // switch; the choice is stored, and a tree built later takes the language in force.
+    // Every translatable widget follows a switch; the choice is stored; a later tree takes it.
     void languageSwitch()
     {
         Language* language = LanguageProbe().get();

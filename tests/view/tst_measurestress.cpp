@@ -1,7 +1,6 @@
-// The measurement screen under load: 64 channels with live values every
-// 50 ms while the user switches tabs and channels, opens the function dialog,
-// logs out and in, and finally closes the program while the list is built.
-// Run under the sanitizers, it shows the threads meet cleanly.
+// The measurement screen under load, under the sanitizers: 64 channels live every
+// 50 ms while the user switches tabs and channels, opens the function dialog, logs
+// out and in, and closes the program while the list is built.
 #include "ScreenSession.h"
 
 #include "view/ChannelFunctionDialog.h"
