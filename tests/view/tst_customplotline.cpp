@@ -81,15 +81,14 @@ Json::Value startTelegram(int id, qint64 startMs)
 // 20 samples of every channel, the value telling the measurement apart.
 Json::Value dataTelegram(int id, qint64 firstMs)
 {
-    Json::Value block = parseQuoted("{'SRC':1,'ATR':0,'FILE':'Stress'}");
+    Json::Value telegram = parseQuoted("{'INST':{'SET':{'MEM':[{'SRC':1,'ATR':0,'FILE':'Stress'}]}}}");
+    Json::Value& block = telegram["INST"]["SET"]["MEM"][0];
     block["ID"] = id;
     for (int j = 0; j < 20; ++j) {
         block["DU"].append(Json::Int64(firstMs + j));
         for (int c = 0; c < CHANNELS; ++c)
             block["CH" + std::to_string(c)].append(id);
     }
-    Json::Value telegram;
-    telegram["INST"]["SET"]["MEM"].append(block);
     return telegram;
 }
 
@@ -328,8 +327,7 @@ private slots:
 
         // A stored measurement offers only the return to the running one.
         panel.setHistMeasureMode(1);
-        QVERIFY(back->isVisible());
-        QVERIFY(!manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
+        QVERIFY(back->isVisible() && !manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
         QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
         QTest::mouseClick(back, Qt::LeftButton);
         QCOMPARE(chart->isHistMeasure(), 0);
