@@ -40,23 +40,22 @@ else
 fi
 SRC=$SCRATCH/src
 BUILD=$SCRATCH/build
-APPLIED=$SCRATCH/applied.patch
-
-# The files a patch changes, one a line.
-patched_files() {
-    sed -n 's|^+++ b/\([^[:space:]]*\).*|\1|p' "$1"
-}
+STAGE=$SCRATCH/stage
 
 # The committed and uncommitted state of the checkout, without build folders.
-# tar keeps the checkout's modification times, so a file that a run broken
-# off left patched would come back older than its object file and never be
-# rebuilt: touch what that patch changed.
-mkdir -p "$SRC"
-tar -C "$ROOT" --exclude='./build*' --exclude='./.git' -cf - . | tar -C "$SRC" -xf -
-if [ -f "$APPLIED" ]; then
-    patched_files "$APPLIED" | (cd "$SRC" && xargs -r touch)
-    rm -f "$APPLIED"
-fi
+# Only files whose content differs are copied, and they get the time of the
+# copy: a scratch file that a patch changed and the revert gave back must be
+# rebuilt, which the checkout's older time would prevent.
+rm -rf "$STAGE"
+mkdir -p "$STAGE" "$SRC"
+tar -C "$ROOT" --exclude='./build*' --exclude='./.git' -cf - . | tar -C "$STAGE" -xf -
+(cd "$STAGE" && find . -type f) | while IFS= read -r f; do
+    if ! cmp -s "$STAGE/$f" "$SRC/$f"; then
+        mkdir -p "$(dirname "$SRC/$f")"
+        cp "$STAGE/$f" "$SRC/$f"
+    fi
+done
+rm -rf "$STAGE"
 
 CXX=${CXX:-clang++} cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug \
     -DTEVARO_SANITIZE=OFF -DTEVARO_FUZZ=OFF -DTEVARO_TESTS=ON >/dev/null
@@ -97,13 +96,11 @@ for p in "$PATCHES"/*.patch; do
     if ! patch -s -p1 -d "$SRC" --dry-run <"$p" >/dev/null 2>&1; then
         echo "no-apply  $name"; broken=$((broken + 1)); continue
     fi
-    cp "$p" "$APPLIED"
     patch -s -p1 -d "$SRC" <"$p"
     set +e; run_suite "$@"; rc=$?; set -e
     failed=$(failed_tests | tr '\n' ' ')
     [ $rc -eq 1 ] && [ -n "$failed" ] && failed=$(fail_again "$failed")
     patch -s -R -p1 -d "$SRC" <"$p"
-    rm -f "$APPLIED"
     case $rc in
         0) echo "missed    $name"; missed=$((missed + 1)) ;;
         1) if [ -n "$failed" ]; then
