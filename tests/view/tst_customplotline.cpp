@@ -1,16 +1,29 @@
-// The line chart as a widget: graphs, colours, legend, descriptors, view
-// modes, rescaling (tiny and huge values) and mouse navigation, with points
-// put straight into the graphs. The device side is tested end to end in tst_linechart.
+// The line chart as a widget, points put straight into its graphs: colours,
+// legend, descriptors, view modes, rescaling, mouse, side panel; last, under load
+// through the device link's receive path. End to end: tst_linechart.
 #include "../common/LogCapture.h"
+#include "../util/ConfigMirrorFixture.h"
+#include "Screenshot.h"
+#include "SimulatorProcess.h"
+#include "ViewTestHelpers.h"
+
 #include "util/CustomPlotLineUtil.h"
 #include "util/SettingsUtil.h"
 #include "view/CustomPlotLine.h"
 #include "view/PlotlineLegend.h"
+#include "view/PlotlineShortCut.h"
 #include "widgets/LockedGraph.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -27,12 +40,56 @@ Measure measureOf(int channels, qint64 start = 1709288100000)
     return measure;
 }
 
+// Texts of a legend group's labels, left to right.
+QStringList labelsOf(const QWidget* group)
+{
+    QList<QLabel*> labels = group->findChildren<QLabel*>();
+    std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) { return a->x() < b->x(); });
+    QStringList texts;
+    for (const QLabel* label : labels)
+        texts << label->text();
+    return texts;
+}
+
 ChartPoints pointsOf(std::initializer_list<std::pair<double, double>> list)
 {
     ChartPoints points;
     for (const auto& point : list)
         points.append(QCPGraphData(point.first, point.second));
     return points;
+}
+
+const int CHANNELS = 20;
+
+// A new measurement: its state, then its VAL as an element of its own.
+Json::Value startTelegram(int id, qint64 startMs)
+{
+    Json::Value state = parseQuoted("{'STOT':0,'FILE':{'VAL':'Stress'}}");
+    state["ID"] = id;
+    state["STAT"] = Json::Int64(startMs);
+    for (int c = 0; c < CHANNELS; ++c) {
+        state["ADR"].append("CH" + std::to_string(c));
+        state["DIM"].append("V");
+        state["KB"].append("Kanal");
+    }
+    Json::Value telegram = SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS"), state);
+    telegram["INST"]["SET"]["VAL"].append(
+        SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.VAL"), "START")["INST"]["SET"]["VAL"][0]);
+    return telegram;
+}
+
+// 20 samples of every channel, the value telling the measurement apart.
+Json::Value dataTelegram(int id, qint64 firstMs)
+{
+    Json::Value telegram = parseQuoted("{'INST':{'SET':{'MEM':[{'SRC':1,'ATR':0,'FILE':'Stress'}]}}}");
+    Json::Value& block = telegram["INST"]["SET"]["MEM"][0];
+    block["ID"] = id;
+    for (int j = 0; j < 20; ++j) {
+        block["DU"].append(Json::Int64(firstMs + j));
+        for (int c = 0; c < CHANNELS; ++c)
+            block["CH" + std::to_string(c)].append(id);
+    }
+    return telegram;
 }
 
 } // namespace
@@ -72,7 +129,6 @@ private slots:
         QCOMPARE(chart->graphCount(), 21);
         const QList<QColor> colours = chart->getGraphColors();
         QCOMPARE(colours.size(), 20);
-        QCOMPARE(colours.first(), QColor(QStringLiteral("#f44336")));
         // The 21st is hidden, has no legend entry and starts the colours again.
         QVERIFY(!chart->graph(20)->visible());
         QCOMPARE(chart->graph(20)->pen().color(), colours.at(0));
@@ -87,18 +143,59 @@ private slots:
         start(chart, measureOf(21));
         QCOMPARE(chart->lockedGraph(0)->pointCount(), 1);
 
-        // Colours from the setting repeat in order; an empty entry keeps its
-        // place with the default colour of that place.
+        // Colours from the setting repeat; an empty entry takes the default of its place.
         SettingsUtil::setValue(COLOR_KEY, QStringLiteral("#112233,,#445566"));
         CustomPlotLine threeColours(nullptr, button);
         start(&threeColours, measureOf(4));
-        const QList<QColor> expected{QColor(QStringLiteral("#112233")), colours.at(1), QColor(QStringLiteral("#445566")),
-                                     QColor(QStringLiteral("#112233"))};
-        for (int index = 0; index < expected.size(); ++index)
-            QCOMPARE(threeColours.graph(index)->pen().color(), expected.at(index));
+        QList<QColor> shown;
+        for (int index = 0; index < 4; ++index)
+            shown << threeColours.graph(index)->pen().color();
+        QCOMPARE(shown, QList<QColor>({QColor("#112233"), colours.at(1), QColor("#445566"), QColor("#112233")}));
     }
 
-    void descriptorsAndFormats()
+    void legendLaysOutSides()
+    {
+        QWidget chart;
+        chart.resize(900, 300);
+        auto* legend = new PlotlineLegend(&chart, 150, 24, 150, 64);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.resize(1000, 300);
+        QCOMPARE(legend->width(), 700);   // follows the chart's width
+        const auto flushRight = [legend] {
+            return legend->getRightGroup()->x() + legend->getRightGroup()->width() == legend->viewport()->width();
+        };
+
+        legend->addItem(QStringLiteral("Druck"), Qt::red, 0);
+        legend->addItem(QStringLiteral("Abluft"), Qt::blue, 0);
+        legend->addItem(QStringLiteral("Abluft"), Qt::green, 0);   // replaces the colour
+        legend->addItem(QStringLiteral("Ignoriert"), Qt::black, 2);
+        legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
+        legend->rebuild();
+        QCOMPARE(labelsOf(legend->getLeftGroup()), QStringList({"Abluft", "Druck"}));
+        QCOMPARE(labelsOf(legend->getRightGroup()), QStringList({"Feuchte"}));
+        QCOMPARE(legend->getLeftItems().value(QStringLiteral("Abluft")), QColor(Qt::green));
+        QVERIFY(flushRight());
+
+        // Too many names: the right group keeps its gap and the strip scrolls.
+        for (int i = 0; i < 12; ++i)
+            legend->addItem(QStringLiteral("Kanal mit langem Namen %1").arg(i), Qt::gray, 0);
+        legend->rebuild();
+        const QWidget* left = legend->getLeftGroup();
+        QVERIFY(legend->getRightGroup()->x() - (left->x() + left->width()) >= 64);
+        QVERIFY(grabScreenshot(&chart, QStringLiteral("plotline-legend.png")));
+
+        // Resized while empty: the next rows still end at the new right edge.
+        legend->clear();
+        chart.resize(1200, 300);
+        legend->addItem(QStringLiteral("Feuchte"), Qt::cyan, 1);
+        legend->rebuild();
+        QVERIFY(flushRight());
+    }
+
+    // Descriptors move, colour and hide graphs; the view modes and rescaling follow
+    // the graphs' points; the time format stays within its list.
+    void descriptorsViewModesAndFormats()
     {
         start(chart, measureOf(3));
         QMap<int, GraphDescriptor> descriptors = chart->getGraphDescriptors();
@@ -112,11 +209,38 @@ private slots:
         QVERIFY(!chart->getLegend()->getLeftItems().contains(QStringLiteral("CH03")));
         QCOMPARE(chart->graphCount(), 3);   // the unknown descriptor adds no graph
 
+        chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, 20.0}, {1005.0, 25.0}, {1010.0, 22.0}}), 1000);
+        chart->setViewMode(2);
+        QCOMPARE(chart->yAxis->range(), QCPRange(-0.25, 25.25));
+        QCOMPARE(chart->xAxis->range(), QCPRange(1000.0, 1010.0));
+        QCOMPARE(chart->interactions(), QCP::Interactions());
+        // Tiny and huge readings get their range; one QCustomPlot cannot show is refused and logged.
+        const struct { double low, high; QCPRange range; } readings[] = {
+            {1e-10, 3e-10, QCPRange(-0.01 * 3e-10, 3e-10 + 0.01 * 3e-10)},
+            {1e13, 2e13, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)},
+            {-9e249, 9e249, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)}};
+        LogCapture log;
+        for (const auto& reading : readings) {
+            chart->lockedGraph(0)->clearPoints();
+            chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, reading.low}, {1010.0, reading.high}}), 1000);
+            chart->updateAxes();
+            QCOMPARE(chart->yAxis->range(), reading.range);
+        }
+        QCOMPARE(log.matching(QStringLiteral("left value axis range")).size(), 1);
+        // An axis whose graphs hold only zeros keeps its range.
+        chart->yAxis2->setRange(-3, 3);
+        chart->lockedGraph(1)->insertPoints(pointsOf({{1000.0, 0.0}}), 1000);
+        chart->updateAxes();
+        QCOMPARE(chart->yAxis2->range(), QCPRange(-3, 3));
+        // Follow: the newest point 5 % left of the right edge, span kept.
+        chart->xAxis->setRange(0, 10);
+        chart->setViewMode(1);
+        QCOMPARE(chart->xAxis->range(), QCPRange(1000.5, 1010.5));
+
         chart->setDateTimeFormat(2);
         chart->setDateTimeFormat(-1);
         chart->setDateTimeFormat(4);
         QCOMPARE(chart->getDateTimeFormatIndex(), 2);
-
         // Over a few seconds, a format of whole seconds never labels two ticks alike.
         chart->setDateTimeFormat(0);
         chart->xAxis->setRange(1000.0, 1004.0);
@@ -127,47 +251,7 @@ private slots:
             QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 
-    void viewModesAndRescale()
-    {
-        start(chart, measureOf(2));
-        chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, 20.0}, {1005.0, 25.0}, {1010.0, 22.0}}), 1000);
-        chart->setViewMode(2);
-        QCOMPARE(chart->yAxis->range(), QCPRange(-0.25, 25.25));
-        QCOMPARE(chart->xAxis->range(), QCPRange(1000.0, 1010.0));
-        QCOMPARE(chart->interactions(), QCP::Interactions());
-
-        // Tiny and huge readings get their range; one QCustomPlot cannot show is refused and logged.
-        const struct {
-            double low, high;
-            QCPRange range;
-        } readings[] = {{1e-10, 3e-10, QCPRange(-0.01 * 3e-10, 3e-10 + 0.01 * 3e-10)},
-                        {1e13, 2e13, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)},
-                        {-9e249, 9e249, QCPRange(-0.01 * 2e13, 2e13 + 0.01 * 2e13)}};
-        LogCapture log;
-        for (const auto& reading : readings) {
-            chart->lockedGraph(0)->clearPoints();
-            chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, reading.low}, {1010.0, reading.high}}), 1000);
-            chart->updateAxes();
-            QCOMPARE(chart->yAxis->range(), reading.range);
-        }
-        QCOMPARE(log.matching(QStringLiteral("left value axis range")).size(), 1);
-
-        // An axis whose graphs hold only zeros keeps its range.
-        chart->yAxis2->setRange(-3, 3);
-        GraphDescriptor second = chart->getGraphDescriptor(1);
-        second.setAxis(1);
-        chart->setGraphDescriptor(second);
-        chart->lockedGraph(1)->insertPoints(pointsOf({{1000.0, 0.0}}), 1000);
-        chart->updateAxes();
-        QCOMPARE(chart->yAxis2->range(), QCPRange(-3, 3));
-
-        // Follow: the newest point 5 % left of the right edge, span kept.
-        chart->xAxis->setRange(0, 10);
-        chart->setViewMode(1);
-        QCOMPARE(chart->xAxis->range(), QCPRange(1000.5, 1010.5));
-    }
-
-    void mouseNavigation()
+    void mouseNavigationAndSidePanel()
     {
         start(chart, measureOf(2));
         chart->show();
@@ -177,8 +261,7 @@ private slots:
         chart->yAxis->setRange(0, 1e13);
         chart->yAxis2->setRange(0, 10);
         chart->replot();
-        const QRect rect = chart->axisRect()->rect();
-        const QPoint from = rect.center();
+        const QPoint from = chart->axisRect()->rect().center();
         const double keyAtPress = chart->xAxis->pixelToCoord(from.x());
 
         // One notch forward shrinks the span to 85 % around the pointer; both value axes zoom.
@@ -189,8 +272,7 @@ private slots:
         QVERIFY(qAbs(chart->xAxis->pixelToCoord(from.x()) - keyAtPress) < 0.2);
         QVERIFY(qAbs(chart->yAxis->range().size() - 0.85e13) < 1e3);
 
-        // A drag keeps the pressed time under the pointer; with the left axis
-        // selected only that one moves vertically.
+        // A drag keeps the pressed time under the pointer; a selected axis moves alone.
         chart->yAxis->setSelectedParts(QCPAxis::spAxis | QCPAxis::spTickLabels);
         const QCPRange right = chart->yAxis2->range();
         const QCPRange left = chart->yAxis->range();
@@ -210,6 +292,48 @@ private slots:
         QApplication::sendEvent(chart, &move);
         QTest::mouseRelease(chart, Qt::LeftButton, Qt::NoModifier, from);
         QCOMPARE(chart->xAxis->range(), time);
+
+        const QString pic = QStringLiteral(":/pic/icon/icon_sidebar-button_%1_80x39_%2_V1.0.png");
+        PlotlineShortCut panel(chart);
+        panel.resize(240, 640);
+        const auto button = [&panel](const char* name) {
+            return panel.findChild<QToolButton*>(QStringLiteral("tbtnPlotlineShortCut") + QLatin1String(name));
+        };
+        QToolButton *manual = button("Manual"), *follow = button("Auto"), *complete = button("Complete"), *back = button("Actual");
+
+        // Shown again and again, every button keeps one connection.
+        for (int i = 0; i < 3; ++i) {
+            panel.show();
+            panel.hide();
+        }
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        {
+            LogCapture log;
+            follow->dumpObjectInfo();
+            back->dumpObjectInfo();
+            QCOMPARE(log.matching(QStringLiteral("clickModeAuto")).size(), 1);
+            QCOMPARE(log.matching(QStringLiteral("setActualMeasure")).size(), 1);
+        }
+
+        QTest::mouseClick(follow, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 1);
+        QVERIFY(viewtest::shows(follow, pic.arg("auto", "orange")));
+        QTest::mouseClick(manual, Qt::LeftButton);
+        QCOMPARE(chart->getViewMode(), 0);
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")) && viewtest::shows(follow, pic.arg("auto", "grau")));
+        panel.setViewMode(7);   // no mode of the panel: the marks stay
+        QVERIFY(viewtest::shows(manual, pic.arg("manuell", "orange")));
+
+        // A stored measurement offers only the return to the running one.
+        panel.setHistMeasureMode(1);
+        QVERIFY(back->isVisible() && !manual->isEnabled() && !follow->isEnabled() && !complete->isEnabled());
+        QVERIFY(grabScreenshot(&panel, QStringLiteral("plotline-shortcut.png")));
+        QTest::mouseClick(back, Qt::LeftButton);
+        QCOMPARE(chart->isHistMeasure(), 0);
+        QCOMPARE(chart->getViewMode(), 2);
+        QVERIFY(manual->isEnabled() && follow->isEnabled() && complete->isEnabled());
+        QVERIFY(viewtest::shows(complete, pic.arg("gesamte-messung", "orange")));
     }
 
     void replotsAreCoalesced()
@@ -228,6 +352,77 @@ private slots:
         QTest::qWait(400);
         QCOMPARE(replots.count(), 1);
         QCOMPARE(chart->xAxis->range().upper, 2049.0);
+    }
+
+    // A device thread streams into 20 graphs, starts a measurement every 200 ms and
+    // moves the limit every 500 ms while the GUI thread redraws, pans and rescales:
+    // no sanitizer report, no hang, no graph with points of another measurement.
+    void feedStartsAndLimitsWhileDrawing()
+    {
+        ConfigMirrorFixture fixture;
+        fixture.login();
+        // Graphs trim all the time, and a redraw stays affordable under the sanitizers.
+        SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), QStringLiteral("5000"));
+        QPushButton button;
+        CustomPlotLine chart(nullptr, &button);
+        chart.resize(1000, 500);
+        chart.show();
+        chart.setDefault();
+        std::atomic<bool> running(true);
+        std::atomic<int> currentId(1);
+
+        std::thread device([&] {
+            QElapsedTimer clock;
+            clock.start();
+            qint64 nextStart = 0;
+            qint64 nextLimit = 500;
+            qint64 time = 1700000000000;
+            int id = 0;
+            while (running) {
+                Json::Value telegram;
+                if (clock.elapsed() >= nextStart) {
+                    fixture.json()->handleReceiveJSON(telegram = startTelegram(++id, time));
+                    currentId = id;
+                    nextStart += 200;
+                }
+                if (clock.elapsed() >= nextLimit) {
+                    telegram = SimulatorProcess::setTelegram(QStringLiteral("$.SERV.STAT.MEAS.LIMT"), Json::Int64(time - 200));
+                    fixture.json()->handleReceiveJSON(telegram);
+                    nextLimit += 500;
+                }
+                fixture.json()->handleReceiveJSON(telegram = dataTelegram(id, time));
+                time += 20;
+                // 80,000 values a second: four times an instrument's fastest stream.
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+
+        QElapsedTimer clock;
+        clock.start();
+        int redraws = 0;
+        int mostPoints = 0;
+        // Three seconds, and at least some redraws however slow the machine is.
+        while ((clock.elapsed() < 3000 || redraws < 5) && clock.elapsed() < 60000) {
+            if (LockedGraph* graph = chart.lockedGraph(0))
+                mostPoints = std::max(mostPoints, graph->pointCount());
+            QCoreApplication::processEvents();
+            chart.setViewMode(redraws % 3);
+            chart.xAxis->moveRange(0.5);
+            chart.customReplot();
+            chart.replot();
+            ++redraws;
+        }
+        running = false;
+        device.join();
+
+        // Once the queue is drained, the graphs hold points of the last measurement only.
+        QTRY_VERIFY_WITH_TIMEOUT(chart.getUtil()->pendingCount() == 0, 10000);
+        QTest::qWait(300);
+        QCOMPARE(chart.graphCount(), CHANNELS);
+        for (int c = 0; c < CHANNELS; ++c)
+            for (const QCPGraphData& point : chart.lockedGraph(c)->points())
+                QCOMPARE(int(point.value), currentId.load());
+        QVERIFY(mostPoints > 100);
     }
 };
 

@@ -16,11 +16,11 @@ namespace {
 using Destinations = QMap<int, ExportDestination>;
 using Dialog = QPointer<ExportMeasureDialog>;
 
-ExportDestination destination(int id, double available, const QString& unit, double factor = 1.0,
-                              bool sizeValid = true)
+// Destination 1 is named by a text id (20080, "USB-Stick"), the others by the device's text only.
+ExportDestination destination(int id, double available, const QString& unit, double factor = 1.0, bool valid = true)
 {
-    return ExportDestination(id, QStringLiteral("/media/ziel%1").arg(id), QStringLiteral("Ziel %1").arg(id), -1,
-                             available, unit, factor, sizeValid);
+    return ExportDestination(id, QStringLiteral("/media/ziel%1").arg(id), QStringLiteral("Ziel %1").arg(id),
+                             id == 1 ? 20080 : -1, available, unit, factor, valid);
 }
 
 Measure recording(double size, const QString& unit) { return Measure("Messung_0012", 12, 1000, 5000, size, unit); }
@@ -33,21 +33,14 @@ template <typename T> T* child(QWidget* dialog, const char* name)
     return widget;
 }
 
-bool exportAllowed(QWidget* dialog)
-{
-    return child<QPushButton>(dialog, "btnExportMeasureDialog_ExportFile")->isEnabled();
-}
-
+bool exportAllowed(QWidget* dialog) { return child<QPushButton>(dialog, "btnExportMeasureDialog_ExportFile")->isEnabled(); }
+QString text(QWidget* dialog, const char* name) { return child<QLabel>(dialog, name)->text(); }
+ZComboBox* box(QWidget* dialog) { return child<ZComboBox>(dialog, "cbxExportMeasureDialog_StorageSelector"); }
 bool freeSpaceRed(QWidget* dialog)
 {
     return child<QLabel>(dialog, "lblExportMeasureDialog_ValueMemoryFree")->palette().color(QPalette::WindowText)
            == QColor(Qt::red);
 }
-
-const QString ALLOWED = QStringLiteral("allowed");
-const QString REFUSED = QStringLiteral("refused");
-
-QString text(QWidget* dialog, const char* name) { return child<QLabel>(dialog, name)->text(); }
 
 } // namespace
 
@@ -59,15 +52,8 @@ class TestExportMeasureDialog : public QObject
     std::unique_ptr<QWidget> window;
 
     Dialog open(const Measure& measure, const Destinations& targets, HistMeasureListUtil* util = nullptr)
-    { return new ExportMeasureDialog(window.get(), measure, targets, util); }
-
-    // ALLOWED, REFUSED (button off and free space red) or anything else for a mix.
-    QString verdict(const Measure& measure, const ExportDestination& target)
     {
-        Dialog dialog = open(measure, {{target.getId(), target}});
-        const bool allowed = exportAllowed(dialog), red = freeSpaceRed(dialog);
-        dialog->close();
-        return allowed == red ? QStringLiteral("mixed") : allowed ? ALLOWED : REFUSED;
+        return new ExportMeasureDialog(window.get(), measure, targets, util);
     }
 
 private slots:
@@ -85,85 +71,72 @@ private slots:
         for (const Destinations& destinations :
              {Destinations(), Destinations({{1, destination(1, 100, "MB", 1.0, false)}})}) {
             Dialog dialog = open(recording(10, "MB"), destinations);
-            auto* box = child<ZComboBox>(dialog, "cbxExportMeasureDialog_StorageSelector");
-            QVERIFY(box->count() == 1 && !box->itemData(0).isValid());
+            QVERIFY(box(dialog)->count() == 1 && !box(dialog)->itemData(0).isValid());
             QVERIFY(!exportAllowed(dialog));
             QVERIFY(grabScreenshot(dialog, QStringLiteral("exportmeasuredialog_none.png")));
             dialog->close();
         }
     }
 
-    void needsStrictlyMoreFreeSpace()
+    void allowedOnlyWithStrictlyMoreFreeSpace()
     {
-        Dialog dialog = open(recording(10, "MB"), {{3, destination(3, 15, "MB", 1.5)}});
-        QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryNeeded"), QStringLiteral("15.00 MB"));
-        QVERIFY(!exportAllowed(dialog) && freeSpaceRed(dialog));
-        QVERIFY(grabScreenshot(dialog, QStringLiteral("exportmeasuredialog_red.png")));
-        dialog->close();
-
-        QCOMPARE(verdict(recording(10, "MB"), destination(3, 15.01, "MB", 1.5)), ALLOWED);
-        // An empty recording still needs a hundredth of the destination's unit.
-        QCOMPARE(verdict(recording(0, "MB"), destination(1, 0.01, "MB")), REFUSED);
-        QCOMPARE(verdict(recording(0, "MB"), destination(1, 0.02, "MB")), ALLOWED);
-        QCOMPARE(verdict(recording(0, "MB"), destination(1, 0.01, "GB")), REFUSED);
-    }
-
-    void comparesSizesAcrossUnits()
-    {
-        // Unit spellings are tst_storagesize's; here the dialog converts in both directions.
-        QCOMPARE(verdict(recording(1000, "MB"), destination(1, 1, "GB")), ALLOWED);
-        QCOMPARE(verdict(recording(2048, "kB"), destination(1, 1.5, "MB")), REFUSED);
-
-        Dialog dialog = open(recording(2048, "kB"), {{1, destination(1, 2.5, "MB")}});
-        QVERIFY(!child<QLabel>(dialog, "lblExportMeasureDialog_SizeCheck")->isVisible());
-        QVERIFY(grabScreenshot(dialog, QStringLiteral("exportmeasuredialog_allowed.png")));
-        dialog->close();
-
-        dialog = open(recording(10, "Blöcke"), {{1, destination(1, 1e9, "MB")}});
-        QVERIFY(!exportAllowed(dialog) && freeSpaceRed(dialog));
-        QCOMPARE(text(dialog, "lblExportMeasureDialog_SizeCheck"),
-                 QStringLiteral("Der Speicherbedarf kann nicht geprüft werden (Einheiten Blöcke / MB)."));
-        dialog->close();
+        const struct { double size; const char* unit; double free; const char* freeUnit; double factor; bool allowed;
+                       const char* needed; } rows[] = {
+            {10, "MB", 15, "MB", 1.5, false, "15.00 MB"}, {10, "MB", 15.01, "MB", 1.5, true, "15.00 MB"},
+            // An empty recording still needs a hundredth of the destination's unit.
+            {0, "MB", 0.01, "MB", 1, false, "0.01 MB"}, {0, "MB", 0.02, "MB", 1, true, "0.01 MB"},
+            {0, "MB", 0.01, "GB", 1, false, "0.01 MB"},
+            // Unit spellings are tst_storagesize's; here the dialog converts in both directions.
+            {1000, "MB", 1, "GB", 1, true, "1000.00 MB"}, {2048, "kB", 1.5, "MB", 1, false, "2048.00 kB"},
+            {2048, "kB", 2.5, "MB", 1, true, "2048.00 kB"}, {10, "Blöcke", 1e9, "MB", 1, false, "10.00 Blöcke"}};
+        for (const auto& row : rows) {
+            Dialog dialog = open(recording(row.size, row.unit), {{3, destination(3, row.free, row.freeUnit, row.factor)}});
+            QVERIFY2(exportAllowed(dialog) == row.allowed && freeSpaceRed(dialog) != row.allowed, row.needed);
+            QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryNeeded"), QString::fromUtf8(row.needed));
+            auto* check = child<QLabel>(dialog, "lblExportMeasureDialog_SizeCheck");
+            QCOMPARE(check->isVisible(), QByteArray(row.unit) == "Blöcke");
+            if (check->isVisible())
+                QCOMPARE(check->text(), QStringLiteral("Der Speicherbedarf kann nicht geprüft werden (Einheiten Blöcke / MB)."));
+            if (&row == rows || &row == rows + 7)
+                QVERIFY(grabScreenshot(dialog, QStringLiteral("exportmeasuredialog_%1.png").arg(row.allowed ? "allowed" : "red")));
+            dialog->close();
+        }
     }
 
     void switchingDestinationUpdatesAtOnce()
     {
-        Dialog dialog =
-            open(recording(10, "MB"), {{2, destination(2, 5, "MB")}, {1, destination(1, 20, "MB", 2)}});
-        auto* box = child<ZComboBox>(dialog, "cbxExportMeasureDialog_StorageSelector");
-        QCOMPARE(QVariantList({box->itemData(0), box->itemData(1)}), QVariantList({1, 2}));
-        QVERIFY(!exportAllowed(dialog));   // 20 MB needed, 20 MB free
-        box->setCurrentIndex(1);
-        emit box->activated(1);
+        Dialog dialog = open(recording(10, "MB"), {{2, destination(2, 5, "MB")}, {1, destination(1, 30, "MB", 2)}});
+        QCOMPARE(QVariantList({box(dialog)->itemData(0), box(dialog)->itemData(1)}), QVariantList({1, 2}));
+        QCOMPARE(QStringList({box(dialog)->itemText(0), box(dialog)->itemText(1)}), QStringList({"USB-Stick", "Ziel 2"}));
+        QVERIFY(exportAllowed(dialog));
+        box(dialog)->setCurrentIndex(1);
+        emit box(dialog)->activated(1);
         QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryFree"), QStringLiteral("5.00 MB"));
         QVERIFY(!exportAllowed(dialog) && freeSpaceRed(dialog));
-        QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryNeeded"), QStringLiteral("20.00 MB"));
         dialog->close();
     }
 
     void exportsThroughTheWorker()
     {
         fixture->reset(), fixture->login();
-        fixture->fill(QStringLiteral("$.EXP"),
-                      QStringLiteral(R"({"INP":{"AUT":3},"STAS":1,"TPL":[{"ID":1,"FACT":1.5}],
+        fixture->fill(QStringLiteral("$.EXP"), QStringLiteral(R"({"INP":{"AUT":3},"STAS":1,"TPL":[{"ID":1,"FACT":1.5}],
             "DEST":[{"ID":4,"DEV":{"ID":5,"T":"USB"},"UNC":"/usb","SIZE":{"VAL":2,"DIM":{"T":"GB"}}},
                     {"ID":6,"DEV":{"ID":6,"T":"Lokal"},"UNC":"/data","SIZE":{"VAL":"voll","DIM":{"T":"MB"}}}]})"));
         HistMeasureListUtil util(2);
         util.readDestinations();
         Dialog dialog = open(recording(100, "MB"), util.getDestinations(), &util);
-        auto* box = child<ZComboBox>(dialog, "cbxExportMeasureDialog_StorageSelector");
-        QCOMPARE(box->count(), 1);   // the one without a numeric free space is not offered
+        QCOMPARE(box(dialog)->count(), 1);   // the one without a numeric free space is not offered
         QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryNeeded"), QStringLiteral("150.00 MB"));
         fixture->json()->clearRequests();
 
+        // The request's form is tst_histmeasurelistutil's; here it names the recording and destination.
         QTest::mouseClick(child<QPushButton>(dialog, "btnExportMeasureDialog_ExportFile"), Qt::LeftButton);
-        int kind = 0; Json::Value telegram; QList<qint64> ids;
+        int kind = 0;
+        Json::Value telegram;
+        QList<qint64> ids;
         fixture->json()->buildTelegram(kind, telegram, ids);
         fixture->json()->removeRequests(ids);
-        QCOMPARE(kind, 5);
-        QCOMPARE(QString::fromStdString(Json::FastWriter().write(telegram["INST"]["GET"])).trimmed(),
-                 QStringLiteral(R"({"VAL":[{"DEST":{"PATH":"$.EXP.MTAB"},"MODE":0,)"
-                                R"("VAL":{"DEST":{"ID":4},"MTAB":{"ID":12}}}]})"));
+        QCOMPARE(telegram["INST"]["GET"]["VAL"][0]["VAL"], parseQuoted("{'DEST':{'ID':4},'MTAB':{'ID':12}}"));
         QTRY_VERIFY(dialog.isNull());
 
         // The end of the session closes it without a request.

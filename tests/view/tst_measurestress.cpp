@@ -1,7 +1,6 @@
-// The measurement screen under load: 64 channels with live values every
-// 50 ms while the user switches tabs and channels, opens the function dialog,
-// logs out and in, and finally closes the program while the list is built.
-// Run under the sanitizers, it shows the threads meet cleanly.
+// The measurement screen under load, under the sanitizers: 64 channels live every
+// 50 ms while the user switches tabs and channels, opens the function dialog, logs
+// out and in, and closes the program while the list is built.
 #include "ScreenSession.h"
 
 #include "view/ChannelFunctionDialog.h"
@@ -9,47 +8,35 @@
 #include "view/MeasureDisplay.h"
 #include "widgets/ZComboBox.h"
 #include "widgets/ZMeasureDisplayWidget.h"
-#include "widgets/ZScaleLabel.h"
 
 #include <QTabWidget>
 #include <QtTest>
-
-namespace {
-
-const int CHANNELS = 64;
-
-} // namespace
 
 class TestMeasureStress : public QObject
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<ScreenSession> session;
-
-    QTabWidget* tabs() { return session->find<QTabWidget>(QStringLiteral("tabwgtDisplay")); }
-    ZComboBox* channelCombo() { return session->find<ZComboBox>(QStringLiteral("cmbMeasureDisplayTop")); }
-    int listedRows() { return session->dataMain()->getChannelList()->shownTable().getRows().size(); }
-
-    void enterMeasurement()
-    {
-        QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
-        tabs()->setCurrentIndex(0);
-        QTRY_COMPARE_WITH_TIMEOUT(listedRows(), CHANNELS, 20000);
-    }
-
 private slots:
     void busyUserOnABusyDevice()
     {
-        session.reset(new ScreenSession({QStringLiteral("--channels"), QString::number(CHANNELS),
-                                         QStringLiteral("--live-interval"), QStringLiteral("50")}));
+        const int channels = 64;
+        auto session = std::make_unique<ScreenSession>(
+            QStringList{"--channels", QString::number(channels), "--live-interval", "50"});
+        const auto tabs = [&] { return session->find<QTabWidget>(QStringLiteral("tabwgtDisplay")); };
+        const auto listed = [&] { return session->dataMain()->getChannelList()->shownTable().getRows().size(); };
+        const auto enterMeasurement = [&] {
+            QVERIFY(session->click(QStringLiteral("tbtnHomeDisplay")));
+            tabs()->setCurrentIndex(0);
+            QTRY_COMPARE_WITH_TIMEOUT(listed(), channels, 20000);
+        };
         QVERIFY(session->startAs());
         enterMeasurement();
 
         for (int round = 0; round < 24; ++round) {
             tabs()->setCurrentIndex(round % 4);
-            if (round % 4 == 1 && channelCombo()->count() > 0)
-                channelCombo()->setCurrentIndex((round * 7) % channelCombo()->count());
+            auto* channel = session->find<ZComboBox>(QStringLiteral("cmbMeasureDisplayTop"));
+            if (round % 4 == 1 && channel->count() > 0)
+                channel->setCurrentIndex((round * 7) % channel->count());
             if (round % 8 == 5) {
                 MeasureDisplay* display = session->dataMain()->getMeasureDisplay();
                 display->setFunctionDialog();
@@ -57,8 +44,7 @@ private slots:
                 if (ChannelFunctionDialog* dialog = display->getFunctionDialog())
                     dialog->close();
             }
-            if (round == 12) {
-                // A new session in the middle of it all.
+            if (round == 12) {   // a new session in the middle of it all
                 QVERIFY(session->relogin());
                 enterMeasurement();
             }
@@ -67,11 +53,9 @@ private slots:
 
         // The screens still follow the device.
         tabs()->setCurrentIndex(0);
-        QTRY_COMPARE_WITH_TIMEOUT(listedRows(), CHANNELS, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(listed(), channels, 20000);
         tabs()->setCurrentIndex(1);
-        QTRY_VERIFY(!session->find<ZMeasureDisplayWidget>(QStringLiteral("wgtMeasureDisplayMainValue"))
-                         ->measureValue()
-                         .isEmpty());
+        QTRY_VERIFY(!session->find<ZMeasureDisplayWidget>(QStringLiteral("wgtMeasureDisplayMainValue"))->measureValue().isEmpty());
 
         // Closing while the list is being built.
         tabs()->setCurrentIndex(0);

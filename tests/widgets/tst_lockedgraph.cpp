@@ -13,14 +13,6 @@
 
 namespace {
 
-ChartPoints pts(std::initializer_list<std::pair<double, double>> list)
-{
-    ChartPoints result;
-    for (const auto& p : list)
-        result.append(QCPGraphData(p.first, p.second));
-    return result;
-}
-
 ChartPoints ramp(double from, int count)
 {
     ChartPoints result;
@@ -46,27 +38,25 @@ class TestLockedGraph : public QObject
 
     QCustomPlot plot;
 
-    LockedGraph* newGraph() { return new LockedGraph(plot.xAxis, plot.yAxis); }
-
 private slots:
     void cleanup() { plot.clearGraphs(); }
 
     void mergeTrimAndCut()
     {
-        LockedGraph* graph = newGraph();
-        graph->insertPoints(pts({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 100);
+        auto* graph = new LockedGraph(plot.xAxis, plot.yAxis);
+        graph->insertPoints(ChartPoints({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 100);
         // Equal keys take the new value, new keys go in between and in front;
         // unsorted input with non-finite points is repaired.
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QCOMPARE(graph->insertPoints(pts({{0, 0}, {2, 20}, {2.5, 25}, {7, 7}, {6, 6}, {nan, 1},
+        QCOMPARE(graph->insertPoints(ChartPoints({{0, 0}, {2, 20}, {2.5, 25}, {7, 7}, {6, 6}, {nan, 1},
                                           {8, std::numeric_limits<double>::infinity()}, {7, 70}}), 100), 8);
         QCOMPARE(dump(graph->points()), QStringLiteral("0:0 1:1 2:20 2.5:25 3:3 4:4 6:6 7:70"));
         // Trimming keeps the newest, by a merge and by an append larger than the limit.
-        QCOMPARE(graph->insertPoints(pts({{1, 10}}), 3), 3);
+        QCOMPARE(graph->insertPoints(ChartPoints({{1, 10}}), 3), 3);
         QCOMPARE(dump(graph->points()), QStringLiteral("4:4 6:6 7:70"));
         QCOMPARE(graph->insertPoints(ramp(10, 5), 2), 2);
         QCOMPARE(dump(graph->points()), QStringLiteral("13:13 14:14"));
-        QCOMPARE(graph->insertPoints(ramp(20, 1), 0), 1); // a limit below one keeps one
+        QCOMPARE(graph->insertPoints(ramp(20, 1), 0), 1);   // a limit below one keeps one
         // With a window the points farthest from it go, first the far end.
         graph->clearPoints();
         double key = 0;
@@ -77,34 +67,31 @@ private slots:
         QCOMPARE(dump(graph->points()), QStringLiteral("1:1 2:2 3:3 4:4"));
 
         // Cuts inside interpolate; at or outside the ends nothing changes.
-        const ChartPoints line = pts({{10, 1}, {20, 3}, {30, 5}});
-        const auto cut = [&](double t) {
+        const ChartPoints line = ChartPoints({{10, 1}, {20, 3}, {30, 5}});
+        for (double t : {15.0, 10.0, 35.0}) {
             graph->clearPoints();
             graph->insertPoints(line, 100);
-            return graph->cutAt(t);
-        };
-        QVERIFY(cut(15));
-        QCOMPARE(dump(graph->points()), QStringLiteral("15:2 20:3 30:5"));
-        for (double t : {10.0, 35.0}) {
-            QVERIFY(!cut(t));
-            QCOMPARE(dump(graph->points()), dump(line));
+            QCOMPARE(graph->cutAt(t), t == 15.0);
+            QCOMPARE(dump(graph->points()), t == 15.0 ? QStringLiteral("15:2 20:3 30:5") : dump(line));
         }
     }
 
-    void valueRangeFollowsRemovedExtremes()
+    void valueRangeFollowsReplacedAndRemovedExtremes()
     {
-        LockedGraph* graph = newGraph();
+        auto* graph = new LockedGraph(plot.xAxis, plot.yAxis);
         double low = 0, high = 0;
         const auto range = [&]() {
             return graph->valueRange(low, high) ? qMakePair(low, high) : qMakePair(qQNaN(), qQNaN());
         };
-        graph->insertPoints(pts({{1, 5}, {2, -3}, {3, 1}, {4, 2}}), 100);
-        graph->insertPoints(pts({{5, 0}}), 3); // trims both extremes
+        graph->insertPoints(ChartPoints({{1, 5}, {2, -3}, {3, 1}, {4, 2}}), 100);
+        graph->insertPoints(ChartPoints({{1, 0}}), 100);   // replaces the high one
+        QCOMPARE(range(), qMakePair(-3.0, 2.0));
+        graph->insertPoints(ChartPoints({{5, 0}}), 3);   // trims the low one
         QCOMPARE(range(), qMakePair(0.0, 2.0));
-        QVERIFY(graph->cutAt(4.5)); // cuts the high one away, adds 1
+        QVERIFY(graph->cutAt(4.5));   // cuts the high one away, adds 1
         QCOMPARE(range(), qMakePair(0.0, 1.0));
         const QCPRange window(0, 1);
-        graph->insertPoints(pts({{1, 9}}), 2, &window); // the window trim drops the newest
+        graph->insertPoints(ChartPoints({{1, 9}}), 2, &window);   // the window trim drops the newest
         QCOMPARE(range(), qMakePair(1.0, 9.0));
         graph->clearPoints();
         QVERIFY(!graph->valueRange(low, high));
@@ -113,19 +100,17 @@ private slots:
     void allocationStaysBoundedWhileStreaming()
     {
         const int maxPoints = 1000;
-        LockedGraph* graph = newGraph();
+        auto* graph = new LockedGraph(plot.xAxis, plot.yAxis);
         const auto capacity = [&]() { return static_cast<BoundedGraphData*>(graph->data().data())->capacity(); };
         double next = 0;
         int maxCapacity = 0;
-        for (int block = 0; block < 600; ++block) {
+        for (int block = 0; block < 600; ++block, next += 7) {
             graph->insertPoints(ramp(next, 7), maxPoints);
-            next += 7;
             if (graph->pointCount() == maxPoints)
                 maxCapacity = qMax(maxCapacity, capacity());
         }
         QVERIFY2(maxCapacity > 0 && maxCapacity <= maxPoints * 3 / 2, qPrintable(QString::number(maxCapacity)));
         QCOMPARE(graph->points().first().key, next - maxPoints);
-
         // A merge may grow it for a moment; the trim gives the memory back.
         ChartPoints between;
         for (int i = 0; i < 800; ++i)
@@ -138,7 +123,7 @@ private slots:
     void feedThreadWritesWhileGuiDraws()
     {
         const int block = 10;
-        LockedGraph* graph = newGraph();
+        auto* graph = new LockedGraph(plot.xAxis, plot.yAxis);
         plot.resize(400, 300);
         plot.show();
         std::atomic<bool> done{false};
@@ -154,17 +139,15 @@ private slots:
         int draws = 0;
         bool whole = true, sorted = true, ranged = true;
         // No QVERIFY in the loop: returning early would leave the feeder running.
-        while (!done || draws < 3) {
+        for (; !done || draws < 3; ++draws) {
             plot.rescaleAxes();
             plot.replot(QCustomPlot::rpImmediateRefresh);
-            ++draws;
             double key = 0, low = 0, high = 0;
             if (graph->lastKey(key))
                 ranged = ranged && graph->valueRange(low, high) && low >= -1 && high <= 1;
             // Each read holds the lock once: it sees whole blocks only.
-            whole = whole && graph->pointCount() % block == 0;
             const ChartPoints seen = graph->points();
-            whole = whole && seen.size() % block == 0;
+            whole = whole && graph->pointCount() % block == 0 && seen.size() % block == 0;
             for (int i = 1; sorted && i < seen.size(); ++i)
                 sorted = seen[i - 1].key < seen[i].key;
         }
