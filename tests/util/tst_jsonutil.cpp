@@ -1,9 +1,10 @@
 // The mirror owner: the request queue (ids, reads queued once, the head run
 // of one request type batched, acknowledgement by ids and generation), the
 // receive path (unwrapping answers, applying telegrams, the order of the
-// change notifications, the receive loop), path references into "CLNT", and
-// queries and producers on several threads, and the mirror written to a file
-// while F11 and F12 are held.
+// change notifications, the receive loop), path references into "CLNT",
+// producers on several threads, and the mirror written to a file while F11
+// and F12 are held. Queries while telegrams are applied are the document's
+// own concern and tested with it.
 #include "../common/LogCapture.h"
 #include "TestJson.h"
 
@@ -18,7 +19,6 @@
 #include <QWidget>
 #include <QtTest>
 
-#include <atomic>
 
 namespace {
 
@@ -266,44 +266,6 @@ private slots:
         QCOMPARE(util.getRequestCount(), 0);   // references never queue reads
     }
 
-    void queriesWhileTelegramsAreApplied()
-    {
-        JSONUtil util;
-        std::atomic<bool> done{false};
-        std::atomic<int> failures{0};
-        QList<QThread*> readers;
-        for (int r = 0; r < 3; ++r) {
-            readers << QThread::create([&] {
-                while (!done) {
-                    QVector<Json::Value> values;
-                    util.getMasterJSONbyPath(QStringLiteral("$.DATA.CH[*].MW"), values, false);
-                    for (const Json::Value& value : values)
-                        if (!value.isNull() && !value.isInt())
-                            ++failures;
-                    Json::Value single;
-                    util.getMasterJSONbyPath(QStringLiteral("$.DATA.CH[0].MW"), single, false);
-                    util.getSnapshot();
-                }
-            });
-            readers.last()->start();
-        }
-
-        for (int i = 0; i < 2000; ++i) {
-            Json::Value value = parse(QStringLiteral(
-                "{\"INST\":{\"DEL\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%1]\"},\"MODE\":0}]},"
-                "\"SET\":{\"VAL\":[{\"DEST\":{\"PATH\":\"$.DATA.CH[%2].MW\"},\"VAL\":%3}]}}}")
-                                      .arg(i % 7).arg(i % 11).arg(i));
-            util.handleReceiveJSON(value);
-            if (i % 500 == 0)
-                util.clear();
-        }
-        done = true;
-        for (QThread* reader : readers) {
-            QVERIFY(waitForThread(reader, 30000));
-            delete reader;
-        }
-        QCOMPARE(failures.load(), 0);
-    }
     // Holding F11 and F12 together writes the mirror into the data folder,
     // once per chord, token and passwords masked; the keys still reach the widgets.
     void chordWritesTheMirrorOnce()
