@@ -1,6 +1,6 @@
 // The home page and the measurement screen's frame end to end: where each home button leads, the
 // user-management right, the side buttons with their titles and marks, back rules, the ring-buffer and
-// connection buttons of both headers, the clock and the measurement-start message (the Back key on the
+// connection buttons of both headers and the measurement-start message (the Back key on the
 // other pages is in tst_mainwindow).
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -150,14 +150,6 @@ private slots:
         QVERIFY(QToolTip::text().contains(QStringLiteral("Halle-3-WLAN")));
         QVERIFY(setSsid(42) && setSsid(""));   // not a name: ignored
         QTRY_VERIFY(!button("tbtnDataHeadConnection")->isVisible());
-    }
-
-    void clockShowsLocalTime()
-    {
-        const QString text = session->find<QLabel>(QStringLiteral("lblDataTime"))->text();
-        const QDateTime now = QDateTime::currentDateTime();
-        QVERIFY2(text == now.toString(" dd.MM.yy \n hh:mm") || text == now.addSecs(-60).toString(" dd.MM.yy \n hh:mm"),
-                 qPrintable(text));
     }
 
     void measurementStartMessage()
