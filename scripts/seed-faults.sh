@@ -83,8 +83,14 @@ fail_again() {
     failed_tests recheck.log | tr '\n' ' '
 }
 
-if ! run_suite "$@"; then
-    echo "The untouched suite does not pass; see $SCRATCH/ctest.log and build.log." >&2
+# The untouched suite must pass; a test that fails once and passes when run
+# again is named and the run goes on.
+set +e; run_suite "$@"; rc=$?; set -e
+failed=$(failed_tests | tr '\n' ' ')
+if [ $rc -eq 1 ] && [ -n "$failed" ] && [ -z "$(fail_again "$failed")" ]; then
+    echo "unsteady on the untouched code: $failed"
+elif [ $rc -ne 0 ]; then
+    echo "The untouched suite does not pass; see $SCRATCH/ctest.log, recheck.log and build.log." >&2
     trap - EXIT INT TERM
     exit 2
 fi
