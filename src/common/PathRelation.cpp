@@ -1,32 +1,60 @@
 #include "common/PathRelation.h"
 
 #include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
 
 namespace {
 
-bool atBoundary(const QString& path, int position)
-{
-    return position == path.size() || path.at(position) == QLatin1Char('.') || path.at(position) == QLatin1Char('[');
-}
+using Steps = QVarLengthArray<QStringView, 16>;   // no allocation for usual paths
 
-// The end of an index step "[n]" or "[*]" of path starting at open; -1 when there is none.
-int indexStepEnd(const QString& path, int open)
+// The steps of a path: "$", ".NAME" and bracket steps ("[2]", "[*]", "[?(...)]"),
+// a bracket step running to its matching "]".
+Steps steps(const QString& path)
 {
-    const int close = path.indexOf(QLatin1Char(']'), open);
-    if (close <= open + 1)
-        return -1;
-    if (close == open + 2 && path.at(open + 1) == QLatin1Char('*'))
-        return close + 1;
-    for (int i = open + 1; i < close; ++i) {
-        if (!path.at(i).isDigit())
-            return -1;
+    Steps result;
+    int start = 0;
+    int depth = 0;
+    for (int i = 0; i < path.size(); ++i) {
+        const QChar c = path.at(i);
+        if (depth == 0 && i > start && (c == QLatin1Char('.') || c == QLatin1Char('['))) {
+            result.append(QStringView(path).mid(start, i - start));
+            start = i;
+        }
+        if (c == QLatin1Char('['))
+            ++depth;
+        else if (c == QLatin1Char(']') && depth > 0)
+            --depth;
     }
-    return close + 1;
+    if (start < path.size())
+        result.append(QStringView(path).mid(start));
+    return result;
 }
 
-bool isAnyIndex(const QString& path, int open, int end)
+bool isAnyIndex(QStringView step)
 {
-    return end == open + 3 && path.at(open + 1) == QLatin1Char('*');
+    return step == QLatin1String("[*]");
+}
+
+bool isIndex(QStringView step)
+{
+    if (step.size() < 3 || !step.startsWith(QLatin1Char('[')) || !step.endsWith(QLatin1Char(']')))
+        return false;
+    if (isAnyIndex(step))
+        return true;
+    for (int i = 1; i < step.size() - 1; ++i) {
+        if (!step.at(i).isDigit())
+            return false;
+    }
+    return true;
+}
+
+// Whether step a names step b, a "[*]" of a (and of b, when bWild) standing for any index.
+bool stepMatches(QStringView a, QStringView b, bool bWild)
+{
+    if (a == b)
+        return true;
+    return isIndex(a) && isIndex(b) && (isAnyIndex(a) || (bWild && isAnyIndex(b)));
 }
 
 } // namespace
@@ -45,49 +73,29 @@ bool pathsRelated(const QString& path, const QString& other)
 
 bool pathCovers(const QString& outer, const QString& path)
 {
-    static const QString anyIndex = QStringLiteral("[*]");
-    int i = 0;
-    int j = 0;
-    while (i < outer.size()) {
-        if (j >= path.size())
+    if (outer.isEmpty() || path.isEmpty())
+        return false;
+    const Steps outerSteps = steps(outer);
+    const Steps pathSteps = steps(path);
+    if (outerSteps.size() > pathSteps.size())
+        return false;
+    for (int i = 0; i < outerSteps.size(); ++i) {
+        if (!stepMatches(outerSteps.at(i), pathSteps.at(i), false))
             return false;
-        if (path.at(j) == QLatin1Char('[') && QStringView(outer).mid(i).startsWith(anyIndex)) {
-            const int end = indexStepEnd(path, j);
-            if (end < 0)
-                return false;
-            i += anyIndex.size();
-            j = end;
-            continue;
-        }
-        if (outer.at(i) != path.at(j))
-            return false;
-        ++i;
-        ++j;
     }
-    return atBoundary(path, j);
+    return true;
 }
 
 bool pathsOverlap(const QString& a, const QString& b)
 {
-    int i = 0;
-    int j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i) == QLatin1Char('[') && b.at(j) == QLatin1Char('[')) {
-            const int endA = indexStepEnd(a, i);
-            const int endB = indexStepEnd(b, j);
-            if (endA > 0 && endB > 0) {
-                if (!isAnyIndex(a, i, endA) && !isAnyIndex(b, j, endB)
-                    && QStringView(a).mid(i, endA - i) != QStringView(b).mid(j, endB - j))
-                    return false;
-                i = endA;
-                j = endB;
-                continue;
-            }
-        }
-        if (a.at(i) != b.at(j))
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const Steps aSteps = steps(a);
+    const Steps bSteps = steps(b);
+    const int common = qMin(aSteps.size(), bSteps.size());
+    for (int i = 0; i < common; ++i) {
+        if (!stepMatches(aSteps.at(i), bSteps.at(i), true))
             return false;
-        ++i;
-        ++j;
     }
-    return i == a.size() ? atBoundary(b, j) : atBoundary(a, i);
+    return true;
 }

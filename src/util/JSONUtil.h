@@ -114,8 +114,8 @@ public:
     // restart at every clear, so an id of an earlier generation names another request.
     void removeRequests(const QList<qint64>& ids, quint64 generation);
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids, quint64 generation);
-    // takeRequests for requests the device will never carry out; announces the
-    // configuration writes among them with writesDropped.
+    // takeRequests for requests the device will never carry out; tells the
+    // change filters of the configuration writes among them.
     QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation);
     // Empties the queue and starts a new generation; what was read is forgotten.
     void clearRequests();
@@ -157,8 +157,6 @@ signals:
     void loginAvailable(Json::Value& reply);
     void beforeTelegramAvailable();
     void afterTelegramAvailable();
-    // Configuration writes the device refused or that failed too often; they left the queue unsent.
-    void writesDropped(QStringList paths);
 
 private:
     void announceResults(const std::vector<KORVALIS::JSON::TelegramResult>& results);

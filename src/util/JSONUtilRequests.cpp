@@ -6,7 +6,6 @@
 #include "common/TelegramBuilder.h"
 #include "util/DeviceConfigUtil.h"
 
-
 void JSONUtil::requestPath(const QString& path)
 {
     addTyped(REQUEST_PATH, path, Json::Value(), GlobalEnums::GET);
@@ -153,11 +152,9 @@ QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 
         if (request.kind == REQUEST_CONFIG)
             writes.append(request.path);
     }
-    if (!writes.isEmpty()) {
+    if (!writes.isEmpty())
         callChangeFilters(changeFilterSnapshot(),
                           [&writes](DeviceConfigUtil* filter) { filter->noteDroppedWrites(writes); });
-        emit writesDropped(writes);
-    }
     return dropped;
 }
 

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace {
 
 const char* const COLOR_KEY = "Config/LineChart/Graph/Color";
@@ -110,30 +112,28 @@ void CustomPlotLine::loadColors()
     QVariantList defaults;
     for (const char* name : DEFAULT_COLORS)
         defaults.append(QString::fromLatin1(name));
-    const QVariantList names = SettingsUtil::getValueList(QLatin1String(COLOR_KEY), defaults);
+    QVariantList names = SettingsUtil::getValueList(QLatin1String(COLOR_KEY), defaults);
+    if (std::all_of(names.cbegin(), names.cend(),
+                    [](const QVariant& name) { return name.toString().trimmed().isEmpty(); })) {
+        qWarning() << "Setting" << COLOR_KEY << "names no colour; the default colours are used";
+        names = defaults;
+    }
     graphColors.clear();
     QStringList defaulted;
     // Every entry keeps its place: an empty one takes the default colour of
     // that place, a name that is no colour stays as an invalid colour.
     for (int place = 0; place < names.size(); ++place) {
-        const QString name = names.at(place).toString().trimmed();
+        QString name = names.at(place).toString().trimmed();
         if (name.isEmpty()) {
-            graphColors.append(QColor(defaults.at(place % defaults.size()).toString()));
+            name = defaults.at(place % defaults.size()).toString();
             defaulted.append(QString::number(place + 1));
-        } else {
-            graphColors.append(QColor(name));
         }
+        graphColors.append(QColor(name));
     }
-    if (defaulted.size() == graphColors.size()) {
-        qWarning() << "Setting" << COLOR_KEY << "names no colour; the default colours are used";
-        graphColors.clear();
-        for (const QVariant& name : defaults)
-            graphColors.append(QColor(name.toString()));
-    } else if (!defaulted.isEmpty()) {
+    if (!defaulted.isEmpty())
         qInfo().noquote() << QStringLiteral("Setting %1: entries %2 are empty; the default colours of their places "
                                             "are used")
                                  .arg(QLatin1String(COLOR_KEY), defaulted.join(QStringLiteral(", ")));
-    }
 }
 
 void CustomPlotLine::setupAxes()
