@@ -207,6 +207,7 @@ private slots:
     void sessionLoadsTheInitialPaths()
     {
         QVERIFY(link->startSession());
+        QCOMPARE(link->app->getPollIntervalMs(), 20);   // PollTime; UpdateTime is 10
         // The poll thread's first request is the data request with REQID=-1 and the token.
         const Json::Value data = link->requests(QStringLiteral("data"));
         QCOMPARE(queryItem(data[0], QStringLiteral("REQID")), QStringLiteral("-1"));
@@ -239,12 +240,14 @@ private slots:
         QCOMPARE(link->requests(QStringLiteral("config")).size(), 4u);
 
         // A refused telegram is sent once, dropped and reported.
-        QVERIFY(link->simulator.clearRequestLog());
-        QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 404, QStringLiteral("config")));
-        link->json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
-        QVERIFY(waitUntil([&] { return link->json()->getRequestCount() == 0; }));
-        QCOMPARE(link->requests(QStringLiteral("config")).size(), 1u);
-        QVERIFY(shown(1455, {QStringLiteral("404"), NAME_PATH}));
+        for (const int refused : {404, 400}) {
+            QVERIFY(link->simulator.clearRequestLog());
+            QVERIFY(link->simulator.setFailure(SimulatorProcess::Failure::Status, 1, refused, QStringLiteral("config")));
+            link->json()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
+            QVERIFY(waitUntil([&] { return link->json()->getRequestCount() == 0; }));
+            QCOMPARE(link->requests(QStringLiteral("config")).size(), 1u);
+            QVERIFY(shown(1455, {QString::number(refused), NAME_PATH}));
+        }
 
         QVERIFY(writeAndAwaitEcho(*link, LOCATION_PATH, QStringLiteral("Linie 10")));
         QCOMPARE(link->mirror(NAME_PATH), Json::Value("Halle 7"));
