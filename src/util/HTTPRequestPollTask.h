@@ -14,6 +14,7 @@ class HTTPRequestPollTask : public QThread
 
 public:
     HTTPRequestPollTask(HTTPRequestUtil* httpRequestUtil, JSONUtil* jsonUtil, int intervalMs);
+    int getIntervalMs() const { return intervalMs; }
 
 protected:
     void run() override;

@@ -262,6 +262,11 @@ quint64 TevaroApp::getSession() const
     return session.load();
 }
 
+int TevaroApp::getPollIntervalMs() const
+{
+    return pollTask ? pollTask->getIntervalMs() : 0;
+}
+
 void TevaroApp::updateActivity(bool active)
 {
     emit onUpdateActivity(active);

@@ -58,6 +58,8 @@ public:
     // Number of the login session; it changes at every stop(), so messages of
     // an ended session can be told apart. Safe from any thread.
     quint64 getSession() const;
+    // The running poll thread's interval; 0 when none runs.
+    int getPollIntervalMs() const;
 
     // The poll and update intervals from the settings: empty gives the
     // default, anything but a whole number above 0 the default with a warning.

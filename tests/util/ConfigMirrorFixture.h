@@ -24,8 +24,6 @@ public:
     JSONUtil* json() { return app->getJSONUtil(); }
     UserRoleUtil* rights() { return app->getUserRoleUtil(); }
 
-    static Json::Value parse(const QString& text) { return ::parse(text); }
-
     // Rights as the login answer gives them; the defaults are the administrator's.
     void login(qint64 role = 1, qint64 deactivated = 256, qint64 measure = 65536)
     {

@@ -16,8 +16,7 @@ const QString DESCRIPTION = QStringLiteral(
     "{'DISP':{'PATH':'$.DATA.MK[*]'},'UPD':{'PATH':'$.DATA.MK'},'DESC':[{'WAY':'ADR'},{'WAY':'MV.T'}],"
     " 'MVTB':{'ITEM':['MW','MAW','MIW','MTW'],'MW':{'T':'Messwert','WAY':'MV.MW'},"
     "         'MAW':{'T':'Maximalwert','WAY':'MV.MAW'},'MIW':{'T':'Minimalwert','WAY':'MV.MIW'},"
-    "         'MTW':{'T':'Mittelwert','WAY':'MV.MTW'}},"
-    " 'FL':{'WAY':'MV.STF'}}");
+    "         'MTW':{'T':'Mittelwert','WAY':'MV.MTW'}}," " 'FL':{'WAY':'MV.STF'}}");
 
 ChannelListBuildInput inputFor(const QStringList& columnWays)
 {
@@ -168,8 +167,7 @@ private slots:
 
     void requestDuringBuildIsBuiltAfterIt()
     {
-        fill(QStringLiteral("$.DATA.MK"),
-                      QStringLiteral("[{'ADR':'M01','MV':{'MW':{'VAL':'1'},'MTW':{'VAL':'2'}}}]"));
+        fill(QStringLiteral("$.DATA.MK"), QStringLiteral("[{'ADR':'M01','MV':{'MW':{'VAL':'1'},'MTW':{'VAL':'2'}}}]"));
         ChannelListUtilGetTableDataWorker worker(fixture->json());
         QSignalSpy built(&worker, &ChannelListUtilGetTableDataWorker::tableBuilt);
         QVERIFY(worker.takeRequest(inputFor({"MV.MW", "", ""})));

@@ -201,8 +201,7 @@ private slots:
                                       "\"E\":[{\"V\":{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}},"
                                       "{\"V\":{\"PATH\":\"$.SERV.E\"}},{\"V\":[1]},{\"V\":{\"T\":\"label\"}}]}"));
         DeviceConfigUtil util;
-        TableStructure table = buildColumns(
-            util, "DTAB",
+        TableStructure table = buildColumns(util, "DTAB",
             QStringLiteral("{\"T\":\"Daten\",\"TH\":[{\"T\":\"X\"},{\"T\":\"Y\"}],\"TD\":[{\"PATH\":\"$.DATA.A[*].X\"},"
                            "{\"PATH\":\"$.DATA.B[*].Y\"}]}"));
         QCOMPARE(columnTexts(table, 1), QStringList({"a", "b", "c", "d", "e", "f", "g"}));
@@ -216,8 +215,7 @@ private slots:
         reads();
 
         for (const char* kind : {"DTAB", "STAB"}) {
-            table = buildColumns(
-                util, kind,
+            table = buildColumns(util, kind,
                 QStringLiteral("{\"RCNT\":{\"PATH\":\"$.DATA.CNT\"},\"TH\":[{\"T\":\"T\"},{\"T\":\"U\"}],"
                                "\"TD\":[{\"PATH\":\"$.DATA.EVT[*].T\"},{\"PATH\":\"$.DATA.NOEVT[*].U\"}]}"));
             QCOMPARE(table.rowCount(), 0);

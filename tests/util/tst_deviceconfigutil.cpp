@@ -70,11 +70,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(DeviceConfigUtil::getPendingWriteTimeout(), 5000);   // the device has 5 s to confirm a write
-        fixture.reset(new ConfigMirrorFixture());
-    }
+    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
     void cleanupTestCase() { fixture.reset(); }
 
     void init()
@@ -381,7 +377,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
         QCOMPARE(refreshes.count(), 2);   // the confirmation, then the expiry
         TableCell editable;
-        util.setInputCell(fixture->parse(entry), QStringLiteral("$.DISP.E"), editable);
+        util.setInputCell(parse(entry), QStringLiteral("$.DISP.E"), editable);
         QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
     }
 

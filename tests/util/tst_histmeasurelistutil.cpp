@@ -50,8 +50,7 @@ const char* const RECORDINGS = R"({'INP':{'AUT':3},'MTAB':[
  {'ID':12,'STAT':1,'STOT':2},
  {'ID':14,'STAT':2000,'STOT':3000,'SIZE':{'VAL':'viel','DIM':{'T':'kB'}},'ADR':['a'],'DIM':'V','KB':7}]})";
 
-const char* const EXPORTS = R"({'INP':{'AUT':3},'STAS':1,
- 'TPL':[{'ID':2,'FACT':9},{'ID':1,'FACT':0.4}],
+const char* const EXPORTS = R"({'INP':{'AUT':3},'STAS':1, 'TPL':[{'ID':2,'FACT':9},{'ID':1,'FACT':0.4}],
  'DEST':[{'ID':1,'DEV':{'ID':5,'T':'USB'},'UNC':'/usb','SIZE':{'VAL':-5,'DIM':{'T':'GB'}}},
          {'ID':2,'DEV':{'ID':6,'T':'Lokal'},'UNC':'/data','SIZE':{'VAL':null,'DIM':{'T':'MB'}}},
          {'ID':3,'DEV':{'ID':7,'T':'Netz'},'SIZE':{'VAL':1}}],
@@ -177,7 +176,7 @@ private slots:
         }
         fixture->fill(QStringLiteral("$.MEM.MTAB"), quoted(QLatin1Char('[') + elements.join(',') + ']'));
         QSignalSpy reloads(&util, QOverload<>::of(&HistMeasureListUtil::updateHistMeasure));
-        Json::Value telegram = ConfigMirrorFixture::parse(quoted("{'INST':{'SET':{'VAL':[" + sets.join(',') + "]}}}"));
+        Json::Value telegram = parseQuoted("{'INST':{'SET':{'VAL':[" + sets.join(',') + "]}}}");
         fixture->json()->handleReceiveJSON(telegram);
         QCOMPARE(reloads.count(), 1);
         QCOMPARE(read(util).records.at(499).getName(), QStringLiteral("M499"));
@@ -196,8 +195,7 @@ private slots:
     {
         const QVector<Measure> recordings = {Measure("a", 12, 0, 0), Measure("b", 13, 0, 0)};
         HistMeasureListUtil(1).deleteMeasures(recordings);
-        QCOMPARE(takeTelegram(),
-                 qMakePair(4, quoted("{'INST':{'DEL':{'VAL':[{'DEST':{'PATH':'$.MEM.MTAB'},'MODE':0,"
+        QCOMPARE(takeTelegram(), qMakePair(4, quoted("{'INST':{'DEL':{'VAL':[{'DEST':{'PATH':'$.MEM.MTAB'},'MODE':0,"
                                      "'VAL':{'ID':'12,13'}}]},'GET':{'VAL':[]},'SET':{'MSG':[],'VAL':[]}}}")));
 
         HistMeasureListUtil(2).exportMeasure(1, 12);

@@ -95,8 +95,7 @@ private slots:
             Json::Value root;
             std::string errors;
             QVERIFY2(std::unique_ptr<Json::CharReader>(builder.newCharReader())
-                         ->parse(text.constData(), text.constData() + text.size(), &root, &errors),
-                     errors.c_str());
+                         ->parse(text.constData(), text.constData() + text.size(), &root, &errors), errors.c_str());
             for (const Json::Value& entry : root["LT"])
                 ids[key] << entry["ID"].asInt();
         }

@@ -157,11 +157,9 @@ private slots:
     {
         QCOMPARE(batch({FILE_PATH + QStringLiteral(".VAL")}), 1);   // where the device confirms a name
         QCOMPARE(batch({QStringLiteral("$.MEM.SF"), QStringLiteral("$.MEM.SF.VAL.X"),
-                               QStringLiteral("$.SERV.STAT.MEAS.FILEX"), QStringLiteral("$.MEM.RING.T")}),
-                 0);
+                               QStringLiteral("$.SERV.STAT.MEAS.FILEX"), QStringLiteral("$.MEM.RING.T")}), 0);
         QCOMPARE(batch({QStringLiteral("$.MEM.RING"), QStringLiteral("$.MEM.TRE.VAL"), QStringLiteral("$.MEM.SG.DIM"),
-                               FILE_PATH + QStringLiteral(".VAL")}),
-                 1);
+                               FILE_PATH + QStringLiteral(".VAL")}), 1);
     }
 };
 

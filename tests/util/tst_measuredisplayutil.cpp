@@ -108,8 +108,8 @@ private slots:
     void descriptionKeepsWhatItHadForMistypedMembers()
     {
         MeasureDisplayUtilDescription description;
-        description.read(ConfigMirrorFixture::parse(QString::fromUtf8(DESCRIPTION)));
-        description.read(ConfigMirrorFixture::parse(QStringLiteral(
+        description.read(parse(QString::fromUtf8(DESCRIPTION)));
+        description.read(parse(QStringLiteral(
             R"({"DISP": {"PATH": 5}, "UPD": "x", "DESC": {"WAY": "A"}, "MVTB": {"MW": 7, "MAW": {"WAY": "MV.HI"}},
                 "FL": {"WAY": null}, "MADJ": {"ITEM": "CLMX"}, "CLNT": [{"WAY": "IDX"}]})")));
         QCOMPARE(description.displayPath, QStringLiteral("$.DATA.MK[*]"));

@@ -1,13 +1,20 @@
-// The application object against the device simulator, in steps that run in
-// order: login through the login screen, back on the home page, the next
+// The application object and its device link against the device simulator,
+// in steps that run in order: two logins in a row, the session's first
+// requests, failed and malformed answers, a refused token that ends the
+// session, a slow answer timed out and resent, back on the home page, the next
 // session starting clean with the messages of its login answer, a device
 // message answered before the logout it asks for, closing with a slow logout,
-// and a refused login and closing on the login page.
+// and a refused login and closing on the login page. Request ids, batching and
+// telegram texts are decided, and checked, in the mirror owner and the request
+// builder.
+#include "../common/LogCapture.h"
+#include "../common/QueuedSignalSpy.h"
 #include "../view/ScreenSession.h"
 #include "TestJson.h"
 
 #include "util/FileUtil.h"
 #include "util/HTTPRequestUtil.h"
+#include "util/StatusMessageSink.h"
 #include "view/MessageDialog.h"
 #include "view/StatusBar.h"
 
@@ -24,6 +31,9 @@ namespace {
 
 bool waitUntil(const std::function<bool()>& condition) { return ScreenSession::waitUntil(condition, 8000); }
 
+const QString NAME_PATH = QStringLiteral("$.DISP.GEN.MEN.NAME.VAL");
+const QString LOCATION_PATH = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+
 } // namespace
 
 class TestTevaroApp : public QObject
@@ -35,6 +45,9 @@ private:
     SimulatorProcess& simulator = session.simulator;
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
+    std::unique_ptr<LogCapture> log;   // the whole run's log, for the token
+    std::unique_ptr<QueuedSignalSpy> status;
+    QString firstToken;
 
     // Index in the request log of the first request to endpoint whose body
     // or query contains part; -1 when none.
@@ -62,6 +75,24 @@ private:
                });
     }
 
+    // Whether a status-bar text with that id (and these arguments, when given) was shown.
+    bool shown(int id, const QStringList& arguments = QStringList())
+    {
+        return waitUntil([&] {
+            for (const QList<QVariant>& message : *status)
+                if (message.at(0).toInt() == id && (arguments.isEmpty() || message.at(2).toStringList() == arguments))
+                    return true;
+            return false;
+        });
+    }
+
+    // Writes value to path and waits until the device's echo reached the mirror.
+    bool writeAndAwaitEcho(const QString& path, const char* value)
+    {
+        app->getJSONUtil()->requestConfig(path, Json::Value(value), GlobalEnums::SET);
+        return waitUntil([&] { return session.mirrorValue(path) == Json::Value(value); });
+    }
+
     MessageDialog* dialog() { return OverallView::getMessageDialog(); }
 
     bool dialogShows(const QString& text)
@@ -76,10 +107,109 @@ private slots:
     void initTestCase()
     {
         QDir(FileUtil::basePath()).removeRecursively();
+        log.reset(new LogCapture());
+        status.reset(new QueuedSignalSpy(StatusMessageSink::instance(),
+                                         SIGNAL(showTextMessage(int,QString,QStringList,Severity,int))));
         QVERIFY(session.start());
         app = session.app.get();
         window = session.window;
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+    }
+
+    // A second login while the first is pending aborts the first silently; the
+    // session polls at PollTime, reads $.IPTH first and then every path it lists.
+    void loginAndTheFirstRequests()
+    {
+        QVERIFY(simulator.setDelay(300, QStringLiteral("login")));
+        QSignalSpy failures(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        int answers = 0;
+        QObject scope;
+        connect(app->getJSONUtil(), &JSONUtil::loginAvailable, &scope, [&] { ++answers; });
+        Json::Value data = parse(R"({"USER":"admin","PASS":"admin"})");
+        app->getJSONUtil()->login(data);
+        QTest::qWait(50);
+        app->getJSONUtil()->login(data);
+        QVERIFY(waitUntil([&] { return answers > 0; }));
+        QTest::qWait(300);   // time for a spurious second answer
+        QCOMPARE(answers, 1);
+        for (const QList<QVariant>& message : failures)
+            QVERIFY2(!message.at(0).toString().contains("HTTP-Request Failure"), qPrintable(message.at(0).toString()));
+        QCOMPARE(session.requests(QStringLiteral("login"))[0]["body"].asString(), std::string("{\"PASS\":\"admin\",\"USER\":\"admin\"}\n"));
+        QVERIFY(simulator.clearFaults() && simulator.clearRequestLog());
+
+        QVERIFY(login());
+        firstToken = app->getJSONUtil()->getToken();
+        QCOMPARE(app->getPollIntervalMs(), 20);   // PollTime; UpdateTime is 10
+        QStringList initial;
+        for (const Json::Value& path : session.deviceValue(QStringLiteral("$.IPTH")))
+            initial << QString::fromStdString(path.asString());
+        QVERIFY(waitUntil([&] { return session.reads().toSet().contains(initial.toSet()); }));
+        QCOMPARE(session.reads().first(), QStringLiteral("$.IPTH"));
+    }
+
+    // A server error is resent at most three times; the queue moves on after every dropped telegram.
+    void failedAndMalformedAnswers()
+    {
+        // Two failures, then success: sent three times, applied once.
+        QVERIFY(simulator.clearRequestLog());
+        QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 2, 500, QStringLiteral("config")));
+        QVERIFY(writeAndAwaitEcho(NAME_PATH, "Halle 7"));
+        QCOMPARE(session.requests(QStringLiteral("config")).size(), 3);
+
+        // Four failures: sent four times, then dropped. A refused telegram is sent once, dropped and reported.
+        for (const int code : {503, 404, 400}) {
+            QVERIFY(simulator.clearRequestLog());
+            QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, code == 503 ? 4 : 1, code, QStringLiteral("config")));
+            app->getJSONUtil()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
+            QVERIFY(waitUntil([&] { return app->getJSONUtil()->getRequestCount() == 0; }));
+            QCOMPARE(session.requests(QStringLiteral("config")).size(), code == 503 ? 4 : 1);
+            QVERIFY(code == 503 || shown(1455, {QString::number(code), NAME_PATH}));
+        }
+        QVERIFY(writeAndAwaitEcho(LOCATION_PATH, "Linie 10"));
+        QCOMPARE(session.mirrorValue(NAME_PATH), Json::Value("Halle 7"));
+
+        // Empty and malformed answers are survived.
+        QVERIFY(simulator.setFailure(SimulatorProcess::Failure::EmptyBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(NAME_PATH, "Halle 11"));
+        QVERIFY(simulator.setFailure(SimulatorProcess::Failure::MalformedBody, 3, 200, QStringLiteral("data")));
+        QVERIFY(writeAndAwaitEcho(LOCATION_PATH, "Linie 12"));
+    }
+
+    void refusedTokenEndsTheSession()
+    {
+        QSignalSpy loggedOut(app, SIGNAL(onLogout()));
+        QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
+        QVERIFY(waitUntil([&] { return loggedOut.count() == 1; }));
+        QVERIFY(!app->isStarted());
+        QVERIFY(shown(1457));
+        QVERIFY(simulator.clearFaults());
+
+        // Neither the status bar nor the log ever showed the token.
+        QVERIFY(!log->all().contains(firstToken));
+        for (const QList<QVariant>& message : *status)
+            QVERIFY(!message.at(2).toStringList().join(QString()).contains(firstToken));
+    }
+
+    void slowTelegramTimesOutAndIsResent()
+    {
+        HTTPRequestUtil* http = app->getJSONUtil()->getHTTPRequestUtil();
+        http->setReplyTimeout(300);   // taken by the poll thread at the login
+        window->setPage(MainWindow::LOGIN);
+        QVERIFY(login());
+        QVERIFY(simulator.clearRequestLog());
+        QVERIFY(simulator.setDelay(1000, QStringLiteral("config")));
+        app->getJSONUtil()->requestConfig(NAME_PATH, Json::Value("Halle 6"), GlobalEnums::SET);
+        QVERIFY(waitUntil([&] { return session.requests(QStringLiteral("config")).size() >= 2; }));
+        QCOMPARE(app->getJSONUtil()->getRequestCount(), 1);   // still queued while it times out
+
+        QVERIFY(simulator.clearFaults());
+        QVERIFY(waitUntil([&] { return session.mirrorValue(NAME_PATH) == Json::Value("Halle 6"); }));
+        // Every attempt carried the same telegram.
+        const QVector<Json::Value> writes = session.requests(QStringLiteral("config"));
+        for (const Json::Value& write : writes)
+            QCOMPARE(write["body"], writes[0]["body"]);
+        http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
+        QVERIFY(session.logout());
     }
 
     // Back on the home page logs out and ends both threads; the next login starts clean.

@@ -91,8 +91,7 @@ private slots:
 
         // Wrong types give empty cells; ids that are no int of 0 or more name no user.
         const QString odd = QStringLiteral("a\"b\\c)]\u0001") + QString(10000, QLatin1Char('x'));
-        Json::Value users = parseQuoted(R"([
-          'kein Objekt',
+        Json::Value users = parseQuoted(R"([ 'kein Objekt',
           {'ID':-5,'NAME':5,'USRO':{'ID':'2'},'LAST':{'DU':1.5}},
           {'ID':'12','NAME':'n','USRO':2,'LAST':7},
           {'ID':4,'USRO':{'ID':2},'LAST':{'DU':18446744073709551615}},
@@ -118,8 +117,7 @@ private slots:
 
         // Created with the name trimmed, comment and password as typed.
         QVERIFY(util->saveUser(-1, -1, 3, {" bob ", " Schicht \"B\" ", " g\u00e9heim "}, false));
-        QCOMPARE(sentTelegram(),
-                 userTelegram("SET", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI','DEV':1,'PROP':''},'VAL':{"
+        QCOMPARE(sentTelegram(), userTelegram("SET", "{'MODE':0,'DEST':{'PATH':'$.USMG.USLI','DEV':1,'PROP':''},'VAL':{"
                                      "'HINT':' Schicht \\'B\\' ','ID':-1,'NAME':'bob','PW':' g\u00e9heim ',"
                                      "'USRO':{'ID':3}}}"));
 
@@ -181,8 +179,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     TestUserManagementUtil test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_usermanagementutil.moc"

@@ -202,10 +202,8 @@ private slots:
         QString cells;
         const QStringList assigned{"0:MW", "0:MAW", "0:MIW", "1:MW", "5:MW", "0:MTW"};
         for (int idx = 0; idx < assigned.size(); ++idx)
-            cells += QString("%1{'IDX':%2,'CHAN':{'PATH':'$.DATA.MK[%3]'},'VAL':{'WAY':'MV.%4'}}")
-                         .arg(idx ? "," : "")
-                         .arg(idx)
-                         .arg(assigned[idx].section(':', 0, 0), assigned[idx].section(':', 1));
+            cells += QString("%1{'IDX':%2,'CHAN':{'PATH':'$.DATA.MK[%3]'},'VAL':{'WAY':'MV.%4'}}") .arg(idx ? "," : "")
+                         .arg(idx) .arg(assigned[idx].section(':', 0, 0), assigned[idx].section(':', 1));
         QVERIFY(writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[" + cells + "]}]}")));
         UserMenuUtil store;
         const QVector<TableCell> tiles = grid(store, 0, 4);
