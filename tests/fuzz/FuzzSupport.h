@@ -111,4 +111,13 @@ inline bool readWithJsoncpp(const std::string& text, Json::Value& out)
     }
 }
 
+// A fixed tree of a target, from its text; a broken text stops the run.
+inline Json::Value fixedTree(const char* text)
+{
+    Json::Value tree;
+    if (!readWithJsoncpp(text, tree))
+        fail("fixed tree does not parse", text);
+    return tree;
+}
+
 } // namespace fuzzsupport

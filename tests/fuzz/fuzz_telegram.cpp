@@ -61,12 +61,7 @@ const char* const mirrorText = R"json({
 
 const Json::Value& mirrorTree()
 {
-    static const Json::Value tree = [] {
-        Json::Value v;
-        if (!readWithJsoncpp(mirrorText, v))
-            fail("fixed mirror does not parse");
-        return v;
-    }();
+    static const Json::Value tree = fixedTree(mirrorText);
     return tree;
 }
 
@@ -121,15 +116,9 @@ int listSize(const Json::Value& inst, const char* key)
     return list.isObject() && list["VAL"].isArray() ? static_cast<int>(list["VAL"].size()) : -1;
 }
 
-bool hasPathText(const Json::Value& e)
-{
-    return e.isObject() && e["DEST"].isObject() && e["DEST"]["PATH"].isString();
-}
+bool hasPathText(const Json::Value& e) { return e.isObject() && e["DEST"].isObject() && e["DEST"]["PATH"].isString(); }
 
-bool firstPartIsRoot(const std::string& path)
-{
-    return path.substr(0, path.find('.')) == "$";
-}
+bool firstPartIsRoot(const std::string& path) { return path.substr(0, path.find('.')) == "$"; }
 
 } // namespace
 

@@ -31,10 +31,7 @@ Json::Value parse(const QByteArray& text)
     return parsed ? value : Json::Value();
 }
 
-QString encoded(const QString& text)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
+QString encoded(const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); }
 
 Json::Value element(const QString& path)
 {
@@ -61,10 +58,7 @@ Json::Value instList(const Json::Value& telegram, const char* instruction, const
     return found.isArray() ? found : Json::Value();
 }
 
-QString destPath(const Json::Value& item)
-{
-    return QString::fromStdString(item["DEST"]["PATH"].asString());
-}
+QString destPath(const Json::Value& item) { return QString::fromStdString(item["DEST"]["PATH"].asString()); }
 
 } // namespace
 
@@ -411,15 +405,9 @@ Json::Value SimulatorProcess::raiseMessage(const Json::Value& message, bool raw,
     return result.isObject() ? result["messages"] : Json::Value();
 }
 
-Json::Value SimulatorProcess::messageAnswers()
-{
-    return controlJson("GET", "/control/answers");
-}
+Json::Value SimulatorProcess::messageAnswers() { return controlJson("GET", "/control/answers"); }
 
-bool SimulatorProcess::pauseLiveValues(bool paused)
-{
-    return controlSwitch("/control/live", "paused", paused);
-}
+bool SimulatorProcess::pauseLiveValues(bool paused) { return controlSwitch("/control/live", "paused", paused); }
 
 bool SimulatorProcess::setDelay(int ms, const QString& endpoint)
 {
@@ -441,20 +429,11 @@ bool SimulatorProcess::setFailure(Failure failure, int count, int status, const 
     return controlJson("POST", "/control/failure", body).isObject();
 }
 
-bool SimulatorProcess::clearFaults()
-{
-    return controlJson("POST", "/control/faults/clear").isObject();
-}
+bool SimulatorProcess::clearFaults() { return controlJson("POST", "/control/faults/clear").isObject(); }
 
-Json::Value SimulatorProcess::requestLog()
-{
-    return controlJson("GET", "/control/requests");
-}
+Json::Value SimulatorProcess::requestLog() { return controlJson("GET", "/control/requests"); }
 
-bool SimulatorProcess::clearRequestLog()
-{
-    return controlJson("POST", "/control/requests/clear").isObject();
-}
+bool SimulatorProcess::clearRequestLog() { return controlJson("POST", "/control/requests/clear").isObject(); }
 
 Json::Value SimulatorProcess::treeValues(const QString& jsonPath, QStringList* paths)
 {
@@ -469,10 +448,7 @@ Json::Value SimulatorProcess::treeValues(const QString& jsonPath, QStringList* p
     return result["values"];
 }
 
-Json::Value SimulatorProcess::state()
-{
-    return controlJson("GET", "/control/state");
-}
+Json::Value SimulatorProcess::state() { return controlJson("GET", "/control/state"); }
 
 bool SimulatorProcess::setEchoMode(const QString& mode)
 {
@@ -489,10 +465,7 @@ QStringList SimulatorProcess::logLines(const QString& level)
     return texts;
 }
 
-bool SimulatorProcess::clearLog()
-{
-    return controlJson("POST", "/control/log/clear").isObject();
-}
+bool SimulatorProcess::clearLog() { return controlJson("POST", "/control/log/clear").isObject(); }
 
 bool SimulatorProcess::setEmptyReadsAsContainer(bool on)
 {

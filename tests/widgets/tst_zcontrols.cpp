@@ -72,10 +72,7 @@ public:
     qint64 currentTimeMs() const override { return now; }
 };
 
-qreal textWidth(const QFont& font, const QString& text)
-{
-    return QFontMetricsF(font).boundingRect(text).width();
-}
+qreal textWidth(const QFont& font, const QString& text) { return QFontMetricsF(font).boundingRect(text).width(); }
 
 const QString kRunning = QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif");
 const QString kIdle = QStringLiteral(":/pic/logger/icon_ringspeicher_inaktiv_31x31_02.gif");
