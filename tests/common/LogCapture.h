@@ -14,16 +14,16 @@ class LogCapture
 public:
     LogCapture()
     {
-        AnnotatedMutexLocker locker(&mutex());
-        current() = this;
+        AnnotatedMutexLocker locker(&mutex);
+        current = this;
         previous = qInstallMessageHandler(&LogCapture::handler);
     }
 
     ~LogCapture()
     {
         qInstallMessageHandler(previous);
-        AnnotatedMutexLocker locker(&mutex());
-        current() = nullptr;
+        AnnotatedMutexLocker locker(&mutex);
+        current = nullptr;
     }
 
     LogCapture(const LogCapture&) = delete;
@@ -31,7 +31,7 @@ public:
 
     QStringList messages() const
     {
-        AnnotatedMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex);
         return recorded;
     }
 
@@ -42,29 +42,20 @@ public:
 
     void clear()
     {
-        AnnotatedMutexLocker locker(&mutex());
+        AnnotatedMutexLocker locker(&mutex);
         recorded.clear();
     }
 
 private:
     static void handler(QtMsgType, const QMessageLogContext&, const QString& message)
     {
-        AnnotatedMutexLocker locker(&mutex());
-        if (current())
-            current()->recorded.append(message);
+        AnnotatedMutexLocker locker(&mutex);
+        if (current)
+            current->recorded.append(message);
     }
 
-    static QMutex& mutex()
-    {
-        static QMutex instance;
-        return instance;
-    }
-
-    static LogCapture*& current()
-    {
-        static LogCapture* instance = nullptr;
-        return instance;
-    }
+    static inline QMutex mutex;
+    static inline LogCapture* current = nullptr;
 
     QtMessageHandler previous = nullptr;
     QStringList recorded;

@@ -110,20 +110,17 @@ private slots:
 
     void storageSizesConvertInStepsOf1024()
     {
+        // Any letter case ("Mb" and "kB" as the instrument writes them); unknown units are
+        // refused and leave the result alone, but equal texts compare as they are.
+        const struct { double value; const char *from, *to; bool converted; double result; } rows[] = {
+            {1, "TB", "B", true, 1099511627776.0}, {3, "Mb", "kB", true, 3072}, {512, "MB", "GB", true, 0.5},
+            {1, "GB", "Blöcke", false, 0.5},       {1, "", "MB", false, 0.5},   {7, "Seiten", "Seiten", true, 7},
+        };
         double result = -1.0;
-        QVERIFY(StorageSize::convert(1.0, "TB", "B", result));
-        QCOMPARE(result, 1099511627776.0);
-        // Any letter case: "Mb" and "kB" as the instrument writes them.
-        QVERIFY(StorageSize::convert(3.0, "Mb", "kB", result));
-        QCOMPARE(result, 3072.0);
-        QVERIFY(StorageSize::convert(512.0, "MB", "GB", result));
-        QCOMPARE(result, 0.5);
-        // Unknown units are refused and leave the result alone...
-        QVERIFY(!StorageSize::convert(1.0, "GB", "Blöcke", result) && !StorageSize::convert(1.0, "", "MB", result));
-        QCOMPARE(result, 0.5);
-        // ...but equal texts compare as they are, even when unknown.
-        QVERIFY(StorageSize::convert(7.0, "Seiten", "Seiten", result));
-        QCOMPARE(result, 7.0);
+        for (const auto& r : rows) {
+            QCOMPARE(StorageSize::convert(r.value, r.from, r.to, result), r.converted);
+            QCOMPARE(result, r.result);
+        }
         double bytes = 0.0;
         QVERIFY(!StorageSize::bytesPerUnit("PB", bytes) && StorageSize::bytesPerUnit(" kb ", bytes));
         QCOMPARE(bytes, 1024.0);

@@ -64,16 +64,10 @@ QMap<qint64, Json::Value> samplesOf(const Json::Value& blocks)
     return samples;
 }
 
-Json::Value saveUser(const QByteArray& user)
-{
-    return setTelegram(QStringLiteral("$.USMG.USLI"), fromText(user));
-}
+Json::Value saveUser(const QByteArray& user) { return setTelegram(QStringLiteral("$.USMG.USLI"), fromText(user)); }
 
 // A number of the tree (a number or a text holding one) as a double.
-double numberOf(const Json::Value& value)
-{
-    return value.isString() ? std::stod(value.asString()) : value.asDouble();
-}
+double numberOf(const Json::Value& value) { return value.isString() ? std::stod(value.asString()) : value.asDouble(); }
 
 } // namespace
 
@@ -355,12 +349,10 @@ private slots:
             {"change to an empty password", false, "user", create(R"({"ID":7,"PW":""})"), "the password is empty"},
             {"own user", false, "user", toBody(SimulatorProcess::deleteUserTelegram(1)),
              R"(Deleting user 1 by "admin" refused: it is the sender's own user)"},
-            {"unknown user deleted", false, "user", toBody(SimulatorProcess::deleteUserTelegram(99)),
-             "no such user"},
+            {"unknown user deleted", false, "user", toBody(SimulatorProcess::deleteUserTelegram(99)), "no such user"},
             {"no right to manage users", true, "user", bob, R"(User telegram by "service" refused: read-only)"},
             {"not at user", false, "config", bob, R"(sent to "config" instead of "user")"},
-            {"plain write into the list", false, "config",
-             toBody(setTelegram("$.USMG.USLI[2].NAME", "boss")),
+            {"plain write into the list", false, "config", toBody(setTelegram("$.USMG.USLI[2].NAME", "boss")),
              R"(SET of "$.USMG.USLI[2].NAME" refused: users change only through user commands)"},
             {"the whole list deleted", false, "user", toBody(SimulatorProcess::delTelegram("$.USMG.USLI")),
              R"(DEL of "$.USMG.USLI" refused)"},

@@ -32,14 +32,11 @@ bool collect(const fs::path& arg, std::vector<fs::path>& files)
         std::fprintf(stderr, "no such input file or directory: %s\n", arg.c_str());
         return false;
     }
-    std::vector<fs::path> found;
-    for (const fs::directory_entry& entry : fs::directory_iterator(arg, ec)) {
-        const std::string leaf = entry.path().filename().string();
-        if (entry.is_regular_file() && !leaf.empty() && leaf[0] != '.')
-            found.push_back(entry.path());
-    }
-    std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
+    const std::size_t first = files.size();
+    for (const fs::directory_entry& entry : fs::directory_iterator(arg, ec))
+        if (entry.is_regular_file() && entry.path().filename().string().rfind('.', 0) != 0)
+            files.push_back(entry.path());
+    std::sort(files.begin() + first, files.end());
     return !ec;
 }
 
@@ -52,10 +49,9 @@ int main(int argc, char** argv)
         return 2;
     }
     std::vector<fs::path> files;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
         if (!collect(argv[i], files))
             return 2;
-    }
     for (const fs::path& file : files) {
         std::fprintf(stderr, "input %s\n", file.c_str());
         std::ifstream in(file, std::ios::binary);

@@ -5,6 +5,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,11 +30,7 @@ inline void require(bool ok, const char* what, const std::string& detail = std::
         fail(what, detail);
 }
 
-inline std::string compactText(const Json::Value& value)
-{
-    Json::FastWriter writer;
-    return writer.write(value);
-}
+inline std::string compactText(const Json::Value& value) { return Json::FastWriter().write(value); }
 
 // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
 // jsoncpp's writer escapes every non-ASCII character from its UTF-8 decoding
@@ -46,24 +43,11 @@ inline bool isStrictUtf8(const std::string& text)
     std::size_t i = 0;
     while (i < n) {
         const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra;
-        std::uint32_t cp;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
+        // Continuation bytes after a lead byte 110xxxxx, 1110xxxx or 11110xxx.
+        const int extra = c < 0x80 ? 0 : c < 0xC0 ? -1 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : c < 0xF8 ? 3 : -1;
+        if (extra < 0)
             return false;
-        }
+        std::uint32_t cp = c & (0x7F >> extra);
         for (int k = 1; k <= extra; ++k) {
             if (i + static_cast<std::size_t>(k) >= n || (s[i + k] & 0xC0) != 0x80)
                 return false;
@@ -110,11 +94,8 @@ inline int depthOf(const Json::Value& value)
     if (!value.isArray() && !value.isObject())
         return 0;
     int deepest = 0;
-    for (const Json::Value& child : value) {
-        const int d = depthOf(child);
-        if (d > deepest)
-            deepest = d;
-    }
+    for (const Json::Value& child : value)
+        deepest = std::max(deepest, depthOf(child));
     return deepest + 1;
 }
 
@@ -122,14 +103,21 @@ inline int depthOf(const Json::Value& value)
 // the reader's limit (which it reports by throwing).
 inline bool readWithJsoncpp(const std::string& text, Json::Value& out)
 {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
     try {
-        return reader->parse(text.data(), text.data() + text.size(), &out, &errors);
+        return reader->parse(text.data(), text.data() + text.size(), &out, nullptr);
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// A fixed tree of a target, from its text; a broken text stops the run.
+inline Json::Value fixedTree(const char* text)
+{
+    Json::Value tree;
+    if (!readWithJsoncpp(text, tree))
+        fail("fixed tree does not parse", text);
+    return tree;
 }
 
 } // namespace fuzzsupport

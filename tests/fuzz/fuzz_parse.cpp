@@ -21,14 +21,7 @@ namespace {
 
 const Json::Value& previousTree()
 {
-    static const Json::Value tree = [] {
-        Json::Value v(Json::objectValue);
-        v["KEEP"].append(1);
-        v["KEEP"].append("x");
-        v["KEEP"].append(Json::Value());
-        v["NAME"] = "before";
-        return v;
-    }();
+    static const Json::Value tree = fixedTree(R"({"KEEP":[1,"x",null],"NAME":"before"})");
     return tree;
 }
 

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,7 @@ const char* const mirrorText = R"json({
 
 const Json::Value& mirrorTree()
 {
-    static const Json::Value tree = [] {
-        Json::Value v;
-        if (!readWithJsoncpp(mirrorText, v))
-            fail("fixed mirror does not parse");
-        return v;
-    }();
+    static const Json::Value tree = fixedTree(mirrorText);
     return tree;
 }
 
@@ -79,42 +75,27 @@ Json::Value element(const std::string& path)
 Json::Value telegramFromLines(const std::string& input)
 {
     Json::Value telegram(Json::objectValue);
-    Json::Value& dels = telegram["INST"]["DEL"]["VAL"];
-    Json::Value& sets = telegram["INST"]["SET"]["VAL"];
-    dels = Json::Value(Json::arrayValue);
-    sets = Json::Value(Json::arrayValue);
+    Json::Value& dels = telegram["INST"]["DEL"]["VAL"] = Json::Value(Json::arrayValue);
+    Json::Value& sets = telegram["INST"]["SET"]["VAL"] = Json::Value(Json::arrayValue);
 
-    std::size_t start = 0;
-    while (start <= input.size()) {
-        std::size_t end = input.find('\n', start);
-        if (end == std::string::npos)
-            end = input.size();
-        const std::string line = input.substr(start, end - start);
-        start = end + 1;
+    std::istringstream lines(input);
+    for (std::string line; std::getline(lines, line);) {
         if (line.empty())
             continue;
-
         if (line[0] == 'S') {
             const std::size_t eq = line.find('=');
-            if (eq == std::string::npos) {
-                sets.append(element(line.substr(1)));
-            } else {
-                Json::Value e = element(line.substr(1, eq - 1));
+            Json::Value e = element(line.substr(1, eq == std::string::npos ? eq : eq - 1));
+            if (eq != std::string::npos) {
                 const std::string valueText = line.substr(eq + 1);
-                Json::Value value;
-                if (!readWithJsoncpp(valueText, value))
-                    value = valueText;
-                e["VAL"] = value;
-                sets.append(e);
+                if (!readWithJsoncpp(valueText, e["VAL"]))
+                    e["VAL"] = valueText;
             }
+            sets.append(e);
         } else if (line[0] == 'D') {
-            Json::Value e;
-            if (line.size() > 1 && line[1] >= '0' && line[1] <= '9') {
-                e = element(line.substr(2));
+            const bool moded = line.size() > 1 && line[1] >= '0' && line[1] <= '9';
+            Json::Value e = element(line.substr(moded ? 2 : 1));
+            if (moded)
                 e["MODE"] = line[1] - '0';
-            } else {
-                e = element(line.substr(1));
-            }
             dels.append(e);
         } else {
             Json::Value e = element(line);
@@ -129,26 +110,15 @@ Json::Value telegramFromLines(const std::string& input)
 // object whose "VAL" is an array or null), -1 otherwise.
 int listSize(const Json::Value& inst, const char* key)
 {
-    if (!inst.isObject() || !inst.isMember(key) || inst[key].isNull())
+    const Json::Value& list = inst.isObject() ? inst[key] : Json::Value::nullSingleton();
+    if (list.isNull() || (list.isObject() && list["VAL"].isNull()))
         return 0;
-    const Json::Value& list = inst[key];
-    if (!list.isObject())
-        return -1;
-    const Json::Value& val = list["VAL"];
-    if (val.isNull())
-        return 0;
-    return val.isArray() ? static_cast<int>(val.size()) : -1;
+    return list.isObject() && list["VAL"].isArray() ? static_cast<int>(list["VAL"].size()) : -1;
 }
 
-bool hasPathText(const Json::Value& e)
-{
-    return e.isObject() && e["DEST"].isObject() && e["DEST"]["PATH"].isString();
-}
+bool hasPathText(const Json::Value& e) { return e.isObject() && e["DEST"].isObject() && e["DEST"]["PATH"].isString(); }
 
-bool firstPartIsRoot(const std::string& path)
-{
-    return path.substr(0, path.find('.')) == "$";
-}
+bool firstPartIsRoot(const std::string& path) { return path.substr(0, path.find('.')) == "$"; }
 
 } // namespace
 

@@ -19,27 +19,19 @@ const char* const formType = "application/x-www-form-urlencoded";
 const char* const jsonType = "application/json";
 const int answerTimeoutSeconds = 15;
 
-Json::Value parse(const QByteArray& text, bool* ok = nullptr)
+Json::Value parse(const QByteArray& text)
 {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
     Json::Value value;
-    std::string errors;
     bool parsed = false;
     try {
-        parsed = reader->parse(text.constData(), text.constData() + text.size(), &value, &errors);
+        parsed = reader->parse(text.constData(), text.constData() + text.size(), &value, nullptr);
     } catch (const std::exception&) {
-        parsed = false;
     }
-    if (ok)
-        *ok = parsed;
     return parsed ? value : Json::Value();
 }
 
-QString encoded(const QString& text)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
+QString encoded(const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); }
 
 Json::Value element(const QString& path)
 {
@@ -48,6 +40,25 @@ Json::Value element(const QString& path)
     item["DEST"]["PATH"] = path.toStdString();
     return item;
 }
+
+// The client's template with item as the one element of INST.<instruction>.VAL.
+Json::Value telegramWith(const char* instruction, const Json::Value& item)
+{
+    Json::Value telegram = SimulatorProcess::telegramTemplate();
+    telegram["INST"][instruction]["VAL"].append(item);
+    return telegram;
+}
+
+// INST.<instruction>.<list> of a telegram when it is an array, else null.
+Json::Value instList(const Json::Value& telegram, const char* instruction, const char* list)
+{
+    if (!telegram.isObject() || !telegram["INST"].isObject() || !telegram["INST"][instruction].isObject())
+        return Json::Value();
+    const Json::Value& found = telegram["INST"][instruction][list];
+    return found.isArray() ? found : Json::Value();
+}
+
+QString destPath(const Json::Value& item) { return QString::fromStdString(item["DEST"]["PATH"].asString()); }
 
 } // namespace
 
@@ -63,15 +74,9 @@ SimulatorProcess::SimulatorProcess(const QStringList& extraArguments)
 {
 }
 
-SimulatorProcess::~SimulatorProcess()
-{
-    stop();
-}
+SimulatorProcess::~SimulatorProcess() { stop(); }
 
-QString SimulatorProcess::binaryPath()
-{
-    return QStringLiteral(TEVARO_DEVICESIM_PATH);
-}
+QString SimulatorProcess::binaryPath() { return QStringLiteral(TEVARO_DEVICESIM_PATH); }
 
 bool SimulatorProcess::start(int timeoutMs)
 {
@@ -90,14 +95,9 @@ bool SimulatorProcess::start(int timeoutMs)
     while (clock.elapsed() < timeoutMs) {
         if (process->canReadLine()) {
             const QByteArray line = process->readLine().trimmed();
-            if (line.startsWith("PORT ")) {
-                bool ok = false;
-                const int port = line.mid(5).toInt(&ok);
-                if (ok && port > 0) {
-                    listenPort = port;
-                    return true;
-                }
-            }
+            listenPort = line.startsWith("PORT ") ? line.mid(5).toInt() : -1;
+            if (listenPort > 0)
+                return true;
             qWarning("Device simulator printed \"%s\" instead of its port", line.constData());
             break;
         }
@@ -127,15 +127,9 @@ bool SimulatorProcess::stop()
     return clean && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
-bool SimulatorProcess::isRunning() const
-{
-    return process->state() == QProcess::Running;
-}
+bool SimulatorProcess::isRunning() const { return process->state() == QProcess::Running; }
 
-int SimulatorProcess::port() const
-{
-    return listenPort;
-}
+int SimulatorProcess::port() const { return listenPort; }
 
 QString SimulatorProcess::webServiceUrl() const
 {
@@ -180,6 +174,14 @@ Json::Value SimulatorProcess::controlJson(const char* method, const QString& tar
         return Json::Value();
     }
     return parse(answer.body);
+}
+
+bool SimulatorProcess::controlSwitch(const char* target, const char* key, const Json::Value& value)
+{
+    Json::Value body(Json::objectValue);
+    body[key] = value;
+    const Json::Value result = controlJson("POST", target, body);
+    return result.isObject() && result[key] == value;
 }
 
 // ---- Web service ----
@@ -227,9 +229,8 @@ SimulatorProcess::DataAnswer SimulatorProcess::data(const QString& token, qint64
     DataAnswer result;
     result.status = answer.status;
     result.body = answer.body;
-    bool ok = false;
-    const Json::Value parsed = parse(answer.body, &ok);
-    if (ok && parsed.isObject() && parsed["ReqID"].isInt64() && parsed["ReqContent"].isArray()) {
+    const Json::Value parsed = parse(answer.body);
+    if (parsed.isObject() && parsed["ReqID"].isInt64() && parsed["ReqContent"].isArray()) {
         result.valid = true;
         result.reqId = parsed["ReqID"].asInt64();
         result.telegrams = parsed["ReqContent"];
@@ -288,18 +289,14 @@ Json::Value SimulatorProcess::setTelegram(const QString& path, const Json::Value
     item["DEST"]["DEV"] = 1;
     item["DEST"]["PROP"] = "";
     item["VAL"] = value;
-    Json::Value telegram = telegramTemplate();
-    telegram["INST"]["SET"]["VAL"].append(item);
-    return telegram;
+    return telegramWith("SET", item);
 }
 
 Json::Value SimulatorProcess::delTelegram(const QString& path, int mode)
 {
     Json::Value item = element(path);
     item["MODE"] = mode;
-    Json::Value telegram = telegramTemplate();
-    telegram["INST"]["DEL"]["VAL"].append(item);
-    return telegram;
+    return telegramWith("DEL", item);
 }
 
 Json::Value SimulatorProcess::deleteRecordsTelegram(const QString& listPath, const QString& ids)
@@ -321,9 +318,7 @@ Json::Value SimulatorProcess::exportTelegram(qint64 destination, qint64 recordin
     Json::Value item = element("$.EXP.MTAB");
     item["VAL"]["DEST"]["ID"] = Json::Int64(destination);
     item["VAL"]["MTAB"]["ID"] = Json::Int64(recording);
-    Json::Value telegram = telegramTemplate();
-    telegram["INST"]["GET"]["VAL"].append(item);
-    return telegram;
+    return telegramWith("GET", item);
 }
 
 Json::Value SimulatorProcess::pagingRequest(qint64 id, qint64 low, qint64 up, int direction)
@@ -357,57 +352,38 @@ QByteArray SimulatorProcess::toBody(const Json::Value& value)
 Json::Value SimulatorProcess::lastSetIn(const Json::Value& telegrams, const QString& path)
 {
     Json::Value value;
-    for (const auto& set : setsIn(telegrams)) {
+    for (const auto& set : setsIn(telegrams))
         if (set.first == path)
             value = set.second;
-    }
     return value;
 }
 
 QVector<std::pair<QString, Json::Value>> SimulatorProcess::setsIn(const Json::Value& telegrams)
 {
     QVector<std::pair<QString, Json::Value>> sets;
-    for (const Json::Value& telegram : telegrams) {
-        const Json::Value list = telegram.isObject() && telegram["INST"].isObject() && telegram["INST"]["SET"].isObject()
-            ? telegram["INST"]["SET"]["VAL"] : Json::Value();
-        if (!list.isArray())
-            continue;
-        for (const Json::Value& item : list) {
+    for (const Json::Value& telegram : telegrams)
+        for (const Json::Value& item : instList(telegram, "SET", "VAL"))
             if (item.isObject() && item["DEST"].isObject())
-                sets.append({QString::fromStdString(item["DEST"]["PATH"].asString()), item["VAL"]});
-        }
-    }
+                sets.append({destPath(item), item["VAL"]});
     return sets;
 }
 
 QStringList SimulatorProcess::deletesIn(const Json::Value& telegrams)
 {
     QStringList paths;
-    for (const Json::Value& telegram : telegrams) {
-        const Json::Value list = telegram.isObject() && telegram["INST"].isObject() && telegram["INST"]["DEL"].isObject()
-            ? telegram["INST"]["DEL"]["VAL"] : Json::Value();
-        if (!list.isArray())
-            continue;
-        for (const Json::Value& item : list) {
+    for (const Json::Value& telegram : telegrams)
+        for (const Json::Value& item : instList(telegram, "DEL", "VAL"))
             if (item.isObject() && item["DEST"].isObject())
-                paths.append(QString::fromStdString(item["DEST"]["PATH"].asString()));
-        }
-    }
+                paths.append(destPath(item));
     return paths;
 }
 
 Json::Value SimulatorProcess::listIn(const Json::Value& telegrams, const char* list)
 {
     Json::Value items(Json::arrayValue);
-    for (const Json::Value& telegram : telegrams) {
-        if (!telegram.isObject() || !telegram["INST"].isObject() || !telegram["INST"]["SET"].isObject())
-            continue;
-        const Json::Value& found = telegram["INST"]["SET"][list];
-        if (found.isArray()) {
-            for (const Json::Value& item : found)
-                items.append(item);
-        }
-    }
+    for (const Json::Value& telegram : telegrams)
+        for (const Json::Value& item : instList(telegram, "SET", list))
+            items.append(item);
     return items;
 }
 
@@ -429,18 +405,9 @@ Json::Value SimulatorProcess::raiseMessage(const Json::Value& message, bool raw,
     return result.isObject() ? result["messages"] : Json::Value();
 }
 
-Json::Value SimulatorProcess::messageAnswers()
-{
-    return controlJson("GET", "/control/answers");
-}
+Json::Value SimulatorProcess::messageAnswers() { return controlJson("GET", "/control/answers"); }
 
-bool SimulatorProcess::pauseLiveValues(bool paused)
-{
-    Json::Value body(Json::objectValue);
-    body["paused"] = paused;
-    const Json::Value result = controlJson("POST", "/control/live", body);
-    return result.isObject() && result["paused"] == paused;
-}
+bool SimulatorProcess::pauseLiveValues(bool paused) { return controlSwitch("/control/live", "paused", paused); }
 
 bool SimulatorProcess::setDelay(int ms, const QString& endpoint)
 {
@@ -462,20 +429,11 @@ bool SimulatorProcess::setFailure(Failure failure, int count, int status, const 
     return controlJson("POST", "/control/failure", body).isObject();
 }
 
-bool SimulatorProcess::clearFaults()
-{
-    return controlJson("POST", "/control/faults/clear").isObject();
-}
+bool SimulatorProcess::clearFaults() { return controlJson("POST", "/control/faults/clear").isObject(); }
 
-Json::Value SimulatorProcess::requestLog()
-{
-    return controlJson("GET", "/control/requests");
-}
+Json::Value SimulatorProcess::requestLog() { return controlJson("GET", "/control/requests"); }
 
-bool SimulatorProcess::clearRequestLog()
-{
-    return controlJson("POST", "/control/requests/clear").isObject();
-}
+bool SimulatorProcess::clearRequestLog() { return controlJson("POST", "/control/requests/clear").isObject(); }
 
 Json::Value SimulatorProcess::treeValues(const QString& jsonPath, QStringList* paths)
 {
@@ -490,41 +448,26 @@ Json::Value SimulatorProcess::treeValues(const QString& jsonPath, QStringList* p
     return result["values"];
 }
 
-Json::Value SimulatorProcess::state()
-{
-    return controlJson("GET", "/control/state");
-}
+Json::Value SimulatorProcess::state() { return controlJson("GET", "/control/state"); }
 
 bool SimulatorProcess::setEchoMode(const QString& mode)
 {
-    Json::Value body(Json::objectValue);
-    body["mode"] = mode.toStdString();
-    const Json::Value result = controlJson("POST", "/control/echo", body);
-    return result.isObject() && result["mode"] == body["mode"];
+    return controlSwitch("/control/echo", "mode", mode.toStdString());
 }
 
 QStringList SimulatorProcess::logLines(const QString& level)
 {
     QStringList texts;
     const Json::Value lines = controlJson("GET", "/control/log");
-    if (!lines.isArray())
-        return texts;
-    for (const Json::Value& line : lines) {
+    for (const Json::Value& line : lines)
         if (line.isObject() && line["text"].isString() && (level.isEmpty() || line["level"] == level.toStdString()))
             texts.append(QString::fromStdString(line["text"].asString()));
-    }
     return texts;
 }
 
-bool SimulatorProcess::clearLog()
-{
-    return controlJson("POST", "/control/log/clear").isObject();
-}
+bool SimulatorProcess::clearLog() { return controlJson("POST", "/control/log/clear").isObject(); }
 
 bool SimulatorProcess::setEmptyReadsAsContainer(bool on)
 {
-    Json::Value body(Json::objectValue);
-    body["emptyAsContainer"] = on;
-    const Json::Value result = controlJson("POST", "/control/reads", body);
-    return result.isObject() && result["emptyAsContainer"] == on;
+    return controlSwitch("/control/reads", "emptyAsContainer", on);
 }

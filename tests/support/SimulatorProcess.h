@@ -178,6 +178,8 @@ private:
 
     Answer request(const char* method, const QString& target, const QByteArray& body, const char* contentType);
     Json::Value controlJson(const char* method, const QString& target, const Json::Value& body = Json::Value());
+    // Posts {key: value} to target; true when the answer holds the same.
+    bool controlSwitch(const char* target, const char* key, const Json::Value& value);
 
     class ChildProcess;
 

@@ -72,10 +72,7 @@ public:
     qint64 currentTimeMs() const override { return now; }
 };
 
-qreal textWidth(const QFont& font, const QString& text)
-{
-    return QFontMetricsF(font).boundingRect(text).width();
-}
+qreal textWidth(const QFont& font, const QString& text) { return QFontMetricsF(font).boundingRect(text).width(); }
 
 const QString kRunning = QStringLiteral(":/pic/logger/icon_ringspeicher_aktiv_31x31_01.gif");
 const QString kIdle = QStringLiteral(":/pic/logger/icon_ringspeicher_inaktiv_31x31_02.gif");
@@ -228,8 +225,7 @@ private slots:
     {
         QStringList events; // outlives the editor, whose calendar reports hiding when destroyed
         ZDateEdit edit;
-        edit.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QVERIFY(shown(&edit));
         auto* calendar = qobject_cast<ZCalendarWidget*>(edit.calendarWidget());
         QVERIFY(calendar);
         connect(&edit, &ZDateEdit::openCalendarPopup, this, [&] { events << "open popup"; });
@@ -268,13 +264,12 @@ private slots:
         edit->setDisplayFormat("hh:mm:ss");
         edit->setTime(QTime(23, 59, 59));
         QSignalSpy changed(edit, &QDateTimeEdit::timeChanged);
+        const auto ticked = [edit] { edit->updateClock(); return edit->time(); };
         edit->updateClock();
-        edit->updateClock();
-        QCOMPARE(edit->time(), QTime(0, 0, 1));   // wraps at midnight
+        QCOMPARE(ticked(), QTime(0, 0, 1));   // wraps at midnight
         QCOMPARE(changed.count(), 0);
         edit->setEnabled(false);
-        edit->updateClock();
-        QCOMPARE(edit->time(), QTime(0, 0, 1));
+        QCOMPARE(ticked(), QTime(0, 0, 1));
         edit->setEnabled(true);
 
         QVERIFY(shown(&page));
@@ -285,12 +280,10 @@ private slots:
         edit->setFocus();
         QTRY_COMPARE(focused.count(), 1);
         edit->lineEdit()->deselect();   // focused without a selection is still being edited
-        edit->updateClock();
-        QCOMPARE(edit->time(), QTime(0, 0, 1));
+        QCOMPARE(ticked(), QTime(0, 0, 1));
         first->setFocus();
         QTRY_VERIFY(!edit->hasFocus());
-        edit->updateClock();
-        QCOMPARE(edit->time(), QTime(0, 0, 2));
+        QCOMPARE(ticked(), QTime(0, 0, 2));
     }
 
     // Shown under its widget for its time, then gone; a resize of the watched
@@ -467,7 +460,7 @@ private slots:
     void shownDialogsHoldTheKeyboardAndHandItBack()
     {
         CountingWindow window;
-        window.show();
+        QVERIFY(shown(&window));
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         ButtonDialog lower(&window, 2);
@@ -505,7 +498,6 @@ private slots:
 
     void buttonStillUntilStartedAndAfterStop()
     {
-        ensureTevaroResources();
         QVERIFY2(QImageReader(kRunning).supportsAnimation(), "the GIF image plugin is needed");
         auto button = std::make_unique<QToolButton>();
         QPointer<ZAnimatedButton> animation = new ZAnimatedButton(button.get(), kRunning);
