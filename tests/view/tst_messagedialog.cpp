@@ -62,8 +62,7 @@ private slots:
         dialog = OverallView::getMessageDialog();
         bar = OverallView::getStatusBar();
         util = app->getMessageDialogUtil();
-        QVERIFY(dialog && bar && util);
-        QVERIFY(QTest::qWaitForWindowExposed(app->getMainWindow()));
+        QVERIFY(dialog && bar && util && QTest::qWaitForWindowExposed(app->getMainWindow()));
     }
 
     void cleanupTestCase() { delete app; }
