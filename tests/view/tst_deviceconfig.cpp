@@ -15,7 +15,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <utility>
@@ -43,7 +42,6 @@ class TestDeviceConfig : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     DataMain* screen() { return session->dataMain(); }

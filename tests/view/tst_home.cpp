@@ -26,7 +26,6 @@ class TestHome : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     DataMain* screen() { return session->dataMain(); }

@@ -11,7 +11,6 @@
 #include "widgets/LockedGraph.h"
 #include "widgets/ZCheckButton.h"
 
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>

@@ -19,7 +19,6 @@
 #include "widgets/ZHorizontalHeader.h"
 
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QtTest>

@@ -26,7 +26,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollEvent>
-#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
@@ -53,7 +52,6 @@ class TestMeasureDisplay : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
     int channels = 0;   // the simulator's
 

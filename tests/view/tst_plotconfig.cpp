@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableWidget>

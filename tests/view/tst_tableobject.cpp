@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QRegExpValidator>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -38,7 +37,6 @@ class TestUserLogin : public QObject
 {
     Q_OBJECT
 
-private:
     ScreenSession session;
     UserLogin* page = nullptr;
 

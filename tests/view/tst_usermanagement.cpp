@@ -15,7 +15,6 @@
 #include "widgets/ZComboBox.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
@@ -34,7 +33,6 @@ class TestUserManagement : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<LogCapture> logs;   // goes last, after the session
     std::unique_ptr<ScreenSession> session;
     QStringList statusTexts;

@@ -17,9 +17,6 @@
 #include "widgets/ZScaleLabel.h"
 #include "widgets/ZUserMenuWidget.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -41,7 +38,6 @@ class TestUserMenu : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     UserMenu* screen() { return session->dataMain()->getUserMenu(); }
