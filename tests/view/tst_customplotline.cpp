@@ -16,7 +16,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
 

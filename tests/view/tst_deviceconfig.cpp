@@ -15,7 +15,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <utility>
@@ -43,7 +42,6 @@ class TestDeviceConfig : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     DataMain* screen() { return session->dataMain(); }
@@ -138,8 +136,7 @@ private:
 
     void showList(int device = -1, int rows = 0)
     {
-        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")));
-        QVERIFY(onSensorPage());
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")) && onSensorPage());
         QTRY_COMPARE(deviceNames(), DEVICES);
         if (device >= 0)
             choose(device, rows);
@@ -254,8 +251,7 @@ private slots:
         }
         // A rename there shows in the list.
         typeInto(sensor + QStringLiteral(".KB.VAL"), QStringLiteral("Druck neu"));
-        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
-        QVERIFY(onSensorPage());
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")) && onSensorPage());
         QTRY_COMPARE(sensorName(2), QStringLiteral("Druck neu"));
     }
 
@@ -269,8 +265,7 @@ private slots:
 
         // Empty reads answered with an empty container change the list's data: no reading loop.
         const Json::Value all = session->deviceValue(QStringLiteral("$.DATA.DEV"));
-        QVERIFY(session->simulator.setEmptyReadsAsContainer(true));
-        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(session->simulator.setEmptyReadsAsContainer(true) && session->simulator.clearRequestLog());
         change({{"$.DATA.DEV", Json::Value(Json::arrayValue)}, {DEVICE_COUNT, 0}}, false);
         QTRY_COMPARE(devices()->count(), 0);
         // Devices counted, their list gone: what the list and its table show is asked for once.
@@ -288,8 +283,7 @@ private slots:
     void lateAndPartialDescription()
     {
         const Json::Value description = session->deviceValue(QStringLiteral("$.DATA.SE"));
-        QVERIFY(description.isObject());
-        QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.SE"))));
+        QVERIFY(description.isObject() && session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.SE"))));
         QVERIFY(session->relogin());
         QSignalSpy tables(list()->sensorListUtil(), SIGNAL(updateSensorTable(TableStructure&)));
         QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")));
@@ -331,16 +325,14 @@ private slots:
         openLink(GENERAL);
         QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
         QTRY_VERIFY(showing(ROOT));
-        QVERIFY(session->click(QStringLiteral("tbtnDataBack")));
-        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+        QVERIFY(session->click(QStringLiteral("tbtnDataBack")) && session->window->isCurrentPage(MainWindow::HOME));
 
         // A table built before a login's reset is dropped: the button opens the root.
         openTable(GENERAL);
         TableStructure late = table()->getTable();
         config()->resetConfig();
         config()->setConfigTable(late);
-        QVERIFY(config()->historyPaths().isEmpty());
-        QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
+        QVERIFY(config()->historyPaths().isEmpty() && session->click(QStringLiteral("tbtnDataHeadChart")));
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadSettings")));
         QTRY_VERIFY(showing(ROOT));
     }
@@ -357,8 +349,7 @@ private slots:
             return true;
         };
         for (const auto& [first, second] : {std::pair{INPUTS, ALARMS}, std::pair{ALARMS, INPUTS}}) {
-            QVERIFY(session->relogin());
-            QVERIFY(session->simulator.clearRequestLog());
+            QVERIFY(session->relogin() && session->simulator.clearRequestLog());
             openTable(first);
             QTRY_VERIFY2(namesShown(), qPrintable(first));
             openTable(second);
@@ -468,8 +459,7 @@ private slots:
 
     void anEmptyListIsAskedForOnce()
     {
-        QVERIFY(session->simulator.setEmptyReadsAsContainer(true));
-        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(session->simulator.setEmptyReadsAsContainer(true) && session->simulator.clearRequestLog());
         openTable(QStringLiteral("$.DISP.EVT.MEN"), true);
         QTest::qWait(3000);
         const QStringList reads = session->reads();

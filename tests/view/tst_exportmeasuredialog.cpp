@@ -71,8 +71,7 @@ private slots:
         for (const Destinations& destinations :
              {Destinations(), Destinations({{1, destination(1, 100, "MB", 1.0, false)}})}) {
             Dialog dialog = open(recording(10, "MB"), destinations);
-            QVERIFY(box(dialog)->count() == 1 && !box(dialog)->itemData(0).isValid());
-            QVERIFY(!exportAllowed(dialog));
+            QVERIFY(box(dialog)->count() == 1 && !box(dialog)->itemData(0).isValid() && !exportAllowed(dialog));
             QVERIFY(grabScreenshot(dialog, QStringLiteral("exportmeasuredialog_none.png")));
             dialog->close();
         }
@@ -128,21 +127,12 @@ private slots:
         QCOMPARE(box(dialog)->count(), 1);   // the one without a numeric free space is not offered
         QCOMPARE(text(dialog, "lblExportMeasureDialog_ValueMemoryNeeded"), QStringLiteral("150.00 MB"));
         fixture->json()->clearRequests();
-
-        // The request's form is tst_histmeasurelistutil's; here it names the recording and destination.
-        QTest::mouseClick(child<QPushButton>(dialog, "btnExportMeasureDialog_ExportFile"), Qt::LeftButton);
+        // The end of the session closes it without a request (the request itself: tst_logger's export step).
+        emit fixture->app->onLogout();
+        QTRY_VERIFY(dialog.isNull());
         int kind = 0;
         Json::Value telegram;
         QList<qint64> ids;
-        fixture->json()->buildTelegram(kind, telegram, ids);
-        fixture->json()->removeRequests(ids);
-        QCOMPARE(telegram["INST"]["GET"]["VAL"][0]["VAL"], parseQuoted("{'DEST':{'ID':4},'MTAB':{'ID':12}}"));
-        QTRY_VERIFY(dialog.isNull());
-
-        // The end of the session closes it without a request.
-        dialog = open(recording(100, "MB"), util.getDestinations(), &util);
-        emit fixture->app->onLogout();
-        QTRY_VERIFY(dialog.isNull());
         fixture->json()->buildTelegram(kind, telegram, ids);
         QCOMPARE(kind, 0);
     }

@@ -26,7 +26,6 @@ class TestHome : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     DataMain* screen() { return session->dataMain(); }
@@ -90,8 +89,7 @@ private slots:
         tabs()->setCurrentIndex(3);
         tabs()->setCurrentIndex(0);
         QCOMPARE(title(), QStringLiteral("Kanalliste"));
-        QVERIFY(click("tbtnDataBack"));
-        QVERIFY(session->window->isCurrentPage(MainWindow::HOME));
+        QVERIFY(click("tbtnDataBack") && session->window->isCurrentPage(MainWindow::HOME));
 
         // The configuration opened from the sensor list returns there.
         session->window->setPage(MainWindow::DATA_MAIN);
@@ -129,8 +127,7 @@ private slots:
         QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 3));
         QTRY_VERIFY(ringShows(true, "icon_ringspeicher_aktiv_31x31_01.gif"));
         // Selected, the logger button shows the second variant.
-        QVERIFY(click("tbtnDataHeadLogger"));
-        QVERIFY(ringShows(true, "icon_ringspeicher_aktiv_31x31_02.gif"));
+        QVERIFY(click("tbtnDataHeadLogger") && ringShows(true, "icon_ringspeicher_aktiv_31x31_02.gif"));
         // Unknown states and a state of the wrong type keep the picture; a later change shows they were handled.
         QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), 7));
         QVERIFY(session->injectSet(QStringLiteral("$.MEM.RING"), "3"));
@@ -239,8 +236,7 @@ private slots:
         QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234"), QStringLiteral("Deutsch")));
         // The device's right (admin only) keeps it off once it is read.
         QTRY_VERIFY(!session->mirrorValue(QStringLiteral("$.USMG.AUT")).isNull());
-        QVERIFY(!usersButton()->isEnabled());
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("home-bediener.png")));
+        QVERIFY(!usersButton()->isEnabled() && grabScreenshot(session->window, QStringLiteral("home-bediener.png")));
 
         // A right every role holds while idle turns it on, at the value or with the whole node.
         QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), 7));

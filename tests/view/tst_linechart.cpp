@@ -11,7 +11,6 @@
 #include "widgets/LockedGraph.h"
 #include "widgets/ZCheckButton.h"
 
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -82,8 +81,7 @@ private slots:
         session.reset(new ScreenSession({"--live-interval", "100", "--sample-interval", "50"}));
         // Small graphs: a stored window must stay filled however far the user pages.
         SettingsUtil::setValue(QStringLiteral("Config/LineChart/Data/Max"), QStringLiteral("3000"));
-        QVERIFY(session->startAs());
-        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->startAs() && session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
     }
 
     void liveMeasurement()
@@ -159,8 +157,7 @@ private slots:
         const double span = (stored.getStop() - stored.getStart()) / 1000.0;
         QVERIFY(first["ID"] == 12 && first["DIRC"] == 0);
         QVERIFY(qAbs(first["LOW"].asInt64() - (stored.getStart() - qint64(span * 10))) <= 1);
-        QVERIFY(qAbs(first["UP"].asInt64() - (stored.getStop() + qint64(span * 10))) <= 1);
-        QVERIFY(!startStop()->isEnabled());
+        QVERIFY(qAbs(first["UP"].asInt64() - (stored.getStop() + qint64(span * 10))) <= 1 && !startStop()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(1)->pointCount() > 1000, 5000);
         QTest::qWait(400);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-stored.png")));

@@ -19,7 +19,6 @@
 #include "widgets/ZHorizontalHeader.h"
 
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QtTest>
@@ -199,8 +198,7 @@ private slots:
 
         back();
         list = openList(Logger::EXPORT_PAGE, 5);
-        QVERIFY(list);
-        QVERIFY(tableOf(list)->findChildren<ZCheckButton*>().isEmpty() && !actionOf(list)->isEnabled());
+        QVERIFY(list && tableOf(list)->findChildren<ZCheckButton*>().isEmpty() && !actionOf(list)->isEnabled());
         QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode2.png")));
 
         back();
@@ -249,17 +247,14 @@ private slots:
         };
         for (const auto& reload : reloaded) {
             reloads.clear();
-            QVERIFY(session->inject(reload.telegram, false));
-            QVERIFY(waitFor([&] { return reloads.count() > 0; }));
+            QVERIFY(session->inject(reload.telegram, false) && waitFor([&] { return reloads.count() > 0; }));
             QCOMPARE(checksOf(list), QLatin1String(reload.checks));
             QVERIFY(headerCheck(list)->getButtonCheckState() == Check::Tristate && action->isEnabled());
         }
         QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode1_checked.png")));
 
         // Recordings 9 and 10, sent in row order; the device's new list removes them.
-        QVERIFY(press(rowCheck(list, 3)));
-        QVERIFY(session->simulator.clearRequestLog());
-        QVERIFY(press(action));
+        QVERIFY(press(rowCheck(list, 3)) && session->simulator.clearRequestLog() && press(action));
         QCOMPARE(checksOf(list), QStringLiteral("-----"));
         QVERIFY(waitFor([&] { return idsOf(list) == QList<int>({12, 13, 11}); }));
         QCOMPARE(checksOf(list), QStringLiteral("uuu"));
@@ -276,8 +271,7 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 2));
         QVERIFY(waitFor([&] { return list->worker()->getExportState() == 2; }));
         clickRow(list, 0);
-        QVERIFY(!actionOf(list)->isEnabled());
-        QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 1));
+        QVERIFY(!actionOf(list)->isEnabled() && inject(QStringLiteral("$.EXP.STAS"), 1));
         QVERIFY(waitFor([&] { return list->worker()->getExportState() == 1; }));
         clickRow(list, 0);
         QVERIFY(actionOf(list)->isEnabled());
@@ -290,10 +284,8 @@ private slots:
         // The export goes out for the chosen recording and destination; the exporter runs and ends.
         QVERIFY(press(actionOf(list)));
         QPointer<ExportMeasureDialog> dialog = session->window->findChild<ExportMeasureDialog*>();
-        QVERIFY(dialog);
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("export_dialog_allowed.png")));
-        QVERIFY(session->simulator.clearRequestLog());
-        QVERIFY(press(buttonOf(dialog, "btnExportMeasureDialog_ExportFile")));
+        QVERIFY(dialog && grabScreenshot(session->window, QStringLiteral("export_dialog_allowed.png")));
+        QVERIFY(session->simulator.clearRequestLog() && press(buttonOf(dialog, "btnExportMeasureDialog_ExportFile")));
         QVERIFY(waitFor([&] { return dialog.isNull() && list->worker()->getExportState() == 2; }));
         QVERIFY(waitFor([&] { return list->worker()->getExportState() == 1; }));
         const QVector<Json::Value> gets = session->sentElements(QStringLiteral("export"), "GET");
@@ -305,10 +297,8 @@ private slots:
         QVERIFY(list);
         QCOMPARE(columnOf(list, 0).last(), QStringLiteral("Messung_0012.csv"));
         const QList<int> ids = idsOf(list);
-        QVERIFY(press(rowCheck(list, 0)) && press(rowCheck(list, 2)));
-        QVERIFY(session->simulator.clearRequestLog());
-        QVERIFY(press(actionOf(list)));
-        QVERIFY(waitFor([&] { return idsOf(list) == QList<int>({ids.at(1)}); }));
+        QVERIFY(press(rowCheck(list, 0)) && press(rowCheck(list, 2)) && session->simulator.clearRequestLog());
+        QVERIFY(press(actionOf(list)) && waitFor([&] { return idsOf(list) == QList<int>({ids.at(1)}); }));
         const QVector<Json::Value> deletes = session->sentElements(QStringLiteral("export"), "DEL");
         QCOMPARE(deletes.size(), 1);
         QCOMPARE(QString::fromStdString(deletes.first()["VAL"]["ID"].asString()),
@@ -319,13 +309,11 @@ private slots:
     {
         QPointer<ZDialog> dialog;
         HistMeasureList* list = openChooseDialog(dialog);
-        QVERIFY(list);
-        QVERIFY(waitFor([&] { return idsOf(list) == QList<int>({12, 13, 11}); }));
+        QVERIFY(list && waitFor([&] { return idsOf(list) == QList<int>({12, 13, 11}); }));
         QPushButton* load = buttonOf(list, "btnHistMeasureLoad");
         QVERIFY(!load->isEnabled());
         clickRow(list, 1);
-        QVERIFY(load->isEnabled());
-        QVERIFY(grabScreenshot(session->window, QStringLiteral("list_mode0_dialog.png")));
+        QVERIFY(load->isEnabled() && grabScreenshot(session->window, QStringLiteral("list_mode0_dialog.png")));
 
         QSignalSpy loaded(list, &HistMeasureList::loadingHistMeasure);
         QVERIFY(press(load));
@@ -337,9 +325,7 @@ private slots:
         QVERIFY(waitFor([&] { return dialog.isNull(); }));
 
         // The end of the session closes an open one.
-        QVERIFY(openChooseDialog(dialog));
-        QVERIFY(session->logout());
-        QVERIFY(waitFor([&] { return dialog.isNull(); }));
+        QVERIFY(openChooseDialog(dialog) && session->logout() && waitFor([&] { return dialog.isNull(); }));
     }
 
     void destinationsInTheUsersLanguage()
@@ -362,8 +348,7 @@ private slots:
 
         // The client is told the user may delete; the device refuses, and sends no new list.
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':7}"), false));
-        QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); }));
-        QVERIFY(press(rowCheck(list, 0)));
+        QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); }) && press(rowCheck(list, 0)));
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
         QVERIFY(press(actionOf(list)));
         QCOMPARE(checksOf(list), QStringLiteral("---"));
@@ -389,8 +374,7 @@ private slots:
         QVERIFY(press(headerCheck(list)));
 
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
-        QVERIFY(inject(QStringLiteral("$.EXP.INP"), parseQuoted("{'AUT':65537}"), false));
-        QVERIFY(reloads.wait());
+        QVERIFY(inject(QStringLiteral("$.EXP.INP"), parseQuoted("{'AUT':65537}"), false) && reloads.wait());
         QTest::qWait(500);
         QCOMPARE(reloads.count(), 1);
         QCOMPARE(checksOf(list), QStringLiteral("c"));   // the reload keeps the tick
@@ -484,8 +468,7 @@ private slots:
         QVERIFY(session->simulator.setDelay(600, QStringLiteral("data")));   // holds the echo back a while
         typeName(QStringLiteral("Kessel_A"));
         QTRY_COMPARE(session->configSets().size(), 1);
-        QVERIFY(!nameEditable());
-        QVERIFY(session->simulator.setDelay(0));
+        QVERIFY(!nameEditable() && session->simulator.setDelay(0));
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
         QCOMPARE(session->configSets(), (QVector<std::pair<QString, Json::Value>>{{NAME_PATH, Json::Value("Kessel_A")}}));
 

@@ -12,14 +12,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDateTime>
-#include <QDir>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -83,7 +80,6 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private:
     TevaroApp* app = nullptr;
     MainWindow* window = nullptr;
 

@@ -26,7 +26,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollEvent>
-#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
@@ -53,7 +52,6 @@ class TestMeasureDisplay : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
     int channels = 0;   // the simulator's
 
@@ -202,8 +200,7 @@ private:
     // Opens the value editor of row's column 1, types text and presses Return.
     void typeValue(int row, const QString& text)
     {
-        QVERIFY(functionTable()->isInputEnabled());
-        QVERIFY(tabletest::typeIntoCell(functionTable(), row, 1, text));
+        QVERIFY(functionTable()->isInputEnabled() && tabletest::typeIntoCell(functionTable(), row, 1, text));
         QWidget* editor = QApplication::focusWidget();
         QCoreApplication::processEvents();   // the view commits an accepted entry queued
         if (QApplication::focusWidget() == editor)
@@ -355,8 +352,7 @@ private slots:
         }};
         inject(SimulatorProcess::setTelegram(itemList, parse(QStringLiteral("[\"MW\", \"MAW\"]"))));
         QTRY_COMPARE(session->deviceValue(itemList).size(), 2u);
-        QVERIFY(session->relogin());
-        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->relogin() && session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
         tabs()->setCurrentIndex(0);
         QTRY_VERIFY_WITH_TIMEOUT(headerCombo(3) && headerCombo(3)->count() == 2, 15000);
         QTRY_COMPARE_WITH_TIMEOUT(shown(1, 3), QStringLiteral("64.8|°C|LF1024"), 15000);
@@ -464,8 +460,7 @@ private slots:
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), Json::Value(Json::arrayValue)),
                false);
         QTRY_COMPARE(menu()->count(), 0);
-        QVERIFY(!trigger()->isEnabled());
-        QVERIFY(trigger()->text().isEmpty());
+        QVERIFY(!trigger()->isEnabled() && trigger()->text().isEmpty());
         dialog()->setFunction(false);   // with nothing chosen: writes nothing
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), items), false);
         QTRY_VERIFY(menu()->count() == 2 && trigger()->isEnabled());
@@ -553,8 +548,7 @@ private slots:
         const QString name = inDialog<ZLabel>("lblFunctionDialogChannel")->text();
         inject(SimulatorProcess::delTelegram(channelPath(k - 1)));
         QTRY_VERIFY(!dialog()->isChannelListed());
-        QVERIFY(!trigger()->isEnabled());
-        QVERIFY(!functionTable()->isInputEnabled());
+        QVERIFY(!trigger()->isEnabled() && !functionTable()->isInputEnabled());
         QCOMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), name);
     }
 
@@ -571,8 +565,7 @@ private slots:
     void fiveHundredChannels()
     {
         session.reset(new ScreenSession({QStringLiteral("--paused"), QStringLiteral("--channels"), "500"}));
-        QVERIFY(session->startAs());
-        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
+        QVERIFY(session->startAs() && session->openFromHome(QStringLiteral("tbtnHomeDisplay")));
         tabs()->setCurrentIndex(0);
         QTRY_COMPARE_WITH_TIMEOUT(listTable()->rowCount(), 500, 60000);
         tapChannel(0);
@@ -583,8 +576,7 @@ private slots:
         // A logout during a build drops it; the next login starts afresh. Closing during a build, with the
         // dialog open, ends cleanly.
         util()->requestChannelList();
-        QVERIFY(util()->isWorking());
-        QVERIFY(session->logout());
+        QVERIFY(util()->isWorking() && session->logout());
         QTRY_VERIFY(!util()->isWorking());
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         openDialog(2);

@@ -13,9 +13,7 @@
 #include "view/StatusBar.h"
 #include "widgets/ZDialog.h"
 
-#include <QDir>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -23,7 +21,6 @@ class TestMessageDialog : public QObject
 {
     Q_OBJECT
 
-private:
     TevaroApp* app = nullptr;
     MessageDialog* dialog = nullptr;
     MessageDialogUtil* util = nullptr;
@@ -62,8 +59,7 @@ private slots:
         dialog = OverallView::getMessageDialog();
         bar = OverallView::getStatusBar();
         util = app->getMessageDialogUtil();
-        QVERIFY(dialog && bar && util);
-        QVERIFY(QTest::qWaitForWindowExposed(app->getMainWindow()));
+        QVERIFY(dialog && bar && util && QTest::qWaitForWindowExposed(app->getMainWindow()));
     }
 
     void cleanupTestCase() { delete app; }

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -84,8 +83,7 @@ private slots:
     void initTestCase()
     {
         session.reset(new ScreenSession());
-        QVERIFY(session->startAs());
-        QVERIFY(click("tbtnHomeDisplay"));
+        QVERIFY(session->startAs() && click("tbtnHomeDisplay"));
         QVERIFY(session->waitUntil([this] { return session->find<QPushButton>("btnDataStartStop")->isEnabled(); }));
         QVERIFY(click("btnDataStartStop"));
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 10000);
@@ -150,9 +148,7 @@ private slots:
 
         // Back drops the table and every change.
         chooser(0, 3)->setCurrentIndex(1);
-        QVERIFY(click("tbtnDataBack"));
-        QVERIFY(!table()->item(0, 0));
-        QVERIFY(!chart()->getGraphDescriptor(2).isVisible());
+        QVERIFY(click("tbtnDataBack") && !table()->item(0, 0) && !chart()->getGraphDescriptor(2).isVisible());
         QCOMPARE(chart()->getGraphDescriptor(0).getAxis(), 0);
     }
 

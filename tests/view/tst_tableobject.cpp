@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QRegExpValidator>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -110,8 +109,7 @@ private slots:
         const bool editable = rights == TableCell::EDITABLE;
         // Without access every cell is an item; without edit rights a document link is a plain label.
         const QString expected = rights == TableCell::NO_ACCESS ? QStringLiteral("item")
-                                 : type == 15 && !editable    ? QStringLiteral("ZLabel")
-                                                              : QString(shown.name);
+                                 : type == 15 && !editable    ? QStringLiteral("ZLabel") : QString(shown.name);
 
         TableObject object;
         show(object, table({{cell(TableCell::TEXT, QStringLiteral("Bezeichnung"), 0), sampleCell(type, rights)}}, 2));

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -38,7 +37,6 @@ class TestUserLogin : public QObject
 {
     Q_OBJECT
 
-private:
     ScreenSession session;
     UserLogin* page = nullptr;
 
@@ -80,8 +78,7 @@ private slots:
 
     void init()
     {
-        QVERIFY(session.simulator.setDelay(0));
-        QVERIFY(session.simulator.clearRequestLog());
+        QVERIFY(session.simulator.setDelay(0) && session.simulator.clearRequestLog());
     }
 
     void cleanup()
@@ -214,8 +211,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(confirmButton()->isEnabled(), 10000);
         QVERIFY(onPage(MainWindow::LOGIN));
 
-        QVERIFY(session.click(QStringLiteral("btnUserLoginConfig")));
-        QVERIFY(onPage(MainWindow::NETWORK_CONFIG));
+        QVERIFY(session.click(QStringLiteral("btnUserLoginConfig")) && onPage(MainWindow::NETWORK_CONFIG));
         retype(child<QLineEdit>("edtNetworkIp"), QStringLiteral("127.0.0.1"));
         retype(child<QLineEdit>("edtNetworkPort"), QString::number(session.simulator.port()));
         QTest::mouseClick(child<QPushButton>("btnNetworkSave"), Qt::LeftButton);

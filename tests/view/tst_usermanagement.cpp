@@ -15,7 +15,6 @@
 #include "widgets/ZComboBox.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
@@ -34,7 +33,6 @@ class TestUserManagement : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<LogCapture> logs;   // goes last, after the session
     std::unique_ptr<ScreenSession> session;
     QStringList statusTexts;
@@ -235,8 +233,7 @@ private slots:
         openPage();
         openEditor(QStringLiteral("werk"));
         QPointer<UserManagementEditDialog> open = dialog();
-        QVERIFY(session->relogin());
-        QVERIFY(!open);
+        QVERIFY(session->relogin() && !open);
 
         openPage();
         QVERIFY(session->simulator.clearRequestLog());
@@ -266,8 +263,7 @@ private slots:
         // Another client's login shows on this page as bob's last login.
         QVERIFY(deviceTakes(QStringLiteral("bob"), CANARY));
         QTRY_VERIFY(cell(QStringLiteral("bob"), 2).startsWith(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
-        QVERIFY(session->relogin(QStringLiteral("bob"), CANARY));
-        QVERIFY(session->relogin());
+        QVERIFY(session->relogin(QStringLiteral("bob"), CANARY) && session->relogin());
 
         // A new password replaces the old one.
         openPage();
@@ -280,8 +276,7 @@ private slots:
         QVERIFY(deviceTakes(QStringLiteral("bob"), QStringLiteral("neu-") + CANARY_PART));
 
         // The canary went through the client to the device and nowhere else.
-        QVERIFY(!logs->all().contains(CANARY_PART));
-        QVERIFY(!statusTexts.join(QLatin1Char('\n')).contains(CANARY_PART));
+        QVERIFY(!logs->all().contains(CANARY_PART) && !statusTexts.join(QLatin1Char('\n')).contains(CANARY_PART));
         QVERIFY(!session->simulator.logLines().join(QLatin1Char('\n')).contains(CANARY_PART));
         QVERIFY(QString::fromStdString(session->simulator.requestLog().toStyledString()).contains(CANARY_PART));
     }

@@ -17,9 +17,6 @@
 #include "widgets/ZScaleLabel.h"
 #include "widgets/ZUserMenuWidget.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -41,7 +38,6 @@ class TestUserMenu : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<ScreenSession> session;
 
     UserMenu* screen() { return session->dataMain()->getUserMenu(); }
@@ -71,8 +67,7 @@ private:
     QString valueOf(int cell) { return tile(cell) ? tile(cell)->getMeasureText()->measureValue() : QString(); }
     void addMenu(const QString& name, int style, const QString& picture = QString())
     {
-        QVERIFY(screen()->isShowingMenuList());
-        QVERIFY(session->click(QStringLiteral("btnUserMenuListAdd")));
+        QVERIFY(screen()->isShowingMenuList() && session->click(QStringLiteral("btnUserMenuListAdd")));
         QCOMPARE(dialogs<UserMenuAddDialog>().size(), 1);
         UserMenuAddDialog* dialog = dialogs<UserMenuAddDialog>().first();
         // Typed as an input method would: key clicks carry Latin-1 only.
@@ -146,8 +141,7 @@ private slots:
             addMenu(QStringLiteral("Menü %1 ÄÖÜ \U0001F600").arg(style), style,
                     style == 2 ? QStringLiteral("usermenu-de-add.png") : QString());
             QCOMPARE(table()->rowCount() * table()->columnCount(), cells[style]);
-            QVERIFY(tile(cells[style] - 1));
-            QVERIFY(screen()->goBack());
+            QVERIFY(tile(cells[style] - 1) && screen()->goBack());
         }
         QVERIFY(!screen()->goBack());
         QCOMPARE(table()->rowCount(), 3);
