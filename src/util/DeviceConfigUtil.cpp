@@ -381,7 +381,6 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
     {
         AnnotatedMutexLocker locker(&mutex);
         pendingWrites = writes;
-        droppedWrites.clear();
         pendingAny = !pendingWrites.isEmpty();
         generation = ++pendingGeneration;
     }
@@ -395,20 +394,15 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
 void DeviceConfigUtil::expirePendingWrites(quint64 generation)
 {
     QStringList unconfirmed;
-    QStringList refused;
     {
         AnnotatedMutexLocker locker(&mutex);
         if (generation != pendingGeneration || pendingWrites.isEmpty())
             return;
-        for (auto it = pendingWrites.cbegin(); it != pendingWrites.cend(); ++it)
-            (droppedWrites.contains(it.key()) ? refused : unconfirmed).append(it.key());
+        unconfirmed = pendingWrites.keys();
         pendingWrites.clear();
-        droppedWrites.clear();
         pendingAny = false;
     }
-    if (!refused.isEmpty())
-        qInfo().noquote() << "Writes the device link dropped are let go:" << refused.join(QStringLiteral(", "));
-    if (!unconfirmed.isEmpty()) {
+    {
         // The device may hold the new value or the old one: the table shows what a read brings.
         qWarning().noquote() << "The device did not confirm these writes in time, they are read again:"
                              << unconfirmed.join(QStringLiteral(", "));
@@ -421,18 +415,28 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
 
 void DeviceConfigUtil::noteDroppedWrites(const QStringList& paths)
 {
-    AnnotatedMutexLocker locker(&mutex);
-    for (const QString& path : paths) {
-        if (pendingWrites.contains(path))
-            droppedWrites.insert(path);
+    // The mirror never took a refused value: the cell is let go at once and
+    // shows the mirror's, which is the device's, with no read needed.
+    QStringList released;
+    {
+        AnnotatedMutexLocker locker(&mutex);
+        for (const QString& path : paths) {
+            if (pendingWrites.remove(path) > 0)
+                released.append(path);
+        }
+        pendingAny = !pendingWrites.isEmpty();
     }
+    if (released.isEmpty())
+        return;
+    qInfo().noquote() << "Writes the device link dropped are let go:" << released.join(QStringLiteral(", "));
+    emit writesRefused(released);
+    emit updateConfigTable();
 }
 
 void DeviceConfigUtil::clearPendingWrites()
 {
     AnnotatedMutexLocker locker(&mutex);
     pendingWrites.clear();
-    droppedWrites.clear();
     pendingAny = false;
 }
 

@@ -116,6 +116,8 @@ signals:
     void notExistingConfigPath();
     // Writes let go unconfirmed; a read of each path is on its way.
     void writesNotConfirmed(QStringList paths);
+    // Writes the device refused, let go; the device link has said so on the status bar.
+    void writesRefused(QStringList paths);
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);
@@ -124,7 +126,7 @@ public slots:
     void afterJsonTelegramm();
 
 public:
-    // Configuration writes the device link dropped unsent (poll thread).
+    // Configuration writes the device refused (poll thread): their cells are let go at once.
     void noteDroppedWrites(const QStringList& paths);
 
 protected:
@@ -187,7 +189,6 @@ private:
     QStringList changedDuringBuild;       // notified paths while building
     bool changeOverflow;                  // too many of them to keep: treat as relevant
     QSet<QString> requestedReads;         // reads asked for since the last reset and no change around them
-    QSet<QString> droppedWrites;          // pending writes the device link dropped unsent
     quint64 pendingGeneration;            // counts saves, so a late timeout ignores newer writes
     std::atomic<bool> pendingAny;         // pendingWrites is not empty
 };

@@ -106,9 +106,6 @@ void HistMeasureListUtil::exportMeasure(const int& destinationId, const int& mea
 
 void HistMeasureListUtil::jsonTelegramm(GlobalEnums::InstructionType, QString path)
 {
-    // A change at or around a table asked for makes it worth asking again.
-    for (auto it = requested.begin(); it != requested.end();)
-        it = pathsRelated(path, *it) ? requested.erase(it) : std::next(it);
     // A whole "$.MEM" sent again concerns its table as much as one row does.
     if (pathsRelated(path, EXPORT_TABLE) || pathsRelated(path, MEMORY_TABLE) || pathsRelated(path, EXPORT_RIGHTS)
         || pathsRelated(path, MEMORY_RIGHTS)) {
@@ -144,15 +141,12 @@ bool HistMeasureListUtil::readNode(const QString& path, Json::Value& node)
 {
     if (!jsonUtil)
         return false;
+    // A table this session has not read is asked for once, even when the
+    // mirror holds one: another screen's reads may have brought only part of it.
     QVector<Json::Value> values;
-    if (jsonUtil->getMasterJSONbyPath(path, values, false) && values.size() == 1) {
+    if (jsonUtil->getMasterJSONbyPath(path, values, true) && values.size() == 1) {
         node.swap(values.first());
         return true;
-    }
-    // Asked for once; the answer's change notification allows another request.
-    if (!requested.contains(path)) {
-        requested.insert(path);
-        jsonUtil->requestPath(path);
     }
     return false;
 }

@@ -24,8 +24,9 @@
 // 2 export a recording, 3 delete exported files.
 //
 // Elements of the wrong shape are skipped with one warning each. A table
-// that the mirror lacks is read from the device once, as the whole container;
-// one that exists, even empty, is never requested.
+// this session has not read is read from the device once, as the whole
+// container, even when the mirror holds one; one read, even empty, is not
+// asked for again.
 class HistMeasureListUtil : public OverallUtil
 {
     Q_OBJECT
@@ -76,7 +77,7 @@ private:
     static const QString DESTINATIONS;
     static const QString TEMPLATES;
 
-    // The elements of the table at path; a missing table is requested once.
+    // The elements of the table at path; a table this session has not read is asked for once.
     bool readTable(const QString& path, Json::Value& table);
     bool readNode(const QString& path, Json::Value& node);
     QString unitText(const Json::Value& size);
@@ -91,7 +92,6 @@ private:
     QMap<int, ExportDestination> destinations;
     int exportState;
     // Containers asked for and not seen since; each is asked for once.
-    QSet<QString> requested;
     // "path: reason" of every warning given, so each is given once.
     QSet<QString> warned;
 };

@@ -101,8 +101,15 @@ bool JSONUtil::getMasterJSONbyPath(const QString& path, QVector<Json::Value>& va
     if (path.isEmpty())
         return false;
     const bool found = getJSONbyPath(path, values, paths);
-    if (!found && request && values.isEmpty())
-        requestPath(path);
+    if (request) {
+        // A scalar is whole wherever it came from; an object or list may hold
+        // only what a read of one of its members brought.
+        bool whole = !values.isEmpty();
+        for (const Json::Value& value : qAsConst(values))
+            whole = whole && !value.isObject() && !value.isArray();
+        if (!whole)
+            requestReadOnce(path);
+    }
     return found;
 }
 

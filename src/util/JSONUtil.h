@@ -49,7 +49,8 @@ public:
     explicit JSONUtil(QObject* parent = nullptr);
     ~JSONUtil() override;
 
-    // --- Mirror queries; with request set, a path the mirror lacks is queued for reading.
+    // --- Mirror queries; with request set, a path the mirror lacks, or a node
+    // it holds in part, is asked for by requestReadOnce.
     bool getMasterJSONbyPath(const QString& path, QVector<Json::Value>& values, QVector<QString>& paths,
                              bool request);
     bool getMasterJSONbyPath(const QString& path, QVector<Json::Value>& values, bool request);
@@ -128,6 +129,10 @@ public:
     // holds need not be whole: a read of one member of it brings only that
     // member. A deleted node takes the reads around it along.
     bool wasRead(const QString& path);
+    // Queues a read of path unless this session read it (wasRead) or already
+    // asked for it with no change at, above or below it since: a worker that
+    // asks at every refresh sends one read, not a storm. True when queued.
+    bool requestReadOnce(const QString& path);
 
     // --- Receive path.
     // Unwraps answers {"ReqID", "ReqContent"} into the received list; returns
@@ -167,7 +172,13 @@ private:
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
     QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
     void noteReads(const QList<TelegramRequest>& accepted);
+    // The nodes an applied SET of the device replaced whole count as read.
+    void noteSentNodes(const Json::Value& telegram, const std::vector<KORVALIS::JSON::TelegramResult>& results);
+    void noteReadLocked(const QString& path);                                    // caller holds readsMutex
+    bool wasReadLocked(const QString& path, const QStringList& outer) const;   // caller holds readsMutex
+    void allowReadsAround(const QString& changed);
     void forgetReadsAround(const QString& deleted);
+    void forgetSessionReads();
 
     QMutex tokenMutex;                        // guards token
     QString token;
@@ -179,8 +190,10 @@ private:
     QSet<QString> queuedReads;                // paths of the queued type-1 requests
     qint64 requestCounter;
     quint64 requestGeneration;                // counts clearRequests(); ids are unique within one
-    QMutex readsMutex;                        // guards readPaths
-    QSet<QString> readPaths;                  // reads the device accepted in this session
+    QMutex readsMutex;                        // guards readPaths, patternReads and askedReads
+    QSet<QString> readPaths;                  // nodes read or sent whole in this session
+    QStringList patternReads;                 // those of readPaths with a "[*]" or a filter
+    QSet<QString> askedReads;                 // asked for by requestReadOnce, no change around them since
 
     KORVALIS::HighLevelCommunication::MasterJSON* masterJSON;   // the same object as document
     QMutex chartMutex;                        // held while chart data is handed over and while the chart registers

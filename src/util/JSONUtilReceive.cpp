@@ -132,6 +132,7 @@ void JSONUtil::handleReceiveJSON(Json::Value& telegram)
             qWarning().noquote() << QStringLiteral("JSON telegram could not be added to MasterJSON. \n%1")
                                         .arg(LogRedaction::forLog(ZZJSON::toStyledQString(telegram)));
         } else if (!results.empty()) {
+            noteSentNodes(telegram, results);
             announceResults(results);
         }
         forwardTelegram(telegram);
@@ -199,6 +200,7 @@ void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
         if (result.result == TelegramResult::Applied && result.instruction == TelegramResult::Delete)
             forgetReadsAround(path);
         if (result.result == TelegramResult::Applied) {
+            allowReadsAround(path);
             const GlobalEnums::InstructionType type = typeOf(result.instruction);
             callChangeFilters(filters, [type, &path](DeviceConfigUtil* filter) { filter->jsonTelegramm(type, path); });
             emit telegramAvailable(type, path);

@@ -184,8 +184,7 @@ void JSONUtil::clearRequests()
         requestCounter = 0;
         ++requestGeneration;
     }
-    AnnotatedMutexLocker locker(&readsMutex);
-    readPaths.clear();
+    forgetSessionReads();
 }
 
 int JSONUtil::getRequestCount()

@@ -1,22 +1,105 @@
-// What JSONUtil read in this session: the reads the device accepted, so that
-// a node the mirror holds only in part is not taken for one that was read.
+// What JSONUtil read in this session: the reads the device accepted and the
+// nodes it sent whole, so that a node the mirror holds only in part is not
+// taken for one that was read; and the reads the workers asked for, each once
+// until a change around it arrives.
 #include "util/JSONUtil.h"
 
 #include "common/AnnotatedLocks.h"
+#include "common/JsonMember.h"
 #include "common/PathRelation.h"
+
+#include <QStringView>
+
+#include <algorithm>
+
+using KORVALIS::JSON::TelegramResult;
+
+namespace {
+
+// A read of such a path names many nodes: it covers a path by pathCovers, not by text.
+bool isPattern(const QString& path)
+{
+    return path.contains(QLatin1String("[*]")) || path.contains(QLatin1String("[?"));
+}
+
+// Whether a member name can be written as ".NAME" in a path.
+bool isPlainName(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    for (const char c : name) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+            return false;
+    }
+    return true;
+}
+
+// path and every node above it, from the deepest: "$.A.B[2]", "$.A.B", "$.A", "$".
+QStringList pathAndOuterPaths(const QString& path)
+{
+    QStringList result{path};
+    int depth = 0;
+    QVector<int> cuts;
+    for (int i = 1; i < path.size(); ++i) {
+        const QChar c = path.at(i);
+        if (depth == 0 && (c == QLatin1Char('.') || c == QLatin1Char('[')))
+            cuts.append(i);
+        if (c == QLatin1Char('['))
+            ++depth;
+        else if (c == QLatin1Char(']') && depth > 0)
+            --depth;
+    }
+    for (int i = cuts.size() - 1; i >= 0; --i)
+        result.append(path.left(cuts.at(i)));
+    return result;
+}
+
+} // namespace
 
 bool JSONUtil::wasRead(const QString& path)
 {
     if (path.isEmpty())
         return false;
+    const QStringList outer = pathAndOuterPaths(path);
     AnnotatedMutexLocker locker(&readsMutex);
-    if (readPaths.contains(path))
-        return true;
-    for (const QString& read : qAsConst(readPaths)) {
+    return wasReadLocked(path, outer);
+}
+
+bool JSONUtil::wasReadLocked(const QString& path, const QStringList& outer) const
+{
+    for (const QString& candidate : outer) {
+        if (readPaths.contains(candidate))
+            return true;
+    }
+    for (const QString& read : patternReads) {
         if (pathCovers(read, path))
             return true;
     }
     return false;
+}
+
+bool JSONUtil::requestReadOnce(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QStringList outer = pathAndOuterPaths(path);
+    {
+        AnnotatedMutexLocker locker(&readsMutex);
+        if (wasReadLocked(path, outer) || askedReads.contains(path))
+            return false;
+        askedReads.insert(path);
+    }
+    requestPath(path);
+    return true;
+}
+
+void JSONUtil::noteReadLocked(const QString& path)
+{
+    if (readPaths.contains(path))
+        return;
+    readPaths.insert(path);
+    if (isPattern(path))
+        patternReads.append(path);
 }
 
 void JSONUtil::noteReads(const QList<TelegramRequest>& accepted)
@@ -30,7 +113,62 @@ void JSONUtil::noteReads(const QList<TelegramRequest>& accepted)
         return;
     AnnotatedMutexLocker locker(&readsMutex);
     for (const QString& path : qAsConst(paths))
-        readPaths.insert(path);
+        noteReadLocked(path);
+}
+
+void JSONUtil::noteSentNodes(const Json::Value& telegram, const std::vector<TelegramResult>& results)
+{
+    const Json::Value& elements = jsonMember(jsonMember(jsonMember(telegram, "INST"), "SET"), "VAL");
+    if (!elements.isArray())
+        return;
+    // The results hold one record per element, the deletes' first; the sets' follow in list order.
+    QStringList whole;
+    Json::ArrayIndex index = 0;
+    for (const TelegramResult& result : results) {
+        if (result.instruction != TelegramResult::Set)
+            continue;
+        const Json::ArrayIndex at = index++;
+        if (result.result != TelegramResult::Applied || at >= elements.size())
+            continue;
+        const Json::Value& element = elements[at];
+        if (!element.isObject() || !element.isMember("VAL"))
+            continue;
+        const Json::Value* value = &element["VAL"];
+        const QString path = QString::fromStdString(result.path);
+        // An object merges member by member, each member replaced whole; any other value replaces the node.
+        if (!value->isObject()) {
+            whole.append(path);
+            continue;
+        }
+        for (auto it = value->begin(); it != value->end(); ++it) {
+            const std::string name = it.name();
+            if (isPlainName(name))
+                whole.append(path + QLatin1Char('.') + QString::fromStdString(name));
+        }
+    }
+    if (whole.isEmpty())
+        return;
+    AnnotatedMutexLocker locker(&readsMutex);
+    for (const QString& path : qAsConst(whole))
+        noteReadLocked(path);
+}
+
+void JSONUtil::allowReadsAround(const QString& changed)
+{
+    // Most changes are live values far from any read asked for: the text before
+    // the first index tells them apart without splitting the paths.
+    const int changedStem = changed.indexOf(QLatin1Char('['));
+    AnnotatedMutexLocker locker(&readsMutex);
+    for (auto it = askedReads.begin(); it != askedReads.end();) {
+        const int askedStem = it->indexOf(QLatin1Char('['));
+        const int length = qMin(changedStem < 0 ? changed.size() : changedStem,
+                                askedStem < 0 ? it->size() : askedStem);
+        const bool near = QStringView(changed).left(length) == QStringView(*it).left(length);
+        if (near && pathsOverlap(*it, changed))
+            it = askedReads.erase(it);
+        else
+            ++it;
+    }
 }
 
 void JSONUtil::forgetReadsAround(const QString& deleted)
@@ -43,4 +181,15 @@ void JSONUtil::forgetReadsAround(const QString& deleted)
         else
             ++it;
     }
+    patternReads.erase(std::remove_if(patternReads.begin(), patternReads.end(),
+                                      [&deleted](const QString& read) { return pathsOverlap(read, deleted); }),
+                       patternReads.end());
+}
+
+void JSONUtil::forgetSessionReads()
+{
+    AnnotatedMutexLocker locker(&readsMutex);
+    readPaths.clear();
+    patternReads.clear();
+    askedReads.clear();
 }

@@ -142,7 +142,6 @@ void LoggerUtil::saveConfig(const TableStructure& table)
 void LoggerUtil::setDefault()
 {
     configUtil->clearPendingWrites();
-    requested.clear();
     initMemoryTable();
 }
 
@@ -153,14 +152,10 @@ Json::Value LoggerUtil::read(const QString& path)
     Json::Value value;
     if (!jsonUtil)
         return value;
-    // Each read copies only its node, under the mirror's lock. A missing one
-    // is requested once, not at every refresh, until a change around it came.
+    // Each read copies only its node, under the mirror's lock. One this session
+    // has not read is asked for once, not at every refresh.
     QVector<Json::Value> values;
-    jsonUtil->getMasterJSONbyPath(path, values, false);
-    if (values.isEmpty() && !requested.contains(path)) {
-        requested.insert(path);
-        jsonUtil->requestPath(path);
-    }
+    jsonUtil->getMasterJSONbyPath(path, values, true);
     if (values.size() == 1)
         value.swap(values.first());
     else if (values.size() > 1)
@@ -369,8 +364,6 @@ void LoggerUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
     Q_UNUSED(type)
     if (isWatched(path))
         dirty = true;
-    for (auto it = requested.begin(); it != requested.end();)
-        it = pathsRelated(path, *it) ? requested.erase(it) : std::next(it);
 }
 
 void LoggerUtil::afterJsonTelegramm()

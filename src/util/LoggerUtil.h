@@ -83,8 +83,8 @@ private slots:
     void onConfigChanged();
 
 private:
-    // The mirror's value at path, copied under the mirror's lock; a missing
-    // one is requested from the device and reads as null.
+    // The mirror's value at path, copied under the mirror's lock; one this
+    // session has not read is asked for once, and a missing one reads as null.
     Json::Value read(const QString& path);
     QString unitText(const QString& dimPath);
     void fillNumberRow(TableStructure& table, const QString& node, int row);
@@ -99,7 +99,6 @@ private:
     TableStructure exportTable;
     QSet<QString> watchedPaths;
     // Missing nodes asked for and not heard of since.
-    QSet<QString> requested;
     DeviceConfigUtil* configUtil;   // owned, no Qt parent
     bool dirty;
     bool inBatch;                   // between beforeJsonTelegramm and afterJsonTelegramm

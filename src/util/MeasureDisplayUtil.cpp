@@ -13,7 +13,6 @@
 #include <QThread>
 #include <QtDebug>
 
-QSet<QString> MeasureDisplayUtil::requestedChannelPaths;
 
 namespace {
 
@@ -204,14 +203,8 @@ void MeasureDisplayUtil::reset()
     }
     lastDescription = Json::Value();
     unwritableClientPaths.clear();
-    forgetRequestedChannels();
     cellFactory->clearPendingWrites();
     cellFactory->resetRequestedReads();
-}
-
-void MeasureDisplayUtil::forgetRequestedChannels()
-{
-    requestedChannelPaths.clear();
 }
 
 void MeasureDisplayUtil::endSession()
@@ -264,14 +257,6 @@ void MeasureDisplayUtil::requestChannelFunctions(const QString& path)
         buildChannelData(path, true);
 }
 
-void MeasureDisplayUtil::requestChannelNodeOnce(const QString& path)
-{
-    if (requestedChannelPaths.contains(path))
-        return;
-    requestedChannelPaths.insert(path);
-    jsonUtil->requestPath(path);
-}
-
 void MeasureDisplayUtil::buildChannelData(const QString& path, const bool& loadFunctions)
 {
     int index = -1;
@@ -289,7 +274,8 @@ void MeasureDisplayUtil::buildChannelData(const QString& path, const bool& loadF
     }
     if (channelPath.isEmpty() || !jsonUtil)
         return;
-    requestChannelNodeOnce(channelPath);
+    // The whole channel node, unless this session read it: the list's reads bring only some of its members.
+    jsonUtil->requestReadOnce(channelPath);
     Json::Value channel;
     jsonUtil->getMasterJSONbyPath(channelPath, channel, false);
     if (!channel.isObject() || channel.empty())

@@ -80,10 +80,8 @@ public:
     // The next list hands the names to updateComboBox even when unchanged.
     void resendChannelNames();
 
-    // A new session: no channels, none current, every channel node read again.
+    // A new session: no channels, none current.
     void reset();
-    // Channel nodes are read from the device again when next shown.
-    static void forgetRequestedChannels();
 
 signals:
     void updateComboBox(QStringList& names);
@@ -113,7 +111,6 @@ private:
     // Emits updateComboBox when the names or the current channel changed; true when it did.
     bool handOverChangedNames();
     void writeClientReferences(const Json::Value& channel);
-    void requestChannelNodeOnce(const QString& path);
 
     MeasureDisplayUtilDescription description;
     Json::Value lastDescription;                 // the "$.DATA.CH" node last read
@@ -133,5 +130,4 @@ private:
     QThread* thread;
 
     // Channel nodes already read whole from the device, shared by every util.
-    static QSet<QString> requestedChannelPaths;
 };

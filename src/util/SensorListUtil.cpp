@@ -73,8 +73,6 @@ void SensorListUtil::setDefault()
     followedPrefixes.clear();
     lastProblem.clear();
     countProblem.clear();
-    // A new login may find a new mirror: what the last one asked for is asked for again.
-    requested.clear();
     configUtil->resetRequestedReads();
 }
 
@@ -89,15 +87,10 @@ bool SensorListUtil::readLink(const Json::Value& description, const char* key, Q
 
 bool SensorListUtil::readNode(const QString& path, Json::Value& node)
 {
-    jsonUtil->getMasterJSONbyPath(path, node, false);
-    if (!node.isNull())
-        return true;
-    // Asked for once; a change at or around it allows another request.
-    if (!requested.contains(path)) {
-        requested.insert(path);
-        jsonUtil->requestPath(path);
-    }
-    return false;
+    // A node this session has not read is asked for, once, even when the
+    // mirror holds it: another screen's reads may have brought only part of it.
+    jsonUtil->getMasterJSONbyPath(path, node, true);
+    return !node.isNull();
 }
 
 void SensorListUtil::followPaths()
@@ -251,12 +244,10 @@ void SensorListUtil::readDeviceList()
     for (int d = 0; count > 0 && d < descPaths.size(); ++d) {
         QVector<Json::Value> values;
         jsonUtil->getMasterJSONbyPath(descPaths.at(d), values, false);
-        if (values.isEmpty()) {
-            // Only a container the mirror lacks is asked for; an existing one
-            // would come back unchanged and start the same refresh again.
-            Json::Value container;
-            readNode(containerOf(descPaths.at(d)), container);
-        }
+        // The names come with their container. Devices that the reads of another
+        // screen made hold only what those brought, so the mirror having the
+        // container does not spare its read; this session having read it does.
+        jsonUtil->requestReadOnce(containerOf(descPaths.at(d)));
         if (values.size() != count)
             continue;
         for (int i = 0; i < count; ++i) {
@@ -352,15 +343,6 @@ bool SensorListUtil::concernsList(const QString& path) const
 void SensorListUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString path)
 {
     Q_UNUSED(type)
-    // A change at or around a path asked for allows asking for it again.
-    if (!requested.isEmpty()) {
-        for (auto it = requested.begin(); it != requested.end();) {
-            if (pathsRelated(path, *it))
-                it = requested.erase(it);
-            else
-                ++it;
-        }
-    }
     if (concernsList(path)) {
         readSensorList();   // acts only while the description is incomplete
         dirty = true;

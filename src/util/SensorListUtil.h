@@ -93,7 +93,6 @@ private:
     QString countPath;              // the device count, from SEG's RCNT
     QSet<QString> followedPaths;    // see followPaths
     QStringList followedPrefixes;   // followedPaths up to their first index, a cheap first filter
-    QSet<QString> requested;        // paths asked for and not yet changed
     QString lastProblem;            // what the last incomplete reading missed, logged once
     QString countProblem;           // the last bad device count, logged once
 };

@@ -14,6 +14,7 @@ const int VALUE_COLUMN = 1;
 const int UNIT_COLUMN = 2;
 const int FUNCTION_TABLE_STYLE = 1;   // no lines
 const int CLOSE_TEXT_ID = 302;
+const int CHANNEL_GONE_TEXT_ID = 1610;
 }
 
 ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& name, MeasureDisplayUtil* worker,
@@ -29,6 +30,8 @@ ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& na
 {
     ui->setupUi(this);
     setTranslatable(ui->btnFunctionDialogClose, CLOSE_TEXT_ID, QStringLiteral("Abbrechen"));
+    setTranslatable(ui->lblFunctionDialogGone, CHANNEL_GONE_TEXT_ID,
+                    QStringLiteral("Dieser Kanal existiert auf dem Gerät nicht mehr."));
     language->update(this);
 
     connect(ui->btnFunctionDialogClose, SIGNAL(clicked(bool)), this, SLOT(closeDialog(bool)));
@@ -188,6 +191,7 @@ void ChannelFunctionDialog::applyListing()
     const bool shown = shownFunction >= 0 && shownFunction < functionList.size() && tableOfChannel();
     ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag);
     table()->setInputEnabled(listed && shown);
+    ui->lblFunctionDialogGone->setVisible(!listed);
 }
 
 void ChannelFunctionDialog::setFunction(bool checked)
@@ -233,6 +237,12 @@ void ChannelFunctionDialog::setChannelLabel(QStringList& names)
     const bool renamed = channelName != formerName;
     if (renamed)
         ui->lblFunctionDialogChannel->setText(channelName);
+    if (wasListed && !listed) {
+        // Gone from the device: nothing of it is shown as if it were still there.
+        functionList.clear();
+        functionTables.clear();
+        fillMenu();
+    }
     if (listed != wasListed || moved)
         applyListing();
     if (listed && (moved || renamed || !wasListed))

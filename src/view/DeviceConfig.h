@@ -57,6 +57,9 @@ public slots:
     // The device did not confirm a write: said on the status bar, where the
     // routine note of the tables that follow does not replace it while it shows.
     void tellNotConfirmed();
+    // The device refused a write: the device link's notice stays on the status
+    // bar, not replaced by the routine note of the table that follows at once.
+    void keepRefusalNotice();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -192,7 +192,6 @@ void MeasureDisplay::setChannelData()
 void MeasureDisplay::setDeletedSensor()
 {
     clearShownChannel();
-    MeasureDisplayUtil::forgetRequestedChannels();
     util->resendChannelNames();   // the cleared combo box is filled again
     if (isVisible())
         pathTimer->start(REFRESH_DELAY_MS);

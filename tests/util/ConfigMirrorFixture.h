@@ -50,6 +50,12 @@ public:
     void fill(const QString& path, const QString& text)
     {
         merge(path, text);
+        acceptRead(path);
+    }
+
+    // The device accepted a read of path (which may name many nodes) and it counts as read.
+    void acceptRead(const QString& path)
+    {
         json()->requestPath(path);
         int kind = 0;
         Json::Value telegram;

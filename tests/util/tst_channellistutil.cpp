@@ -113,6 +113,23 @@ private slots:
         QCOMPARE(util.getItemNames(), QStringList({"Maximalwert", "Messwert"}));
     }
 
+    // The description and the channels that another screen's reads left in part are read whole, once.
+    void partlyHeldNodesAreReadOnce()
+    {
+        fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);
+        fill(QStringLiteral("$.DATA.MK"), QStringLiteral("[{'ADR':'M01'},{'ADR':'M02'}]"));
+        fixture->acceptRead(QStringLiteral("$.DATA.MK[*].ADR"));
+        ChannelListUtil util;
+        QSignalSpy tables(&util, SIGNAL(updateTableData(TableStructure&)));
+        for (int build = 1; build <= 2; ++build) {
+            util.readChannelDescription();
+            util.requestTableData();
+            QTRY_COMPARE(tables.size(), build);
+        }
+        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.DATA.CH", "$.DATA.CH.MVTB.MW", "$.DATA.CH.MVTB.MAW",
+                                                          "$.DATA.CH.MVTB.MIW", "$.DATA.MK[*]"}));
+    }
+
     void refusedDisplayPathIsReportedOnce()
     {
         fill(QStringLiteral("$.DATA.CH"), DESCRIPTION);

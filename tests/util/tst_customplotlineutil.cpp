@@ -300,6 +300,14 @@ private slots:
         measurement("{'STAT':{'MEAS':{'VAL':'PAUSE','ID':9}}}");
         util->getMeasureState();
         QCOMPARE(announcements, 3);   // an unknown state announces nothing
+
+        // A measurement node that another screen's read left in part (its file name only) is read whole, once.
+        fixture->reset();
+        fixture->merge(QStringLiteral("$.SERV.STAT.MEAS"), QStringLiteral("{\"FILE\": {\"VAL\": \"M1\"}}"));
+        fixture->acceptRead(QStringLiteral("$.SERV.STAT.MEAS.FILE"));
+        util->getMeasureState();
+        util->getMeasureState();
+        QCOMPARE(fixture->takeQueuedReads().count(QStringLiteral("$.SERV.STAT.MEAS")), 1);
     }
 };
 

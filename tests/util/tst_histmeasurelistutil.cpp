@@ -168,6 +168,15 @@ private slots:
         read(util);
         QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.MEM.MTAB"}));
 
+        // So is one another screen's read of its names left in part.
+        fixture->reset();
+        fixture->fill(QStringLiteral("$.MEM.INP"), quoted("{'AUT':3}"));
+        fixture->merge(QStringLiteral("$.MEM.MTAB"), quoted("[{'FILE':'M1'},{'FILE':'M2'}]"));
+        fixture->acceptRead(QStringLiteral("$.MEM.MTAB[*].FILE"));
+        read(util);
+        read(util);
+        QCOMPARE(fixture->takeQueuedReads(), QStringList({"$.MEM.MTAB"}));
+
         // 500 changes of recordings in one telegram: one reload.
         QStringList elements, sets;
         for (int i = 0; i < 500; ++i) {

@@ -126,6 +126,63 @@ private slots:
         QCOMPARE(readPaths(build(util)), (QStringList{"$.D", "$.A"}));
     }
 
+    // Whether a node still needs a read is decided by what this session read, not by the mirror holding it.
+    void aNodeIsReadUnlessThisSessionReadIt()
+    {
+        JSONUtil util;
+        const auto apply = [&util](const QString& text) {
+            Json::Value received = parse(text);
+            util.handleReceiveJSON(received);
+        };
+        // The reads looked at now, left unanswered: none counts as read.
+        const auto asked = [&util] {
+            const Built built = build(util);
+            util.takeRequests(built.ids);
+            return readPaths(built);
+        };
+        const auto look = [&util](const QString& path) {
+            Json::Value value;
+            util.getMasterJSONbyPath(path, value, true);
+        };
+
+        // Another screen's read made the devices with their sensor lists only; the lists came whole.
+        apply(telegram({setElement("$.DEV[0].SEN", "[1, 2]"), setElement("$.DEV[1]", "{\"SEN\": []}")}));
+        for (int refresh = 0; refresh < 3; ++refresh) {
+            look(QStringLiteral("$.DEV"));
+            look(QStringLiteral("$.DEV[0].SEN"));
+            look(QStringLiteral("$.DEV[1].SEN"));
+        }
+        QCOMPARE(asked(), QStringList{"$.DEV"});
+        QVERIFY(!util.requestReadOnce(QStringLiteral("$.DEV")));
+
+        // A change beside it allows nothing; at, above or below it one more read.
+        apply(telegram({setElement("$.DEVCNT", "2")}));
+        look(QStringLiteral("$.DEV"));
+        QCOMPARE(asked(), QStringList());
+        apply(telegram({setElement("$.DEV[1].NAME", "\"Kessel\"")}));
+        look(QStringLiteral("$.DEV"));
+        QCOMPARE(asked(), QStringList{"$.DEV"});
+
+        // The device answers the read: neither it nor anything below it, there or not, is asked for again.
+        util.requestPath(QStringLiteral("$.DEV"));
+        util.removeRequests(build(util).ids);
+        for (const QString& path : {"$.DEV", "$.DEV[0]", "$.DEV[3].NAME"})
+            QVERIFY2(!util.requestReadOnce(path), qPrintable(path));
+
+        // A "[*]" read covers each element; a delete takes the reads around it along.
+        util.requestPath(QStringLiteral("$.AIN[*].KB.VAL"));
+        util.removeRequests(build(util).ids);
+        QVERIFY(util.wasRead(QStringLiteral("$.AIN[2].KB.VAL")) && !util.wasRead(QStringLiteral("$.AIN[2].KB")));
+        apply(telegram({}, {setElement("$.DEV[1]", "null")}));
+        QVERIFY(!util.wasRead(QStringLiteral("$.DEV[0]")) && util.wasRead(QStringLiteral("$.AIN[2].KB.VAL")));
+        look(QStringLiteral("$.DEV"));
+        QCOMPARE(asked(), QStringList{"$.DEV"});
+
+        // A new session has read nothing.
+        util.clearRequests();
+        QVERIFY(!util.wasRead(QStringLiteral("$.AIN[2].KB.VAL")) && util.requestReadOnce(QStringLiteral("$.DEV")));
+    }
+
     void idsOfAnEarlierGenerationRemoveNothing()
     {
         JSONUtil util;

@@ -99,7 +99,6 @@ private slots:
     {
         fixture->reset();
         fixture->login();
-        MeasureDisplayUtil::forgetRequestedChannels();
         fixture->fill(QStringLiteral("$.DATA.CH"), QString::fromUtf8(DESCRIPTION));
         fixture->fill(QStringLiteral("$.DATA.MK"), QString::fromUtf8(CHANNELS));
         fixture->takeQueuedReads();
@@ -208,6 +207,18 @@ private slots:
         Json::Value index;
         QVERIFY(fixture->json()->getMasterJSONbyPath(QStringLiteral("$.CLNT.CH"), index, false));
         QCOMPARE(index.asInt(), 1);
+        // The list was read whole in this session: its channels are not asked for again.
+        QCOMPARE(fixture->takeQueuedReads(), QStringList());
+
+        // Channels another screen's reads left in part are read whole, once.
+        fixture->reset();
+        fixture->fill(QStringLiteral("$.DATA.CH"), QString::fromUtf8(DESCRIPTION));
+        fixture->merge(QStringLiteral("$.DATA.MK"), QString::fromUtf8(CHANNELS));
+        fixture->acceptRead(QStringLiteral("$.DATA.MK[*].ADR"));
+        auto partial = readyUtil();
+        fixture->takeQueuedReads();
+        for (int refresh = 0; refresh < 3; ++refresh)
+            build(*partial, CHANNEL1, false);
         QCOMPARE(fixture->takeQueuedReads(), QStringList({CHANNEL1}));
     }
 

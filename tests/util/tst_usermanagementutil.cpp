@@ -171,6 +171,19 @@ private slots:
             QVERIFY2(!util->userExists(QString::fromUtf8(name)), name);
         QCOMPARE(fixture->takeQueuedReads(), QStringList());   // judged from the mirror alone
     }
+
+    // A list that another screen's read left in part (names only) is read whole, once.
+    void partlyHeldListIsReadOnce()
+    {
+        const Json::Value users = fixture->mirror(USERS);
+        fixture->json()->clearRequests();   // a new session that read nothing yet
+        fixture->merge(QStringLiteral("$.USMG.USLI[0]"), QStringLiteral("{\"NAME\": \"admin\"}"));
+        fixture->acceptRead(QStringLiteral("$.USMG.USLI[*].NAME"));
+        util->getUserList();
+        util->userExists(QStringLiteral("admin"));
+        QCOMPARE(fixture->takeQueuedReads(), QStringList{USERS});
+        fixture->fill(USERS, QString::fromStdString(users.toStyledString()));
+    }
 };
 
 int main(int argc, char* argv[])

@@ -216,7 +216,22 @@ private slots:
             QCOMPARE(texts(tiles[i]).join('|'), shown[i]);
             QCOMPARE(tiles[i].getData().toInt(), status.value(i));
         }
-        QVERIFY(fixture->takeQueuedReads().contains("$.DATA.MK[5].ADR"));
+        // The channel list was read: a channel it lacks is not on the device, and not asked for.
+        QVERIFY(!fixture->takeQueuedReads().contains("$.DATA.MK[5].ADR"));
+    }
+
+    // A channel that another screen's reads left in part (its addresses only) is read whole, once.
+    void partlyHeldChannelIsReadOnce()
+    {
+        fixture->reset();
+        fixture->merge("$.DATA.MK", json("[{'ADR':'CH01'}]"));
+        fixture->acceptRead("$.DATA.MK[*].ADR");
+        QVERIFY(writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[{'IDX':0,'CHAN':{'PATH':'$.DATA.MK[0]'},"
+                                           "'VAL':{'WAY':'MV.MW'}}]}]}")));
+        UserMenuUtil store;
+        grid(store, 0, 4);
+        grid(store, 0, 4);
+        QCOMPARE(fixture->takeQueuedReads().count("$.DATA.MK[0].MV"), 1);
     }
 
     // Which changes count is checked on the screen; here the channel choices.

@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTest>
@@ -158,6 +159,19 @@ public:
             QTest::qWait(10);
         }
         return true;
+    }
+
+    // Waits for two data polls after now: the client sends what it queued before
+    // a data poll, so whatever it had queued by now has reached the device.
+    bool pollCycles()
+    {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        return waitUntil([&] {
+            int later = 0;
+            for (const Json::Value& poll : requests(QStringLiteral("data")))
+                later += poll["time"].asInt64() > now ? 1 : 0;
+            return later >= 2;
+        });
     }
 
     template <typename T>

@@ -255,6 +255,28 @@ private slots:
         QTRY_COMPARE(sensorName(2), QStringLiteral("Druck neu"));
     }
 
+    // "Alle Fühler" makes the devices in the mirror with their sensors only: the list still
+    // reads their container for the names, in either order, each path once.
+    void deviceChoiceAfterAllSensorsInEitherOrder()
+    {
+        const QString allSensors = QStringLiteral("$.DISP.SENA.MEN");
+        for (const bool tableFirst : {true, false}) {
+            QVERIFY(session->relogin() && session->simulator.clearRequestLog());
+            if (!tableFirst)
+                showList(0, 2);
+            openTable(allSensors);
+            showList(0, 2);
+            QVERIFY(deviceNames() == DEVICES && grabScreenshot(session->window, tableFirst
+                                                                   ? QStringLiteral("sensorlist-after-all-sensors.png")
+                                                                   : QStringLiteral("sensorlist-before-all-sensors.png")));
+            QVERIFY(session->pollCycles());
+            const QStringList reads = session->reads();
+            QCOMPARE(reads.count(QStringLiteral("$.DATA.DEV")), 1);
+            for (const QString& path : reads)
+                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
+        }
+    }
+
     // Empty or missing data is asked for at most once, however often the list refreshes.
     void emptyDataStaysQuiet()
     {
@@ -375,7 +397,8 @@ private slots:
 
     // A write sends the value (trimmed); the cell takes input again. Unconfirmed (over the
     // device's limit, or no echo): the cell shows what the device holds, read once, and the
-    // user is told; refused (403): only let go. The third sensor is device 2's first.
+    // user is told; refused (403): let go at once, showing the device's value. The third sensor
+    // is device 2's first.
     void writesAndWhatTheDeviceAnswers()
     {
         enum Answer { ECHOED, SILENT, REFUSED };
@@ -386,7 +409,7 @@ private slots:
                               {GENERAL, "exact", rate, "5000", "10", SILENT, ""},
                               {GENERAL, "entry", place, "Linie 5", "Linie 5", ECHOED, ""},
                               {GENERAL, "none", place, "Linie 6", "Linie 6", SILENT, "config-not-confirmed.png"},
-                              {GENERAL, "exact", place, "Linie 7", "Linie 6", REFUSED, ""},
+                              {GENERAL, "exact", place, "Linie 7", "Linie 6", REFUSED, "config-refused.png"},
                               {ALARMS, "exact", "$.DATA.AIN[0].LIM.HI", "85.5", "85.5", ECHOED, ""},
                               {ALARMS, "exact", "$.DATA.AIN[1].KB.VAL", "Kessel", "Kessel", ECHOED, ""},
                               {"$.DISP.SENA.MEN", "exact", "$.DATA.DEV[1].SEN[0].KB", "Tankboden", "Tankboden", ECHOED,
@@ -404,6 +427,8 @@ private slots:
                 QVERIFY(session->injectSet(QStringLiteral("$.SERV.LIM.RMAX"), 9999, false));
                 QTRY_VERIFY(cellOf(c.path).getMax() == 9999 && table()->isInputEnabled());
             }
+            // A refused write is let go at once: no release by time can pass for it.
+            DeviceConfigUtil::setPendingWriteTimeout(c.answer == REFUSED ? 60000 : 2000);
             if (c.answer == REFUSED)
                 QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403,
                                                       QStringLiteral("config")));
@@ -419,10 +444,13 @@ private slots:
             QCOMPARE(shown.contains(notConfirmed), c.answer == SILENT);
             if (c.answer == SILENT)   // the table built after the read leaves the notice standing
                 QVERIFY2(bar->text().endsWith(notConfirmed), qPrintable(bar->text()));
+            if (c.answer == REFUSED)   // and the one built at the refusal leaves the device link's
+                QVERIFY2(bar->text().contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(bar->text()));
             QCOMPARE(session->configSets().size(), 1);
             if (!c.screenshot.isEmpty())
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
         }
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     void rightsFollowTheUserAndTheMeasurement()

@@ -96,12 +96,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() > 20, 10000);
 
+        // CH01 reads 1.7e308 now and 20 at 1e18 ms: the device's other points keep the chart's shape.
+        const double now = QDateTime::currentMSecsSinceEpoch() / 1000.0;
+        Json::Value block = parseQuoted("{'SRC':1,'ATR':0,'DU':[0,1000000000000000000],'CH01':[1.7e308,20]}");
+        block["ID"] = session->mirrorValue(QStringLiteral("$.SERV.STAT.MEAS.ID"));
+        block["DU"][0] = Json::Int64(QDateTime::currentMSecsSinceEpoch());
+        Json::Value absurd;
+        absurd["INST"]["SET"]["MEM"].append(block);
+        QVERIFY(session->inject(absurd, false));
+        QTest::qWait(400);   // delivered with the next poll, drawn with the next redraw
+
         session->dataMain()->toggleShortCutMenu();
         QVERIFY(session->click(QStringLiteral("btnPlotlineShortCutLegendOnOff")));
         QTRY_VERIFY(chart()->getLegend()->isVisible());
         QTest::qWait(400);   // the next redraw
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-live.png")));
         session->dataMain()->toggleShortCutMenu();
+        QVERIFY(chart()->xAxis->range().upper < now + 3600 && chart()->yAxis->range().size() < 1e6);
 
         clickStartStop();
         QTRY_VERIFY_WITH_TIMEOUT(!measuring(), 5000);

@@ -390,13 +390,13 @@ private slots:
             QCOMPARE(table.cellAt(0, 4).getData().toInt(), row.minimumMark);
         }
         QVERIFY(grabScreenshot(session->window, QStringLiteral("measuredisplay-ch06-de.png")));
-        // Each channel node is read once a login (1 again: not at all); the client index names the
-        // shown channel, in the mirror only.
+        // The channels came whole with the session's first reads: none is read again; the client
+        // index names the shown channel, in the mirror only.
         QVERIFY(session->simulator.clearRequestLog());
         tapChannel(3);
         tapChannel(1);
-        QTRY_COMPARE(session->reads().count(channelPath(3)), 1);
-        QCOMPARE(session->reads().count(channelPath(1)), 0);
+        QVERIFY(session->pollCycles());
+        QCOMPARE(session->reads().count(channelPath(3)) + session->reads().count(channelPath(1)), 0);
         QCOMPARE(session->mirrorValue(QStringLiteral("$.CLNT.CH")).asInt(), 1);
         QVERIFY(!session->sentText(QStringLiteral("CLNT")));
 
@@ -543,13 +543,18 @@ private slots:
         typeValue(0, QStringLiteral("9"));
         expectLastSet(sets + 1, own, "9");
 
-        // Its own channel goes (the next one takes its place): no trigger and
-        // no input, and it stays on its channel.
+        // Its own channel goes (the next one takes its place): no trigger, no input and none of
+        // its values; it stays on its channel and says why.
         const QString name = inDialog<ZLabel>("lblFunctionDialogChannel")->text();
+        QVERIFY(!inDialog<ZLabel>("lblFunctionDialogGone")->isVisible());
         inject(SimulatorProcess::delTelegram(channelPath(k - 1)));
         QTRY_VERIFY(!dialog()->isChannelListed());
-        QVERIFY(!trigger()->isEnabled() && !functionTable()->isInputEnabled());
+        QVERIFY(!trigger()->isEnabled() && !functionTable()->isInputEnabled() && functionTable()->rowCount() == 0);
         QCOMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), name);
+        QVERIFY(inDialog<ZLabel>("lblFunctionDialogGone")->isVisible());
+        QCOMPARE(inDialog<ZLabel>("lblFunctionDialogGone")->text(),
+                 QStringLiteral("Dieser Kanal existiert auf dem Gerät nicht mehr."));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-channel-gone-de.png")));
     }
 
     // Kept last before the new session: after this stray dialog the window's editors lose the focus.
