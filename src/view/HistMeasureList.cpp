@@ -226,10 +226,11 @@ void HistMeasureList::hideEvent(QHideEvent* event)
     // A list opened again starts without a choice.
     selectedRow = -1;
     chosenIds.clear();
-    if (listMode == EXPORT) {
-        ui->tblHistMeasureList->clearSelection();
+    ui->tblHistMeasureList->clearSelection();
+    if (listMode == EXPORT)
         ui->btnHistMeasureDelete->setEnabled(false);
-    }
+    else if (listMode == CHOOSE)
+        ui->btnHistMeasureLoad->setEnabled(false);
     disconnect(util, SIGNAL(updateHistMeasure(QVector<Measure>,bool)), this,
                SLOT(setHistMeasure(QVector<Measure>,bool)));
     disconnect(util, SIGNAL(updateHistMeasure()), this, SLOT(requestHistMeasures()));
@@ -279,7 +280,8 @@ void HistMeasureList::restoreChoice()
 {
     if (checkColumn() >= 0) {
         clickCheckbox();   // counts the rows ticked anew and keeps only their IDs
-    } else if (listMode == EXPORT) {
+    } else {
+        // The recording chosen to load or export stays chosen while it is listed.
         selectedRow = -1;
         for (int row = 0; row < measures.size() && selectedRow < 0; ++row) {
             if (chosenIds.contains(measures.at(row).getId()))
@@ -290,7 +292,10 @@ void HistMeasureList::restoreChoice()
             chosenIds.insert(measures.at(selectedRow).getId());
             ui->tblHistMeasureList->selectRow(selectedRow);
         }
-        updateExportButton();
+        if (listMode == EXPORT)
+            updateExportButton();
+        else
+            ui->btnHistMeasureLoad->setEnabled(selectedRow >= 0);
     }
 }
 
@@ -351,6 +356,7 @@ void HistMeasureList::measureClick(int row, int column)
     if (selectedRow < 0)
         return;
     if (listMode == CHOOSE) {
+        chosenIds = {measures.at(selectedRow).getId()};
         ui->btnHistMeasureLoad->setEnabled(true);
     } else if (listMode == EXPORT) {
         chosenIds = {measures.at(selectedRow).getId()};

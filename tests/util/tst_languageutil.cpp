@@ -228,6 +228,8 @@ private slots:
         const int german = indexOf(util, QStringLiteral("DE"));
         const QString germanText = resourceText(QStringLiteral("DE"), 70);
         const QString englishText = resourceText(QStringLiteral("EN"), 70);
+        QVERIFY(english >= 0 && german >= 0 && english != german);
+        QVERIFY(!germanText.isEmpty() && !englishText.isEmpty() && germanText != englishText);
         std::atomic<bool> done{false};
         std::atomic<int> strange{0};
         std::thread reader([&]() {
@@ -237,10 +239,17 @@ private slots:
                     ++strange;
             }
         });
-        for (int i = 0; i < 100; ++i)
-            util.setLanguage(i % 2 ? english : german, false);
+        // Each switch takes: the switching thread reads the new language's text at once.
+        int missedSwitches = 0;
+        for (int i = 0; i < 100; ++i) {
+            const bool toEnglish = i % 2;
+            if (!util.setLanguage(toEnglish ? english : german, false)
+                || util.getText(LanguageUtil::TEXT, 70, QStringLiteral("?")) != (toEnglish ? englishText : germanText))
+                ++missedSwitches;
+        }
         done = true;
         reader.join();
+        QCOMPARE(missedSwitches, 0);
         QCOMPARE(strange.load(), 0);
     }
 };

@@ -35,10 +35,12 @@ private:
     std::unique_ptr<ConfigMirrorFixture> fixture;
     std::unique_ptr<LoggerUtil> logger;
 
+    // The one table a refresh emits; a failed check when it emits none or several.
     TableStructure refresh()
     {
         QSignalSpy spy(logger.get(), QOverload<TableStructure>::of(&LoggerUtil::updateLogger));
         logger->updateMemoryTable();
+        [&] { QCOMPARE(spy.size(), 1); }();
         return spy.size() == 1 ? spy.first().first().value<TableStructure>() : TableStructure();
     }
     void set(const QString& path, const QString& json) { fixture->fill(path, json); }

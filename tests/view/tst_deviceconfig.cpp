@@ -181,8 +181,7 @@ private slots:
         // The mirror's selection moved under the table on screen: its rows open nothing either.
         session->json()->appendJson(Json::Value(1), DEVICE_INDEX);
         QVERIFY(clickLink(*listTable(), 1, LINK_COLUMN));
-        QTest::qWait(300);
-        QVERIFY(onSensorPage());
+        QVERIFY(session->pollCycles() && onSensorPage());
     }
 
     // Hidden, the list neither reads nor rebuilds; showing it catches up; shown, a
@@ -193,7 +192,8 @@ private slots:
         QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
         QSignalSpy lists(list()->sensorListUtil(), SIGNAL(updateDeviceList(QStringList&)));
         change({{"$.DATA.DEV[0].SEN[1].KB", "Rücklauf 2"}});
-        QTest::qWait(800);
+        QTRY_COMPARE(session->mirrorValue(QStringLiteral("$.DATA.DEV[0].SEN[1].KB")), Json::Value("Rücklauf 2"));
+        QVERIFY(session->pollCycles());
         QCOMPARE(lists.count(), 0);
         QCOMPARE(sensorName(1), QStringLiteral("Rücklauf"));
         showList();
@@ -277,13 +277,18 @@ private slots:
         }
     }
 
-    // Empty or missing data is asked for at most once, however often the list refreshes.
+    // Empty or missing data is asked for once, however often the list refreshes.
     void emptyDataStaysQuiet()
     {
         showList(3, 0);
         QVERIFY(session->simulator.clearRequestLog());
-        QTest::qWait(5000);
-        QVERIFY2(session->reads().size() <= 1, qPrintable(session->reads().join(QLatin1Char(' '))));
+        const QString marker = QStringLiteral("$.DATA.DEV[0].CHG");
+        for (int refresh = 0; refresh < 3; ++refresh) {
+            change({});
+            QTRY_COMPARE(session->mirrorValue(marker), session->deviceValue(marker));
+        }
+        QVERIFY(session->pollCycles());
+        QVERIFY2(session->reads().isEmpty(), qPrintable(session->reads().join(QLatin1Char(' '))));
 
         // Empty reads answered with an empty container change the list's data: no reading loop.
         const Json::Value all = session->deviceValue(QStringLiteral("$.DATA.DEV"));
@@ -293,9 +298,11 @@ private slots:
         // Devices counted, their list gone: what the list and its table show is asked for once.
         change({{DEVICE_COUNT, 4}}, false);
         QVERIFY(session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.DEV"))));
-        QTest::qWait(1500);
-        const QStringList reads = session->reads().filter(QStringLiteral("$.DATA.DEV"));
-        QVERIFY2(reads.size() == QSet<QString>(reads.cbegin(), reads.cend()).size(), qPrintable(reads.join(QLatin1Char(' '))));
+        QTRY_VERIFY(session->reads().contains(QStringLiteral("$.DATA.DEV")));
+        QVERIFY(session->pollCycles());
+        const QStringList reads = session->reads();
+        for (const QString& path : reads)
+            QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
         QVERIFY(session->simulator.setEmptyReadsAsContainer(false));
         change({{"$.DATA.DEV", all}}, false);
         QTRY_COMPARE(deviceNames(), DEVICES);
@@ -308,8 +315,7 @@ private slots:
         QVERIFY(description.isObject() && session->inject(SimulatorProcess::delTelegram(QStringLiteral("$.DATA.SE"))));
         QVERIFY(session->relogin());
         QSignalSpy tables(list()->sensorListUtil(), SIGNAL(updateSensorTable(TableStructure&)));
-        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")));
-        QTest::qWait(600);
+        QVERIFY(session->openFromHome(QStringLiteral("tbtnHomeSensor")) && session->pollCycles());
         QCOMPARE(devices()->count(), 0);
 
         // A part of the wrong type and one missing: devices without names, no table, nothing selected.
@@ -319,8 +325,7 @@ private slots:
         change({{"$.DATA.SE", partial}}, false);
         QTRY_COMPARE(deviceNames(), UNNAMED);
         devices()->setCurrentIndex(2);
-        QTest::qWait(600);
-        QVERIFY(mirrorHolds(DEVICE_INDEX, 0));
+        QVERIFY(session->pollCycles() && mirrorHolds(DEVICE_INDEX, 0));
         QCOMPARE(tables.count(), 0);
 
         // The missing parts arrive: names and table follow, the first device chosen.
@@ -477,7 +482,8 @@ private slots:
         const QString serial = QStringLiteral("$.DISP.GEN.MEN.SER.VAL");
         const QString before = cellOf(serial).getValue().toString();
         QVERIFY(session->injectSet(serial, "SN-999"));
-        QTest::qWait(600);
+        QTRY_COMPARE(session->mirrorValue(serial), Json::Value("SN-999"));
+        QVERIFY(session->pollCycles());
         QCOMPARE(cellOf(serial).getValue().toString(), before);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         // The next change rebuilds.
@@ -489,7 +495,9 @@ private slots:
     {
         QVERIFY(session->simulator.setEmptyReadsAsContainer(true) && session->simulator.clearRequestLog());
         openTable(QStringLiteral("$.DISP.EVT.MEN"), true);
-        QTest::qWait(3000);
+        const QStringList columns{"$.DATA.EVT[*].DU", "$.DATA.EVT[*].TXT"};
+        QTRY_VERIFY(session->reads().contains(columns[0]) && session->reads().contains(columns[1]));
+        QVERIFY(session->pollCycles());
         const QStringList reads = session->reads();
         for (const QString& path : reads)
             QVERIFY2(reads.count(path) == 1, qPrintable(QStringLiteral("%1 read %2 times").arg(path).arg(reads.count(path))));

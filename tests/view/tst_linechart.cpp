@@ -186,7 +186,7 @@ private slots:
 
         // A live start meanwhile leaves paging working: the narrowed window fills.
         startStopElsewhere(true);
-        QTest::qWait(300);
+        QTRY_COMPARE(session->mirrorValue(STATE), Json::Value("START"));   // the client saw the live start
         wheel(480);
         QTRY_COMPARE(windows().size(), 4);
         const QCPRange narrowed = chart()->xAxis->range();
@@ -262,8 +262,7 @@ private slots:
     {
         QVERIFY(session->relogin(QStringLiteral("werk"), QStringLiteral("werk500")));
         QTRY_VERIFY(!startStop()->text().isEmpty() && startStop()->text() != QStringLiteral("---"));
-        QTest::qWait(300);
-        QVERIFY(!startStop()->isEnabled());
+        QVERIFY(session->pollCycles() && !startStop()->isEnabled());
     }
 };
 

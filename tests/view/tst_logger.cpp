@@ -19,6 +19,8 @@
 #include "widgets/ZHorizontalHeader.h"
 
 #include <QPushButton>
+
+#include <atomic>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QtTest>
@@ -285,9 +287,16 @@ private slots:
         QVERIFY(press(actionOf(list)));
         QPointer<ExportMeasureDialog> dialog = session->window->findChild<ExportMeasureDialog*>();
         QVERIFY(dialog && grabScreenshot(session->window, QStringLiteral("export_dialog_allowed.png")));
+        // The exporter's busy state lasts a moment only: it is caught where the client takes it in.
+        std::atomic<bool> sawBusy{false};
+        QObject watching;
+        connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
+                &watching, [&](GlobalEnums::InstructionType, QString path) {
+                    if (path == QLatin1String("$.EXP.STAS") && session->mirrorValue(path) == 2)
+                        sawBusy = true;
+                }, Qt::DirectConnection);
         QVERIFY(session->simulator.clearRequestLog() && press(buttonOf(dialog, "btnExportMeasureDialog_ExportFile")));
-        QVERIFY(waitFor([&] { return dialog.isNull() && list->worker()->getExportState() == 2; }));
-        QVERIFY(waitFor([&] { return list->worker()->getExportState() == 1; }));
+        QVERIFY(waitFor([&] { return dialog.isNull() && sawBusy && list->worker()->getExportState() == 1; }));
         const QVector<Json::Value> gets = session->sentElements(QStringLiteral("export"), "GET");
         QCOMPARE(gets.size(), 1);
         QVERIFY(gets.first()["VAL"] == parseQuoted("{'DEST':{'ID':1},'MTAB':{'ID':12}}"));
@@ -314,6 +323,10 @@ private slots:
         QVERIFY(!load->isEnabled());
         clickRow(list, 1);
         QVERIFY(load->isEnabled() && grabScreenshot(session->window, QStringLiteral("list_mode0_dialog.png")));
+        // A reload (a change on the device) keeps the chosen recording.
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        list->requestHistMeasures();
+        QVERIFY(waitFor([&] { return reloads.count() > 0; }) && load->isEnabled());
 
         QSignalSpy loaded(list, &HistMeasureList::loadingHistMeasure);
         QVERIFY(press(load));
@@ -350,8 +363,11 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':7}"), false));
         QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); }) && press(rowCheck(list, 0)));
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
-        QVERIFY(press(actionOf(list)));
+        QVERIFY(session->simulator.clearRequestLog() && press(actionOf(list)));
         QCOMPARE(checksOf(list), QStringLiteral("---"));
+        // The delete reached the device, which kept every recording.
+        QVERIFY(waitFor([&] { return session->sentElements(QStringLiteral("measure"), "DEL").size() == 1; }));
+        QVERIFY(session->sentElements(QStringLiteral("measure"), "DEL").first()["VAL"] == parseQuoted("{'ID':'12'}"));
         QCOMPARE(session->simulator.treeValues(QStringLiteral("$.MEM.MTAB[*].ID")), parse("[12,13,11]"));
         QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); },
                         HistMeasureList::DELETE_ANSWER_MS + 3000));
@@ -375,7 +391,7 @@ private slots:
 
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
         QVERIFY(inject(QStringLiteral("$.EXP.INP"), parseQuoted("{'AUT':65537}"), false) && reloads.wait());
-        QTest::qWait(500);
+        QVERIFY(session->pollCycles());
         QCOMPARE(reloads.count(), 1);
         QCOMPARE(checksOf(list), QStringLiteral("c"));   // the reload keeps the tick
     }
@@ -423,6 +439,7 @@ private slots:
                 QVERIFY(session->click(QStringLiteral("tbtnDataHeadChart")));
                 tables.clear();
                 injectBurst(70);
+                QTRY_COMPARE(session->mirrorValue(QStringLiteral("$.MEM.SFP.VAL")), Json::Value(79));
                 settle();
                 QCOMPARE(tables.count(), 0);
                 QVERIFY(session->click(QStringLiteral("tbtnDataHeadLogger")));

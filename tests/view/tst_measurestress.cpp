@@ -51,11 +51,22 @@ private slots:
             QTest::qWait(60);
         }
 
-        // The screens still follow the device.
+        // The screens still follow the device: a name it changes now shows in the list and the
+        // display's channel box, and the shown value keeps moving with the live values.
+        QVERIFY(session->injectSet(QStringLiteral("$.DATA.MK[0].MV.T"), "Nach der Last"));
         tabs()->setCurrentIndex(0);
-        QTRY_COMPARE_WITH_TIMEOUT(listed(), channels, 20000);
+        const auto firstRow = [&] {
+            const TableStructure shown = session->dataMain()->getChannelList()->shownTable();
+            return shown.rowCount() > 0 ? shown.cellAt(0, 0).getValue().toString() : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(listed() == channels && firstRow().contains(QStringLiteral("Nach der Last")), 20000);
         tabs()->setCurrentIndex(1);
-        QTRY_VERIFY(!session->find<ZMeasureDisplayWidget>(QStringLiteral("wgtMeasureDisplayMainValue"))->measureValue().isEmpty());
+        auto* channel = session->find<ZComboBox>(QStringLiteral("cmbMeasureDisplayTop"));
+        QTRY_VERIFY(channel->count() == channels && channel->itemText(0).contains(QStringLiteral("Nach der Last")));
+        auto* value = session->find<ZMeasureDisplayWidget>(QStringLiteral("wgtMeasureDisplayMainValue"));
+        QTRY_VERIFY(!value->measureValue().isEmpty());
+        const QString before = value->measureValue();
+        QTRY_VERIFY(value->measureValue() != before);
 
         // Closing while the list is being built.
         tabs()->setCurrentIndex(0);
