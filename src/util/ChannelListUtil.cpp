@@ -196,6 +196,7 @@ QStringList ChannelListUtil::getItemWays() const
 ChannelListBuildInput ChannelListUtil::buildInput() const
 {
     ChannelListBuildInput input;
+    input.session = session;
     if (displayPath != refusedPath)
         input.displayPath = displayPath;
     input.descriptionWays = descriptionWays;
@@ -219,6 +220,7 @@ void ChannelListUtil::requestTableData()
 
 void ChannelListUtil::abortTableData()
 {
+    ++session;
     worker->abort();
 }
 
@@ -235,8 +237,11 @@ void ChannelListUtil::refuseDisplayPath(QString path)
     qWarning().noquote() << "The channel list's display path is refused, no channels are shown:" << path;
 }
 
-void ChannelListUtil::publishTable(TableStructure built)
+void ChannelListUtil::publishTable(TableStructure built, quint64 builtSession)
 {
+    // Decided on before the logout's abort, it may arrive after it: a table of the last session goes.
+    if (builtSession != session)
+        return;
     table = built;
     emit updateTableData(table);
 }

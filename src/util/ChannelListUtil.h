@@ -73,7 +73,7 @@ public slots:
     void afterJsonTelegramm();
 
 private slots:
-    void publishTable(TableStructure built);
+    void publishTable(TableStructure built, quint64 builtSession);
     // The path evaluator refused the display path: no more queries of it
     // until the description changes; said once.
     void refuseDisplayPath(QString path);
@@ -98,6 +98,7 @@ private:
     TableStructure table;
 
     QString displayGenericPath;
+    quint64 session = 0;                           // counts resets (logout, setDefault): a build of an earlier one is dropped
     QString refusedPath;                           // display path refused since the last description change
 
     ChannelListUtilGetTableDataWorker* worker;     // owned

@@ -114,7 +114,7 @@ void ChannelListUtilGetTableDataWorker::doWork()
         if (publish && refused)
             emit displayPathRefused(displayPath);
         if (publish)
-            emit tableBuilt(table);
+            emit tableBuilt(table, current.session);
         if (!again)
             break;
     }

@@ -42,7 +42,7 @@ public:
 signals:
     void workRequested();
     // The rows of one build that was not aborted.
-    void tableBuilt(TableStructure table);
+    void tableBuilt(TableStructure table, quint64 session);
     // Before tableBuilt: the build's display path was refused.
     void displayPathRefused(QString path);
     void finished();

@@ -24,6 +24,7 @@ struct ChannelListBuildInput
     QString valueWay;               // items whose status bits the column shows
     QString maximumWay;
     QString minimumWay;
+    quint64 session = 0;            // the list's session the build belongs to
 };
 
 // Turns channel nodes into rows of the channel list: column 0 the channel's

@@ -387,8 +387,10 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
     if (writes.isEmpty() || !jsonUtil)
         return;
     jsonUtil->requestConfig(writes, GlobalEnums::SET);
-    // Unconfirmed writes must not keep the table read-only for ever.
-    QTimer::singleShot(getPendingWriteTimeout(), this, [this, generation] { expirePendingWrites(generation); });
+    // Unconfirmed writes must not keep the table read-only for ever; a precise
+    // timer, as a coarse one may let them go 5 % early.
+    QTimer::singleShot(getPendingWriteTimeout(), Qt::PreciseTimer, this,
+                       [this, generation] { expirePendingWrites(generation); });
 }
 
 void DeviceConfigUtil::expirePendingWrites(quint64 generation)

@@ -51,6 +51,7 @@ class TestDeviceConfigUtil : public QObject
 
 private:
     std::unique_ptr<ConfigMirrorFixture> fixture;
+    int defaultWriteTimeout = 0;
 
     // A data table of BIG_ROWS rows at $.DISP.BIG.
     void fillBigTable()
@@ -70,7 +71,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { fixture.reset(new ConfigMirrorFixture()); }
+    void initTestCase()
+    {
+        defaultWriteTimeout = DeviceConfigUtil::getPendingWriteTimeout();
+        fixture.reset(new ConfigMirrorFixture());
+    }
     void cleanupTestCase() { fixture.reset(); }
 
     void init()
@@ -389,6 +394,20 @@ private slots:
         TableCell editable;
         util.setInputCell(parse(entry), QStringLiteral("$.DISP.E"), editable);
         QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
+    }
+
+    // By default a write the device does not confirm is held for 5 s: not let go much
+    // earlier (the device may still answer), and not later (the user waits).
+    void unconfirmedWriteIsHeldFiveSeconds()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(defaultWriteTimeout);
+        fixture->fill(QStringLiteral("$.DISP.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
+        DeviceConfigUtil util;
+        QElapsedTimer held;
+        held.start();
+        util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.E.VAL"), QStringLiteral("a"))}));
+        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 15000);
+        QVERIFY2(held.elapsed() >= 4900 && held.elapsed() < 8000, qPrintable(QString::number(held.elapsed())));
     }
 
     // A change that arrives after the new table's values were read and before its watched

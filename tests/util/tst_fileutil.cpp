@@ -10,8 +10,13 @@
 #include "util/SettingsUtil.h"
 #include "widgets/TevaroResources.h"
 
+#include "common/CommonJSONUtil.h"
+
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <thread>
 #include <vector>
@@ -114,6 +119,37 @@ private slots:
     }
 
     // Absolute files and web links are opened; relative paths, files on another host and scripts are refused.
+    // A JSON file is written whole or not at all: a save that the system cuts off
+    // (here at a file-size limit of 64 KiB) leaves the old file as it was.
+    void interruptedJsonSaveKeepsTheOldFile()
+    {
+        QVERIFY(QDir().mkpath(dir));
+        const QString file = dir + QStringLiteral("whole.json");
+        Json::Value small(Json::objectValue);
+        small["MENU"] = "alt";
+        QVERIFY(CommonJSONUtil::writeJsonFile(file, small));
+        const QByteArray before = readFile(file);
+
+        Json::Value large(Json::arrayValue);
+        for (int i = 0; i < 20000; ++i)
+            large.append("Kanal " + std::to_string(i));
+        rlimit limit{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const rlimit kept = limit;
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);   // a write past the limit fails instead
+        limit.rlim_cur = 64 * 1024;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        LogCapture log;
+        const bool written = CommonJSONUtil::writeJsonFile(file, large);
+        setrlimit(RLIMIT_FSIZE, &kept);
+        signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(!written && !log.matching(QStringLiteral("Not able to write File")).isEmpty());
+        QCOMPARE(readFile(file), before);
+        QCOMPARE(QDir(dir).entryList(QDir::Files).filter(QStringLiteral("whole.json")), QStringList{"whole.json"});
+        QVERIFY(CommonJSONUtil::writeJsonFile(file, large) && readFile(file).size() > 64 * 1024);
+    }
+
     void documentTargets()
     {
         const QList<QPair<QString, QUrl>> targets{

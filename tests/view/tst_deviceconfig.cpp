@@ -470,6 +470,16 @@ private slots:
         QCOMPARE(rightsOf("BEEP"), int(TableCell::EDITABLE));
         session->rights()->setMeasurementRunning(false);
         QTRY_COMPARE(rightsOf("NAME"), int(TableCell::EDITABLE));
+
+        // A measurement started and stopped on the device (by another client) does the same.
+        const QString state = QStringLiteral("$.SERV.STAT.MEAS.VAL");
+        const QString other = session->simulator.login(QStringLiteral("service"), QStringLiteral("service"));
+        for (const char* running : {"START", "STOP"}) {
+            QCOMPARE(session->simulator.post(QStringLiteral("config"), other,
+                                             SimulatorProcess::setTelegram(QStringLiteral("$.SERV.FCT.STST.VAL"), 1)), 200);
+            QTRY_COMPARE(session->mirrorValue(state), Json::Value(running));
+            QTRY_COMPARE(rightsOf("NAME"), int(running == std::string("START") ? TableCell::READ_ONLY : TableCell::EDITABLE));
+        }
         QVERIFY(session->relogin());
     }
 

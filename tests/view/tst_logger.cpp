@@ -375,6 +375,23 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':3}"), false));
     }
 
+    // Without the right on the export table the export button stays off, row chosen, exporter idle or not.
+    void exportWithoutTheRight()
+    {
+        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234"), QStringLiteral("Deutsch")));
+        HistMeasureList* list = openList(Logger::EXPORT_PAGE, 3);
+        QVERIFY(list);
+        clickRow(list, 0);
+        QVERIFY(tableOf(list)->selectionModel()->isRowSelected(0, QModelIndex()) && !actionOf(list)->isEnabled());
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 2) && waitFor([&] { return list->worker()->getExportState() == 2; }));
+        QVERIFY(inject(QStringLiteral("$.EXP.STAS"), 1) && waitFor([&] { return list->worker()->getExportState() == 1; }));
+        list->requestHistMeasures();
+        QVERIFY(waitFor([&] { return reloads.count() > 0; }));
+        QVERIFY(tableOf(list)->selectionModel()->isRowSelected(0, QModelIndex()) && !actionOf(list)->isEnabled());
+        QVERIFY(session->relogin());
+    }
+
     void repeatedLoginsLeaveOneReload()
     {
         for (int login = 0; login < 50; ++login)

@@ -247,6 +247,29 @@ private slots:
         QVERIFY(rowOf(QStringLiteral("werk")) >= 0 && userElements("DEL").isEmpty());
     }
 
+    // A new user needs a password, and a name no user has: nothing goes to the device otherwise.
+    void addRefusesTakenNamesAndMissingPasswords()
+    {
+        openPage();
+        QVERIFY(session->simulator.clearRequestLog());
+        click(page()->getAddButton());
+        QTRY_VERIFY(dialog());
+        QTest::keyClicks(dialog<QLineEdit>("edtUserManagementAddName"), QStringLiteral(" admin "));
+        QVERIFY(dialog<ZComboBox>("cmbUserManagementAddRights")->currentIndex() >= 0 && !saveButton()->isEnabled());
+        QTest::keyClicks(password(), QStringLiteral("geheim"));
+        QVERIFY(saveButton()->isEnabled());
+        click(saveButton());
+        QTRY_VERIFY(messages()->isVisible());
+        QVERIFY(messages()->currentMessage().text.contains(QStringLiteral("Benutzername")) && dialog());
+        pressMessageButton(0);
+        password()->selectAll();
+        QTest::keyClick(password(), Qt::Key_Backspace);
+        QVERIFY(password()->text().isEmpty() && !saveButton()->isEnabled());
+        click(dialog<QPushButton>("btnUserManagementAddClose"));
+        QTRY_VERIFY(!dialog());
+        QVERIFY(session->pollCycles() && userElements("SET").isEmpty());
+    }
+
     void roundTripsKeepPasswordsOutOfSight()
     {
         openPage();
