@@ -220,12 +220,13 @@ private slots:
         QVERIFY(!fixture->takeQueuedReads().contains("$.DATA.MK[5].ADR"));
     }
 
-    // A channel that another screen's reads left in part (its addresses only) is read whole, once.
+    // A channel that another screen's reads left in part (its address and measured value) is read whole, once.
     void partlyHeldChannelIsReadOnce()
     {
         fixture->reset();
-        fixture->merge("$.DATA.MK", json("[{'ADR':'CH01'}]"));
+        fixture->merge("$.DATA.MK", json("[{'ADR':'CH01','MV':{'MW':{'VAL':1.5}}}]"));
         fixture->acceptRead("$.DATA.MK[*].ADR");
+        fixture->acceptRead("$.DATA.MK[*].MV.MW");
         QVERIFY(writeFile(menuFile(), json("{'MENU':[{'NAME':'T','ST':0,'CELL':[{'IDX':0,'CHAN':{'PATH':'$.DATA.MK[0]'},"
                                            "'VAL':{'WAY':'MV.MW'}}]}]}")));
         UserMenuUtil store;
