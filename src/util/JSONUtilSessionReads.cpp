@@ -122,28 +122,39 @@ void JSONUtil::noteSentNodes(const Json::Value& telegram, const std::vector<Tele
     if (!elements.isArray())
         return;
     // The results hold one record per element, the deletes' first; the sets' follow in list order.
+    // Walked with an iterator, not by index: jsoncpp looks an index up in a tree.
     QStringList whole;
     Json::ArrayIndex index = 0;
+    auto next = elements.begin();
+    const auto end = elements.end();
     for (const TelegramResult& result : results) {
         if (result.instruction != TelegramResult::Set)
             continue;
         const Json::ArrayIndex at = index++;
-        if (result.result != TelegramResult::Applied || at >= elements.size())
+        while (next != end && next.index() < at)
+            ++next;
+        if (result.result != TelegramResult::Applied || next == end || next.index() != at)
             continue;
-        const Json::Value& element = elements[at];
-        if (!element.isObject() || !element.isMember("VAL"))
+        static const char* const valueKey = "VAL";
+        const Json::Value* found = next->isObject() ? next->find(valueKey, valueKey + 3) : nullptr;
+        if (!found)
             continue;
-        const Json::Value* value = &element["VAL"];
-        const QString path = QString::fromStdString(result.path);
-        // An object merges member by member, each member replaced whole; any other value replaces the node.
-        if (!value->isObject()) {
-            whole.append(path);
+        const Json::Value& value = *found;
+        // An object merges member by member, each member replaced whole; any other value replaces
+        // the node. Only a container can be held in part: a scalar the mirror holds is whole anyway,
+        // so the live values, most of what arrives, cost no more than this look.
+        if (value.isArray()) {
+            whole.append(QString::fromStdString(result.path));
             continue;
         }
-        for (auto it = value->begin(); it != value->end(); ++it) {
+        if (!value.isObject())
+            continue;
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            if (!it->isObject() && !it->isArray())
+                continue;
             const std::string name = it.name();
             if (isPlainName(name))
-                whole.append(path + QLatin1Char('.') + QString::fromStdString(name));
+                whole.append(QString::fromStdString(result.path + '.' + name));
         }
     }
     if (whole.isEmpty())
