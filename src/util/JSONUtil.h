@@ -175,7 +175,7 @@ private:
     // The nodes an applied SET of the device replaced whole count as read.
     void noteSentNodes(const Json::Value& telegram, const std::vector<KORVALIS::JSON::TelegramResult>& results);
     void noteReadLocked(const QString& path);                                    // caller holds readsMutex
-    bool wasReadLocked(const QString& path, const QStringList& outer) const;   // caller holds readsMutex
+    bool wasReadLocked(const QString& path) const;   // caller holds readsMutex
     void allowReadsAround(const QString& changed);
     void forgetReadsAround(const QString& deleted);
     void forgetSessionReads();

@@ -9,6 +9,7 @@
 #include "common/PathRelation.h"
 
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -34,12 +35,12 @@ bool isPlainName(const std::string& name)
     return true;
 }
 
-// path and every node above it, from the deepest: "$.A.B[2]", "$.A.B", "$.A", "$".
-QStringList pathAndOuterPaths(const QString& path)
+// The lengths of the nodes above path, from the deepest: for "$.A.B[2]" those
+// of "$.A.B", "$.A" and "$".
+QVarLengthArray<int, 16> outerLengths(const QString& path)
 {
-    QStringList result{path};
+    QVarLengthArray<int, 16> cuts;
     int depth = 0;
-    QVector<int> cuts;
     for (int i = 1; i < path.size(); ++i) {
         const QChar c = path.at(i);
         if (depth == 0 && (c == QLatin1Char('.') || c == QLatin1Char('[')))
@@ -49,9 +50,8 @@ QStringList pathAndOuterPaths(const QString& path)
         else if (c == QLatin1Char(']') && depth > 0)
             --depth;
     }
-    for (int i = cuts.size() - 1; i >= 0; --i)
-        result.append(path.left(cuts.at(i)));
-    return result;
+    std::reverse(cuts.begin(), cuts.end());
+    return cuts;
 }
 
 } // namespace
@@ -60,15 +60,18 @@ bool JSONUtil::wasRead(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QStringList outer = pathAndOuterPaths(path);
     AnnotatedMutexLocker locker(&readsMutex);
-    return wasReadLocked(path, outer);
+    return wasReadLocked(path);
 }
 
-bool JSONUtil::wasReadLocked(const QString& path, const QStringList& outer) const
+bool JSONUtil::wasReadLocked(const QString& path) const
 {
-    for (const QString& candidate : outer) {
-        if (readPaths.contains(candidate))
+    if (readPaths.contains(path))
+        return true;
+    if (readPaths.isEmpty())
+        return false;
+    for (const int length : outerLengths(path)) {
+        if (readPaths.contains(path.left(length)))
             return true;
     }
     for (const QString& read : patternReads) {
@@ -82,10 +85,9 @@ bool JSONUtil::requestReadOnce(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QStringList outer = pathAndOuterPaths(path);
     {
         AnnotatedMutexLocker locker(&readsMutex);
-        if (wasReadLocked(path, outer) || askedReads.contains(path))
+        if (askedReads.contains(path) || wasReadLocked(path))
             return false;
         askedReads.insert(path);
     }

@@ -202,10 +202,19 @@ void SensorListUtil::readSensorList()
 
 int SensorListUtil::readDeviceCount()
 {
-    Json::Value node;
+    // Only the count's link is copied, not the whole selection node; that node
+    // is asked for when the link is missing.
+    Json::Value link;
     QString path;
-    if (readNode(segPath, node))
-        readLink(node, "RCNT", path);
+    jsonUtil->getMasterJSONbyPath(segPath + QStringLiteral(".RCNT"), link, false);
+    const Json::Value& linkPath = jsonMember(link, "PATH");
+    if (linkPath.isString()) {
+        path = QString::fromStdString(linkPath.asString());
+    } else {
+        Json::Value node;
+        if (readNode(segPath, node))
+            readLink(node, "RCNT", path);
+    }
     if (path != countPath) {
         countPath = path;
         followPaths();
@@ -241,13 +250,18 @@ void SensorListUtil::readDeviceList()
     for (int i = 0; i < count; ++i)
         names.append(QString());
     // No devices, no names to look for: nothing is read or asked for.
+    QString askedContainer;
     for (int d = 0; count > 0 && d < descPaths.size(); ++d) {
         QVector<Json::Value> values;
         jsonUtil->getMasterJSONbyPath(descPaths.at(d), values, false);
         // The names come with their container. Devices that the reads of another
         // screen made hold only what those brought, so the mirror having the
         // container does not spare its read; this session having read it does.
-        jsonUtil->requestReadOnce(containerOf(descPaths.at(d)));
+        const QString container = containerOf(descPaths.at(d));
+        if (container != askedContainer) {
+            askedContainer = container;
+            jsonUtil->requestReadOnce(container);
+        }
         if (values.size() != count)
             continue;
         for (int i = 0; i < count; ++i) {
