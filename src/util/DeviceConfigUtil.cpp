@@ -404,14 +404,12 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
         pendingWrites.clear();
         pendingAny = false;
     }
-    {
-        // The device may hold the new value or the old one: the table shows what a read brings.
-        qWarning().noquote() << "The device did not confirm these writes in time, they are read again:"
-                             << unconfirmed.join(QStringLiteral(", "));
-        if (jsonUtil)
-            jsonUtil->requestPaths(unconfirmed);
-        emit writesNotConfirmed(unconfirmed);
-    }
+    // The device may hold the new value or the old one: the table shows what a read brings.
+    qWarning().noquote() << "The device did not confirm these writes in time, they are read again:"
+                         << unconfirmed.join(QStringLiteral(", "));
+    if (jsonUtil)
+        jsonUtil->requestPaths(unconfirmed);
+    emit writesNotConfirmed(unconfirmed);
     emit updateConfigTable();
 }
 

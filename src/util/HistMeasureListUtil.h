@@ -91,7 +91,6 @@ private:
     int listMode;
     QMap<int, ExportDestination> destinations;
     int exportState;
-    // Containers asked for and not seen since; each is asked for once.
     // "path: reason" of every warning given, so each is given once.
     QSet<QString> warned;
 };

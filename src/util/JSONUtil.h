@@ -176,7 +176,8 @@ private:
     void noteSentNodes(const Json::Value& telegram, const std::vector<KORVALIS::JSON::TelegramResult>& results);
     void noteReadLocked(const QString& path);                                    // caller holds readsMutex
     bool wasReadLocked(const QString& path) const;   // caller holds readsMutex
-    void allowReadsAround(const QString& changed);
+    // A read asked for may be asked again once a change at, above or below it was applied.
+    void allowReadsAround(const std::vector<KORVALIS::JSON::TelegramResult>& results);
     void forgetReadsAround(const QString& deleted);
     void forgetSessionReads();
 

@@ -192,6 +192,7 @@ void JSONUtil::callChangeFilters(const ChangeFilters& filters, const std::functi
 
 void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
 {
+    allowReadsAround(results);
     const ChangeFilters filters = changeFilterSnapshot();
     callChangeFilters(filters, [](DeviceConfigUtil* filter) { filter->beforeJsonTelegramm(); });
     emit beforeTelegramAvailable();
@@ -200,7 +201,6 @@ void JSONUtil::announceResults(const std::vector<TelegramResult>& results)
         if (result.result == TelegramResult::Applied && result.instruction == TelegramResult::Delete)
             forgetReadsAround(path);
         if (result.result == TelegramResult::Applied) {
-            allowReadsAround(path);
             const GlobalEnums::InstructionType type = typeOf(result.instruction);
             callChangeFilters(filters, [type, &path](DeviceConfigUtil* filter) { filter->jsonTelegramm(type, path); });
             emit telegramAvailable(type, path);

@@ -166,21 +166,28 @@ void JSONUtil::noteSentNodes(const Json::Value& telegram, const std::vector<Tele
         noteReadLocked(path);
 }
 
-void JSONUtil::allowReadsAround(const QString& changed)
+void JSONUtil::allowReadsAround(const std::vector<TelegramResult>& results)
 {
-    // Most changes are live values far from any read asked for: the text before
-    // the first index tells them apart without splitting the paths.
-    const int changedStem = changed.indexOf(QLatin1Char('['));
     AnnotatedMutexLocker locker(&readsMutex);
-    for (auto it = askedReads.begin(); it != askedReads.end();) {
-        const int askedStem = it->indexOf(QLatin1Char('['));
-        const int length = qMin(changedStem < 0 ? changed.size() : changedStem,
-                                askedStem < 0 ? it->size() : askedStem);
-        const bool near = QStringView(changed).left(length) == QStringView(*it).left(length);
-        if (near && pathsOverlap(*it, changed))
-            it = askedReads.erase(it);
-        else
-            ++it;
+    for (const TelegramResult& result : results) {
+        if (askedReads.isEmpty())
+            return;   // the usual case: one look per telegram
+        if (result.result != TelegramResult::Applied)
+            continue;
+        const QString changed = QString::fromStdString(result.path);
+        // Most changes are live values far from any read asked for: the text before
+        // the first index tells them apart without splitting the paths.
+        const int changedStem = changed.indexOf(QLatin1Char('['));
+        for (auto it = askedReads.begin(); it != askedReads.end();) {
+            const int askedStem = it->indexOf(QLatin1Char('['));
+            const int length = qMin(changedStem < 0 ? changed.size() : changedStem,
+                                    askedStem < 0 ? it->size() : askedStem);
+            const bool near = QStringView(changed).left(length) == QStringView(*it).left(length);
+            if (near && pathsOverlap(*it, changed))
+                it = askedReads.erase(it);
+            else
+                ++it;
+        }
     }
 }
 

@@ -98,7 +98,6 @@ private:
     TableStructure memoryTable;
     TableStructure exportTable;
     QSet<QString> watchedPaths;
-    // Missing nodes asked for and not heard of since.
     DeviceConfigUtil* configUtil;   // owned, no Qt parent
     bool dirty;
     bool inBatch;                   // between beforeJsonTelegramm and afterJsonTelegramm

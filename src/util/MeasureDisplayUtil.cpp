@@ -13,7 +13,6 @@
 #include <QThread>
 #include <QtDebug>
 
-
 namespace {
 
 // path is target or lies below it.

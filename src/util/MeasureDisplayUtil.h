@@ -128,6 +128,4 @@ private:
     DeviceConfigUtil* cellFactory;               // owned; one for the util's life
     MeasureDisplayUtilGetTableDataWorker* worker;
     QThread* thread;
-
-    // Channel nodes already read whole from the device, shared by every util.
 };

@@ -355,13 +355,13 @@ void HistMeasureList::measureClick(int row, int column)
     selectedRow = rowValid(row) ? row : -1;
     if (selectedRow < 0)
         return;
-    if (listMode == CHOOSE) {
-        chosenIds = {measures.at(selectedRow).getId()};
+    if (listMode != CHOOSE && listMode != EXPORT)
+        return;   // the delete lists choose by their ticks
+    chosenIds = {measures.at(selectedRow).getId()};
+    if (listMode == CHOOSE)
         ui->btnHistMeasureLoad->setEnabled(true);
-    } else if (listMode == EXPORT) {
-        chosenIds = {measures.at(selectedRow).getId()};
+    else
         updateExportButton();
-    }
 }
 
 void HistMeasureList::getHistMeasure()
