@@ -335,6 +335,7 @@ int DeviceConfigUtil::getPendingWriteTimeout()
 void DeviceConfigUtil::saveConfig(const TableStructure& table)
 {
     QMap<QString, Json::Value> writes;
+    QMap<QString, PendingWrite> pending;
     for (int r = 0; r < table.rowCount(); ++r) {
         for (const TableCell& cell : table.rowAt(r)) {
             if (cell.getRights() != TableCell::EDITABLE || !cell.isChanged() || cell.getPath().isEmpty())
@@ -374,13 +375,14 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
                 break;
             }
             writes.insert(cell.getPath(), json);
+            pending.insert(cell.getPath(), PendingWrite{value});
         }
     }
 
     quint64 generation = 0;
     {
         AnnotatedMutexLocker locker(&mutex);
-        pendingWrites = writes;
+        pendingWrites = pending;
         pendingAny = !pendingWrites.isEmpty();
         generation = ++pendingGeneration;
     }
@@ -398,37 +400,77 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
     QStringList unconfirmed;
     {
         AnnotatedMutexLocker locker(&mutex);
-        if (generation != pendingGeneration || pendingWrites.isEmpty())
+        if (generation != pendingGeneration)
             return;
-        unconfirmed = pendingWrites.keys();
-        pendingWrites.clear();
-        pendingAny = false;
+        for (auto it = pendingWrites.begin(); it != pendingWrites.end(); ++it) {
+            if (!it->readingBack) {
+                it->readingBack = true;
+                unconfirmed.append(it.key());
+            }
+        }
     }
-    // The device may hold the new value or the old one: the table shows what a read brings.
+    if (unconfirmed.isEmpty())
+        return;
+    // The device may hold the new value or the old one: a read tells. Until it
+    // answers, the cells keep the written value; the mirror's may be older.
     qWarning().noquote() << "The device did not confirm these writes in time, they are read again:"
                          << unconfirmed.join(QStringLiteral(", "));
     if (jsonUtil)
         jsonUtil->requestPaths(unconfirmed);
     emit writesNotConfirmed(unconfirmed);
+    QTimer::singleShot(getPendingWriteTimeout(), Qt::PreciseTimer, this,
+                       [this, generation] { giveUpReadBacks(generation); });
+}
+
+void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
+{
+    QStringList unanswered;
+    {
+        AnnotatedMutexLocker locker(&mutex);
+        if (generation != pendingGeneration)
+            return;
+        for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
+            if (it->readingBack) {
+                unanswered.append(it.key());
+                it = pendingWrites.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        pendingAny = !pendingWrites.isEmpty();
+    }
+    if (unanswered.isEmpty())
+        return;
+    qWarning().noquote() << "The device did not answer the read of these unconfirmed writes, the table shows"
+                         << "the values known:" << unanswered.join(QStringLiteral(", "));
     emit updateConfigTable();
 }
 
-void DeviceConfigUtil::noteDroppedWrites(const QStringList& paths)
+void DeviceConfigUtil::noteDroppedRequests(const QStringList& writes, const QStringList& reads)
 {
     // The mirror never took a refused value: the cell is let go at once and
-    // shows the mirror's, which is the device's, with no read needed.
+    // shows the mirror's, which is the device's, with no read needed. A dropped
+    // read back leaves the mirror's value as the best known.
     QStringList released;
     {
         AnnotatedMutexLocker locker(&mutex);
-        for (const QString& path : paths) {
+        for (const QString& path : writes) {
             if (pendingWrites.remove(path) > 0)
                 released.append(path);
+        }
+        for (const QString& path : reads) {
+            const auto it = pendingWrites.find(path);
+            if (it != pendingWrites.end() && it->readingBack) {
+                pendingWrites.erase(it);
+                released.append(path);
+            }
         }
         pendingAny = !pendingWrites.isEmpty();
     }
     if (released.isEmpty())
         return;
-    qInfo().noquote() << "Writes the device link dropped are let go:" << released.join(QStringLiteral(", "));
+    qInfo().noquote() << "Writes whose request the device link dropped are let go:"
+                      << released.join(QStringLiteral(", "));
     emit writesRefused(released);
     emit updateConfigTable();
 }
@@ -438,6 +480,23 @@ void DeviceConfigUtil::clearPendingWrites()
     AnnotatedMutexLocker locker(&mutex);
     pendingWrites.clear();
     pendingAny = false;
+}
+
+void DeviceConfigUtil::holdPendingCells(TableStructure& table)
+{
+    if (!pendingAny)
+        return;
+    AnnotatedMutexLocker locker(&mutex);
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (TableCell& cell : table.getRow(r)) {
+            if (cell.getRights() == TableCell::EDITABLE && cell.getCellType() != TableCell::LINK)
+                cell.setRights(TableCell::READ_ONLY);
+            const auto pending = cell.getPath().isEmpty() ? pendingWrites.constEnd()
+                                                          : pendingWrites.constFind(cell.getPath());
+            if (pending != pendingWrites.constEnd())
+                cell.setValue(pending->value);
+        }
+    }
 }
 
 bool DeviceConfigUtil::hasPendingWrites()

@@ -39,7 +39,7 @@ struct ConfigTableRequest
 // them, and reports deleted paths.
 //
 // Threads: the change filter (jsonTelegramm, beforeJsonTelegramm,
-// afterJsonTelegramm) runs in the receive thread and noteDroppedWrites in the
+// afterJsonTelegramm) runs in the receive thread and noteDroppedRequests in the
 // poll thread, called by the device link (JSONUtil::addChangeFilter);
 // building runs on the caller's thread here and on the build thread in
 // DeviceConfigUtilTask; saveConfig runs on the GUI thread. mutex guards the
@@ -59,12 +59,17 @@ public:
     // --- Writing back and pending writes.
     // Sends every changed editable cell (rights 2) as one configuration write
     // each and makes them the pending writes, replacing earlier ones.
-    // A write the device has not confirmed within the time-out is let go and its
-    // path read, so the table shows what the device holds (writesNotConfirmed);
-    // one the device refused is let go without either.
+    // A write the device has not confirmed within the time-out has its path
+    // read (writesNotConfirmed); its cell keeps the written value until the
+    // answer, and is let go when the read is refused or unanswered for another
+    // time-out. A write the device refused is let go at once without a read.
     void saveConfig(const TableStructure& table);
     void clearPendingWrites();
     bool hasPendingWrites();
+    // For a table about to be shown, built before or after a save: while writes
+    // wait, their cells show the written value, not the mirror's older one, and
+    // no cell but a link takes input.
+    void holdPendingCells(TableStructure& table);
     QStringList getPendingWritePaths();
     // How long a write may stay unconfirmed before it is dropped (default 5000 ms).
     static void setPendingWriteTimeout(int ms);
@@ -116,7 +121,8 @@ signals:
     void notExistingConfigPath();
     // Writes let go unconfirmed; a read of each path is on its way.
     void writesNotConfirmed(QStringList paths);
-    // Writes the device refused, let go; the device link has said so on the status bar.
+    // Writes the device refused, or reads back of unconfirmed writes it refused, let go;
+    // the device link has said so on the status bar.
     void writesRefused(QStringList paths);
 
 public slots:
@@ -126,8 +132,10 @@ public slots:
     void afterJsonTelegramm();
 
 public:
-    // Configuration writes the device refused (poll thread): their cells are let go at once.
-    void noteDroppedWrites(const QStringList& paths);
+    // Configuration writes (writes) and reads (reads) the device link dropped
+    // (poll thread): refused writes, and unconfirmed writes whose read back was
+    // dropped, are let go at once.
+    void noteDroppedRequests(const QStringList& writes, const QStringList& reads);
 
 protected:
     // Removes the change filter and waits until a call of it running in the
@@ -158,14 +166,23 @@ protected:
     static bool isContainer(const Json::Value& value);
     QString solvedPath(const QString& path);
 
+    // A write sent and not yet confirmed: its cell shows value while it waits.
+    struct PendingWrite
+    {
+        QVariant value;             // the cell's value as the user left it
+        bool readingBack = false;   // unconfirmed in time, its path is being read
+    };
+
     bool dirty;
-    QMap<QString, Json::Value> pendingWrites;
+    QMap<QString, PendingWrite> pendingWrites;
     QSet<QString> watchedPaths;
     QString currentPath;
     QMutex mutex;
 
 private:
     void expirePendingWrites(quint64 generation);
+    // Lets go the writes still waiting for their read back after its time-out.
+    void giveUpReadBacks(quint64 generation);
     void beginBuild();
     // Swaps in the watched set of the build just ended; true when a change
     // that arrived during the build concerns it.

@@ -116,7 +116,7 @@ public:
     void removeRequests(const QList<qint64>& ids, quint64 generation);
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids, quint64 generation);
     // takeRequests for requests the device will never carry out; tells the
-    // change filters of the configuration writes among them.
+    // change filters of the configuration writes and reads among them.
     QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation);
     // Empties the queue and starts a new generation; what was read is forgotten.
     void clearRequests();

@@ -148,13 +148,17 @@ QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 
 {
     const QList<TelegramRequest> dropped = takeRequests(ids, generation);
     QStringList writes;
+    QStringList reads;
     for (const TelegramRequest& request : dropped) {
         if (request.kind == REQUEST_CONFIG)
             writes.append(request.path);
+        else if (request.kind == REQUEST_PATH)
+            reads.append(request.path);
     }
-    if (!writes.isEmpty())
-        callChangeFilters(changeFilterSnapshot(),
-                          [&writes](DeviceConfigUtil* filter) { filter->noteDroppedWrites(writes); });
+    if (!writes.isEmpty() || !reads.isEmpty())
+        callChangeFilters(changeFilterSnapshot(), [&writes, &reads](DeviceConfigUtil* filter) {
+            filter->noteDroppedRequests(writes, reads);
+        });
     return dropped;
 }
 

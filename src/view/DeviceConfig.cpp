@@ -168,6 +168,7 @@ void DeviceConfig::setConfigTable(TableStructure& t)
         table->setColumnWidth(0, ICON_COLUMN_WIDTH);
         table->setColumnWidth(t.getHeader().size() - 1, LAST_COLUMN_WIDTH);
     }
+    util->holdPendingCells(t);
     const bool enableInput = true;
     // A notice of this screen still showing outranks the routine note.
     QString status;

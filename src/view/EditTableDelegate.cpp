@@ -98,42 +98,49 @@ QWidget* EditTableDelegate::createEditor(QWidget* parent, const QStyleOptionView
 
 void EditTableDelegate::setupEditor(QLineEdit* editor, const QModelIndex& index) const
 {
-    if (table.getTableType() != TableStructure::ROWS || !table.contains(index.row(), index.column()))
+    if (!table.contains(index.row(), index.column()))
         return;
     const TableCell& cell = table.cellAt(index.row(), index.column());
-    if (cell.getRights() != TableCell::EDITABLE)
-        return;
-    const int limits = cell.getLimitFlags();
-
+    const bool checked = table.getTableType() == TableStructure::ROWS && cell.getRights() == TableCell::EDITABLE;
     if (cell.getCellType() == TableCell::NUMBER_EDIT) {
-        auto* validator = new DoubleValidator(editor);
-        validator->setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
-        validator->setNotation(QDoubleValidator::StandardNotation);
-        applyRange(validator, cell);
-        if (limits & TableCell::DP)
-            validator->setDecimals(cell.getDp());
-        if (limits & TableCell::DG)
-            validator->setMaxLength(cell.getDg(), true);
-        // A digit count alone does not make a validator worth installing.
-        if (limits & (TableCell::MIN | TableCell::MAX | TableCell::DP)) {
-            editor->setValidator(validator);
-            connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
-        } else {
-            delete validator;
-        }
-    } else if (cell.getCellType() == TableCell::TEXT_EDIT && (limits & TableCell::REGX)) {
-        const QRegExp pattern(cell.getRegx(), Qt::CaseSensitive, QRegExp::RegExp);
-        // A pattern QRegExp cannot read would refuse every keystroke and lock
-        // the cell; the entry stays free instead.
-        if (!pattern.isValid()) {
-            qWarning("Table cell %s: input pattern \"%s\" is not usable (%s); the entry is not checked.",
-                     qUtf8Printable(cell.getPath()), qUtf8Printable(cell.getRegx()),
-                     qUtf8Printable(pattern.errorString()));
-            return;
-        }
-        editor->setValidator(new QRegExpValidator(pattern, editor));
-        connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+        // A decimal comma is the decimal point in every numeric cell, checked or not:
+        // refused, it would let the next digit make another number.
+        if (!(checked && installNumberValidator(editor, cell)))
+            editor->setValidator(new DecimalCommaValidator(editor));
+        return;
     }
+    if (!checked || cell.getCellType() != TableCell::TEXT_EDIT || !(cell.getLimitFlags() & TableCell::REGX))
+        return;
+    const QRegExp pattern(cell.getRegx(), Qt::CaseSensitive, QRegExp::RegExp);
+    // A pattern QRegExp cannot read would refuse every keystroke and lock
+    // the cell; the entry stays free instead.
+    if (!pattern.isValid()) {
+        qWarning("Table cell %s: input pattern \"%s\" is not usable (%s); the entry is not checked.",
+                 qUtf8Printable(cell.getPath()), qUtf8Printable(cell.getRegx()),
+                 qUtf8Printable(pattern.errorString()));
+        return;
+    }
+    editor->setValidator(new QRegExpValidator(pattern, editor));
+    connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+}
+
+bool EditTableDelegate::installNumberValidator(QLineEdit* editor, const TableCell& cell) const
+{
+    const int limits = cell.getLimitFlags();
+    // A digit count alone does not make a validator worth installing.
+    if (!(limits & (TableCell::MIN | TableCell::MAX | TableCell::DP)))
+        return false;
+    auto* validator = new DoubleValidator(editor);
+    validator->setLocale(QLocale(QLocale::English, QLocale::AnyCountry));
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    applyRange(validator, cell);
+    if (limits & TableCell::DP)
+        validator->setDecimals(cell.getDp());
+    if (limits & TableCell::DG)
+        validator->setMaxLength(cell.getDg(), true);
+    editor->setValidator(validator);
+    connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+    return true;
 }
 
 void EditTableDelegate::applyRange(QDoubleValidator* validator, const TableCell& cell)

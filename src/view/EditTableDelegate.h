@@ -61,8 +61,11 @@ public slots:
     void reduceEditorCount();
 
 private:
-    // Validators from the cell's limits; only for editable cells of ROWS tables.
+    // Validators from the cell's limits, only for editable cells of ROWS tables;
+    // every numeric cell takes a decimal comma as the decimal point.
     void setupEditor(QLineEdit* editor, const QModelIndex& index) const;
+    // The range-checking validator of a numeric cell with limits; false when it has none.
+    bool installNumberValidator(QLineEdit* editor, const TableCell& cell) const;
     // MIN and MAX of the cell, when both are usable.
     static void applyRange(QDoubleValidator* validator, const TableCell& cell);
     void paintGridLines(QPainter* painter, const QRect& rect, const QModelIndex& index) const;

@@ -34,9 +34,12 @@ Json::Value listOf(const Json::Value& telegram)
     return list;
 }
 
-// The path of every SET in a list of telegrams, in order.
+// The path of every SET in a list of telegrams, in order; a failed post
+// ({"HTTP": status}, see send()) gives "HTTP <status>", which no step expects.
 QStringList setPaths(const Json::Value& telegrams)
 {
+    if (telegrams.isObject())
+        return {QStringLiteral("HTTP %1").arg(telegrams["HTTP"].asInt())};
     QStringList paths;
     for (const auto& set : setsIn(telegrams))
         paths << set.first;
@@ -113,10 +116,11 @@ class tst_DeviceSimulator : public QObject
         return send(QStringLiteral("config"), client, setTelegram(path, value));
     }
     Json::Value toggleMeasurement(const QString& client) { return configWrite(client, "$.SERV.FCT.STST.VAL", 1); }
-    // The chart blocks the device answers a paging telegram with.
+    // The chart blocks the device answers a paging telegram with; a failed post gives {"HTTP": status}.
     Json::Value page(const QVector<Json::Value>& requests)
     {
-        return listIn(send("measure", token, SimulatorProcess::pagingTelegram(requests)), "MEM");
+        const Json::Value telegrams = send("measure", token, SimulatorProcess::pagingTelegram(requests));
+        return telegrams.isArray() ? listIn(telegrams, "MEM") : telegrams;
     }
 
     // True when the device answered a telegram sent as client with a refusal
@@ -225,11 +229,14 @@ private slots:
         }
     }
 
-    // A write within the entry's limits and the writer's rights is applied and
-    // echoed; any other is refused without a word: no echo, the value stays.
+    // A write within the limits of its entry and of the table columns naming it
+    // (alarm limits -200 ... 850, sensor names of 1 to 24 characters) and within
+    // the writer's rights is applied and echoed; any other is refused without a
+    // word: no echo, the value stays. Null never empties a setting.
     void writesWithinLimitsAndRightsOnly()
     {
         const QByteArray longText = '"' + QByteArray(20000, 'x') + '"';
+        const QByteArray name24 = '"' + QByteArray(24, 'n') + '"';
         const struct { const char *name, *user, *path; QByteArray sent, stored; } rows[] = {   // stored empty: refused
             {"number typed as text", "admin", "$.DISP.GEN.MEN.RATE.VAL", R"("15")", "15"},
             {"table cell", "admin", "$.DATA.AIN[1].LIM.HI", R"("85.5")", "85.5"},
@@ -243,6 +250,17 @@ private slots:
             {"operator, entry of every role", "bediener", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 9")", R"("Halle 9")"},
             {"operator, deactivated entry", "bediener", "$.DISP.GEN.MEN.EXPT.VAL", "3", ""},
             {"role mask with bit 63", "werk", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 10")", ""},
+            {"alarm limit above its column's", "admin", "$.DATA.AIN[0].LIM.LO", "850.5", ""},
+            {"alarm limit below its column's", "admin", "$.DATA.AIN[0].LIM.LO", "-201", ""},
+            {"alarm limit as a long number text", "admin", "$.DATA.AIN[0].LIM.LO", R"("99999999999999999999")", ""},
+            {"alarm limit at its column's maximum", "admin", "$.DATA.AIN[2].LIM.HI", R"("850")", "850.0"},
+            {"empty sensor name", "admin", "$.DATA.DEV[0].SEN[0].KB", R"("")", ""},
+            {"sensor name of 25 characters", "admin", "$.DATA.DEV[0].SEN[0].KB", '"' + QByteArray(25, 'n') + '"', ""},
+            {"sensor name of 24 characters", "admin", "$.DATA.DEV[0].SEN[0].KB", name24, name24},
+            {"null over a number", "admin", "$.DISP.GEN.MEN.RATE.VAL", "null", ""},
+            {"null over a text", "admin", "$.DISP.GEN.MEN.LOC.VAL", "null", ""},
+            {"null over a boolean", "admin", "$.DATA.AIN[0].LIM.ON", "null", ""},
+            {"null where nothing was", "admin", "$.DISP.GEN.MEN.NOTE", "null", "null"},
         };
         const QMap<QString, QString> passwords{{"admin", "admin"}, {"bediener", "1234"}, {"werk", "werk500"}};
         for (const auto& r : rows) {
@@ -589,7 +607,7 @@ private slots:
         const Json::Value list = node("$.MEM.MTAB");
         for (const auto& [request, refused] : requests) {
             QVERIFY(simulator.clearLog());
-            QCOMPARE(page({fromText(request)}).size(), 0u);
+            QCOMPARE(page({fromText(request)}), Json::Value(Json::arrayValue));
             QVERIFY2(simulator.logLines("warning").size() == (refused ? 1 : 0), request.constData());
         }
         // A read of the list still answers the list, which paging leaves as it was.
@@ -616,7 +634,7 @@ private slots:
         QCOMPARE(node("$.MEM.SF.VAL").asDouble(), 2.202);
         QVERIFY(lastSetIn(telegrams, "$.MEM.SFP.VAL") == 42);
         QVERIFY(lastSetIn(telegrams, "$.MEM.TRE.VAL").isInt64());
-        QCOMPARE(page({SimulatorProcess::pagingRequest(12, 0, 4102444800000)}).size(), 0u);
+        QCOMPARE(page({SimulatorProcess::pagingRequest(12, 0, 4102444800000)}), Json::Value(Json::arrayValue));
     }
 
     void exportingAndDeletingExports()

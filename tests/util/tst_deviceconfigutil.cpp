@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -329,20 +330,25 @@ private slots:
         fillBigTable();
         // A small table of the same description marks the end of what the burst brought.
         fixture->fill(QStringLiteral("$.DISP.SMALL"), QStringLiteral("{\"DTAB\":{\"PATH\":\"$.DISP.BIGD\"}}"));
+        // The first build is held on its build thread until the whole burst is queued:
+        // however fast it runs, the burst cannot be split over two builds by chance.
+        // Declared before the task, which waits for that thread when it goes.
+        QSemaphore burstQueued;
         DeviceConfigUtilTask task;
         std::atomic<int> tables{0};
         std::atomic<int> marks{0};
         connect(&task, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure& table) {
             if (table.getPath() == QLatin1String("$.DISP.SMALL"))
                 ++marks;
-            else
-                ++tables;
+            else if (++tables == 1)
+                burstQueued.tryAcquire(1, 30000);
         });
 
         task.getConfigTable(true, QStringLiteral("$.DISP.BIG"));
         QTRY_COMPARE_WITH_TIMEOUT(task.queuedRequests(), 0, 10000);   // the first build runs
         for (int i = 0; i < 1000; ++i)
             task.getConfigTable(i % 7 == 0, QStringLiteral("$.DISP.BIG"));
+        burstQueued.release();
         QTRY_COMPARE_WITH_TIMEOUT(tables.load(), 2, 60000);
         // The second build took the one request the burst left: none is queued, and the build
         // asked for next is the next one that comes.
@@ -376,37 +382,77 @@ private slots:
         }
     }
 
-    void unconfirmedWritesExpire()
+    // Unconfirmed in time: the path is read back and the cell keeps the written value until
+    // the answer; a read back left unanswered, or dropped, lets the write go.
+    void unconfirmedWritesAreReadBack()
     {
         DeviceConfigUtil::setPendingWriteTimeout(300);
         const QString entry = QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}");
-        fixture->fill(QStringLiteral("$.DISP.E"), entry);
+        fixture->fill(QStringLiteral("$.DISP"), QStringLiteral("{\"T\":{\"ROWS\":[\"E\",\"F\",\"G\"],\"E\":%1,\"F\":%1,\"G\":%1}}")
+                                                    .arg(entry));
+        const QString e = QStringLiteral("$.DISP.T.E.VAL"), f = QStringLiteral("$.DISP.T.F.VAL"),
+                      g = QStringLiteral("$.DISP.T.G.VAL");
         DeviceConfigUtil util;
         QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
+        QSignalSpy unconfirmed(&util, SIGNAL(writesNotConfirmed(QStringList)));
+        QSignalSpy refused(&util, SIGNAL(writesRefused(QStringList)));
+        const TableStructure builtBeforeSave = ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.T"));
+        QCOMPARE(builtBeforeSave.cellAt(1, 2).getRights(), int(TableCell::EDITABLE));
+        util.saveConfig(tableOf({changedCell(e, QStringLiteral("a")), changedCell(f, QStringLiteral("b")),
+                                 changedCell(g, QStringLiteral("c"))}));
+        ConfigMirrorFixture::notify(util, QStringLiteral("$.DISP.T.E"));
+        QCOMPARE(util.getPendingWritePaths(), (QStringList{f, g}));
+        fixture->takeQueuedReads();
 
-        util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.E.VAL"), QStringLiteral("a")),
-                                 changedCell(QStringLiteral("$.DISP.F.VAL"), QStringLiteral("b"))}));
-        ConfigMirrorFixture::notify(util, QStringLiteral("$.DISP.E"));
-        QCOMPARE(util.getPendingWritePaths(), QStringList{"$.DISP.F.VAL"});
+        QTRY_COMPARE_WITH_TIMEOUT(unconfirmed.count(), 1, 10000);
+        QCOMPARE(unconfirmed.first().first().toStringList(), (QStringList{f, g}));
+        QCOMPARE(fixture->takeQueuedReads(), (QStringList{f, g}));
+        QCOMPARE(refreshes.count(), 1);   // the confirmation only: the held cells show no older value
+        QCOMPARE(util.getPendingWritePaths(), (QStringList{f, g}));
+        // A table shown meanwhile, built before the save or after, shows the written values, read-only.
+        TableStructure held = builtBeforeSave;
+        util.holdPendingCells(held);
+        QCOMPARE(held.getRows().size(), 3);
+        QCOMPARE(QStringList({held.cellAt(1, 2).getValue().toString(), held.cellAt(2, 2).getValue().toString()}),
+                 (QStringList{"b", "c"}));
+        QCOMPARE(held.cellAt(1, 2).getRights(), int(TableCell::READ_ONLY));
 
+        // The answer to F's read lets it go; G's read is dropped by the device link.
+        ConfigMirrorFixture::notify(util, f);
+        QCOMPARE(refreshes.count(), 2);
+        util.noteDroppedRequests({}, {g});
+        QVERIFY(!util.hasPendingWrites());
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refreshes.count(), 3);
+        held = builtBeforeSave;
+        util.holdPendingCells(held);
+        QCOMPARE(held.cellAt(2, 2).getValue().toString(), QStringLiteral("x"));
+        QCOMPARE(held.cellAt(2, 2).getRights(), int(TableCell::EDITABLE));
+
+        // Unanswered, the read back is given up after another time-out; the cell takes input again.
+        util.saveConfig(tableOf({changedCell(g, QStringLiteral("d"))}));
+        QTRY_COMPARE_WITH_TIMEOUT(unconfirmed.count(), 2, 10000);
+        QVERIFY(util.hasPendingWrites());
         QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);
-        QCOMPARE(refreshes.count(), 2);   // the confirmation, then the expiry
-        TableCell editable;
-        util.setInputCell(parse(entry), QStringLiteral("$.DISP.E"), editable);
-        QCOMPARE(editable.getRights(), int(TableCell::EDITABLE));
+        QCOMPARE(refreshes.count(), 4);
+        TableStructure released = ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.T"));
+        util.holdPendingCells(released);
+        QCOMPARE(released.cellAt(2, 2).getValue().toString(), QStringLiteral("x"));
+        QCOMPARE(released.cellAt(2, 2).getRights(), int(TableCell::EDITABLE));
     }
 
-    // By default a write the device does not confirm is held for 5 s: not let go much
-    // earlier (the device may still answer), and not later (the user waits).
+    // By default a write the device does not confirm is held for 5 s before it is read
+    // back: not much earlier (the device may still answer), and not later (the user waits).
     void unconfirmedWriteIsHeldFiveSeconds()
     {
         DeviceConfigUtil::setPendingWriteTimeout(defaultWriteTimeout);
         fixture->fill(QStringLiteral("$.DISP.E"), QStringLiteral("{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}"));
         DeviceConfigUtil util;
+        QSignalSpy unconfirmed(&util, SIGNAL(writesNotConfirmed(QStringList)));
         QElapsedTimer held;
         held.start();
         util.saveConfig(tableOf({changedCell(QStringLiteral("$.DISP.E.VAL"), QStringLiteral("a"))}));
-        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!unconfirmed.isEmpty(), 15000);
         QVERIFY2(held.elapsed() >= 4900 && held.elapsed() < 8000, qPrintable(QString::number(held.elapsed())));
     }
 

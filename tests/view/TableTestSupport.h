@@ -114,8 +114,8 @@ inline CellPlace cellWithPath(const TableStructure& shown, const QString& path)
     return findCell(shown, [&](const TableCell& cell) { return cell.getPath() == path; });
 }
 
-// Opens a cell's line editor, types text over its content and presses
-// Return; false when no line editor opened.
+// Opens a cell's line editor, types text over its content (an empty text
+// empties it) and presses Return; false when no line editor opened.
 inline bool typeIntoCell(QTableWidget* table, int row, int column, const QString& text)
 {
     QTableWidgetItem* item = table->item(row, column);
@@ -126,6 +126,8 @@ inline bool typeIntoCell(QTableWidget* table, int row, int column, const QString
     if (!editor)
         return false;
     editor->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(editor, Qt::Key_Backspace);   // emptied, as a user does
     QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
     return true;

@@ -14,6 +14,7 @@
 #include "view/StatusBar.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QtTest>
 
@@ -273,7 +274,7 @@ private slots:
             const QStringList reads = session->reads();
             QCOMPARE(reads.count(QStringLiteral("$.DATA.DEV")), 1);
             for (const QString& path : reads)
-                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
+                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once: " + reads.join(QLatin1Char(' '))));
         }
     }
 
@@ -302,7 +303,7 @@ private slots:
         QVERIFY(session->pollCycles());
         const QStringList reads = session->reads();
         for (const QString& path : reads)
-            QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
+            QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once: " + reads.join(QLatin1Char(' '))));
         QVERIFY(session->simulator.setEmptyReadsAsContainer(false));
         change({{"$.DATA.DEV", all}}, false);
         QTRY_COMPARE(deviceNames(), DEVICES);
@@ -386,7 +387,7 @@ private slots:
             const QStringList reads = session->reads();
             QCOMPARE(reads.count(QStringLiteral("$.DATA.AIN[*].KB")), 1);
             for (const QString& path : reads)
-                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once"));
+                QVERIFY2(reads.count(path) == 1, qPrintable(path + " read more than once: " + reads.join(QLatin1Char(' '))));
         }
 
         // The selection opens the chosen input (index kept local); removed: back to the selection.
@@ -407,11 +408,22 @@ private slots:
     void writesAndWhatTheDeviceAnswers()
     {
         enum Answer { ECHOED, SILENT, REFUSED };
-        struct Case { QString link; const char* echo; QString path, typed, shownAfter; Answer answer; QString screenshot; };
+        // sent: what the device gets when it is not the typed text trimmed.
+        struct Case { QString link; const char* echo; QString path, typed, shownAfter; Answer answer; QString screenshot;
+                      QString sent = QString(); };
         const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
         const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        const QString lowAlarm = QStringLiteral("$.DATA.AIN[0].LIM.LO");
         const Case cases[] = {{GENERAL, "exact", NAME_PATH, " Halle 4 ", "Halle 4", ECHOED, ""},
                               {GENERAL, "exact", rate, "5000", "10", SILENT, ""},
+                              // A decimal comma is the decimal point, in a checked cell and in a data table.
+                              {GENERAL, "exact", rate, "2,5", "2.5", ECHOED, "config-messrate-comma.png", "2.5"},
+                              {GENERAL, "exact", QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL"), "1,5", "1.5", ECHOED, "", "1.5"},
+                              {ALARMS, "exact", lowAlarm, "-12,5", "-12.5", ECHOED, "", "-12.5"},
+                              // Beyond the column's limits, or emptied: the device keeps its value.
+                              {ALARMS, "exact", lowAlarm, "99999999999999999999", "-12.5", SILENT,
+                               "config-alarm-out-of-limits.png"},
+                              {ALARMS, "exact", lowAlarm, "", "-12.5", SILENT, "config-alarm-emptied.png"},
                               {GENERAL, "entry", place, "Linie 5", "Linie 5", ECHOED, ""},
                               {GENERAL, "none", place, "Linie 6", "Linie 6", SILENT, "config-not-confirmed.png"},
                               {GENERAL, "exact", place, "Linie 7", "Linie 6", REFUSED, "config-refused.png"},
@@ -442,7 +454,9 @@ private slots:
             typeInto(c.path, c.typed);
             QTRY_COMPARE(session->configSets().size(), 1);   // saved: the table waits for the device
             QCOMPARE(session->configSets().first().first, c.path);
-            QCOMPARE(QString::fromStdString(session->configSets().first().second.asString()), c.typed.trimmed());
+            const Json::Value sent = session->configSets().first().second;
+            QVERIFY(c.typed.isEmpty() ? sent.isNull() : sent.isString());   // an emptied number is sent as null
+            QCOMPARE(QString::fromStdString(sent.asString()), c.sent.isNull() ? c.typed.trimmed() : c.sent);
             QTRY_VERIFY(table()->isInputEnabled() && cellOf(c.path).getRights() == TableCell::EDITABLE);
             QTRY_COMPARE(cellOf(c.path).getValue().toString(), c.shownAfter);
             QTRY_COMPARE(session->reads().count(c.path), c.answer == SILENT ? 1 : 0);
@@ -456,6 +470,70 @@ private slots:
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
         }
         DeviceConfigUtil::setPendingWriteTimeout(2000);
+    }
+
+    // An unconfirmed write is read back; until the answer, which comes late here, the cell
+    // shows the written value, never the older one the mirror still holds.
+    void anUnconfirmedWriteShowsItsValueUntilTheReadAnswers()
+    {
+        const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
+        openTable(GENERAL);
+        QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found());
+        const QString typed = cellOf(place).getValue().toString() == QLatin1String("Linie 8") ? QStringLiteral("Linie 9")
+                                                                                             : QStringLiteral("Linie 8");
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
+        QVERIFY(session->simulator.setDelay(1500, QStringLiteral("path")));
+        bool released = false;
+        QObject listening;
+        connect(session->window->statusBarObject(), &StatusBar::showMessage, &listening,
+                [&](QString text, Severity, int) { released = released || text == notConfirmed; });
+        typeInto(place, typed);
+        QTRY_VERIFY(!table()->isInputEnabled());   // the editor commits on the next turn of the event loop
+
+        QStringList seen;
+        bool sampledWhileReading = false;
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            const TableCell cell = cellOf(place);
+            const bool editable = table()->isInputEnabled() && cell.getRights() == TableCell::EDITABLE;
+            if (seen.isEmpty() || seen.last() != cell.getValue().toString())
+                seen << cell.getValue().toString();
+            if (released && editable)
+                break;
+            sampledWhileReading = sampledWhileReading || released;
+            QVERIFY2(waited.elapsed() < 20000, qPrintable(seen.join(QLatin1String(", "))));
+            QTest::qWait(10);
+        }
+        QVERIFY(session->simulator.setDelay(0, QStringLiteral("path")));
+        QVERIFY2(seen == QStringList{typed} && sampledWhileReading, qPrintable(seen.join(QLatin1String(", "))));
+        QCOMPARE(session->reads().count(place), 1);
+        QCOMPARE(session->deviceValue(place), Json::Value(typed.toStdString()));
+    }
+
+    // A read back the device refuses lets the unconfirmed write go at once: the cell shows the
+    // mirror's value and the device link's notice stands.
+    void aRefusedReadBackLetsTheWriteGo()
+    {
+        const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        openTable(GENERAL);
+        QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found());
+        const QString before = cellOf(place).getValue().toString();
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
+        typeInto(place, before + QStringLiteral(" neu"));
+        QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
+        // Only the time-out of the read back is long: a release by time cannot pass for the refusal.
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403, QStringLiteral("path")));
+        QTRY_VERIFY_WITH_TIMEOUT(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE, 20000);
+        QCOMPARE(cellOf(place).getValue().toString(), before);
+        const QString notice = session->window->statusBarObject()->text();
+        QVERIFY2(notice.contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(notice));
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
+        QVERIFY(session->injectSet(place, before.toStdString()));   // the device's value, known to both again
+        QTRY_COMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
     }
 
     void rightsFollowTheUserAndTheMeasurement()

@@ -318,21 +318,24 @@ private slots:
         QVERIFY(!combo);
     }
 
-    // The editor's validator from a cell's limits, judged by what it keeps of typing.
+    // The editor's validator from a cell's limits, judged by what it keeps of typing. A
+    // comma in a numeric cell is the decimal point, with limits or without.
     void validatorFromLimits()
     {
-        enum Kind { None, Numeric, Pattern };
+        enum Kind { None, Numeric, CommaOnly, Pattern };
         struct Case { int tableType, cellType, limits; const char* regx; double min; Kind kind; bool warning;
                       const char *typed, *kept; };
         const int rows = TableStructure::ROWS, number = TableCell::NUMBER_EDIT, range = TableCell::MIN | TableCell::MAX;
         const Case cases[] = {
-            {rows, number, range | TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "12.345", "12.34"},
+            {rows, number, range | TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "12,345", "12.34"},
             {rows, number, TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "-123456", "-12345"},
-            {rows, number, TableCell::DG, "", 0.0, None, false, "abc", "abc"},   // a digit count alone
-            {TableStructure::STAB, number, range, "", 0.0, None, false, "abc", "abc"},
+            {rows, number, TableCell::DG, "", 0.0, CommaOnly, false, "abc1,5", "abc1.5"},   // a digit count alone
+            {TableStructure::STAB, number, range, "", 0.0, CommaOnly, false, "2,5", "2.5"},
+            {TableStructure::DTAB, number, range, "", 0.0, CommaOnly, false, "1,2,5", "1.2.5"},
             // An impossible range is left out rather than refusing every number.
             {rows, number, range, "", qQNaN(), Numeric, true, "-50", "-50"},
             {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[0-9]{3}", 0.0, Pattern, false, "1234", "123"},
+            {rows, TableCell::TEXT_EDIT, 0, "", 0.0, None, false, "1,5", "1,5"},   // a text keeps its comma
             // Patterns QRegExp cannot read would lock the cell: no validator, a warning.
             {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[A-Z]+?", 0.0, None, true, "ABC", "ABC"},
         };
@@ -351,10 +354,11 @@ private slots:
             QVERIFY2(log.messages().size() == (c.warning ? 1 : 0), row);
             const QValidator* validator = editor->validator();
             auto* numeric = qobject_cast<const DoubleValidator*>(validator);
-            QVERIFY2(c.kind == None ? editor->findChildren<QValidator*>().isEmpty()
-                                    : c.kind == Numeric ? numeric != nullptr
-                                                        : qobject_cast<const QRegExpValidator*>(validator) != nullptr,
-                     row);
+            const Kind kind = !validator ? None
+                              : numeric ? Numeric
+                              : qobject_cast<const DecimalCommaValidator*>(validator) ? CommaOnly
+                              : qobject_cast<const QRegExpValidator*>(validator) ? Pattern : None;
+            QVERIFY2(kind == c.kind && editor->findChildren<QValidator*>().size() == (c.kind == None ? 0 : 1), row);
             const bool ranged = (c.limits & TableCell::MIN) && !c.warning;
             QVERIFY2(!numeric || (numeric->locale().decimalPoint() == QLatin1Char('.')
                                   && numeric->bottom() == (ranged ? 0.0 : -qInf()) && numeric->top() == (ranged ? 100.0 : qInf())),

@@ -2,6 +2,7 @@
 
 #include "JsonText.h"
 
+#include <cctype>
 #include <sstream>
 
 namespace devicesim {
@@ -79,6 +80,31 @@ Json::Value DeviceTree::valueAt(const std::string& dottedPath, bool* exists) con
             *exists = true;
     });
     return found;
+}
+
+std::string DeviceTree::patternOf(const std::string& path)
+{
+    std::string pattern;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        if (path[i] == '[') {
+            std::size_t end = i + 1;   // at the closing ']' of an index part
+            if (end < path.size() && path[end] == '(') {
+                end = path.find(")]", end);
+                end = end == std::string::npos ? end : end + 1;
+            } else {
+                while (end < path.size() && std::isdigit(static_cast<unsigned char>(path[end])))
+                    ++end;
+            }
+            if (end > i + 1 && end < path.size() && path[end] == ']') {
+                pattern += "[*]";
+                i = end + 1;
+                continue;
+            }
+        }
+        pattern += path[i++];
+    }
+    return pattern;
 }
 
 bool DeviceTree::apply(const Json::Value& telegram, std::vector<KORVALIS::JSON::TelegramResult>* results)

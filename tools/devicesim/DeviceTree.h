@@ -32,6 +32,10 @@ public:
     // The node at a dotted path; null and exists false when a part is missing.
     Json::Value valueAt(const std::string& dottedPath, bool* exists = nullptr) const;
 
+    // The path with every index part ("[3]", "[*]", "[($.CLNT.IDX.DEV)]")
+    // written "[*]": "$.DATA.MK[3].X" -> "$.DATA.MK[*].X".
+    static std::string patternOf(const std::string& path);
+
     // Applies the DEL and SET lists of a telegram as one step: when the
     // telegram fails part-way the tree stays as it was.
     bool apply(const Json::Value& telegram, std::vector<KORVALIS::JSON::TelegramResult>* results = nullptr);

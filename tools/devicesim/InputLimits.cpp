@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <regex>
+#include <vector>
 
 namespace devicesim {
 
@@ -16,9 +17,45 @@ namespace {
 
 const std::string valueSuffix = ".VAL";
 
+const char* const tableDescriptions = "$.DISP";
+
 bool endsWith(const std::string& text, const std::string& suffix)
 {
     return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// True when value is a text matching pattern as a whole; a pattern that is no
+// text, or no regular expression, lets everything through.
+bool matches(const Json::Value& pattern, const Json::Value& value, const std::string& path, std::string& reason)
+{
+    if (!pattern.isString())
+        return true;
+    try {
+        if (value.isString() && std::regex_match(value.asString(), std::regex(pattern.asString())))
+            return true;
+    } catch (const std::regex_error&) {
+        qWarning("The pattern \"%s\" of \"%s\" is no regular expression; not checked", pattern.asCString(),
+                 path.c_str());
+        return true;
+    }
+    reason = SecretMask::logText(value) + " does not match \"" + pattern.asString() + "\"";
+    return false;
+}
+
+// Adds the "INP" of every table column below node whose "PATH" has the pattern.
+void collectColumnInputs(const Json::Value& node, const std::string& pattern, std::vector<const Json::Value*>& inputs)
+{
+    if (!node.isObject() && !node.isArray())
+        return;
+    if (node.isObject() && node["TD"].isArray()) {
+        for (const Json::Value& column : node["TD"]) {
+            if (column.isObject() && column["PATH"].isString() && column["INP"].isObject()
+                && DeviceTree::patternOf(column["PATH"].asString()) == pattern)
+                inputs.push_back(&column["INP"]);
+        }
+    }
+    for (const Json::Value& child : node)
+        collectColumnInputs(child, pattern, inputs);
 }
 
 } // namespace
@@ -57,6 +94,43 @@ bool InputLimits::limit(DeviceTree& tree, const Json::Value& node, double& numbe
     return toNumber(node, number);
 }
 
+bool InputLimits::withinLimits(DeviceTree& tree, const Json::Value& input, const Json::Value& value,
+                               std::string& reason)
+{
+    if (!input.isObject())
+        return true;
+    double minimum = 0;
+    double maximum = 0;
+    const bool hasMinimum = limit(tree, input["MIN"], minimum);
+    const bool hasMaximum = limit(tree, input["MAX"], maximum);
+    if (!hasMinimum && !hasMaximum)
+        return true;
+    double number = 0;
+    if (!toNumber(value, number)) {
+        reason = SecretMask::logText(value) + " is not a number, the input has limits";
+        return false;
+    }
+    if ((hasMinimum && number < minimum) || (hasMaximum && number > maximum)) {
+        reason = SecretMask::logText(value) + " is outside the limits " + toCompactText(input["MIN"]) + " ... "
+                 + toCompactText(input["MAX"]);
+        return false;
+    }
+    return true;
+}
+
+bool InputLimits::fitsColumns(DeviceTree& tree, const std::string& path, const Json::Value& value,
+                              std::string& reason)
+{
+    const Json::Value descriptions = tree.valueAt(tableDescriptions);
+    std::vector<const Json::Value*> inputs;
+    collectColumnInputs(descriptions, DeviceTree::patternOf(path), inputs);
+    for (const Json::Value* input : inputs) {
+        if (!withinLimits(tree, *input, value, reason) || !matches((*input)["REGX"], value, path, reason))
+            return false;
+    }
+    return true;
+}
+
 bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Json::Value& value,
                              std::string& reason)
 {
@@ -68,30 +142,24 @@ bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Js
     }
     if (!endsWith(path, valueSuffix))
         return true;
-    const Json::Value pattern = tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP.REGX");
-    if (!pattern.isString())
-        return true;
-    try {
-        if (value.isString() && std::regex_match(value.asString(), std::regex(pattern.asString())))
-            return true;
-    } catch (const std::regex_error&) {
-        qWarning("The pattern \"%s\" of \"%s\" is no regular expression; not checked", pattern.asCString(),
-                 path.c_str());
-        return true;
-    }
-    reason = SecretMask::logText(value) + " does not match \"" + pattern.asString() + "\"";
-    return false;
+    return matches(tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP.REGX"), value, path,
+                   reason);
 }
 
 bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& value, std::string& reason)
 {
     bool exists = false;
     const Json::Value current = tree.valueAt(path, &exists);
+    if (value.isNull()) {
+        if (!exists || !(current.isNumeric() || current.isString() || current.isBool()))
+            return true;
+        reason = "null would empty a setting";
+        return false;
+    }
 
-    double number = 0;
-    const bool numeric = toNumber(value, number);
     if (exists && current.isNumeric() && !current.isBool() && value.isString()) {
-        if (!numeric) {
+        double number = 0;
+        if (!toNumber(value, number)) {
             reason = "\"" + value.asString() + "\" is not a number";
             return false;
         }
@@ -100,28 +168,11 @@ bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& 
         value = integral ? Json::Value(Json::Int64(number)) : Json::Value(number);
     }
 
-    if (!endsWith(path, valueSuffix) || value.isNull())
-        return true;
-    const std::string entry = path.substr(0, path.size() - valueSuffix.size());
-    const Json::Value input = tree.valueAt(entry + ".INP");
-    if (!input.isObject())
-        return true;
-    double minimum = 0;
-    double maximum = 0;
-    const bool hasMinimum = limit(tree, input["MIN"], minimum);
-    const bool hasMaximum = limit(tree, input["MAX"], maximum);
-    if (!hasMinimum && !hasMaximum)
-        return true;
-    if (!numeric) {
-        reason = SecretMask::logText(value) + " is not a number, the entry has limits";
+    if (endsWith(path, valueSuffix)
+        && !withinLimits(tree, tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP"), value,
+                         reason))
         return false;
-    }
-    if ((hasMinimum && number < minimum) || (hasMaximum && number > maximum)) {
-        reason = SecretMask::logText(value) + " is outside the limits " + toCompactText(input["MIN"]) + " ... "
-                 + toCompactText(input["MAX"]);
-        return false;
-    }
-    return true;
+    return fitsColumns(tree, path, value, reason);
 }
 
 } // namespace devicesim

@@ -10,8 +10,14 @@ namespace devicesim {
 
 // Judges a value a client writes, the way the instrument's input check does:
 // - a number written as text onto a node that holds a number becomes a number;
+// - null is not written over a number, a text or a boolean: a setting always
+//   holds a value;
 // - a write to "<entry>.VAL" must lie within "MIN" and "MAX" of the entry's
-//   "INP" (a limit may be {"PATH": p}, read from the tree).
+//   "INP" (a limit may be {"PATH": p}, read from the tree);
+// - a write to a node that a column of a table description names (an element
+//   of a "TD" list under "$.DISP" whose "PATH", any index read as any
+//   element, is the written path) must lie within the column's "INP": "MIN",
+//   "MAX" and "REGX", matched as a whole.
 class InputLimits
 {
 public:
@@ -31,6 +37,12 @@ public:
 private:
     // A limit of "INP": a number, or {"PATH": p} naming one; false when there is none.
     static bool limit(DeviceTree& tree, const Json::Value& node, double& number);
+    // True when value lies within "MIN" and "MAX" of input, if it has them.
+    static bool withinLimits(DeviceTree& tree, const Json::Value& input, const Json::Value& value,
+                             std::string& reason);
+    // True when value fits the "INP" of every table column naming path.
+    static bool fitsColumns(DeviceTree& tree, const std::string& path, const Json::Value& value,
+                            std::string& reason);
 };
 
 } // namespace devicesim

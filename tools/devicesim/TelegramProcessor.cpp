@@ -10,7 +10,6 @@
 #include <QtGlobal>
 
 #include <algorithm>
-#include <cctype>
 
 namespace devicesim {
 
@@ -67,27 +66,6 @@ std::string entryOf(const std::string& path)
     const bool isValue = path.size() > valueSuffix.size()
         && path.compare(path.size() - valueSuffix.size(), valueSuffix.size(), valueSuffix) == 0;
     return isValue ? path.substr(0, path.size() - valueSuffix.size()) : path;
-}
-
-// The path with every index written "[*]": "$.DATA.MK[3].X" -> "$.DATA.MK[*].X".
-std::string patternOf(const std::string& path)
-{
-    std::string pattern;
-    std::size_t i = 0;
-    while (i < path.size()) {
-        if (path[i] == '[') {
-            std::size_t end = i + 1;
-            while (end < path.size() && std::isdigit(static_cast<unsigned char>(path[end])))
-                ++end;
-            if (end > i + 1 && end < path.size() && path[end] == ']') {
-                pattern += "[*]";
-                i = end + 1;
-                continue;
-            }
-        }
-        pattern += path[i++];
-    }
-    return pattern;
 }
 
 // The part of a read path before its first wildcard or filter; empty when it has none.
@@ -296,7 +274,7 @@ bool TelegramProcessor::belowMissingElement(DeviceState::Access& device, const s
 void TelegramProcessor::runFunctions(DeviceState::Access& device, const std::string& path, const Json::Value& previous,
                                      const Json::Value& value, std::vector<Write>& written)
 {
-    const auto range = functions.equal_range(patternOf(path));
+    const auto range = functions.equal_range(DeviceTree::patternOf(path));
     for (auto function = range.first; function != range.second; ++function) {
         Writes changes;
         function->second(device.tree(), path, previous, value, changes);

@@ -21,7 +21,8 @@ namespace devicesim {
 // - DEL and SET elements change the tree; the applied ones are sent back in
 //   one telegram at their exact paths (deletes before sets; writes to the
 //   "config" endpoint as the AnswerStyle says). A SET that the input check
-//   (InputLimits) refuses, or a "config" write of an entry the user may not
+//   (InputLimits: the limits of its entry and of the table columns naming
+//   it, no null over a setting) refuses, or a "config" write of an entry the user may not
 //   change (EntryRights), is neither applied nor sent back. Nor is a SET
 //   that would turn an object node into a scalar or write a "VAL" failing
 //   its entry's "INP"."REGX"; that refusal also goes to the status bar.
