@@ -321,6 +321,10 @@ bool SensorListUtil::openSensor(int row, const QString& contPath, const QString&
 
 void SensorListUtil::getSensorContent(TableStructure& table)
 {
+    // Tables are asked for only once the description is complete: one arriving
+    // before is a build of an earlier session, taken before the login's reset.
+    if (!initialised)
+        return;
     emit updateSensorTable(table);
 }
 

@@ -445,7 +445,8 @@ private slots:
                 QTRY_VERIFY(cellOf(c.path).getMax() == 9999 && table()->isInputEnabled());
             }
             // A refused write is let go at once: no release by time can pass for it.
-            DeviceConfigUtil::setPendingWriteTimeout(c.answer == REFUSED ? 60000 : 2000);
+            // Only a write the device leaves unconfirmed may be let go by time: a slow echo must not pass for one.
+            DeviceConfigUtil::setPendingWriteTimeout(c.answer == SILENT ? 2000 : 60000);
             if (c.answer == REFUSED)
                 QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403,
                                                       QStringLiteral("config")));
@@ -490,6 +491,8 @@ private slots:
                 [&](QString text, Severity, int) { released = released || text == notConfirmed; });
         typeInto(place, typed);
         QTRY_VERIFY(!table()->isInputEnabled());   // the editor commits on the next turn of the event loop
+        // The write is released after 2 s; its read back is never given up by time here.
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
 
         QStringList seen;
         bool sampledWhileReading = false;
@@ -507,6 +510,7 @@ private slots:
             QTest::qWait(10);
         }
         QVERIFY(session->simulator.setDelay(0, QStringLiteral("path")));
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
         QVERIFY2(seen == QStringList{typed} && sampledWhileReading, qPrintable(seen.join(QLatin1String(", "))));
         QCOMPARE(session->reads().count(place), 1);
         QCOMPARE(session->deviceValue(place), Json::Value(typed.toStdString()));

@@ -17,12 +17,16 @@
 #include "widgets/ZScaleLabel.h"
 #include "widgets/ZUserMenuWidget.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 
@@ -221,11 +225,25 @@ private slots:
         connect(screen()->getUtil(), &UserMenuUtil::updateUserMenu, &scope, [&] { ++rebuilds; });
         connect(screen()->getUtil(), &UserMenuUtil::updateChannelData, &scope, [&] { ++notices; });
         const QString shown = QStringLiteral("$.DATA.MK[1].MV.MW.VAL");   // cell 0's value
+        // Ten changes, each in a telegram of its own, all applied before the GUI thread hears
+        // of the first: however slow the machine, they come within one refresh delay.
+        std::atomic<int> applied{0};
+        QObject receiving;
+        connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
+                &receiving, [&](GlobalEnums::InstructionType, const QString& changed) { applied += changed == shown; },
+                Qt::DirectConnection);
+        Json::Value telegrams(Json::arrayValue);
         for (int i = 1; i <= 10; ++i)
-            injectHandled(SimulatorProcess::setTelegram(shown, i + 0.5), shown);
+            telegrams.append(SimulatorProcess::setTelegram(shown, i + 0.5));
+        QVERIFY(session->inject(telegrams));
+        QElapsedTimer waited;
+        waited.start();
+        while (applied < 10 && waited.elapsed() < 20000)
+            QThread::msleep(5);   // no event loop: the notices wait in the GUI thread's queue
+        QCOMPARE(applied.load(), 10);
         QTRY_COMPARE(valueOf(0), QStringLiteral("10.5"));
         QCOMPARE(notices, 10);
-        // Ten changes, each in a telegram of its own, are gathered into fewer rebuilds.
+        // They are gathered into fewer rebuilds.
         QVERIFY2(rebuilds >= 1 && rebuilds < notices, qPrintable(QString::number(rebuilds)));
         QCOMPARE(scroll->value(), scrolled);
 
