@@ -446,7 +446,7 @@ private slots:
             }
             // A refused write is let go at once: no release by time can pass for it.
             // Only a write the device leaves unconfirmed may be let go by time: a slow echo must not pass for one.
-            DeviceConfigUtil::setPendingWriteTimeout(c.answer == SILENT ? 2000 : 60000);
+            DeviceConfigUtil::setPendingWriteTimeout(c.answer == SILENT ? 500 : 60000);
             if (c.answer == REFUSED)
                 QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403,
                                                       QStringLiteral("config")));
@@ -484,14 +484,15 @@ private slots:
         const QString typed = cellOf(place).getValue().toString() == QLatin1String("Linie 8") ? QStringLiteral("Linie 9")
                                                                                              : QStringLiteral("Linie 8");
         QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
-        QVERIFY(session->simulator.setDelay(1500, QStringLiteral("path")));
+        QVERIFY(session->simulator.setDelay(1000, QStringLiteral("path")));
         bool released = false;
         QObject listening;
         connect(session->window->statusBarObject(), &StatusBar::showMessage, &listening,
                 [&](QString text, Severity, int) { released = released || text == notConfirmed; });
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
         typeInto(place, typed);
         QTRY_VERIFY(!table()->isInputEnabled());   // the editor commits on the next turn of the event loop
-        // The write is released after 2 s; its read back is never given up by time here.
+        // The write is released after 1 s; its read back is never given up by time here.
         DeviceConfigUtil::setPendingWriteTimeout(60000);
 
         QStringList seen;
@@ -525,7 +526,7 @@ private slots:
         QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found());
         const QString before = cellOf(place).getValue().toString();
         QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
         typeInto(place, before + QStringLiteral(" neu"));
         QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
         // Only the time-out of the read back is long: a release by time cannot pass for the refusal.
