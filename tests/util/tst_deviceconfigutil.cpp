@@ -14,7 +14,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -333,22 +332,24 @@ private slots:
         // The first build is held on its build thread until the whole burst is queued:
         // however fast it runs, the burst cannot be split over two builds by chance.
         // Declared before the task, which waits for that thread when it goes.
-        QSemaphore burstQueued;
+        std::atomic<bool> burstQueued{false};
         DeviceConfigUtilTask task;
         std::atomic<int> tables{0};
         std::atomic<int> marks{0};
         connect(&task, QOverload<TableStructure&>::of(&DeviceConfigUtil::updateConfigTable), [&](TableStructure& table) {
             if (table.getPath() == QLatin1String("$.DISP.SMALL"))
                 ++marks;
-            else if (++tables == 1)
-                burstQueued.tryAcquire(1, 30000);
+            else if (++tables == 1) {
+                for (int waited = 0; !burstQueued && waited < 30000; ++waited)
+                    QThread::msleep(1);
+            }
         });
 
         task.getConfigTable(true, QStringLiteral("$.DISP.BIG"));
         QTRY_COMPARE_WITH_TIMEOUT(task.queuedRequests(), 0, 10000);   // the first build runs
         for (int i = 0; i < 1000; ++i)
             task.getConfigTable(i % 7 == 0, QStringLiteral("$.DISP.BIG"));
-        burstQueued.release();
+        burstQueued = true;
         QTRY_COMPARE_WITH_TIMEOUT(tables.load(), 2, 60000);
         // The second build took the one request the burst left: none is queued, and the build
         // asked for next is the next one that comes.

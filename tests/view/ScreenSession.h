@@ -174,6 +174,31 @@ public:
         });
     }
 
+    // Waits until the session's start-up reads are answered and handled: nothing
+    // is queued, every initial path ($.IPTH) was read, and a marker change the
+    // device sends after their answers has reached the GUI thread (changes
+    // arrive in order, so every answer before it has been announced).
+    bool settled()
+    {
+        JSONUtil* link = json();
+        const bool read = waitUntil([&] {
+            const Json::Value paths = mirrorValue(QStringLiteral("$.IPTH"));
+            if (link->getRequestCount() != 0 || !paths.isArray())
+                return false;
+            for (const Json::Value& path : paths)
+                if (path.isString() && !link->wasRead(QString::fromStdString(path.asString())))
+                    return false;
+            return true;
+        }, 10000);
+        static int marker = 0;
+        const QString markerPath = QStringLiteral("$.TEST.SETTLED");
+        bool seen = false;
+        QObject scope;   // destroyed first, ending the connection
+        QObject::connect(link, QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
+                         &scope, [&](GlobalEnums::InstructionType, const QString& path) { seen = seen || path == markerPath; });
+        return read && inject(SimulatorProcess::setTelegram(markerPath, ++marker), false) && waitUntil([&] { return seen; });
+    }
+
     template <typename T>
     T* find(const QString& name) const
     {

@@ -1,7 +1,7 @@
 // The home page and the measurement screen's frame end to end: where each home button leads, the
-// user-management right, the side buttons with their titles and marks, back rules, the ring-buffer and
-// connection buttons of both headers and the measurement-start message (the Back key on the
-// other pages is in tst_mainwindow).
+// user-management right, the side buttons with their titles and marks, the clocks, back rules, the
+// ring-buffer and connection buttons of both headers and the measurement-start message (the Back key
+// on the other pages is in tst_mainwindow).
 #include "Screenshot.h"
 #include "ScreenSession.h"
 #include "ViewTestHelpers.h"
@@ -65,6 +65,28 @@ class TestHome : public QObject
 
     QToolButton* usersButton() { return session->find<QToolButton>(QStringLiteral("tbtnHomeUserManagement")); }
 
+    // The clocks a user sees: the measurement screen's header, the home page and user management.
+    QList<QLabel*> clocks()
+    {
+        QList<QLabel*> found;
+        for (const char* name : {"lblDataTime", "lblHomeTime", "lblUserManagementTime"})
+            found << session->find<QLabel>(QLatin1String(name));
+        return found;
+    }
+
+    // A clock shows the date and minute of its last tick, which is at most a second old (and may
+    // lie before a minute that just began): " 05.03.26 \n 14:07".
+    static bool showsNow(const QLabel* clock)
+    {
+        const QString shown = clock->text();
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const QDateTime& tick : {now, now.addSecs(-2)}) {
+            if (shown == tick.toString(QStringLiteral(" dd.MM.yy \n hh:mm")))
+                return true;
+        }
+        return false;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -95,6 +117,27 @@ private slots:
             }
             QVERIFY(grabScreenshot(session->window, QStringLiteral("datamain-%1.png").arg(sides[page].button)));
         }
+    }
+
+    void clocksShowTheTime()
+    {
+        enterFromHome("tbtnHomeDisplay");
+        for (QLabel* clock : clocks()) {
+            QVERIFY(clock);
+            QTRY_VERIFY2(showsNow(clock), qPrintable(clock->objectName() + QLatin1Char(' ') + clock->text()));
+        }
+    }
+
+    // Each clock writes the time anew every second.
+    void clocksTick()
+    {
+        enterFromHome("tbtnHomeDisplay");
+        const QList<QLabel*> shown = clocks();
+        QVERIFY(!shown.contains(nullptr));
+        for (QLabel* clock : shown)
+            clock->clear();
+        for (QLabel* clock : shown)
+            QTRY_VERIFY2_WITH_TIMEOUT(showsNow(clock), qPrintable(clock->objectName()), 5000);
     }
 
     void backRules()

@@ -1,6 +1,7 @@
 // The line chart end to end on the simulator: start/stop and its right, live
 // graphs, blocks in the start telegram, the limit cut, stored recordings paged
 // window by window, and the chart settings' channel selection.
+#include "../common/LogCapture.h"
 #include "../util/TestJson.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -96,23 +97,45 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(chart()->graphCount(), 4, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(chart()->lockedGraph(0)->pointCount() > 20, 10000);
 
-        // CH01 reads 1.7e308 now and 20 at 1e18 ms: the device's other points keep the chart's shape.
+        // CH01 reads 1.7e308 now and 20 at 1e18 ms: both samples are skipped, the device's other
+        // points keep the chart's shape.
         const double now = QDateTime::currentMSecsSinceEpoch() / 1000.0;
         Json::Value block = parseQuoted("{'SRC':1,'ATR':0,'DU':[0,1000000000000000000],'CH01':[1.7e308,20]}");
         block["ID"] = session->mirrorValue(QStringLiteral("$.SERV.STAT.MEAS.ID"));
         block["DU"][0] = Json::Int64(QDateTime::currentMSecsSinceEpoch());
         Json::Value absurd;
         absurd["INST"]["SET"]["MEM"].append(block);
+        LogCapture log;
         QVERIFY(session->inject(absurd, false));
-        QTest::qWait(400);   // delivered with the next poll, drawn with the next redraw
+        const QString valueSkipped =
+            QStringLiteral("value 1.7e+308 of channel CH01 is beyond what the chart can show; skipped");
+        const QString timeSkipped = QStringLiteral("time 1000000000000000000 ms of block 0 lies far outside the measurement");
+        QTRY_VERIFY_WITH_TIMEOUT(!log.matching(valueSkipped).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!log.matching(timeSkipped).isEmpty(), 5000);
+        // The block went through the feed: once the time axis reaches past the newest point fed by
+        // now, the axes were set after the block.
+        const auto newestKey = [&] {
+            double newest = 0.0;
+            for (int index = 0; index < chart()->graphCount(); ++index) {
+                double key = 0.0;
+                if (chart()->lockedGraph(index)->lastKey(key))
+                    newest = std::max(newest, key);
+            }
+            return newest;
+        };
+        const double fed = newestKey();
+        QTRY_VERIFY_WITH_TIMEOUT(chart()->xAxis->range().upper > fed, 5000);
+        QVERIFY2(chart()->xAxis->range().upper < now + 3600 && chart()->yAxis->range().size() < 1e6,
+                 qPrintable(QStringLiteral("time %1 to %2, values %3 to %4")
+                                .arg(chart()->xAxis->range().lower, 0, 'f', 0).arg(chart()->xAxis->range().upper, 0, 'f', 0)
+                                .arg(chart()->yAxis->range().lower).arg(chart()->yAxis->range().upper)));
 
         session->dataMain()->toggleShortCutMenu();
         QVERIFY(session->click(QStringLiteral("btnPlotlineShortCutLegendOnOff")));
         QTRY_VERIFY(chart()->getLegend()->isVisible());
-        QTest::qWait(400);   // the next redraw
+        chart()->replot();   // the legend in the picture without waiting for the queued redraw
         QVERIFY(grabScreenshot(session->window, QStringLiteral("linechart-live.png")));
         session->dataMain()->toggleShortCutMenu();
-        QVERIFY(chart()->xAxis->range().upper < now + 3600 && chart()->yAxis->range().size() < 1e6);
 
         clickStartStop();
         QTRY_VERIFY_WITH_TIMEOUT(!measuring(), 5000);

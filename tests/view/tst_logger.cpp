@@ -353,7 +353,9 @@ private slots:
 
     void userWithoutTheRight()
     {
-        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234"), QStringLiteral("Deutsch")));
+        // Settled: no late start-up answer reloads the list while its reloads are timed.
+        QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234"), QStringLiteral("Deutsch"))
+                && session->settled());
         HistMeasureList* list = openList(Logger::MANAGE_PAGE, 3);
         QVERIFY(list);
         QCOMPARE(checksOf(list), QStringLiteral("---"));
@@ -363,14 +365,28 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':7}"), false));
         QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); }) && press(rowCheck(list, 0)));
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
-        QVERIFY(session->simulator.clearRequestLog() && press(actionOf(list)));
+        // When the list reloads, counted from the press: the timer starts within it, so the time is never short.
+        QElapsedTimer sinceDelete;
+        qint64 reloadedAfter = -1;
+        QObject watching;
+        connect(list->worker(), QOverload<QVector<Measure>, bool>::of(&HistMeasureListUtil::updateHistMeasure),
+                &watching, [&] {
+                    if (reloadedAfter < 0)
+                        reloadedAfter = sinceDelete.elapsed();
+                });
+        QVERIFY(session->simulator.clearRequestLog());
+        sinceDelete.start();
+        QVERIFY(press(actionOf(list)));
         QCOMPARE(checksOf(list), QStringLiteral("---"));
         // The delete reached the device, which kept every recording.
         QVERIFY(waitFor([&] { return session->sentElements(QStringLiteral("measure"), "DEL").size() == 1; }));
         QVERIFY(session->sentElements(QStringLiteral("measure"), "DEL").first()["VAL"] == parseQuoted("{'ID':'12'}"));
         QCOMPARE(session->simulator.treeValues(QStringLiteral("$.MEM.MTAB[*].ID")), parse("[12,13,11]"));
-        QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); },
-                        HistMeasureList::DELETE_ANSWER_MS + 3000));
+        // Five seconds after the unanswered delete the list reads itself again: not before four
+        // (a coarse timer fires at most 5 % early), and by seven however busy the machine.
+        QVERIFY(waitFor([&] { return reloadedAfter >= 0 || sinceDelete.elapsed() > 7000; }, 10000));
+        QVERIFY2(reloadedAfter >= 4000 && reloadedAfter <= 7000, qPrintable(QString::number(reloadedAfter)));
+        QCOMPARE(checksOf(list), QStringLiteral("uuu"));
         QCOMPARE(reloads.count(), 1);
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':3}"), false));
     }
@@ -396,6 +412,7 @@ private slots:
     {
         for (int login = 0; login < 50; ++login)
             QVERIFY(session->relogin());
+        QVERIFY(session->settled());   // no late start-up answer adds a reload to the one counted
         // Rebuilt while hidden, as after a login; the header widgets of every round but the last go.
         auto* list =
             session->find<QWidget>(QStringLiteral("pLoggerDeleteExportedMeasure"))->findChild<HistMeasureList*>();
@@ -582,6 +599,55 @@ private slots:
         for (const Measure& record : listOn(Logger::MANAGE_PAGE)->shownMeasures())
             found = found || (record.getId() == 14 && record.getName() == QStringLiteral("Kessel_A"));
         QVERIFY(found);
+    }
+
+    // Deleting recordings follows the right on the memory ($.MEM.INP), exporting the right on the
+    // exports ($.EXP.INP), each as the device judges it; last, as it records a measurement.
+    void memoryAndExportRightsApart()
+    {
+        // The device lets the administrator change the memory but not the exports. A list reads
+        // the rights when it opens: the mask is in the client's copy first.
+        const QString exportMask = QStringLiteral("$.EXP.INP.AUT");
+        QVERIFY(inject(QStringLiteral("$.EXP.INP"), parseQuoted("{'AUT':2}")));
+        QTRY_COMPARE(session->mirrorValue(exportMask), Json::Value(2));
+        int recordings = deviceCount("$.MEM.MTAB");
+        HistMeasureList* list = openList(Logger::EXPORT_PAGE, recordings);
+        QVERIFY(list);
+        clickRow(list, 0);
+        QVERIFY(tableOf(list)->selectionModel()->isRowSelected(0, QModelIndex()) && !actionOf(list)->isEnabled());
+        back();
+        list = openList(Logger::MANAGE_PAGE, recordings);
+        QVERIFY(list);
+        QTRY_COMPARE(checksOf(list), QString(recordings, QLatin1Char('u')));
+        QVERIFY(inject(QStringLiteral("$.EXP.INP"), parseQuoted("{'AUT':65539}")));
+        QTRY_COMPARE(session->mirrorValue(exportMask), Json::Value(65539));
+
+        // During a measurement it may export (the export mask carries the measurement bit,
+        // 65539) but not delete recordings (3 lacks it).
+        openFromHome();
+        QTRY_VERIFY(loggerButton()->isEnabled());
+        QTest::mouseClick(loggerButton(), Qt::LeftButton);
+        QTRY_VERIFY(loggerButton()->isEnabled() && loggerButton()->text() == QStringLiteral("Messung stoppen"));
+        QTRY_COMPARE(session->rights()->checkRights(3), int(UserRoleUtil::READ_ONLY));   // the client saw it start
+        recordings = deviceCount("$.MEM.MTAB");
+        list = openList(Logger::MANAGE_PAGE, recordings);
+        QVERIFY(list);
+        QCOMPARE(checksOf(list), QString(recordings, QLatin1Char('-')));
+        back();
+        list = openList(Logger::EXPORT_PAGE, recordings);
+        QVERIFY(list);
+        clickRow(list, 0);
+        QVERIFY(actionOf(list)->isEnabled() && press(actionOf(list)));
+        QPointer<ExportMeasureDialog> dialog = session->window->findChild<ExportMeasureDialog*>();
+        const int exports = deviceCount("$.EXP.MTAB");
+        QVERIFY(dialog && press(buttonOf(dialog, "btnExportMeasureDialog_ExportFile")));
+        // The device, measuring, takes the export: one exported file more.
+        QVERIFY(waitFor([&] { return dialog.isNull() && deviceCount("$.EXP.MTAB") == exports + 1; }));
+        QVERIFY(session->deviceValue(QStringLiteral("$.SERV.STAT.MEAS.VAL")) == "START");
+
+        openFromHome();
+        QTest::mouseClick(loggerButton(), Qt::LeftButton);
+        QTRY_VERIFY(loggerButton()->isEnabled() && loggerButton()->text() == QStringLiteral("Messung starten"));
     }
 };
 
