@@ -30,6 +30,10 @@
 
 namespace {
 
+// The value cell 0 shows, and its changes as the receive thread applies them.
+const char* const SHOWN_VALUE = "$.DATA.MK[1].MV.MW.VAL";
+std::atomic<int> shownValueChanges{0};
+
 QByteArray menuFile()
 {
     QFile file(FileUtil::basePath() + QStringLiteral("/User/UserMenu.json"));
@@ -224,14 +228,17 @@ private slots:
         QObject scope;   // ends the counting before the counters go
         connect(screen()->getUtil(), &UserMenuUtil::updateUserMenu, &scope, [&] { ++rebuilds; });
         connect(screen()->getUtil(), &UserMenuUtil::updateChannelData, &scope, [&] { ++notices; });
-        const QString shown = QStringLiteral("$.DATA.MK[1].MV.MW.VAL");   // cell 0's value
+        const QString shown = QLatin1String(SHOWN_VALUE);   // cell 0's value
         // Ten changes, each in a telegram of its own, all applied before the GUI thread hears
-        // of the first: however slow the machine, they come within one refresh delay.
-        std::atomic<int> applied{0};
+        // of the first: however slow the machine, they come within one refresh delay. Counted
+        // on the receive thread by a lambda without captures, so it shares no memory but an atomic.
+        shownValueChanges = 0;
+        std::atomic<int>& applied = shownValueChanges;
         QObject receiving;
         connect(session->json(), QOverload<GlobalEnums::InstructionType, QString>::of(&JSONUtil::telegramAvailable),
-                &receiving, [&](GlobalEnums::InstructionType, const QString& changed) { applied += changed == shown; },
-                Qt::DirectConnection);
+                &receiving, [](GlobalEnums::InstructionType, const QString& changed) {
+                    shownValueChanges += changed == QLatin1String(SHOWN_VALUE);
+                }, Qt::DirectConnection);
         Json::Value telegrams(Json::arrayValue);
         for (int i = 1; i <= 10; ++i)
             telegrams.append(SimulatorProcess::setTelegram(shown, i + 0.5));
