@@ -136,14 +136,16 @@ bool MeasureDisplayUtil::handOverChangedNames()
         names = channelList.nameList();
     }
     emit updateComboBox(names);
+    // The screens show the current channel's data anew, whoever hands the names over:
+    // a request between a build's list and its end takes them before buildFinished.
+    emit updateChannelData();
     return true;
 }
 
 void MeasureDisplayUtil::buildFinished()
 {
     // New names or another current channel: the screens show them now.
-    if (handOverChangedNames())
-        emit updateChannelData();
+    handOverChangedNames();
     if (rebuildPending) {
         rebuildPending = false;
         requestChannelList();

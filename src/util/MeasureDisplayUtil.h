@@ -108,7 +108,8 @@ private:
     void takeChannelList(const QVector<QString>& paths, const QVector<QString>& names, quint64 generation,
                          const QString& refusedPath);
 
-    // Emits updateComboBox when the names or the current channel changed; true when it did.
+    // Emits updateComboBox, then updateChannelData, when the names or the current
+    // channel changed; true when it did.
     bool handOverChangedNames();
     void writeClientReferences(const Json::Value& channel);
 

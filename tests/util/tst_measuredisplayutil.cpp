@@ -7,7 +7,9 @@
 #include "util/MeasureDisplayUtil.h"
 #include "util/MeasureDisplayUtilChannelBuilder.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -231,6 +233,30 @@ private slots:
         for (const char* path : {"$.LIVE.MK[1].MV.MW", "$.LIVE", "$.LIVEX", "$.DATA.MK"})
             ConfigMirrorFixture::notify(*util, path);
         QCOMPARE(data.count(), 2);
+    }
+
+    // A request that comes between a build's list and the build's end hands the new names
+    // over: the screens still hear that the current channel is to be shown anew.
+    void namesTakenByARequestRefreshTheData()
+    {
+        std::unique_ptr<MeasureDisplayUtil> util(new MeasureDisplayUtil());
+        util->readChannelDescription();
+        QSignalSpy refresh(util.get(), SIGNAL(updateChannelData()));
+        int namesShown = 0;
+        connect(util.get(), &MeasureDisplayUtil::updateComboBox, util.get(), [&namesShown] { ++namesShown; });
+        util->requestChannelList();
+        // The list is published on the build thread; the end of the build reaches this thread
+        // only through the event loop, which does not run here.
+        QElapsedTimer waited;
+        waited.start();
+        while (util->getChannelPaths().isEmpty() && waited.elapsed() < 10000)
+            QThread::msleep(1);
+        util->requestChannelList();
+        QCOMPARE(namesShown, 1);
+        QCOMPARE(refresh.count(), 1);
+        QTRY_VERIFY(!util->isWorking());
+        QCoreApplication::processEvents();
+        QCOMPARE(namesShown, 1);   // the end of the build finds them handed over
     }
 
     void currentChannelAndHandOver()
