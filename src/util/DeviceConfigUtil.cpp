@@ -400,14 +400,12 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
     QStringList unconfirmed;
     {
         AnnotatedMutexLocker locker(&mutex);
+        // One expiry per save: what is still pending of it was not confirmed.
         if (generation != pendingGeneration)
             return;
-        for (auto it = pendingWrites.begin(); it != pendingWrites.end(); ++it) {
-            if (!it->readingBack) {
-                it->readingBack = true;
-                unconfirmed.append(it.key());
-            }
-        }
+        unconfirmed = pendingWrites.keys();
+        for (PendingWrite& write : pendingWrites)
+            write.readingBack = true;
     }
     if (unconfirmed.isEmpty())
         return;
@@ -427,17 +425,12 @@ void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
     QStringList unanswered;
     {
         AnnotatedMutexLocker locker(&mutex);
+        // Every write still pending of this save is waiting for its read back.
         if (generation != pendingGeneration)
             return;
-        for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
-            if (it->readingBack) {
-                unanswered.append(it.key());
-                it = pendingWrites.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        pendingAny = !pendingWrites.isEmpty();
+        unanswered = pendingWrites.keys();
+        pendingWrites.clear();
+        pendingAny = false;
     }
     if (unanswered.isEmpty())
         return;
@@ -491,8 +484,7 @@ void DeviceConfigUtil::holdPendingCells(TableStructure& table)
         for (TableCell& cell : table.getRow(r)) {
             if (cell.getRights() == TableCell::EDITABLE && cell.getCellType() != TableCell::LINK)
                 cell.setRights(TableCell::READ_ONLY);
-            const auto pending = cell.getPath().isEmpty() ? pendingWrites.constEnd()
-                                                          : pendingWrites.constFind(cell.getPath());
+            const auto pending = pendingWrites.constFind(cell.getPath());   // saves skip empty paths
             if (pending != pendingWrites.constEnd())
                 cell.setValue(pending->value);
         }
