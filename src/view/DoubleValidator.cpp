@@ -20,6 +20,12 @@ QValidator::State DoubleValidator::validate(QString& input, int& pos) const
 {
     // The line editor shows the input as changed here when it is not Invalid.
     takeCommaAsPoint(input);
+    const State state = judge(input, pos);
+    return state == Invalid ? Intermediate : state;
+}
+
+QValidator::State DoubleValidator::judge(QString& input, int& pos) const
+{
     QString text = input;
     if (maxLength > 0 && allowMinus && text.startsWith(QLatin1Char('-')) && text.size() >= 2)
         text.remove(0, 1);

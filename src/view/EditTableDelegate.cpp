@@ -1,12 +1,16 @@
 #include "view/EditTableDelegate.h"
 
+#include "view/CellInputHint.h"
 #include "view/DoubleValidator.h"
+#include "view/OverallView.h"
+#include "view/PatternValidator.h"
 
+#include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QPersistentModelIndex>
-#include <QRegExpValidator>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableWidget>
@@ -15,6 +19,9 @@
 namespace {
 const QColor noAccessBackground(200, 200, 200);
 const QColor editableBackground(248, 248, 248);
+// Properties of a checked editor: what its cell takes, and the text it opened with.
+const char* const inputHintProperty = "InputHint";
+const char* const openedTextProperty = "OpenedText";
 }
 
 EditTableDelegate::EditTableDelegate(QTableWidget* tableView)
@@ -120,8 +127,32 @@ void EditTableDelegate::setupEditor(QLineEdit* editor, const QModelIndex& index)
                  qUtf8Printable(pattern.errorString()));
         return;
     }
-    editor->setValidator(new QRegExpValidator(pattern, editor));
+    editor->setValidator(new PatternValidator(pattern, editor));
+    watchInput(editor, CellInputHint::forPattern());
+}
+
+void EditTableDelegate::watchInput(QLineEdit* editor, const QString& hint) const
+{
+    editor->setProperty(inputHintProperty, hint);
+    editor->setToolTip(hint);
     connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+}
+
+bool EditTableDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* editor = qobject_cast<QLineEdit*>(object);
+    if (editor && !editor->hasAcceptableInput() && editor->property(inputHintProperty).isValid()) {
+        // Enter keeps the editor open and writes nothing; leaving it keeps the
+        // cell's value. Either way the technician is told what the cell takes.
+        const bool enter = event->type() == QEvent::KeyPress
+                           && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return
+                               || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        const bool leftChanged = event->type() == QEvent::FocusOut
+                                 && editor->text() != editor->property(openedTextProperty).toString();
+        if (enter || leftChanged)
+            OverallView::showStatus(editor->property(inputHintProperty).toString());
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 bool EditTableDelegate::installNumberValidator(QLineEdit* editor, const TableCell& cell) const
@@ -139,7 +170,7 @@ bool EditTableDelegate::installNumberValidator(QLineEdit* editor, const TableCel
     if (limits & TableCell::DG)
         validator->setMaxLength(cell.getDg(), true);
     editor->setValidator(validator);
-    connect(editor, &QLineEdit::textChanged, this, &EditTableDelegate::changeTextCellEditing);
+    watchInput(editor, CellInputHint::forNumber(*validator));
     return true;
 }
 
@@ -163,8 +194,10 @@ void EditTableDelegate::applyRange(QDoubleValidator* validator, const TableCell&
 
 void EditTableDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    if (auto* lineEdit = qobject_cast<QLineEdit*>(editor))
+    if (auto* lineEdit = qobject_cast<QLineEdit*>(editor)) {
         lineEdit->setText(index.data(Qt::EditRole).toString());
+        lineEdit->setProperty(openedTextProperty, lineEdit->text());
+    }
 }
 
 void EditTableDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

@@ -12,7 +12,8 @@ class QTableWidget;
 // Item delegate of a TableObject. It holds the table being shown and is the
 // one place where a user's change enters it: from the line editor it opens on
 // text and numeric items, and from the cell widgets through the table's edit
-// slots. It also paints the table's own grid lines and the backgrounds of
+// slots. A checked line editor keeps every keystroke; a text its cell does
+// not take shows a red frame and is never written. It also paints the table's own grid lines and the backgrounds of
 // editable and inaccessible cells, and counts its open line editors.
 class EditTableDelegate : public QStyledItemDelegate
 {
@@ -52,6 +53,11 @@ public:
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
 
+protected:
+    // Tells what a checked cell takes when Enter or leaving the cell meets a
+    // text it does not take; the base then keeps the editor or the cell's value.
+    bool eventFilter(QObject* object, QEvent* event) override;
+
 signals:
     void updateCellValue(int row, int column);
 
@@ -64,6 +70,8 @@ private:
     // Validators from the cell's limits, only for editable cells of ROWS tables;
     // every numeric cell takes a decimal comma as the decimal point.
     void setupEditor(QLineEdit* editor, const QModelIndex& index) const;
+    // A checked editor: its frame follows the text's validity, hint says what it takes.
+    void watchInput(QLineEdit* editor, const QString& hint) const;
     // The range-checking validator of a numeric cell with limits; false when it has none.
     bool installNumberValidator(QLineEdit* editor, const TableCell& cell) const;
     // MIN and MAX of the cell, when both are usable.

@@ -71,6 +71,11 @@ void OverallView::setTranslatable(QWidget* widget, int id, const QString& defaul
     widget->setProperty("Language_Default", defaultText);
 }
 
+QString OverallView::translated(int id, const QString& defaultText)
+{
+    return sharedLanguage ? sharedLanguage->getText(id, defaultText) : defaultText;
+}
+
 void OverallView::showStatus(const QString& text, int durationMs)
 {
     if (StatusBar* bar = getStatusBar())

@@ -24,6 +24,9 @@ public:
     static void setTranslatable(QWidget* widget, int id, const QString& defaultText);
     // Closes dialog when the session ends, so nothing of one login stays open for the next.
     static void closeOnLogout(QWidget* dialog);
+    // The text of id in the selected language; defaultText while no view holds
+    // the language, or when the language lacks the id.
+    static QString translated(int id, const QString& defaultText);
     // Shows severity-0 text on the status bar for durationMs.
     static void showStatus(const QString& text, int durationMs = 10000);
 

@@ -13,11 +13,13 @@
 #include "view/SensorList.h"
 #include "view/StatusBar.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QtTest>
 
+#include <functional>
 #include <utility>
 
 using namespace tabletest;
@@ -474,6 +476,74 @@ private slots:
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
         }
         DeviceConfigUtil::setPendingWriteTimeout(2000);
+    }
+
+    // A text a checked cell does not take stays as typed, framed red: Enter writes nothing and
+    // says what the cell takes, leaving the cell keeps the device's value. No keystroke is
+    // dropped so that the rest makes another number. A comma pasted whole or typed between
+    // digits is the decimal point, and a value the cell takes is still written.
+    void aTextTheCellDoesNotTakeIsNotWritten()
+    {
+        const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
+        const QString offset = QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL");
+        const QString rateHint = QStringLiteral("Erlaubt: eine Zahl von 1 bis ");
+        const QString offsetHint = QStringLiteral("Erlaubt: eine Zahl von -5 bis 5, Nachkommastellen: höchstens 2");
+        struct Case { QString path, typed, hint; };
+        const Case notTaken[] = {{rate, "-3", rateHint}, {rate, "1,2,3", rateHint}, {rate, "1.000,5", rateHint},
+                                 {rate, "1234567", rateHint}, {rate, "2,55", rateHint}, {rate, "1x", rateHint},
+                                 {offset, "1,2,3", offsetHint}, {offset, "1.000,5", offsetHint},
+                                 {offset, "1,234", offsetHint}, {offset, "-7", offsetHint},
+                                 {NAME_PATH, "Halle 4 an der Nordseite", "Erlaubt: ein Text nach der Vorgabe des Geräts"}};
+        openTable(GENERAL);
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")) && session->simulator.clearRequestLog());
+        StatusBar* bar = session->window->statusBarObject();
+        for (const Case& c : notTaken) {
+            const QByteArray what = (c.path + " " + c.typed).toUtf8();
+            const Json::Value held = session->deviceValue(c.path);
+            const QString shown = cellOf(c.path).getValue().toString();
+            typeInto(c.path, c.typed);   // and Enter
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY2(editor && table()->isEditing(), what);
+            const QString kept = c.path == NAME_PATH ? c.typed : QString(c.typed).replace(QLatin1Char(','), QLatin1Char('.'));
+            QVERIFY2(editor->text() == kept && editor->styleSheet().contains(QLatin1String("red")), what);
+            QVERIFY2(bar->text().contains(QStringLiteral("Eingabe nicht übernommen. ") + c.hint), qPrintable(bar->text()));
+            if (c.typed == QLatin1String("1,2,3") && c.path == rate)
+                QVERIFY(grabScreenshot(session->window, QStringLiteral("config-not-taken.png")));
+            table()->setFocus();   // leaving the cell
+            QTRY_VERIFY2(!table()->isEditing(), what);
+            QVERIFY2(cellOf(c.path).getValue().toString() == shown && session->deviceValue(c.path) == held, what);
+        }
+
+        // Taken: pasted whole, a comma typed between digits, a plain value.
+        const auto edit = [this](const QString& path, const std::function<void(QLineEdit*)>& typing) {
+            QTRY_VERIFY(table()->isInputEnabled() && cellOf(path).getRights() == TableCell::EDITABLE);
+            table()->editItem(table()->item(placeOf(path).row, placeOf(path).column));
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->selectAll();
+            typing(editor);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(!table()->isEditing());
+        };
+        const double pasted = session->deviceValue(rate).asDouble() == 7.5 ? 8.5 : 7.5;
+        edit(rate, [pasted](QLineEdit* editor) {
+            QApplication::clipboard()->setText(QString::number(pasted).replace(QLatin1Char('.'), QLatin1Char(',')));
+            QTest::keySequence(editor, QKeySequence::Paste);
+        });
+        QTRY_COMPARE(session->deviceValue(rate).asDouble(), pasted);
+        edit(rate, [](QLineEdit* editor) {
+            QTest::keyClicks(editor, QStringLiteral("35"));
+            QTest::keyClick(editor, Qt::Key_Left);
+            QTest::keyClicks(editor, QStringLiteral(","));
+        });
+        QTRY_COMPARE(session->deviceValue(rate).asDouble(), 3.5);
+        typeInto(offset, QStringLiteral("-0,25"));
+        QTRY_COMPARE(session->deviceValue(offset).asDouble(), -0.25);
+        // Only these three reached the device, as typed with a full stop.
+        const QVector<std::pair<QString, Json::Value>> sets{
+            {rate, QString::number(pasted).toStdString()},
+            {rate, "3.5"}, {offset, "-0.25"}};
+        QCOMPARE(session->configSets(), sets);
     }
 
     // An unconfirmed write is read back; until the answer, which comes late here, the cell

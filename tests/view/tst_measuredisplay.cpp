@@ -443,7 +443,10 @@ private slots:
         dialog()->changeFunctionData(0, 0, name);   // columns 0 and 2 write nothing
         dialog()->changeFunctionData(0, 2, name);
 
-        typeValue(0, QStringLiteral("500"));      // beyond MAX 100: not taken
+        // Not taken, and no keystroke dropped to make another number: beyond MAX 100, a second
+        // separator, German thousands.
+        for (const char* typed : {"500", "1,2,3", "1.000,5"})
+            typeValue(0, QLatin1String(typed));
         typeValue(0, QStringLiteral("12.5"));
 
         const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");

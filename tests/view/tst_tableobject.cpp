@@ -318,26 +318,36 @@ private slots:
         QVERIFY(!combo);
     }
 
-    // The editor's validator from a cell's limits, judged by what it keeps of typing. A
-    // comma in a numeric cell is the decimal point, with limits or without.
+    // The editor's validator from a cell's limits, judged by what it keeps of typing: every
+    // keystroke, a comma in a numeric cell as the decimal point. A text the cell does not take
+    // stays as typed and is not acceptable, so Enter cannot write another value made of the rest.
     void validatorFromLimits()
     {
         enum Kind { None, Numeric, CommaOnly, Pattern };
         struct Case { int tableType, cellType, limits; const char* regx; double min; Kind kind; bool warning;
-                      const char *typed, *kept; };
+                      const char *typed, *kept; bool acceptable; };
         const int rows = TableStructure::ROWS, number = TableCell::NUMBER_EDIT, range = TableCell::MIN | TableCell::MAX;
+        const int checks = range | TableCell::DP | TableCell::DG;
         const Case cases[] = {
-            {rows, number, range | TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "12,345", "12.34"},
-            {rows, number, TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "-123456", "-12345"},
-            {rows, number, TableCell::DG, "", 0.0, CommaOnly, false, "abc1,5", "abc1.5"},   // a digit count alone
-            {TableStructure::STAB, number, range, "", 0.0, CommaOnly, false, "2,5", "2.5"},
-            {TableStructure::DTAB, number, range, "", 0.0, CommaOnly, false, "1,2,5", "1.2.5"},
+            {rows, number, checks, "", 0.0, Numeric, false, "12,34", "12.34", true},
+            {rows, number, checks, "", 0.0, Numeric, false, "12,345", "12.345", false},     // decimals
+            {rows, number, checks, "", 0.0, Numeric, false, "1,2,3", "1.2.3", false},       // a second separator
+            {rows, number, checks, "", 0.0, Numeric, false, "1.000,5", "1.000.5", false},   // German thousands
+            {rows, number, checks, "", 1.0, Numeric, false, "-3", "-3", false},             // no room for a minus
+            {rows, number, checks, "", 0.0, Numeric, false, "1x", "1x", false},
+            {rows, number, TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "-123456", "-123456", false},
+            {rows, number, TableCell::DP | TableCell::DG, "", 0.0, Numeric, false, "-12345", "-12345", true},
+            {rows, number, TableCell::DG, "", 0.0, CommaOnly, false, "abc1,5", "abc1.5", true},   // a digit count alone
+            {TableStructure::STAB, number, range, "", 0.0, CommaOnly, false, "2,5", "2.5", true},
+            {TableStructure::DTAB, number, range, "", 0.0, CommaOnly, false, "1,2,5", "1.2.5", true},
             // An impossible range is left out rather than refusing every number.
-            {rows, number, range, "", qQNaN(), Numeric, true, "-50", "-50"},
-            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[0-9]{3}", 0.0, Pattern, false, "1234", "123"},
-            {rows, TableCell::TEXT_EDIT, 0, "", 0.0, None, false, "1,5", "1,5"},   // a text keeps its comma
+            {rows, number, range, "", qQNaN(), Numeric, true, "-50", "-50", true},
+            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[0-9]{3}", 0.0, Pattern, false, "123", "123", true},
+            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[0-9]{3}", 0.0, Pattern, false, "1234", "1234", false},
+            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[0-9]{3}", 0.0, Pattern, false, "1a23", "1a23", false},
+            {rows, TableCell::TEXT_EDIT, 0, "", 0.0, None, false, "1,5", "1,5", true},   // a text keeps its comma
             // Patterns QRegExp cannot read would lock the cell: no validator, a warning.
-            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[A-Z]+?", 0.0, None, true, "ABC", "ABC"},
+            {rows, TableCell::TEXT_EDIT, TableCell::REGX, "[A-Z]+?", 0.0, None, true, "ABC", "ABC", true},
         };
         for (const Case& c : cases) {
             const QByteArray row = "row " + QByteArray::number(int(&c - cases));
@@ -361,11 +371,48 @@ private slots:
             QVERIFY2(kind == c.kind && editor->findChildren<QValidator*>().size() == (c.kind == None ? 0 : 1), row);
             const bool ranged = (c.limits & TableCell::MIN) && !c.warning;
             QVERIFY2(!numeric || (numeric->locale().decimalPoint() == QLatin1Char('.')
-                                  && numeric->bottom() == (ranged ? 0.0 : -qInf()) && numeric->top() == (ranged ? 100.0 : qInf())),
+                                  && numeric->bottom() == (ranged ? c.min : -qInf()) && numeric->top() == (ranged ? 100.0 : qInf())),
                      row);
             QTest::keyClicks(editor.get(), QLatin1String(c.typed));
-            QVERIFY2(editor->text() == QLatin1String(c.kept) && (!validator || editor->hasAcceptableInput()), row);
+            QVERIFY2(editor->text() == QLatin1String(c.kept), row + ": " + editor->text().toUtf8());
+            QVERIFY2((!validator || editor->hasAcceptableInput()) == c.acceptable, row);
+            if (validator && !c.acceptable)   // the frame tells before Enter does
+                QVERIFY2(editor->styleSheet().contains(QLatin1String("red")), row);
         }
+    }
+
+    // What a checked cell takes is said in the selected language, from the checks its editor makes.
+    void inputHintFromTheChecks()
+    {
+        struct Case { int limits; double min, max; const char* regx; const char* hint; };
+        const int number = TableCell::MIN | TableCell::MAX | TableCell::DP;
+        const Case cases[] = {
+            {number, 1.0, 3600.0, "", "Eingabe nicht übernommen. Erlaubt: eine Zahl von 1 bis 3600, "
+                                      "Nachkommastellen: höchstens 1."},
+            {TableCell::MIN | TableCell::DP | TableCell::DG, -200.0, 0.0, "",
+             "Eingabe nicht übernommen. Erlaubt: eine Zahl ab -200, Nachkommastellen: höchstens 1, Zeichen: höchstens 6."},
+            {TableCell::MAX | TableCell::DP, 0.0, 0.5, "", "Eingabe nicht übernommen. Erlaubt: eine Zahl bis 0.5, "
+                                                          "Nachkommastellen: höchstens 1."},
+            {TableCell::REGX, 0.0, 0.0, "[A-Z]{2}", "Eingabe nicht übernommen. Erlaubt: ein Text nach der Vorgabe des Geräts."},
+        };
+        for (const Case& c : cases) {
+            TableCell edited = cell(*c.regx ? TableCell::TEXT_EDIT : TableCell::NUMBER_EDIT, QStringLiteral("1"));
+            edited.setLimitFlags(c.limits);
+            edited.setMin(c.min);
+            edited.setMax(c.max);
+            edited.setDp(1);
+            edited.setDg(6);
+            edited.setRegx(QLatin1String(c.regx));
+            DelegateFixture fixture(edited);
+            const std::unique_ptr<QLineEdit> editor(fixture.openEditor());
+            QCOMPARE(editor->toolTip(), QString::fromUtf8(c.hint));
+        }
+        TableCell zeroDecimals = cell(TableCell::NUMBER_EDIT, QStringLiteral("1"));
+        zeroDecimals.setLimitFlags(TableCell::DP);
+        zeroDecimals.setDp(0);
+        DelegateFixture fixture(zeroDecimals);
+        const std::unique_ptr<QLineEdit> editor(fixture.openEditor());
+        QCOMPARE(editor->toolTip(), QStringLiteral("Eingabe nicht übernommen. Erlaubt: eine Zahl, ohne Nachkommastellen."));
     }
 
     // Same text or outside the table: no change; a commit while a listener empties the view enters once.
