@@ -18,6 +18,7 @@
 #include "widgets/ZClickLabel.h"
 #include "widgets/ZHorizontalHeader.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <atomic>
@@ -522,6 +523,15 @@ private slots:
         QVERIFY(!nameEditable() && session->simulator.setDelay(0));
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
         QCOMPARE(session->configSets(), (QVector<std::pair<QString, Json::Value>>{{NAME_PATH, Json::Value("Kessel_A")}}));
+
+        // A name the pattern refuses stays as typed, none of it is written; leaving keeps the name.
+        typeName(QStringLiteral("Kessel B!"));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && editor->text() == QStringLiteral("Kessel B!") && memory()->isEditing());
+        memory()->setFocus();
+        QTRY_VERIFY(!memory()->isEditing());
+        QVERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
+        QCOMPARE(session->configSets().size(), 1);
 
         // The client hears of a looser pattern than the device checks: the
         // device refuses, says so, and the cell is freed after the wait.
