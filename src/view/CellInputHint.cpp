@@ -10,6 +10,7 @@ namespace {
 
 enum TextId {
     NOT_TAKEN = 1620,
+    ALLOWED = 1629,
     NUMBER_FROM_TO = 1621,
     NUMBER_FROM = 1622,
     NUMBER_UP_TO = 1623,
@@ -26,10 +27,9 @@ QString number(double value)
     return QString::number(value, 'g', 12);
 }
 
-QString notTaken(const QStringList& allowed)
+QString allowedText(const QStringList& allowed)
 {
-    return OverallView::translated(NOT_TAKEN, QStringLiteral("Eingabe nicht übernommen. Erlaubt: %1."))
-        .arg(allowed.join(QStringLiteral(", ")));
+    return OverallView::translated(ALLOWED, QStringLiteral("Erlaubt: %1.")).arg(allowed.join(QStringLiteral(", ")));
 }
 
 QString rangeText(double bottom, double top)
@@ -62,12 +62,17 @@ QString forNumber(const DoubleValidator& validator)
     if (validator.getMaxLength() > 0)
         allowed << OverallView::translated(AT_MOST_CHARACTERS, QStringLiteral("Zeichen: höchstens %1"))
                        .arg(validator.getMaxLength());
-    return notTaken(allowed);
+    return allowedText(allowed);
 }
 
 QString forPattern()
 {
-    return notTaken({OverallView::translated(PATTERN_TEXT, QStringLiteral("ein Text nach der Vorgabe des Geräts"))});
+    return allowedText({OverallView::translated(PATTERN_TEXT, QStringLiteral("ein Text nach der Vorgabe des Geräts"))});
+}
+
+QString notTaken(const QString& hint)
+{
+    return OverallView::translated(NOT_TAKEN, QStringLiteral("Eingabe nicht übernommen. %1")).arg(hint);
 }
 
 } // namespace CellInputHint

@@ -150,7 +150,7 @@ bool EditTableDelegate::eventFilter(QObject* object, QEvent* event)
         const bool leftChanged = event->type() == QEvent::FocusOut
                                  && editor->text() != editor->property(openedTextProperty).toString();
         if (enter || leftChanged)
-            OverallView::showStatus(editor->property(inputHintProperty).toString());
+            OverallView::showStatus(CellInputHint::notTaken(editor->property(inputHintProperty).toString()));
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }

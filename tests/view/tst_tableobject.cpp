@@ -387,13 +387,13 @@ private slots:
         struct Case { int limits; double min, max; const char* regx; const char* hint; };
         const int number = TableCell::MIN | TableCell::MAX | TableCell::DP;
         const Case cases[] = {
-            {number, 1.0, 3600.0, "", "Eingabe nicht übernommen. Erlaubt: eine Zahl von 1 bis 3600, "
+            {number, 1.0, 3600.0, "", "Erlaubt: eine Zahl von 1 bis 3600, "
                                       "Nachkommastellen: höchstens 1."},
             {TableCell::MIN | TableCell::DP | TableCell::DG, -200.0, 0.0, "",
-             "Eingabe nicht übernommen. Erlaubt: eine Zahl ab -200, Nachkommastellen: höchstens 1, Zeichen: höchstens 6."},
-            {TableCell::MAX | TableCell::DP, 0.0, 0.5, "", "Eingabe nicht übernommen. Erlaubt: eine Zahl bis 0.5, "
+             "Erlaubt: eine Zahl ab -200, Nachkommastellen: höchstens 1, Zeichen: höchstens 6."},
+            {TableCell::MAX | TableCell::DP, 0.0, 0.5, "", "Erlaubt: eine Zahl bis 0.5, "
                                                           "Nachkommastellen: höchstens 1."},
-            {TableCell::REGX, 0.0, 0.0, "[A-Z]{2}", "Eingabe nicht übernommen. Erlaubt: ein Text nach der Vorgabe des Geräts."},
+            {TableCell::REGX, 0.0, 0.0, "[A-Z]{2}", "Erlaubt: ein Text nach der Vorgabe des Geräts."},
         };
         for (const Case& c : cases) {
             TableCell edited = cell(*c.regx ? TableCell::TEXT_EDIT : TableCell::NUMBER_EDIT, QStringLiteral("1"));
@@ -412,7 +412,7 @@ private slots:
         zeroDecimals.setDp(0);
         DelegateFixture fixture(zeroDecimals);
         const std::unique_ptr<QLineEdit> editor(fixture.openEditor());
-        QCOMPARE(editor->toolTip(), QStringLiteral("Eingabe nicht übernommen. Erlaubt: eine Zahl, ohne Nachkommastellen."));
+        QCOMPARE(editor->toolTip(), QStringLiteral("Erlaubt: eine Zahl, ohne Nachkommastellen."));
     }
 
     // Same text or outside the table: no change; a commit while a listener empties the view enters once.
