@@ -30,6 +30,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QEvent>
 
@@ -48,6 +49,13 @@ Json::Value parse(const std::string& text)
     Json::Value value;
     Json::Reader().parse(text, value);
     return value;
+}
+
+// A value as the device's text of five characters ("20.00", "107.7"), with a
+// decimal point whatever locale the benchmark runs under.
+Json::Value valueText(double value)
+{
+    return QByteArray::number(value, 'f', 6).left(5).toStdString();
 }
 
 Json::Value description()
@@ -93,10 +101,10 @@ Json::Value channel(int i)
     if (i % 3 == 0) {
         node["MV"]["MW"]["VAL"] = value;   // a number now and then
     } else {
-        node["MV"]["MW"]["VAL"] = std::to_string(value).substr(0, 5);
+        node["MV"]["MW"]["VAL"] = valueText(value);
     }
-    node["MV"]["MAW"]["VAL"] = std::to_string(value + 3.1).substr(0, 5);
-    node["MV"]["MIW"]["VAL"] = std::to_string(value - 2.9).substr(0, 5);
+    node["MV"]["MAW"]["VAL"] = valueText(value + 3.1);
+    node["MV"]["MIW"]["VAL"] = valueText(value - 2.9);
     if (i % 5 == 4)
         node["MV"]["MW"]["DIM"] = parse(R"({"T":"Pa","ID":20301})");
     node["MV"]["STF"]["VAL"] = parse(status[i % 8]);
@@ -152,9 +160,9 @@ DisplayBench& bench()
 // The device's change before refresh number i of the shown channel.
 void changeChannel(JSONUtil* json, const QString& path, int i)
 {
-    json->appendJson(Json::Value(std::to_string(20.0 + (i % 997) * 0.01).substr(0, 5)), path + ".MV.MW.VAL");
+    json->appendJson(valueText(20.0 + (i % 997) * 0.01), path + ".MV.MW.VAL");
     if (i % 4 == 0)
-        json->appendJson(Json::Value(std::to_string(30.0 + (i % 89) * 0.1).substr(0, 5)), path + ".MV.MAW.VAL");
+        json->appendJson(valueText(30.0 + (i % 89) * 0.1), path + ".MV.MAW.VAL");
     if (i % 8 == 0)
         json->appendJson(parse(i % 16 == 0 ? R"(["H","h"])" : "[]"), path + ".MV.STF.VAL");
 }

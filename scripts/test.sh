@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is needed, builds everything with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs the whole test suite and then the fuzzers.
+# UndefinedBehaviorSanitizer, runs the whole test suite under a German locale
+# and then the fuzzers.
 # Fails when any test, sanitizer report or fuzzer fails.
 set -eu
 cd "$(dirname "$0")/.."
@@ -18,7 +19,9 @@ cmake --build "$BUILD" -j"$JOBS"
 . "$ROOT/scripts/sanitizer-env.sh"
 
 # Tests may start simulators on free ports: running them in parallel is safe.
-(cd "$BUILD" && ctest --output-on-failure -j"$JOBS")
+# They run under a German locale (scripts/test-locale.sh), the fuzzers below
+# under the C locale.
+(cd "$BUILD" && . "$ROOT/scripts/test-locale.sh" && ctest --output-on-failure -j"$JOBS")
 
 "$ROOT/scripts/fuzz.sh" "$BUILD"
 echo "All tests passed."

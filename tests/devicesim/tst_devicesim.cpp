@@ -69,8 +69,17 @@ QMap<qint64, Json::Value> samplesOf(const Json::Value& blocks)
 
 Json::Value saveUser(const QByteArray& user) { return setTelegram(QStringLiteral("$.USMG.USLI"), fromText(user)); }
 
-// A number of the tree (a number or a text holding one) as a double.
-double numberOf(const Json::Value& value) { return value.isString() ? std::stod(value.asString()) : value.asDouble(); }
+// A number of the tree (a number or a text holding one) as a double; NaN, which
+// fails every comparison, for anything else. The text is read in the C locale,
+// as the device writes it, whatever locale the test runs under.
+double numberOf(const Json::Value& value)
+{
+    if (!value.isString())
+        return value.isNumeric() && !value.isBool() ? value.asDouble() : qQNaN();
+    bool ok = false;
+    const double number = QString::fromStdString(value.asString()).toDouble(&ok);
+    return ok ? number : qQNaN();
+}
 
 } // namespace
 
@@ -729,7 +738,7 @@ private slots:
             }
             for (const char* channel : {"CH01", "CH03", "CH09"})
                 QCOMPARE(block[channel].size(), block["DU"].size());
-            QVERIFY(block["CH01"][0].isString() && std::stod(block["CH01"][0].asString()) > 0);
+            QVERIFY(block["CH01"][0].isString() && numberOf(block["CH01"][0]) > 0);
             QVERIFY(block["CH03"][0].isDouble() && block["CH09"][0] == "-");
         }
 

@@ -3,11 +3,10 @@
 #include "JsonText.h"
 #include "SecretMask.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <regex>
 #include <vector>
 
@@ -68,16 +67,12 @@ bool InputLimits::toNumber(const Json::Value& value, double& number)
     }
     if (!value.isString())
         return false;
-    const std::string text = value.asString();
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE || !std::isfinite(parsed))
-        return false;
-    while (*end == ' ')
-        ++end;
-    if (*end != '\0')
+    // Read in the C locale whatever locale the process runs under: the device
+    // writes a decimal point. Blanks around the number are allowed.
+    const QByteArray text = QByteArray::fromStdString(value.asString()).trimmed();
+    bool ok = false;
+    const double parsed = text.toDouble(&ok);
+    if (!ok || !std::isfinite(parsed))
         return false;
     number = parsed;
     return true;

@@ -31,7 +31,8 @@ public:
     // taken. reason says why not.
     static bool admitShape(DeviceTree& tree, const std::string& path, const Json::Value& value, std::string& reason);
 
-    // A number, or a text that holds exactly one.
+    // A number, or a text that holds exactly one, with a decimal point in any
+    // locale ("12.3", never "12,3").
     static bool toNumber(const Json::Value& value, double& number);
 
 private:

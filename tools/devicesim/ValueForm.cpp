@@ -1,7 +1,8 @@
 #include "ValueForm.h"
 
+#include <QByteArray>
+
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace devicesim {
@@ -21,9 +22,8 @@ Json::Value inFormOf(const Json::Value& like, double value, int decimals)
     const double rounded = std::round(value * scale) / scale + 0.0;   // + 0.0 turns -0 into 0
     if (!like.isString())
         return rounded;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, rounded);
-    return text;
+    // With a decimal point whatever locale the process runs under.
+    return QByteArray::number(rounded, 'f', decimals).toStdString();
 }
 
 } // namespace devicesim
