@@ -5,6 +5,7 @@
 #include "util/Language.h"
 #include "view/DataMain.h"
 #include "view/MainWindow.h"
+#include "view/StatusBar.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -171,11 +172,20 @@ void DeviceConfig::setConfigTable(TableStructure& t)
     util->holdPendingCells(t);
     const bool enableInput = true;
     // A notice of this screen still showing outranks the routine note.
+    const QString updated = language->getText(TEXT_TABLE_UPDATED, QStringLiteral("Aktualisierung der Einstellung"));
     QString status;
-    if (!noticeTimer->isActive())
-        status = language->getText(TEXT_TABLE_UPDATED, QStringLiteral("Aktualisierung der Einstellung"));
+    if (!noticeTimer->isActive() && statusBarHoldsNoMessageBut(updated))
+        status = updated;
     table->setTableData(t, enableInput, status, keepScroll, scrollPos);
     pushTable(t);
+}
+
+bool DeviceConfig::statusBarHoldsNoMessageBut(const QString& note) const
+{
+    const StatusBar* bar = getStatusBar();
+    const QString shown = bar ? bar->text() : QString();
+    return shown.isEmpty() || shown.endsWith(note)
+           || shown.endsWith(language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern")));
 }
 
 void DeviceConfig::clickCellElement(int& row, int& column, TableCell& cell)

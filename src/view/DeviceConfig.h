@@ -67,6 +67,10 @@ protected:
 
 private:
     void pushTable(const TableStructure& t);
+    // True when the status bar shows nothing, note, or this screen's saving
+    // note: a message from elsewhere (the device's reason for refusing a
+    // value) is not replaced by the routine note of the table that follows.
+    bool statusBarHoldsNoMessageBut(const QString& note) const;
     void openRootTable();
     // Asks the worker for path; the placeholder it returns carries the solved path.
     TableStructure request(const QString& path, bool force = true);

@@ -240,8 +240,9 @@ private slots:
 
     // A write within the limits of its entry and of the table columns naming it
     // (alarm limits -200 ... 850, sensor names of 1 to 24 characters) and within
-    // the writer's rights is applied and echoed; any other is refused without a
-    // word: no echo, the value stays. Null never empties a setting.
+    // the writer's rights is applied and echoed. One without the right, or below
+    // a channel that does not exist, is refused without a word: no echo, the
+    // value stays. (Refused values: refusedValuesComeBackWithTheReason.)
     void writesWithinLimitsAndRightsOnly()
     {
         const QByteArray longText = '"' + QByteArray(20000, 'x') + '"';
@@ -249,8 +250,6 @@ private slots:
         const struct { const char *name, *user, *path; QByteArray sent, stored; } rows[] = {   // stored empty: refused
             {"number typed as text", "admin", "$.DISP.GEN.MEN.RATE.VAL", R"("15")", "15"},
             {"table cell", "admin", "$.DATA.AIN[1].LIM.HI", R"("85.5")", "85.5"},
-            {"above a limit from a path", "admin", "$.DISP.GEN.MEN.RATE.VAL", "5000", ""},
-            {"not a number", "admin", "$.DISP.GEN.MEN.EXPT.VAL", R"("viel")", ""},
             {"below a missing channel", "admin", "$.DATA.MK[9].FCT.CLMX.VAL", "1", ""},
             {"a missing channel", "admin", "$.DATA.MK[12]", "1", ""},
             {"form body over 8 KB, admin-only entry", "admin", "$.DISP.GEN.MEN.LOC.VAL", longText, longText},
@@ -259,16 +258,8 @@ private slots:
             {"operator, entry of every role", "bediener", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 9")", R"("Halle 9")"},
             {"operator, deactivated entry", "bediener", "$.DISP.GEN.MEN.EXPT.VAL", "3", ""},
             {"role mask with bit 63", "werk", "$.DISP.GEN.MEN.NAME.VAL", R"("Halle 10")", ""},
-            {"alarm limit above its column's", "admin", "$.DATA.AIN[0].LIM.LO", "850.5", ""},
-            {"alarm limit below its column's", "admin", "$.DATA.AIN[0].LIM.LO", "-201", ""},
-            {"alarm limit as a long number text", "admin", "$.DATA.AIN[0].LIM.LO", R"("99999999999999999999")", ""},
             {"alarm limit at its column's maximum", "admin", "$.DATA.AIN[2].LIM.HI", R"("850")", "850.0"},
-            {"empty sensor name", "admin", "$.DATA.DEV[0].SEN[0].KB", R"("")", ""},
-            {"sensor name of 25 characters", "admin", "$.DATA.DEV[0].SEN[0].KB", '"' + QByteArray(25, 'n') + '"', ""},
             {"sensor name of 24 characters", "admin", "$.DATA.DEV[0].SEN[0].KB", name24, name24},
-            {"null over a number", "admin", "$.DISP.GEN.MEN.RATE.VAL", "null", ""},
-            {"null over a text", "admin", "$.DISP.GEN.MEN.LOC.VAL", "null", ""},
-            {"null over a boolean", "admin", "$.DATA.AIN[0].LIM.ON", "null", ""},
             {"null where nothing was", "admin", "$.DISP.GEN.MEN.NOTE", "null", "null"},
         };
         const QMap<QString, QString> passwords{{"admin", "admin"}, {"bediener", "1234"}, {"werk", "werk500"}};
@@ -283,6 +274,105 @@ private slots:
             QVERIFY2(simulator.treeValues(r.path) == (refused ? before : fromText("[" + r.stored + "]")), r.name);
             QCOMPARE(simulator.logout(client), 200);
         }
+    }
+
+    // A value the input check refuses is answered at once: a status-bar message
+    // (type 0) saying why, naming the limits for a number outside them, and the
+    // node's current value in the next change telegram, so the writer lets its
+    // cell go. A refused path that holds no node gets the message alone.
+    void refusedValuesComeBackWithTheReason_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("echoed");
+        const auto range = [](const char* limits) {
+            return QStringLiteral("Wert außerhalb des zulässigen Bereichs (%1), nicht übernommen.")
+                .arg(QString::fromUtf8(limits));
+        };
+        const QString invalid = QStringLiteral("Ungültiger Wert, nicht übernommen.");
+        const QString offset = QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL");   // -5 ... 5, in no table column
+        const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");     // 1 ... $.SERV.LIM.RMAX (3600)
+        const QString lowAlarm = QStringLiteral("$.DATA.AIN[0].LIM.LO");     // its column: -200 ... 850
+        const QString sensorName = QStringLiteral("$.DATA.DEV[0].SEN[0].KB");   // its column: 1 to 24 characters
+        const struct { const char* name; QString path; QByteArray sent; QString message; bool echoed; } rows[] = {
+            {"entry below its minimum", offset, "-5.5", range("-5 … 5"), true},
+            {"entry above its maximum", offset, "5.01", range("-5 … 5"), true},
+            {"entry below its minimum, as a text", rate, R"("0.5")", range("1 … 3600"), true},
+            {"entry above a maximum from a path", rate, "5000", range("1 … 3600"), true},
+            {"entry with a minimum only", "$.SERV.TEST.LOW.VAL", "0.25", range("mindestens 0.5"), true},
+            {"entry with a maximum only", "$.SERV.TEST.HIGH.VAL", "12.5", range("höchstens 12"), true},
+            {"column above its maximum", lowAlarm, "850.5", range("-200 … 850"), true},
+            {"column below its minimum", lowAlarm, "-250", range("-200 … 850"), true},
+            {"column, far above", "$.DATA.AIN[1].LIM.HI", "1e+20", range("-200 … 850"), true},
+            {"column, a long number text", lowAlarm, R"("99999999999999999999")", range("-200 … 850"), true},
+            {"column limit where no node is", "$.DATA.AIN[7].LIM.LO", "900", range("-200 … 850"), false},
+            {"not a number", "$.DISP.GEN.MEN.EXPT.VAL", R"("viel")", invalid, true},
+            {"entry pattern", "$.DISP.GEN.MEN.NAME.VAL", '"' + QByteArray(21, 'n') + '"', invalid, true},
+            {"column pattern, empty", sensorName, R"("")", invalid, true},
+            {"column pattern, 25 characters", sensorName, '"' + QByteArray(25, 'n') + '"', invalid, true},
+            {"null over a number", rate, "null", invalid, true},
+            {"null over a text", "$.DISP.GEN.MEN.LOC.VAL", "null", invalid, true},
+            {"null over a boolean", "$.DATA.AIN[0].LIM.ON", "null", invalid, true},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << r.path << r.sent << r.message << r.echoed;
+    }
+
+    void refusedValuesComeBackWithTheReason()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, message);
+        QFETCH(bool, echoed);
+        // Entries with one limit only; the administrator may change them.
+        QVERIFY(simulator.injectTelegram(setTelegram("$.SERV.TEST", fromText(R"({
+            "LOW": {"VAL": 5, "INP": {"MODE": "Z", "AUT": 7, "MIN": 0.5}},
+            "HIGH": {"VAL": 5, "INP": {"MODE": "Z", "AUT": 7, "MAX": 12}}})"))) >= 0);
+        const Json::Value before = simulator.treeValues(path);
+        QCOMPARE(before.size(), echoed ? 1u : 0u);
+        const Json::Value telegrams = configWrite(token, path, fromText(sent));
+        QCOMPARE(telegrams.size(), echoed ? 2u : 1u);   // the message, then the echo
+        const Json::Value messages = listIn(telegrams, "MSG");
+        QCOMPARE(messages.size(), 1u);
+        QCOMPARE(messages[0]["MTYP"].asInt(), 0);
+        QCOMPARE(QString::fromStdString(messages[0]["MSG"]["T"].asString()), message);
+        QCOMPARE(setPaths(telegrams), echoed ? QStringList{path} : QStringList());
+        QVERIFY(!echoed || lastSetIn(telegrams, path) == before[0]);
+        QVERIFY(simulator.treeValues(path) == before);
+    }
+
+    // The entry's own "INP" limits hold for an entry no table column names
+    // (the general offset, -5 ... 5): below or above refused, within taken.
+    void anEntrysOwnLimitsHold()
+    {
+        const QString offset = QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL");
+        const Json::Value original = node(offset);
+        const std::pair<double, bool> writes[] = {{-5.01, false}, {-5, true}, {5.01, false}, {5, true}, {-6, false}};
+        for (const auto& [sent, taken] : writes) {
+            const Json::Value before = node(offset);
+            const Json::Value telegrams = configWrite(token, offset, sent);
+            QVERIFY2(listIn(telegrams, "MSG").size() == (taken ? 0u : 1u), qPrintable(QString::number(sent)));
+            QCOMPARE(numberOf(lastSetIn(telegrams, offset)), taken ? sent : numberOf(before));
+            QCOMPARE(numberOf(node(offset)), taken ? sent : numberOf(before));
+        }
+        QVERIFY(configWrite(token, offset, original).size() == 1 && node(offset) == original);
+    }
+
+    // A refused value goes back as an accepted one would: as its whole entry
+    // when the device echoes entries, not at all when it echoes nothing.
+    void aRefusedValueIsEchoedAsWritesAre()
+    {
+        const QString offset = QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL");
+        const QString entry = QStringLiteral("$.DISP.GEN.MEN.OFFS");
+        QVERIFY(simulator.setEchoMode("entry"));
+        Json::Value telegrams = configWrite(token, offset, 7);
+        QCOMPARE(setPaths(telegrams), QStringList{entry});
+        QVERIFY(lastSetIn(telegrams, entry) == node(entry) && listIn(telegrams, "MSG").size() == 1);
+        QVERIFY(simulator.setEchoMode("none"));
+        telegrams = configWrite(token, offset, 7);
+        QVERIFY(setPaths(telegrams).isEmpty() && listIn(telegrams, "MSG").size() == 1);
+        QVERIFY(simulator.setEchoMode("exact"));
     }
 
     void roleWithoutDeactivationMaskKeepsItsRights()
@@ -557,7 +647,8 @@ private slots:
         QVERIFY2(!live.isNull() && std::fabs(numberOf(live)) < 3, live.toStyledString().c_str());
 
         const Json::Value zeroed = node(channel);
-        QCOMPARE(configWrite(token, paths[0], "150.0").size(), 0u);
+        // Beyond its limits: refused, the offset it keeps sent back alone, nothing shifted.
+        QCOMPARE(setPaths(configWrite(token, paths[0], "150.0")), QStringList{paths[0]});
         QVERIFY(node(channel) == zeroed);
         const double shown = numberOf(node(paths[1]));
         telegrams = configWrite(token, paths[0], text(offset));

@@ -278,6 +278,20 @@ private slots:
         QVERIFY(util.getSnapshot()["A"].empty());
     }
 
+    // A SET of the value the mirror already holds is announced like a change: the
+    // device's echo of a value it refused (its own, unchanged) confirms the pending
+    // write at that path.
+    void aSetOfTheHeldValueIsAnnounced()
+    {
+        JSONUtil util;
+        util.appendJson(parse(QStringLiteral("{\"LO\":-12.5}")), QStringLiteral("$.A"));
+        QStringList events;
+        record(util, events, this);
+        Json::Value value = parse(telegram({setElement(QStringLiteral("$.A.LO"), QStringLiteral("-12.5"))}));
+        util.handleReceiveJSON(value);
+        QCOMPARE(events, (QStringList{"before", "type 3 $.A.LO", "result 0 $.A.LO", "after"}));   // 3: SET
+    }
+
     void receiveLoopAppliesInOrderAndStops()
     {
         JSONUtil util;

@@ -405,13 +405,13 @@ private slots:
         QCOMPARE(config()->historyPaths().size(), 2);
     }
 
-    // A write sends the value (trimmed); the cell takes input again. Unconfirmed (over the
-    // device's limit, or no echo): the cell shows what the device holds, read once, and the
-    // user is told; refused (403): let go at once, showing the device's value. The third sensor
-    // is device 2's first.
+    // A write sends the value (trimmed); the cell takes input again. Unconfirmed (no echo): the
+    // cell shows what the device holds, read once, and the user is told; refused (403): let go
+    // at once, showing the device's value; a value the device refuses (over its limit, emptied):
+    // its own value comes back at once with the device's reason. The third sensor is device 2's first.
     void writesAndWhatTheDeviceAnswers()
     {
-        enum Answer { ECHOED, SILENT, REFUSED };
+        enum Answer { ECHOED, SILENT, REFUSED, KEPT };
         // sent: what the device gets when it is not the typed text trimmed.
         struct Case { QString link; const char* echo; QString path, typed, shownAfter; Answer answer; QString screenshot;
                       QString sent = QString(); };
@@ -419,15 +419,15 @@ private slots:
         const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
         const QString lowAlarm = QStringLiteral("$.DATA.AIN[0].LIM.LO");
         const Case cases[] = {{GENERAL, "exact", NAME_PATH, " Halle 4 ", "Halle 4", ECHOED, ""},
-                              {GENERAL, "exact", rate, "5000", "10", SILENT, ""},
+                              {GENERAL, "exact", rate, "5000", "10", KEPT, ""},
                               // A decimal comma is the decimal point, in a checked cell and in a data table.
                               {GENERAL, "exact", rate, "2,5", "2.5", ECHOED, "config-messrate-comma.png", "2.5"},
                               {GENERAL, "exact", QStringLiteral("$.DISP.GEN.MEN.OFFS.VAL"), "1,5", "1.5", ECHOED, "", "1.5"},
                               {ALARMS, "exact", lowAlarm, "-12,5", "-12.5", ECHOED, "", "-12.5"},
                               // Beyond the column's limits, or emptied: the device keeps its value.
-                              {ALARMS, "exact", lowAlarm, "99999999999999999999", "-12.5", SILENT,
+                              {ALARMS, "exact", lowAlarm, "99999999999999999999", "-12.5", KEPT,
                                "config-alarm-out-of-limits.png"},
-                              {ALARMS, "exact", lowAlarm, "", "-12.5", SILENT, "config-alarm-emptied.png"},
+                              {ALARMS, "exact", lowAlarm, "", "-12.5", KEPT, "config-alarm-emptied.png"},
                               {GENERAL, "entry", place, "Linie 5", "Linie 5", ECHOED, ""},
                               {GENERAL, "none", place, "Linie 6", "Linie 6", SILENT, "config-not-confirmed.png"},
                               {GENERAL, "exact", place, "Linie 7", "Linie 6", REFUSED, "config-refused.png"},
@@ -471,6 +471,8 @@ private slots:
                 QVERIFY2(bar->text().endsWith(notConfirmed), qPrintable(bar->text()));
             if (c.answer == REFUSED)   // and the one built at the refusal leaves the device link's
                 QVERIFY2(bar->text().contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(bar->text()));
+            if (c.answer == KEPT)   // the device's own reason
+                QTRY_VERIFY2(bar->text().endsWith(QStringLiteral(", nicht übernommen.")), qPrintable(bar->text()));
             QCOMPARE(session->configSets().size(), 1);
             if (!c.screenshot.isEmpty())
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
@@ -544,6 +546,54 @@ private slots:
             {rate, QString::number(pasted).toStdString()},
             {rate, "3.5"}, {offset, "-0.25"}};
         QCOMPARE(session->configSets(), sets);
+    }
+
+    // A value the device refuses for its column's limits, or emptied (sent as null), comes back
+    // at once: the cell shows the device's value and takes input again, and the status bar says
+    // why. The client's own time-out is long here, so only the device's answer lets the cell go.
+    void aRefusedValueComesBackWithTheReason_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("screenshot");
+        const QString range = QStringLiteral("Wert außerhalb des zulässigen Bereichs (-200 … 850), nicht übernommen.");
+        QTest::newRow("far above") << QStringLiteral("$.DATA.AIN[0].LIM.HI") << QStringLiteral("1e+20") << range
+                                   << QStringLiteral("config-alarm-refused.png");
+        QTest::newRow("below") << QStringLiteral("$.DATA.AIN[1].LIM.LO") << QStringLiteral("-250") << range << QString();
+        QTest::newRow("emptied") << QStringLiteral("$.DATA.AIN[1].LIM.HI") << QString()
+                                 << QStringLiteral("Ungültiger Wert, nicht übernommen.") << QString();
+    }
+
+    void aRefusedValueComesBackWithTheReason()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, typed);
+        QFETCH(QString, reason);
+        QFETCH(QString, screenshot);
+        if (!showing(ALARMS))
+            openTable(ALARMS);
+        QTRY_VERIFY(table()->isInputEnabled() && placeOf(path).found());
+        const QString before = cellOf(path).getValue().toString();
+        QVERIFY(!before.isEmpty() && before != typed);
+        StatusBar* bar = session->window->statusBarObject();
+        QStringList shown;
+        QObject listening;
+        connect(bar, &StatusBar::showMessage, &listening, [&shown](QString text, Severity, int) { shown << text; });
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        QVERIFY(session->simulator.clearRequestLog());
+        typeInto(path, typed);
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->configSets().first().first, path);
+        QTRY_VERIFY(table()->isInputEnabled() && cellOf(path).getRights() == TableCell::EDITABLE
+                    && cellOf(path).getValue().toString() == before);
+        QTRY_VERIFY2(shown.contains(reason) && bar->text().endsWith(reason),
+                     qPrintable(shown.join(QLatin1String(" | "))));
+        QVERIFY(!shown.contains(QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
+        QVERIFY(!session->reads().contains(path));
+        if (!screenshot.isEmpty())
+            QVERIFY(grabScreenshot(session->window, screenshot));
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     // An unconfirmed write is read back; until the answer, which comes late here, the cell

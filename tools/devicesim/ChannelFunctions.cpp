@@ -84,9 +84,9 @@ void ChannelFunctions::tare(DeviceTree& tree, const std::string& path, const Jso
         const Json::Value places = tree.valueAt(channel + ".FCT.TARA.OFFS.INP.DP");
         Json::Value newOffset =
             inFormOf(oldOffset, offset + measured, places.isInt() ? places.asInt() : decimalsOf(oldOffset));
-        std::string reason;
-        if (!InputLimits::admit(tree, offsetPath, newOffset, reason)) {
-            qInfo("Zero of %s refused: %s", channel.c_str(), reason.c_str());
+        ValueRefusal refusal;
+        if (!InputLimits::admit(tree, offsetPath, newOffset, refusal)) {
+            qInfo("Zero of %s refused: %s", channel.c_str(), refusal.reason.c_str());
         } else {
             changes.emplace_back(offsetPath, newOffset);
             shiftValues(tree, channel, measured, changes);

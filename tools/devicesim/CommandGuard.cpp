@@ -28,7 +28,7 @@ bool CommandGuard::admit(DeviceState::Access& device, const TelegramProcessor::C
 }
 
 void CommandGuard::refuse(DeviceState::Access& device, const std::string& what, const std::string& reason,
-                          int textId, const char* germanText)
+                          int textId, const std::string& germanText)
 {
     qInfo("%s refused: %s", what.c_str(), reason.c_str());
     Json::Value message(Json::objectValue);

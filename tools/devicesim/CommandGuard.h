@@ -23,7 +23,7 @@ public:
 
     // Refuses a command: a log line "<what> refused: <reason>" and the status-bar text.
     void refuse(DeviceState::Access& device, const std::string& what, const std::string& reason, int textId,
-                const char* germanText);
+                const std::string& germanText);
 
     // Status-bar texts of refusals (ids the client's language files do not know).
     static constexpr int notAllowedId = 20950;       // "Keine Berechtigung für diese Aktion."
@@ -32,6 +32,7 @@ public:
     static constexpr int unknownId = 20953;          // "Messung oder Exportziel nicht gefunden."
     static constexpr int noSpaceId = 20954;          // "Nicht genügend Speicherplatz am Exportziel."
     static constexpr int badValueId = 20955;         // "Ungültiger Wert, nicht übernommen."
+    static constexpr int outOfRangeId = 20956;       // "Wert außerhalb des zulässigen Bereichs (…), nicht übernommen."
 
 private:
     DeviceMessages& messages;

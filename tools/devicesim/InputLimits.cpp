@@ -25,7 +25,7 @@ bool endsWith(const std::string& text, const std::string& suffix)
 
 // True when value is a text matching pattern as a whole; a pattern that is no
 // text, or no regular expression, lets everything through.
-bool matches(const Json::Value& pattern, const Json::Value& value, const std::string& path, std::string& reason)
+bool matches(const Json::Value& pattern, const Json::Value& value, const std::string& path, ValueRefusal& refusal)
 {
     if (!pattern.isString())
         return true;
@@ -37,7 +37,7 @@ bool matches(const Json::Value& pattern, const Json::Value& value, const std::st
                  path.c_str());
         return true;
     }
-    reason = SecretMask::logText(value) + " does not match \"" + pattern.asString() + "\"";
+    refusal = ValueRefusal::invalid(SecretMask::logText(value) + " does not match \"" + pattern.asString() + "\"");
     return false;
 }
 
@@ -90,7 +90,7 @@ bool InputLimits::limit(DeviceTree& tree, const Json::Value& node, double& numbe
 }
 
 bool InputLimits::withinLimits(DeviceTree& tree, const Json::Value& input, const Json::Value& value,
-                               std::string& reason)
+                               ValueRefusal& refusal)
 {
     if (!input.isObject())
         return true;
@@ -102,31 +102,41 @@ bool InputLimits::withinLimits(DeviceTree& tree, const Json::Value& input, const
         return true;
     double number = 0;
     if (!toNumber(value, number)) {
-        reason = SecretMask::logText(value) + " is not a number, the input has limits";
+        refusal = ValueRefusal::invalid(SecretMask::logText(value) + " is not a number, the input has limits");
         return false;
     }
     if ((hasMinimum && number < minimum) || (hasMaximum && number > maximum)) {
-        reason = SecretMask::logText(value) + " is outside the limits " + toCompactText(input["MIN"]) + " ... "
-                 + toCompactText(input["MAX"]);
+        refusal = ValueRefusal::outOfRange(SecretMask::logText(value) + " is outside the limits "
+                                               + toCompactText(input["MIN"]) + " ... " + toCompactText(input["MAX"]),
+                                           hasMinimum ? &minimum : nullptr, hasMaximum ? &maximum : nullptr);
         return false;
     }
     return true;
 }
 
+bool InputLimits::fitsEntry(DeviceTree& tree, const std::string& path, const Json::Value& value,
+                            ValueRefusal& refusal)
+{
+    if (!endsWith(path, valueSuffix))
+        return true;
+    const Json::Value input = tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP");
+    return withinLimits(tree, input, value, refusal) && matches(memberOf(input, "REGX"), value, path, refusal);
+}
+
 bool InputLimits::fitsColumns(DeviceTree& tree, const std::string& path, const Json::Value& value,
-                              std::string& reason)
+                              ValueRefusal& refusal)
 {
     const Json::Value descriptions = tree.valueAt(tableDescriptions);
     std::vector<const Json::Value*> inputs;
     collectColumnInputs(descriptions, DeviceTree::patternOf(path), inputs);
     for (const Json::Value* input : inputs) {
-        if (!withinLimits(tree, *input, value, reason) || !matches((*input)["REGX"], value, path, reason))
+        if (!withinLimits(tree, *input, value, refusal) || !matches((*input)["REGX"], value, path, refusal))
             return false;
     }
     return true;
 }
 
-bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Json::Value& value,
+bool InputLimits::keepsShape(DeviceTree& tree, const std::string& path, const Json::Value& value,
                              std::string& reason)
 {
     bool exists = false;
@@ -135,27 +145,24 @@ bool InputLimits::admitShape(DeviceTree& tree, const std::string& path, const Js
         reason = "the object node would become " + SecretMask::logText(value);
         return false;
     }
-    if (!endsWith(path, valueSuffix))
-        return true;
-    return matches(tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP.REGX"), value, path,
-                   reason);
+    return true;
 }
 
-bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& value, std::string& reason)
+bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& value, ValueRefusal& refusal)
 {
     bool exists = false;
     const Json::Value current = tree.valueAt(path, &exists);
     if (value.isNull()) {
         if (!exists || !(current.isNumeric() || current.isString() || current.isBool()))
             return true;
-        reason = "null would empty a setting";
+        refusal = ValueRefusal::invalid("null would empty a setting");
         return false;
     }
 
     if (exists && current.isNumeric() && !current.isBool() && value.isString()) {
         double number = 0;
         if (!toNumber(value, number)) {
-            reason = "\"" + value.asString() + "\" is not a number";
+            refusal = ValueRefusal::invalid("\"" + value.asString() + "\" is not a number");
             return false;
         }
         const bool integerNode = current.type() == Json::intValue || current.type() == Json::uintValue;
@@ -163,11 +170,7 @@ bool InputLimits::admit(DeviceTree& tree, const std::string& path, Json::Value& 
         value = integral ? Json::Value(Json::Int64(number)) : Json::Value(number);
     }
 
-    if (endsWith(path, valueSuffix)
-        && !withinLimits(tree, tree.valueAt(path.substr(0, path.size() - valueSuffix.size()) + ".INP"), value,
-                         reason))
-        return false;
-    return fitsColumns(tree, path, value, reason);
+    return fitsEntry(tree, path, value, refusal) && fitsColumns(tree, path, value, refusal);
 }
 
 } // namespace devicesim

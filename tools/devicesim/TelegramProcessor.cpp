@@ -6,6 +6,7 @@
 #include "JsonText.h"
 #include "SecretMask.h"
 #include "TelegramBuilder.h"
+#include "ValueRefusal.h"
 
 #include <QtGlobal>
 
@@ -156,7 +157,7 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
             deleteNode(device, path, element, echo);
     }
 
-    std::vector<Write> written;   // as applied, the functions' changes after their write
+    std::vector<Write> written;   // as carried out, the functions' changes after their write
     for (const Json::Value& element : elementsOf(inst, "SET")) {
         std::string path;
         if (!pathOf(element, path))
@@ -167,9 +168,12 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
             continue;
         }
         const Json::Value previous = device.tree().valueAt(path);
-        if (writeNode(device, path, element, context, value)) {
+        const Outcome outcome = writeNode(device, path, element, context, value);
+        if (outcome == Outcome::Applied) {
             written.push_back({path, value, true});
             runFunctions(device, path, previous, value, written);
+        } else if (outcome == Outcome::ValueRefused) {
+            echoCurrentValue(device, path, written);
         }
     }
     echoWrites(device, written, context, echo);
@@ -177,7 +181,7 @@ void TelegramProcessor::process(const Json::Value& telegram, const Context& cont
         device.publish(echo.build());
 
     for (const Write& write : written) {
-        if (!write.byClient)
+        if (!write.byClient || write.refused)
             continue;
         const auto range = reactions.equal_range(write.path);
         for (auto reaction = range.first; reaction != range.second; ++reaction)
@@ -216,14 +220,39 @@ void TelegramProcessor::deleteNode(DeviceState::Access& device, const std::strin
     echo.del(path, mode);
 }
 
-bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
-                                  const Context& context, Json::Value& value)
+TelegramProcessor::Outcome TelegramProcessor::writeNode(DeviceState::Access& device, const std::string& path,
+                                                        const Json::Value& element, const Context& context,
+                                                        Json::Value& value)
 {
     if (!element.isMember("VAL")) {
         qWarning("SET of \"%s\" without \"VAL\" ignored", path.c_str());
-        return false;
+        return Outcome::Refused;
     }
     value = element["VAL"];
+    if (!mayWriteAt(device, path, context))
+        return Outcome::Refused;
+    std::string reason;
+    if (!InputLimits::keepsShape(device.tree(), path, value, reason)) {
+        CommandGuard(messages).refuse(device, "SET of \"" + path + "\"", reason, CommandGuard::badValueId,
+                                      "Ungültiger Wert, nicht übernommen.");
+        return Outcome::Refused;
+    }
+    ValueRefusal refusal;
+    if (!InputLimits::admit(device.tree(), path, value, refusal)) {
+        CommandGuard(messages).refuse(device, "SET of \"" + path + "\"", refusal.reason, refusal.textId, refusal.text);
+        return Outcome::ValueRefused;
+    }
+    std::vector<KORVALIS::JSON::TelegramResult> results;
+    if (!device.tree().apply(TelegramBuilder().set(path, value).build(), &results) || results.size() != 1
+        || results.front().result != KORVALIS::JSON::TelegramResult::Applied) {
+        qWarning("SET of \"%s\" to %s could not be applied", path.c_str(), SecretMask::logText(value).c_str());
+        return Outcome::Refused;
+    }
+    return Outcome::Applied;
+}
+
+bool TelegramProcessor::mayWriteAt(DeviceState::Access& device, const std::string& path, const Context& context) const
+{
     if (const std::string* reason = protectionOf(path)) {
         qInfo("SET of \"%s\" refused: %s", path.c_str(), reason->c_str());
         return false;
@@ -237,22 +266,16 @@ bool TelegramProcessor::writeNode(DeviceState::Access& device, const std::string
         qInfo("SET of \"%s\" by \"%s\" refused: %s", path.c_str(), context.user.c_str(), reason.c_str());
         return false;
     }
-    if (!InputLimits::admitShape(device.tree(), path, value, reason)) {
-        CommandGuard(messages).refuse(device, "SET of \"" + path + "\"", reason, CommandGuard::badValueId,
-                                      "Ungültiger Wert, nicht übernommen.");
-        return false;
-    }
-    if (!InputLimits::admit(device.tree(), path, value, reason)) {
-        qInfo("SET of \"%s\" refused: %s", path.c_str(), reason.c_str());
-        return false;
-    }
-    std::vector<KORVALIS::JSON::TelegramResult> results;
-    if (!device.tree().apply(TelegramBuilder().set(path, value).build(), &results) || results.size() != 1
-        || results.front().result != KORVALIS::JSON::TelegramResult::Applied) {
-        qWarning("SET of \"%s\" to %s could not be applied", path.c_str(), SecretMask::logText(value).c_str());
-        return false;
-    }
     return true;
+}
+
+void TelegramProcessor::echoCurrentValue(DeviceState::Access& device, const std::string& path,
+                                         std::vector<Write>& written) const
+{
+    bool exists = false;
+    const Json::Value current = device.tree().valueAt(path, &exists);
+    if (exists)
+        written.push_back({path, current, true, true});
 }
 
 bool TelegramProcessor::belowMissingElement(DeviceState::Access& device, const std::string& path) const

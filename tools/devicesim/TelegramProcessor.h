@@ -20,12 +20,15 @@ namespace devicesim {
 // through the change log, so clients see it in a later data answer:
 // - DEL and SET elements change the tree; the applied ones are sent back in
 //   one telegram at their exact paths (deletes before sets; writes to the
-//   "config" endpoint as the AnswerStyle says). A SET that the input check
-//   (InputLimits: the limits of its entry and of the table columns naming
-//   it, no null over a setting) refuses, or a "config" write of an entry the user may not
-//   change (EntryRights), is neither applied nor sent back. Nor is a SET
-//   that would turn an object node into a scalar or write a "VAL" failing
-//   its entry's "INP"."REGX"; that refusal also goes to the status bar.
+//   "config" endpoint as the AnswerStyle says). A SET whose value the input
+//   check (InputLimits: the limits and pattern of its entry and of the table
+//   columns naming it, no null over a setting) refuses is not applied: the
+//   node's current value is echoed in its place, so the writer lets its
+//   cell go at once, and the status bar says why (the range for a limit).
+//   A refused path that holds no node gets only the status-bar text. A SET
+//   that would turn an object node into a scalar gets the status-bar text
+//   alone; a "config" write of an entry the user may not change
+//   (EntryRights) is neither applied nor answered.
 // - GET elements are reads: one SET per hit, at the hit's concrete path, in
 //   a telegram for the asking client alone (a wildcard read without hits as
 //   the AnswerStyle says). The tree's "$.CLNT" is the asking client's login
@@ -96,14 +99,25 @@ private:
         std::string path;
         Json::Value value;
         bool byClient = true;   // else a function's change
+        bool refused = false;   // a refused client write: value is the node's current one
     };
+    // What became of a SET: applied, refused without a word (no right, a
+    // protected or missing node), or refused for its value.
+    enum class Outcome { Applied, Refused, ValueRefused };
 
     const Command* commandFor(Kind kind, const Json::Value& element) const;
     void deleteNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
                     TelegramBuilder& echo);
-    // True when the element's value (after the input check, in value) was applied.
-    bool writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
-                   const Context& context, Json::Value& value);
+    // Applies the element's value (after the input check, in value); a value
+    // refusal has gone to the status bar.
+    Outcome writeNode(DeviceState::Access& device, const std::string& path, const Json::Value& element,
+                      const Context& context, Json::Value& value);
+    // True when the sender may write at path at all: neither protected nor
+    // below a missing element, and within its rights at "config"; logs why not.
+    bool mayWriteAt(DeviceState::Access& device, const std::string& path, const Context& context) const;
+    // Answers a value refusal: the node's current value goes to written, to be
+    // echoed like a write; nothing when there is no node at path.
+    void echoCurrentValue(DeviceState::Access& device, const std::string& path, std::vector<Write>& written) const;
     // Runs the functions of an applied write; their changes, applied, go to written.
     void runFunctions(DeviceState::Access& device, const std::string& path, const Json::Value& previous,
                       const Json::Value& value, std::vector<Write>& written);
@@ -111,7 +125,7 @@ private:
     bool belowMissingElement(DeviceState::Access& device, const std::string& path) const;
     // The reason why path is protected; nullptr when it is not.
     const std::string* protectionOf(const std::string& path) const;
-    // Adds the echo of the applied writes to echo.
+    // Adds the echo of the writes, applied and refused, to echo.
     void echoWrites(DeviceState::Access& device, const std::vector<Write>& written, const Context& context,
                     TelegramBuilder& echo) const;
     void answerReads(DeviceState::Access& device, const Json::Value& elements, const Context& context);
