@@ -544,6 +544,37 @@ private slots:
         QTRY_COMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
     }
 
+    // A table rebuilt while a write waits (another of its entries changed on the device) shows
+    // the waiting cell with the written value, read-only, though the mirror holds the older one.
+    void aRebuildWhileAWriteWaitsKeepsTheWrittenValue()
+    {
+        const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        const QString serial = QStringLiteral("$.DISP.GEN.MEN.SER.VAL");
+        openTable(GENERAL);
+        QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found() && placeOf(serial).found());
+        const QString before = cellOf(place).getValue().toString();
+        const QString typed = before + QStringLiteral(" neu");
+        // Unconfirmed (no echo), and not let go by time while the step runs.
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        typeInto(place, typed);
+        QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
+
+        const QString newSerial = cellOf(serial).getValue().toString() + QStringLiteral("-2");
+        QVERIFY(session->injectSet(serial, newSerial.toStdString()));
+        QTRY_COMPARE(cellOf(serial).getValue().toString(), newSerial);   // rebuilt
+        QCOMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
+        QCOMPARE(cellOf(place).getValue().toString(), typed);
+        QCOMPARE(cellOf(place).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(itemText(table(), placeOf(place).row, placeOf(place).column), typed);   // as the user sees it
+
+        // The device confirms: the cell takes input again, with the value written.
+        QVERIFY(session->injectSet(place, typed.toStdString()));
+        QTRY_VERIFY(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE);
+        QCOMPARE(cellOf(place).getValue().toString(), typed);
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
+    }
+
     void rightsFollowTheUserAndTheMeasurement()
     {
         QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234")));
