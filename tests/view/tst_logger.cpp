@@ -176,6 +176,17 @@ class TestLogger : public QObject
 
     void back() { QVERIFY(session->click(QStringLiteral("tbtnDataBack"))); }
 
+    // Opens the exported files' delete page; true when, once the list has read the rights,
+    // every row's tick takes input (deletable) or none does.
+    bool exportsDeletable(bool deletable)
+    {
+        HistMeasureList* list = listOn(Logger::DELETE_EXPORTS_PAGE);
+        QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
+        const int exported = deviceCount("$.EXP.MTAB");
+        return openList(Logger::DELETE_EXPORTS_PAGE, exported) == list && waitFor([&] { return reloads.count() > 0; })
+               && waitFor([&] { return checksOf(list) == QString(exported, QLatin1Char(deletable ? 'u' : '-')); });
+    }
+
 private slots:
     void initTestCase()
     {
@@ -616,6 +627,9 @@ private slots:
         clickRow(list, 0);
         QVERIFY(tableOf(list)->selectionModel()->isRowSelected(0, QModelIndex()) && !actionOf(list)->isEnabled());
         back();
+        // Nor delete exported files: that page follows the export right too, not the memory's.
+        QVERIFY(exportsDeletable(false));
+        back();
         list = openList(Logger::MANAGE_PAGE, recordings);
         QVERIFY(list);
         QTRY_COMPARE(checksOf(list), QString(recordings, QLatin1Char('u')));
@@ -644,6 +658,8 @@ private slots:
         // The device, measuring, takes the export: one exported file more.
         QVERIFY(waitFor([&] { return dialog.isNull() && deviceCount("$.EXP.MTAB") == exports + 1; }));
         QVERIFY(session->deviceValue(QStringLiteral("$.SERV.STAT.MEAS.VAL")) == "START");
+        back();
+        QVERIFY(exportsDeletable(true));   // and delete exported files
 
         openFromHome();
         QTest::mouseClick(loggerButton(), Qt::LeftButton);
