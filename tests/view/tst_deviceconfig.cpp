@@ -85,6 +85,22 @@ class TestDeviceConfig : public QObject
         QVERIFY(typeIntoCell(table(), placeOf(path).row, placeOf(path).column, text));
     }
 
+    // typeInto, for a write the device leaves unconfirmed: it is read back after expiryMs, and
+    // that read is given up only after a minute. The long time-out is set at the save itself, so
+    // no load can give the expiry the long one or the read back the short one.
+    void typeUnconfirmed(const QString& path, const QString& text, int expiryMs)
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(expiryMs);
+        bool saved = false;
+        QObject saving;
+        connect(table(), &TableObject::changeValue, &saving, [&saved] {
+            DeviceConfigUtil::setPendingWriteTimeout(60000);   // after the screen's save
+            saved = true;
+        });
+        typeInto(path, text);
+        QTRY_VERIFY(saved);   // the editor commits on the next turn of the event loop
+    }
+
     // The root from the home page, then the table of link when one is given.
     void openTable(const QString& link = QString(), bool mayBeEmpty = false)
     {
@@ -492,11 +508,8 @@ private slots:
         QObject listening;
         connect(session->window->statusBarObject(), &StatusBar::showMessage, &listening,
                 [&](QString text, Severity, int) { released = released || text == notConfirmed; });
-        DeviceConfigUtil::setPendingWriteTimeout(1000);
-        typeInto(place, typed);
-        QTRY_VERIFY(!table()->isInputEnabled());   // the editor commits on the next turn of the event loop
         // The write is released after 1 s; its read back is never given up by time here.
-        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        typeUnconfirmed(place, typed, 1000);
 
         QStringList seen;
         bool sampledWhileReading = false;
@@ -529,14 +542,15 @@ private slots:
         QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found());
         const QString before = cellOf(place).getValue().toString();
         QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
-        DeviceConfigUtil::setPendingWriteTimeout(1000);
-        typeInto(place, before + QStringLiteral(" neu"));
-        QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
+        // Armed before the write, for the read of this path only: no other request spends it.
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403, QStringLiteral("path"),
+                                              QLatin1Char('"') + place + QLatin1Char('"')));
         // Only the time-out of the read back is long: a release by time cannot pass for the refusal.
-        DeviceConfigUtil::setPendingWriteTimeout(60000);
-        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403, QStringLiteral("path")));
+        typeUnconfirmed(place, before + QStringLiteral(" neu"), 1000);
         QTRY_VERIFY_WITH_TIMEOUT(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE, 20000);
         QCOMPARE(cellOf(place).getValue().toString(), before);
+        QCOMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->reads().count(place), 1);
         const QString notice = session->window->statusBarObject()->text();
         QVERIFY2(notice.contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(notice));
         DeviceConfigUtil::setPendingWriteTimeout(2000);

@@ -394,9 +394,10 @@ private slots:
         QVERIFY(session->sentElements(QStringLiteral("measure"), "DEL").first()["VAL"] == parseQuoted("{'ID':'12'}"));
         QCOMPARE(session->simulator.treeValues(QStringLiteral("$.MEM.MTAB[*].ID")), parse("[12,13,11]"));
         // Five seconds after the unanswered delete the list reads itself again: not before four
-        // (a coarse timer fires at most 5 % early), and by seven however busy the machine.
-        QVERIFY(waitFor([&] { return reloadedAfter >= 0 || sinceDelete.elapsed() > 7000; }, 10000));
-        QVERIFY2(reloadedAfter >= 4000 && reloadedAfter <= 7000, qPrintable(QString::number(reloadedAfter)));
+        // (a coarse timer fires at most 5 % early). Nothing else reloads it here, so it reloads
+        // long before the generous wait ends, however busy the machine.
+        QVERIFY2(waitFor([&] { return reloadedAfter >= 0; }, 30000), "no reload after the unanswered delete");
+        QVERIFY2(reloadedAfter >= 4000, qPrintable(QString::number(reloadedAfter)));
         QCOMPARE(checksOf(list), QStringLiteral("uuu"));
         QCOMPARE(reloads.count(), 1);
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':3}"), false));
