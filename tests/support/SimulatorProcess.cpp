@@ -418,7 +418,8 @@ bool SimulatorProcess::setDelay(int ms, const QString& endpoint)
     return controlJson("POST", "/control/delay", body).isObject();
 }
 
-bool SimulatorProcess::setFailure(Failure failure, int count, int status, const QString& endpoint)
+bool SimulatorProcess::setFailure(Failure failure, int count, int status, const QString& endpoint,
+                                  const QString& bodyContains)
 {
     Json::Value body(Json::objectValue);
     body["mode"] = failure == Failure::Status ? "status" : failure == Failure::EmptyBody ? "empty" : "malformed";
@@ -426,6 +427,8 @@ bool SimulatorProcess::setFailure(Failure failure, int count, int status, const 
     body["status"] = status;
     if (!endpoint.isEmpty())
         body["endpoint"] = endpoint.toStdString();
+    if (!bodyContains.isEmpty())
+        body["contains"] = bodyContains.toStdString();
     return controlJson("POST", "/control/failure", body).isObject();
 }
 

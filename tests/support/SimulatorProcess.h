@@ -146,9 +146,11 @@ public:
     bool pauseLiveValues(bool paused = true);
     // Delays every answer (of endpoint, when given) by ms; 0 ends it.
     bool setDelay(int ms, const QString& endpoint = QString());
-    // The next count requests (to endpoint, when given) fail: HTTP status
-    // (Failure::Status), an empty 200 body, or a malformed JSON body.
-    bool setFailure(Failure failure, int count = 1, int status = 500, const QString& endpoint = QString());
+    // The next count requests (to endpoint, and with bodyContains in their
+    // body, when given) fail: HTTP status (Failure::Status), an empty 200
+    // body, or a malformed JSON body.
+    bool setFailure(Failure failure, int count = 1, int status = 500, const QString& endpoint = QString(),
+                    const QString& bodyContains = QString());
     bool clearFaults();
     // The web-service requests received: [{"time","method","path","query","body"}, ...].
     Json::Value requestLog();

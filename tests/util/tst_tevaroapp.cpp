@@ -156,14 +156,20 @@ private slots:
         QVERIFY(writeAndAwaitEcho(NAME_PATH, "Halle 7"));
         QCOMPARE(session.requests(QStringLiteral("config")).size(), 3);
 
-        // Four failures: sent four times, then dropped. A refused telegram is sent once, dropped and reported.
+        // Four failures: sent four times, then dropped and reported with the count. A refused
+        // telegram is sent once, dropped and reported.
         for (const int code : {503, 404, 400}) {
             QVERIFY(simulator.clearRequestLog());
             QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, code == 503 ? 4 : 1, code, QStringLiteral("config")));
             app->getJSONUtil()->requestConfig(NAME_PATH, Json::Value("Halle 9"), GlobalEnums::SET);
             QVERIFY(waitUntil([&] { return app->getJSONUtil()->getRequestCount() == 0; }));
             QCOMPARE(session.requests(QStringLiteral("config")).size(), code == 503 ? 4 : 1);
-            QVERIFY(code == 503 || shown(1455, {QString::number(code), NAME_PATH}));
+            QVERIFY(code == 503 ? shown(1456, {QStringLiteral("4"), QString::number(code), NAME_PATH})
+                                : shown(1455, {QString::number(code), NAME_PATH}));
+            // The status bar shows it, in the user's language.
+            const QString told = code == 503 ? QStringLiteral("4-mal am Gerät gescheitert (HTTP 503); verworfen: ")
+                                             : QStringLiteral("abgelehnt (HTTP %1); verworfen: ").arg(code);
+            QVERIFY(waitUntil([&] { return window->statusBarObject()->text().endsWith(told + NAME_PATH); }));
         }
         QVERIFY(writeAndAwaitEcho(LOCATION_PATH, "Linie 10"));
         QCOMPARE(session.mirrorValue(NAME_PATH), Json::Value("Halle 7"));

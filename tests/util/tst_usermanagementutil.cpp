@@ -1,6 +1,7 @@
 // The user-management worker on a mirror filled by the test: the user table
 // from good and malformed device data, the exact user telegrams, which
 // notifications rebuild what, and the name check.
+#include "../common/LocalTimeZone.h"
 #include "ConfigMirrorFixture.h"
 
 #include "SimulatorProcess.h"
@@ -188,7 +189,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    qputenv("TZ", "Europe/Berlin");   // the last-login column shows local time
+    testzone::useZone(testzone::OFFSET_ZONE);   // the last-login column shows local time
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     TestUserManagementUtil test;

@@ -87,6 +87,22 @@ class TestDeviceConfig : public QObject
         QVERIFY(typeIntoCell(table(), placeOf(path).row, placeOf(path).column, text));
     }
 
+    // typeInto, for a write the device leaves unconfirmed: it is read back after expiryMs, and
+    // that read is given up only after a minute. The long time-out is set at the save itself, so
+    // no load can give the expiry the long one or the read back the short one.
+    void typeUnconfirmed(const QString& path, const QString& text, int expiryMs)
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(expiryMs);
+        bool saved = false;
+        QObject saving;
+        connect(table(), &TableObject::changeValue, &saving, [&saved] {
+            DeviceConfigUtil::setPendingWriteTimeout(60000);   // after the screen's save
+            saved = true;
+        });
+        typeInto(path, text);
+        QTRY_VERIFY(saved);   // the editor commits on the next turn of the event loop
+    }
+
     // The root from the home page, then the table of link when one is given.
     void openTable(const QString& link = QString(), bool mayBeEmpty = false)
     {
@@ -612,11 +628,8 @@ private slots:
         QObject listening;
         connect(session->window->statusBarObject(), &StatusBar::showMessage, &listening,
                 [&](QString text, Severity, int) { released = released || text == notConfirmed; });
-        DeviceConfigUtil::setPendingWriteTimeout(1000);
-        typeInto(place, typed);
-        QTRY_VERIFY(!table()->isInputEnabled());   // the editor commits on the next turn of the event loop
         // The write is released after 1 s; its read back is never given up by time here.
-        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        typeUnconfirmed(place, typed, 1000);
 
         QStringList seen;
         bool sampledWhileReading = false;
@@ -649,19 +662,51 @@ private slots:
         QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found());
         const QString before = cellOf(place).getValue().toString();
         QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
-        DeviceConfigUtil::setPendingWriteTimeout(1000);
-        typeInto(place, before + QStringLiteral(" neu"));
-        QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
+        // Armed before the write, for the read of this path only: no other request spends it.
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403, QStringLiteral("path"),
+                                              QLatin1Char('"') + place + QLatin1Char('"')));
         // Only the time-out of the read back is long: a release by time cannot pass for the refusal.
-        DeviceConfigUtil::setPendingWriteTimeout(60000);
-        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 403, QStringLiteral("path")));
+        typeUnconfirmed(place, before + QStringLiteral(" neu"), 1000);
         QTRY_VERIFY_WITH_TIMEOUT(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE, 20000);
         QCOMPARE(cellOf(place).getValue().toString(), before);
+        QCOMPARE(session->configSets().size(), 1);
+        QCOMPARE(session->reads().count(place), 1);
         const QString notice = session->window->statusBarObject()->text();
         QVERIFY2(notice.contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(notice));
         DeviceConfigUtil::setPendingWriteTimeout(2000);
         QVERIFY(session->injectSet(place, before.toStdString()));   // the device's value, known to both again
         QTRY_COMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
+    }
+
+    // A table rebuilt while a write waits (another of its entries changed on the device) shows
+    // the waiting cell with the written value, read-only, though the mirror holds the older one.
+    void aRebuildWhileAWriteWaitsKeepsTheWrittenValue()
+    {
+        const QString place = QStringLiteral("$.DISP.GEN.MEN.LOC.VAL");
+        const QString serial = QStringLiteral("$.DISP.GEN.MEN.SER.VAL");
+        openTable(GENERAL);
+        QTRY_VERIFY(table()->isInputEnabled() && placeOf(place).found() && placeOf(serial).found());
+        const QString before = cellOf(place).getValue().toString();
+        const QString typed = before + QStringLiteral(" neu");
+        // Unconfirmed (no echo), and not let go by time while the step runs.
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")) && session->simulator.clearRequestLog());
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        typeInto(place, typed);
+        QTRY_VERIFY(!table()->isInputEnabled() && session->configSets().size() == 1);
+
+        const QString newSerial = cellOf(serial).getValue().toString() + QStringLiteral("-2");
+        QVERIFY(session->injectSet(serial, newSerial.toStdString()));
+        QTRY_COMPARE(cellOf(serial).getValue().toString(), newSerial);   // rebuilt
+        QCOMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
+        QCOMPARE(cellOf(place).getValue().toString(), typed);
+        QCOMPARE(cellOf(place).getRights(), int(TableCell::READ_ONLY));
+        QCOMPARE(itemText(table(), placeOf(place).row, placeOf(place).column), typed);   // as the user sees it
+
+        // The device confirms: the cell takes input again, with the value written.
+        QVERIFY(session->injectSet(place, typed.toStdString()));
+        QTRY_VERIFY(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE);
+        QCOMPARE(cellOf(place).getValue().toString(), typed);
+        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     void rightsFollowTheUserAndTheMeasurement()

@@ -2,6 +2,7 @@
 // user-management right, the side buttons with their titles and marks, the clocks, back rules, the
 // ring-buffer and connection buttons of both headers and the measurement-start message (the Back key
 // on the other pages is in tst_mainwindow).
+#include "../common/LocalTimeZone.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
 #include "ViewTestHelpers.h"
@@ -119,25 +120,31 @@ private slots:
         }
     }
 
+    // In local time: the steps run in a zone ahead of UTC (the program else runs in UTC).
     void clocksShowTheTime()
     {
+        const testzone::ScopedZone zone;
+        QVERIFY(zone.hasOffset());
         enterFromHome("tbtnHomeDisplay");
         for (QLabel* clock : clocks()) {
             QVERIFY(clock);
-            QTRY_VERIFY2(showsNow(clock), qPrintable(clock->objectName() + QLatin1Char(' ') + clock->text()));
+            QTRY_VERIFY2_WITH_TIMEOUT(showsNow(clock), qPrintable(clock->objectName() + QLatin1Char(' ') + clock->text()),
+                                      10000);
         }
     }
 
     // Each clock writes the time anew every second.
     void clocksTick()
     {
+        const testzone::ScopedZone zone;
+        QVERIFY(zone.hasOffset());
         enterFromHome("tbtnHomeDisplay");
         const QList<QLabel*> shown = clocks();
         QVERIFY(!shown.contains(nullptr));
         for (QLabel* clock : shown)
             clock->clear();
         for (QLabel* clock : shown)
-            QTRY_VERIFY2_WITH_TIMEOUT(showsNow(clock), qPrintable(clock->objectName()), 5000);
+            QTRY_VERIFY2_WITH_TIMEOUT(showsNow(clock), qPrintable(clock->objectName()), 10000);
     }
 
     void backRules()

@@ -1,5 +1,6 @@
 // User management end to end on the simulator: the page, password states, deleting, logout, the list
 // shifting under an action, round trips, secrets. The telegrams' form: tst_usermanagementutil.
+#include "../common/LocalTimeZone.h"
 #include "../common/LogCapture.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -307,7 +308,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    qputenv("TZ", "Europe/Berlin");   // the last-login column shows local time
+    testzone::useZone(testzone::OFFSET_ZONE);   // the last-login column shows local time
     QApplication app(argc, argv);
     TestUserManagement test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -167,13 +167,15 @@ void ControlEndpoint::setFailure(const Json::Value& body, httplib::Response& res
     const Json::Value& count = memberOf(body, "count");
     const Json::Value& status = memberOf(body, "status");
     const Json::Value& endpoint = memberOf(body, "endpoint");
+    const Json::Value& contains = memberOf(body, "contains");
     if ((!count.isNull() && !count.isInt()) || (!status.isNull() && !status.isInt())
-        || (!endpoint.isNull() && !endpoint.isString()))
-        return refuse(response, "\"count\" and \"status\" are integers, \"endpoint\" a text");
+        || (!endpoint.isNull() && !endpoint.isString()) || (!contains.isNull() && !contains.isString()))
+        return refuse(response, "\"count\" and \"status\" are integers, \"endpoint\" and \"contains\" texts");
     const int httpStatus = status.isNull() ? 500 : status.asInt();
     if (failure == FaultInjector::Failure::Status && (httpStatus < 100 || httpStatus > 599))
         return refuse(response, "\"status\" must be an HTTP status");
-    faults.addFailure(failure, count.isNull() ? 1 : count.asInt(), httpStatus, endpoint.asString());
+    faults.addFailure(failure, count.isNull() ? 1 : count.asInt(), httpStatus, endpoint.asString(),
+                      contains.asString());
     answer(response, faults.toJson());
 }
 

@@ -26,12 +26,13 @@ void FaultInjector::setDelay(int ms, const std::string& endpoint)
         delays.erase(endpoint);
 }
 
-void FaultInjector::addFailure(Failure failure, int count, int status, const std::string& endpoint)
+void FaultInjector::addFailure(Failure failure, int count, int status, const std::string& endpoint,
+                               const std::string& contains)
 {
     if (failure == Failure::None || count <= 0)
         return;
     std::lock_guard<std::mutex> guard(mutex);
-    failures.push_back({failure, count, status, endpoint});
+    failures.push_back({failure, count, status, endpoint, contains});
 }
 
 void FaultInjector::clear()
@@ -41,7 +42,7 @@ void FaultInjector::clear()
     failures.clear();
 }
 
-FaultInjector::Fault FaultInjector::take(const std::string& endpoint)
+FaultInjector::Fault FaultInjector::take(const std::string& endpoint, const std::string& body)
 {
     std::lock_guard<std::mutex> guard(mutex);
     Fault fault;
@@ -53,7 +54,8 @@ FaultInjector::Fault FaultInjector::take(const std::string& endpoint)
         fault.delayMs = delay->second;
 
     for (auto rule = failures.begin(); rule != failures.end(); ++rule) {
-        if (!rule->endpoint.empty() && rule->endpoint != endpoint)
+        if ((!rule->endpoint.empty() && rule->endpoint != endpoint)
+            || body.find(rule->contains) == std::string::npos)
             continue;
         fault.failure = rule->failure;
         fault.status = rule->status;
@@ -91,6 +93,7 @@ Json::Value FaultInjector::toJson() const
         item["count"] = rule.remaining;
         item["status"] = rule.status;
         item["endpoint"] = rule.endpoint;
+        item["contains"] = rule.contains;
         state["failures"].append(item);
     }
     return state;

@@ -11,7 +11,8 @@ namespace devicesim {
 
 // Test faults for the web service: answer delays and failed answers.
 // Endpoints are named as in the URL ("login", "data", "config", ...);
-// an empty endpoint means every endpoint.
+// an empty endpoint means every endpoint. A failure may also be kept for
+// the requests whose body contains a text (one path among many reads).
 class FaultInjector
 {
 public:
@@ -26,12 +27,13 @@ public:
     };
 
     void setDelay(int ms, const std::string& endpoint);      // 0 removes it
-    // The next count requests (to endpoint) fail this way.
-    void addFailure(Failure failure, int count, int status, const std::string& endpoint);
+    // The next count requests (to endpoint, with contains in their body) fail this way.
+    void addFailure(Failure failure, int count, int status, const std::string& endpoint,
+                    const std::string& contains = std::string());
     void clear();   // no delays, no failures
 
-    // The fault for the next request to endpoint; uses up one failure.
-    Fault take(const std::string& endpoint);
+    // The fault for the next request to endpoint with that body; uses up one failure.
+    Fault take(const std::string& endpoint, const std::string& body = std::string());
 
     static bool failureFromName(const std::string& name, Failure& failure);
     Json::Value toJson() const;
@@ -43,6 +45,7 @@ private:
         int remaining;
         int status;
         std::string endpoint;
+        std::string contains;   // empty: any body
     };
 
     mutable std::mutex mutex;

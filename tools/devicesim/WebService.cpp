@@ -89,7 +89,7 @@ bool WebService::admit(const std::string& endpoint, const httplib::Request& requ
                        httplib::Response& response)
 {
     requests.record({nowMs(), request.method, request.path, queryOf(request), body});
-    const FaultInjector::Fault fault = faults.take(endpoint);
+    const FaultInjector::Fault fault = faults.take(endpoint, body);
     if (fault.delayMs > 0) {
         std::unique_lock<std::mutex> guard(delayMutex);
         delayWake.wait_for(guard, std::chrono::milliseconds(fault.delayMs), [this] { return stopping; });
