@@ -36,7 +36,6 @@ DeviceConfig::DeviceConfig(QWidget* parent)
       table(nullptr),
       keepScroll(false),
       refreshTimer(nullptr),
-      noticeTimer(nullptr),
       mode(0)
 {
     ui->setupUi(this);
@@ -54,13 +53,10 @@ DeviceConfig::DeviceConfig(QWidget* parent)
     connect(table, SIGNAL(clickValue(int&,int&,TableCell&)), this, SLOT(clickCellElement(int&,int&,TableCell&)));
     connect(table, SIGNAL(changeValue(int,int,TableCell&)), this, SLOT(saveConfig(int,int,TableCell&)));
     connect(util, SIGNAL(writesNotConfirmed(QStringList)), this, SLOT(tellNotConfirmed()));
-    connect(util, SIGNAL(writesRefused(QStringList)), this, SLOT(keepRefusalNotice()));
 
     refreshTimer = new QTimer();
     refreshTimer->setSingleShot(true);
     connect(refreshTimer, SIGNAL(timeout()), this, SLOT(updateConfigTable()));
-    noticeTimer = new QTimer(this);
-    noticeTimer->setSingleShot(true);
 }
 
 DeviceConfig::~DeviceConfig()
@@ -149,7 +145,6 @@ void DeviceConfig::openConfigPath(const QString& path, int newMode, const QStrin
 void DeviceConfig::resetConfig()
 {
     table->clearTableContent();
-    noticeTimer->stop();
     util->clearPendingWrites();
     util->resetRequestedReads();
     history.clear();
@@ -171,11 +166,9 @@ void DeviceConfig::setConfigTable(TableStructure& t)
     }
     util->holdPendingCells(t);
     const bool enableInput = true;
-    // A notice of this screen still showing outranks the routine note.
+    // A notice still showing outranks the routine note.
     const QString updated = language->getText(TEXT_TABLE_UPDATED, QStringLiteral("Aktualisierung der Einstellung"));
-    QString status;
-    if (!noticeTimer->isActive() && statusBarHoldsNoMessageBut(updated))
-        status = updated;
+    const QString status = statusBarHoldsNoMessageBut(updated) ? updated : QString();
     table->setTableData(t, enableInput, status, keepScroll, scrollPos);
     pushTable(t);
 }
@@ -267,7 +260,6 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     Q_UNUSED(column)
     Q_UNUSED(cell)
     table->setInputEnabled(false);
-    noticeTimer->stop();   // the saving note takes the notice's place
     showStatus(language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern")), STATUS_MS);
     util->saveConfig(table->getTable());
 }
@@ -276,12 +268,6 @@ void DeviceConfig::tellNotConfirmed()
 {
     showStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
                STATUS_MS);
-    noticeTimer->start(STATUS_MS);
-}
-
-void DeviceConfig::keepRefusalNotice()
-{
-    noticeTimer->start(STATUS_MS);
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

@@ -57,9 +57,6 @@ public slots:
     // The device did not confirm a write: said on the status bar, where the
     // routine note of the tables that follow does not replace it while it shows.
     void tellNotConfirmed();
-    // The device refused a write: the device link's notice stays on the status
-    // bar, not replaced by the routine note of the table that follows at once.
-    void keepRefusalNotice();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -68,8 +65,9 @@ protected:
 private:
     void pushTable(const TableStructure& t);
     // True when the status bar shows nothing, note, or this screen's saving
-    // note: a message from elsewhere (the device's reason for refusing a
-    // value) is not replaced by the routine note of the table that follows.
+    // note: a notice (the device did not confirm a write, the device link
+    // refused it, the device's reason for refusing a value) is not replaced
+    // by the routine note of the tables that follow while it shows.
     bool statusBarHoldsNoMessageBut(const QString& note) const;
     void openRootTable();
     // Asks the worker for path; the placeholder it returns carries the solved path.
@@ -82,7 +80,6 @@ private:
     TableObject* table;
     bool keepScroll;
     QTimer* refreshTimer;
-    QTimer* noticeTimer;   // runs while a notice of this screen is on the status bar
     QString startPath;
     int mode;
 };

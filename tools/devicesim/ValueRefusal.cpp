@@ -6,12 +6,18 @@
 
 namespace devicesim {
 
+namespace {
+
+// A number in its shortest form that reads back exactly, with a full stop
+// whatever the locale: "-200", "0.5", "1e+20".
 std::string shortestText(double number)
 {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, number);
     return std::string(text, result.ptr);
 }
+
+} // namespace
 
 ValueRefusal ValueRefusal::invalid(const std::string& reason)
 {

@@ -20,8 +20,4 @@ struct ValueRefusal
     static ValueRefusal outOfRange(const std::string& reason, const double* minimum, const double* maximum);
 };
 
-// A number in its shortest form that reads back exactly, with a full stop
-// whatever the locale: "-200", "0.5", "1e+20".
-std::string shortestText(double number);
-
 } // namespace devicesim
