@@ -32,10 +32,13 @@ EditTableDelegate::EditTableDelegate(QTableWidget* tableView)
     option.initFrom(view);
     const int gridHint = view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view);
     gridPen = QPen(QColor(static_cast<QRgb>(gridHint)), 0, view->gridStyle());
+    view->installEventFilter(this);
 }
 
 void EditTableDelegate::setTable(const TableStructure& newTable)
 {
+    if (newTable.getPath() != table.getPath())
+        withdrawNotice();
     table = newTable;
 }
 
@@ -140,19 +143,42 @@ void EditTableDelegate::watchInput(QLineEdit* editor, const QString& hint) const
 
 bool EditTableDelegate::eventFilter(QObject* object, QEvent* event)
 {
+    if (object == view) {
+        // Hidden with its screen or dialog: what a cell there takes is no longer the question.
+        if (event->type() == QEvent::Hide)
+            withdrawNotice();
+        return false;   // the base would take the table for an editor
+    }
     auto* editor = qobject_cast<QLineEdit*>(object);
     if (editor && !editor->hasAcceptableInput() && editor->property(inputHintProperty).isValid()) {
-        // Enter keeps the editor open and writes nothing; leaving it keeps the
-        // cell's value. Either way the technician is told what the cell takes.
-        const bool enter = event->type() == QEvent::KeyPress
-                           && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return
-                               || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        // Enter and Tab keep the editor open and write nothing; leaving it
+        // keeps the cell's value. Either way the technician is told what the
+        // cell takes.
+        bool keyKeepsEditor = false;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            keyKeepsEditor = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+        }
         const bool leftChanged = event->type() == QEvent::FocusOut
                                  && editor->text() != editor->property(openedTextProperty).toString();
-        if (enter || leftChanged)
-            OverallView::showStatus(CellInputHint::notTaken(editor->property(inputHintProperty).toString()));
+        if (keyKeepsEditor || leftChanged)
+            tellNotTaken(editor);
     }
     return QStyledItemDelegate::eventFilter(object, event);
+}
+
+void EditTableDelegate::tellNotTaken(const QLineEdit* editor) const
+{
+    shownNotice = CellInputHint::notTaken(editor->property(inputHintProperty).toString());
+    OverallView::showStatus(shownNotice);
+}
+
+void EditTableDelegate::withdrawNotice() const
+{
+    if (shownNotice.isEmpty())
+        return;
+    OverallView::withdrawStatus(shownNotice);
+    shownNotice.clear();
 }
 
 bool EditTableDelegate::installNumberValidator(QLineEdit* editor, const TableCell& cell) const
@@ -203,8 +229,9 @@ void EditTableDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
 void EditTableDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
     auto* lineEdit = qobject_cast<QLineEdit*>(editor);
-    if (!lineEdit)
-        return;
+    if (!lineEdit || !lineEdit->hasAcceptableInput())
+        return;   // the cell keeps its value; the event filter has said what it takes
+    withdrawNotice();
     const QString text = lineEdit->text();
     // The change is announced first; a listener may rebuild the table, so the
     // item is written only while the index still names it.

@@ -82,6 +82,12 @@ void OverallView::showStatus(const QString& text, int durationMs)
         emit bar->showMessage(text, SEVERITY_NOTICE, durationMs);
 }
 
+void OverallView::withdrawStatus(const QString& text)
+{
+    if (StatusBar* bar = getStatusBar())
+        bar->withdraw(text);
+}
+
 void OverallView::closeOnLogout(QWidget* dialog)
 {
     AppContext* context = AppContext::get();

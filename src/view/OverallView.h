@@ -29,6 +29,8 @@ public:
     static QString translated(int id, const QString& defaultText);
     // Shows severity-0 text on the status bar for durationMs.
     static void showStatus(const QString& text, int durationMs = 10000);
+    // Takes text off the status bar while it shows there (GUI thread).
+    static void withdrawStatus(const QString& text);
 
 protected:
     // The first view creates the shared Language, the last one deletes it.

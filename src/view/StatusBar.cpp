@@ -103,9 +103,15 @@ QString StatusBar::text() const
     return line->text();
 }
 
+QString StatusBar::message() const
+{
+    return shownMessage;
+}
+
 void StatusBar::showedMessage(QString text, Severity severity, int durationMs)
 {
     Q_UNUSED(severity)   // every severity looks the same
+    shownMessage = text;
     line->setProperty("ZZActive", true);
     line->setText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"))
                   + QStringLiteral("  ") + text);
@@ -137,6 +143,12 @@ void StatusBar::showedPermanent(bool on)
     }
 }
 
+void StatusBar::withdraw(const QString& text)
+{
+    if (!text.isEmpty() && text == shownMessage)
+        update();
+}
+
 void StatusBar::update()
 {
     timer->stop();
@@ -151,6 +163,7 @@ void StatusBar::changeKeyboardVisibility()
 
 void StatusBar::clearLine()
 {
+    shownMessage.clear();
     line->clear();
     line->setProperty("ZZActive", false);
     repolish(line);

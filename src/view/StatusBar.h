@@ -27,7 +27,10 @@ public:
 
     bool isShown() const;
     bool isPermanent() const;
+    // The line as shown: the time, two blanks and the message.
     QString text() const;
+    // The message shown, without its time; empty when none shows.
+    QString message() const;
 
 signals:
     void showMessage(QString text, Severity severity, int durationMs);
@@ -39,6 +42,9 @@ public slots:
     void showedTextMessage(int textId, QString defaultText, QStringList arguments, Severity severity,
                            int durationMs);
     void showedPermanent(bool on);
+    // Takes text off the bar while it is the message shown: a notice that is
+    // no longer true goes before its time is over. Any other message stays.
+    void withdraw(const QString& text);
     // The message's time is over.
     void update();
     void changeKeyboardVisibility();
@@ -52,6 +58,7 @@ private:
     QTimer* timer;
     QDockWidget* dock;
     QLineEdit* line;
+    QString shownMessage;
     bool shown;
     bool permanent;
 };

@@ -14,6 +14,7 @@
 #include "view/ExportMeasureDialog.h"
 #include "view/HistMeasureList.h"
 #include "view/Logger.h"
+#include "view/StatusBar.h"
 #include "view/TableObject.h"
 #include "widgets/ZClickLabel.h"
 #include "widgets/ZHorizontalHeader.h"
@@ -545,6 +546,19 @@ private slots:
         QVERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
         QCOMPARE(session->configSets().size(), 1);
 
+        // Mended in the editor and written: the notice of the refused text goes.
+        StatusBar* bar = session->window->statusBarObject();
+        const auto told = [bar] { return bar->message().startsWith(QStringLiteral("Eingabe nicht übernommen.")); };
+        typeName(QStringLiteral("Kessel B!"));
+        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && told());
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("Kessel_B"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(session->configSets().size(), 2);
+        QVERIFY2(!told(), qPrintable(bar->text()));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_B") && nameEditable());
+
         // The client hears of a looser pattern than the device checks: the
         // device refuses, says so, and the cell is freed after the wait.
         DeviceConfigUtil::setPendingWriteTimeout(1000);
@@ -555,8 +569,8 @@ private slots:
         typeName(QStringLiteral("Kessel A!"));
         QTRY_COMPARE(session->configSets().size(), 1);
         QCOMPARE(session->configSets().first().second, Json::Value("Kessel A!"));
-        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
-        QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Kessel_A"));
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_B") && nameEditable());
+        QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Kessel_B"));
         DeviceConfigUtil::setPendingWriteTimeout(5000);
 
         // A plain text where the entry was is the device's label: shown, no editor opens on it.
@@ -573,7 +587,7 @@ private slots:
         const Json::Value name = SimulatorProcess::setTelegram(NAME_PATH, entry["VAL"]);
         restored["INST"]["SET"]["VAL"].append(name["INST"]["SET"]["VAL"][0]);
         QVERIFY(session->inject(restored, false));
-        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_A") && nameEditable());
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_B") && nameEditable());
     }
 
     void startAndStopFromTheLogger()
@@ -619,7 +633,7 @@ private slots:
         QTRY_COMPARE(listOn(Logger::MANAGE_PAGE)->shownMeasures().size(), recordings + 1);
         bool found = false;
         for (const Measure& record : listOn(Logger::MANAGE_PAGE)->shownMeasures())
-            found = found || (record.getId() == 14 && record.getName() == QStringLiteral("Kessel_A"));
+            found = found || (record.getId() == 14 && record.getName() == QStringLiteral("Kessel_B"));
         QVERIFY(found);
     }
 
