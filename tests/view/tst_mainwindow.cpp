@@ -162,6 +162,13 @@ private slots:
         QTRY_VERIFY(bar()->text().endsWith(QStringLiteral("  from the link")) && barVisible());
         postText();
         QTRY_COMPARE(bar()->text().mid(21), QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP 404); verworfen: $.A.%2"));
+
+        // A withdrawn notice goes only while it is the message shown.
+        bar()->withdraw(QStringLiteral("Eingabe nicht übernommen."));
+        QVERIFY(bar()->message().startsWith(QStringLiteral("Das Gerät hat die Anfrage abgelehnt")) && barVisible());
+        emit bar()->showMessage(QStringLiteral("Eingabe nicht übernommen."), SEVERITY_NOTICE, 10000);
+        bar()->withdraw(QStringLiteral("Eingabe nicht übernommen."));
+        QVERIFY(bar()->message().isEmpty() && bar()->text().isEmpty() && !barVisible());
     }
 
     // Every translatable widget follows a switch; the choice is stored; a later tree takes it.
