@@ -19,8 +19,8 @@ cmake --build "$BUILD" -j"$JOBS"
 . "$ROOT/scripts/sanitizer-env.sh"
 
 # Tests may start simulators on free ports: running them in parallel is safe.
-# CTest runs them under a German locale (tests/CMakeLists.txt), the fuzzers
-# below keep the C locale.
+# CTest runs them under a German locale (tests/CMakeLists.txt); the fuzzers
+# below keep the caller's locale.
 (cd "$BUILD" && ctest --output-on-failure -j"$JOBS")
 
 "$ROOT/scripts/fuzz.sh" "$BUILD"
