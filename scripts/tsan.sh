@@ -32,8 +32,6 @@ CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$BUILD" -j"$JOBS"
 
 . "$ROOT/scripts/sanitizer-env.sh"
-# The locale of scripts/test.sh: the same suite, the same numbers.
-. "$ROOT/scripts/test-locale.sh"
 REPORTS="$BUILD/tsan-reports"
 rm -rf "$REPORTS"
 mkdir -p "$REPORTS"

@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QFontMetrics>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -139,6 +140,11 @@ void CustomPlotLine::loadColors()
 void CustomPlotLine::setupAxes()
 {
     setAutoAddPlottableToLegend(false);
+    // QCustomPlot writes tick labels in the widget's locale: with a point, as the
+    // device and the rest of the client, on any machine.
+    QLocale numbers = QLocale::c();
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    setLocale(numbers);
     dateTimeTicker.reset(new ChartTimeTicker);
     dateTimeTicker->setDateTimeFormat(dateTimeFormats.first());
     xAxis->setTicker(dateTimeTicker);

@@ -250,6 +250,32 @@ private slots:
             QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 
+    // Both value axes write fractions with a point, as the device and the rest of the client do,
+    // under the German locale the suite runs in (tests/CMakeLists.txt).
+    void axisNumbersHaveAPoint()
+    {
+        QVERIFY2(QLocale().decimalPoint() == QLatin1Char(','), "the tests run under de_DE.UTF-8");
+        start(chart, measureOf(2));
+        QMap<int, GraphDescriptor> descriptors = chart->getGraphDescriptors();
+        descriptors[1].setAxis(1);
+        chart->setGraphDescriptors(descriptors);
+        chart->lockedGraph(0)->insertPoints(pointsOf({{1000.0, 79.1}, {1005.0, 79.9}, {1010.0, 79.4}}), 1000);
+        chart->lockedGraph(1)->insertPoints(pointsOf({{1000.0, -0.2}, {1005.0, 0.4}, {1010.0, 0.1}}), 1000);
+        chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chart));
+        chart->setViewMode(0);
+        chart->xAxis->setRange(1000.0, 1010.0);
+        chart->yAxis->setRange(79.0, 80.0);
+        chart->yAxis2->setRange(-0.5, 0.5);
+        chart->replot();
+        for (QCPAxis* axis : {chart->yAxis, chart->yAxis2}) {
+            const QString labels = QStringList(axis->tickVectorLabels().toList()).join(QLatin1Char(' '));
+            QVERIFY2(axis->tickLabels() && labels.contains(QLatin1Char('.')) && !labels.contains(QLatin1Char(',')),
+                     qPrintable(labels));
+        }
+        QVERIFY(grabScreenshot(chart, QStringLiteral("plotline-axes.png")));
+    }
+
     void mouseNavigationAndSidePanel()
     {
         start(chart, measureOf(2));

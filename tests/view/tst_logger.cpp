@@ -378,28 +378,24 @@ private slots:
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':7}"), false));
         QVERIFY(waitFor([&] { return checksOf(list) == QLatin1String("uuu"); }) && press(rowCheck(list, 0)));
         QSignalSpy reloads(list->worker(), SIGNAL(updateHistMeasure(QVector<Measure>,bool)));
-        // When the list reloads, counted from the press: the timer starts within it, so the time is never short.
-        QElapsedTimer sinceDelete;
-        qint64 reloadedAfter = -1;
+        // Five seconds after the unanswered delete the list reads itself again. Timed by two timers
+        // of this thread, due 4.5 s before the delete and 5.5 s after it: a busy machine delays them
+        // as much as the list's, and due timers fire in the order they are due.
+        QStringList order;
         QObject watching;
         connect(list->worker(), QOverload<QVector<Measure>, bool>::of(&HistMeasureListUtil::updateHistMeasure),
-                &watching, [&] {
-                    if (reloadedAfter < 0)
-                        reloadedAfter = sinceDelete.elapsed();
-                });
+                &watching, [&order] { order << QStringLiteral("reload"); });
         QVERIFY(session->simulator.clearRequestLog());
-        sinceDelete.start();
+        QTimer::singleShot(4500, Qt::PreciseTimer, &watching, [&order] { order << QStringLiteral("4.5 s"); });
         QVERIFY(press(actionOf(list)));
+        QTimer::singleShot(5500, Qt::PreciseTimer, &watching, [&order] { order << QStringLiteral("5.5 s"); });
         QCOMPARE(checksOf(list), QStringLiteral("---"));
         // The delete reached the device, which kept every recording.
         QVERIFY(waitFor([&] { return session->sentElements(QStringLiteral("measure"), "DEL").size() == 1; }));
         QVERIFY(session->sentElements(QStringLiteral("measure"), "DEL").first()["VAL"] == parseQuoted("{'ID':'12'}"));
         QCOMPARE(session->simulator.treeValues(QStringLiteral("$.MEM.MTAB[*].ID")), parse("[12,13,11]"));
-        // Five seconds after the unanswered delete the list reads itself again: not before four
-        // (a coarse timer fires at most 5 % early). Nothing else reloads it here, so it reloads
-        // long before the generous wait ends, however busy the machine.
-        QVERIFY2(waitFor([&] { return reloadedAfter >= 0; }, 30000), "no reload after the unanswered delete");
-        QVERIFY2(reloadedAfter >= 4000, qPrintable(QString::number(reloadedAfter)));
+        QVERIFY(waitFor([&] { return order.contains(QStringLiteral("5.5 s")); }, 60000));
+        QCOMPARE(order, (QStringList{"4.5 s", "reload", "5.5 s"}));
         QCOMPARE(checksOf(list), QStringLiteral("uuu"));
         QCOMPARE(reloads.count(), 1);
         QVERIFY(inject(QStringLiteral("$.MEM.INP"), parseQuoted("{'AUT':3}"), false));
