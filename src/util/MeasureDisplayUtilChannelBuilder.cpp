@@ -209,6 +209,8 @@ void MeasureDisplayUtilChannelBuilder::addFunctions(const MeasureDisplayUtilDesc
         table.setHeaderVisible(false);
         table.setRows(rows);
         table.setPath(channelPath + QLatin1Char('.') + way + QStringLiteral(".VAL"));
+        // While a write waits, the typed value shows read-only, not the mirror's older one.
+        cellFactory->holdPendingCells(table);
         tables.append(table);
     }
     data.setFunctionList(functions);
