@@ -16,6 +16,7 @@
 #include "view/ChannelFunctionDialog.h"
 #include "view/ChannelList.h"
 #include "view/MeasureDisplay.h"
+#include "view/MessageDialog.h"
 #include "view/StatusBar.h"
 #include "view/TableObject.h"
 #include "widgets/ZComboBox.h"
@@ -30,6 +31,7 @@
 #include <QScrollEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <functional>
@@ -509,7 +511,7 @@ private slots:
     // through a rebuild; at 5 s the status bar says the device did not confirm it (timed by timers
     // due before and after, see tst_deviceconfigutil) and it is read back; when that read is given
     // up too, the dialog shows the mirror's value and takes input again. The device restarts: the
-    // session's token is refused and the login page shows.
+    // write, still queued, meets a refused token, and the login page names it.
     void aWriteWhileTheDeviceIsAway()
     {
         const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
@@ -552,6 +554,16 @@ private slots:
 
         QVERIFY(session->simulator.startAgain());
         QTRY_VERIFY_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), 10000);
+        MessageDialog* messages = OverallView::getMessageDialog();
+        const auto told = [messages] {
+            return messages->isVisible() ? messages->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText()
+                                         : QString();
+        };
+        QTRY_COMPARE(told(), QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden nicht geschrieben:\n"
+                                            "CH01 Temperatur Kessel – Offset"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("login-values-not-written-de.png")));
+        QVERIFY(deviceText(channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL")) != QLatin1String("2.5"));
+        QVERIFY(session->click(QStringLiteral("btnMessageDialog0")));
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
     }
 
