@@ -523,6 +523,10 @@ private slots:
         QVERIFY(before != QLatin1String("2.5"));
         QTRY_COMPARE(session->json()->getRequestCount(), 0);
         QVERIFY(session->simulator.stop());
+        AtExit restart{[this] {   // also when a check failed on the way
+            if (!session->simulator.isRunning())
+                session->simulator.startAgain();
+        }};
 
         StatusBar* bar = session->window->statusBarObject();
         QStringList order;
