@@ -18,4 +18,5 @@ struct TelegramRequest
     qint64 muid = 0;       // message answer: "MUID" of the answered message
     qint64 mid = 0;        // message answer: "MID" of the answered message
     int mtyp = 0;          // message answer: "MTYP" of the answered message
+    QString label;         // configuration write: the entry as the screen names it; never sent
 };

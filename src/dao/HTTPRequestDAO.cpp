@@ -92,12 +92,13 @@ void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
         if (!abortedByUs) {
             // Qt's error text holds the URL; neither the token nor any other query value is shown.
             const QString text = LogRedaction::hideUrlQuery(reply->errorString(), reply->url());
-            emit showingErrorMessage(QStringLiteral("HTTP-Request Failure: ") + LogRedaction::redactToken(text));
+            tellFailure(QStringLiteral("HTTP-Request Failure: ") + LogRedaction::redactToken(text));
         }
         if (status.isValid() && status.toInt() >= 400)
             emit httpStatusError(key, status.toInt());
         emit replyAvailable(key, NETWORK_ERROR);
     } else {
+        failureShown.clear();
         const QByteArray body = reply->readAll();
         if (!body.isEmpty()) {
             emit addingReply(Reply(key, body));   // stored before anyone is told
@@ -119,9 +120,18 @@ void HTTPRequestDAO::addedReply(Reply reply)
     replies.append(reply);
 }
 
+void HTTPRequestDAO::tellFailure(const QString& text)
+{
+    if (text == failureShown && sinceFailureShown.isValid() && sinceFailureShown.elapsed() < FAILURE_SHOWN_MS)
+        return;
+    failureShown = text;
+    sinceFailureShown.start();
+    emit showingErrorMessage(text);
+}
+
 void HTTPRequestDAO::showedErrorMessage(QString text)
 {
-    StatusMessageSink::post(text, SEVERITY_ERROR, 10000);
+    StatusMessageSink::post(text, SEVERITY_ERROR, FAILURE_SHOWN_MS);
 }
 
 bool HTTPRequestDAO::isBusy()

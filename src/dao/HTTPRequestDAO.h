@@ -4,6 +4,7 @@
 #include "dao/RequestMethod.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -30,6 +31,11 @@ public:
         NETWORK_ERROR = 1,   // transport failure, HTTP error status, time-out or abort
         EMPTY_ANSWER = 2     // success without a body
     };
+
+    // How long a failure shows on the status bar. The same failure again is
+    // shown only once this time has passed since it was: a device that stays
+    // away fails every poll alike, and would cover every other notice.
+    static const int FAILURE_SHOWN_MS = 10000;
 
     HTTPRequestDAO(int timeoutMs, QObject* parent = nullptr);
     ~HTTPRequestDAO() override;
@@ -67,6 +73,8 @@ signals:
 
 private:
     void setBusy(bool value);
+    // Shows a failure text unless the same one shows already.
+    void tellFailure(const QString& text);
 
     int timeoutMs;
     QNetworkAccessManager* manager;
@@ -74,6 +82,8 @@ private:
     QList<Reply> replies;
     QMutex mutex;   // guards busy and replies
     QPointer<QNetworkReply> inFlight;   // the reply of the last request until it finishes or is aborted
+    QString failureShown;               // the last failure text shown; empty after a success
+    QElapsedTimer sinceFailureShown;
 };
 
 Q_DECLARE_METATYPE(HTTPRequestDAO::ResponseType)

@@ -4,6 +4,7 @@
 #include "util/DeviceConfigUtil.h"
 
 #include "common/AnnotatedLocks.h"
+#include "common/EntryName.h"
 #include "common/JsonMember.h"
 #include "common/PathRelation.h"
 #include "util/JSONUtil.h"
@@ -335,9 +336,11 @@ int DeviceConfigUtil::getPendingWriteTimeout()
 void DeviceConfigUtil::saveConfig(const TableStructure& table)
 {
     QMap<QString, Json::Value> writes;
+    QMap<QString, QString> labels;
     QMap<QString, PendingWrite> pending;
     for (int r = 0; r < table.rowCount(); ++r) {
-        for (const TableCell& cell : table.rowAt(r)) {
+        for (int c = 0; c < table.rowAt(r).size(); ++c) {
+            const TableCell& cell = table.cellAt(r, c);
             if (cell.getRights() != TableCell::EDITABLE || !cell.isChanged() || cell.getPath().isEmpty())
                 continue;
             const QVariant value = cell.getValue();
@@ -375,6 +378,7 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
                 break;
             }
             writes.insert(cell.getPath(), json);
+            labels.insert(cell.getPath(), entryName(table, r, c));
             pending.insert(cell.getPath(), PendingWrite{value});
         }
     }
@@ -388,7 +392,7 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
     }
     if (writes.isEmpty() || !jsonUtil)
         return;
-    jsonUtil->requestConfig(writes, GlobalEnums::SET);
+    jsonUtil->requestConfig(writes, GlobalEnums::SET, labels);
     // Unconfirmed writes must not keep the table read-only for ever; a precise
     // timer, as a coarse one may let them go 5 % early.
     QTimer::singleShot(getPendingWriteTimeout(), Qt::PreciseTimer, this,

@@ -58,7 +58,8 @@ public:
 
     // --- Writing back and pending writes.
     // Sends every changed editable cell (rights 2) as one configuration write
-    // each and makes them the pending writes, replacing earlier ones.
+    // each, labelled with the entry's name (entryName), and makes them the
+    // pending writes, replacing earlier ones.
     // A write the device has not confirmed within the time-out has its path
     // read (writesNotConfirmed); its cell keeps the written value until the
     // answer, and is let go when the read is refused or unanswered for another

@@ -319,9 +319,13 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
         return;
     if (status < 500) {
         // The device rejects the telegram itself; sending it again cannot help.
-        dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status), TEXT_REQUEST_REJECTED,
-                     QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP %1); verworfen: %2"),
-                     {QString::number(status)});
+        const QList<TelegramRequest> dropped =
+            dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status),
+                         TEXT_REQUEST_REJECTED, QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP %1); verworfen: %2"),
+                         {QString::number(status)});
+        // Writes of a session the device ended are named to the user at the login.
+        if (status == 401)
+            jsonUtil->keepWritesOfRefusedSession(dropped);
         return;
     }
     if (ids.first() == serverErrorHeadId) {
@@ -351,18 +355,20 @@ bool HTTPRequestUtil::isStale(const QVariant& key, quint64 generation)
     return true;
 }
 
-void HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
-                                   const QString& defaultText, QStringList arguments)
+QList<TelegramRequest> HTTPRequestUtil::dropRequests(const QList<qint64>& ids, quint64 generation,
+                                                    const QString& reason, int textId, const QString& defaultText,
+                                                    QStringList arguments)
 {
     const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation);
     if (dropped.isEmpty())
-        return;   // already gone, or the queue was cleared meanwhile
+        return dropped;   // already gone, or the queue was cleared meanwhile
     QStringList paths;
     for (const TelegramRequest& request : dropped)
         paths.append(request.path.isEmpty() ? QStringLiteral("MUID %1").arg(request.muid) : request.path);
     const QString pathList = paths.join(QStringLiteral(", "));
     arguments.append(pathList);
     report(QStringLiteral("Request %1 and dropped: %2").arg(reason, pathList), textId, defaultText, arguments);
+    return dropped;
 }
 
 void HTTPRequestUtil::report(const QString& logText, int textId, const QString& defaultText,

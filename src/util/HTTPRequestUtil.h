@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TelegramRequest.h"
 #include "dao/HTTPRequestDAO.h"
 #include "util/PreparedRequest.h"
 
@@ -96,10 +97,10 @@ private:
     void failLogin(quint64 sequence);
     void disconnectLoginReply();
     bool isStale(const QVariant& key, quint64 generation);
-    // Takes the requests from the queue; reason goes to the log, the language
-    // file's text textId (the dropped paths appended to its arguments) to the
-    // status bar.
-    void dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
+    // Takes the requests from the queue and returns them; reason goes to the
+    // log, the language file's text textId (the dropped paths appended to its
+    // arguments) to the status bar.
+    QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation, const QString& reason, int textId,
                       const QString& defaultText, QStringList arguments);
     // Logs text (English) and shows the language file's text textId on the
     // status bar, with the arguments put in for %1, %2, ...

@@ -90,8 +90,12 @@ public:
     // Queues reads of several paths at once, so they go out in one telegram.
     void requestPaths(const QStringList& paths);
     void requestIPTH();
-    void requestConfig(const QString& path, const Json::Value& value, const int& mode);
-    void requestConfig(const QMap<QString, Json::Value>& values, const int& mode);
+    // label: the entry as the screen names it, for telling the user of a write
+    // that never reached the device (takeUnwrittenConfigNames); empty: its path.
+    void requestConfig(const QString& path, const Json::Value& value, const int& mode,
+                       const QString& label = QString());
+    void requestConfig(const QMap<QString, Json::Value>& values, const int& mode,
+                       const QMap<QString, QString>& labels = QMap<QString, QString>());
     void requestMeasure(const QString& path, const Json::Value& value, const int& mode);
     void requestExport(const QString& path, const Json::Value& value, const int& mode);
     void requestUser(const QString& path, const Json::Value& value, const int& mode);
@@ -120,6 +124,12 @@ public:
     QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation);
     // Empties the queue and starts a new generation; what was read is forgotten.
     void clearRequests();
+    // Configuration writes the device dropped because it refused the session (HTTP 401).
+    void keepWritesOfRefusedSession(const QList<TelegramRequest>& dropped);
+    // The names (label, else path) of those writes and of the configuration
+    // writes still queued, which the next login clears: none of them reached
+    // the device. The kept ones are forgotten.
+    QStringList takeUnwrittenConfigNames();
     int getRequestCount();
     quint64 getRequestGeneration();
 
@@ -186,8 +196,9 @@ private:
     HTTPRequestUtil* httpRequestUtil;         // owned
     QMutex receivedMutex;                     // guards received
     QList<Json::Value> received;
-    QMutex queueMutex;                        // guards queue, queuedReads, requestCounter and requestGeneration
+    QMutex queueMutex;                        // guards queue, queuedReads, requestCounter, requestGeneration and refusedWrites
     QList<TelegramRequest> queue;
+    QStringList refusedWrites;                // names of configuration writes dropped for a refused session
     QSet<QString> queuedReads;                // paths of the queued type-1 requests
     qint64 requestCounter;
     quint64 requestGeneration;                // counts clearRequests(); ids are unique within one

@@ -6,6 +6,15 @@
 #include "common/TelegramBuilder.h"
 #include "util/DeviceConfigUtil.h"
 
+namespace {
+
+QString nameOf(const TelegramRequest& request)
+{
+    return request.label.isEmpty() ? request.path : request.label;
+}
+
+} // namespace
+
 void JSONUtil::requestPath(const QString& path)
 {
     addTyped(REQUEST_PATH, path, Json::Value(), GlobalEnums::GET);
@@ -28,18 +37,25 @@ void JSONUtil::requestIPTH()
     requestPath(QStringLiteral("$.IPTH"));
 }
 
-void JSONUtil::requestConfig(const QString& path, const Json::Value& value, const int& mode)
+void JSONUtil::requestConfig(const QString& path, const Json::Value& value, const int& mode, const QString& label)
 {
     if (path.isEmpty())
         return;
-    addTyped(REQUEST_CONFIG, path, value, mode);
+    TelegramRequest request;
+    request.kind = REQUEST_CONFIG;
+    request.path = path;
+    request.value = value;
+    request.mode = mode;
+    request.label = label;
+    addRequest(request);
 }
 
-void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int& mode)
+void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int& mode,
+                             const QMap<QString, QString>& labels)
 {
     // QMap iterates in ascending key order.
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-        requestConfig(it.key(), it.value(), mode);
+        requestConfig(it.key(), it.value(), mode, labels.value(it.key()));
 }
 
 void JSONUtil::requestMeasure(const QString& path, const Json::Value& value, const int& mode)
@@ -184,11 +200,34 @@ void JSONUtil::clearRequests()
     {
         AnnotatedMutexLocker locker(&queueMutex);
         queue.clear();
+        refusedWrites.clear();
         queuedReads.clear();
         requestCounter = 0;
         ++requestGeneration;
     }
     forgetSessionReads();
+}
+
+void JSONUtil::keepWritesOfRefusedSession(const QList<TelegramRequest>& dropped)
+{
+    AnnotatedMutexLocker locker(&queueMutex);
+    for (const TelegramRequest& request : dropped) {
+        if (request.kind == REQUEST_CONFIG)
+            refusedWrites.append(nameOf(request));
+    }
+}
+
+QStringList JSONUtil::takeUnwrittenConfigNames()
+{
+    AnnotatedMutexLocker locker(&queueMutex);
+    QStringList names;
+    names.swap(refusedWrites);
+    for (const TelegramRequest& request : qAsConst(queue)) {
+        if (request.kind == REQUEST_CONFIG)
+            names.append(nameOf(request));
+    }
+    names.removeDuplicates();   // a value written twice is named once
+    return names;
 }
 
 int JSONUtil::getRequestCount()

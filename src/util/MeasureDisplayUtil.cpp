@@ -44,9 +44,14 @@ MeasureDisplayUtil::MeasureDisplayUtil(QObject* parent)
         connect(app, SIGNAL(onLogout()), this, SLOT(endSession()));
     setBlockable(true);
 
-    // One plain factory for every function cell and write; its pending
-    // writes are dropped after each save, so cells come out as from a new one.
+    // One plain factory for every function cell and write. Its pending writes
+    // hold the written cells until the device confirms them, or for the
+    // factory's time-out; each release shows the channel anew. Its signals
+    // come from the receive and poll threads, queued.
     cellFactory = new DeviceConfigUtil(this);
+    connect(cellFactory, SIGNAL(updateConfigTable()), this, SIGNAL(updateChannelData()), Qt::QueuedConnection);
+    connect(cellFactory, SIGNAL(writesNotConfirmed(QStringList)), this, SIGNAL(functionWriteNotConfirmed()),
+            Qt::QueuedConnection);
 
     thread = new QThread();
     thread->setObjectName(QStringLiteral("MeasureDisplayUtil"));
@@ -327,7 +332,11 @@ void MeasureDisplayUtil::triggerFunction(const TableStructure& functionTable)
 void MeasureDisplayUtil::saveFunctionTable(const TableStructure& table)
 {
     cellFactory->saveConfig(table);
-    cellFactory->clearPendingWrites();
+}
+
+bool MeasureDisplayUtil::isFunctionWriteWaiting()
+{
+    return cellFactory->hasPendingWrites();
 }
 
 // ------------------------------------------------------- change detection

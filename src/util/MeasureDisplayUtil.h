@@ -28,7 +28,9 @@ class QThread;
 // Threads: everything but the list build runs in the GUI thread. The channel
 // list (paths, names, current channel, pending hand-over) lives under the
 // worker's mutex: the build hands its result over under it, and this class
-// reads and changes it only under it.
+// reads and changes it only under it. The cell factory's change filter
+// (receive thread) and its note of dropped writes (poll thread) reach it
+// through queued signals.
 class MeasureDisplayUtil : public OverallUtil
 {
     Q_OBJECT
@@ -62,8 +64,13 @@ public:
 
     // Sets the function's "VAL" to 1 on the device; nothing for a table without path.
     void triggerFunction(const TableStructure& functionTable);
-    // Writes the table's changed editable cells to the device.
+    // Writes the table's changed editable cells to the device. Until the device
+    // confirms them (or the configuration's time-outs pass, see
+    // DeviceConfigUtil::saveConfig), function tables hold their cells read-only
+    // with the written values; each release emits updateChannelData().
     void saveFunctionTable(const TableStructure& table);
+    // A function write waits for the device.
+    bool isFunctionWriteWaiting();
 
     QVector<QString> getChannelNames();
     QVector<QString> getChannelPaths();
@@ -91,6 +98,8 @@ signals:
     void deleteSonsor();
     // The login session ended; dialogs of it close.
     void sessionEnded();
+    // The device did not confirm a function write in time; it is read back.
+    void functionWriteNotConfirmed();
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);

@@ -6,6 +6,7 @@
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
 #include "util/MeasureDisplayUtilDescription.h"
+#include "util/MeasureDisplayUtilGetTableDataWorker.h"
 
 #include <QVariant>
 
@@ -183,6 +184,8 @@ void MeasureDisplayUtilChannelBuilder::addFunctions(const MeasureDisplayUtilDesc
 {
     QVector<ChannelData::Function> functions;
     QVector<TableStructure> tables;
+    // Titled by the channel, so a write is named with it (entryName).
+    const QString title = MeasureDisplayUtilGetTableDataWorker::channelName(channel, description.descriptionWays);
     for (int k = 0; k < description.functionWays.size(); ++k) {
         const QString& way = description.functionWays.at(k);
         const Json::Value function = lookUp(channel, way);
@@ -209,6 +212,9 @@ void MeasureDisplayUtilChannelBuilder::addFunctions(const MeasureDisplayUtilDesc
         table.setHeaderVisible(false);
         table.setRows(rows);
         table.setPath(channelPath + QLatin1Char('.') + way + QStringLiteral(".VAL"));
+        table.setTitle(title);
+        // While a write waits, the typed value shows read-only, not the mirror's older one.
+        cellFactory->holdPendingCells(table);
         tables.append(table);
     }
     data.setFunctionList(functions);

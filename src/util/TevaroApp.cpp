@@ -213,6 +213,13 @@ void TevaroApp::sessionRefused()
                                 QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden."), {},
                                 SEVERITY_ERROR, 10000);
     stop();
+    // The session's threads have ended: nothing of it is dropped or sent any more.
+    const QStringList unwritten = jsonUtil->takeUnwrittenConfigNames();
+    if (unwritten.isEmpty())
+        return;
+    qWarning().noquote() << "Values not written to the device before it ended the session:"
+                         << unwritten.join(QStringLiteral(", "));
+    emit valuesNotWritten(unwritten);
 }
 
 void TevaroApp::waitForLogoutAnswer(int timeoutMs)

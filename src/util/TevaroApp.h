@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 
@@ -71,6 +72,10 @@ public slots:
 signals:
     void onLogout();
     void onUpdateActivity(bool active);
+    // The device refused the session with configuration writes that never
+    // reached it; names: each entry as its screen named it, else its path.
+    // Emitted after onLogout(), with the login page up.
+    void valuesNotWritten(QStringList names);
 
 private slots:
     void logoutAnswerArrived();

@@ -25,9 +25,10 @@ UserLoginUtil::UserLoginUtil(QObject* parent)
     : OverallUtil(parent)
 {
     AppContext* context = AppContext::get();
-    if (TevaroApp* application = context->getApp())
+    if (TevaroApp* application = context->getApp()) {
         connect(application, SIGNAL(onLogout()), this, SLOT(logout()));
-    else
+        connect(application, SIGNAL(valuesNotWritten(QStringList)), this, SIGNAL(valuesNotWritten(QStringList)));
+    } else
         qWarning().noquote() << "Login worker created without application: logout is not followed.";
     AppContext::release();
 }

@@ -5,6 +5,7 @@
 #include <json/json.h>
 
 #include <QString>
+#include <QStringList>
 
 // Worker of the login screen: sends user name and password to the device,
 // evaluates the answer (token and rights) and reports the outcome. It also
@@ -30,6 +31,8 @@ public:
 signals:
     void updateLogin(bool& ok);
     void autoLoggedOut(QString text);
+    // The device ended the session before these values reached it (TevaroApp::valuesNotWritten).
+    void valuesNotWritten(QStringList names);
 
 public slots:
     void setLogin(Json::Value& reply);

@@ -15,6 +15,8 @@ const int UNIT_COLUMN = 2;
 const int FUNCTION_TABLE_STYLE = 1;   // no lines
 const int CLOSE_TEXT_ID = 302;
 const int CHANNEL_GONE_TEXT_ID = 1610;
+const int NOT_CONFIRMED_TEXT_ID = 1590;
+const int STATUS_MS = 10000;
 }
 
 ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& name, MeasureDisplayUtil* worker,
@@ -41,6 +43,7 @@ ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& na
         connect(util, SIGNAL(updateComboBox(QStringList&)), this, SLOT(setChannelLabel(QStringList&)));
         connect(util, SIGNAL(updateChannelData(ChannelData&,bool&)), this, SLOT(setChannelData(ChannelData&,bool&)));
         connect(util, SIGNAL(updateRights()), this, SLOT(updateFunction()));
+        connect(util, SIGNAL(functionWriteNotConfirmed()), this, SLOT(tellNotConfirmed()));
         // No dialog of one login stays open, with its rights, for the next.
         connect(util, SIGNAL(sessionEnded()), this, SLOT(close()));
 
@@ -190,7 +193,9 @@ void ChannelFunctionDialog::applyListing()
     // delivered yet) belongs to another channel now.
     const bool shown = shownFunction >= 0 && shownFunction < functionList.size() && tableOfChannel();
     ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag);
-    table()->setInputEnabled(listed && shown);
+    // A written value stays read-only until the device confirms it or the wait is given up.
+    const bool waiting = util && util->isFunctionWriteWaiting();
+    table()->setInputEnabled(listed && shown && !waiting);
     ui->lblFunctionDialogGone->setVisible(!listed);
 }
 
@@ -226,6 +231,13 @@ void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& c
             cells[c].setChanged(cells[c].isChanged() && r == row && c == column);
     }
     util->saveFunctionTable(edited);
+    applyListing();   // the typed value stays shown, read-only, while the write waits
+}
+
+void ChannelFunctionDialog::tellNotConfirmed()
+{
+    showStatus(language->getText(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
+               STATUS_MS);
 }
 
 void ChannelFunctionDialog::setChannelLabel(QStringList& names)

@@ -21,7 +21,10 @@ class ChannelFunctionDialog;
 
 // The functions of one measuring channel (clear maximum and minimum, zero,
 // ...): a menu of them, the chosen function's settings, editable in place and
-// written at once, and a button that runs the function on the device.
+// written at once, and a button that runs the function on the device. A
+// written value stays read-only, as typed, until the device confirms it; one
+// the device leaves unconfirmed is read back (said on the status bar) and the
+// device's value shows when the read answers or is given up.
 //
 // The dialog belongs to the channel shown when it opened, known by its path
 // and name: it asks for that channel only, takes deliveries of that channel
@@ -56,6 +59,8 @@ public slots:
     void changeFunctionData(int row, int column, TableCell& cell);
     void updateFunction();
     void setChannel();
+    // The device did not confirm a written value in time: said on the status bar.
+    void tellNotConfirmed();
 
 private:
     // Looks the channel up in the display's list, taking a new name given in

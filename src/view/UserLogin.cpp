@@ -30,6 +30,7 @@ const char* const MAKER_ADDRESS = "https://www.example.com/";
 const int TEXT_LOGIN_RUNNING = 907;
 const int TEXT_LOGIN_FAILED = 908;
 const int TEXT_AUTO_LOGOUT = 964;
+const int TEXT_VALUES_NOT_WRITTEN = 1640;
 
 MainWindow* contextMainWindow()
 {
@@ -61,6 +62,7 @@ UserLogin::UserLogin(QWidget* parent)
     connect(ui->leUserLoginPassword, SIGNAL(textEdited(QString)), this, SLOT(resetLoginHint(QString)));
     connect(ui->cbxUserLoginLanguage, SIGNAL(activated(int)), this, SLOT(changeOfLanguage(int)));
     connect(util, SIGNAL(autoLoggedOut(QString)), this, SLOT(showAutoLogout(QString)));
+    connect(util, SIGNAL(valuesNotWritten(QStringList)), this, SLOT(showValuesNotWritten(QStringList)));
 
     initLanguageTexts();
 
@@ -208,6 +210,23 @@ void UserLogin::showAutoLogout(QString text)
     dialog->showDialog(mid, muid,
                        language->getText(TEXT_AUTO_LOGOUT, QStringLiteral("Benutzer wurde automatisch vom System abgemeldet")),
                        0, QStringList());
+}
+
+void UserLogin::showValuesNotWritten(QStringList names)
+{
+    MessageDialog* dialog = OverallView::getMessageDialog();
+    if (!dialog) {
+        qWarning().noquote() << "Values not written cannot be named: no message dialog.";
+        return;
+    }
+    qint64 mid = 0;
+    qint64 muid = 0;
+    OwnMessageId::next(mid, muid);
+    const QString text = language->getText(TEXT_VALUES_NOT_WRITTEN,
+                                           QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden "
+                                                          "nicht geschrieben:\n%1"));
+    // An empty caption: the button says the language file's "Ok".
+    dialog->showDialog(mid, muid, text.arg(names.join(QLatin1Char('\n'))), 1, QStringList{QString()});
 }
 
 bool UserLogin::event(QEvent* event)

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QEvent;
@@ -38,6 +39,8 @@ public slots:
     void setLogin(bool& ok);
     void changeOfLanguage(int index);
     void showAutoLogout(QString text);
+    // Names, in the message dialog, the values the device never got before it ended the session.
+    void showValuesNotWritten(QStringList names);
 
 protected:
     bool event(QEvent* event) override;

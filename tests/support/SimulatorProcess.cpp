@@ -123,8 +123,20 @@ bool SimulatorProcess::stop()
         process->kill();
         process->waitForFinished(5000);
     }
+    lastPort = listenPort;
     listenPort = -1;
     return clean && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+}
+
+bool SimulatorProcess::startAgain(int timeoutMs)
+{
+    if (isRunning() || lastPort <= 0)
+        return false;
+    const QStringList usual = arguments;
+    arguments[1] = QString::number(lastPort);   // after "--port"
+    const bool started = start(timeoutMs);
+    arguments = usual;
+    return started && listenPort == lastPort;
 }
 
 bool SimulatorProcess::isRunning() const { return process->state() == QProcess::Running; }

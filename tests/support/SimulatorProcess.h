@@ -76,6 +76,9 @@ public:
     bool start(int timeoutMs = 10000);
     // SIGTERM, then kill after 5 s. True when the simulator ended by itself with exit code 0.
     bool stop();
+    // After stop(): starts again on the port it listened on, as a device restarting at its
+    // address, with a fresh tree and no sessions. False when that port cannot be had.
+    bool startAgain(int timeoutMs = 10000);
     bool isRunning() const;
 
     int port() const;                     // -1 before start()
@@ -188,4 +191,5 @@ private:
     QStringList arguments;
     std::unique_ptr<ChildProcess> process;
     int listenPort = -1;
+    int lastPort = -1;   // the port before the last stop()
 };

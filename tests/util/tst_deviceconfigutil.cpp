@@ -311,6 +311,36 @@ private slots:
                  sent({{"BEEP", Json::Value(false)}, {"NAME", Json::Value("Halle 4")}, {"RATE", Json::Value("15")}}));
     }
 
+    // Each write carries its entry's name as the table shows it (named to the user when the device
+    // ends the session before it got the write): title and row, a column's heading where the table
+    // shows its header, the path where nothing names it.
+    void writesAreLabelledAsTheTableNamesThem()
+    {
+        const QString node = QStringLiteral("$.DISP.GEN.MEN");
+        fixture->fill(node, QStringLiteral("{\"T\":\"Allgemein\",\"ROWS\":[\"RATE\"],\"RATE\":{\"T\":\"Messrate\","
+                                           "\"VAL\":\"10\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}}"));
+        DeviceConfigUtil util;
+        TableStructure rows = ConfigMirrorFixture::build(util, node);
+        QCOMPARE(rows.rowCount(), 1);
+        for (TableCell& cell : rows.getRow(0))
+            cell.setChanged(cell.getPath() == node + QStringLiteral(".RATE.VAL"));
+
+        TableCell name;
+        name.setCellType(TableCell::TEXT);
+        name.setValue(QStringLiteral("Temperatur Halle"));
+        TableStructure columns = tableOf({name, changedCell(QStringLiteral("$.DATA.AIN[0].LIM.LO"), "1")});
+        columns.setTitle(QStringLiteral("Alarmgrenzen"));
+        columns.setHeader({TableEntry(QStringLiteral("Kanal")), TableEntry(QStringLiteral("Untere Grenze"))});
+        columns.setHeaderVisible(true);
+        TableStructure nameless = tableOf({changedCell(QStringLiteral("$.DISP.X.VAL"), "x")});
+
+        fixture->takeQueuedReads();
+        for (const TableStructure& table : {rows, columns, nameless})
+            util.saveConfig(table);
+        QCOMPARE(fixture->json()->takeUnwrittenConfigNames(),
+                 (QStringList{"Allgemein – Messrate", "Alarmgrenzen – Temperatur Halle – Untere Grenze", "$.DISP.X.VAL"}));
+    }
+
     // A forced request beats later refreshes; of several forced ones the newest is built.
     void takeRequest()
     {

@@ -1,7 +1,7 @@
 // The application object and its device link against the device simulator,
 // in steps that run in order: two logins in a row, the session's first
 // requests, failed and malformed answers, a refused token that ends the
-// session, a slow answer timed out and resent, back on the home page, the next
+// session and the writes it left unwritten named, a slow answer timed out and resent, back on the home page, the next
 // session starting clean with the messages of its login answer, a device
 // message answered before the logout it asks for, closing with a slow logout,
 // and a refused login and closing on the login page. Request ids, batching and
@@ -194,6 +194,32 @@ private slots:
         QVERIFY(!log->all().contains(firstToken));
         for (const QList<QVariant>& message : *status)
             QVERIFY(!message.at(2).toStringList().join(QString()).contains(firstToken));
+    }
+
+    // Configuration writes the device never got because it refused the session are named on the
+    // login page, by their labels, else their paths: one dropped with its 401, and one still queued
+    // when the session ends (only data requests go out while one is always due).
+    void writesOfARefusedSessionAreNamed()
+    {
+        HTTPRequestUtil* http = app->getJSONUtil()->getHTTPRequestUtil();
+        const struct { const char* refused; QString label; QString named; } cases[] = {
+            {"config", QStringLiteral("Allgemein – Gerätename"), QStringLiteral("Allgemein – Gerätename")},
+            {"data", QString(), NAME_PATH}};
+        for (const auto& c : cases) {
+            window->setPage(MainWindow::LOGIN);
+            QVERIFY(login());
+            if (c.label.isEmpty())
+                http->setDataRequestPeriod(0);
+            QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QLatin1String(c.refused)));
+            app->getJSONUtil()->requestConfig(NAME_PATH, Json::Value("Halle 8"), GlobalEnums::SET, c.label);
+            QVERIFY(dialogShows(QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden nicht geschrieben:\n")
+                                + c.named));
+            QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+            http->setDataRequestPeriod(HTTPRequestUtil::DEFAULT_DATA_REQUEST_PERIOD_MS);
+            QVERIFY(simulator.clearFaults());
+            dialog()->hideMessage(0);
+        }
+        QCOMPARE(session.deviceValue(NAME_PATH), Json::Value("Halle 11"));
     }
 
     void slowTelegramTimesOutAndIsResent()

@@ -2,9 +2,10 @@
 // simulator. The list: what each column shows, the header and its settings, refreshes after device changes
 // (descriptions, deletions, bursts, scrolling, a choice made while rows are built), a bad refresh setting,
 // the tapped channel handed to the display. The display: compensation rows and status marks, deletes,
-// reads of channel nodes, the dialog's edits and triggers with the device's answers, rights, a list that
-// changes under an open dialog, 500 channels with a logout during a build. What the rows and functions
-// hold: tst_channellistutil, tst_measuredisplayutil.
+// reads of channel nodes, the dialog's edits and triggers with the device's answers, a write while the
+// device is away and after it restarted, rights, a list that changes under an open dialog, 500 channels
+// with a logout during a build. What the rows and functions hold: tst_channellistutil,
+// tst_measuredisplayutil.
 #include "../util/TestJson.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -15,6 +16,8 @@
 #include "view/ChannelFunctionDialog.h"
 #include "view/ChannelList.h"
 #include "view/MeasureDisplay.h"
+#include "view/MessageDialog.h"
+#include "view/StatusBar.h"
 #include "view/TableObject.h"
 #include "widgets/ZComboBox.h"
 #include "widgets/ZHorizontalHeader.h"
@@ -28,6 +31,7 @@
 #include <QScrollEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <functional>
@@ -197,10 +201,12 @@ class TestMeasureDisplay : public QObject
         QCOMPARE(session->configSets().last().second, value);
     }
 
-    // Opens the value editor of row's column 1, types text and presses Return.
+    // Opens the value editor of row's column 1 once the table takes input (a write before
+    // waits for the device), types text and presses Return.
     void typeValue(int row, const QString& text)
     {
-        QVERIFY(functionTable()->isInputEnabled() && tabletest::typeIntoCell(functionTable(), row, 1, text));
+        QTRY_VERIFY(functionTable()->isInputEnabled());
+        QVERIFY(tabletest::typeIntoCell(functionTable(), row, 1, text));
         QWidget* editor = QApplication::focusWidget();
         QCoreApplication::processEvents();   // the view commits an accepted entry queued
         if (QApplication::focusWidget() == editor)
@@ -499,6 +505,70 @@ private slots:
         QVERIFY(trigger()->isEnabled());
         QVERIFY(session->relogin());   // the session ends: its dialog goes with it
         QTRY_VERIFY(!dialog());
+    }
+
+    // The device goes away while the dialog writes an offset. The typed value stays, read-only, also
+    // through a rebuild; at 5 s the status bar says the device did not confirm it (timed by timers
+    // due before and after, see tst_deviceconfigutil) and it is read back; when that read is given
+    // up too, the dialog shows the mirror's value and takes input again. The device restarts: the
+    // write, still queued, meets a refused token, and the login page names it.
+    void aWriteWhileTheDeviceIsAway()
+    {
+        const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(functionTable()->rowCount() == 1 && functionTable()->isInputEnabled());
+        const auto shownValue = [this] { return functionTable()->getTable().cellAt(0, 1).getValue().toString(); };
+        const QString before = shownValue();
+        QVERIFY(before != QLatin1String("2.5"));
+        QTRY_COMPARE(session->json()->getRequestCount(), 0);
+        QVERIFY(session->simulator.stop());
+        AtExit restart{[this] {   // also when a check failed on the way
+            if (!session->simulator.isRunning())
+                session->simulator.startAgain();
+        }};
+
+        StatusBar* bar = session->window->statusBarObject();
+        QStringList order;
+        QObject timing;
+        connect(bar, &StatusBar::showMessage, &timing, [&](QString text, Severity, int) {
+            if (text == notConfirmed)
+                order << QStringLiteral("not confirmed");
+        });
+        QTimer::singleShot(4500, Qt::PreciseTimer, &timing, [&] { order << QStringLiteral("4.5 s"); });
+        connect(functionTable(), &TableObject::changeValue, &timing, [&] {   // after the dialog's save
+            QTimer::singleShot(5500, Qt::PreciseTimer, &timing, [&] {
+                // Still waiting for the read back; no failure of the link covers the notice.
+                order << QStringLiteral("5.5 s") << shownValue() << QString::number(session->json()->getRequestCount())
+                      << QString::number(bar->text().endsWith(notConfirmed));
+            });
+        });
+        typeValue(0, QStringLiteral("2,5"));
+        dialog()->updateFunction();   // a rebuild, as a change of rights brings
+        QVERIFY(!functionTable()->isInputEnabled());
+        QCOMPARE(shownValue(), QStringLiteral("2.5"));
+        QCOMPARE(functionTable()->getTable().cellAt(0, 1).getRights(), int(TableCell::READ_ONLY));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-waiting-de.png")));
+
+        QTRY_VERIFY_WITH_TIMEOUT(order.contains(QStringLiteral("5.5 s")), 30000);
+        // The write and its read back are queued.
+        QCOMPARE(order, (QStringList{"4.5 s", "not confirmed", "5.5 s", "2.5", "2", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(functionTable()->isInputEnabled(), 30000);
+        QCOMPARE(shownValue(), before);
+
+        QVERIFY(session->simulator.startAgain());
+        QTRY_VERIFY_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), 10000);
+        MessageDialog* messages = OverallView::getMessageDialog();
+        const auto told = [messages] {
+            return messages->isVisible() ? messages->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText()
+                                         : QString();
+        };
+        QTRY_COMPARE(told(), QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden nicht geschrieben:\n"
+                                            "CH01 Temperatur Kessel – Offset"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("login-values-not-written-de.png")));
+        QVERIFY(deviceText(channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL")) != QLatin1String("2.5"));
+        QVERIFY(session->click(QStringLiteral("btnMessageDialog0")));
+        QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
     }
 
     void editBegunBeforeTheChannelMovedIsNotWritten()
