@@ -199,34 +199,30 @@ QWidget* UserLogin::translationRoot()
 void UserLogin::showAutoLogout(QString text)
 {
     Q_UNUSED(text)
-    MessageDialog* dialog = OverallView::getMessageDialog();
-    if (!dialog) {
-        qWarning().noquote() << "Automatic logout notice cannot be shown: no message dialog.";
-        return;
-    }
-    qint64 mid = 0;
-    qint64 muid = 0;
-    OwnMessageId::next(mid, muid);
-    dialog->showDialog(mid, muid,
-                       language->getText(TEXT_AUTO_LOGOUT, QStringLiteral("Benutzer wurde automatisch vom System abgemeldet")),
-                       0, QStringList());
+    showNotice(language->getText(TEXT_AUTO_LOGOUT, QStringLiteral("Benutzer wurde automatisch vom System abgemeldet")),
+               0, QStringList());
 }
 
 void UserLogin::showValuesNotWritten(QStringList names)
 {
+    const QString text = language->getText(TEXT_VALUES_NOT_WRITTEN,
+                                           QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden "
+                                                          "nicht geschrieben:\n%1"));
+    // An empty caption: the button says the language file's "Ok".
+    showNotice(text.arg(names.join(QLatin1Char('\n'))), 1, QStringList{QString()});
+}
+
+void UserLogin::showNotice(const QString& text, int icon, const QStringList& captions)
+{
     MessageDialog* dialog = OverallView::getMessageDialog();
     if (!dialog) {
-        qWarning().noquote() << "Values not written cannot be named: no message dialog.";
+        qWarning().noquote() << "No message dialog to show this notice:" << text;
         return;
     }
     qint64 mid = 0;
     qint64 muid = 0;
     OwnMessageId::next(mid, muid);
-    const QString text = language->getText(TEXT_VALUES_NOT_WRITTEN,
-                                           QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden "
-                                                          "nicht geschrieben:\n%1"));
-    // An empty caption: the button says the language file's "Ok".
-    dialog->showDialog(mid, muid, text.arg(names.join(QLatin1Char('\n'))), 1, QStringList{QString()});
+    dialog->showDialog(mid, muid, text, icon, captions);
 }
 
 bool UserLogin::event(QEvent* event)

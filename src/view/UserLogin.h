@@ -57,6 +57,8 @@ private:
     void applyCurrentLanguage();
     QWidget* translationRoot();
     void finishLogin(bool ok);
+    // A message of the program's own in the message dialog.
+    void showNotice(const QString& text, int icon, const QStringList& captions);
 
     Ui::UserLogin* ui;
     UserLoginUtil* util;
