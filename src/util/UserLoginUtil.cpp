@@ -28,8 +28,9 @@ UserLoginUtil::UserLoginUtil(QObject* parent)
     if (TevaroApp* application = context->getApp()) {
         connect(application, SIGNAL(onLogout()), this, SLOT(logout()));
         connect(application, SIGNAL(valuesNotWritten(QStringList)), this, SIGNAL(valuesNotWritten(QStringList)));
-    } else
+    } else {
         qWarning().noquote() << "Login worker created without application: logout is not followed.";
+    }
     AppContext::release();
 }
 
