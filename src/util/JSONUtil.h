@@ -178,7 +178,8 @@ private:
     void forwardTelegram(const Json::Value& telegram);
     void forwardMessages(const Json::Value& telegram);
     void dumpMasterJSON();
-    void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode);
+    void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode,
+                  const QString& label = QString());
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
     QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
     void noteReads(const QList<TelegramRequest>& accepted);

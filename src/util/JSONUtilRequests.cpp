@@ -41,13 +41,7 @@ void JSONUtil::requestConfig(const QString& path, const Json::Value& value, cons
 {
     if (path.isEmpty())
         return;
-    TelegramRequest request;
-    request.kind = REQUEST_CONFIG;
-    request.path = path;
-    request.value = value;
-    request.mode = mode;
-    request.label = label;
-    addRequest(request);
+    addTyped(REQUEST_CONFIG, path, value, mode, label);
 }
 
 void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int& mode,
@@ -86,13 +80,15 @@ void JSONUtil::requestMessage(const QString& user, const qint64& muid, const qin
     addRequest(request);
 }
 
-void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode)
+void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode,
+                        const QString& label)
 {
     TelegramRequest request;
     request.kind = kind;
     request.path = path;
     request.value = value;
     request.mode = mode;
+    request.label = label;
     addRequest(request);
 }
 

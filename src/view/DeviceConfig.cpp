@@ -176,9 +176,9 @@ void DeviceConfig::setConfigTable(TableStructure& t)
 bool DeviceConfig::statusBarHoldsNoMessageBut(const QString& note) const
 {
     const StatusBar* bar = getStatusBar();
-    const QString shown = bar ? bar->text() : QString();
-    return shown.isEmpty() || shown.endsWith(note)
-           || shown.endsWith(language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern")));
+    const QString shown = bar ? bar->message() : QString();
+    return shown.isEmpty() || shown == note
+           || shown == language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern"));
 }
 
 void DeviceConfig::clickCellElement(int& row, int& column, TableCell& cell)
