@@ -15,8 +15,6 @@ const int UNIT_COLUMN = 2;
 const int FUNCTION_TABLE_STYLE = 1;   // no lines
 const int CLOSE_TEXT_ID = 302;
 const int CHANNEL_GONE_TEXT_ID = 1610;
-const int NOT_CONFIRMED_TEXT_ID = 1590;
-const int STATUS_MS = 10000;
 }
 
 ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& name, MeasureDisplayUtil* worker,
@@ -43,7 +41,6 @@ ChannelFunctionDialog::ChannelFunctionDialog(const int& index, const QString& na
         connect(util, SIGNAL(updateComboBox(QStringList&)), this, SLOT(setChannelLabel(QStringList&)));
         connect(util, SIGNAL(updateChannelData(ChannelData&,bool&)), this, SLOT(setChannelData(ChannelData&,bool&)));
         connect(util, SIGNAL(updateRights()), this, SLOT(updateFunction()));
-        connect(util, SIGNAL(functionWriteNotConfirmed()), this, SLOT(tellNotConfirmed()));
         // No dialog of one login stays open, with its rights, for the next.
         connect(util, SIGNAL(sessionEnded()), this, SLOT(close()));
 
@@ -232,12 +229,6 @@ void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& c
     }
     util->saveFunctionTable(edited);
     applyListing();   // the typed value stays shown, read-only, while the write waits
-}
-
-void ChannelFunctionDialog::tellNotConfirmed()
-{
-    showStatus(language->getText(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
-               STATUS_MS);
 }
 
 void ChannelFunctionDialog::setChannelLabel(QStringList& names)

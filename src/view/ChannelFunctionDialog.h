@@ -59,8 +59,6 @@ public slots:
     void changeFunctionData(int row, int column, TableCell& cell);
     void updateFunction();
     void setChannel();
-    // The device did not confirm a written value in time: said on the status bar.
-    void tellNotConfirmed();
 
 private:
     // Looks the channel up in the display's list, taking a new name given in

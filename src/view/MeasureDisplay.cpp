@@ -13,6 +13,8 @@
 namespace {
 const int COMPENSATION_COLUMNS = 5;
 const int COMPENSATION_STYLE = 4;   // horizontal lines only, no grid
+const int NOT_CONFIRMED_TEXT_ID = 1590;
+const int NOT_CONFIRMED_STATUS_MS = 10000;
 }
 
 MeasureDisplay::MeasureDisplay(QWidget* parent)
@@ -46,6 +48,8 @@ MeasureDisplay::MeasureDisplay(QWidget* parent)
     connect(util, SIGNAL(updateChannelData(ChannelData&,bool&)), this, SLOT(setChannelData(ChannelData&,bool&)));
     connect(util, SIGNAL(updateComboBox(QStringList&)), this, SLOT(setComboBox(QStringList&)));
     connect(util, SIGNAL(deleteSonsor()), this, SLOT(setDeletedSensor()));
+    // Told here, not by the dialog: it may be closed before the write's time is up.
+    connect(util, SIGNAL(functionWriteNotConfirmed()), this, SLOT(tellFunctionWriteNotConfirmed()));
     connect(ui->cmbMeasureDisplayTop, SIGNAL(currentIndexChanged(int)), this, SLOT(setChannel(int)));
     closeFunctionDialog();
 
@@ -63,6 +67,12 @@ MeasureDisplay::~MeasureDisplay()
     delete dataTimer;
     delete pathTimer;
     delete util;
+}
+
+void MeasureDisplay::tellFunctionWriteNotConfirmed()
+{
+    showStatus(translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
+               NOT_CONFIRMED_STATUS_MS);
 }
 
 ChannelFunctionDialog* MeasureDisplay::getFunctionDialog() const

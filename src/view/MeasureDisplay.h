@@ -59,6 +59,8 @@ public slots:
     void setDefault();
     // Shows the channel at path (handed over by the channel list).
     void selectChannel(const QString& path);
+    // The device did not confirm a value the function dialog wrote in time.
+    void tellFunctionWriteNotConfirmed();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -12,6 +12,7 @@
 #include "TableTestSupport.h"
 
 #include "util/ChannelListUtil.h"
+#include "util/DeviceConfigUtil.h"
 #include "util/MeasureDisplayUtil.h"
 #include "view/ChannelFunctionDialog.h"
 #include "view/ChannelList.h"
@@ -460,6 +461,24 @@ private slots:
         QTRY_COMPARE(deviceText(offset), QStringLiteral("12.5"));
         typeValue(0, QStringLiteral("0"));
         expectLastSet(2, offset, "0");
+    }
+
+    // The dialog closed right after a write the device leaves unanswered: it is still told.
+    void anUnconfirmedWriteIsToldWithTheDialogClosed()
+    {
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("none")));
+        const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
+        DeviceConfigUtil::setPendingWriteTimeout(500);
+        AtExit restore{[this, timeoutMs] {
+            DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
+            session->simulator.setEchoMode(QStringLiteral("exact"));
+        }};
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        typeValue(0, QStringLiteral("3"));
+        closeDialog();
+        QTRY_COMPARE(session->window->statusBarObject()->message(),
+                     QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
     }
 
     void triggerNeverBlankAndClearsMaximumAndMinimum()
