@@ -477,6 +477,7 @@ private slots:
         chooseFunction(QStringLiteral("Nullsetzen"));
         typeValue(0, QStringLiteral("3"));
         closeDialog();
+        expectLastSet(1, channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL"), "3");   // sent, never answered
         QTRY_COMPARE(session->window->statusBarObject()->message(),
                      QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
     }
