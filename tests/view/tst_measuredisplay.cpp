@@ -671,22 +671,23 @@ private slots:
         session->dataMain()->setSelectedChannelFromChannelList(channelPath(499));
         QTRY_VERIFY(shows(499));
 
-        // A logout during the display's and the list's builds drops both: no list of the old session
-        // arrives. The next login starts afresh. Closing during a build, with the dialog open, ends cleanly.
+        // A logout before the display's and the list's builds are handed over drops both (their
+        // 500 channels mostly keep them running until then): no list of the old session arrives.
+        // The next login starts afresh. Closing with a build asked for and the dialog open ends cleanly.
         qRegisterMetaType<QStringList>("QStringList&");   // for the signal spy
         QSignalSpy lists(util(), SIGNAL(updateComboBox(QStringList&)));
         QVERIFY(lists.isValid());
         QSignalSpy tables(listUtil(), SIGNAL(updateTableData(TableStructure&)));
         util()->requestChannelList();
         listUtil()->requestTableData();
-        QVERIFY(util()->isWorking() && listUtil()->isBuilding() && session->logout());
+        QVERIFY(session->logout());
         QTRY_VERIFY(!util()->isWorking() && !listUtil()->isBuilding());
         QCoreApplication::processEvents();   // a result handed over before the end would arrive now
         QCOMPARE(lists.count() + tables.count(), 0);
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
         openDialog(2);
         util()->requestChannelList();
-        QVERIFY(util()->isWorking() && dialog());
+        QVERIFY(dialog());
         session.reset();
     }
 };
