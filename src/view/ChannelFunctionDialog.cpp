@@ -118,8 +118,8 @@ void ChannelFunctionDialog::setChannelData(ChannelData& data, bool& loadFunction
         return;   // carries no functions: the ones shown stay
     functionList = data.getFunctionList();
     functionTables = data.getFunctionTables();
-    if (!table()->isEditing())
-        fillMenu();
+    // The user's edit wins while it is open; then the device's values show.
+    table()->refreshWhenIdle([this] { fillMenu(); });
 }
 
 void ChannelFunctionDialog::fillMenu()
@@ -214,10 +214,7 @@ void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& c
     if (!tableOfChannel()) {
         // Begun before the channel moved: it would reach the channel now at
         // its former place. Dropped; the channel's own functions are shown.
-        QTimer::singleShot(0, this, [this] {
-            if (!table()->isEditing())
-                fillMenu();
-        });
+        QTimer::singleShot(0, this, [this] { table()->refreshWhenIdle([this] { fillMenu(); }); });
         return;
     }
     // Only this edit goes out; earlier ones were sent when they were made.

@@ -216,8 +216,12 @@ void DeviceConfig::updateConfig()
 
 void DeviceConfig::updateConfigTable()
 {
-    if (table->isEditing())
-        return;   // the user's edit wins; this refresh is lost
+    // The user's edit wins while it is open; the table then shows what the device holds.
+    table->refreshWhenIdle([this] { refreshShownTable(); });
+}
+
+void DeviceConfig::refreshShownTable()
+{
     keepScroll = true;
     if (history.isEmpty())
         pushTable(request(QLatin1String(ROOT_PATH), false));

@@ -70,6 +70,8 @@ private:
     // by the routine note of the tables that follow while it shows.
     bool statusBarHoldsNoMessageBut(const QString& note) const;
     void openRootTable();
+    // The refresh after a change: the table on screen asked for again, keeping its scroll position.
+    void refreshShownTable();
     // Asks the worker for path; the placeholder it returns carries the solved path.
     TableStructure request(const QString& path, bool force = true);
 

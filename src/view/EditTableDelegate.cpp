@@ -82,7 +82,8 @@ bool EditTableDelegate::hasOpenEditor() const
 
 void EditTableDelegate::reduceEditorCount()
 {
-    --openEditors;
+    if (--openEditors == 0)
+        emit lastEditorClosed();
 }
 
 void EditTableDelegate::changeTextCellEditing(QString text)
@@ -159,7 +160,9 @@ bool EditTableDelegate::eventFilter(QObject* object, QEvent* event)
             const int key = static_cast<QKeyEvent*>(event)->key();
             keyKeepsEditor = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab;
         }
-        const bool leftChanged = event->type() == QEvent::FocusOut
+        // An editor hidden with its table (a screen or dialog left) loses its
+        // focus after the table's hide ended the notice: it tells nothing.
+        const bool leftChanged = event->type() == QEvent::FocusOut && editor->isVisible()
                                  && editor->text() != editor->property(openedTextProperty).toString();
         if (keyKeepsEditor || leftChanged)
             tellNotTaken(editor);

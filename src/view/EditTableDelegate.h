@@ -66,6 +66,8 @@ protected:
 
 signals:
     void updateCellValue(int row, int column);
+    // The last open line editor is gone.
+    void lastEditorClosed();
 
 public slots:
     // Colours the sending editor's border green or red by its validity.

@@ -118,17 +118,16 @@ void Logger::updateLogger()
 
 void Logger::setLogger()
 {
-    if (memoryTableObject->isEditing())
-        refreshTimer->start(REFRESH_MS);   // tried again once the editor is closed
-    else
-        util->updateMemoryTable();
+    // The user's edit wins while it is open; the table is asked for once it closes.
+    memoryTableObject->refreshWhenIdle([this] { util->updateMemoryTable(); });
 }
 
 void Logger::updateLogger(TableStructure table)
 {
     if (memoryTableObject->isEditing()) {
-        // Dropped, not lost: the values and the input switch come with the next try.
-        refreshTimer->start(REFRESH_MS);
+        // Dropped, not lost: the values and the input switch come with a table
+        // asked for once the editor closes.
+        setLogger();
         return;
     }
     const int scroll = memoryTableObject->verticalScrollBar()->value();

@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <utility>
+
 TableObject::TableObject(QWidget* parent)
     : QTableWidget(parent)
 {
@@ -34,6 +36,7 @@ TableObject::TableObject(QWidget* parent)
     setItemDelegate(delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(delegate, &EditTableDelegate::updateCellValue, this, &TableObject::changedCellValue);
+    connect(delegate, &EditTableDelegate::lastEditorClosed, this, &TableObject::runHeldRefresh);
     connect(this, &QTableWidget::itemClicked, this, &TableObject::clickTable);
     scrollTimer = new QTimer(this);
     scrollTimer->setSingleShot(true);
@@ -236,6 +239,7 @@ void TableObject::clearTableContent()
 
 void TableObject::clearTable()
 {
+    heldRefresh = nullptr;
     clearTableContent();
     delegate->setTable(TableStructure());
 }
@@ -254,6 +258,23 @@ void TableObject::setTableStyle(int flags)
 bool TableObject::isEditing() const
 {
     return delegate->hasOpenEditor() || !openEditors.isEmpty();
+}
+
+void TableObject::refreshWhenIdle(const std::function<void()>& refresh)
+{
+    if (isEditing())
+        heldRefresh = refresh;
+    else
+        refresh();
+}
+
+void TableObject::runHeldRefresh()
+{
+    if (isEditing() || !heldRefresh)
+        return;
+    const std::function<void()> refresh = std::exchange(heldRefresh, nullptr);
+    if (isVisible())
+        refresh();
 }
 
 // -------------------------------------------------------------- edit chain
@@ -376,6 +397,7 @@ void TableObject::reduceEditorCount()
 {
     if (auto* widget = qobject_cast<QWidget*>(sender()))
         openEditors.remove(widget->property("PropertyIdentifier").toLongLong());
+    runHeldRefresh();
 }
 
 // --------------------------------------------------------------- scrolling

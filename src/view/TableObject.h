@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QTableWidget>
 
+#include <functional>
+
 class EditTableDelegate;
 class QTimer;
 
@@ -69,6 +71,13 @@ public:
     void setColumnWidth(const int& column, const int& width);
     // True while a line editor or a cell widget's popup or editor is open.
     bool isEditing() const;
+    // The one rule for refreshes that meet an open editor: the user's edit
+    // wins while it is open, and the refresh is done once the last editor
+    // closes. Runs refresh now when no editor is open; else holds it (in
+    // place of one held before) until then. A table hidden meanwhile, or
+    // cleared, drops it: its screen asks anew when it shows again.
+    void refreshWhenIdle(const std::function<void()>& refresh);
+    bool holdsRefresh() const { return static_cast<bool>(heldRefresh); }
 
     // The owner's answer to detectDisplayWidget: places widget at (row, column).
     void insertCellWidget(QWidget* widget, const TableCell& cell, const int& row, const int& column);
@@ -93,6 +102,9 @@ public slots:
     void addEditorCount();
     void reduceEditorCount();
     void table_scrollEnd();
+
+private slots:
+    void runHeldRefresh();
 
 protected:
     bool event(QEvent* event) override;
@@ -120,6 +132,7 @@ private:
     EditTableDelegate* delegate;
     bool inputEnabled = false;
     QSet<qint64> openEditors;
+    std::function<void()> heldRefresh;   // waits for the last editor to close
     qint64 nextIdentifier = 0;
     // Widgets of the current widget header; deleted when replaced.
     QList<QPointer<QWidget>> headerWidgets;

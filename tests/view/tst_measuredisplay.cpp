@@ -463,6 +463,24 @@ private slots:
         expectLastSet(2, offset, "0");
     }
 
+    // A change of the device while the technician edits waits for the editor, then shows.
+    void aChangeDuringAnEditShowsWhenTheEditorCloses()
+    {
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(functionTable()->rowCount() == 1 && functionTable()->isInputEnabled());
+        const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
+        const QString before = functionTable()->getTable().cellAt(0, 1).getValue().toString();
+        functionTable()->editItem(functionTable()->item(0, 1));
+        QVERIFY(functionTable()->isEditing());
+        QVERIFY(session->injectSet(offset, before == QLatin1String("7.5") ? "8.5" : "7.5"));
+        const QString changed = deviceText(offset);
+        QTRY_VERIFY(functionTable()->holdsRefresh());
+        QCOMPARE(functionTable()->getTable().cellAt(0, 1).getValue().toString(), before);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE(functionTable()->getTable().cellAt(0, 1).getValue().toString(), changed);
+    }
+
     // The dialog closed right after a write the device leaves unanswered: it is still told.
     void anUnconfirmedWriteIsToldWithTheDialogClosed()
     {
