@@ -143,6 +143,30 @@ private slots:
             QCOMPARE(LogRedaction::redactToken(text), expected);
     }
 
+    // Each key the log hides, alone in the text: no other key's redaction hides it along.
+    void eachSecretKeyHiddenAlone_data()
+    {
+        QTest::addColumn<QString>("logged");
+        for (const char* key : {"TOKN", "PW", "PASS"}) {
+            QTest::addRow("%s in JSON", key) << QStringLiteral("{\"NAME\":\"bob\",\"%1\":\"s3cr3t\"}").arg(key);
+            QTest::addRow("%s in a URL query", key)
+                << QStringLiteral("http://h:1/webservice/user?ID=3&%1=s3cr3t&X=1 - server replied: Not Found").arg(key);
+        }
+    }
+
+    void eachSecretKeyHiddenAlone()
+    {
+        QFETCH(QString, logged);
+        const QString expected = QString(logged).replace(QStringLiteral("s3cr3t"), QStringLiteral("***"));
+        QCOMPARE(LogRedaction::forLog(logged), expected);
+        // A tree written to a file hides the same keys.
+        if (logged.startsWith(QLatin1Char('{'))) {
+            Json::Value tree = parse(logged.toUtf8().constData());
+            LogRedaction::maskSecrets(tree);
+            QCOMPARE(tree, parse(expected.toUtf8().constData()));
+        }
+    }
+
     void forLogCutsLongTexts()
     {
         const QString longText = "{\"TOKN\":\"secret\",\"X\":\"" + QString(10000, QLatin1Char('a')) + "\"}";

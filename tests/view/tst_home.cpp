@@ -1,7 +1,7 @@
 // The home page and the measurement screen's frame end to end: where each home button leads, the
-// user-management right, the side buttons with their titles and marks, the clocks, back rules, the
-// ring-buffer and connection buttons of both headers and the measurement-start message (the Back key
-// on the other pages is in tst_mainwindow).
+// user-management right at each rights level, the side buttons with their titles and marks, the clocks,
+// back rules, the ring-buffer and connection buttons of both headers and the measurement-start message
+// (the Back key on the other pages is in tst_mainwindow).
 #include "../common/LocalTimeZone.h"
 #include "Screenshot.h"
 #include "ScreenSession.h"
@@ -334,6 +334,40 @@ private slots:
         // No whole number: off.
         QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), "7"));
         QTRY_VERIFY(!usersButton()->isEnabled());
+    }
+
+    // Only full rights on the node enable it. The masks hold for the administrator (role bit 1, deactivation
+    // 256) and the operator (role bit 4, deactivation 1024); measuring needs bit 65536.
+    void userManagementOnlyWithFullRights_data()
+    {
+        QTest::addColumn<QByteArray>("mask");
+        QTest::addColumn<bool>("measuring");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("full rights") << QByteArray("5") << false << true;
+        QTest::newRow("full rights while measuring") << QByteArray("65541") << true << true;
+        QTest::newRow("read only: no role bit") << QByteArray("2") << false << false;
+        QTest::newRow("read only: measuring without its bit") << QByteArray("5") << true << false;
+        QTest::newRow("deactivated") << QByteArray("1285") << false << false;
+        QTest::newRow("no usable mask") << QByteArray("\"5\"") << false << false;
+    }
+
+    void userManagementOnlyWithFullRights()
+    {
+        QFETCH(QByteArray, mask);
+        QFETCH(bool, measuring);
+        QFETCH(bool, enabled);
+        Json::Value right;
+        QVERIFY(Json::Reader().parse(mask.toStdString(), right));
+        session->window->setPage(MainWindow::HOME);
+        // From the other state, so the button's state is one the row's right gave it.
+        session->rights()->setMeasurementRunning(false);
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), enabled ? 2 : 5));
+        QTRY_COMPARE(usersButton()->isEnabled(), !enabled);
+        session->rights()->setMeasurementRunning(measuring);
+        QVERIFY(session->injectSet(QStringLiteral("$.USMG.AUT"), right));
+        QTRY_COMPARE(session->mirrorValue(QStringLiteral("$.USMG.AUT")), right);
+        QTRY_COMPARE(usersButton()->isEnabled(), enabled);
+        session->rights()->setMeasurementRunning(false);
     }
 
     void noDeactivationMaskDeactivatesNothing()

@@ -229,6 +229,35 @@ private slots:
         QCOMPARE(userElements("DEL").last()["VAL"]["ID"], Json::Value(8));
     }
 
+    // The screen alone keeps the own account: it refuses before asking, so the worker's guard is never reached.
+    void screenRefusesTheOwnAccount()
+    {
+        openPage();
+        QVERIFY(session->simulator.clearRequestLog());
+        const QString workerRefusal = QStringLiteral("not deleted: it is the logged-in user");
+        const int workerRefusals = logs->matching(workerRefusal).size();
+        clickCell(QStringLiteral("admin"), TRASH);
+        QTRY_COMPARE(messages()->currentMessage().text, QStringLiteral("Eigenen Benutzer löschen nicht möglich!"));
+        QCOMPARE(page()->getPendingDeleteId(), int(UserManagementUtil::NO_ID));
+        pressMessageButton(0);
+        QTRY_VERIFY(!messages()->isVisible());
+        QVERIFY(session->pollCycles() && userElements("DEL").isEmpty());
+        QCOMPARE(logs->matching(workerRefusal).size(), workerRefusals);
+        QVERIFY(rowOf(QStringLiteral("admin")) >= 0);
+    }
+
+    // The worker alone keeps the own account, called past the screen.
+    void workerRefusesTheOwnAccount()
+    {
+        openPage();
+        QVERIFY(session->simulator.clearRequestLog());
+        const Json::Value own = deviceUser(QStringLiteral("admin"));
+        QVERIFY(own["ID"].isInt() && own["ID"].asInt() >= 0);
+        QVERIFY(!page()->getUtil()->deleteUser(own["ID"].asInt()));
+        QVERIFY(session->pollCycles() && userElements("DEL").isEmpty());
+        QCOMPARE(deviceUser(QStringLiteral("admin")), own);
+    }
+
     void logoutEndsDialogAndQuestion()
     {
         openPage();
