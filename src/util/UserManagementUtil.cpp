@@ -218,9 +218,26 @@ int UserManagementUtil::userIdAt(int row) const
     return row >= 0 && row < ids.size() ? ids.at(row) : NO_ID;
 }
 
-bool UserManagementUtil::isOtherUser(int id) const
+bool UserManagementUtil::isOtherUser(int id)
 {
-    return !userRoleUtil || id != userRoleUtil->getUserId();
+    if (!userRoleUtil)
+        return false;
+    const int ownId = userRoleUtil->getUserId();
+    if (ownId >= 0)
+        return id != ownId;
+    // No id in the login answer: the listed name decides, and a user the list
+    // does not name is not taken for another.
+    const QString ownName = UserRoleUtil::trimUserName(userRoleUtil->getUserName());
+    Json::Value list;
+    if (ownName.isEmpty() || !readList(USERS_PATH, list))
+        return false;
+    for (const Json::Value& user : list) {
+        const Json::Value& userId = jsonMember(user, "ID");
+        const Json::Value& name = jsonMember(user, "NAME");
+        if (userId.isInt() && userId.asInt() == id && name.isString())
+            return UserRoleUtil::trimUserName(QString::fromStdString(name.asString())) != ownName;
+    }
+    return false;
 }
 
 bool UserManagementUtil::userExists(const QString& name)

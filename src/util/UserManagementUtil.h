@@ -57,8 +57,10 @@ public:
     void getUser(int id);
     // The user id of a row of the last table; NO_ID for a row without one.
     int userIdAt(int row) const;
-    // True unless id is the logged-in user's.
-    bool isOtherUser(int id) const;
+    // True only when id is surely not the logged-in user's: by the login
+    // answer's user id, or, when that answer carried none, by the name the
+    // device lists for id. Unknown counts as the own account.
+    bool isOtherUser(int id);
     // Whether a user of the mirror's list has exactly this name, trimmed. Asks
     // the device for the list only when the mirror has none; then the name is free.
     bool userExists(const QString& name);

@@ -64,6 +64,7 @@ void UserRoleUtil::checkAndSetLogin(const Json::Value& reply, bool& ok, QString&
     ok = false;
     if (!reply.isObject())
         return;
+    userId = -1;   // only this answer's id counts: none is never an earlier user's
 
     try {
         const Json::Value* client = objectMember(reply, "CLNT");

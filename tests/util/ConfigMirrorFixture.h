@@ -25,9 +25,12 @@ public:
     UserRoleUtil* rights() { return app->getUserRoleUtil(); }
 
     // Rights as the login answer gives them; the defaults are the administrator's.
-    void login(qint64 role = 1, qint64 deactivated = 256, qint64 measure = 65536)
+    // user: the answer's "US" member (id and name of the logged-in user).
+    void login(qint64 role = 1, qint64 deactivated = 256, qint64 measure = 65536,
+               const QString& user = QStringLiteral("{\"ID\": 1, \"NAME\": \"admin\"}"))
     {
         Json::Value answer = parse(QStringLiteral("{\"CLNT\":{\"TOKN\":\"t\",\"RIGT\":{}}}"));
+        answer["CLNT"]["US"] = parse(user);
         answer["CLNT"]["RIGT"]["ROLE"]["AUT"] = Json::Int64(role);
         answer["CLNT"]["RIGT"]["DACT"]["AUT"] = Json::Int64(deactivated);
         answer["CLNT"]["RIGT"]["MEAS"]["AUT"] = Json::Int64(measure);

@@ -129,6 +129,22 @@ private slots:
                                      "'ID':8,'NAME':'praktikant','USRO':{'ID':2}}}"));
     }
 
+    // Without an id in the login answer the listed name tells the own account; without
+    // either, no account counts as another's.
+    void ownAccountWithoutAnIdInTheLoginAnswer()
+    {
+        fixture->login(1, 256, 65536, QStringLiteral("{\"NAME\": \" bediener \"}"));
+        QVERIFY(!util->isOtherUser(7));
+        QVERIFY(util->isOtherUser(2) && !util->isOtherUser(99));
+        fixture->rights()->reset();
+        fixture->login(1, 256, 65536, QStringLiteral("{}"));
+        QVERIFY(!util->isOtherUser(2));
+        fixture->takeQueuedReads();
+        QVERIFY(!util->deleteUser(2));
+        QCOMPARE(fixture->json()->getRequestCount(), 0);
+        fixture->login();
+    }
+
     void notificationsReadWhatChanged()
     {
         const auto batch = [this](const char* path) {
