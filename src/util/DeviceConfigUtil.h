@@ -43,7 +43,7 @@ struct ConfigTableRequest
 // poll thread, called by the device link (JSONUtil::addChangeFilter);
 // building runs on the caller's thread here and on the build thread in
 // DeviceConfigUtilTask; saveConfig runs on the GUI thread. mutex guards the
-// pending writes, the watched paths, the reads already asked for and the
+// pending writes (and earlier unechoed values), the watched paths, the reads already asked for and the
 // current path; it is never held while calling into JSONUtil or emitting.
 class DeviceConfigUtil : public OverallUtil
 {
