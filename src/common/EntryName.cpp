@@ -23,7 +23,7 @@ QString entryName(const TableStructure& table, int row, int column)
     if (!table.contains(row, column))
         return QString();
     QStringList parts;
-    parts << table.getTitle().trimmed();
+    parts << table.getTitle();
     const QVector<TableCell>& cells = table.rowAt(row);
     for (int c = 0; c < column; ++c) {
         const QString text = cells.at(c).getValue().toString().trimmed();
@@ -34,7 +34,14 @@ QString entryName(const TableStructure& table, int row, int column)
     }
     const QVector<TableEntry> header = table.getHeader();
     if (table.getHeaderVisible() && column < header.size())
-        parts << header.at(column).getValue().toString().trimmed();
+        parts << header.at(column).getValue().toString();
+    return entryName(parts);
+}
+
+QString entryName(QStringList parts)
+{
+    for (QString& part : parts)
+        part = part.trimmed();
     parts.removeAll(QString());
     return parts.join(QStringLiteral(" – "));
 }

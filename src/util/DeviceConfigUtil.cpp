@@ -87,21 +87,9 @@ void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString 
     if (path.isEmpty())
         return;
     try {
-        bool relevant = false;
+        bool relevant = pendingAny && releaseConfirmedWrites(path);
         {
             AnnotatedMutexLocker locker(&mutex);
-            if (!pendingWrites.isEmpty()) {
-                // The device confirms a write at its path, at the entry above it or below it.
-                for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
-                    if (confirms(path, it.key())) {
-                        it = pendingWrites.erase(it);
-                        relevant = true;
-                    } else {
-                        ++it;
-                    }
-                }
-                pendingAny = !pendingWrites.isEmpty();
-            }
             if (!relevant)
                 relevant = isWatchedLocked(path);
             if (!requestedReads.isEmpty())
@@ -379,16 +367,19 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
             }
             writes.insert(cell.getPath(), json);
             labels.insert(cell.getPath(), entryName(table, r, c));
-            pending.insert(cell.getPath(), PendingWrite{value});
+            pending.insert(cell.getPath(), PendingWrite{value, json});
         }
     }
 
     quint64 generation = 0;
     {
         AnnotatedMutexLocker locker(&mutex);
+        rememberUnechoedLocked(pendingWrites.keys());   // replaced before their echo came
+        generation = ++pendingGeneration;
+        for (PendingWrite& write : pending)
+            write.generation = generation;
         pendingWrites = pending;
         pendingAny = !pendingWrites.isEmpty();
-        generation = ++pendingGeneration;
     }
     if (writes.isEmpty() || !jsonUtil)
         return;
@@ -433,6 +424,7 @@ void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
         if (generation != pendingGeneration)
             return;
         unanswered = pendingWrites.keys();
+        rememberUnechoedLocked(unanswered);
         pendingWrites.clear();
         pendingAny = false;
     }
@@ -458,6 +450,7 @@ void DeviceConfigUtil::noteDroppedRequests(const QStringList& writes, const QStr
         for (const QString& path : reads) {
             const auto it = pendingWrites.find(path);
             if (it != pendingWrites.end() && it->readingBack) {
+                rememberUnechoedLocked({path});   // it may still have reached the device
                 pendingWrites.erase(it);
                 released.append(path);
             }
@@ -476,6 +469,7 @@ void DeviceConfigUtil::clearPendingWrites()
 {
     AnnotatedMutexLocker locker(&mutex);
     pendingWrites.clear();
+    unechoedWrites.clear();
     pendingAny = false;
 }
 

@@ -43,7 +43,7 @@ struct ConfigTableRequest
 // poll thread, called by the device link (JSONUtil::addChangeFilter);
 // building runs on the caller's thread here and on the build thread in
 // DeviceConfigUtilTask; saveConfig runs on the GUI thread. mutex guards the
-// pending writes, the watched paths, the reads already asked for and the
+// pending writes (and earlier unechoed values), the watched paths, the reads already asked for and the
 // current path; it is never held while calling into JSONUtil or emitting.
 class DeviceConfigUtil : public OverallUtil
 {
@@ -64,6 +64,10 @@ public:
     // read (writesNotConfirmed); its cell keeps the written value until the
     // answer, and is let go when the read is refused or unanswered for another
     // time-out. A write the device refused is let go at once without a read.
+    // A change at a written path confirms the write, unless the mirror holds
+    // there the value of an earlier write of the path replaced or given up
+    // before its echo came (and not this write's): that is the earlier one's
+    // late echo. Those earlier values are forgotten with the pending writes.
     void saveConfig(const TableStructure& table);
     void clearPendingWrites();
     bool hasPendingWrites();
@@ -171,11 +175,16 @@ protected:
     struct PendingWrite
     {
         QVariant value;             // the cell's value as the user left it
+        Json::Value sent;           // the value as sent, to know its echo
         bool readingBack = false;   // unconfirmed in time, its path is being read
+        quint64 generation = 0;     // the save that sent it
     };
 
     bool dirty;
     QMap<QString, PendingWrite> pendingWrites;
+    // Per path, values of writes replaced or given up before their echo came:
+    // an echo of one of them is late and confirms no newer write.
+    QMap<QString, QVector<Json::Value>> unechoedWrites;
     QSet<QString> watchedPaths;
     QString currentPath;
     QMutex mutex;
@@ -192,6 +201,13 @@ private:
     // A change at, above or below a read asked for allows asking again.
     void allowReadsAroundLocked(const QString& changed);   // caller holds mutex
     static bool confirms(const QString& notified, const QString& written);
+    // Remembers what the writes at paths sent, as they are let go unechoed; caller holds mutex.
+    void rememberUnechoedLocked(const QStringList& paths);
+    // Lets go the writes a change at path confirms; true when it did. A late echo
+    // of an earlier write, seen in the mirror, keeps the newer write waiting.
+    bool releaseConfirmedWrites(const QString& path);
+    // Numbers compare as numbers: the client sends "2.5", the device may echo 2.5.
+    static bool sameValue(const Json::Value& a, const Json::Value& b);
     bool readOptionPathChain(const Json::Value& object, QStringList& list, QStringList& chain);
     void readOptionArrayChain(const Json::Value& array, QStringList& list, QStringList& chain);
     void fillColumn(CommonJSONUtil& copy, const Json::Value& column, int columnIndex, int expectedFromRcnt,

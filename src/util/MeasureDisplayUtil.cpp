@@ -3,6 +3,7 @@
 #include "common/AnnotatedLocks.h"
 #include "common/ChannelDataFlags.h"
 #include "common/CommonJSONUtil.h"
+#include "common/EntryName.h"
 #include "common/ThreadHandOver.h"
 #include "util/DeviceConfigUtil.h"
 #include "util/JSONUtil.h"
@@ -321,12 +322,14 @@ void MeasureDisplayUtil::writeClientReferences(const Json::Value& channel)
 
 // ------------------------------------------------------------- functions
 
-void MeasureDisplayUtil::triggerFunction(const TableStructure& functionTable)
+void MeasureDisplayUtil::triggerFunction(const TableStructure& functionTable, const QString& functionName)
 {
     const QString path = functionTable.getPath();
     if (path.isEmpty() || !jsonUtil)
         return;
-    jsonUtil->requestConfig(path, Json::Value(1), GlobalEnums::SET);
+    // Named like the function's value cells, should the device never get it.
+    jsonUtil->requestConfig(path, Json::Value(1), GlobalEnums::SET,
+                            entryName({functionTable.getTitle(), functionName}));
 }
 
 void MeasureDisplayUtil::saveFunctionTable(const TableStructure& table)
@@ -337,6 +340,11 @@ void MeasureDisplayUtil::saveFunctionTable(const TableStructure& table)
 bool MeasureDisplayUtil::isFunctionWriteWaiting()
 {
     return cellFactory->hasPendingWrites();
+}
+
+void MeasureDisplayUtil::holdFunctionCells(TableStructure& table)
+{
+    cellFactory->holdPendingCells(table);
 }
 
 // ------------------------------------------------------- change detection

@@ -63,7 +63,8 @@ public:
     static int parseLeftFlags(const Json::Value& node);
 
     // Sets the function's "VAL" to 1 on the device; nothing for a table without path.
-    void triggerFunction(const TableStructure& functionTable);
+    // The write is named by the table's title (the channel) and functionName.
+    void triggerFunction(const TableStructure& functionTable, const QString& functionName);
     // Writes the table's changed editable cells to the device. Until the device
     // confirms them (or the configuration's time-outs pass, see
     // DeviceConfigUtil::saveConfig), function tables hold their cells read-only
@@ -71,6 +72,8 @@ public:
     void saveFunctionTable(const TableStructure& table);
     // A function write waits for the device.
     bool isFunctionWriteWaiting();
+    // While function writes wait: the written values, read-only (DeviceConfigUtil::holdPendingCells).
+    void holdFunctionCells(TableStructure& table);
 
     QVector<QString> getChannelNames();
     QVector<QString> getChannelPaths();

@@ -189,9 +189,10 @@ void ChannelFunctionDialog::applyListing()
     // A table of the channel's former place (it moved, its functions are not
     // delivered yet) belongs to another channel now.
     const bool shown = shownFunction >= 0 && shownFunction < functionList.size() && tableOfChannel();
-    ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag);
-    // A written value stays read-only until the device confirms it or the wait is given up.
+    // A written value stays read-only until the device confirms it or the wait is given up;
+    // the function does not run meanwhile, as it would take the unconfirmed value along.
     const bool waiting = util && util->isFunctionWriteWaiting();
+    ui->btnFunctionDialogSetFunction->setEnabled(listed && shown && functionList.at(shownFunction).flag && !waiting);
     table()->setInputEnabled(listed && shown && !waiting);
     ui->lblFunctionDialogGone->setVisible(!listed);
 }
@@ -200,9 +201,9 @@ void ChannelFunctionDialog::setFunction(bool checked)
 {
     Q_UNUSED(checked)
     if (!util || !listed || shownFunction < 0 || shownFunction >= functionList.size()
-        || !functionList.at(shownFunction).flag || !tableOfChannel())
+        || !functionList.at(shownFunction).flag || !tableOfChannel() || util->isFunctionWriteWaiting())
         return;
-    util->triggerFunction(table()->getTable());
+    util->triggerFunction(table()->getTable(), functionList.at(shownFunction).name);
     close();
 }
 
@@ -225,7 +226,11 @@ void ChannelFunctionDialog::changeFunctionData(int row, int column, TableCell& c
             cells[c].setChanged(cells[c].isChanged() && r == row && c == column);
     }
     util->saveFunctionTable(edited);
-    applyListing();   // the typed value stays shown, read-only, while the write waits
+    // The typed value shows read-only at once: on a slow link no refresh comes before the answer.
+    TableStructure held = table()->getTable();
+    util->holdFunctionCells(held);
+    table()->refreshTableData(held);
+    applyListing();
 }
 
 void ChannelFunctionDialog::setChannelLabel(QStringList& names)

@@ -22,7 +22,8 @@ class ChannelFunctionDialog;
 // The functions of one measuring channel (clear maximum and minimum, zero,
 // ...): a menu of them, the chosen function's settings, editable in place and
 // written at once, and a button that runs the function on the device. A
-// written value stays read-only, as typed, until the device confirms it; one
+// written value stays read-only, as typed, and the button off, until the
+// device confirms it (a slow link alike: held at once, not at a refresh); one
 // the device leaves unconfirmed is read back (said on the status bar) and the
 // device's value shows when the read answers or is given up.
 //

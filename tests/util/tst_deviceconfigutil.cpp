@@ -2,7 +2,7 @@
 // every input mode, limits and their "PATH" targets, rights, "PATH" chains
 // that loop, the local index of a selection table. Its work: which queued
 // request is built, bursts of requests, the change filter (watched paths,
-// pending writes, deletions), writes the device never confirms, changes that
+// pending writes, deletions), writes the device never confirms or confirms late, changes that
 // arrive while a table is built, a threaded util destroyed in the middle of a
 // build, and the values written back in the form each input mode sends.
 #include "../common/LogCapture.h"
@@ -478,6 +478,41 @@ private slots:
         util.holdPendingCells(released);
         QCOMPARE(released.cellAt(2, 2).getValue().toString(), QStringLiteral("x"));
         QCOMPARE(released.cellAt(2, 2).getRights(), int(TableCell::EDITABLE));
+    }
+
+    // A change at a written path releases only the write it answers: the value of an earlier
+    // write of the path, given up or replaced before its echo came, is that write's late echo
+    // (numbers compare as numbers). The device's own value lets the write go at once; so does an
+    // earlier value once the write's own echo came, or in the next session.
+    void aLateEchoReleasesOnlyItsOwnWrite()
+    {
+        const QString path = QStringLiteral("$.DISP.T.E.VAL");
+        DeviceConfigUtil util;
+        const auto write = [&](const char* value) {
+            util.saveConfig(tableOf({changedCell(path, QString::fromLatin1(value))}));
+        };
+        const auto waitsAfterEcho = [&](const char* json) {
+            fixture->merge(path, QString::fromLatin1(json));
+            ConfigMirrorFixture::notify(util, path);
+            return util.hasPendingWrites();
+        };
+        DeviceConfigUtil::setPendingWriteTimeout(300);
+        write("2.5");
+        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);   // read back, then given up
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        write("3");
+        QVERIFY(waitsAfterEcho("2.5"));
+        QVERIFY(!waitsAfterEcho("\"3\""));
+        write("500");
+        QVERIFY(!waitsAfterEcho("2.5"));
+
+        write("4");
+        write("5");   // before the echo of 4
+        QVERIFY(waitsAfterEcho("\"4\""));
+        QVERIFY(!waitsAfterEcho("7"));
+        util.clearPendingWrites();   // the session ends
+        write("8");
+        QVERIFY(!waitsAfterEcho("\"4\""));
     }
 
     // By default a write the device does not confirm is held for 5 s before it is read

@@ -188,12 +188,16 @@ private slots:
         edited.getRow(0)[1].setChanged(true);
         edited.getRow(1)[1].setChanged(true);
         util->saveFunctionTable(edited);
-        util->triggerFunction(TableStructure());   // no path: nothing
+        util->triggerFunction(TableStructure(), functions.at(1).name);   // no path: nothing
         int kind = 0;
         const Json::Value sets = fixture->takeTelegram(kind)["INST"]["SET"]["VAL"];
         QCOMPARE(int(sets.size()), 1);
         QCOMPARE(QString::fromStdString(sets[0]["DEST"]["PATH"].asString()), offset.getPath());
         QCOMPARE(QString::fromStdString(sets[0]["VAL"].asString()), QStringLiteral("12.50"));
+
+        // A trigger the device never got is named, like the function's cells, on the login page.
+        util->triggerFunction(tara, functions.at(1).name);
+        QCOMPARE(fixture->json()->takeUnwrittenConfigNames(), QStringList{QStringLiteral("CH01 Kessel – Nullsetzen")});
     }
 
     void clientNodesNameTheShownChannelAndNodesAreReadOnce()

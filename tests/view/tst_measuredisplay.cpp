@@ -522,6 +522,44 @@ private slots:
                     && compensation().cellAt(0, 4).getValue().toString() == current);
     }
 
+    // A slow link: while the offset's write waits at the device, the cell shows it read-only and
+    // the function is off (it would take the unconfirmed value along); both come back with the
+    // device's echo, not with the give-up, which is out of reach here.
+    void aWriteOnASlowLinkHoldsTheCellAndTheFunction()
+    {
+        const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
+        const Json::Value original = session->deviceValue(offset);
+        const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        QVERIFY(session->simulator.setDelay(3000, QStringLiteral("config")));
+        AtExit restore{[&] {
+            DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
+            // Restored once the write got there, also when a check failed before.
+            ScreenSession::waitUntil([&] { return deviceText(offset) == QLatin1String("2.5"); }, 10000);
+            session->simulator.clearFaults();
+            session->injectSet(offset, original);
+        }};
+        openDialog(0);
+        chooseFunction(QStringLiteral("Nullsetzen"));
+        QTRY_VERIFY(functionTable()->rowCount() == 1 && trigger()->isEnabled());
+        const auto cell = [this] { return functionTable()->getTable().cellAt(0, 1); };
+        const auto looksEditable = [this] { return bool(functionTable()->item(0, 1)->flags() & Qt::ItemIsEditable); };
+
+        typeValue(0, QStringLiteral("2,5"));
+        QVERIFY(!functionTable()->isInputEnabled() && !trigger()->isEnabled());
+        QCOMPARE(cell().getValue().toString(), QStringLiteral("2.5"));
+        QCOMPARE(cell().getRights(), int(TableCell::READ_ONLY));
+        QVERIFY(!looksEditable());
+        dialog()->setFunction(false);   // as a press would: nothing runs, the dialog stays
+        QVERIFY(dialog()->isVisible());
+
+        QTRY_VERIFY_WITH_TIMEOUT(trigger()->isEnabled(), 30000);
+        QVERIFY(functionTable()->isInputEnabled() && looksEditable());
+        QCOMPARE(cell().getRights(), int(TableCell::EDITABLE));
+        QCOMPARE(cell().getValue().toString(), QStringLiteral("2.5"));
+        expectLastSet(1, offset, "2.5");   // the offset alone
+    }
+
     void rightsDecideTheTrigger()
     {
         // A change of rights keeps the chosen function.
