@@ -266,6 +266,10 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     table->setInputEnabled(false);
     showStatus(language->getText(TEXT_SAVING, QStringLiteral("Einstellungen speichern")), STATUS_MS);
     util->saveConfig(table->getTable());
+    // The written value shows read-only at once: on a slow link no table comes before the answer.
+    TableStructure held = table->getTable();
+    util->holdPendingCells(held);
+    table->refreshTableData(held);
 }
 
 void DeviceConfig::tellNotConfirmed()

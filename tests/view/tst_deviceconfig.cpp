@@ -852,6 +852,28 @@ private slots:
         QVERIFY(session->relogin());
     }
 
+    // On a slow link the written value shows read-only at once, not only with the device's answer.
+    void aWriteOnASlowLinkIsHeldAtOnce()
+    {
+        const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
+        openTable(GENERAL);
+        const QString before = cellOf(rate).getValue().toString();
+        const QString typed = before == QLatin1String("25") ? QStringLiteral("30") : QStringLiteral("25");
+        const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
+        DeviceConfigUtil::setPendingWriteTimeout(60000);   // only the device's answer lets it go
+        QVERIFY(session->simulator.setDelay(5000, QStringLiteral("config")));
+        typeInto(rate, typed);
+        QTRY_VERIFY(!table()->isEditing());
+        QCOMPARE(cellOf(rate).getValue().toString(), typed);
+        QCOMPARE(cellOf(rate).getRights(), int(TableCell::READ_ONLY));
+        QVERIFY(session->simulator.clearFaults());
+        QTRY_VERIFY(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled());
+        DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
+        QCOMPARE(cellOf(rate).getValue().toString(), typed);
+        typeInto(rate, before);
+        QTRY_VERIFY(cellOf(rate).getValue().toString() == before && cellOf(rate).getRights() == TableCell::EDITABLE);
+    }
+
     void aChangeDuringAnEditWaits()
     {
         openTable(GENERAL);
