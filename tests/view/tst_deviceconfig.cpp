@@ -178,7 +178,7 @@ private slots:
 
     void cleanupTestCase() { session.reset(); }
 
-    void init() { QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact"))); }
+    void init() { QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")) && session->simulator.clearFaults()); }
 
     void devicesChosenAndStaleRows()
     {
