@@ -87,7 +87,8 @@ class tst_DeviceSimulator : public QObject
 {
     Q_OBJECT
 
-    SimulatorProcess simulator{{"--paused", "--export-ms", "500", "--live-interval", "50", "--sample-interval",
+    // An export lasts long enough that a second one is surely asked for while it runs, on any load.
+    SimulatorProcess simulator{{"--paused", "--export-ms", "3000", "--live-interval", "50", "--sample-interval",
                                 QString::number(sampleIntervalMs)}};
     QString token, service, operatorToken;   // administrator, service, operator
 

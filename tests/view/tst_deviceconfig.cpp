@@ -867,7 +867,7 @@ private slots:
         QCOMPARE(cellOf(rate).getValue().toString(), typed);
         QCOMPARE(cellOf(rate).getRights(), int(TableCell::READ_ONLY));
         QVERIFY(session->simulator.clearFaults());
-        QTRY_VERIFY(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled(), 30000);
         DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
         QCOMPARE(cellOf(rate).getValue().toString(), typed);
         typeInto(rate, before);
