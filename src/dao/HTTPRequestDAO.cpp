@@ -23,6 +23,21 @@ bool neverSent(QNetworkReply::NetworkError error)
     return error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::HostNotFoundError;
 }
 
+// The link failure last shown by any transport: a success of any of them
+// (the poll link's, a login's, a logout's) shows the device answers again.
+// Never deleted: transports on other threads may use it during shutdown.
+struct LinkFailure
+{
+    QMutex mutex;
+    QString shown;   // empty when withdrawn
+};
+
+LinkFailure& linkFailure()
+{
+    static LinkFailure* const failure = new LinkFailure();
+    return *failure;
+}
+
 } // namespace
 
 HTTPRequestDAO::HTTPRequestDAO(int timeoutMs, QObject* parent)
@@ -151,14 +166,20 @@ void HTTPRequestDAO::tellFailure(const QString& text)
     failureShown = text;
     sinceFailureShown.start();
     emit showingErrorMessage(text);
+    AnnotatedMutexLocker locker(&linkFailure().mutex);
+    linkFailure().shown = text;
 }
 
 void HTTPRequestDAO::withdrawFailure()
 {
-    if (failureShown.isEmpty())
-        return;
-    StatusMessageSink::withdraw(failureShown);
     failureShown.clear();
+    QString shown;
+    {
+        AnnotatedMutexLocker locker(&linkFailure().mutex);
+        shown.swap(linkFailure().shown);
+    }
+    if (!shown.isEmpty())
+        StatusMessageSink::withdraw(shown);
 }
 
 void HTTPRequestDAO::showedErrorMessage(QString text)

@@ -35,7 +35,7 @@ public:
     // How long a failure shows on the status bar. The same failure again is
     // shown only once this time has passed since it was: a device that stays
     // away fails every poll alike, and would cover every other notice; it is
-    // told again after this time. The next success withdraws it.
+    // told again after this time. The next success of any transport withdraws it.
     static const int FAILURE_SHOWN_MS = 10000;
 
     HTTPRequestDAO(int timeoutMs, QObject* parent = nullptr);
@@ -87,7 +87,8 @@ private:
     void setBusy(bool value);
     // Shows a failure text unless the same one was shown less than the failure interval ago.
     void tellFailure(const QString& text);
-    // A request succeeded: the failure shown is no longer true.
+    // A request succeeded: the link failure shown, this transport's or
+    // another's (an ended session's poll link), is no longer true.
     void withdrawFailure();
 
     int timeoutMs;

@@ -209,6 +209,16 @@ private slots:
             unknown.clear();
         }
 
+        // Another transport's success (the next login after a session ended) withdraws it too.
+        QVERIFY(request(QStringLiteral("/status/500")));
+        HTTPRequestDAO login(5000);
+        QSignalSpy loginReplies(&login, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
+        withdrawn.clear();
+        login.requested(QVariant(), server.url(QStringLiteral("/one")), RequestMethod::Post);
+        QCOMPARE(waitForOutcome(loginReplies).second, int(HTTPRequestDAO::DATA_RECEIVED));
+        QCOMPARE(withdrawn.count(), 1);
+        QVERIFY(withdrawn.first().at(0).toString().contains(QStringLiteral("/status/500")));
+
         told.clear();
         QVERIFY(request(QStringLiteral("/status/401"), 401));
         QCOMPARE(told.count(), 0);
