@@ -19,4 +19,5 @@ struct TelegramRequest
     qint64 mid = 0;        // message answer: "MID" of the answered message
     int mtyp = 0;          // message answer: "MTYP" of the answered message
     QString label;         // configuration write: the entry as the screen names it; never sent
+    bool mayHaveReached = false;   // an attempt ended unanswered: the device may have taken it
 };

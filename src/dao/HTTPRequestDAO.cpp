@@ -14,11 +14,38 @@ namespace {
 
 // Marks a reply that abortAll() ended.
 const char* const ABORTED_PROPERTY = "AbortedByCaller";
+// An HTTP status the caller expects for this request (requestExpecting).
+const char* const EXPECTED_STATUS_PROPERTY = "ExpectedStatus";
+
+// The request surely never reached the device.
+bool neverSent(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::HostNotFoundError;
+}
+
+// The link failure last shown by any transport: a success of any of them
+// (the poll link's, a login's, a logout's) shows the device answers again.
+// Never deleted: transports on other threads may use it during shutdown.
+struct LinkFailure
+{
+    QMutex mutex;
+    QString shown;   // empty when withdrawn
+};
+
+LinkFailure& linkFailure()
+{
+    static LinkFailure* const failure = new LinkFailure();
+    return *failure;
+}
 
 } // namespace
 
 HTTPRequestDAO::HTTPRequestDAO(int timeoutMs, QObject* parent)
-    : QObject(parent), timeoutMs(timeoutMs), manager(new QNetworkAccessManager(this)), busy(false)
+    : QObject(parent),
+      timeoutMs(timeoutMs),
+      failureIntervalMs(FAILURE_SHOWN_MS),
+      manager(new QNetworkAccessManager(this)),
+      busy(false)
 {
     connect(manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(replyFinished(QNetworkReply*)));
     qRegisterMetaType<RequestMethod>("RequestMethod");
@@ -38,6 +65,12 @@ HTTPRequestDAO::~HTTPRequestDAO()
 }
 
 void HTTPRequestDAO::requested(QVariant key, QString url, RequestMethod method, QByteArray data)
+{
+    requestExpecting(key, url, method, data, 0);
+}
+
+void HTTPRequestDAO::requestExpecting(QVariant key, QString url, RequestMethod method, QByteArray data,
+                                      int expectedStatus)
 {
     {
         AnnotatedMutexLocker locker(&mutex);
@@ -73,6 +106,7 @@ void HTTPRequestDAO::requested(QVariant key, QString url, RequestMethod method, 
     connect(this, SIGNAL(abortRequest()), reply, SLOT(abort()));
     new ReplyTimeout(reply, timeoutMs);
     reply->setProperty("RequestKey", key);
+    reply->setProperty(EXPECTED_STATUS_PROPERTY, expectedStatus);
     inFlight = reply;
 }
 
@@ -89,16 +123,21 @@ void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
         // replaces a pending one). A time-out closes the reply instead and is shown.
         const bool abortedByUs = reply->error() == QNetworkReply::OperationCanceledError
                                  && reply->property(ABORTED_PROPERTY).toBool();
-        if (!abortedByUs) {
+        const bool expected = status.isValid() && status.toInt() == reply->property(EXPECTED_STATUS_PROPERTY).toInt();
+        if (ReplyTimeout::isTimedOut(reply)) {
+            tellFailure(QStringLiteral("HTTP-Request Timeout"));
+        } else if (!abortedByUs && !expected) {
             // Qt's error text holds the URL; neither the token nor any other query value is shown.
             const QString text = LogRedaction::hideUrlQuery(reply->errorString(), reply->url());
             tellFailure(QStringLiteral("HTTP-Request Failure: ") + LogRedaction::redactToken(text));
         }
         if (status.isValid() && status.toInt() >= 400)
             emit httpStatusError(key, status.toInt());
+        else if (!abortedByUs && !neverSent(reply->error()))
+            emit outcomeUnknown(key);
         emit replyAvailable(key, NETWORK_ERROR);
     } else {
-        failureShown.clear();
+        withdrawFailure();
         const QByteArray body = reply->readAll();
         if (!body.isEmpty()) {
             emit addingReply(Reply(key, body));   // stored before anyone is told
@@ -122,16 +161,30 @@ void HTTPRequestDAO::addedReply(Reply reply)
 
 void HTTPRequestDAO::tellFailure(const QString& text)
 {
-    if (text == failureShown && sinceFailureShown.isValid() && sinceFailureShown.elapsed() < FAILURE_SHOWN_MS)
+    if (text == failureShown && sinceFailureShown.isValid() && sinceFailureShown.elapsed() < failureIntervalMs)
         return;
     failureShown = text;
     sinceFailureShown.start();
     emit showingErrorMessage(text);
+    AnnotatedMutexLocker locker(&linkFailure().mutex);
+    linkFailure().shown = text;
+}
+
+void HTTPRequestDAO::withdrawFailure()
+{
+    failureShown.clear();
+    QString shown;
+    {
+        AnnotatedMutexLocker locker(&linkFailure().mutex);
+        shown.swap(linkFailure().shown);
+    }
+    if (!shown.isEmpty())
+        StatusMessageSink::withdraw(shown);
 }
 
 void HTTPRequestDAO::showedErrorMessage(QString text)
 {
-    StatusMessageSink::post(text, SEVERITY_ERROR, FAILURE_SHOWN_MS);
+    StatusMessageSink::post(text, SEVERITY_ERROR, failureIntervalMs);
 }
 
 bool HTTPRequestDAO::isBusy()

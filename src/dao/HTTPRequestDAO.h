@@ -34,7 +34,8 @@ public:
 
     // How long a failure shows on the status bar. The same failure again is
     // shown only once this time has passed since it was: a device that stays
-    // away fails every poll alike, and would cover every other notice.
+    // away fails every poll alike, and would cover every other notice; it is
+    // told again after this time. The next success of any transport withdraws it.
     static const int FAILURE_SHOWN_MS = 10000;
 
     HTTPRequestDAO(int timeoutMs, QObject* parent = nullptr);
@@ -54,6 +55,13 @@ public:
 
     int getTimeout() const { return timeoutMs; }
     void setTimeout(int ms) { timeoutMs = ms; }
+    // FAILURE_SHOWN_MS unless set (tests shorten it).
+    void setFailureInterval(int ms) { failureIntervalMs = ms; }
+
+    // As requested(), for a request whose caller expects the device may
+    // answer it with expectedStatus: such an answer is reported as a failure
+    // to the caller but not shown.
+    void requestExpecting(QVariant key, QString url, RequestMethod method, QByteArray data, int expectedStatus);
 
 public slots:
     // Sends one request; dropped without a word while another is in flight.
@@ -70,13 +78,21 @@ signals:
     // The server answered with an HTTP error status; emitted just before
     // replyAvailable reports the request as failed.
     void httpStatusError(QVariant key, int status);
+    // The request failed without an answer after it may have reached the
+    // device (a time-out, a connection lost); emitted just before
+    // replyAvailable. Not emitted when the connection was refused.
+    void outcomeUnknown(QVariant key);
 
 private:
     void setBusy(bool value);
-    // Shows a failure text unless the same one shows already.
+    // Shows a failure text unless the same one was shown less than the failure interval ago.
     void tellFailure(const QString& text);
+    // A request succeeded: the link failure shown, this transport's or
+    // another's (an ended session's poll link), is no longer true.
+    void withdrawFailure();
 
     int timeoutMs;
+    int failureIntervalMs;
     QNetworkAccessManager* manager;
     bool busy;
     QList<Reply> replies;

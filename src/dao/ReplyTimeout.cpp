@@ -1,10 +1,19 @@
 #include "dao/ReplyTimeout.h"
 
-#include "util/StatusMessageSink.h"
-
 #include <QNetworkReply>
 #include <QTimer>
 #include <QtDebug>
+
+namespace {
+
+const char* const TIMED_OUT_PROPERTY = "TimedOut";
+
+} // namespace
+
+bool ReplyTimeout::isTimedOut(const QNetworkReply* reply)
+{
+    return reply && reply->property(TIMED_OUT_PROPERTY).toBool();
+}
 
 ReplyTimeout::ReplyTimeout(QNetworkReply* reply, int ms)
     : QObject(reply)
@@ -18,8 +27,7 @@ void ReplyTimeout::timeout()
     QNetworkReply* reply = qobject_cast<QNetworkReply*>(parent());
     if (!reply || !reply->isRunning())
         return;   // already finished: nothing to cut short
-    const QString text = QStringLiteral("HTTP-Request Timeout");
-    qWarning().noquote() << text;
-    StatusMessageSink::post(text, SEVERITY_ERROR, 10000);
+    qWarning().noquote() << "HTTP-Request Timeout";
+    reply->setProperty(TIMED_OUT_PROPERTY, true);
     reply->close();
 }

@@ -21,6 +21,7 @@ HTTPRequestPoll::HTTPRequestPoll(HTTPRequestUtil* httpRequestUtil, JSONUtil* jso
             this, SLOT(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)), Qt::DirectConnection);
     connect(dao, SIGNAL(httpStatusError(QVariant,int)), this, SLOT(httpStatusError(QVariant,int)),
             Qt::DirectConnection);
+    connect(dao, SIGNAL(outcomeUnknown(QVariant)), this, SLOT(outcomeUnknown(QVariant)), Qt::DirectConnection);
 }
 
 HTTPRequestPoll::~HTTPRequestPoll()
@@ -93,5 +94,14 @@ void HTTPRequestPoll::httpStatusError(QVariant key, int status)
         httpRequestUtil->getStatusError(key, status, telegramGeneration);
     } catch (const std::exception& e) {
         qWarning().noquote() << "HTTP error could not be handled:" << e.what();
+    }
+}
+
+void HTTPRequestPoll::outcomeUnknown(QVariant key)
+{
+    try {
+        httpRequestUtil->noteOutcomeUnknown(key, telegramGeneration);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "Unanswered request could not be noted:" << e.what();
     }
 }

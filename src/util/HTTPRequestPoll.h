@@ -28,6 +28,7 @@ private slots:
     // The transport's outcome, handed on with the generation of the telegram sent.
     void replyAvailable(QVariant key, HTTPRequestDAO::ResponseType type);
     void httpStatusError(QVariant key, int status);
+    void outcomeUnknown(QVariant key);
 
 private:
     void sendTelegram();

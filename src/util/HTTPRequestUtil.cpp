@@ -27,6 +27,8 @@ const int TEXT_DATA_REQUEST_REFUSED = 1454;
 const int TEXT_REQUEST_REJECTED = 1455;
 const int TEXT_REQUEST_FAILED = 1456;
 
+const int HTTP_UNAUTHORIZED = 401;
+
 JSONUtil* applicationJSONUtil()
 {
     AppContext* context = AppContext::get();
@@ -174,7 +176,10 @@ void HTTPRequestUtil::logout()
     }
     connect(dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)),
             this, SLOT(getLogoutReply(QVariant,HTTPRequestDAO::ResponseType)), Qt::UniqueConnection);
-    send(dao, QVariant(QString::fromLatin1(LOGOUT_KEY)), PreparedRequest(url, RequestMethod::Post, QByteArray()));
+    // A session the device ended already is refused with 401: the user has
+    // been told why the session ended, which that answer must not cover.
+    dao->requestExpecting(QVariant(QString::fromLatin1(LOGOUT_KEY)), url, RequestMethod::Post, QByteArray(),
+                          HTTP_UNAUTHORIZED);
 }
 
 void HTTPRequestUtil::getLogoutReply(QVariant key, HTTPRequestDAO::ResponseType type)
@@ -302,12 +307,15 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
 {
     if (isStale(key, generation))
         return;
-    if (status == 401 && !tokenRejectedSignalled.exchange(true))
+    // A refused token ends the session, which says so itself; the refused
+    // requests are not reported on their own: that would cover its notice.
+    const bool sessionRefused = status == HTTP_UNAUTHORIZED;
+    if (sessionRefused && !tokenRejectedSignalled.exchange(true))
         emit tokenRejected();
 
     if (!isTelegramKey(key)) {
         // A failing data request is simply repeated; report each new failure once.
-        if (status != lastDataRequestStatus)
+        if (status != lastDataRequestStatus && !sessionRefused)
             report(QStringLiteral("Data request refused by the device (HTTP %1).").arg(status), TEXT_DATA_REQUEST_REFUSED,
                    QStringLiteral("Das Gerät hat die Datenanfrage abgelehnt (HTTP %1)."), {QString::number(status)});
         lastDataRequestStatus = status;
@@ -317,15 +325,19 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
     const QList<qint64> ids = key.value<QList<qint64>>();
     if (ids.isEmpty())
         return;
+    if (sessionRefused) {
+        // Writes of a session the device ended are named to the user at the login.
+        const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation);
+        if (!dropped.isEmpty())
+            qWarning().noquote() << "Requests refused with the session (HTTP 401) and dropped:" << namesOf(dropped);
+        jsonUtil->keepWritesOfRefusedSession(dropped);
+        return;
+    }
     if (status < 500) {
         // The device rejects the telegram itself; sending it again cannot help.
-        const QList<TelegramRequest> dropped =
-            dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status),
-                         TEXT_REQUEST_REJECTED, QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP %1); verworfen: %2"),
-                         {QString::number(status)});
-        // Writes of a session the device ended are named to the user at the login.
-        if (status == 401)
-            jsonUtil->keepWritesOfRefusedSession(dropped);
+        dropRequests(ids, generation, QStringLiteral("rejected by the device (HTTP %1)").arg(status),
+                     TEXT_REQUEST_REJECTED, QStringLiteral("Das Gerät hat die Anfrage abgelehnt (HTTP %1); verworfen: %2"),
+                     {QString::number(status)});
         return;
     }
     if (ids.first() == serverErrorHeadId) {
@@ -345,6 +357,21 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
     }
 }
 
+void HTTPRequestUtil::noteOutcomeUnknown(QVariant key, quint64 generation)
+{
+    if (!isTelegramKey(key) || isStale(key, generation))
+        return;
+    jsonUtil->noteMayHaveReached(key.value<QList<qint64>>(), generation);
+}
+
+QString HTTPRequestUtil::namesOf(const QList<TelegramRequest>& requests)
+{
+    QStringList paths;
+    for (const TelegramRequest& request : requests)
+        paths.append(request.path.isEmpty() ? QStringLiteral("MUID %1").arg(request.muid) : request.path);
+    return paths.join(QStringLiteral(", "));
+}
+
 bool HTTPRequestUtil::isStale(const QVariant& key, quint64 generation)
 {
     if (!isTelegramKey(key) || generation == jsonUtil->getRequestGeneration())
@@ -362,10 +389,7 @@ QList<TelegramRequest> HTTPRequestUtil::dropRequests(const QList<qint64>& ids, q
     const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation);
     if (dropped.isEmpty())
         return dropped;   // already gone, or the queue was cleared meanwhile
-    QStringList paths;
-    for (const TelegramRequest& request : dropped)
-        paths.append(request.path.isEmpty() ? QStringLiteral("MUID %1").arg(request.muid) : request.path);
-    const QString pathList = paths.join(QStringLiteral(", "));
+    const QString pathList = namesOf(dropped);
     arguments.append(pathList);
     report(QStringLiteral("Request %1 and dropped: %2").arg(reason, pathList), textId, defaultText, arguments);
     return dropped;

@@ -65,6 +65,9 @@ public:
     // now name requests of a later session. The slots assume the current one.
     void getReply(QVariant key, HTTPRequestDAO::ResponseType type, quint64 generation);
     void getStatusError(QVariant key, int status, quint64 generation);
+    // The telegram failed without an answer after it may have reached the
+    // device: its writes, still queued, count as possibly taken.
+    void noteOutcomeUnknown(QVariant key, quint64 generation);
 
     qint64 getReqId() const { return reqId; }
 
@@ -97,6 +100,8 @@ private:
     void failLogin(quint64 sequence);
     void disconnectLoginReply();
     bool isStale(const QVariant& key, quint64 generation);
+    // "path, path, MUID n" for the log and the status bar.
+    static QString namesOf(const QList<TelegramRequest>& requests);
     // Takes the requests from the queue and returns them; reason goes to the
     // log, the language file's text textId (the dropped paths appended to its
     // arguments) to the status bar.

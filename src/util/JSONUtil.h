@@ -126,10 +126,19 @@ public:
     void clearRequests();
     // Configuration writes the device dropped because it refused the session (HTTP 401).
     void keepWritesOfRefusedSession(const QList<TelegramRequest>& dropped);
-    // The names (label, else path) of those writes and of the configuration
-    // writes still queued, which the next login clears: none of them reached
-    // the device. The kept ones are forgotten.
-    QStringList takeUnwrittenConfigNames();
+    // The queued requests with these ids were sent and got no answer: the
+    // device may have taken them (only while the queue is of that generation).
+    void noteMayHaveReached(const QList<qint64>& ids, quint64 generation);
+    // The configuration writes a session left behind, each by its name (label, else path).
+    struct UnwrittenWrites
+    {
+        QStringList notWritten;     // surely not taken: never sent, or refused with the session
+        QStringList notConfirmed;   // sent without an answer, or taken and not yet confirmed (a change filter's pending write)
+    };
+    // Those of the writes kept, of the configuration writes still queued, which
+    // the next login clears, and of the writes accepted in this session that a
+    // change filter still waits to see confirmed. The kept ones are forgotten.
+    UnwrittenWrites takeUnwrittenWrites();
     int getRequestCount();
     quint64 getRequestGeneration();
 
@@ -183,6 +192,7 @@ private:
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
     QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
     void noteReads(const QList<TelegramRequest>& accepted);
+    void noteAcceptedWrites(const QList<TelegramRequest>& accepted);
     // The nodes an applied SET of the device replaced whole count as read.
     void noteSentNodes(const Json::Value& telegram, const std::vector<KORVALIS::JSON::TelegramResult>& results);
     void noteReadLocked(const QString& path);                                    // caller holds readsMutex
@@ -197,9 +207,10 @@ private:
     HTTPRequestUtil* httpRequestUtil;         // owned
     QMutex receivedMutex;                     // guards received
     QList<Json::Value> received;
-    QMutex queueMutex;                        // guards queue, queuedReads, requestCounter, requestGeneration and refusedWrites
+    QMutex queueMutex;                        // guards queue, queuedReads, requestCounter, requestGeneration, refusedWrites and acceptedWrites
     QList<TelegramRequest> queue;
-    QStringList refusedWrites;                // names of configuration writes dropped for a refused session
+    QList<TelegramRequest> refusedWrites;     // configuration writes dropped for a refused session
+    QMap<QString, QString> acceptedWrites;    // path to name of the configuration writes accepted in this session
     QSet<QString> queuedReads;                // paths of the queued type-1 requests
     qint64 requestCounter;
     quint64 requestGeneration;                // counts clearRequests(); ids are unique within one

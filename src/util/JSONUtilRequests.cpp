@@ -134,7 +134,9 @@ void JSONUtil::buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& id
 
 void JSONUtil::removeRequests(const QList<qint64>& ids)
 {
-    noteReads(takeRequests(ids));
+    const QList<TelegramRequest> accepted = takeRequests(ids);
+    noteAcceptedWrites(accepted);
+    noteReads(accepted);
 }
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
@@ -145,7 +147,29 @@ QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
 
 void JSONUtil::removeRequests(const QList<qint64>& ids, quint64 generation)
 {
-    noteReads(takeRequests(ids, generation));
+    const QList<TelegramRequest> accepted = takeRequests(ids, generation);
+    noteAcceptedWrites(accepted);
+    noteReads(accepted);
+}
+
+void JSONUtil::noteAcceptedWrites(const QList<TelegramRequest>& accepted)
+{
+    AnnotatedMutexLocker locker(&queueMutex);
+    for (const TelegramRequest& request : accepted) {
+        if (request.kind == REQUEST_CONFIG)
+            acceptedWrites.insert(request.path, nameOf(request));
+    }
+}
+
+void JSONUtil::noteMayHaveReached(const QList<qint64>& ids, quint64 generation)
+{
+    AnnotatedMutexLocker locker(&queueMutex);
+    if (generation != requestGeneration)
+        return;
+    for (TelegramRequest& request : queue) {
+        if (ids.contains(request.id))
+            request.mayHaveReached = true;
+    }
 }
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 generation)
@@ -197,6 +221,7 @@ void JSONUtil::clearRequests()
         AnnotatedMutexLocker locker(&queueMutex);
         queue.clear();
         refusedWrites.clear();
+        acceptedWrites.clear();
         queuedReads.clear();
         requestCounter = 0;
         ++requestGeneration;
@@ -209,21 +234,43 @@ void JSONUtil::keepWritesOfRefusedSession(const QList<TelegramRequest>& dropped)
     AnnotatedMutexLocker locker(&queueMutex);
     for (const TelegramRequest& request : dropped) {
         if (request.kind == REQUEST_CONFIG)
-            refusedWrites.append(nameOf(request));
+            refusedWrites.append(request);
     }
 }
 
-QStringList JSONUtil::takeUnwrittenConfigNames()
+JSONUtil::UnwrittenWrites JSONUtil::takeUnwrittenWrites()
 {
+    // Asked before the queue's lock is taken: no two of these locks are held together.
+    QStringList pending;
+    callChangeFilters(changeFilterSnapshot(),
+                      [&pending](DeviceConfigUtil* filter) { pending += filter->getPendingWritePaths(); });
+
     AnnotatedMutexLocker locker(&queueMutex);
-    QStringList names;
-    names.swap(refusedWrites);
+    QList<TelegramRequest> left;
+    left.swap(refusedWrites);
     for (const TelegramRequest& request : qAsConst(queue)) {
         if (request.kind == REQUEST_CONFIG)
-            names.append(nameOf(request));
+            left.append(request);
     }
-    names.removeDuplicates();   // a value written twice is named once
-    return names;
+    UnwrittenWrites writes;
+    QSet<QString> leftPaths;
+    for (const TelegramRequest& request : qAsConst(left)) {
+        leftPaths.insert(request.path);
+        (request.mayHaveReached ? writes.notConfirmed : writes.notWritten).append(nameOf(request));
+    }
+    // A write the device took and has not confirmed yet; one written again
+    // since is named by what became of the newer write.
+    for (const QString& path : qAsConst(pending)) {
+        const auto accepted = acceptedWrites.constFind(path);
+        if (accepted != acceptedWrites.constEnd() && !leftPaths.contains(path))
+            writes.notConfirmed.append(accepted.value());
+    }
+    // A value written twice is named once, by what is surely known of its last write.
+    writes.notWritten.removeDuplicates();
+    writes.notConfirmed.removeDuplicates();
+    for (const QString& name : qAsConst(writes.notWritten))
+        writes.notConfirmed.removeAll(name);
+    return writes;
 }
 
 int JSONUtil::getRequestCount()

@@ -29,3 +29,13 @@ void StatusMessageSink::postText(int textId, const QString& defaultText, const Q
 {
     emit instance()->showTextMessage(textId, defaultText, arguments, severity, durationMs);
 }
+
+void StatusMessageSink::withdraw(const QString& text)
+{
+    emit instance()->withdrawMessage(text);
+}
+
+void StatusMessageSink::withdrawText(int textId, const QString& defaultText, const QStringList& arguments)
+{
+    emit instance()->withdrawTextMessage(textId, defaultText, arguments);
+}

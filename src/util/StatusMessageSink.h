@@ -26,11 +26,18 @@ public:
     // arguments in for %1, %2, ... in the GUI thread.
     static void postText(int textId, const QString& defaultText, const QStringList& arguments,
                          Severity severity, int durationMs);
+    // Takes a notice that is no longer true off the bar, should it still be
+    // the message shown; any other message stays. From any thread.
+    static void withdraw(const QString& text);
+    // The same for a text of the language files, looked up as postText does.
+    static void withdrawText(int textId, const QString& defaultText, const QStringList& arguments);
 
 signals:
     void showMessage(QString text, Severity severity, int durationMs);
     void showTextMessage(int textId, QString defaultText, QStringList arguments, Severity severity,
                          int durationMs);
+    void withdrawMessage(QString text);
+    void withdrawTextMessage(int textId, QString defaultText, QStringList arguments);
 
 private:
     StatusMessageSink();

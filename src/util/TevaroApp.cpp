@@ -29,6 +29,7 @@ namespace {
 const unsigned long THREAD_END_WAIT_MS = 10000;
 const int WAIT_STEP_MS = 10;
 const int TEXT_SESSION_REFUSED = 1457;
+const QString SESSION_REFUSED_DEFAULT = QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden.");
 
 QString readSheet(const QString& path)
 {
@@ -148,7 +149,9 @@ void TevaroApp::start()
         stopThreads();
     waitForEndedThreads();
 
-    // Everything of the last session goes before any thread of the new one runs.
+    // Everything of the last session goes before any thread of the new one
+    // runs; the notice that the device ended it is no longer true.
+    StatusMessageSink::withdrawText(TEXT_SESSION_REFUSED, SESSION_REFUSED_DEFAULT, {});
     messageDialogUtil->takeAnswersQueued();
     jsonUtil->clearRequests();
     jsonUtil->clearReceiveJSON();
@@ -209,17 +212,16 @@ void TevaroApp::sessionRefused()
     if (!started || stopping)
         return;
     qWarning() << "The device refused the session token (HTTP 401): the session ends";
-    StatusMessageSink::postText(TEXT_SESSION_REFUSED,
-                                QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden."), {},
-                                SEVERITY_ERROR, 10000);
+    StatusMessageSink::postText(TEXT_SESSION_REFUSED, SESSION_REFUSED_DEFAULT, {}, SEVERITY_ERROR, 10000);
     stop();
     // The session's threads have ended: nothing of it is dropped or sent any more.
-    const QStringList unwritten = jsonUtil->takeUnwrittenConfigNames();
-    if (unwritten.isEmpty())
+    const JSONUtil::UnwrittenWrites unwritten = jsonUtil->takeUnwrittenWrites();
+    if (unwritten.notWritten.isEmpty() && unwritten.notConfirmed.isEmpty())
         return;
     qWarning().noquote() << "Values not written to the device before it ended the session:"
-                         << unwritten.join(QStringLiteral(", "));
-    emit valuesNotWritten(unwritten);
+                         << unwritten.notWritten.join(QStringLiteral(", "))
+                         << "- values it did not confirm:" << unwritten.notConfirmed.join(QStringLiteral(", "));
+    emit valuesNotWritten(unwritten.notWritten, unwritten.notConfirmed);
 }
 
 void TevaroApp::waitForLogoutAnswer(int timeoutMs)

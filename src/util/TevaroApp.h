@@ -72,10 +72,11 @@ public slots:
 signals:
     void onLogout();
     void onUpdateActivity(bool active);
-    // The device refused the session with configuration writes that never
-    // reached it; names: each entry as its screen named it, else its path.
+    // The device refused the session with configuration writes left behind;
+    // each entry as its screen named it, else its path: notWritten surely did
+    // not reach it, notConfirmed may have (JSONUtil::takeUnwrittenWrites).
     // Emitted after onLogout(), with the login page up.
-    void valuesNotWritten(QStringList names);
+    void valuesNotWritten(QStringList notWritten, QStringList notConfirmed);
 
 private slots:
     void logoutAnswerArrived();

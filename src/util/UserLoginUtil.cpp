@@ -27,7 +27,8 @@ UserLoginUtil::UserLoginUtil(QObject* parent)
     AppContext* context = AppContext::get();
     if (TevaroApp* application = context->getApp()) {
         connect(application, SIGNAL(onLogout()), this, SLOT(logout()));
-        connect(application, SIGNAL(valuesNotWritten(QStringList)), this, SIGNAL(valuesNotWritten(QStringList)));
+        connect(application, SIGNAL(valuesNotWritten(QStringList,QStringList)), this,
+                SIGNAL(valuesNotWritten(QStringList,QStringList)));
     } else {
         qWarning().noquote() << "Login worker created without application: logout is not followed.";
     }

@@ -31,8 +31,8 @@ public:
 signals:
     void updateLogin(bool& ok);
     void autoLoggedOut(QString text);
-    // The device ended the session before these values reached it (TevaroApp::valuesNotWritten).
-    void valuesNotWritten(QStringList names);
+    // The device ended the session with these writes left behind (TevaroApp::valuesNotWritten).
+    void valuesNotWritten(QStringList notWritten, QStringList notConfirmed);
 
 public slots:
     void setLogin(Json::Value& reply);

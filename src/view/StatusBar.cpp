@@ -81,6 +81,9 @@ StatusBar::StatusBar(QMainWindow* mainWindow, QObject* parent)
             SLOT(showedMessage(QString,Severity,int)));
     connect(StatusMessageSink::instance(), SIGNAL(showTextMessage(int,QString,QStringList,Severity,int)), this,
             SLOT(showedTextMessage(int,QString,QStringList,Severity,int)));
+    connect(StatusMessageSink::instance(), SIGNAL(withdrawMessage(QString)), this, SLOT(withdraw(QString)));
+    connect(StatusMessageSink::instance(), SIGNAL(withdrawTextMessage(int,QString,QStringList)), this,
+            SLOT(withdrawText(int,QString,QStringList)));
 }
 
 StatusBar::~StatusBar()
@@ -147,6 +150,11 @@ void StatusBar::withdraw(const QString& text)
 {
     if (!text.isEmpty() && text == shownMessage)
         update();
+}
+
+void StatusBar::withdrawText(int textId, QString defaultText, QStringList arguments)
+{
+    withdraw(fillArguments(language->getText(textId, defaultText), arguments));
 }
 
 void StatusBar::update()

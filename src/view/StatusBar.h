@@ -45,6 +45,7 @@ public slots:
     // Takes text off the bar while it is the message shown: a notice that is
     // no longer true goes before its time is over. Any other message stays.
     void withdraw(const QString& text);
+    void withdrawText(int textId, QString defaultText, QStringList arguments);
     // The message's time is over.
     void update();
     void changeKeyboardVisibility();

@@ -31,6 +31,7 @@ const int TEXT_LOGIN_RUNNING = 907;
 const int TEXT_LOGIN_FAILED = 908;
 const int TEXT_AUTO_LOGOUT = 964;
 const int TEXT_VALUES_NOT_WRITTEN = 1640;
+const int TEXT_VALUES_NOT_CONFIRMED = 1650;
 
 MainWindow* contextMainWindow()
 {
@@ -62,7 +63,8 @@ UserLogin::UserLogin(QWidget* parent)
     connect(ui->leUserLoginPassword, SIGNAL(textEdited(QString)), this, SLOT(resetLoginHint(QString)));
     connect(ui->cbxUserLoginLanguage, SIGNAL(activated(int)), this, SLOT(changeOfLanguage(int)));
     connect(util, SIGNAL(autoLoggedOut(QString)), this, SLOT(showAutoLogout(QString)));
-    connect(util, SIGNAL(valuesNotWritten(QStringList)), this, SLOT(showValuesNotWritten(QStringList)));
+    connect(util, SIGNAL(valuesNotWritten(QStringList,QStringList)), this,
+            SLOT(showValuesNotWritten(QStringList,QStringList)));
 
     initLanguageTexts();
 
@@ -203,13 +205,25 @@ void UserLogin::showAutoLogout(QString text)
                0, QStringList());
 }
 
-void UserLogin::showValuesNotWritten(QStringList names)
+void UserLogin::showValuesNotWritten(QStringList notWritten, QStringList notConfirmed)
 {
-    const QString text = language->getText(TEXT_VALUES_NOT_WRITTEN,
-                                           QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden "
-                                                          "nicht geschrieben:\n%1"));
+    // Each group only when it has entries; the technician enters the first
+    // anew and checks the second on the device.
+    QStringList groups;
+    if (!notWritten.isEmpty())
+        groups << language->getText(TEXT_VALUES_NOT_WRITTEN,
+                                    QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden "
+                                                   "nicht geschrieben:\n%1"))
+                      .arg(notWritten.join(QLatin1Char('\n')));
+    if (!notConfirmed.isEmpty())
+        groups << language->getText(TEXT_VALUES_NOT_CONFIRMED,
+                                    QStringLiteral("Das Gerät hat diese Werte nicht bestätigt; ob sie übernommen "
+                                                   "wurden, ist nicht bekannt:\n%1"))
+                      .arg(notConfirmed.join(QLatin1Char('\n')));
+    if (groups.isEmpty())
+        return;
     // An empty caption: the button says the language file's "Ok".
-    showNotice(text.arg(names.join(QLatin1Char('\n'))), 1, QStringList{QString()});
+    showNotice(groups.join(QStringLiteral("\n\n")), 1, QStringList{QString()});
 }
 
 void UserLogin::showNotice(const QString& text, int icon, const QStringList& captions)

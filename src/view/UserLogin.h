@@ -39,8 +39,9 @@ public slots:
     void setLogin(bool& ok);
     void changeOfLanguage(int index);
     void showAutoLogout(QString text);
-    // Names, in the message dialog, the values the device never got before it ended the session.
-    void showValuesNotWritten(QStringList names);
+    // Names, in the message dialog, the values the device surely did not get before it ended the
+    // session, and those it may have got without confirming them.
+    void showValuesNotWritten(QStringList notWritten, QStringList notConfirmed);
 
 protected:
     bool event(QEvent* event) override;

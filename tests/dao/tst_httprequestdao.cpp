@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -154,11 +155,84 @@ private slots:
         dao.requested(QVariant(QStringLiteral("silent")), server.url(QStringLiteral("/slow")), RequestMethod::Get);
         QCOMPARE(waitForOutcome(replies, 3000), Outcome(QStringLiteral("silent"), int(HTTPRequestDAO::NETWORK_ERROR)));
         QVERIFY(!dao.isBusy());
-        // The one failure text is the time-out's: the abort added none.
-        int failures = 0;
+        // The one failure text is the time-out's: the abort added none, nor did the time-out's closing.
+        QStringList failures;
         for (const QList<QVariant>& arguments : statusBar)
-            failures += arguments.at(0).toString().startsWith(QStringLiteral("HTTP-Request Failure: "));
-        QCOMPARE(failures, 1);
+            if (arguments.at(0).toString().startsWith(QStringLiteral("HTTP-Request ")))
+                failures << arguments.at(0).toString();
+        QCOMPARE(failures, QStringList{QStringLiteral("HTTP-Request Timeout")});
+    }
+
+    // A failure, a time-out among them, is told again only after the
+    // failure interval while it lasts, and withdrawn by the next success.
+    // What became of the request: unknown after a time-out, not after an
+    // HTTP status or a refused connection. A status the caller expects is not told.
+    void failuresToldOncePerIntervalAndWithdrawnBySuccess()
+    {
+        const int interval = 1500;
+        TestServer server;
+        HTTPRequestDAO dao(300);
+        dao.setFailureInterval(interval);
+        QSignalSpy replies(&dao, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
+        QSignalSpy unknown(&dao, SIGNAL(outcomeUnknown(QVariant)));
+        QSignalSpy told(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
+        QSignalSpy withdrawn(StatusMessageSink::instance(), SIGNAL(withdrawMessage(QString)));
+        const auto request = [&](const QString& path, int expectedStatus = 0) {
+            dao.requestExpecting(QVariant(path), server.url(path), RequestMethod::Get, QByteArray(), expectedStatus);
+            return waitForOutcome(replies).first == QVariant(path);
+        };
+
+        for (const QString& path : {QStringLiteral("/status/503"), QStringLiteral("/slow")}) {
+            told.clear();
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(request(path));
+            QCOMPARE(told.count(), 1);
+            const QString text = told.first().at(0).toString();
+            QCOMPARE(told.first().at(2).toInt(), interval);
+            QVERIFY(request(path));
+            if (clock.elapsed() < interval)   // the clock started before the transport's
+                QCOMPARE(told.count(), 1);
+            // Told again once the interval has passed, as long as the failure lasts.
+            while (told.count() < 2 && clock.elapsed() < 10 * interval)
+                QVERIFY(request(path));
+            QCOMPARE(told.count(), 2);
+            QCOMPARE(told.last().at(0).toString(), text);
+            QCOMPARE(unknown.count() > 0, path == QLatin1String("/slow"));
+
+            withdrawn.clear();
+            QVERIFY(request(QStringLiteral("/one")));
+            QCOMPARE(withdrawn.count(), 1);
+            QCOMPARE(withdrawn.first().at(0).toString(), text);
+            QVERIFY(request(QStringLiteral("/one")));
+            QCOMPARE(withdrawn.count(), 1);   // nothing more to withdraw
+            unknown.clear();
+        }
+
+        // Another transport's success (the next login after a session ended) withdraws it too.
+        QVERIFY(request(QStringLiteral("/status/500")));
+        HTTPRequestDAO login(5000);
+        QSignalSpy loginReplies(&login, SIGNAL(replyAvailable(QVariant,HTTPRequestDAO::ResponseType)));
+        withdrawn.clear();
+        login.requested(QVariant(), server.url(QStringLiteral("/one")), RequestMethod::Post);
+        QCOMPARE(waitForOutcome(loginReplies).second, int(HTTPRequestDAO::DATA_RECEIVED));
+        QCOMPARE(withdrawn.count(), 1);
+        QVERIFY(withdrawn.first().at(0).toString().contains(QStringLiteral("/status/500")));
+
+        told.clear();
+        QVERIFY(request(QStringLiteral("/status/401"), 401));
+        QCOMPARE(told.count(), 0);
+        QVERIFY(request(QStringLiteral("/status/403"), 401));
+        QCOMPARE(told.count(), 1);
+
+        TestServer gone;
+        const QString refused = gone.url(QStringLiteral("/one"));
+        gone.server.stop();
+        gone.thread.join();
+        gone.thread = std::thread([] {});
+        dao.requested(QVariant(1), refused, RequestMethod::Get);
+        QCOMPARE(waitForOutcome(replies), Outcome(1, int(HTTPRequestDAO::NETWORK_ERROR)));
+        QCOMPARE(unknown.count(), 0);
     }
 };
 

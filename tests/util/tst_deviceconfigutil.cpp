@@ -337,7 +337,7 @@ private slots:
         fixture->takeQueuedReads();
         for (const TableStructure& table : {rows, columns, nameless})
             util.saveConfig(table);
-        QCOMPARE(fixture->json()->takeUnwrittenConfigNames(),
+        QCOMPARE(fixture->json()->takeUnwrittenWrites().notWritten,
                  (QStringList{"Allgemein – Messrate", "Alarmgrenzen – Temperatur Halle – Untere Grenze", "$.DISP.X.VAL"}));
     }
 

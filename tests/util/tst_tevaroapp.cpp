@@ -12,6 +12,8 @@
 #include "../view/ScreenSession.h"
 #include "TestJson.h"
 
+#include "common/TableStructure.h"
+#include "util/DeviceConfigUtil.h"
 #include "util/FileUtil.h"
 #include "util/HTTPRequestUtil.h"
 #include "util/StatusMessageSink.h"
@@ -25,6 +27,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -47,7 +50,19 @@ private:
     MainWindow* window = nullptr;
     std::unique_ptr<LogCapture> log;   // the whole run's log, for the token
     std::unique_ptr<QueuedSignalSpy> status;
+    QStringList withdrawn;   // link notices withdrawn, recorded once the status bar has had them
     QString firstToken;
+
+    StatusBar* bar() { return window->statusBarObject(); }
+
+    // Whether a link failure was withdrawn and the bar has handled that.
+    bool failureWithdrawn()
+    {
+        return waitUntil([&] {
+            return std::any_of(withdrawn.cbegin(), withdrawn.cend(),
+                               [](const QString& text) { return text.startsWith(QStringLiteral("HTTP-Request Failure: ")); });
+        });
+    }
 
     // Index in the request log of the first request to endpoint whose body
     // or query contains part; -1 when none.
@@ -113,6 +128,9 @@ private slots:
         QVERIFY(session.start());
         app = session.app.get();
         window = session.window;
+        // Queued after the status bar's own connection: recorded once the bar has withdrawn it.
+        connect(StatusMessageSink::instance(), &StatusMessageSink::withdrawMessage, this,
+                [this](const QString& text) { withdrawn << text; }, Qt::QueuedConnection);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
     }
 
@@ -150,11 +168,15 @@ private slots:
     // A server error is resent at most three times; the queue moves on after every dropped telegram.
     void failedAndMalformedAnswers()
     {
-        // Two failures, then success: sent three times, applied once.
+        // Two failures, then success: sent three times, applied once; the success takes the
+        // failure off the status bar.
         QVERIFY(simulator.clearRequestLog());
+        withdrawn.clear();
         QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 2, 500, QStringLiteral("config")));
         QVERIFY(writeAndAwaitEcho(NAME_PATH, "Halle 7"));
         QCOMPARE(session.requests(QStringLiteral("config")).size(), 3);
+        QVERIFY(failureWithdrawn());
+        QVERIFY2(!bar()->message().startsWith(QStringLiteral("HTTP-Request Failure: ")), qPrintable(bar()->message()));
 
         // Four failures: sent four times, then dropped and reported with the count. A refused
         // telegram is sent once, dropped and reported.
@@ -171,7 +193,11 @@ private slots:
                                              : QStringLiteral("abgelehnt (HTTP %1); verworfen: ").arg(code);
             QVERIFY(waitUntil([&] { return window->statusBarObject()->text().endsWith(told + NAME_PATH); }));
         }
+        // A success withdraws the link failure, not the notice about the dropped telegram shown since.
+        withdrawn.clear();
         QVERIFY(writeAndAwaitEcho(LOCATION_PATH, "Linie 10"));
+        QVERIFY(failureWithdrawn());
+        QVERIFY(bar()->text().endsWith(QStringLiteral("abgelehnt (HTTP 400); verworfen: ") + NAME_PATH));
         QCOMPARE(session.mirrorValue(NAME_PATH), Json::Value("Halle 7"));
 
         // Empty and malformed answers are survived.
@@ -241,6 +267,67 @@ private slots:
         for (const Json::Value& write : writes)
             QCOMPARE(write["body"], writes[0]["body"]);
         http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
+        QVERIFY(session.logout());
+    }
+
+    // A device restart ends the session: the login page keeps saying so (the logout of the
+    // ended session is refused too, and that is no news), and names the writes left behind
+    // by what is known of them: a write sent while the device was gone surely did not reach
+    // it; one whose answer timed out, and one the device took but never confirmed, may have.
+    // The next login clears the notice.
+    void deviceRestartNamesWritesByWhatIsKnown()
+    {
+        const QString thirdPath = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
+        HTTPRequestUtil* http = app->getJSONUtil()->getHTTPRequestUtil();
+        http->setReplyTimeout(300);   // taken by the poll thread at the login
+        const int pendingTimeout = DeviceConfigUtil::getPendingWriteTimeout();
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        QVERIFY(login());
+
+        // Taken, never confirmed.
+        QVERIFY(simulator.setEchoMode(QStringLiteral("none")));
+        DeviceConfigUtil screen;
+        TableCell cell;
+        cell.setCellType(TableCell::TEXT_EDIT);
+        cell.setRights(TableCell::EDITABLE);
+        cell.setChanged(true);
+        cell.setPath(NAME_PATH);
+        cell.setValue(QStringLiteral("Halle 3"));
+        TableStructure table;
+        table.setRows({{cell}});
+        screen.saveConfig(table);
+        QVERIFY(waitUntil([&] { return session.deviceValue(NAME_PATH) == Json::Value("Halle 3"); }));
+        QVERIFY(waitUntil([&] { return app->getJSONUtil()->getRequestCount() == 0; }));
+
+        // Timed out, and still being sent again (the device, going, answers the attempt it holds with an error).
+        QVERIFY(simulator.clearRequestLog());
+        QVERIFY(simulator.setDelay(1000, QStringLiteral("config")));
+        QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 100, 503, QStringLiteral("config")));
+        app->getJSONUtil()->requestConfig(LOCATION_PATH, Json::Value("Linie 3"), GlobalEnums::SET,
+                                          QStringLiteral("Allgemein – Standort"));
+        QVERIFY(waitUntil([&] { return session.requests(QStringLiteral("config")).size() >= 2; }));
+
+        // Sent only while the device is gone.
+        QVERIFY(simulator.stop());
+        app->getJSONUtil()->requestConfig(thirdPath, Json::Value(5), GlobalEnums::SET, QStringLiteral("Allgemein – Messrate"));
+        QSignalSpy logoutAnswered(http, SIGNAL(logoutFinished()));
+        QVERIFY(simulator.startAgain());
+        QVERIFY(dialogShows(QStringLiteral("Das Gerät hat die Sitzung beendet. Diese Werte wurden nicht geschrieben:\n"
+                                           "Allgemein – Messrate\n\n"
+                                           "Das Gerät hat diese Werte nicht bestätigt; ob sie übernommen wurden, ist "
+                                           "nicht bekannt:\nAllgemein – Standort\n")
+                            + NAME_PATH));
+        QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(waitUntil([&] { return logoutAnswered.count() == 1; }));
+        QCOMPARE(session.requests(QStringLiteral("logout")).size(), 1);
+        const QString sessionEnded = QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden.");
+        QCOMPARE(bar()->message(), sessionEnded);
+        dialog()->hideMessage(0);
+
+        http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
+        DeviceConfigUtil::setPendingWriteTimeout(pendingTimeout);
+        QVERIFY(login());
+        QVERIFY2(bar()->message().isEmpty(), qPrintable(bar()->message()));
         QVERIFY(session.logout());
     }
 
