@@ -197,7 +197,7 @@ private slots:
 
         // A trigger the device never got is named, like the function's cells, on the login page.
         util->triggerFunction(tara, functions.at(1).name);
-        QCOMPARE(fixture->json()->takeUnwrittenConfigNames(), QStringList{QStringLiteral("CH01 Kessel – Nullsetzen")});
+        QCOMPARE(fixture->json()->takeUnwrittenWrites().notWritten, QStringList{QStringLiteral("CH01 Kessel – Nullsetzen")});
     }
 
     void clientNodesNameTheShownChannelAndNodesAreReadOnce()
