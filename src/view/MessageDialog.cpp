@@ -6,7 +6,11 @@
 #include "util/OwnMessageId.h"
 #include "util/TevaroApp.h"
 
+#include <QLayout>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QtMath>
 #include <QSignalMapper>
 #include <QStyle>
 #include <QtDebug>
@@ -14,6 +18,7 @@
 #include <memory>
 
 namespace {
+const int PANEL_HEIGHT = 150;   // the form's height of the panel
 const int BUTTON_COUNT = 3;
 const int OK_TEXT_ID = 628;
 }
@@ -143,9 +148,24 @@ void MessageDialog::displayHead()
     }
 
     show();
+    fitPanelToText();
     // Above any dialog opened after this panel was created.
     raise();
     focusFirstButton();
+}
+
+void MessageDialog::fitPanelToText()
+{
+    QWidget* panel = ui->wgtMessageDialog;
+    QTextEdit* text = ui->tedMessageContent;
+    panel->setFixedHeight(PANEL_HEIGHT);
+    layout()->activate();
+    QTextDocument* document = text->document();
+    document->setTextWidth(text->viewport()->width());
+    const int textHeight = qCeil(document->size().height()) + 2 * text->frameWidth();
+    const int besideText = PANEL_HEIGHT - text->height();   // margins, icon row and buttons
+    const int wanted = qBound(PANEL_HEIGHT, textHeight + besideText, qMax(PANEL_HEIGHT, height() * 2 / 3));
+    panel->setFixedHeight(wanted);
 }
 
 void MessageDialog::focusFirstButton()

@@ -66,6 +66,9 @@ public slots:
 
 private:
     void displayHead();
+    // The panel grows with a long text, up to two thirds of the window, so
+    // that a list of values needs no scrolling; a short one keeps its size.
+    void fitPanelToText();
     void focusFirstButton();
     bool belongsToEndedSession(const structMessage& message) const;
 

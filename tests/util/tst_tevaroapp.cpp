@@ -10,6 +10,7 @@
 #include "../common/LogCapture.h"
 #include "../common/QueuedSignalSpy.h"
 #include "../view/ScreenSession.h"
+#include "Screenshot.h"
 #include "TestJson.h"
 
 #include "common/TableStructure.h"
@@ -319,6 +320,7 @@ private slots:
                                            "nicht bekannt:\nAllgemein – Standort\n")
                             + NAME_PATH));
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+        QVERIFY(grabScreenshot(window, QStringLiteral("login-values-unconfirmed-de.png")));
         QVERIFY(waitUntil([&] { return logoutAnswered.count() == 1; }));
         QCOMPARE(session.requests(QStringLiteral("logout")).size(), 1);
         const QString sessionEnded = QStringLiteral("Die Sitzung wurde vom Gerät beendet. Bitte erneut anmelden.");

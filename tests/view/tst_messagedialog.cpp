@@ -15,6 +15,7 @@
 
 #include <QPushButton>
 #include <QTextEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 class TestMessageDialog : public QObject
@@ -85,6 +86,21 @@ private slots:
                 "'INP':{'TAB':[{'ID':70,'T':'Manuell','OPRT':4,'VAL':0},{'T':'Eigener Text','OPRT':4,'VAL':1}]}}]");
         QCOMPARE(shownButtons(), (QStringList{app->getJSONUtil()->getTranslation(70, "?"), "Eigener Text"}));
         QCOMPARE(shownText(), app->getJSONUtil()->getTranslation(220, QStringLiteral("?")));
+    }
+
+    // A long text shows whole, without scrolling; a short one keeps the panel's size.
+    void theTextShowsWhole()
+    {
+        QTextEdit* text = dialog->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"));
+        QWidget* panel = dialog->findChild<QWidget*>(QStringLiteral("wgtMessageDialog"));
+        convert("[{'MID':51,'MUID':51,'MTYP':1,'MSG':{'ID':0,'T':'Eins\\nZwei\\nDrei\\nVier\\nFünf\\nSechs\\nSieben'}}]");
+        QTRY_VERIFY(dialog->isVisible() && shownText().count('\n') == 6);
+        QVERIFY(panel->height() > 150 && panel->height() <= dialog->height() * 2 / 3);
+        QCOMPARE(text->verticalScrollBar()->maximum(), 0);
+        cleanup();
+        convert("[{'MID':52,'MUID':52,'MTYP':1,'MSG':{'ID':0,'T':'Filter wechseln'}}]");
+        QTRY_VERIFY(dialog->isVisible() && shownText() == QLatin1String("Filter wechseln"));
+        QCOMPARE(panel->height(), 150);
     }
 
     void statusBarMessage()
