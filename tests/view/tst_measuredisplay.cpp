@@ -616,7 +616,16 @@ private slots:
         QCOMPARE(shownValue(), before);
 
         QVERIFY(session->simulator.startAgain());
-        QTRY_VERIFY_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), 10000);
+        // Should the page not come, the message says whether the client reached the device at all.
+        const auto received = [this] {
+            QStringList paths;
+            for (const Json::Value& request : session->simulator.requestLog())
+                paths << QString::fromStdString(request["path"].asString());
+            return QStringLiteral("queued: %1, the restarted device received: %2")
+                .arg(session->json()->getRequestCount())
+                .arg(paths.isEmpty() ? QStringLiteral("nothing") : paths.join(QLatin1Char(' ')));
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), qPrintable(received()), 10000);
         MessageDialog* messages = OverallView::getMessageDialog();
         const auto told = [messages] {
             return messages->isVisible() ? messages->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText()
