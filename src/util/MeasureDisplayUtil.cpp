@@ -113,7 +113,9 @@ void MeasureDisplayUtil::requestChannelList()
         if (path == refusedDisplayPath)
             path.clear();   // not queried (and reported) on every refresh
     }
-    if (!worker->requestWork(path, description.descriptionWays, listGeneration))
+    if (worker->requestWork(path, description.descriptionWays, listGeneration))
+        listBuildOpen = true;
+    else
         rebuildPending = true;
 }
 
@@ -150,6 +152,7 @@ bool MeasureDisplayUtil::handOverChangedNames()
 
 void MeasureDisplayUtil::buildFinished()
 {
+    listBuildOpen = false;
     // New names or another current channel: the screens show them now.
     handOverChangedNames();
     if (rebuildPending) {
@@ -209,6 +212,7 @@ void MeasureDisplayUtil::reset()
         ++listGeneration;   // a build still running belongs to the session before
     }
     lastDescription = Json::Value();
+    shownPath.clear();
     unwritableClientPaths.clear();
     cellFactory->clearPendingWrites();
     cellFactory->resetRequestedReads();
@@ -292,6 +296,7 @@ void MeasureDisplayUtil::buildChannelData(const QString& path, const bool& loadF
     const MeasureDisplayUtilChannelBuilder builder(jsonUtil, cellFactory);
     ChannelData data = builder.build(description, channel, channelPath, index, loadFunctions);
     bool withFunctions = loadFunctions;
+    shownPath = channelPath;
     deliveredPath = channelPath;
     deliveredName = MeasureDisplayUtilGetTableDataWorker::channelName(channel, description.descriptionWays);
     emit updateChannelData(data, withFunctions);
@@ -368,9 +373,10 @@ void MeasureDisplayUtil::jsonTelegramm(GlobalEnums::InstructionType type, QStrin
 
     if (type != GlobalEnums::DEL)
         return;
-    const QString current = getCurrentChannelPath();
-    if (!current.isEmpty() && (isSameOrBelow(current, path) || isSameOrBelow(path, current)))
+    if (!shownPath.isEmpty() && (isSameOrBelow(shownPath, path) || isSameOrBelow(path, shownPath))) {
+        shownPath.clear();   // the screens clear the channel
         emit deleteSonsor();
+    }
 }
 
 void MeasureDisplayUtil::afterJsonTelegramm()

@@ -83,6 +83,8 @@ public:
     int getCurrentChannelIndex();
     QString getUpdatePath() const;
     bool isWorking();
+    // A list build runs, its end has not been handled yet, or another one is due after it.
+    bool isBuildingList() const { return listBuildOpen || rebuildPending; }
     // During updateChannelData(ChannelData&, bool&): the path and the name
     // of the channel delivered.
     QString getDeliveredChannelPath() const { return deliveredPath; }
@@ -98,6 +100,7 @@ signals:
     void updateChannelData(ChannelData& data, bool& loadFunctions);
     void updateChannelData();
     void updateJsonPath();
+    // The device deleted the channel the screens show, a node above it or one below it.
     void deleteSonsor();
     // The login session ended; dialogs of it close.
     void sessionEnded();
@@ -130,9 +133,14 @@ private:
     bool descriptionDirty = false;
     bool dataDirty = false;
     bool rebuildPending = false;
+    bool listBuildOpen = false;                  // a build was started and its end not handled
     QString deliveredPath;
-    QSet<QString> unwritableClientPaths;         // client paths the mirror refused
     QString deliveredName;
+    // The channel the screens show (the last one delivered), until they clear it. A delete
+    // is judged by it, not by the list's current channel: a list build racing the delete
+    // may already have published the list without that channel.
+    QString shownPath;
+    QSet<QString> unwritableClientPaths;         // client paths the mirror refused
 
     MeasureDisplayUtilChannelList channelList;   // under the worker's mutex
     quint64 listGeneration = 0;                  // written under the worker's mutex

@@ -75,6 +75,11 @@ void MeasureDisplay::tellFunctionWriteNotConfirmed()
                NOT_CONFIRMED_STATUS_MS);
 }
 
+bool MeasureDisplay::isRefreshing() const
+{
+    return pathTimer->isActive() || dataTimer->isActive() || util->isBuildingList();
+}
+
 ChannelFunctionDialog* MeasureDisplay::getFunctionDialog() const
 {
     return dialog;

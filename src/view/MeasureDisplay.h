@@ -39,6 +39,8 @@ public:
     // The open function dialog, or null.
     ChannelFunctionDialog* getFunctionDialog() const;
     int getCurrentChannelIndex() const { return currentChannelIndex; }
+    // A refresh is due or the channel list is being built.
+    bool isRefreshing() const;
 
 public slots:
     void setComboBox(QStringList& names);

@@ -291,6 +291,22 @@ private slots:
         buildList(*util);
         QCOMPARE(util->getCurrentChannelPath(), CHANNEL0);
     }
+
+    // A delete resets the screens when it takes the channel they show, also when a list built
+    // after the delete, before its notice, has already made another channel current.
+    void deleteJudgedByTheShownChannel()
+    {
+        auto util = readyUtil();
+        QSignalSpy reset(util.get(), SIGNAL(deleteSonsor()));
+        build(*util, CHANNEL3, false);
+        fixture->fill(CHANNEL3, QStringLiteral("null"));
+        buildList(*util);
+        QCOMPARE(util->getCurrentChannelPath(), CHANNEL0);
+        ConfigMirrorFixture::notify(*util, QStringLiteral("$.DATA.MK[30]"), GlobalEnums::DEL);
+        QCOMPARE(reset.count(), 0);
+        ConfigMirrorFixture::notify(*util, CHANNEL3, GlobalEnums::DEL);
+        QCOMPARE(reset.count(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMeasureDisplayUtil)

@@ -608,7 +608,7 @@ private slots:
             if (table()->isEditing())   // Enter and Tab keep the editor; Escape leaves it
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             QTRY_VERIFY2(!table()->isEditing(), way.first);
-            QCoreApplication::processEvents();   // a commit queued by the way out
+            QVERIFY2(session->pollCycles(), way.first);   // a write queued by the way out has reached the device
             QVERIFY2(session->configSets().isEmpty() && session->mirrorValue(rate) == held, way.first);
         }
     }
@@ -722,6 +722,7 @@ private slots:
         if (expiryPasses) {
             // Answered, the write is neither read back nor told as unconfirmed when its time-out ends.
             QTRY_VERIFY_WITH_TIMEOUT(over.count() == 1, expiryMs + 5000);
+            QVERIFY(session->pollCycles());   // a read back asked for at the expiry has reached the device
             QVERIFY(!shown.contains(QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
             QVERIFY(!session->reads().contains(path));
         }

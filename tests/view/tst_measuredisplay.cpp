@@ -165,26 +165,44 @@ class TestMeasureDisplay : public QObject
         QTRY_VERIFY2(shows(k), qPrintable(combo()->currentText() + " / " + util()->getCurrentChannelPath()));
     }
 
-    void openDialog(int k)
+    // The helpers below that need the function dialog return false, saying why, when it is not
+    // there: the caller's QVERIFY ends the step instead of a null pointer.
+    static bool failed(const QString& why)
+    {
+        qWarning().noquote() << why;
+        return false;
+    }
+
+    bool openDialog(int k)
     {
         if (!shows(k))
             tapChannel(k);
-        QVERIFY(!dialog());
+        if (!shows(k))
+            return failed(QStringLiteral("Channel %1 is not shown: no function dialog for it").arg(k));
+        if (dialog())
+            return failed(QStringLiteral("A function dialog is open already"));
         // A tap right after another one is taken for a bounce: tapped again then.
         for (int tries = 0; !dialog() && tries < 40; ++tries) {
             QTest::mouseClick(value()->getValueLabel(), Qt::LeftButton);
             ScreenSession::waitUntil([this] { return dialog() != nullptr; }, 250);
         }
-        QVERIFY(dialog());
-        QCOMPARE(dialog()->getChannelPath(), channelPath(k));
-        QTRY_VERIFY(menu()->count() > 0);
+        if (!dialog())
+            return failed(QStringLiteral("A tap on channel %1's value opened no function dialog").arg(k));
+        if (dialog()->getChannelPath() != channelPath(k))
+            return failed(QStringLiteral("The function dialog is on %1, not %2").arg(dialog()->getChannelPath(), channelPath(k)));
+        return ScreenSession::waitUntil([this] { return menu() && menu()->count() > 0; })
+               || failed(QStringLiteral("The function dialog offers no function, or it closed"));
     }
 
-    void chooseFunction(const QString& name)
+    bool chooseFunction(const QString& name)
     {
+        if (!menu())
+            return failed(QStringLiteral("No function dialog to choose \"%1\" in").arg(name));
         const int index = menu()->findText(name);
-        QVERIFY2(index >= 0, qPrintable(name));
+        if (index < 0)
+            return failed(QStringLiteral("The function dialog offers no \"%1\"").arg(name));
         menu()->setCurrentIndex(index);
+        return true;
     }
 
     void closeDialog()
@@ -204,15 +222,19 @@ class TestMeasureDisplay : public QObject
 
     // Opens the value editor of row's column 1 once the table takes input (a write before
     // waits for the device), types text and presses Return.
-    void typeValue(int row, const QString& text)
+    bool typeValue(int row, const QString& text)
     {
-        QTRY_VERIFY(functionTable()->isInputEnabled());
-        QVERIFY(tabletest::typeIntoCell(functionTable(), row, 1, text));
+        if (!ScreenSession::waitUntil([this] { return functionTable() && functionTable()->isInputEnabled(); }, 10000))
+            return failed(QStringLiteral("No function table takes input for \"%1\"").arg(text));
+        if (!tabletest::typeIntoCell(functionTable(), row, 1, text))
+            return failed(QStringLiteral("\"%1\" could not be typed into row %2").arg(text).arg(row));
         QWidget* editor = QApplication::focusWidget();
         QCoreApplication::processEvents();   // the view commits an accepted entry queued
         if (QApplication::focusWidget() == editor)
             QTest::keyClick(editor, Qt::Key_Escape);   // refused: the editor stays open
-        QTRY_VERIFY(!functionTable()->isEditing());
+        // (A dialog closed meanwhile has no editor open either.)
+        return ScreenSession::waitUntil([this] { return !functionTable() || !functionTable()->isEditing(); })
+               || failed(QStringLiteral("The editor for \"%1\" stayed open").arg(text));
     }
 
 private slots:
@@ -418,6 +440,7 @@ private slots:
     void deletesResetOnlyForTheShownChannel()
     {
         tapChannel(1);
+        QTRY_VERIFY(!display()->isRefreshing());   // no list build meets the delete
         QSignalSpy reset(util(), SIGNAL(deleteSonsor()));
         // Shared, not on the stack: a queued call may still arrive after the disconnect.
         const auto delivered = std::make_shared<bool>(false);
@@ -437,14 +460,15 @@ private slots:
             QTRY_COMPARE(reset.size(), deleted.second);
             inject(SimulatorProcess::setTelegram("$.DATA.MK", session->deviceValue(QStringLiteral("$.DATA.MK"))), false);
             tapChannel(1);
+            QTRY_VERIFY(!display()->isRefreshing());
         }
         disconnect(session->json(), nullptr, this, nullptr);
     }
 
     void functionSettingIsWrittenAsTyped()
     {
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         QTRY_COMPARE(functionTable()->rowCount(), 1);
         TableCell name = functionTable()->getTable().cellAt(0, 0);
         dialog()->changeFunctionData(0, 0, name);   // columns 0 and 2 write nothing
@@ -453,13 +477,13 @@ private slots:
         // Not taken, and no keystroke dropped to make another number: beyond MAX 100, a second
         // separator, German thousands.
         for (const char* typed : {"500", "1,2,3", "1.000,5"})
-            typeValue(0, QLatin1String(typed));
-        typeValue(0, QStringLiteral("12.5"));
+            QVERIFY(typeValue(0, QLatin1String(typed)));
+        QVERIFY(typeValue(0, QStringLiteral("12.5")));
 
         const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
         expectLastSet(1, offset, "12.5");
         QTRY_COMPARE(deviceText(offset), QStringLiteral("12.5"));
-        typeValue(0, QStringLiteral("0"));
+        QVERIFY(typeValue(0, QStringLiteral("0")));
         expectLastSet(2, offset, "0");
     }
 
@@ -491,18 +515,33 @@ private slots:
             DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
             session->simulator.setEchoMode(QStringLiteral("exact"));
         }};
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
-        typeValue(0, QStringLiteral("3"));
-        closeDialog();
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
+        // Closed right after the save, in the next turn of the event loop: before the time-out's
+        // timer, however late that turn comes.
+        QObject scope;
+        connect(functionTable(), &TableObject::changeValue, &scope, [this] {
+            QMetaObject::invokeMethod(display(), [this] {
+                if (ChannelFunctionDialog* open = dialog()) {
+                    open->close();
+                    delete open;   // gone now, not at a later turn
+                }
+            }, Qt::QueuedConnection);
+        });
+        QStringList told;
+        connect(util(), &MeasureDisplayUtil::functionWriteNotConfirmed, &scope,
+                [&] { told << (dialog() ? QStringLiteral("dialog open") : QStringLiteral("dialog closed")); });
+        QVERIFY(typeValue(0, QStringLiteral("3")));
+        QTRY_VERIFY(!dialog());
         expectLastSet(1, channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL"), "3");   // sent, never answered
         QTRY_COMPARE(session->window->statusBarObject()->message(),
                      QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
+        QCOMPARE(told, QStringList{QStringLiteral("dialog closed")});
     }
 
     void triggerNeverBlankAndClearsMaximumAndMinimum()
     {
-        openDialog(1);
+        QVERIFY(openDialog(1));
         const Json::Value items = session->deviceValue(QStringLiteral("$.DATA.CH.MADJ.ITEM"));
         inject(SimulatorProcess::setTelegram(QStringLiteral("$.DATA.CH.MADJ.ITEM"), Json::Value(Json::arrayValue)),
                false);
@@ -513,7 +552,7 @@ private slots:
         QTRY_VERIFY(menu()->count() == 2 && trigger()->isEnabled());
         QVERIFY(session->configSets().isEmpty());
 
-        chooseFunction(QStringLiteral("Max/Min löschen"));
+        QVERIFY(chooseFunction(QStringLiteral("Max/Min löschen")));
         QVERIFY(session->click(QStringLiteral("btnFunctionDialogSetFunction")));
         QTRY_VERIFY(!dialog());
         expectLastSet(1, channelPath(1) + QStringLiteral(".FCT.CLMX.VAL"), 1);
@@ -563,8 +602,8 @@ private slots:
     void rightsDecideTheTrigger()
     {
         // A change of rights keeps the chosen function.
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         session->rights()->setMeasurementRunning(true);
         session->rights()->setMeasurementRunning(false);
         QTRY_VERIFY(trigger()->isEnabled());
@@ -573,11 +612,11 @@ private slots:
 
         // An operator may clear but not zero.
         QVERIFY(session->relogin(QStringLiteral("bediener"), QStringLiteral("1234")));
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         QTRY_VERIFY(functionTable()->rowCount() == 1);
         QVERIFY(!trigger()->isEnabled());
-        chooseFunction(QStringLiteral("Max/Min löschen"));
+        QVERIFY(chooseFunction(QStringLiteral("Max/Min löschen")));
         QVERIFY(trigger()->isEnabled());
         QVERIFY(session->relogin());   // the session ends: its dialog goes with it
         QTRY_VERIFY(!dialog());
@@ -591,8 +630,8 @@ private slots:
     void aWriteWhileTheDeviceIsAway()
     {
         const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         QTRY_VERIFY(functionTable()->rowCount() == 1 && functionTable()->isInputEnabled());
         const auto shownValue = [this] { return functionTable()->getTable().cellAt(0, 1).getValue().toString(); };
         const QString before = shownValue();
@@ -619,7 +658,7 @@ private slots:
                       << QString::number(bar->text().endsWith(notConfirmed));
             });
         });
-        typeValue(0, QStringLiteral("2,5"));
+        QVERIFY(typeValue(0, QStringLiteral("2,5")));
         dialog()->updateFunction();   // a rebuild, as a change of rights brings
         QVERIFY(!functionTable()->isInputEnabled());
         QCOMPARE(shownValue(), QStringLiteral("2.5"));
@@ -633,7 +672,16 @@ private slots:
         QCOMPARE(shownValue(), before);
 
         QVERIFY(session->simulator.startAgain());
-        QTRY_VERIFY_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), 10000);
+        // Should the page not come, the message says whether the client reached the device at all.
+        const auto received = [this] {
+            QStringList paths;
+            for (const Json::Value& request : session->simulator.requestLog())
+                paths << QString::fromStdString(request["path"].asString());
+            return QStringLiteral("queued: %1, the restarted device received: %2")
+                .arg(session->json()->getRequestCount())
+                .arg(paths.isEmpty() ? QStringLiteral("nothing") : paths.join(QLatin1Char(' ')));
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(session->window->isCurrentPage(MainWindow::LOGIN), qPrintable(received()), 10000);
         MessageDialog* messages = OverallView::getMessageDialog();
         const auto told = [messages] {
             return messages->isVisible() ? messages->findChild<QTextEdit*>(QStringLiteral("tedMessageContent"))->toPlainText()
@@ -651,8 +699,8 @@ private slots:
     {
         // After a function dialog of this session (here the picture's): the first one after a login is not
         // what this step is about. Then a channel behind the first one that can be zeroed.
-        openDialog(0);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         QTRY_COMPARE(functionTable()->rowCount(), 1);
         QVERIFY(grabScreenshot(session->window, QStringLiteral("functiondialog-ch01-de.png")));
         closeDialog();
@@ -660,8 +708,8 @@ private slots:
         while (k < combo()->count() && session->deviceValue(channelPath(k) + QStringLiteral(".FCT.TARA")).isNull())
             ++k;
         QVERIFY(k < combo()->count());
-        openDialog(k);
-        chooseFunction(QStringLiteral("Nullsetzen"));
+        QVERIFY(openDialog(k));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
         QCOMPARE(functionTable()->getTable().getPath(), channelPath(k) + QStringLiteral(".FCT.TARA.VAL"));
         QTRY_VERIFY(functionTable()->rowCount() == 1 && functionTable()->isInputEnabled());
         functionTable()->editItem(functionTable()->item(0, 1));
@@ -678,7 +726,7 @@ private slots:
 
         // The channel's own table comes back; an entry there goes to it.
         QTRY_VERIFY(functionTable()->getTable().getPath().startsWith(channelPath(k - 1) + QLatin1Char('.')));
-        typeValue(0, QStringLiteral("8"));
+        QVERIFY(typeValue(0, QStringLiteral("8")));
         const QString own = channelPath(k - 1) + QStringLiteral(".FCT.TARA.OFFS.VAL");
         QTRY_VERIFY(!session->configSets().isEmpty() && session->configSets().last().first == own);
         for (const auto& set : session->configSets())
@@ -689,7 +737,7 @@ private slots:
         QTRY_COMPARE(inDialog<ZLabel>("lblFunctionDialogChannel")->text(), channelName(k - 1));
         QTRY_VERIFY(dialog()->isChannelListed() && trigger()->isEnabled());
         const int sets = session->configSets().size();
-        typeValue(0, QStringLiteral("9"));
+        QVERIFY(typeValue(0, QStringLiteral("9")));
         expectLastSet(sets + 1, own, "9");
 
         // Its own channel goes (the next one takes its place): no trigger, no input and none of
@@ -741,7 +789,7 @@ private slots:
         QCoreApplication::processEvents();   // a result handed over before the end would arrive now
         QCOMPARE(lists.count() + tables.count(), 0);
         QVERIFY(session->login(QStringLiteral("admin"), QStringLiteral("admin")));
-        openDialog(2);
+        QVERIFY(openDialog(2));
         util()->requestChannelList();
         QVERIFY(dialog());
         session.reset();
