@@ -156,6 +156,12 @@ void DeviceConfig::setConfigTable(TableStructure& t)
     // means the table answers a request from before a reset (a logout).
     if (history.isEmpty() || t.getPath() != history.last().getPath())
         return;   // answers a request the user has already left
+    if (table->isEditing() && t.getPath() == table->getTable().getPath()) {
+        // A refresh asked for before the editor opened: the edit wins, and the
+        // table is asked for anew once the editor closes, with what it wrote.
+        table->refreshWhenIdle([this] { refreshShownTable(); });
+        return;
+    }
     const int scrollPos = table->verticalScrollBar()->value();
     if (isVisible() && dataMain)
         dataMain->getHeaderLabel()->setText(t.getTitle());

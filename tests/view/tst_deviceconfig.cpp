@@ -886,6 +886,11 @@ private slots:
         QVERIFY(session->injectSet(serial, "SN-999"));
         QTRY_VERIFY(table()->holdsRefresh());
         QCOMPARE(cellOf(serial).getValue().toString(), before);
+        // A table of this path asked for before the editor opened arrives: it waits too.
+        TableStructure stale = table()->getTable();
+        stale.getRow(placeOf(serial).row)[placeOf(serial).column].setValue(QStringLiteral("SN-1"));
+        config()->setConfigTable(stale);
+        QVERIFY(table()->isEditing() && cellOf(serial).getValue().toString() == before);
         // Closed, the editor lets the held refresh show what the device holds now.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_COMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-999"));
