@@ -756,7 +756,7 @@ private slots:
         QVERIFY(refuses("export", service, SimulatorProcess::exportTelegram(1, 9)));   // busy
         const Json::Value telegrams = simulator.waitFor(token, reqId, [](const Json::Value& telegram) {
             return lastSetIn(listOf(telegram), "$.EXP.STAS") == 1;
-        });
+        }, 30000);   // the export's end, however long a busy machine makes it
         QVERIFY(lastSetIn(listOf(telegrams[0]), "$.EXP.STAS") == 2);
         const Json::Value done = listOf(telegrams[telegrams.size() - 1]);
         QCOMPARE(deletesIn(done), QStringList{"$.EXP.MTAB"});

@@ -139,14 +139,15 @@ private slots:
     // session polls at PollTime, reads $.IPTH first and then every path it lists.
     void loginAndTheFirstRequests()
     {
-        QVERIFY(simulator.setDelay(300, QStringLiteral("login")));
+        QVERIFY(simulator.setDelay(2000, QStringLiteral("login")));
         QSignalSpy failures(StatusMessageSink::instance(), SIGNAL(showMessage(QString,Severity,int)));
         int answers = 0;
         QObject scope;
         connect(app->getJSONUtil(), &JSONUtil::loginAvailable, &scope, [&] { ++answers; });
         Json::Value data = parse(R"({"USER":"admin","PASS":"admin"})");
         app->getJSONUtil()->login(data);
-        QTest::qWait(50);
+        // The second login replaces the first while the device still holds it back.
+        QVERIFY(waitUntil([&] { return session.requests(QStringLiteral("login")).size() == 1; }));
         app->getJSONUtil()->login(data);
         QVERIFY(waitUntil([&] { return answers > 0; }));
         QTest::qWait(300);   // time for a spurious second answer
