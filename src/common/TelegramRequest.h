@@ -19,5 +19,8 @@ struct TelegramRequest
     qint64 mid = 0;        // message answer: "MID" of the answered message
     int mtyp = 0;          // message answer: "MTYP" of the answered message
     QString label;         // configuration write: the entry as the screen names it; never sent
+    const void* writer = nullptr;  // configuration write: who queued it, to be told when it ends; never sent
+    quint64 save = 0;              // configuration write: which of the writer's saves it belongs to
+    bool sent = false;             // handed to the network at least once
     bool mayHaveReached = false;   // an attempt ended unanswered: the device may have taken it
 };

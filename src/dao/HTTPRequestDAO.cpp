@@ -5,10 +5,13 @@
 #include "dao/ReplyTimeout.h"
 #include "util/StatusMessageSink.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -17,19 +20,25 @@ const char* const ABORTED_PROPERTY = "AbortedByCaller";
 // An HTTP status the caller expects for this request (requestExpecting).
 const char* const EXPECTED_STATUS_PROPERTY = "ExpectedStatus";
 
-// The request surely never reached the device.
+// The request surely never reached the device. A refused connection does not
+// prove it: Qt sends a request again on a new connection when a kept-alive one
+// closes, and the first attempt may have arrived.
 bool neverSent(QNetworkReply::NetworkError error)
 {
-    return error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::HostNotFoundError;
+    return error == QNetworkReply::HostNotFoundError;
 }
 
-// The link failure last shown by any transport: a success of any of them
-// (the poll link's, a login's, a logout's) shows the device answers again.
+// The link failure last shown by any transport, and when: one record for all
+// of them, so a success of any (the poll link's, a login's, a logout's)
+// withdraws both the notice and the record, and the same failure coming back
+// is told at once. The notice is posted and withdrawn under the lock and the
+// withdrawal is always queued, so it never overtakes the notice it takes back.
 // Never deleted: transports on other threads may use it during shutdown.
 struct LinkFailure
 {
     QMutex mutex;
     QString shown;   // empty when withdrawn
+    QElapsedTimer sinceShown;
 };
 
 LinkFailure& linkFailure()
@@ -137,7 +146,7 @@ void HTTPRequestDAO::replyFinished(QNetworkReply* reply)
             emit outcomeUnknown(key);
         emit replyAvailable(key, NETWORK_ERROR);
     } else {
-        withdrawFailure();
+        withdrawLinkFailure();
         const QByteArray body = reply->readAll();
         if (!body.isEmpty()) {
             emit addingReply(Reply(key, body));   // stored before anyone is told
@@ -161,25 +170,27 @@ void HTTPRequestDAO::addedReply(Reply reply)
 
 void HTTPRequestDAO::tellFailure(const QString& text)
 {
-    if (text == failureShown && sinceFailureShown.isValid() && sinceFailureShown.elapsed() < failureIntervalMs)
+    LinkFailure& failure = linkFailure();
+    AnnotatedMutexLocker locker(&failure.mutex);
+    if (text == failure.shown && failure.sinceShown.isValid() && failure.sinceShown.elapsed() < failureIntervalMs)
         return;
-    failureShown = text;
-    sinceFailureShown.start();
+    failure.shown = text;
+    failure.sinceShown.start();
     emit showingErrorMessage(text);
-    AnnotatedMutexLocker locker(&linkFailure().mutex);
-    linkFailure().shown = text;
 }
 
-void HTTPRequestDAO::withdrawFailure()
+void HTTPRequestDAO::withdrawLinkFailure()
 {
-    failureShown.clear();
-    QString shown;
-    {
-        AnnotatedMutexLocker locker(&linkFailure().mutex);
-        shown.swap(linkFailure().shown);
-    }
-    if (!shown.isEmpty())
-        StatusMessageSink::withdraw(shown);
+    LinkFailure& failure = linkFailure();
+    AnnotatedMutexLocker locker(&failure.mutex);
+    if (failure.shown.isEmpty())
+        return;
+    const QString shown = std::exchange(failure.shown, QString());
+    failure.sinceShown.invalidate();
+    // Queued even on the GUI thread: a notice posted from the poll thread
+    // before this point is still on its way there, and must be taken back.
+    QMetaObject::invokeMethod(StatusMessageSink::instance(), [shown] { StatusMessageSink::withdraw(shown); },
+                              Qt::QueuedConnection);
 }
 
 void HTTPRequestDAO::showedErrorMessage(QString text)

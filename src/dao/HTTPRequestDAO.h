@@ -4,7 +4,6 @@
 #include "dao/RequestMethod.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -63,6 +62,12 @@ public:
     // to the caller but not shown.
     void requestExpecting(QVariant key, QString url, RequestMethod method, QByteArray data, int expectedStatus);
 
+    // A request of some transport succeeded: the link failure shown, this
+    // transport's or another's (an ended session's poll link), is no longer
+    // true, and the same failure again is told at once. The withdrawal reaches
+    // the status bar after the notice it takes back, whichever thread posted that.
+    static void withdrawLinkFailure();
+
 public slots:
     // Sends one request; dropped without a word while another is in flight.
     void requested(QVariant key, QString url, RequestMethod method, QByteArray data = QByteArray());
@@ -79,17 +84,16 @@ signals:
     // replyAvailable reports the request as failed.
     void httpStatusError(QVariant key, int status);
     // The request failed without an answer after it may have reached the
-    // device (a time-out, a connection lost); emitted just before
-    // replyAvailable. Not emitted when the connection was refused.
+    // device (a time-out, a connection lost or refused); emitted just before
+    // replyAvailable. Not emitted when the host was not found.
     void outcomeUnknown(QVariant key);
 
 private:
     void setBusy(bool value);
-    // Shows a failure text unless the same one was shown less than the failure interval ago.
+    // Shows a failure text unless the same one was shown, by any transport,
+    // less than the failure interval ago.
     void tellFailure(const QString& text);
-    // A request succeeded: the link failure shown, this transport's or
-    // another's (an ended session's poll link), is no longer true.
-    void withdrawFailure();
+
 
     int timeoutMs;
     int failureIntervalMs;
@@ -98,8 +102,6 @@ private:
     QList<Reply> replies;
     QMutex mutex;   // guards busy and replies
     QPointer<QNetworkReply> inFlight;   // the reply of the last request until it finishes or is aborted
-    QString failureShown;               // the last failure text shown; empty after a success
-    QElapsedTimer sinceFailureShown;
 };
 
 Q_DECLARE_METATYPE(HTTPRequestDAO::ResponseType)

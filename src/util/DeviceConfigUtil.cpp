@@ -49,7 +49,8 @@ DeviceConfigUtil::DeviceConfigUtil(QObject* parent)
       building(false),
       changeOverflow(false),
       pendingGeneration(0),
-      pendingAny(false)
+      pendingAny(false),
+      toldAny(false)
 {
     GlobalEnums::registerMetaTypes();
     TableStructure::registerMetaTypes();
@@ -88,6 +89,8 @@ void DeviceConfigUtil::jsonTelegramm(GlobalEnums::InstructionType type, QString 
         return;
     try {
         bool relevant = pendingAny && releaseConfirmedWrites(path);
+        if (toldAny && noteLateConfirmations(path))
+            emit writesConfirmedAfterAll();
         {
             AnnotatedMutexLocker locker(&mutex);
             if (!relevant)
@@ -372,18 +375,24 @@ void DeviceConfigUtil::saveConfig(const TableStructure& table)
     }
 
     quint64 generation = 0;
+    const bool sending = !writes.isEmpty() && jsonUtil;
     {
         AnnotatedMutexLocker locker(&mutex);
         rememberUnechoedLocked(pendingWrites.keys());   // replaced before their echo came
         generation = ++pendingGeneration;
-        for (PendingWrite& write : pending)
-            write.generation = generation;
+        for (auto it = pending.begin(); it != pending.end(); ++it) {
+            it->generation = generation;
+            it->requestOpen = sending;
+            toldUnconfirmed.remove(it.key());   // written anew: the new write is told on its own
+        }
         pendingWrites = pending;
         pendingAny = !pendingWrites.isEmpty();
+        toldAny = !toldUnconfirmed.isEmpty();
     }
-    if (writes.isEmpty() || !jsonUtil)
+    if (!sending)
         return;
-    jsonUtil->requestConfig(writes, GlobalEnums::SET, labels);
+    // Queued with this save's mark: the device link tells when each request ends.
+    jsonUtil->requestConfig(writes, GlobalEnums::SET, labels, this, generation);
     // Unconfirmed writes must not keep the table read-only for ever; a precise
     // timer, as a coarse one may let them go 5 % early.
     QTimer::singleShot(getPendingWriteTimeout(), Qt::PreciseTimer, this,
@@ -398,9 +407,15 @@ void DeviceConfigUtil::expirePendingWrites(quint64 generation)
         // One expiry per save: what is still pending of it was not confirmed.
         if (generation != pendingGeneration)
             return;
-        unconfirmed = pendingWrites.keys();
-        for (PendingWrite& write : pendingWrites)
-            write.readingBack = true;
+        // A write confirmed while its request is still open waits only for that request.
+        for (auto it = pendingWrites.begin(); it != pendingWrites.end(); ++it) {
+            if (it->settled != PendingWrite::NOT_YET)
+                continue;
+            it->readingBack = true;
+            unconfirmed.append(it.key());
+            toldUnconfirmed.insert(it.key(), it->sent);
+        }
+        toldAny = !toldUnconfirmed.isEmpty();
     }
     if (unconfirmed.isEmpty())
         return;
@@ -423,10 +438,18 @@ void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
         // Every write still pending of this save is waiting for its read back.
         if (generation != pendingGeneration)
             return;
-        unanswered = pendingWrites.keys();
-        rememberUnechoedLocked(unanswered);
-        pendingWrites.clear();
-        pendingAny = false;
+        for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
+            if (it->settled != PendingWrite::NOT_YET) {
+                ++it;
+                continue;
+            }
+            const QString path = it.key();
+            if (!it->requestOpen)
+                rememberUnechoedLocked({path});   // its echo may still come
+            if (letGoLocked(it, PendingWrite::GIVEN_UP))
+                unanswered.append(path);
+        }
+        pendingAny = !pendingWrites.isEmpty();
     }
     if (unanswered.isEmpty())
         return;
@@ -435,7 +458,7 @@ void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
     emit updateConfigTable();
 }
 
-void DeviceConfigUtil::noteDroppedRequests(const QStringList& writes, const QStringList& reads)
+void DeviceConfigUtil::noteDroppedRequests(const QList<TelegramRequest>& dropped, bool withSession)
 {
     // The mirror never took a refused value: the cell is let go at once and
     // shows the mirror's, which is the device's, with no read needed. A dropped
@@ -443,16 +466,19 @@ void DeviceConfigUtil::noteDroppedRequests(const QStringList& writes, const QStr
     QStringList released;
     {
         AnnotatedMutexLocker locker(&mutex);
-        for (const QString& path : writes) {
-            if (pendingWrites.remove(path) > 0)
-                released.append(path);
-        }
-        for (const QString& path : reads) {
-            const auto it = pendingWrites.find(path);
-            if (it != pendingWrites.end() && it->readingBack) {
-                rememberUnechoedLocked({path});   // it may still have reached the device
-                pendingWrites.erase(it);
-                released.append(path);
+        for (const TelegramRequest& request : dropped) {
+            auto it = pendingWrites.find(request.path);
+            if (it == pendingWrites.end())
+                continue;
+            if (request.kind == REQUEST_CONFIG && request.writer == this && request.save == it->generation) {
+                pendingWrites.erase(it);   // its own request has ended, refused
+                released.append(request.path);
+            } else if (request.kind == REQUEST_PATH && it->readingBack && !withSession
+                       && it->settled == PendingWrite::NOT_YET) {
+                if (!it->requestOpen)
+                    rememberUnechoedLocked({request.path});   // it may still have reached the device
+                if (letGoLocked(it, PendingWrite::GIVEN_UP))
+                    released.append(request.path);
             }
         }
         pendingAny = !pendingWrites.isEmpty();
@@ -465,12 +491,42 @@ void DeviceConfigUtil::noteDroppedRequests(const QStringList& writes, const QStr
     emit updateConfigTable();
 }
 
+void DeviceConfigUtil::noteWritesAnswered(const QList<TelegramRequest>& answered)
+{
+    QStringList released;
+    {
+        AnnotatedMutexLocker locker(&mutex);
+        for (const TelegramRequest& request : answered) {
+            if (request.writer != this)
+                continue;
+            const auto it = pendingWrites.find(request.path);
+            if (it == pendingWrites.end() || it->generation != request.save)
+                continue;
+            it->requestOpen = false;
+            if (it->settled == PendingWrite::NOT_YET)
+                continue;   // waits for its echo as before
+            if (it->settled == PendingWrite::GIVEN_UP)
+                rememberUnechoedLocked({request.path});   // its echo may still come
+            pendingWrites.erase(it);
+            released.append(request.path);
+        }
+        pendingAny = !pendingWrites.isEmpty();
+    }
+    if (released.isEmpty())
+        return;
+    qInfo().noquote() << "Writes confirmed or given up while their request was on its way are let go with its answer:"
+                      << released.join(QStringLiteral(", "));
+    emit updateConfigTable();
+}
+
 void DeviceConfigUtil::clearPendingWrites()
 {
     AnnotatedMutexLocker locker(&mutex);
     pendingWrites.clear();
     unechoedWrites.clear();
+    toldUnconfirmed.clear();
     pendingAny = false;
+    toldAny = false;
 }
 
 void DeviceConfigUtil::holdPendingCells(TableStructure& table)

@@ -3,6 +3,7 @@
 #include "common/GlobalEnums.h"
 #include "common/TableCell.h"
 #include "common/TableStructure.h"
+#include "common/TelegramRequest.h"
 #include "util/OverallUtil.h"
 
 #include <json/json.h>
@@ -68,6 +69,11 @@ public:
     // there the value of an earlier write of the path replaced or given up
     // before its echo came (and not this write's): that is the earlier one's
     // late echo. Those earlier values are forgotten with the pending writes.
+    // Whatever happens meanwhile, a write stays pending while its request is
+    // queued, in flight or being sent again: it is let go no earlier than the
+    // request's end (the device's answer, or its final drop). A write told
+    // unconfirmed that the device confirms after all is told too
+    // (writesConfirmedAfterAll), once no write told unconfirmed is left.
     void saveConfig(const TableStructure& table);
     void clearPendingWrites();
     bool hasPendingWrites();
@@ -129,6 +135,8 @@ signals:
     // Writes the device refused, or reads back of unconfirmed writes it refused, let go;
     // the device link has said so on the status bar.
     void writesRefused(QStringList paths);
+    // Every write told unconfirmed (writesNotConfirmed) has since been confirmed by its own value.
+    void writesConfirmedAfterAll();
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);
@@ -137,10 +145,15 @@ public slots:
     void afterJsonTelegramm();
 
 public:
-    // Configuration writes (writes) and reads (reads) the device link dropped
-    // (poll thread): refused writes, and unconfirmed writes whose read back was
-    // dropped, are let go at once.
-    void noteDroppedRequests(const QStringList& writes, const QStringList& reads);
+    // Requests the device link dropped (poll thread): this util's refused
+    // writes, and unconfirmed writes whose read back was dropped, are let go as
+    // soon as their own request has ended. A read back dropped with the
+    // session (withSession) leaves its write pending: it ends unconfirmed with
+    // the session (JSONUtil::takeUnwrittenWrites).
+    void noteDroppedRequests(const QList<TelegramRequest>& dropped, bool withSession);
+    // The device answered these configuration writes (poll thread): this
+    // util's among them have ended; one already confirmed or given up is let go.
+    void noteWritesAnswered(const QList<TelegramRequest>& answered);
 
 protected:
     // Removes the change filter and waits until a call of it running in the
@@ -178,6 +191,9 @@ protected:
         Json::Value sent;           // the value as sent, to know its echo
         bool readingBack = false;   // unconfirmed in time, its path is being read
         quint64 generation = 0;     // the save that sent it
+        bool requestOpen = true;    // its request is queued, in flight or being sent again
+        enum Settled { NOT_YET, CONFIRMED, GIVEN_UP };
+        Settled settled = NOT_YET;  // while its request was open: let go at its end
     };
 
     bool dirty;
@@ -185,6 +201,8 @@ protected:
     // Per path, values of writes replaced or given up before their echo came:
     // an echo of one of them is late and confirms no newer write.
     QMap<QString, QVector<Json::Value>> unechoedWrites;
+    // Per path, the value of a write told unconfirmed and not confirmed since.
+    QMap<QString, Json::Value> toldUnconfirmed;
     QSet<QString> watchedPaths;
     QString currentPath;
     QMutex mutex;
@@ -206,6 +224,13 @@ private:
     // Lets go the writes a change at path confirms; true when it did. A late echo
     // of an earlier write, seen in the mirror, keeps the newer write waiting.
     bool releaseConfirmedWrites(const QString& path);
+    // Lets the write go and moves write past it, or, while its request is
+    // open, marks it to go at the request's end as how and moves past it; true
+    // when it went. Caller holds mutex.
+    bool letGoLocked(QMap<QString, PendingWrite>::iterator& write, PendingWrite::Settled how);
+    // The writes told unconfirmed that a change at path shows confirmed after
+    // all are forgotten; true when that left none told.
+    bool noteLateConfirmations(const QString& path);
     // Numbers compare as numbers: the client sends "2.5", the device may echo 2.5.
     static bool sameValue(const Json::Value& a, const Json::Value& b);
     bool readOptionPathChain(const Json::Value& object, QStringList& list, QStringList& chain);
@@ -225,6 +250,7 @@ private:
     QSet<QString> requestedReads;         // reads asked for since the last reset and no change around them
     quint64 pendingGeneration;            // counts saves, so a late timeout ignores newer writes
     std::atomic<bool> pendingAny;         // pendingWrites is not empty
+    std::atomic<bool> toldAny;            // toldUnconfirmed is not empty
 };
 
 // A DeviceConfigUtil with a build thread of its own: getConfigTable queues

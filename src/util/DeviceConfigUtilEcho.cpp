@@ -18,14 +18,13 @@ bool DeviceConfigUtil::releaseConfirmedWrites(const QString& path)
     {
         AnnotatedMutexLocker locker(&mutex);
         for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
-            if (!confirms(path, it.key())) {
+            if (!confirms(path, it.key()) || it->settled != PendingWrite::NOT_YET) {
                 ++it;
             } else if (!it->readingBack && unechoedWrites.contains(it.key())) {
                 undecided.insert(it.key(), it->generation);
                 ++it;
             } else {
-                released = true;
-                it = pendingWrites.erase(it);
+                released = letGoLocked(it, PendingWrite::CONFIRMED) || released;
             }
         }
         pendingAny = !pendingWrites.isEmpty();
@@ -38,8 +37,8 @@ bool DeviceConfigUtil::releaseConfirmedWrites(const QString& path)
 
     AnnotatedMutexLocker locker(&mutex);
     for (auto it = undecided.cbegin(); it != undecided.cend(); ++it) {
-        const auto write = pendingWrites.find(it.key());
-        if (write == pendingWrites.end() || write->generation != it.value())
+        auto write = pendingWrites.find(it.key());
+        if (write == pendingWrites.end() || write->generation != it.value() || write->settled != PendingWrite::NOT_YET)
             continue;   // let go or written anew meanwhile
         const Json::Value& value = echoed.value(it.key());
         const QVector<Json::Value> earlier = unechoedWrites.value(it.key());
@@ -50,11 +49,50 @@ bool DeviceConfigUtil::releaseConfirmedWrites(const QString& path)
         // The device answers writes in order: with this one's echo the earlier ones have come.
         if (ownEcho)
             unechoedWrites.remove(it.key());
-        released = true;
-        pendingWrites.erase(write);
+        released = letGoLocked(write, PendingWrite::CONFIRMED) || released;
     }
     pendingAny = !pendingWrites.isEmpty();
     return released;
+}
+
+bool DeviceConfigUtil::letGoLocked(QMap<QString, PendingWrite>::iterator& write, PendingWrite::Settled how)
+{
+    if (write->requestOpen) {
+        write->settled = how;
+        ++write;
+        return false;
+    }
+    write = pendingWrites.erase(write);
+    return true;
+}
+
+bool DeviceConfigUtil::noteLateConfirmations(const QString& path)
+{
+    QStringList told;
+    {
+        AnnotatedMutexLocker locker(&mutex);
+        for (auto it = toldUnconfirmed.cbegin(); it != toldUnconfirmed.cend(); ++it) {
+            if (confirms(path, it.key()))
+                told.append(it.key());
+        }
+    }
+    if (told.isEmpty())
+        return false;
+    QMap<QString, Json::Value> values;   // read without the mutex: it is never held calling JSONUtil
+    for (const QString& written : qAsConst(told))
+        lookUp(written, values[written]);
+
+    AnnotatedMutexLocker locker(&mutex);
+    bool confirmed = false;
+    for (const QString& written : qAsConst(told)) {
+        const auto it = toldUnconfirmed.find(written);
+        if (it != toldUnconfirmed.end() && sameValue(values.value(written), it.value())) {
+            toldUnconfirmed.erase(it);
+            confirmed = true;
+        }
+    }
+    toldAny = !toldUnconfirmed.isEmpty();
+    return confirmed && toldUnconfirmed.isEmpty();
 }
 
 void DeviceConfigUtil::rememberUnechoedLocked(const QStringList& paths)

@@ -57,26 +57,31 @@ void HTTPRequestPoll::sendTelegram()
     jsonUtil->buildTelegram(kind, telegram, ids, telegramGeneration);
     const QVariant key = QVariant::fromValue(ids);
 
+    bool sent = false;
     switch (kind) {
     case REQUEST_PATH:
-        httpRequestUtil->send(dao, key, httpRequestUtil->getPathRequest(telegram));
+        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getPathRequest(telegram));
         break;
     case REQUEST_CONFIG:
     case REQUEST_MESSAGE:
-        httpRequestUtil->send(dao, key, httpRequestUtil->getConfigRequest(telegram));
+        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getConfigRequest(telegram));
         break;
     case REQUEST_MEASURE:
-        httpRequestUtil->send(dao, key, httpRequestUtil->getMeasureRequest(telegram));
+        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getMeasureRequest(telegram));
         break;
     case REQUEST_EXPORT:
-        httpRequestUtil->send(dao, key, httpRequestUtil->getExportRequest(telegram));
+        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getExportRequest(telegram));
         break;
     case REQUEST_USER:
-        httpRequestUtil->send(dao, key, httpRequestUtil->getUserRequest(telegram));
+        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getUserRequest(telegram));
         break;
     default:
         break;
     }
+    // Once handed to the network, a request may reach the device whatever its
+    // end: Qt may send it again on a new connection, which is then refused.
+    if (sent)
+        jsonUtil->noteSent(ids, telegramGeneration);
 }
 
 void HTTPRequestPoll::replyAvailable(QVariant key, HTTPRequestDAO::ResponseType type)

@@ -250,11 +250,12 @@ QString HTTPRequestUtil::endpointUrl(const QString& endpoint, bool withReqId)
     return url.toString(QUrl::FullyEncoded);
 }
 
-void HTTPRequestUtil::send(HTTPRequestDAO* target, QVariant key, PreparedRequest request)
+bool HTTPRequestUtil::send(HTTPRequestDAO* target, QVariant key, PreparedRequest request)
 {
     if (request.getUrl().isEmpty())
-        return;   // no valid address: buildBaseUrl has said so
+        return false;   // no valid address: buildBaseUrl has said so
     target->requested(key, request.getUrl(), request.getMethod(), request.getBody());
+    return true;
 }
 
 void HTTPRequestUtil::requestData(HTTPRequestDAO* target)
@@ -327,7 +328,7 @@ void HTTPRequestUtil::getStatusError(QVariant key, int status, quint64 generatio
         return;
     if (sessionRefused) {
         // Writes of a session the device ended are named to the user at the login.
-        const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation);
+        const QList<TelegramRequest> dropped = jsonUtil->dropRequests(ids, generation, true);
         if (!dropped.isEmpty())
             qWarning().noquote() << "Requests refused with the session (HTTP 401) and dropped:" << namesOf(dropped);
         jsonUtil->keepWritesOfRefusedSession(dropped);

@@ -54,7 +54,8 @@ public:
     PreparedRequest getUserRequest(const Json::Value& telegram);
     PreparedRequest getDataRequest();
 
-    void send(HTTPRequestDAO* dao, QVariant key, PreparedRequest request);
+    // False when nothing went out (no valid address).
+    bool send(HTTPRequestDAO* dao, QVariant key, PreparedRequest request);
     void requestData(HTTPRequestDAO* dao);
     // Hands the answers stored in dao to the receive path.
     void takeReplies(HTTPRequestDAO* dao);

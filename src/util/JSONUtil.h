@@ -94,8 +94,11 @@ public:
     // that never reached the device (takeUnwrittenConfigNames); empty: its path.
     void requestConfig(const QString& path, const Json::Value& value, const int& mode,
                        const QString& label = QString());
+    // writer and save: told to the change filters as the writes end
+    // (DeviceConfigUtil::noteWritesAnswered, noteDroppedRequests).
     void requestConfig(const QMap<QString, Json::Value>& values, const int& mode,
-                       const QMap<QString, QString>& labels = QMap<QString, QString>());
+                       const QMap<QString, QString>& labels = QMap<QString, QString>(), const void* writer = nullptr,
+                       quint64 save = 0);
     void requestMeasure(const QString& path, const Json::Value& value, const int& mode);
     void requestExport(const QString& path, const Json::Value& value, const int& mode);
     void requestUser(const QString& path, const Json::Value& value, const int& mode);
@@ -110,8 +113,9 @@ public:
     void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids);
     // The same, and the queue generation the ids belong to.
     void buildTelegram(int& kind, Json::Value& telegram, QList<qint64>& ids, quint64& generation);
-    // The device accepted the requests with these ids: they leave the queue, and
-    // the reads among them count as read (wasRead).
+    // The device accepted the requests with these ids: they leave the queue, the
+    // reads among them count as read (wasRead) and the change filters are told
+    // of the configuration writes among them.
     void removeRequests(const QList<qint64>& ids);
     // Removes the requests with these ids and returns them.
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids);
@@ -120,24 +124,29 @@ public:
     void removeRequests(const QList<qint64>& ids, quint64 generation);
     QList<TelegramRequest> takeRequests(const QList<qint64>& ids, quint64 generation);
     // takeRequests for requests the device will never carry out; tells the
-    // change filters of the configuration writes and reads among them.
-    QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation);
+    // change filters of the configuration writes and reads among them, and
+    // whether they went with the session (HTTP 401).
+    QList<TelegramRequest> dropRequests(const QList<qint64>& ids, quint64 generation, bool withSession = false);
     // Empties the queue and starts a new generation; what was read is forgotten.
     void clearRequests();
     // Configuration writes the device dropped because it refused the session (HTTP 401).
     void keepWritesOfRefusedSession(const QList<TelegramRequest>& dropped);
+    // The queued requests with these ids were handed to the network (only
+    // while the queue is of that generation).
+    void noteSent(const QList<qint64>& ids, quint64 generation);
     // The queued requests with these ids were sent and got no answer: the
     // device may have taken them (only while the queue is of that generation).
     void noteMayHaveReached(const QList<qint64>& ids, quint64 generation);
     // The configuration writes a session left behind, each by its name (label, else path).
     struct UnwrittenWrites
     {
-        QStringList notWritten;     // surely not taken: never sent, or refused with the session
-        QStringList notConfirmed;   // sent without an answer, or taken and not yet confirmed (a change filter's pending write)
+        QStringList notWritten;     // surely not taken: never handed to the network, or refused with the session
+        QStringList notConfirmed;   // every other: sent without an answer, or taken and not yet confirmed
     };
     // Those of the writes kept, of the configuration writes still queued, which
     // the next login clears, and of the writes accepted in this session that a
-    // change filter still waits to see confirmed. The kept ones are forgotten.
+    // change filter still waits to see confirmed; each path once, by its last
+    // write. The kept ones are forgotten.
     UnwrittenWrites takeUnwrittenWrites();
     int getRequestCount();
     quint64 getRequestGeneration();

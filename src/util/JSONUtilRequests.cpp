@@ -6,6 +6,11 @@
 #include "common/TelegramBuilder.h"
 #include "util/DeviceConfigUtil.h"
 
+#include <QHash>
+
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 QString nameOf(const TelegramRequest& request)
@@ -45,11 +50,22 @@ void JSONUtil::requestConfig(const QString& path, const Json::Value& value, cons
 }
 
 void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int& mode,
-                             const QMap<QString, QString>& labels)
+                             const QMap<QString, QString>& labels, const void* writer, quint64 save)
 {
     // QMap iterates in ascending key order.
-    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-        requestConfig(it.key(), it.value(), mode, labels.value(it.key()));
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+        if (it.key().isEmpty())
+            continue;
+        TelegramRequest request;
+        request.kind = REQUEST_CONFIG;
+        request.path = it.key();
+        request.value = it.value();
+        request.mode = mode;
+        request.label = labels.value(it.key());
+        request.writer = writer;
+        request.save = save;
+        addRequest(request);
+    }
 }
 
 void JSONUtil::requestMeasure(const QString& path, const Json::Value& value, const int& mode)
@@ -139,6 +155,17 @@ void JSONUtil::removeRequests(const QList<qint64>& ids)
     noteReads(accepted);
 }
 
+void JSONUtil::noteSent(const QList<qint64>& ids, quint64 generation)
+{
+    AnnotatedMutexLocker locker(&queueMutex);
+    if (generation != requestGeneration)
+        return;
+    for (TelegramRequest& request : queue) {
+        if (ids.contains(request.id))
+            request.sent = true;
+    }
+}
+
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids)
 {
     AnnotatedMutexLocker locker(&queueMutex);
@@ -154,11 +181,19 @@ void JSONUtil::removeRequests(const QList<qint64>& ids, quint64 generation)
 
 void JSONUtil::noteAcceptedWrites(const QList<TelegramRequest>& accepted)
 {
-    AnnotatedMutexLocker locker(&queueMutex);
-    for (const TelegramRequest& request : accepted) {
-        if (request.kind == REQUEST_CONFIG)
+    QList<TelegramRequest> writes;
+    {
+        AnnotatedMutexLocker locker(&queueMutex);
+        for (const TelegramRequest& request : accepted) {
+            if (request.kind != REQUEST_CONFIG)
+                continue;
             acceptedWrites.insert(request.path, nameOf(request));
+            writes.append(request);
+        }
     }
+    // The writers learn that their requests have ended: a write waits at least that long.
+    if (!writes.isEmpty())
+        callChangeFilters(changeFilterSnapshot(), [&writes](DeviceConfigUtil* filter) { filter->noteWritesAnswered(writes); });
 }
 
 void JSONUtil::noteMayHaveReached(const QList<qint64>& ids, quint64 generation)
@@ -180,20 +215,15 @@ QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 
     return takeRequestsLocked(ids);
 }
 
-QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 generation)
+QList<TelegramRequest> JSONUtil::dropRequests(const QList<qint64>& ids, quint64 generation, bool withSession)
 {
     const QList<TelegramRequest> dropped = takeRequests(ids, generation);
-    QStringList writes;
-    QStringList reads;
-    for (const TelegramRequest& request : dropped) {
-        if (request.kind == REQUEST_CONFIG)
-            writes.append(request.path);
-        else if (request.kind == REQUEST_PATH)
-            reads.append(request.path);
-    }
-    if (!writes.isEmpty() || !reads.isEmpty())
-        callChangeFilters(changeFilterSnapshot(), [&writes, &reads](DeviceConfigUtil* filter) {
-            filter->noteDroppedRequests(writes, reads);
+    const bool concernsFilters = std::any_of(dropped.cbegin(), dropped.cend(), [](const TelegramRequest& request) {
+        return request.kind == REQUEST_CONFIG || request.kind == REQUEST_PATH;
+    });
+    if (concernsFilters)
+        callChangeFilters(changeFilterSnapshot(), [&dropped, withSession](DeviceConfigUtil* filter) {
+            filter->noteDroppedRequests(dropped, withSession);
         });
     return dropped;
 }
@@ -246,26 +276,42 @@ JSONUtil::UnwrittenWrites JSONUtil::takeUnwrittenWrites()
                       [&pending](DeviceConfigUtil* filter) { pending += filter->getPendingWritePaths(); });
 
     AnnotatedMutexLocker locker(&queueMutex);
+    // Each path is named once, by what is surely known of its last write: the
+    // writes refused with the session were at the head of the queue, older
+    // than those still in it.
     QList<TelegramRequest> left;
     left.swap(refusedWrites);
+    const int refused = left.size();
     for (const TelegramRequest& request : qAsConst(queue)) {
         if (request.kind == REQUEST_CONFIG)
             left.append(request);
     }
-    UnwrittenWrites writes;
-    QSet<QString> leftPaths;
-    for (const TelegramRequest& request : qAsConst(left)) {
-        leftPaths.insert(request.path);
-        (request.mayHaveReached ? writes.notConfirmed : writes.notWritten).append(nameOf(request));
+    QStringList paths;                                   // in the order first written
+    QHash<QString, std::pair<QString, bool>> lastWrite;  // path -> (name, surely not taken)
+    const auto note = [&paths, &lastWrite](const QString& path, const QString& name, bool notTaken) {
+        if (!lastWrite.contains(path))
+            paths.append(path);
+        lastWrite.insert(path, {name, notTaken});
+    };
+    for (int i = 0; i < left.size(); ++i) {
+        const TelegramRequest& request = left.at(i);
+        // Refused with the session, it was not taken unless an earlier attempt went
+        // unanswered; still queued, unless it was ever handed to the network.
+        note(request.path, nameOf(request), i < refused ? !request.mayHaveReached : !request.sent);
     }
-    // A write the device took and has not confirmed yet; one written again
-    // since is named by what became of the newer write.
+    // A write the device took and has not confirmed yet, and one whose read
+    // back went with the session.
     for (const QString& path : qAsConst(pending)) {
         const auto accepted = acceptedWrites.constFind(path);
-        if (accepted != acceptedWrites.constEnd() && !leftPaths.contains(path))
-            writes.notConfirmed.append(accepted.value());
+        if (accepted != acceptedWrites.constEnd() && !lastWrite.contains(path))
+            note(path, accepted.value(), false);
     }
-    // A value written twice is named once, by what is surely known of its last write.
+    UnwrittenWrites writes;
+    for (const QString& path : qAsConst(paths)) {
+        const std::pair<QString, bool>& write = lastWrite.value(path);
+        (write.second ? writes.notWritten : writes.notConfirmed).append(write.first);
+    }
+    // Two entries the screens name alike are named once, as the surer of the two.
     writes.notWritten.removeDuplicates();
     writes.notConfirmed.removeDuplicates();
     for (const QString& name : qAsConst(writes.notWritten))

@@ -53,6 +53,8 @@ MeasureDisplayUtil::MeasureDisplayUtil(QObject* parent)
     connect(cellFactory, SIGNAL(updateConfigTable()), this, SIGNAL(updateChannelData()), Qt::QueuedConnection);
     connect(cellFactory, SIGNAL(writesNotConfirmed(QStringList)), this, SIGNAL(functionWriteNotConfirmed()),
             Qt::QueuedConnection);
+    connect(cellFactory, SIGNAL(writesConfirmedAfterAll()), this, SIGNAL(functionWriteConfirmedAfterAll()),
+            Qt::QueuedConnection);
 
     thread = new QThread();
     thread->setObjectName(QStringLiteral("MeasureDisplayUtil"));

@@ -106,6 +106,8 @@ signals:
     void sessionEnded();
     // The device did not confirm a function write in time; it is read back.
     void functionWriteNotConfirmed();
+    // The function writes told unconfirmed were confirmed after all.
+    void functionWriteConfirmedAfterAll();
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);

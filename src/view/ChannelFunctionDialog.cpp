@@ -162,7 +162,11 @@ void ChannelFunctionDialog::changeFunction(int index)
     shownFunction = index;
     trigger->setText(QString(functionList.at(index).name).replace(QLatin1Char('&'), QStringLiteral("&&")));
 
-    const TableStructure& content = functionTables.at(index);
+    // A table built before a write, or one arriving while it waits, shows the
+    // written value read-only until the write is let go.
+    TableStructure content = functionTables.at(index);
+    if (util)
+        util->holdFunctionCells(content);
     QHeaderView* header = table()->horizontalHeader();
     table()->setColumnCount(FUNCTION_COLUMNS);
     header->setSectionResizeMode(QHeaderView::Stretch);

@@ -53,6 +53,7 @@ DeviceConfig::DeviceConfig(QWidget* parent)
     connect(table, SIGNAL(clickValue(int&,int&,TableCell&)), this, SLOT(clickCellElement(int&,int&,TableCell&)));
     connect(table, SIGNAL(changeValue(int,int,TableCell&)), this, SLOT(saveConfig(int,int,TableCell&)));
     connect(util, SIGNAL(writesNotConfirmed(QStringList)), this, SLOT(tellNotConfirmed()));
+    connect(util, SIGNAL(writesConfirmedAfterAll()), this, SLOT(withdrawNotConfirmed()));
 
     refreshTimer = new QTimer();
     refreshTimer->setSingleShot(true);
@@ -282,6 +283,11 @@ void DeviceConfig::tellNotConfirmed()
 {
     showStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
                STATUS_MS);
+}
+
+void DeviceConfig::withdrawNotConfirmed()
+{
+    withdrawStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

@@ -50,6 +50,7 @@ MeasureDisplay::MeasureDisplay(QWidget* parent)
     connect(util, SIGNAL(deleteSonsor()), this, SLOT(setDeletedSensor()));
     // Told here, not by the dialog: it may be closed before the write's time is up.
     connect(util, SIGNAL(functionWriteNotConfirmed()), this, SLOT(tellFunctionWriteNotConfirmed()));
+    connect(util, SIGNAL(functionWriteConfirmedAfterAll()), this, SLOT(withdrawFunctionWriteNotConfirmed()));
     connect(ui->cmbMeasureDisplayTop, SIGNAL(currentIndexChanged(int)), this, SLOT(setChannel(int)));
     closeFunctionDialog();
 
@@ -73,6 +74,11 @@ void MeasureDisplay::tellFunctionWriteNotConfirmed()
 {
     showStatus(translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
                NOT_CONFIRMED_STATUS_MS);
+}
+
+void MeasureDisplay::withdrawFunctionWriteNotConfirmed()
+{
+    withdrawStatus(translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
 }
 
 bool MeasureDisplay::isRefreshing() const

@@ -63,6 +63,8 @@ public slots:
     void selectChannel(const QString& path);
     // The device did not confirm a value the function dialog wrote in time.
     void tellFunctionWriteNotConfirmed();
+    // The device confirmed them after all: the notice, should it still show, is no longer true.
+    void withdrawFunctionWriteNotConfirmed();
 
 protected:
     void showEvent(QShowEvent* event) override;

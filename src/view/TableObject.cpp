@@ -164,7 +164,7 @@ bool TableObject::setTableData(const TableStructure& table, const bool& enableIn
     } else {
         verticalScrollBar()->setValue(0);
     }
-    openEditors.clear();
+    endEditsOfRebuild();
     if (!statusText.isEmpty()) {
         if (StatusBar* statusBar = OverallView::getStatusBar())
             emit statusBar->showMessage(statusText, SEVERITY_NOTICE, STATUS_MESSAGE_MS);
@@ -221,7 +221,7 @@ bool TableObject::refreshTableData(const TableStructure& newTable)
         }
     }
     delegate->setTable(newTable);
-    openEditors.clear();
+    endEditsOfRebuild();
     return true;
 }
 
@@ -270,11 +270,28 @@ void TableObject::refreshWhenIdle(const std::function<void()>& refresh)
 
 void TableObject::runHeldRefresh()
 {
-    if (isEditing() || !heldRefresh)
+    // Hidden, the table keeps it for its next showing.
+    if (isEditing() || !heldRefresh || !isVisible())
         return;
     const std::function<void()> refresh = std::exchange(heldRefresh, nullptr);
-    if (isVisible())
-        refresh();
+    refresh();
+}
+
+void TableObject::endEditsOfRebuild()
+{
+    // The rebuilt cells' widget editors are gone without telling; a line
+    // editor the rebuild closed tells the delegate. A refresh held for them
+    // runs once this rebuild is over, unless an editor is still open then.
+    openEditors.clear();
+    if (heldRefresh)
+        QMetaObject::invokeMethod(this, &TableObject::runHeldRefresh, Qt::QueuedConnection);
+}
+
+void TableObject::showEvent(QShowEvent* event)
+{
+    QTableWidget::showEvent(event);
+    if (heldRefresh)
+        QMetaObject::invokeMethod(this, &TableObject::runHeldRefresh, Qt::QueuedConnection);
 }
 
 // -------------------------------------------------------------- edit chain

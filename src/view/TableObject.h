@@ -72,10 +72,11 @@ public:
     // True while a line editor or a cell widget's popup or editor is open.
     bool isEditing() const;
     // The one rule for refreshes that meet an open editor: the user's edit
-    // wins while it is open, and the refresh is done once the last editor
-    // closes. Runs refresh now when no editor is open; else holds it (in
-    // place of one held before) until then. A table hidden meanwhile, or
-    // cleared, drops it: its screen asks anew when it shows again.
+    // wins while it is open, and the refresh is done once, as soon as
+    // whatever ends the last edit is over: a line editor, a combo, date or
+    // time editor closing, or a rebuild. Runs refresh now when no editor is
+    // open; else holds it (in place of one held before) until then. A table
+    // hidden meanwhile runs it when it shows again; cleared, it drops it.
     void refreshWhenIdle(const std::function<void()>& refresh);
     bool holdsRefresh() const { return static_cast<bool>(heldRefresh); }
 
@@ -108,6 +109,7 @@ private slots:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The cell factory (TableObjectCells.cpp).
@@ -126,6 +128,8 @@ private:
     void openLabelLink(const QString& link);
     void setSpanFor(const TableCell& cell, int row, int column);
     void releaseHeaderWidgets(const QList<QWidget*>& keep);
+    // A rebuild ends the edits of the cells it replaced.
+    void endEditsOfRebuild();
 
     QTimer* scrollTimer;
     bool scrolling = false;

@@ -1,5 +1,6 @@
-// The simulator refuses to start on bad options or a missing or damaged tree
-// or users file, and says why: the option, or the file and what is wrong with it.
+// The simulator refuses to start on bad options, a missing or damaged tree or
+// users file, or a port another program listens on, and says why: the option,
+// the file and what is wrong with it, or the port.
 #include "SimulatorProcess.h"
 
 #include <QProcess>
@@ -44,6 +45,28 @@ private slots:
             for (const QString& part : row.said)
                 QVERIFY2(error.contains(part), qPrintable(what + ": " + error));
         }
+    }
+
+    // A port is the simulator's alone: a second one started on it ends at once and says so,
+    // and every connection still reaches the first. It takes its port back after a restart.
+    void aTakenPortIsRefused()
+    {
+        SimulatorProcess first;
+        QVERIFY(first.start());
+        const QString port = QString::number(first.port());
+        QProcess second;
+        second.start(SimulatorProcess::binaryPath(), {"--port", port});
+        QVERIFY2(second.waitForFinished(10000), "the second simulator shares the port");
+        QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() != 0);
+        const QString error = QString::fromUtf8(second.readAllStandardError());
+        QVERIFY2(error.contains("cannot listen on 127.0.0.1:" + port + ": the port is taken"), qPrintable(error));
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(first.state().isObject());
+
+        QVERIFY(!first.login(QStringLiteral("admin"), QStringLiteral("admin")).isEmpty());
+        QVERIFY(first.stop());
+        QVERIFY(first.startAgain());   // its last connections may linger in TIME_WAIT
+        QVERIFY(first.state().isObject());
     }
 };
 

@@ -128,6 +128,17 @@ bool SimulatorProcess::stop()
     return clean && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
+bool SimulatorProcess::kill()
+{
+    if (process->state() == QProcess::NotRunning)
+        return false;
+    process->kill();
+    const bool ended = process->waitForFinished(5000);
+    lastPort = listenPort;
+    listenPort = -1;
+    return ended;
+}
+
 bool SimulatorProcess::startAgain(int timeoutMs)
 {
     if (isRunning() || lastPort <= 0)

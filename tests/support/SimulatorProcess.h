@@ -76,7 +76,9 @@ public:
     bool start(int timeoutMs = 10000);
     // SIGTERM, then kill after 5 s. True when the simulator ended by itself with exit code 0.
     bool stop();
-    // After stop(): starts again on the port it listened on, as a device restarting at its
+    // SIGKILL: the device gone at once, as at a power cut, with the requests it holds unanswered.
+    bool kill();
+    // After stop() or kill(): starts again on the port it listened on, as a device restarting at its
     // address, with a fresh tree and no sessions. False when that port cannot be had.
     bool startAgain(int timeoutMs = 10000);
     bool isRunning() const;

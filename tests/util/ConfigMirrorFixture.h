@@ -107,6 +107,23 @@ public:
         worker.afterJsonTelegramm();
     }
 
+    // The device answers the configuration writes at the head of the queue:
+    // they leave it, and their writers are told. Returns how many.
+    int answerWrites()
+    {
+        int answered = 0;
+        for (;;) {
+            int kind = 0;
+            Json::Value telegram;
+            QList<qint64> ids;
+            json()->buildTelegram(kind, telegram, ids);
+            if (kind != REQUEST_CONFIG)
+                return answered;
+            json()->removeRequests(ids);
+            answered += ids.size();
+        }
+    }
+
     // The next queued telegram, accepted by the device; kind 0 when the queue is empty.
     Json::Value takeTelegram(int& kind)
     {

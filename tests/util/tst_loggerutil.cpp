@@ -142,7 +142,9 @@ private slots:
         name.setValue(QStringLiteral("Neu_1"));
         name.setChanged(true);
         LoggerUtil::setCell(table, name, 3, 2);
+        fixture->takeQueuedReads();
         logger->saveConfig(table);
+        QCOMPARE(fixture->answerWrites(), 1);
         QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::READ_ONLY));
         QCOMPARE(echo(FILE_PATH + QStringLiteral(".VAL"), Json::Value("Neu_1")), 1);
         QCOMPARE(cellAt(refresh(), 3).getRights(), int(TableCell::EDITABLE));

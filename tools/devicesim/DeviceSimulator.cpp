@@ -6,11 +6,26 @@
 
 #include <QtGlobal>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/socket.h>
+
 namespace devicesim {
 
 namespace {
 
 const char* const host = "127.0.0.1";
+
+// The port is ours alone. cpp-httplib's default adds SO_REUSEPORT, with which
+// a second simulator binds a port already listened on and the kernel splits
+// the connections between the two. SO_REUSEADDR only lets a restart take its
+// port back while connections of the last run linger in TIME_WAIT.
+void exclusivePortOptions(socket_t socket)
+{
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
 
 } // namespace
 
@@ -71,6 +86,7 @@ bool DeviceSimulator::start(std::string& error)
     server.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server.set_keep_alive_max_count(1);
     server.set_keep_alive_timeout(1);
+    server.set_socket_options(exclusivePortOptions);
     server.set_exception_handler([](const httplib::Request& request, httplib::Response& response,
                                     std::exception_ptr failure) {
         try {
@@ -89,12 +105,18 @@ bool DeviceSimulator::start(std::string& error)
         });
     }
 
+    errno = 0;
     if (options.port == 0)
         boundPort = server.bind_to_any_port(host);
     else if (server.bind_to_port(host, options.port))
         boundPort = options.port;
     if (boundPort <= 0) {
+        const int reason = errno;
         error = "cannot listen on " + std::string(host) + ":" + std::to_string(options.port);
+        if (reason == EADDRINUSE)
+            error += ": the port is taken by another program";
+        else if (reason != 0)
+            error += std::string(": ") + std::strerror(reason);
         return false;
     }
     ticker.start();
