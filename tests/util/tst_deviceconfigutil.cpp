@@ -531,6 +531,102 @@ private slots:
         QVERIFY(!waitsAfterEcho("\"4\""));
     }
 
+    // A write stays pending while its request is queued, in flight or sent again, whatever comes
+    // meanwhile (its echo, the end of its wait and of its read back), its cell showing the written
+    // value read-only. The request's end lets it go: its answer (at once when it was confirmed or
+    // given up meanwhile) or its refusal; another writer's request of the path does not.
+    void aWriteWaitsForItsRequestToEnd()
+    {
+        const QString path = QStringLiteral("$.DISP.T.E.VAL");
+        fixture->fill(QStringLiteral("$.DISP"),
+                      QStringLiteral("{\"T\":{\"ROWS\":[\"E\"],\"E\":{\"VAL\":\"x\",\"INP\":{\"MODE\":\"A\",\"AUT\":7}}}}"));
+        DeviceConfigUtil util;
+        DeviceConfigUtil other;
+        QSignalSpy refreshes(&util, SIGNAL(updateConfigTable()));
+        QSignalSpy refused(&util, SIGNAL(writesRefused(QStringList)));
+        const auto shown = [&util] {
+            TableStructure table = ConfigMirrorFixture::build(util, QStringLiteral("$.DISP.T"));
+            util.holdPendingCells(table);
+            return table.cellAt(0, 2).getValue().toString() + QLatin1Char('/') + QString::number(table.cellAt(0, 2).getRights());
+        };
+        const auto queued = [this] {   // the ids of the writes at the head of the queue
+            int kind = 0;
+            Json::Value telegram;
+            QList<qint64> ids;
+            fixture->json()->buildTelegram(kind, telegram, ids);
+            return kind == REQUEST_CONFIG ? ids : QList<qint64>();
+        };
+        const QString heldA = QStringLiteral("a/%1").arg(int(TableCell::READ_ONLY));
+        fixture->takeQueuedReads();
+
+        // Confirmed while queued: held until its own answer; another writer's answer is not its.
+        util.saveConfig(tableOf({changedCell(path, QStringLiteral("a"))}));
+        other.saveConfig(tableOf({changedCell(path, QStringLiteral("a"))}));
+        const QList<qint64> ids = queued();
+        QCOMPARE(ids.size(), 2);
+        fixture->merge(path, QStringLiteral("\"a\""));
+        ConfigMirrorFixture::notify(util, path);
+        ConfigMirrorFixture::notify(other, path);
+        fixture->json()->removeRequests({ids.at(1)});
+        QVERIFY(util.hasPendingWrites() && !other.hasPendingWrites());
+        QCOMPARE(shown(), heldA);
+        const int before = refreshes.count();
+        fixture->json()->removeRequests({ids.at(0)});
+        QVERIFY(!util.hasPendingWrites());
+        QCOMPARE(refreshes.count(), before + 1);
+
+        // Unanswered until its wait and its read back's are over: still held, given up at its answer.
+        DeviceConfigUtil::setPendingWriteTimeout(300);
+        QStringList afterGiveUp;
+        QObject looking;
+        connect(&util, &DeviceConfigUtil::writesNotConfirmed, &looking, [&] {   // the read back's time has begun
+            QTimer::singleShot(500, Qt::PreciseTimer, &looking, [&] { afterGiveUp << shown(); });
+        });
+        util.saveConfig(tableOf({changedCell(path, QStringLiteral("b"))}));
+        QTRY_VERIFY_WITH_TIMEOUT(!afterGiveUp.isEmpty(), 10000);
+        QCOMPARE(afterGiveUp, QStringList{QStringLiteral("b/%1").arg(int(TableCell::READ_ONLY))});
+        QVERIFY(util.hasPendingWrites());
+        QCOMPARE(fixture->answerWrites(), 1);   // its read back, behind it, stays unanswered
+        QVERIFY(!util.hasPendingWrites());
+        QCOMPARE(fixture->takeQueuedReads(), QStringList{path});
+        QCOMPARE(shown(), QStringLiteral("a/%1").arg(int(TableCell::EDITABLE)));
+
+        // Refused: let go at its refusal.
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        util.saveConfig(tableOf({changedCell(path, QStringLiteral("c"))}));
+        fixture->json()->dropRequests(queued(), fixture->json()->getRequestGeneration());
+        QVERIFY(!util.hasPendingWrites());
+        QCOMPARE(refused.count(), 1);
+    }
+
+    // A write told unconfirmed that the device confirms after all (by its read back or a late
+    // echo) is told too, once no write told unconfirmed is left; another value confirms nothing.
+    void aWriteConfirmedAfterAllIsTold()
+    {
+        const QString e = QStringLiteral("$.DISP.T.E.VAL");
+        const QString f = QStringLiteral("$.DISP.T.F.VAL");
+        DeviceConfigUtil util;
+        QSignalSpy told(&util, SIGNAL(writesNotConfirmed(QStringList)));
+        QSignalSpy confirmed(&util, SIGNAL(writesConfirmedAfterAll()));
+        const auto echo = [this, &util](const QString& path, const char* json) {
+            fixture->merge(path, QString::fromLatin1(json));
+            ConfigMirrorFixture::notify(util, path);
+        };
+        DeviceConfigUtil::setPendingWriteTimeout(300);
+        fixture->takeQueuedReads();
+        util.saveConfig(tableOf({changedCell(e, QStringLiteral("1")), changedCell(f, QStringLiteral("2"))}));
+        QCOMPARE(fixture->answerWrites(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(told.count(), 1, 10000);
+        echo(e, "\"0\"");   // the read back: the device holds another value
+        echo(e, "1.0");      // then, late, this write's (a number as a number)
+        QCOMPARE(confirmed.count(), 0);   // f is still unconfirmed
+        QTRY_VERIFY_WITH_TIMEOUT(!util.hasPendingWrites(), 10000);   // f's read back given up
+        echo(f, "\"2\"");
+        QCOMPARE(confirmed.count(), 1);
+        echo(f, "\"2\"");
+        QCOMPARE(confirmed.count(), 1);
+    }
+
     // By default a write the device does not confirm is held for 5 s before it is read
     // back: not much earlier (the device may still answer), and not later (the user waits).
     // Timed by two timers of this thread, due at 4.5 s before the save and 5.5 s after it: a

@@ -203,6 +203,45 @@ private slots:
         QCOMPARE(readPaths(build(util)), QStringList{"$.C"});
     }
 
+    // The writes a session leaves are named once each, by what is known of the last write of
+    // each path: never handed to the network, or refused with the session (its only attempt
+    // answered) is "not written"; any other "not confirmed".
+    void writesLeftByASessionAreNamedOnceByTheirLastWrite()
+    {
+        JSONUtil util;
+        const auto write = [&util](const char* path, const char* label) {
+            util.requestConfig(QLatin1String(path), Json::Value(1), SET, QString::fromUtf8(label));
+        };
+        const auto send = [&util](bool answered) {   // the head telegram goes out once
+            int kind = 0;
+            Json::Value telegram;
+            QList<qint64> ids;
+            quint64 generation = 0;
+            util.buildTelegram(kind, telegram, ids, generation);
+            util.noteSent(ids, generation);
+            if (!answered)
+                util.noteMayHaveReached(ids, generation);
+            return ids;
+        };
+        // Refused with the session: one answered at its only attempt, one unanswered before.
+        write("$.R1", "Refused");
+        QList<qint64> refused = send(true);
+        write("$.R2", "Refused after a time-out");
+        util.keepWritesOfRefusedSession(util.dropRequests(refused, util.getRequestGeneration(), true));
+        send(false);
+        util.keepWritesOfRefusedSession(util.dropRequests(send(true), util.getRequestGeneration(), true));
+        // Still queued: one sent, then written anew under another name and never sent; one never sent.
+        write("$.A", "Sent");
+        send(true);
+        write("$.A", "Sent, then written anew");
+        write("$.B", "Never sent");
+        const JSONUtil::UnwrittenWrites left = util.takeUnwrittenWrites();
+        QCOMPARE(left.notWritten, (QStringList{"Refused", "Sent, then written anew", "Never sent"}));
+        QCOMPARE(left.notConfirmed, QStringList{"Refused after a time-out"});
+        // The kept ones are forgotten; the queued ones stay until the next login clears them.
+        QCOMPARE(util.takeUnwrittenWrites().notWritten, (QStringList{"Sent, then written anew", "Never sent"}));
+    }
+
     void producersOnSeveralThreads()
     {
         JSONUtil util;

@@ -12,6 +12,7 @@
 #include "view/DeviceConfig.h"
 #include "view/SensorList.h"
 #include "view/StatusBar.h"
+#include "widgets/ZComboBox.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -884,6 +885,9 @@ private slots:
         QTRY_VERIFY(cellOf(rate).getValue().toString() == before && cellOf(rate).getRights() == TableCell::EDITABLE);
     }
 
+    // A change of the device during an edit shows once the editor closes, whichever editor it is:
+    // a line editor, or a combo's list. A table of the shown path arriving during the edit (asked
+    // for before it began) neither ends the edit nor shows, and what it carries is not lost.
     void aChangeDuringAnEditWaits()
     {
         openTable(GENERAL);
@@ -903,6 +907,31 @@ private slots:
         // Closed, the editor lets the held refresh show what the device holds now.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_COMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-999"));
+
+        // The only carrier of a change is a table asked for just before the editor opened: the
+        // mirror holds a value no notice told the screen of, and the refresh goes out now.
+        session->json()->appendJson(Json::Value("SN-LOCAL"), serial);
+        QTRY_VERIFY(table()->isInputEnabled());
+        config()->updateConfigTable();
+        table()->editItem(table()->item(name.row, name.column));
+        QVERIFY(table()->isEditing());
+        QTRY_VERIFY(table()->holdsRefresh());   // the table has come
+        QCOMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-999"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-LOCAL"));
+
+        // A combo's list open.
+        const CellPlace unit = placeOf(QStringLiteral("$.DISP.GEN.MEN.TUNIT.VAL"));
+        QTRY_VERIFY(table()->isInputEnabled());
+        auto* combo = reportingAs<ZComboBox>(*table(), unit.row, unit.column);
+        QVERIFY(combo);
+        combo->showPopup();
+        QVERIFY(table()->isEditing());
+        QVERIFY(session->injectSet(serial, "SN-1000"));
+        QTRY_VERIFY(table()->holdsRefresh());
+        QCOMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-LOCAL"));
+        combo->hidePopup();
+        QTRY_COMPARE(cellOf(serial).getValue().toString(), QStringLiteral("SN-1000"));
     }
 
     void anEmptyListIsAskedForOnce()

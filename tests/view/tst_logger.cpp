@@ -520,6 +520,23 @@ private slots:
         QVERIFY(nameEditable());
     }
 
+    // A change of the device while the name is edited shows once the editor closes.
+    void aChangeDuringAnEditShowsWhenTheEditorCloses()
+    {
+        openFromHome();
+        QTRY_VERIFY(nameEditable());
+        const QString before = shown(0);
+        const int percent = before == QLatin1String("61 %") ? 62 : 61;
+        memory()->editItem(memory()->item(NAME_ROW, VALUE));
+        QVERIFY(memory()->isEditing());
+        QVERIFY(inject(QStringLiteral("$.MEM.SFP.VAL"), percent, false));
+        QTRY_VERIFY(memory()->holdsRefresh());
+        QCOMPARE(shown(0), before);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE(shown(0), QStringLiteral("%1 %").arg(percent));
+        QVERIFY(nameEditable());
+    }
+
     void nameOfTheNextMeasurement()
     {
         openFromHome();

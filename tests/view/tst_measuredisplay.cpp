@@ -505,6 +505,68 @@ private slots:
         QTRY_COMPARE(functionTable()->getTable().cellAt(0, 1).getValue().toString(), changed);
     }
 
+    // An offset typed while a live change waits for the editor, on a link that answers slowly:
+    // the cell shows the typed value read-only at once, through the held refresh of tables built
+    // before the write, and the function stays off and sends nothing, also after the wait is
+    // given up while the write is still on its way. Its answer and echo bring the value back to
+    // input and take the "not confirmed" notice off the bar.
+    void aWrittenOffsetShowsAsTypedUntilItsRequestEnds()
+    {
+        const QString notConfirmed = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
+        const QString offset = channelPath(0) + QStringLiteral(".FCT.TARA.OFFS.VAL");
+        const QString zero = channelPath(0) + QStringLiteral(".FCT.TARA.VAL");
+        const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
+        AtExit restore{[this, timeoutMs] {
+            DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
+            session->simulator.setDelay(0, QStringLiteral("config"));
+        }};
+        QVERIFY(openDialog(0));
+        QVERIFY(chooseFunction(QStringLiteral("Nullsetzen")));
+        QTRY_VERIFY(functionTable()->rowCount() == 1 && functionTable()->isInputEnabled() && trigger()->isEnabled());
+        const auto shownCell = [this] { return functionTable()->getTable().cellAt(0, 1); };
+        const QString typed = shownCell().getValue().toString() == QLatin1String("6.5") ? QStringLiteral("5.5")
+                                                                                      : QStringLiteral("6.5");
+
+        functionTable()->editItem(functionTable()->item(0, 1));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && functionTable()->isEditing());
+        inject(SimulatorProcess::setTelegram(channelPath(0) + QStringLiteral(".MV.MW.VAL"), "77.7"));
+        QTRY_VERIFY(functionTable()->holdsRefresh());   // tables built before the write wait for the editor
+        DeviceConfigUtil::setPendingWriteTimeout(500);
+        QVERIFY(session->simulator.setDelay(5000, QStringLiteral("config")));
+        StatusBar* bar = session->window->statusBarObject();
+        QStringList afterGiveUp;   // looked at once the read back's time is up too
+        QObject timing;
+        connect(bar, &StatusBar::showMessage, &timing, [&](QString text, Severity, int) {
+            if (text == notConfirmed && afterGiveUp.isEmpty())   // the read back's time started before this
+                QTimer::singleShot(1000, Qt::PreciseTimer, &timing, [&] {
+                    afterGiveUp << shownCell().getValue().toString() << QString::number(shownCell().getRights())
+                                << QString::number(trigger()->isEnabled());
+                });
+        });
+        editor->selectAll();
+        QTest::keyClicks(editor, QString(typed).replace(QLatin1Char('.'), QLatin1Char(',')));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!functionTable()->isEditing() && !functionTable()->holdsRefresh());
+        QCOMPARE(shownCell().getValue().toString(), typed);
+        QCOMPARE(shownCell().getRights(), int(TableCell::READ_ONLY));
+        QVERIFY(!trigger()->isEnabled());
+        dialog()->setFunction(true);   // refused while the write waits
+        QVERIFY(dialog());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!afterGiveUp.isEmpty(), 10000);
+        QCOMPARE(afterGiveUp, (QStringList{typed, QString::number(TableCell::READ_ONLY), "0"}));
+        QVERIFY(bar->message() == notConfirmed);
+        // The write lands after all: its echo frees the cell and takes the notice back.
+        QTRY_VERIFY_WITH_TIMEOUT(functionTable()->isInputEnabled() && trigger()->isEnabled(), 20000);
+        QCOMPARE(shownCell().getValue().toString(), typed);
+        QCOMPARE(shownCell().getRights(), int(TableCell::EDITABLE));
+        QTRY_VERIFY2(bar->message() != notConfirmed, qPrintable(bar->text()));
+        QCOMPARE(deviceText(offset), typed);
+        for (const auto& set : session->configSets())
+            QVERIFY2(set.first != zero, "the function ran while the write waited");
+    }
+
     // The dialog closed right after a write the device leaves unanswered: it is still told.
     void anUnconfirmedWriteIsToldWithTheDialogClosed()
     {

@@ -1,5 +1,6 @@
 // The table widget: cells of every type and rights state (also styled), the
-// edit chain, partial rebuilds, links, header widgets, combo lists, teardown;
+// edit chain, partial rebuilds, a refresh held for an open editor, links,
+// header widgets, combo lists, teardown;
 // its delegate: validators from a cell's limits and how a change enters.
 
 #include "../common/LogCapture.h"
@@ -11,7 +12,9 @@
 #include "view/EditTableDelegate.h"
 #include "widgets/ZCheckButton.h"
 #include "widgets/ZClickLabel.h"
+#include "widgets/ZCalendarWidget.h"
 #include "widgets/ZComboBox.h"
+#include "widgets/ZDateEdit.h"
 #include "widgets/ZMeasureTextWidget.h"
 #include "widgets/ZTimeEdit.h"
 
@@ -232,6 +235,82 @@ private slots:
         held.getRow(0)[0] = cell(TableCell::TEXT, "kein Combo", 0);
         object.refreshTableData(held);
         QVERIFY(!object.cellWidget(0, 0));
+    }
+
+    // A refresh that meets an open editor is held, the newest in place of older ones, and runs
+    // once whatever ends the last edit: a line editor, a combo, time or date editor closing, a
+    // rebuild. A hidden table runs it when it shows again; a cleared one drops it.
+    void aHeldRefreshRunsOnceWhateverEndsTheEdit()
+    {
+        TableObject object;
+        const TableStructure shown = table({{cell(TableCell::COMBO_INDEX, 1, 2, options), cell(TableCell::TEXT_EDIT, "a")},
+                                            {cell(TableCell::TIME, QTime(8, 0), 2, QStringLiteral("HH:mm")),
+                                             cell(TableCell::DATE, QDate(2024, 2, 29), 2, QStringLiteral("dd.MM.yyyy"))}},
+                                           2);
+        show(object, shown);
+        object.show();
+        QVERIFY(QTest::qWaitForWindowActive(&object));
+        QStringList runs;
+        const auto hold = [&object, &runs](const QString& name) {
+            object.refreshWhenIdle([&runs, name] { runs << name; });
+        };
+        const auto ranOnce = [&runs](const QString& name) {
+            QTest::qWait(0);   // a second run would come in the same turns as the first
+            return runs == QStringList{name};
+        };
+
+        // A line editor.
+        object.editItem(object.item(0, 1));
+        QVERIFY(object.isEditing());
+        hold(QStringLiteral("older"));
+        hold(QStringLiteral("line"));
+        QVERIFY(runs.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(ranOnce(QStringLiteral("line")));
+
+        // A combo, a time and a date editor, each ended by its own signal.
+        const auto widgetEdit = [&](const QString& name, const std::function<void()>& open,
+                                    const std::function<void()>& close) {
+            runs.clear();
+            open();
+            QVERIFY2(object.isEditing(), qPrintable(name));
+            hold(name);
+            QVERIFY2(runs.isEmpty(), qPrintable(name));
+            close();
+            QVERIFY2(ranOnce(name), qPrintable(runs.join(',')));
+        };
+        auto* combo = reportingAs<ZComboBox>(object, 0, 0);
+        widgetEdit(QStringLiteral("combo"), [combo] { combo->showPopup(); }, [combo] { combo->hidePopup(); });
+        auto* time = reportingAs<ZTimeEdit>(object, 1, 0);
+        widgetEdit(QStringLiteral("time"), [time] { emit time->focusDateTime(); },
+                   [time] { emit time->editingFinished(); });
+        auto* calendar = qobject_cast<ZCalendarWidget*>(reportingAs<ZDateEdit>(object, 1, 1)->calendarWidget());
+        QVERIFY(calendar);
+        widgetEdit(QStringLiteral("date"), [calendar] { emit calendar->showCalendar(); },
+                   [calendar] { emit calendar->hideCalendar(); });
+
+        // A rebuild ends the edit of the cells it replaces.
+        runs.clear();
+        reportingAs<ZComboBox>(object, 0, 0)->showPopup();
+        hold(QStringLiteral("rebuild"));
+        object.setTableData(shown, true, QString(), false, 0);
+        QVERIFY(!object.isEditing());
+        QTRY_VERIFY(ranOnce(QStringLiteral("rebuild")));
+
+        // Hidden meanwhile: run when shown again. Cleared: dropped.
+        runs.clear();
+        emit reportingAs<ZTimeEdit>(object, 1, 0)->focusDateTime();
+        hold(QStringLiteral("hidden"));
+        object.hide();
+        emit reportingAs<ZTimeEdit>(object, 1, 0)->editingFinished();
+        QTest::qWait(0);
+        QVERIFY(runs.isEmpty() && object.holdsRefresh());
+        object.show();
+        QTRY_VERIFY(ranOnce(QStringLiteral("hidden")));
+        emit reportingAs<ZTimeEdit>(object, 1, 0)->focusDateTime();
+        hold(QStringLiteral("cleared"));
+        object.clearTable();
+        QVERIFY(!object.holdsRefresh());
     }
 
     // Link signals are queueable as they come; an empty document path is dropped, a
