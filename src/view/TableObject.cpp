@@ -36,7 +36,7 @@ TableObject::TableObject(QWidget* parent)
     setItemDelegate(delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(delegate, &EditTableDelegate::updateCellValue, this, &TableObject::changedCellValue);
-    connect(delegate, &EditTableDelegate::lastEditorClosed, this, &TableObject::runHeldRefresh);
+    connect(delegate, &EditTableDelegate::lastEditorClosed, this, &TableObject::runHeldRefreshLater);
     connect(this, &QTableWidget::itemClicked, this, &TableObject::clickTable);
     scrollTimer = new QTimer(this);
     scrollTimer->setSingleShot(true);
@@ -277,21 +277,26 @@ void TableObject::runHeldRefresh()
     refresh();
 }
 
-void TableObject::endEditsOfRebuild()
+void TableObject::runHeldRefreshLater()
 {
-    // The rebuilt cells' widget editors are gone without telling; a line
-    // editor the rebuild closed tells the delegate. A refresh held for them
-    // runs once this rebuild is over, unless an editor is still open then.
-    openEditors.clear();
+    // Never inside what ended the edit: an editor closing may be part of a
+    // rebuild, which a refresh must not rebuild again halfway.
     if (heldRefresh)
         QMetaObject::invokeMethod(this, &TableObject::runHeldRefresh, Qt::QueuedConnection);
+}
+
+void TableObject::endEditsOfRebuild()
+{
+    // The rebuilt cells' widget editors may be gone without telling; a line
+    // editor the rebuild closed tells the delegate.
+    openEditors.clear();
+    runHeldRefreshLater();
 }
 
 void TableObject::showEvent(QShowEvent* event)
 {
     QTableWidget::showEvent(event);
-    if (heldRefresh)
-        QMetaObject::invokeMethod(this, &TableObject::runHeldRefresh, Qt::QueuedConnection);
+    runHeldRefreshLater();
 }
 
 // -------------------------------------------------------------- edit chain
@@ -414,7 +419,7 @@ void TableObject::reduceEditorCount()
 {
     if (auto* widget = qobject_cast<QWidget*>(sender()))
         openEditors.remove(widget->property("PropertyIdentifier").toLongLong());
-    runHeldRefresh();
+    runHeldRefreshLater();
 }
 
 // --------------------------------------------------------------- scrolling

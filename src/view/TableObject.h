@@ -106,6 +106,7 @@ public slots:
 
 private slots:
     void runHeldRefresh();
+    void runHeldRefreshLater();
 
 protected:
     bool event(QEvent* event) override;

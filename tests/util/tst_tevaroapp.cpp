@@ -109,6 +109,20 @@ private:
         return waitUntil([&] { return session.mirrorValue(path) == Json::Value(value); });
     }
 
+    // A table whose one cell, the device name, the user changed to name.
+    static TableStructure nameEdited(const QString& name)
+    {
+        TableCell cell;
+        cell.setCellType(TableCell::TEXT_EDIT);
+        cell.setRights(TableCell::EDITABLE);
+        cell.setChanged(true);
+        cell.setPath(NAME_PATH);
+        cell.setValue(name);
+        TableStructure table;
+        table.setRows({{cell}});
+        return table;
+    }
+
     MessageDialog* dialog() { return OverallView::getMessageDialog(); }
 
     bool dialogShows(const QString& text)
@@ -290,15 +304,7 @@ private slots:
         // Taken, never confirmed.
         QVERIFY(simulator.setEchoMode(QStringLiteral("none")));
         DeviceConfigUtil screen;
-        TableCell cell;
-        cell.setCellType(TableCell::TEXT_EDIT);
-        cell.setRights(TableCell::EDITABLE);
-        cell.setChanged(true);
-        cell.setPath(NAME_PATH);
-        cell.setValue(QStringLiteral("Halle 3"));
-        TableStructure table;
-        table.setRows({{cell}});
-        screen.saveConfig(table);
+        screen.saveConfig(nameEdited(QStringLiteral("Halle 3")));
         QVERIFY(waitUntil([&] { return session.deviceValue(NAME_PATH) == Json::Value("Halle 3"); }));
         QVERIFY(waitUntil([&] { return app->getJSONUtil()->getRequestCount() == 0; }));
 
@@ -370,16 +376,8 @@ private slots:
         QVERIFY(simulator.setEchoMode(QStringLiteral("none")) && simulator.clearRequestLog());
         QVERIFY(simulator.setDelay(30000, QStringLiteral("path")));
         DeviceConfigUtil screen;
-        TableCell cell;
-        cell.setCellType(TableCell::TEXT_EDIT);
-        cell.setRights(TableCell::EDITABLE);
-        cell.setChanged(true);
-        cell.setPath(NAME_PATH);
-        cell.setValue(QStringLiteral("Halle 2"));
-        TableStructure table;
-        table.setRows({{cell}});
         DeviceConfigUtil::setPendingWriteTimeout(300);
-        screen.saveConfig(table);
+        screen.saveConfig(nameEdited(QStringLiteral("Halle 2")));
         DeviceConfigUtil::setPendingWriteTimeout(60000);   // the read back is not given up meanwhile
         QVERIFY(waitUntil([&] { return firstIndexOf(QStringLiteral("path"), "MEN.NAME") >= 0; }));
         QCOMPARE(screen.getPendingWritePaths(), QStringList{NAME_PATH});

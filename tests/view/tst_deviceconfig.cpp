@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -863,7 +864,8 @@ private slots:
         QVERIFY(session->relogin());
     }
 
-    // On a slow link the written value shows read-only at once, not only with the device's answer.
+    // On a slow link the written value shows read-only at once, not only with the device's answer,
+    // and stays so while the write waits at the device, also once its wait and its read back's are up.
     void aWriteOnASlowLinkIsHeldAtOnce()
     {
         const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
@@ -871,12 +873,22 @@ private slots:
         const QString before = cellOf(rate).getValue().toString();
         const QString typed = before == QLatin1String("25") ? QStringLiteral("30") : QStringLiteral("25");
         const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
-        DeviceConfigUtil::setPendingWriteTimeout(60000);   // only the device's answer lets it go
-        QVERIFY(session->simulator.setDelay(5000, QStringLiteral("config")));
+        DeviceConfigUtil::setPendingWriteTimeout(500);
+        QVERIFY(session->simulator.setDelay(8000, QStringLiteral("config")));
+        QStringList afterGiveUp;   // looked at once the read back's time is up too
+        QObject timing;
+        connect(session->window->statusBarObject(), &StatusBar::showMessage, &timing, [&](QString text, Severity, int) {
+            if (text == QStringLiteral("Das Gerät hat den Wert nicht bestätigt.") && afterGiveUp.isEmpty())
+                QTimer::singleShot(1000, Qt::PreciseTimer, &timing, [&] {
+                    afterGiveUp << cellOf(rate).getValue().toString() << QString::number(cellOf(rate).getRights());
+                });
+        });
         typeInto(rate, typed);
         QTRY_VERIFY(!table()->isEditing());
         QCOMPARE(cellOf(rate).getValue().toString(), typed);
         QCOMPARE(cellOf(rate).getRights(), int(TableCell::READ_ONLY));
+        QTRY_VERIFY_WITH_TIMEOUT(!afterGiveUp.isEmpty(), 10000);
+        QCOMPARE(afterGiveUp, (QStringList{typed, QString::number(TableCell::READ_ONLY)}));
         QVERIFY(session->simulator.clearFaults());
         QTRY_VERIFY_WITH_TIMEOUT(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled(), 30000);
         DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
