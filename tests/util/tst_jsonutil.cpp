@@ -230,16 +230,22 @@ private slots:
         util.keepWritesOfRefusedSession(util.dropRequests(refused, util.getRequestGeneration(), true));
         send(false);
         util.keepWritesOfRefusedSession(util.dropRequests(send(true), util.getRequestGeneration(), true));
-        // Still queued: one sent, then written anew under another name and never sent; one never sent.
+        // Still queued: one sent, then written anew under another name and never sent; one sent and
+        // answered with a server error, to be sent again; one never sent.
+        // Two entries named alike are named once, as the surer of the two.
         write("$.A", "Sent");
+        write("$.C", "Sent, answered with a server error");
+        write("$.D", "Named alike");
         send(true);
         write("$.A", "Sent, then written anew");
         write("$.B", "Never sent");
+        write("$.E", "Named alike");
         const JSONUtil::UnwrittenWrites left = util.takeUnwrittenWrites();
-        QCOMPARE(left.notWritten, (QStringList{"Refused", "Sent, then written anew", "Never sent"}));
-        QCOMPARE(left.notConfirmed, QStringList{"Refused after a time-out"});
+        QCOMPARE(left.notWritten, (QStringList{"Refused", "Sent, then written anew", "Never sent", "Named alike"}));
+        QCOMPARE(left.notConfirmed, (QStringList{"Refused after a time-out", "Sent, answered with a server error"}));
         // The kept ones are forgotten; the queued ones stay until the next login clears them.
-        QCOMPARE(util.takeUnwrittenWrites().notWritten, (QStringList{"Sent, then written anew", "Never sent"}));
+        QCOMPARE(util.takeUnwrittenWrites().notWritten,
+                 (QStringList{"Sent, then written anew", "Never sent", "Named alike"}));
     }
 
     void producersOnSeveralThreads()
