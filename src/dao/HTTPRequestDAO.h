@@ -94,7 +94,6 @@ private:
     // less than the failure interval ago.
     void tellFailure(const QString& text);
 
-
     int timeoutMs;
     int failureIntervalMs;
     QNetworkAccessManager* manager;

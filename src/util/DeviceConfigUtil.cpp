@@ -439,14 +439,10 @@ void DeviceConfigUtil::giveUpReadBacks(quint64 generation)
         if (generation != pendingGeneration)
             return;
         for (auto it = pendingWrites.begin(); it != pendingWrites.end();) {
-            if (it->settled != PendingWrite::NOT_YET) {
-                ++it;
-                continue;
-            }
             const QString path = it.key();
-            if (!it->requestOpen)
-                rememberUnechoedLocked({path});   // its echo may still come
-            if (letGoLocked(it, PendingWrite::GIVEN_UP))
+            if (it->settled != PendingWrite::NOT_YET)
+                ++it;   // goes with its request
+            else if (letGoLocked(it, PendingWrite::GIVEN_UP))
                 unanswered.append(path);
         }
         pendingAny = !pendingWrites.isEmpty();
@@ -475,9 +471,7 @@ void DeviceConfigUtil::noteDroppedRequests(const QList<TelegramRequest>& dropped
                 released.append(request.path);
             } else if (request.kind == REQUEST_PATH && it->readingBack && !withSession
                        && it->settled == PendingWrite::NOT_YET) {
-                if (!it->requestOpen)
-                    rememberUnechoedLocked({request.path});   // it may still have reached the device
-                if (letGoLocked(it, PendingWrite::GIVEN_UP))
+                if (letGoLocked(it, PendingWrite::GIVEN_UP))   // it may still have reached the device
                     released.append(request.path);
             }
         }
@@ -505,9 +499,7 @@ void DeviceConfigUtil::noteWritesAnswered(const QList<TelegramRequest>& answered
             it->requestOpen = false;
             if (it->settled == PendingWrite::NOT_YET)
                 continue;   // waits for its echo as before
-            if (it->settled == PendingWrite::GIVEN_UP)
-                rememberUnechoedLocked({request.path});   // its echo may still come
-            pendingWrites.erase(it);
+            eraseLocked(it, it->settled);
             released.append(request.path);
         }
         pendingAny = !pendingWrites.isEmpty();

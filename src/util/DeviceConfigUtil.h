@@ -228,6 +228,10 @@ private:
     // open, marks it to go at the request's end as how and moves past it; true
     // when it went. Caller holds mutex.
     bool letGoLocked(QMap<QString, PendingWrite>::iterator& write, PendingWrite::Settled how);
+    // Erases the write; one given up is remembered, as its echo may still come.
+    // Returns the next one. Caller holds mutex.
+    QMap<QString, PendingWrite>::iterator eraseLocked(QMap<QString, PendingWrite>::iterator write,
+                                                      PendingWrite::Settled how);
     // The writes told unconfirmed that a change at path shows confirmed after
     // all are forgotten; true when that left none told.
     bool noteLateConfirmations(const QString& path);

@@ -62,8 +62,16 @@ bool DeviceConfigUtil::letGoLocked(QMap<QString, PendingWrite>::iterator& write,
         ++write;
         return false;
     }
-    write = pendingWrites.erase(write);
+    write = eraseLocked(write, how);
     return true;
+}
+
+QMap<QString, DeviceConfigUtil::PendingWrite>::iterator
+DeviceConfigUtil::eraseLocked(QMap<QString, PendingWrite>::iterator write, PendingWrite::Settled how)
+{
+    if (how == PendingWrite::GIVEN_UP)
+        rememberUnechoedLocked({write.key()});
+    return pendingWrites.erase(write);
 }
 
 bool DeviceConfigUtil::noteLateConfirmations(const QString& path)

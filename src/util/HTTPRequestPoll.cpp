@@ -57,30 +57,30 @@ void HTTPRequestPoll::sendTelegram()
     jsonUtil->buildTelegram(kind, telegram, ids, telegramGeneration);
     const QVariant key = QVariant::fromValue(ids);
 
-    bool sent = false;
+    PreparedRequest request;
     switch (kind) {
     case REQUEST_PATH:
-        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getPathRequest(telegram));
+        request = httpRequestUtil->getPathRequest(telegram);
         break;
     case REQUEST_CONFIG:
     case REQUEST_MESSAGE:
-        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getConfigRequest(telegram));
+        request = httpRequestUtil->getConfigRequest(telegram);
         break;
     case REQUEST_MEASURE:
-        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getMeasureRequest(telegram));
+        request = httpRequestUtil->getMeasureRequest(telegram);
         break;
     case REQUEST_EXPORT:
-        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getExportRequest(telegram));
+        request = httpRequestUtil->getExportRequest(telegram);
         break;
     case REQUEST_USER:
-        sent = httpRequestUtil->send(dao, key, httpRequestUtil->getUserRequest(telegram));
+        request = httpRequestUtil->getUserRequest(telegram);
         break;
     default:
-        break;
+        return;
     }
     // Once handed to the network, a request may reach the device whatever its
     // end: Qt may send it again on a new connection, which is then refused.
-    if (sent)
+    if (httpRequestUtil->send(dao, key, request))
         jsonUtil->noteSent(ids, telegramGeneration);
 }
 

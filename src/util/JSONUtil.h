@@ -197,7 +197,9 @@ private:
     void forwardMessages(const Json::Value& telegram);
     void dumpMasterJSON();
     void addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode,
-                  const QString& label = QString());
+                  const QString& label = QString(), const void* writer = nullptr, quint64 save = 0);
+    // Sets flag on the queued requests with these ids, while the queue is of that generation.
+    void markQueued(const QList<qint64>& ids, quint64 generation, bool TelegramRequest::*flag);
     void addRequestLocked(TelegramRequest& request);   // caller holds queueMutex
     QList<TelegramRequest> takeRequestsLocked(const QList<qint64>& ids);   // caller holds queueMutex
     void noteReads(const QList<TelegramRequest>& accepted);

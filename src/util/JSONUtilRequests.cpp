@@ -54,17 +54,8 @@ void JSONUtil::requestConfig(const QMap<QString, Json::Value>& values, const int
 {
     // QMap iterates in ascending key order.
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        if (it.key().isEmpty())
-            continue;
-        TelegramRequest request;
-        request.kind = REQUEST_CONFIG;
-        request.path = it.key();
-        request.value = it.value();
-        request.mode = mode;
-        request.label = labels.value(it.key());
-        request.writer = writer;
-        request.save = save;
-        addRequest(request);
+        if (!it.key().isEmpty())
+            addTyped(REQUEST_CONFIG, it.key(), it.value(), mode, labels.value(it.key()), writer, save);
     }
 }
 
@@ -97,7 +88,7 @@ void JSONUtil::requestMessage(const QString& user, const qint64& muid, const qin
 }
 
 void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value& value, int mode,
-                        const QString& label)
+                        const QString& label, const void* writer, quint64 save)
 {
     TelegramRequest request;
     request.kind = kind;
@@ -105,6 +96,8 @@ void JSONUtil::addTyped(RequestType kind, const QString& path, const Json::Value
     request.value = value;
     request.mode = mode;
     request.label = label;
+    request.writer = writer;
+    request.save = save;
     addRequest(request);
 }
 
@@ -157,12 +150,17 @@ void JSONUtil::removeRequests(const QList<qint64>& ids)
 
 void JSONUtil::noteSent(const QList<qint64>& ids, quint64 generation)
 {
+    markQueued(ids, generation, &TelegramRequest::sent);
+}
+
+void JSONUtil::markQueued(const QList<qint64>& ids, quint64 generation, bool TelegramRequest::*flag)
+{
     AnnotatedMutexLocker locker(&queueMutex);
     if (generation != requestGeneration)
         return;
     for (TelegramRequest& request : queue) {
         if (ids.contains(request.id))
-            request.sent = true;
+            request.*flag = true;
     }
 }
 
@@ -198,13 +196,7 @@ void JSONUtil::noteAcceptedWrites(const QList<TelegramRequest>& accepted)
 
 void JSONUtil::noteMayHaveReached(const QList<qint64>& ids, quint64 generation)
 {
-    AnnotatedMutexLocker locker(&queueMutex);
-    if (generation != requestGeneration)
-        return;
-    for (TelegramRequest& request : queue) {
-        if (ids.contains(request.id))
-            request.mayHaveReached = true;
-    }
+    markQueued(ids, generation, &TelegramRequest::mayHaveReached);
 }
 
 QList<TelegramRequest> JSONUtil::takeRequests(const QList<qint64>& ids, quint64 generation)

@@ -279,15 +279,19 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     table->refreshTableData(held);
 }
 
+QString DeviceConfig::notConfirmedText() const
+{
+    return language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
+}
+
 void DeviceConfig::tellNotConfirmed()
 {
-    showStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
-               STATUS_MS);
+    showStatus(notConfirmedText(), STATUS_MS);
 }
 
 void DeviceConfig::withdrawNotConfirmed()
 {
-    withdrawStatus(language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
+    withdrawStatus(notConfirmedText());
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

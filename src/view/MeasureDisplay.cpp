@@ -15,6 +15,11 @@ const int COMPENSATION_COLUMNS = 5;
 const int COMPENSATION_STYLE = 4;   // horizontal lines only, no grid
 const int NOT_CONFIRMED_TEXT_ID = 1590;
 const int NOT_CONFIRMED_STATUS_MS = 10000;
+
+QString notConfirmedText()
+{
+    return OverallView::translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
+}
 }
 
 MeasureDisplay::MeasureDisplay(QWidget* parent)
@@ -72,13 +77,12 @@ MeasureDisplay::~MeasureDisplay()
 
 void MeasureDisplay::tellFunctionWriteNotConfirmed()
 {
-    showStatus(translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")),
-               NOT_CONFIRMED_STATUS_MS);
+    showStatus(notConfirmedText(), NOT_CONFIRMED_STATUS_MS);
 }
 
 void MeasureDisplay::withdrawFunctionWriteNotConfirmed()
 {
-    withdrawStatus(translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt.")));
+    withdrawStatus(notConfirmedText());
 }
 
 bool MeasureDisplay::isRefreshing() const
