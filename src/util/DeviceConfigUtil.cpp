@@ -22,7 +22,7 @@
 
 namespace {
 
-std::atomic<int> pendingWriteTimeoutMs{5000};
+std::atomic<int> pendingWriteTimeoutMs{DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS};
 
 // Paths noted while a build runs; more than this counts as "something relevant changed".
 const int MAX_CHANGES_DURING_BUILD = 20000;

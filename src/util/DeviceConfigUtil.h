@@ -82,7 +82,8 @@ public:
     // no cell but a link takes input.
     void holdPendingCells(TableStructure& table);
     QStringList getPendingWritePaths();
-    // How long a write may stay unconfirmed before it is dropped (default 5000 ms).
+    // How long a write may stay unconfirmed before it is dropped.
+    static constexpr int DEFAULT_PENDING_WRITE_TIMEOUT_MS = 5000;
     static void setPendingWriteTimeout(int ms);
     static int getPendingWriteTimeout();
 

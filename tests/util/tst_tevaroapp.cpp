@@ -124,6 +124,9 @@ private:
         return table;
     }
 
+    // The session a step goes on with: the one the step before left, or a new one when it failed.
+    bool inSession(const QString& user = QStringLiteral("admin")) { return app->isStarted() || login(user, user); }
+
     MessageDialog* dialog() { return OverallView::getMessageDialog(); }
 
     bool dialogShows(const QString& text)
@@ -148,6 +151,29 @@ private slots:
         connect(StatusMessageSink::instance(), &StatusMessageSink::withdrawMessage, this,
                 [this](const QString& text) { withdrawn << text; }, Qt::QueuedConnection);
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
+    }
+
+    // Every step starts with the device running, answering at once and echoing, and the link's
+    // times as shipped, whatever the step before changed.
+    void init()
+    {
+        HTTPRequestUtil* http = app->getJSONUtil()->getHTTPRequestUtil();
+        http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
+        http->setDataRequestPeriod(HTTPRequestUtil::DEFAULT_DATA_REQUEST_PERIOD_MS);
+        DeviceConfigUtil::setPendingWriteTimeout(DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS);
+        QVERIFY(simulator.isRunning() || simulator.startAgain());
+        QVERIFY(simulator.clearFaults() && simulator.setEchoMode(QStringLiteral("exact")));
+    }
+
+    // A step that failed leaves no session and no message behind: the next starts on the login page.
+    void cleanup()
+    {
+        if (!QTest::currentTestFailed())
+            return;
+        dialog()->hideMessage(0);
+        if (app->isStarted())
+            QVERIFY(session.logout());
+        window->setPage(MainWindow::LOGIN);
     }
 
     // A second login while the first is pending aborts the first silently; the
@@ -185,6 +211,7 @@ private slots:
     // A server error is resent at most three times; the queue moves on after every dropped telegram.
     void failedAndMalformedAnswers()
     {
+        QVERIFY(inSession());
         // Two failures, then success: sent three times, applied once; the success takes the
         // failure off the status bar.
         QVERIFY(simulator.clearRequestLog());
@@ -227,6 +254,7 @@ private slots:
 
     void refusedTokenEndsTheSession()
     {
+        QVERIFY(inSession());
         QSignalSpy loggedOut(app, SIGNAL(onLogout()));
         QVERIFY(simulator.setFailure(SimulatorProcess::Failure::Status, 3, 401, QStringLiteral("data")));
         QVERIFY(waitUntil([&] { return loggedOut.count() == 1; }));
@@ -285,7 +313,6 @@ private slots:
         const QVector<Json::Value> writes = session.requests(QStringLiteral("config"));
         for (const Json::Value& write : writes)
             QCOMPARE(write["body"], writes[0]["body"]);
-        http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
         QVERIFY(session.logout());
     }
 
@@ -299,7 +326,6 @@ private slots:
         const QString thirdPath = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
         HTTPRequestUtil* http = app->getJSONUtil()->getHTTPRequestUtil();
         http->setReplyTimeout(300);   // taken by the poll thread at the login
-        const int pendingTimeout = DeviceConfigUtil::getPendingWriteTimeout();
         DeviceConfigUtil::setPendingWriteTimeout(60000);
         QVERIFY(login());
 
@@ -341,7 +367,7 @@ private slots:
 
         http->setReplyTimeout(HTTPRequestUtil::DEFAULT_TIMEOUT_MS);
         http->setDataRequestPeriod(HTTPRequestUtil::DEFAULT_DATA_REQUEST_PERIOD_MS);
-        DeviceConfigUtil::setPendingWriteTimeout(pendingTimeout);
+        DeviceConfigUtil::setPendingWriteTimeout(DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS);
         QVERIFY(login());
         QVERIFY2(bar()->message().isEmpty(), qPrintable(bar()->message()));
         QVERIFY(session.logout());
@@ -353,7 +379,6 @@ private slots:
     void writesLeftWithoutAnAnswerAreNotConfirmed()
     {
         const QString ratePath = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
-        const int pendingTimeout = DeviceConfigUtil::getPendingWriteTimeout();
         const QString notConfirmed =
             QStringLiteral("Das Gerät hat diese Werte nicht bestätigt; ob sie übernommen wurden, ist nicht bekannt:\n");
 
@@ -380,8 +405,6 @@ private slots:
         QVERIFY(window->isCurrentPage(MainWindow::LOGIN));
         QCOMPARE(session.deviceValue(NAME_PATH), Json::Value("Halle 2"));
         dialog()->hideMessage(0);
-        DeviceConfigUtil::setPendingWriteTimeout(pendingTimeout);
-        QVERIFY(simulator.clearFaults() && simulator.setEchoMode(QStringLiteral("exact")));
     }
 
     // Back on the home page logs out and ends both threads; the next login starts clean.
@@ -423,6 +446,7 @@ private slots:
     // A button that also logs out sends the answer before the logout.
     void dialogAnswerGoesOutBeforeTheLogout()
     {
+        QVERIFY(inSession(QStringLiteral("service")));
         const std::string token = tokenQuery();
         QVERIFY(simulator.setDelay(300, QStringLiteral("config")));
         const Json::Value raised = simulator.raiseMessage(

@@ -47,6 +47,7 @@ class TestDeviceConfig : public QObject
 {
     Q_OBJECT
 
+    static constexpr int WRITE_TIMEOUT_MS = 2000;   // a confirmation's wait, unless a test says otherwise
     std::unique_ptr<ScreenSession> session;
 
     DataMain* screen() { return session->dataMain(); }
@@ -173,14 +174,18 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaType<QStringList>("QStringList&");   // for the signal spy
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
         session.reset(new ScreenSession());
         QVERIFY(session->startAs());
     }
 
     void cleanupTestCase() { session.reset(); }
 
-    void init() { QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")) && session->simulator.clearFaults()); }
+    // Whatever the test before changed or left when it failed.
+    void init()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(WRITE_TIMEOUT_MS);
+        QVERIFY(session->simulator.setEchoMode(QStringLiteral("exact")) && session->simulator.clearFaults());
+    }
 
     void devicesChosenAndStaleRows()
     {
@@ -509,7 +514,6 @@ private slots:
             if (!c.screenshot.isEmpty() && c.answer != SILENT)
                 QVERIFY(grabScreenshot(session->window, c.screenshot));
         }
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     // A text a checked cell does not take stays as typed, framed red: Enter writes nothing and
@@ -739,7 +743,6 @@ private slots:
         }
         if (!screenshot.isEmpty())
             QVERIFY(grabScreenshot(session->window, screenshot));
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     // An unconfirmed write is read back; until the answer, which comes late here, the cell
@@ -777,7 +780,6 @@ private slots:
             QTest::qWait(10);
         }
         QVERIFY(session->simulator.setDelay(0, QStringLiteral("path")));
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
         QVERIFY2(seen == QStringList{typed} && sampledWhileReading, qPrintable(seen.join(QLatin1String(", "))));
         QCOMPARE(session->reads().count(place), 1);
         QCOMPARE(session->deviceValue(place), Json::Value(typed.toStdString()));
@@ -803,7 +805,6 @@ private slots:
         QCOMPARE(session->reads().count(place), 1);
         const QString notice = session->window->statusBarObject()->text();
         QVERIFY2(notice.contains(QStringLiteral("abgelehnt (HTTP 403)")), qPrintable(notice));
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
         QVERIFY(session->injectSet(place, before.toStdString()));   // the device's value, known to both again
         QTRY_COMPARE(session->mirrorValue(place), Json::Value(before.toStdString()));
     }
@@ -836,7 +837,6 @@ private slots:
         QVERIFY(session->injectSet(place, typed.toStdString()));
         QTRY_VERIFY(table()->isInputEnabled() && cellOf(place).getRights() == TableCell::EDITABLE);
         QCOMPARE(cellOf(place).getValue().toString(), typed);
-        DeviceConfigUtil::setPendingWriteTimeout(2000);
     }
 
     void rightsFollowTheUserAndTheMeasurement()
@@ -872,7 +872,6 @@ private slots:
         openTable(GENERAL);
         const QString before = cellOf(rate).getValue().toString();
         const QString typed = before == QLatin1String("25") ? QStringLiteral("30") : QStringLiteral("25");
-        const int timeoutMs = DeviceConfigUtil::getPendingWriteTimeout();
         DeviceConfigUtil::setPendingWriteTimeout(500);
         QVERIFY(session->simulator.setDelay(8000, QStringLiteral("config")));
         QStringList afterGiveUp;   // looked at once the read back's time is up too
@@ -891,7 +890,7 @@ private slots:
         QCOMPARE(afterGiveUp, (QStringList{typed, QString::number(TableCell::READ_ONLY)}));
         QVERIFY(session->simulator.clearFaults());
         QTRY_VERIFY_WITH_TIMEOUT(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled(), 30000);
-        DeviceConfigUtil::setPendingWriteTimeout(timeoutMs);
+        DeviceConfigUtil::setPendingWriteTimeout(WRITE_TIMEOUT_MS);
         QCOMPARE(cellOf(rate).getValue().toString(), typed);
         typeInto(rate, before);
         QTRY_VERIFY(cellOf(rate).getValue().toString() == before && cellOf(rate).getRights() == TableCell::EDITABLE);

@@ -199,6 +199,13 @@ private slots:
 
     void cleanupTestCase() { session.reset(); }
 
+    // Whatever the test before changed or left when it failed.
+    void init()
+    {
+        DeviceConfigUtil::setPendingWriteTimeout(DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS);
+        QVERIFY(session->simulator.clearFaults());
+    }
+
     // The lists first: the logger's own steps below add a recording.
     void modesShowTheStoredData()
     {
@@ -584,7 +591,7 @@ private slots:
         QCOMPARE(session->configSets().first().second, Json::Value("Kessel A!"));
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Kessel_B") && nameEditable());
         QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Kessel_B"));
-        DeviceConfigUtil::setPendingWriteTimeout(5000);
+        DeviceConfigUtil::setPendingWriteTimeout(DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS);
 
         // A plain text where the entry was is the device's label: shown, no editor opens on it.
         const QString file = QStringLiteral("$.SERV.STAT.MEAS.FILE");
