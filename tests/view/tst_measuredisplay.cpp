@@ -252,7 +252,11 @@ private slots:
 
     void cleanupTestCase() { session.reset(); }
 
-    void init() { QVERIFY(session->simulator.clearRequestLog()); }
+    // Whatever the test before changed or left when it failed.
+    void init()
+    {
+        QVERIFY(session->simulator.clearRequestLog() && session->simulator.clearFaults());
+    }
     void cleanup()
     {
         if (session)
@@ -485,6 +489,16 @@ private slots:
         QTRY_COMPARE(deviceText(offset), QStringLiteral("12.5"));
         QVERIFY(typeValue(0, QStringLiteral("0")));
         expectLastSet(2, offset, "0");
+
+        // Refused by the device: the cell shows the device's value and takes input again, the
+        // function is on, with no change of the device to bring that about (the session's live
+        // values are paused).
+        QTRY_COMPARE(deviceText(offset), QStringLiteral("0"));
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1, 400, QStringLiteral("config")));
+        QVERIFY(typeValue(0, QStringLiteral("4")));
+        expectLastSet(3, offset, "4");
+        QTRY_VERIFY(functionTable()->isInputEnabled() && trigger()->isEnabled());
+        QCOMPARE(functionTable()->getTable().cellAt(0, 1).getValue().toString(), QStringLiteral("0"));
     }
 
     // A change of the device while the technician edits waits for the editor, then shows.
