@@ -7,6 +7,7 @@
 // build, and the values written back in the form each input mode sends.
 #include "../common/LogCapture.h"
 #include "ConfigMirrorFixture.h"
+#include "EditedTable.h"
 #include "SimulatorProcess.h"
 #include "common/CommonJSONUtil.h"
 #include "common/ThreadHandOver.h"
@@ -26,17 +27,6 @@ namespace {
 const int BIG_ROWS = 5000;
 const QString entryPath = QStringLiteral("$.DISP.T.E");
 
-TableCell changedCell(const QString& path, const QVariant& value)
-{
-    TableCell cell;
-    cell.setCellType(TableCell::TEXT_EDIT);
-    cell.setRights(TableCell::EDITABLE);
-    cell.setChanged(true);
-    cell.setPath(path);
-    cell.setValue(value);
-    return cell;
-}
-
 // A read of path, as the device link hands a dropped one to the change filters.
 TelegramRequest readOf(const QString& path)
 {
@@ -44,13 +34,6 @@ TelegramRequest readOf(const QString& path)
     read.kind = REQUEST_PATH;
     read.path = path;
     return read;
-}
-
-TableStructure tableOf(const QVector<TableCell>& cells)
-{
-    TableStructure table;
-    table.setRows({cells});
-    return table;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "../common/LogCapture.h"
 #include "../common/QueuedSignalSpy.h"
 #include "../view/ScreenSession.h"
+#include "EditedTable.h"
 #include "Screenshot.h"
 #include "TestJson.h"
 
@@ -111,18 +112,7 @@ private:
     }
 
     // A table whose one cell, the device name, the user changed to name.
-    static TableStructure nameEdited(const QString& name)
-    {
-        TableCell cell;
-        cell.setCellType(TableCell::TEXT_EDIT);
-        cell.setRights(TableCell::EDITABLE);
-        cell.setChanged(true);
-        cell.setPath(NAME_PATH);
-        cell.setValue(name);
-        TableStructure table;
-        table.setRows({{cell}});
-        return table;
-    }
+    static TableStructure nameEdited(const QString& name) { return tableOf({changedCell(NAME_PATH, name)}); }
 
     // The session a step goes on with: the one the step before left, or a new one when it failed.
     bool inSession(const QString& user = QStringLiteral("admin")) { return app->isStarted() || login(user, user); }
