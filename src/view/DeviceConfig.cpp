@@ -6,6 +6,7 @@
 #include "view/DataMain.h"
 #include "view/MainWindow.h"
 #include "view/StatusBar.h"
+#include "view/WriteNotice.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -23,7 +24,6 @@ const int STATUS_MS = 10000;
 const int TEXT_TABLE_UPDATED = 899;
 const int TEXT_SAVING = 424;
 const int TEXT_DOCUMENT_FAILED = 1020;
-const int TEXT_NOT_CONFIRMED = 1590;
 
 } // namespace
 
@@ -279,19 +279,14 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     table->refreshTableData(held);
 }
 
-QString DeviceConfig::notConfirmedText() const
-{
-    return language->getText(TEXT_NOT_CONFIRMED, QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
-}
-
 void DeviceConfig::tellNotConfirmed()
 {
-    showStatus(notConfirmedText(), STATUS_MS);
+    showStatus(WriteNotice::notConfirmed(), STATUS_MS);
 }
 
 void DeviceConfig::withdrawNotConfirmed()
 {
-    withdrawStatus(notConfirmedText());
+    withdrawStatus(WriteNotice::notConfirmed());
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

@@ -72,7 +72,6 @@ private:
     // by the routine note of the tables that follow while it shows.
     bool statusBarHoldsNoMessageBut(const QString& note) const;
     void openRootTable();
-    QString notConfirmedText() const;
     // The refresh after a change: the table on screen asked for again, keeping its scroll position.
     void refreshShownTable();
     // Asks the worker for path; the placeholder it returns carries the solved path.

@@ -4,6 +4,7 @@
 #include "util/MeasureDisplayUtil.h"
 #include "view/ChannelFunctionDialog.h"
 #include "view/MainWindow.h"
+#include "view/WriteNotice.h"
 #include "widgets/ZScaleLabel.h"
 
 #include <QHeaderView>
@@ -13,13 +14,7 @@
 namespace {
 const int COMPENSATION_COLUMNS = 5;
 const int COMPENSATION_STYLE = 4;   // horizontal lines only, no grid
-const int NOT_CONFIRMED_TEXT_ID = 1590;
 const int NOT_CONFIRMED_STATUS_MS = 10000;
-
-QString notConfirmedText()
-{
-    return OverallView::translated(NOT_CONFIRMED_TEXT_ID, QStringLiteral("Das Gerät hat den Wert nicht bestätigt."));
-}
 }
 
 MeasureDisplay::MeasureDisplay(QWidget* parent)
@@ -77,12 +72,12 @@ MeasureDisplay::~MeasureDisplay()
 
 void MeasureDisplay::tellFunctionWriteNotConfirmed()
 {
-    showStatus(notConfirmedText(), NOT_CONFIRMED_STATUS_MS);
+    showStatus(WriteNotice::notConfirmed(), NOT_CONFIRMED_STATUS_MS);
 }
 
 void MeasureDisplay::withdrawFunctionWriteNotConfirmed()
 {
-    withdrawStatus(notConfirmedText());
+    withdrawStatus(WriteNotice::notConfirmed());
 }
 
 bool MeasureDisplay::isRefreshing() const
