@@ -12,8 +12,10 @@
 // Queued signals need nothing at the call sites: in a ThreadSanitizer build
 // every program carries a hook (QueuedCallHandOver.cpp) that announces each
 // emitted signal for its sender and accepts each delivered queued call for
-// its sender. The end of a thread is announced by its finished() signal;
-// waitForThread() accepts it once the thread has ended.
+// its sender. A call posted without a sender is accepted for its receiver:
+// post it with postCall(), which announces it. The end of a thread is
+// announced by its finished() signal; waitForThread() accepts it once the
+// thread has ended.
 
 #include "common/ThreadSanitizerBuild.h"
 
@@ -21,6 +23,7 @@
 #include <QThread>
 
 #include <climits>
+#include <utility>
 
 #ifdef TEVARO_THREAD_SANITIZER
 
@@ -58,6 +61,15 @@ inline void announceHandOver(const QObject*) {}
 inline void acceptHandOver(const QObject*) {}
 
 #endif
+
+// Calls call in receiver's thread (queued by default, as the event loop of
+// that thread next turns), handing everything the caller did so far over to it.
+template <typename Call>
+bool postCall(QObject* receiver, Call&& call, Qt::ConnectionType type = Qt::QueuedConnection)
+{
+    announceHandOver(receiver);
+    return QMetaObject::invokeMethod(receiver, std::forward<Call>(call), type);
+}
 
 // QThread::wait(); when the thread has ended, the caller takes over what it did.
 inline bool waitForThread(QThread* thread, unsigned long timeMs = ULONG_MAX)

@@ -2,6 +2,7 @@
 
 #include "common/AnnotatedLocks.h"
 #include "common/LogRedaction.h"
+#include "common/ThreadHandOver.h"
 #include "dao/ReplyTimeout.h"
 #include "util/StatusMessageSink.h"
 
@@ -189,8 +190,7 @@ void HTTPRequestDAO::withdrawLinkFailure()
     failure.sinceShown.invalidate();
     // Queued even on the GUI thread: a notice posted from the poll thread
     // before this point is still on its way there, and must be taken back.
-    QMetaObject::invokeMethod(StatusMessageSink::instance(), [shown] { StatusMessageSink::withdraw(shown); },
-                              Qt::QueuedConnection);
+    postCall(StatusMessageSink::instance(), [shown] { StatusMessageSink::withdraw(shown); });
 }
 
 void HTTPRequestDAO::showedErrorMessage(QString text)

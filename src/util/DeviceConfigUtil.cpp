@@ -7,6 +7,7 @@
 #include "common/EntryName.h"
 #include "common/JsonMember.h"
 #include "common/PathRelation.h"
+#include "common/ThreadHandOver.h"
 #include "util/JSONUtil.h"
 
 #include <QDate>
@@ -488,6 +489,7 @@ void DeviceConfigUtil::noteDroppedRequests(const QList<TelegramRequest>& dropped
 void DeviceConfigUtil::noteWritesAnswered(const QList<TelegramRequest>& answered)
 {
     QStringList released;
+    QSet<quint64> readingBackNow;   // saves whose read backs go out only now
     {
         AnnotatedMutexLocker locker(&mutex);
         for (const TelegramRequest& request : answered) {
@@ -498,15 +500,30 @@ void DeviceConfigUtil::noteWritesAnswered(const QList<TelegramRequest>& answered
                 continue;
             it->requestOpen = false;
             if (it->settled == PendingWrite::NOT_YET)
-                continue;   // waits for its echo as before
+                continue;   // waits for its echo, or its read back, as before
+            if (it->settled == PendingWrite::GIVEN_UP && it->readingBack) {
+                // Its read back was queued behind it and goes out only now: the
+                // mirror may still hold the older value. The cell keeps the written
+                // one until the read answers, for another time-out at most.
+                it->settled = PendingWrite::NOT_YET;
+                readingBackNow.insert(it->generation);
+                continue;
+            }
             eraseLocked(it, it->settled);
             released.append(request.path);
         }
         pendingAny = !pendingWrites.isEmpty();
     }
+    for (quint64 generation : qAsConst(readingBackNow)) {
+        // Answers arrive on the poll thread; the timer runs on this util's.
+        postCall(this, [this, generation] {
+            QTimer::singleShot(getPendingWriteTimeout(), Qt::PreciseTimer, this,
+                               [this, generation] { giveUpReadBacks(generation); });
+        });
+    }
     if (released.isEmpty())
         return;
-    qInfo().noquote() << "Writes confirmed or given up while their request was on its way are let go with its answer:"
+    qInfo().noquote() << "Writes confirmed while their request was on its way are let go with its answer:"
                       << released.join(QStringLiteral(", "));
     emit updateConfigTable();
 }

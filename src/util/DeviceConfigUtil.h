@@ -71,7 +71,10 @@ public:
     // late echo. Those earlier values are forgotten with the pending writes.
     // Whatever happens meanwhile, a write stays pending while its request is
     // queued, in flight or being sent again: it is let go no earlier than the
-    // request's end (the device's answer, or its final drop). A write told
+    // request's end (the device's answer, or its final drop). One whose read
+    // back was given up while its request was open waits, once answered, for
+    // that read (queued behind it) for another time-out, so the cell goes from
+    // the written value straight to the device's. A write told
     // unconfirmed that the device confirms after all is told too
     // (writesConfirmedAfterAll), once no write told unconfirmed is left.
     void saveConfig(const TableStructure& table);
@@ -153,7 +156,8 @@ public:
     // the session (JSONUtil::takeUnwrittenWrites).
     void noteDroppedRequests(const QList<TelegramRequest>& dropped, bool withSession);
     // The device answered these configuration writes (poll thread): this
-    // util's among them have ended; one already confirmed or given up is let go.
+    // util's among them have ended; one already confirmed is let go, one given
+    // up waits for its read back, which goes out now.
     void noteWritesAnswered(const QList<TelegramRequest>& answered);
 
 protected:

@@ -57,6 +57,8 @@ LoggerUtil::LoggerUtil(QObject* parent)
     }
     // A confirmed (or dropped) name write makes the cell editable again.
     connect(configUtil, QOverload<>::of(&DeviceConfigUtil::updateConfigTable), this, &LoggerUtil::onConfigChanged);
+    connect(configUtil, &DeviceConfigUtil::writesNotConfirmed, this, &LoggerUtil::writesNotConfirmed);
+    connect(configUtil, &DeviceConfigUtil::writesConfirmedAfterAll, this, &LoggerUtil::writesConfirmedAfterAll);
     setBlockable(true);
 }
 
@@ -139,6 +141,11 @@ void LoggerUtil::saveConfig(const TableStructure& table)
     configUtil->saveConfig(table);
 }
 
+void LoggerUtil::holdPendingCells(TableStructure& table)
+{
+    configUtil->holdPendingCells(table);
+}
+
 void LoggerUtil::setDefault()
 {
     configUtil->clearPendingWrites();
@@ -187,6 +194,8 @@ void LoggerUtil::updateMemoryTable()
     } catch (const std::exception& e) {
         qWarning().noquote() << "Logger: memory table could not be filled:" << e.what();
     }
+    // The mirror may still hold the name from before a write that waits.
+    holdPendingCells(table);
     emit updateLogger(table);
 }
 

@@ -17,7 +17,9 @@ class DeviceConfigUtil;
 // picture, memory figures, the editable name of the next measurement, start
 // of the running measurement, remaining recording time) and the export table,
 // refreshes the first when one of its device values changes, and writes an
-// edited measurement name back to the device.
+// edited measurement name back to the device: while that write waits, every
+// memory table shows the name as written, read-only, as the configuration
+// tables do (DeviceConfigUtil::holdPendingCells).
 //
 // Runs in the GUI thread; the change notifications arrive queued.
 class LoggerUtil : public OverallUtil
@@ -49,6 +51,8 @@ public:
     void buildExportTable();
     // Sends the edited measurement name (cells with rights 2 and the changed flag).
     void saveConfig(const TableStructure& table);
+    // For a table about to be shown while the name's write waits: the name as written, read-only.
+    void holdPendingCells(TableStructure& table);
     // After a login: new template in the current language, no writes left waiting.
     void setDefault();
 
@@ -72,6 +76,10 @@ signals:
     void updateLogger();
     void updateLogger(TableStructure table);
     void updateLoggerExport(TableStructure table);
+    // The name's write was not confirmed in time (its read back is on its way);
+    // confirmed after all.
+    void writesNotConfirmed();
+    void writesConfirmedAfterAll();
 
 public slots:
     void jsonTelegramm(GlobalEnums::InstructionType type, QString path);

@@ -192,8 +192,7 @@ void MessageDialogUtil::deliver(const structMessage& message)
     }
     // The session is checked on the GUI thread, where the line is shown: a
     // line converted just before a logout must not appear after it.
-    announceHandOver(this);   // a posted call has no sender
-    QMetaObject::invokeMethod(this, "showStatusLine", Qt::AutoConnection, Q_ARG(structMessage, message));
+    postCall(this, [this, message] { showStatusLine(message); }, Qt::AutoConnection);
 }
 
 bool MessageDialogUtil::belongsToEndedSession(const structMessage& message) const

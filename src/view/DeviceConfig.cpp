@@ -281,12 +281,12 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
 
 void DeviceConfig::tellNotConfirmed()
 {
-    showStatus(WriteNotice::notConfirmed(), STATUS_MS);
+    WriteNotice::showNotConfirmed();
 }
 
 void DeviceConfig::withdrawNotConfirmed()
 {
-    withdrawStatus(WriteNotice::notConfirmed());
+    WriteNotice::withdrawNotConfirmed();
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

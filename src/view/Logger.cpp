@@ -7,6 +7,7 @@
 #include "view/HistMeasureList.h"
 #include "view/MainWindow.h"
 #include "view/TableObject.h"
+#include "view/WriteNotice.h"
 
 #include <QScrollBar>
 #include <QTimer>
@@ -47,6 +48,9 @@ Logger::Logger(DataMain* host, QWidget* parent)
     refreshTimer = new QTimer();
     refreshTimer->setSingleShot(true);
     connect(refreshTimer, SIGNAL(timeout()), this, SLOT(setLogger()));
+    // Told also when the page was left meanwhile.
+    connect(util, &LoggerUtil::writesNotConfirmed, this, [] { WriteNotice::showNotConfirmed(); });
+    connect(util, &LoggerUtil::writesConfirmedAfterAll, this, [] { WriteNotice::withdrawNotConfirmed(); });
 }
 
 Logger::~Logger()
@@ -161,6 +165,10 @@ void Logger::saveConfig(int row, int column, TableCell& cell)
     // Off until the next table shows what the device made of the edit.
     memoryTableObject->setInputEnabled(false);
     util->saveConfig(memoryTableObject->getTable());
+    // The written name shows read-only at once: on a slow link no table comes before the answer.
+    TableStructure held = memoryTableObject->getTable();
+    util->holdPendingCells(held);
+    memoryTableObject->refreshTableData(held);
 }
 
 void Logger::clickCellElement(int& row, int& column, TableCell& cell)

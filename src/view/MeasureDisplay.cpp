@@ -14,7 +14,6 @@
 namespace {
 const int COMPENSATION_COLUMNS = 5;
 const int COMPENSATION_STYLE = 4;   // horizontal lines only, no grid
-const int NOT_CONFIRMED_STATUS_MS = 10000;
 }
 
 MeasureDisplay::MeasureDisplay(QWidget* parent)
@@ -72,12 +71,12 @@ MeasureDisplay::~MeasureDisplay()
 
 void MeasureDisplay::tellFunctionWriteNotConfirmed()
 {
-    showStatus(WriteNotice::notConfirmed(), NOT_CONFIRMED_STATUS_MS);
+    WriteNotice::showNotConfirmed();
 }
 
 void MeasureDisplay::withdrawFunctionWriteNotConfirmed()
 {
-    withdrawStatus(WriteNotice::notConfirmed());
+    WriteNotice::withdrawNotConfirmed();
 }
 
 bool MeasureDisplay::isRefreshing() const

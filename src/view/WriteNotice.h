@@ -7,5 +7,9 @@
 namespace WriteNotice {
 
 QString notConfirmed();
+// Shows the notice on the status bar, or takes it back once the device has
+// confirmed the value after all.
+void showNotConfirmed();
+void withdrawNotConfirmed();
 
 } // namespace WriteNotice

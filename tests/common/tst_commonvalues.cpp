@@ -206,7 +206,7 @@ private slots:
         });
         connect(&producer, &TableProducer::updateChannelData, this, [&](ChannelData& received) { channel = received; });
         thread.start();
-        QMetaObject::invokeMethod(&producer, "produce", Qt::QueuedConnection, Q_ARG(int, 40));
+        postCall(&producer, [&producer] { producer.produce(40); });
         QTRY_COMPARE(channel.getChannelIndex(), 3);
         thread.quit();
         waitForThread(&thread);

@@ -1,6 +1,7 @@
 // The HTTP transport against an in-process server: one request at a time,
 // the three outcomes, time-out and abort.
 #include "dao/HTTPRequestDAO.h"
+#include "common/ThreadHandOver.h"
 #include "util/StatusMessageSink.h"
 
 #include <httplib.h>
@@ -271,7 +272,7 @@ private slots:
         connect(poll, &HTTPRequestDAO::replyAvailable, poll, [&failed] { failed = true; }, Qt::DirectConnection);
         pollThread.start();
         const QString url = server.url(QStringLiteral("/status/502"));
-        QMetaObject::invokeMethod(poll, [poll, url] { poll->requested(QVariant(), url, RequestMethod::Get); });
+        postCall(poll, [poll, url] { poll->requested(QVariant(), url, RequestMethod::Get); });
         // The GUI thread takes no event meanwhile: the notice is still on its way to it.
         while (!failed)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -866,6 +866,8 @@ private slots:
 
     // On a slow link the written value shows read-only at once, not only with the device's answer,
     // and stays so while the write waits at the device, also once its wait and its read back's are up.
+    // Once the device answers, the read back goes out: the cell goes from the written value straight
+    // to the device's (the read's answer comes late here), never to the older value between.
     void aWriteOnASlowLinkIsHeldAtOnce()
     {
         const QString rate = QStringLiteral("$.DISP.GEN.MEN.RATE.VAL");
@@ -880,6 +882,7 @@ private slots:
             if (text == QStringLiteral("Das Gerät hat den Wert nicht bestätigt.") && afterGiveUp.isEmpty())
                 QTimer::singleShot(1000, Qt::PreciseTimer, &timing, [&] {
                     afterGiveUp << cellOf(rate).getValue().toString() << QString::number(cellOf(rate).getRights());
+                    DeviceConfigUtil::setPendingWriteTimeout(4000);   // the read back's wait after the answer
                 });
         });
         typeInto(rate, typed);
@@ -888,10 +891,11 @@ private slots:
         QCOMPARE(cellOf(rate).getRights(), int(TableCell::READ_ONLY));
         QTRY_VERIFY_WITH_TIMEOUT(!afterGiveUp.isEmpty(), 10000);
         QCOMPARE(afterGiveUp, (QStringList{typed, QString::number(TableCell::READ_ONLY)}));
-        QVERIFY(session->simulator.clearFaults());
+        QVERIFY(session->simulator.setDelay(600, QStringLiteral("data")));
         QTRY_VERIFY_WITH_TIMEOUT(cellOf(rate).getRights() == TableCell::EDITABLE && table()->isInputEnabled(), 30000);
-        DeviceConfigUtil::setPendingWriteTimeout(WRITE_TIMEOUT_MS);
         QCOMPARE(cellOf(rate).getValue().toString(), typed);
+        QVERIFY(session->simulator.clearFaults());
+        DeviceConfigUtil::setPendingWriteTimeout(WRITE_TIMEOUT_MS);
         typeInto(rate, before);
         QTRY_VERIFY(cellOf(rate).getValue().toString() == before && cellOf(rate).getRights() == TableCell::EDITABLE);
     }

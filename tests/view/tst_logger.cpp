@@ -203,7 +203,7 @@ private slots:
     void init()
     {
         DeviceConfigUtil::setPendingWriteTimeout(DeviceConfigUtil::DEFAULT_PENDING_WRITE_TIMEOUT_MS);
-        QVERIFY(session->simulator.clearFaults());
+        QVERIFY(session->simulator.clearFaults() && session->simulator.setEchoMode(QStringLiteral("exact")));
     }
 
     // The lists first: the logger's own steps below add a recording.
@@ -542,6 +542,52 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_COMPARE(shown(0), QStringLiteral("%1 %").arg(percent));
         QVERIFY(nameEditable());
+
+        // A table that comes during the edit (a change of rights asks at once) is asked for anew once
+        // the editor closes: it turns input on again.
+        memory()->editItem(memory()->item(NAME_ROW, VALUE));
+        emit logger()->worker()->updateRights();
+        QVERIFY(memory()->isEditing() && !memory()->isInputEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(nameEditable());
+    }
+
+    // The name's write as any configuration write: shown as typed, read-only, whatever refresh comes,
+    // until the device confirms it. Unconfirmed in time, the status bar says so and the name is read
+    // back: the notice goes when the read shows the device took the name after all, and stays when
+    // the device answered without taking it (the cell then shows the device's name, editable).
+    void aNameWriteIsHeldAndToldAsEveryWrite()
+    {
+        openFromHome();
+        QTRY_VERIFY(nameEditable());
+        StatusBar* bar = session->window->statusBarObject();
+        const QString notice = QStringLiteral("Das Gerät hat den Wert nicht bestätigt.");
+        int told = 0;
+        QObject listening;
+        connect(bar, &StatusBar::showMessage, &listening, [&](QString text, Severity, int) { told += text == notice; });
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
+
+        // A slow link: the device takes the name only after the write's wait and its read back's.
+        QVERIFY(session->simulator.setDelay(3000, QStringLiteral("config")) && session->simulator.clearRequestLog());
+        typeName(QStringLiteral("Probe_X"));
+        QTRY_COMPARE(session->configSets().size(), 1);
+        QVERIFY(shown(NAME_ROW) == QStringLiteral("Probe_X") && !nameEditable());
+        logger()->worker()->updateMemoryTable();   // a refresh of the page meanwhile
+        QVERIFY2(shown(NAME_ROW) == QStringLiteral("Probe_X") && nameCell().getRights() == TableCell::READ_ONLY,
+                 qPrintable(shown(NAME_ROW)));
+        QTRY_COMPARE_WITH_TIMEOUT(told, 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(nameEditable(), 10000);
+        QCOMPARE(shown(NAME_ROW), QStringLiteral("Probe_X"));
+        QTRY_VERIFY(bar->message() != notice);   // taken back: the device took the name after all
+        QVERIFY(session->simulator.clearFaults());
+
+        // Answered without being taken: the read back shows the device's name; the notice stays.
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::EmptyBody, 1, 200, QStringLiteral("config")));
+        typeName(QStringLiteral("Probe_Y"));
+        QTRY_COMPARE_WITH_TIMEOUT(told, 2, 10000);
+        QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Probe_X") && nameEditable());
+        QCOMPARE(bar->message(), notice);
+        QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Probe_X"));
     }
 
     void nameOfTheNextMeasurement()
