@@ -583,12 +583,35 @@ private slots:
             QCOMPARE(shown(), QStringLiteral("a/%1").arg(int(TableCell::EDITABLE)));
         }
 
-        // Refused: let go at its refusal.
+        // Refused: let go at its refusal; another writer's refused request of the path is not its.
         DeviceConfigUtil::setPendingWriteTimeout(60000);
         util.saveConfig(tableOf({changedCell(path, QStringLiteral("c"))}));
-        fixture->json()->dropRequests(queued(), fixture->json()->getRequestGeneration());
+        const QList<TelegramRequest> mine = fixture->json()->takeRequests(queued());
+        QCOMPARE(mine.size(), 1);
+        TelegramRequest others = mine.first();
+        others.writer = &other;
+        util.noteDroppedRequests({others}, false);
+        QVERIFY(util.hasPendingWrites());
+        util.noteDroppedRequests(mine, false);
         QVERIFY(!util.hasPendingWrites());
         QCOMPARE(refused.count(), 1);
+    }
+
+    // A write the device took and has not confirmed, written anew since and never sent, is named
+    // once at the session's end, by its last write: not written.
+    void aPathWrittenAnewIsNamedByItsLastWrite()
+    {
+        const QString path = QStringLiteral("$.DISP.T.E.VAL");
+        DeviceConfigUtil::setPendingWriteTimeout(60000);
+        DeviceConfigUtil util;
+        fixture->takeQueuedReads();
+        util.saveConfig(tableOf({changedCell(path, QStringLiteral("a"))}));
+        QCOMPARE(fixture->answerWrites(), 1);
+        QVERIFY(util.hasPendingWrites());
+        fixture->json()->requestConfig(path, Json::Value("b"), GlobalEnums::SET, QStringLiteral("Written anew"));
+        const JSONUtil::UnwrittenWrites left = fixture->json()->takeUnwrittenWrites();
+        QCOMPARE(left.notWritten, QStringList{"Written anew"});
+        QCOMPARE(left.notConfirmed, QStringList());
     }
 
     // A write told unconfirmed that the device confirms after all (by its read back or a late

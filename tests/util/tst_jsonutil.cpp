@@ -201,6 +201,10 @@ private slots:
         QVERIFY(util.takeRequests(oldIds, oldGeneration).isEmpty());
         QCOMPARE(util.getRequestCount(), 2);
         QCOMPARE(readPaths(build(util)), QStringList{"$.C"});
+        // Nor do they mark one as sent: the new write, never sent, surely was not written.
+        util.noteSent(oldIds, oldGeneration);
+        util.noteMayHaveReached(oldIds, oldGeneration);
+        QCOMPARE(util.takeUnwrittenWrites().notWritten, QStringList{"$.D"});
     }
 
     // The writes a session leaves are named once each, by what is known of the last write of

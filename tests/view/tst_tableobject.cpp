@@ -289,6 +289,17 @@ private slots:
         widgetEdit(QStringLiteral("date"), [calendar] { emit calendar->showCalendar(); },
                    [calendar] { emit calendar->hideCalendar(); });
 
+        // One edit ends and the next begins before the refresh's turn: it waits for the next to end.
+        runs.clear();
+        emit time->focusDateTime();
+        hold(QStringLiteral("next"));
+        emit time->editingFinished();
+        emit calendar->showCalendar();
+        QTest::qWait(0);
+        QVERIFY(runs.isEmpty() && object.isEditing());
+        emit calendar->hideCalendar();
+        QTRY_VERIFY(ranOnce(QStringLiteral("next")));
+
         // A rebuild ends the edits, whole or of the changed cells only (here none, so the editor's
         // widget stays and tells nothing); the refresh runs after the rebuild, never inside it. (No
         // combo here: one disabled by the rebuild tells it closed, and would run it too.)
