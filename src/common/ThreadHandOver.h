@@ -23,6 +23,7 @@
 #include <QThread>
 
 #include <climits>
+#include <type_traits>
 #include <utility>
 
 #ifdef TEVARO_THREAD_SANITIZER
@@ -62,13 +63,43 @@ inline void acceptHandOver(const QObject*) {}
 
 #endif
 
+namespace ThreadHandOverDetail {
+
+// A posted call as Qt stores it. Qt moves it into a call object it allocates
+// and posts that at once: the move, the last write of the caller's thread to
+// the call object, announces the hand-over, so the receiving thread takes over
+// the call object too, not only what was done before it was built.
+template <typename Call>
+class AnnouncedCall
+{
+public:
+    AnnouncedCall(QObject* receiver, Call&& call) : receiver(receiver), call(std::move(call)) {}
+    AnnouncedCall(AnnouncedCall&& other) : receiver(other.receiver), call(std::move(other.call))
+    {
+        announceHandOver(receiver);
+    }
+    AnnouncedCall(const AnnouncedCall&) = delete;
+    AnnouncedCall& operator=(const AnnouncedCall&) = delete;
+    AnnouncedCall& operator=(AnnouncedCall&&) = delete;
+
+    decltype(auto) operator()() { return call(); }
+
+private:
+    QObject* receiver;
+    Call call;
+};
+
+} // namespace ThreadHandOverDetail
+
 // Calls call in receiver's thread (queued by default, as the event loop of
 // that thread next turns), handing everything the caller did so far over to it.
 template <typename Call>
 bool postCall(QObject* receiver, Call&& call, Qt::ConnectionType type = Qt::QueuedConnection)
 {
     announceHandOver(receiver);
-    return QMetaObject::invokeMethod(receiver, std::forward<Call>(call), type);
+    using Stored = std::decay_t<Call>;
+    return QMetaObject::invokeMethod(
+        receiver, ThreadHandOverDetail::AnnouncedCall<Stored>(receiver, Stored(std::forward<Call>(call))), type);
 }
 
 // QThread::wait(); when the thread has ended, the caller takes over what it did.

@@ -588,6 +588,7 @@ private slots:
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Probe_X") && nameEditable());
         QCOMPARE(bar->message(), notice);
         QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Probe_X"));
+        QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_name_not_confirmed.png")));
     }
 
     void nameOfTheNextMeasurement()
