@@ -882,7 +882,8 @@ private slots:
             if (text == QStringLiteral("Das Gerät hat den Wert nicht bestätigt.") && afterGiveUp.isEmpty())
                 QTimer::singleShot(1000, Qt::PreciseTimer, &timing, [&] {
                     afterGiveUp << cellOf(rate).getValue().toString() << QString::number(cellOf(rate).getRights());
-                    DeviceConfigUtil::setPendingWriteTimeout(4000);   // the read back's wait after the answer
+                    // Only the read back's answer may free the cell after the device's answer.
+                    DeviceConfigUtil::setPendingWriteTimeout(60000);
                 });
         });
         typeInto(rate, typed);

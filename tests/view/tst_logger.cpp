@@ -556,6 +556,7 @@ private slots:
     // until the device confirms it. Unconfirmed in time, the status bar says so and the name is read
     // back: the notice goes when the read shows the device took the name after all, and stays when
     // the device answered without taking it (the cell then shows the device's name, editable).
+    // Each write is read back after 1 s; only the read's answer lets it go (its own wait is a minute).
     void aNameWriteIsHeldAndToldAsEveryWrite()
     {
         openFromHome();
@@ -565,28 +566,36 @@ private slots:
         int told = 0;
         QObject listening;
         connect(bar, &StatusBar::showMessage, &listening, [&](QString text, Severity, int) { told += text == notice; });
-        DeviceConfigUtil::setPendingWriteTimeout(1000);
+        connect(memory(), &TableObject::changeValue, &listening, [] { DeviceConfigUtil::setPendingWriteTimeout(60000); });
+        QSignalSpy confirmedAfterAll(logger()->worker(), SIGNAL(writesConfirmedAfterAll()));
 
-        // A slow link: the device takes the name only after the write's wait and its read back's.
-        QVERIFY(session->simulator.setDelay(3000, QStringLiteral("config")) && session->simulator.clearRequestLog());
+        // The device takes the name; what confirms it (the data requests) is held back until the faults go.
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
+        QVERIFY(session->simulator.clearRequestLog());
+        QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::Status, 1000000, 503, QStringLiteral("data")));
         typeName(QStringLiteral("Probe_X"));
         QTRY_COMPARE(session->configSets().size(), 1);
-        QVERIFY(shown(NAME_ROW) == QStringLiteral("Probe_X") && !nameEditable());
+        const auto heldAsTyped = [this] {
+            return shown(NAME_ROW) == QStringLiteral("Probe_X") && nameCell().getRights() == TableCell::READ_ONLY;
+        };
+        QVERIFY(heldAsTyped());
         logger()->worker()->updateMemoryTable();   // a refresh of the page meanwhile
-        QVERIFY2(shown(NAME_ROW) == QStringLiteral("Probe_X") && nameCell().getRights() == TableCell::READ_ONLY,
-                 qPrintable(shown(NAME_ROW)));
+        QVERIFY2(heldAsTyped(), qPrintable(shown(NAME_ROW)));
         QTRY_COMPARE_WITH_TIMEOUT(told, 1, 10000);
+        QVERIFY(heldAsTyped());
+        QVERIFY(session->simulator.clearFaults());
         QTRY_VERIFY_WITH_TIMEOUT(nameEditable(), 10000);
         QCOMPARE(shown(NAME_ROW), QStringLiteral("Probe_X"));
-        QTRY_VERIFY(bar->message() != notice);   // taken back: the device took the name after all
-        QVERIFY(session->simulator.clearFaults());
+        QCOMPARE(confirmedAfterAll.count(), 1);
+        QTRY_VERIFY(bar->message() != notice);   // taken back
 
         // Answered without being taken: the read back shows the device's name; the notice stays.
+        DeviceConfigUtil::setPendingWriteTimeout(1000);
         QVERIFY(session->simulator.setFailure(SimulatorProcess::Failure::EmptyBody, 1, 200, QStringLiteral("config")));
         typeName(QStringLiteral("Probe_Y"));
         QTRY_COMPARE_WITH_TIMEOUT(told, 2, 10000);
         QTRY_VERIFY(shown(NAME_ROW) == QStringLiteral("Probe_X") && nameEditable());
-        QCOMPARE(bar->message(), notice);
+        QCOMPARE(confirmedAfterAll.count(), 1);
         QCOMPARE(session->deviceValue(NAME_PATH), Json::Value("Probe_X"));
         QVERIFY(grabScreenshot(session->window, QStringLiteral("logger_name_not_confirmed.png")));
     }
