@@ -96,7 +96,6 @@ private:
 template <typename Call>
 bool postCall(QObject* receiver, Call&& call, Qt::ConnectionType type = Qt::QueuedConnection)
 {
-    announceHandOver(receiver);
     using Stored = std::decay_t<Call>;
     return QMetaObject::invokeMethod(
         receiver, ThreadHandOverDetail::AnnouncedCall<Stored>(receiver, Stored(std::forward<Call>(call))), type);

@@ -52,8 +52,10 @@ DeviceConfig::DeviceConfig(QWidget* parent)
     connect(util, SIGNAL(updateConfigTable(TableStructure&)), this, SLOT(setConfigTable(TableStructure&)));
     connect(table, SIGNAL(clickValue(int&,int&,TableCell&)), this, SLOT(clickCellElement(int&,int&,TableCell&)));
     connect(table, SIGNAL(changeValue(int,int,TableCell&)), this, SLOT(saveConfig(int,int,TableCell&)));
-    connect(util, SIGNAL(writesNotConfirmed(QStringList)), this, SLOT(tellNotConfirmed()));
-    connect(util, SIGNAL(writesConfirmedAfterAll()), this, SLOT(withdrawNotConfirmed()));
+    // A write the device did not confirm is said on the status bar, where the routine note of the
+    // tables that follow does not replace it while it shows; taken back once confirmed after all.
+    connect(util, &DeviceConfigUtil::writesNotConfirmed, this, &WriteNotice::showNotConfirmed);
+    connect(util, &DeviceConfigUtil::writesConfirmedAfterAll, this, &WriteNotice::withdrawNotConfirmed);
 
     refreshTimer = new QTimer();
     refreshTimer->setSingleShot(true);
@@ -277,16 +279,6 @@ void DeviceConfig::saveConfig(int row, int column, TableCell& cell)
     TableStructure held = table->getTable();
     util->holdPendingCells(held);
     table->refreshTableData(held);
-}
-
-void DeviceConfig::tellNotConfirmed()
-{
-    WriteNotice::showNotConfirmed();
-}
-
-void DeviceConfig::withdrawNotConfirmed()
-{
-    WriteNotice::withdrawNotConfirmed();
 }
 
 void DeviceConfig::getFailure(TableObject::TableFailure failure, QString path)

@@ -54,12 +54,6 @@ public slots:
     // The back button: true when a previous table is shown, false when there is none.
     bool setFormerTable();
     void getFailure(TableObject::TableFailure failure, QString path);
-    // The device did not confirm a write: said on the status bar, where the
-    // routine note of the tables that follow does not replace it while it shows.
-    void tellNotConfirmed();
-    // The device confirmed them after all: the notice, should it still show, is no longer true.
-    void withdrawNotConfirmed();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

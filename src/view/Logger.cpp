@@ -49,8 +49,8 @@ Logger::Logger(DataMain* host, QWidget* parent)
     refreshTimer->setSingleShot(true);
     connect(refreshTimer, SIGNAL(timeout()), this, SLOT(setLogger()));
     // Told also when the page was left meanwhile.
-    connect(util, &LoggerUtil::writesNotConfirmed, this, [] { WriteNotice::showNotConfirmed(); });
-    connect(util, &LoggerUtil::writesConfirmedAfterAll, this, [] { WriteNotice::withdrawNotConfirmed(); });
+    connect(util, &LoggerUtil::writesNotConfirmed, this, &WriteNotice::showNotConfirmed);
+    connect(util, &LoggerUtil::writesConfirmedAfterAll, this, &WriteNotice::withdrawNotConfirmed);
 }
 
 Logger::~Logger()

@@ -48,8 +48,8 @@ MeasureDisplay::MeasureDisplay(QWidget* parent)
     connect(util, SIGNAL(updateComboBox(QStringList&)), this, SLOT(setComboBox(QStringList&)));
     connect(util, SIGNAL(deleteSonsor()), this, SLOT(setDeletedSensor()));
     // Told here, not by the dialog: it may be closed before the write's time is up.
-    connect(util, SIGNAL(functionWriteNotConfirmed()), this, SLOT(tellFunctionWriteNotConfirmed()));
-    connect(util, SIGNAL(functionWriteConfirmedAfterAll()), this, SLOT(withdrawFunctionWriteNotConfirmed()));
+    connect(util, &MeasureDisplayUtil::functionWriteNotConfirmed, this, &WriteNotice::showNotConfirmed);
+    connect(util, &MeasureDisplayUtil::functionWriteConfirmedAfterAll, this, &WriteNotice::withdrawNotConfirmed);
     connect(ui->cmbMeasureDisplayTop, SIGNAL(currentIndexChanged(int)), this, SLOT(setChannel(int)));
     closeFunctionDialog();
 
@@ -67,16 +67,6 @@ MeasureDisplay::~MeasureDisplay()
     delete dataTimer;
     delete pathTimer;
     delete util;
-}
-
-void MeasureDisplay::tellFunctionWriteNotConfirmed()
-{
-    WriteNotice::showNotConfirmed();
-}
-
-void MeasureDisplay::withdrawFunctionWriteNotConfirmed()
-{
-    WriteNotice::withdrawNotConfirmed();
 }
 
 bool MeasureDisplay::isRefreshing() const

@@ -61,10 +61,6 @@ public slots:
     void setDefault();
     // Shows the channel at path (handed over by the channel list).
     void selectChannel(const QString& path);
-    // The device did not confirm a value the function dialog wrote in time.
-    void tellFunctionWriteNotConfirmed();
-    // The device confirmed them after all: the notice, should it still show, is no longer true.
-    void withdrawFunctionWriteNotConfirmed();
 
 protected:
     void showEvent(QShowEvent* event) override;
