@@ -556,6 +556,8 @@ private slots:
                 QTimer::singleShot(1000, Qt::PreciseTimer, &timing, [&] {
                     afterGiveUp << shownCell().getValue().toString() << QString::number(shownCell().getRights())
                                 << QString::number(trigger()->isEnabled());
+                    // After the device's answer only its echo or the read back may free the cell.
+                    DeviceConfigUtil::setPendingWriteTimeout(60000);
                 });
         });
         editor->selectAll();
